@@ -1,0 +1,22 @@
+#include "platform/Platform.h"
+
+#include "platform/Clock.h"
+#include "platform/Drives.h"
+#include "platform/InputBox.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+
+namespace platform {
+
+Platform& Platform::system()
+{
+    static QtMessageBox messageBox;
+    static QtInputBox inputBox;
+    static QtShell shell;
+    static SteadyClock clock;
+    static MountedDrives drives;
+    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives};
+    return platform;
+}
+
+} // namespace platform

@@ -1,0 +1,25 @@
+#pragma once
+
+// Everything the program asks of the desktop, in one place. Windows take a
+// Platform and call through it; tests hand them one built of doubles.
+
+namespace platform {
+
+class Clock;
+class Drives;
+class InputBox;
+class MessageBox;
+class Shell;
+
+struct Platform {
+    MessageBox* messageBox = nullptr;
+    InputBox* inputBox = nullptr;
+    Shell* shell = nullptr;
+    Clock* clock = nullptr;
+    Drives* drives = nullptr;
+
+    // The real desktop, for the life of the process.
+    static Platform& system();
+};
+
+} // namespace platform
