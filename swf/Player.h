@@ -50,6 +50,21 @@ public:
     double frameRate() const;
     // 0..100: what has arrived against the length the header declares.
     int percentLoaded() const;
+    // Bytes of the uncompressed stream available so far.
+    std::uint64_t bytesLoaded() const;
+    // All the movie there will be has arrived: finish() was called or the
+    // End tag was read.
+    bool isComplete() const;
+
+    // The rate the frame clock should tick at. frameRate() reports the
+    // header as it is, but a rate of 0 (seen in real movies) or an absurd
+    // one is no use to a timer: 0 runs at 12 fps, the rest is held to
+    // 1..120 fps.
+    double clockFrameRate() const;
+    int frameIntervalMs() const;
+    static constexpr double kDefaultFrameRate = 12;
+    static constexpr double kMinFrameRate = 1;
+    static constexpr double kMaxFrameRate = 120;
 
     bool isPlaying() const;
     void play();

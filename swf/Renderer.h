@@ -4,6 +4,9 @@
 // player; it never advances it.
 
 #include <QImage>
+#include <QRectF>
+#include <QSizeF>
+#include <QTransform>
 
 #include "swf/Player.h"
 
@@ -21,5 +24,14 @@ struct RenderOptions {
 // placed per options.scale (ShowAll: the largest centred rectangle with the
 // stage's proportions). A player with no movie leaves the target untouched.
 void render(const Player& player, QImage& target, const RenderOptions& options = {});
+
+// Where the stage lands in a target of `target` pixels, in target pixels.
+// The stage is always centred; NoBorder and NoScale may overhang the target.
+// A stage without area is placed at its natural size, never scaled by 1/0.
+QRectF stageRect(const Header& header, QSizeF target, ScaleMode mode);
+
+// Maps stage coordinates (twips, the frame rectangle's origin included) to
+// target pixels. Everything drawn on stage goes through this one transform.
+QTransform stageTransform(const Header& header, QSizeF target, ScaleMode mode);
 
 } // namespace swf

@@ -1,0 +1,210 @@
+#include "swf/Player.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/Movie.h"
+#include "swf/read/MovieLoader.h"
+#include "swf/runtime/Timeline.h"
+
+namespace swf {
+
+struct Player::State {
+    std::unique_ptr<MovieLoader> loader;
+    Timeline timeline;
+    std::optional<Color> backgroundOverride;
+
+    const Movie* movie() const { return loader ? loader->movie() : nullptr; }
+};
+
+namespace {
+
+const std::string kNoError;
+const std::vector<Diagnostic> kNoDiagnostics;
+constexpr Color kWhite {255, 255, 255, 255};
+
+} // namespace
+
+Player::Player()
+    : m_state(std::make_unique<State>())
+{
+}
+
+Player::~Player() = default;
+
+void Player::open()
+{
+    m_state->loader = std::make_unique<MovieLoader>();
+    m_state->timeline.restart();
+    m_state->backgroundOverride.reset();
+}
+
+void Player::feed(std::span<const std::uint8_t> bytes)
+{
+    // Bytes with no open() before them start a movie rather than vanish.
+    if (!m_state->loader)
+        open();
+    m_state->loader->feed(bytes);
+}
+
+void Player::finish()
+{
+    if (m_state->loader)
+        m_state->loader->finish();
+}
+
+void Player::clear()
+{
+    m_state->loader.reset();
+    m_state->timeline.restart();
+    m_state->backgroundOverride.reset();
+}
+
+bool Player::hasMovie() const
+{
+    return m_state->movie() != nullptr;
+}
+
+bool Player::failed() const
+{
+    return m_state->loader && m_state->loader->failed();
+}
+
+const std::string& Player::error() const
+{
+    return m_state->loader ? m_state->loader->error() : kNoError;
+}
+
+const Header* Player::header() const
+{
+    const Movie* movie = m_state->movie();
+    return movie ? &movie->header() : nullptr;
+}
+
+const std::vector<Diagnostic>& Player::diagnostics() const
+{
+    const Movie* movie = m_state->movie();
+    return movie ? movie->diagnostics() : kNoDiagnostics;
+}
+
+int Player::currentFrame() const
+{
+    return m_state->timeline.currentFrame();
+}
+
+int Player::frameCount() const
+{
+    const Movie* movie = m_state->movie();
+    return movie ? movie->header().frameCount : 0;
+}
+
+int Player::framesLoaded() const
+{
+    const Movie* movie = m_state->movie();
+    if (!movie)
+        return 0;
+    // ShowFrames past the declared count are not frames anyone can reach.
+    return std::min(int(movie->frames().size()), frameCount());
+}
+
+double Player::frameRate() const
+{
+    const Movie* movie = m_state->movie();
+    return movie ? movie->header().frameRate() : 0;
+}
+
+int Player::percentLoaded() const
+{
+    const Movie* movie = m_state->movie();
+    if (!movie)
+        return 0;
+    if (isComplete())
+        return 100;
+    const std::uint64_t declared = movie->header().fileLength;
+    return int(std::min<std::uint64_t>(100, bytesLoaded() * 100 / declared));
+}
+
+std::uint64_t Player::bytesLoaded() const
+{
+    return m_state->loader ? m_state->loader->bytesLoaded() : 0;
+}
+
+bool Player::isComplete() const
+{
+    const Movie* movie = m_state->movie();
+    return movie && (m_state->loader->finished() || movie->ended());
+}
+
+double Player::clockFrameRate() const
+{
+    const double rate = frameRate();
+    if (rate <= 0)
+        return kDefaultFrameRate;
+    return std::clamp(rate, kMinFrameRate, kMaxFrameRate);
+}
+
+int Player::frameIntervalMs() const
+{
+    return int(std::lround(1000.0 / clockFrameRate()));
+}
+
+bool Player::isPlaying() const
+{
+    return m_state->timeline.isPlaying();
+}
+
+void Player::play()
+{
+    m_state->timeline.play();
+}
+
+void Player::stop()
+{
+    m_state->timeline.stop();
+}
+
+bool Player::loops() const
+{
+    return m_state->timeline.loops();
+}
+
+void Player::setLoop(bool loop)
+{
+    m_state->timeline.setLoop(loop);
+}
+
+void Player::advance()
+{
+    // Once the whole movie is in, a header that promised more frames than
+    // arrived must not leave the clock waiting for them forever.
+    const int loaded = framesLoaded();
+    const int frames = isComplete() ? loaded : frameCount();
+    m_state->timeline.advance(frames, loaded);
+}
+
+void Player::gotoFrame(int frame)
+{
+    m_state->timeline.gotoFrame(frame, framesLoaded());
+}
+
+Color Player::backgroundColor() const
+{
+    if (m_state->backgroundOverride)
+        return *m_state->backgroundOverride;
+    const Movie* movie = m_state->movie();
+    if (movie && movie->backgroundColor())
+        return *movie->backgroundColor();
+    return kWhite;
+}
+
+void Player::setBackgroundColor(Color color)
+{
+    m_state->backgroundOverride = color;
+}
+
+const Movie* Player::movie() const
+{
+    return m_state->movie();
+}
+
+} // namespace swf

@@ -1,0 +1,65 @@
+#include "swf/Renderer.h"
+
+#include <algorithm>
+
+namespace swf {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 20.0;
+
+struct Placement {
+    double scaleX = 1;
+    double scaleY = 1;
+    QRectF rect;
+};
+
+Placement place(const Header& header, QSizeF target, ScaleMode mode)
+{
+    const double width = header.frameSize.width() / kTwipsPerPixel;
+    const double height = header.frameSize.height() / kTwipsPerPixel;
+    Placement placement;
+    // A stage without area (or a movie that claims a negative one) cannot
+    // be fitted; it is shown at its natural size instead of dividing by 0.
+    if (width > 0 && height > 0 && mode != ScaleMode::NoScale) {
+        const double fitX = target.width() / width;
+        const double fitY = target.height() / height;
+        switch (mode) {
+        case ScaleMode::ShowAll:
+            placement.scaleX = placement.scaleY = std::min(fitX, fitY);
+            break;
+        case ScaleMode::NoBorder:
+            placement.scaleX = placement.scaleY = std::max(fitX, fitY);
+            break;
+        case ScaleMode::ExactFit:
+            placement.scaleX = fitX;
+            placement.scaleY = fitY;
+            break;
+        case ScaleMode::NoScale:
+            break;
+        }
+    }
+    const double placedWidth = width * placement.scaleX;
+    const double placedHeight = height * placement.scaleY;
+    placement.rect = QRectF((target.width() - placedWidth) / 2, (target.height() - placedHeight) / 2, placedWidth, placedHeight);
+    return placement;
+}
+
+} // namespace
+
+QRectF stageRect(const Header& header, QSizeF target, ScaleMode mode)
+{
+    return place(header, target, mode).rect;
+}
+
+QTransform stageTransform(const Header& header, QSizeF target, ScaleMode mode)
+{
+    const Placement placement = place(header, target, mode);
+    const double m11 = placement.scaleX / kTwipsPerPixel;
+    const double m22 = placement.scaleY / kTwipsPerPixel;
+    return QTransform(m11, 0, 0, m22,
+        placement.rect.left() - header.frameSize.xMin * m11,
+        placement.rect.top() - header.frameSize.yMin * m22);
+}
+
+} // namespace swf
