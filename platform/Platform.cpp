@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Drives.h"
+#include "platform/FileDialogs.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
@@ -15,7 +16,8 @@ Platform& Platform::system()
     static QtShell shell;
     static SteadyClock clock;
     static MountedDrives drives;
-    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives};
+    static QtFileDialogs fileDialogs{messageBox};
+    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs};
     return platform;
 }
 

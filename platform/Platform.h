@@ -7,6 +7,7 @@ namespace platform {
 
 class Clock;
 class Drives;
+class FileDialogs;
 class InputBox;
 class MessageBox;
 class Shell;
@@ -17,6 +18,7 @@ struct Platform {
     Shell* shell = nullptr;
     Clock* clock = nullptr;
     Drives* drives = nullptr;
+    FileDialogs* fileDialogs = nullptr;
 
     // The real desktop, for the life of the process.
     static Platform& system();

@@ -1,0 +1,52 @@
+#pragma once
+
+// The common-dialog control that windows drop onto their design: a handful
+// of properties and ShowOpen, over the platform's open dialog.
+
+#include <cstdint>
+#include <utility>
+
+#include <QString>
+
+class QWidget;
+
+namespace platform {
+
+class FileDialogs;
+
+class CommonDialogControl {
+public:
+    // The control's file name buffer holds a full path of this many
+    // characters, its terminating NUL included.
+    static constexpr std::uint32_t kMaxFileSize = 260;
+
+    CommonDialogControl(FileDialogs& dialogs, QWidget* owner);
+
+    // "Description|pattern|Description|pattern".
+    QString Filter() const { return m_filter; }
+    void Filter(QString vData) { m_filter = std::move(vData); }
+
+    QString DialogTitle() const { return m_dialogTitle; }
+    void DialogTitle(QString vData) { m_dialogTitle = std::move(vData); }
+
+    std::int32_t Flags() const { return m_flags; }
+    void Flags(std::int32_t vData) { m_flags = vData; }
+
+    QString FileName() const { return m_fileName; }
+    void FileName(QString vData) { m_fileName = std::move(vData); }
+
+    // The modal open dialog. A confirmed choice becomes FileName; a cancel
+    // leaves FileName as it was, so the caller cannot tell the two apart
+    // by FileName alone.
+    void ShowOpen();
+
+private:
+    FileDialogs& m_dialogs;
+    QWidget* m_owner;
+    QString m_filter;
+    QString m_dialogTitle;
+    std::int32_t m_flags = 0;
+    QString m_fileName;
+};
+
+} // namespace platform
