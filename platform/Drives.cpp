@@ -30,7 +30,7 @@ bool contains(const QString& root, const QString& path)
     if (root == path)
         return true;
     const QString withSeparator = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
-    #ifdef Q_OS_WIN
+#ifdef Q_OS_WIN
     return path.startsWith(withSeparator, Qt::CaseInsensitive);
 #else
     return path.startsWith(withSeparator);

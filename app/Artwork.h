@@ -1,0 +1,34 @@
+#pragma once
+
+// The window's pictures, drawn here rather than shipped as bitmaps: a
+// banner, side bars, a bottom panel and four picture buttons, each in a
+// normal and a highlighted form.
+
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+namespace app::artwork {
+
+enum class Piece {
+    Banner,
+    BottomPanel,
+    LeftBar,
+    RightBar,
+    Divider,
+    FileStrip,
+    HiddenStrip,
+    PlayButton,
+    PlayButtonLit,
+    StopButton,
+    StopButtonLit,
+    Button3,
+    Button3Lit,
+    Button4,
+    Button4Lit,
+};
+
+QPixmap draw(Piece piece, QSize size);
+QIcon windowIcon();
+
+} // namespace app::artwork

@@ -1,0 +1,10 @@
+#include "app/ComCtrls.h"
+
+namespace mComCtrls {
+
+bool InitComCtrls()
+{
+    return true;
+}
+
+} // namespace mComCtrls

@@ -1,0 +1,154 @@
+#pragma once
+
+// The main window: the movie browser on the left, the movie on the right,
+// status labels and picture buttons around them, and the menus. Controls
+// carry the names the rest of the program knows them by, and behaviour
+// lives in handlers named after the control and the event.
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace flash {
+class ShockwaveFlash;
+}
+namespace platform {
+struct Platform;
+}
+
+namespace app {
+
+class DirListBox;
+class DriveListBox;
+class FileListBox;
+class ImageControl;
+class StatusLabel;
+
+class Form1 : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "T V K version :1.1 ";
+    static constexpr const char* kDesignCountCaption = "0 Movies Found";
+    static constexpr const char* kCountSuffix = "   Movies Found";
+    // The window's back colour, 0x00BBGGRR.
+    static constexpr unsigned kBackColour = 0x00FF8080;
+
+    explicit Form1(platform::Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Shows the window centred on the screen.
+    void showCentered();
+
+    // Browser
+    DriveListBox* Drive1 = nullptr;
+    DirListBox* Dir1 = nullptr;
+    FileListBox* File1 = nullptr;
+    QLineEdit* Text1 = nullptr;
+    flash::ShockwaveFlash* ShockwaveFlash1 = nullptr;
+    QWidget* Picture1 = nullptr;
+
+    // Status labels
+    StatusLabel* Label1 = nullptr;
+    StatusLabel* Label2 = nullptr;
+    StatusLabel* LabeL10 = nullptr;
+    StatusLabel* Label4 = nullptr;
+
+    // Storage below the client area
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* Text2 = nullptr;
+    QLineEdit* Text3 = nullptr;
+    QLineEdit* Text4 = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QLineEdit* Text6 = nullptr;
+    QLineEdit* Text7 = nullptr;
+    QLineEdit* Text8 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    FileListBox* File2 = nullptr;
+
+    // Pictures
+    ImageControl* Image1 = nullptr;
+    ImageControl* Image2 = nullptr;
+    ImageControl* Image3 = nullptr;
+    ImageControl* Image4 = nullptr;
+    ImageControl* Image5 = nullptr;
+    ImageControl* Image6 = nullptr;
+    ImageControl* Image7 = nullptr;
+    ImageControl* Image8 = nullptr;
+    ImageControl* Image9 = nullptr;
+    ImageControl* Image10 = nullptr;
+    ImageControl* Image11 = nullptr;
+    ImageControl* Image12 = nullptr;
+    ImageControl* Image13 = nullptr;
+    ImageControl* Image14 = nullptr;
+    ImageControl* Image15 = nullptr;
+
+    // Timers
+    QTimer Timer1;
+    QTimer Timer2;
+    QTimer Timer3;
+    QTimer Timer4;
+    QTimer Timer5;
+
+    // Menus and their items
+    QMenu* file = nullptr;
+    QAction* op = nullptr;
+    QAction* su = nullptr;
+    QAction* clos = nullptr;
+    QAction* prop = nullptr;
+    QAction* minfo = nullptr;
+    QAction* ext = nullptr;
+    QMenu* vw = nullptr;
+    QAction* play = nullptr;
+    QAction* stp = nullptr;
+    QAction* bg = nullptr;
+    QAction* HM = nullptr;
+    QAction* sm = nullptr;
+    QAction* fv = nullptr;
+    QMenu* tls = nullptr;
+    QAction* GH = nullptr;
+    QAction* eswf = nullptr;
+    QMenu* hp = nullptr;
+    QAction* cfl = nullptr;
+    QAction* ab = nullptr;
+    QAction* ks = nullptr;
+
+public slots:
+    void Form_Load();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void play_Click();
+    void stp_Click();
+    void Image2_Click();
+    void Image4_Click();
+    void ext_Click();
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void Timer4_Timer();
+    void Timer5_Timer();
+
+private:
+    static void Form_Initialize();
+    void createControls();
+    void createPictures();
+    void createStorage();
+    void createMenus();
+    void createTimers();
+    void connectHandlers();
+    QString countCaption() const;
+
+    platform::Platform& m_platform;
+};
+
+} // namespace app

@@ -1,0 +1,268 @@
+#include "flash/ShockwaveFlash.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QUrl>
+
+#include "flash/FileSource.h"
+#include "platform/Twips.h"
+
+namespace flash {
+
+namespace {
+
+QString localPathOf(const QString& movie)
+{
+    const QUrl url(movie);
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return movie;
+}
+
+swf::Quality qualityOf(const QString& name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("low"))
+        return swf::Quality::Low;
+    if (lower == QLatin1String("medium"))
+        return swf::Quality::Medium;
+    if (lower == QLatin1String("best"))
+        return swf::Quality::Best;
+    return swf::Quality::High;
+}
+
+swf::ScaleMode scaleOf(const QString& name)
+{
+    const QString lower = name.toLower();
+    if (lower == QLatin1String("noborder"))
+        return swf::ScaleMode::NoBorder;
+    if (lower == QLatin1String("exactfit"))
+        return swf::ScaleMode::ExactFit;
+    if (lower == QLatin1String("noscale"))
+        return swf::ScaleMode::NoScale;
+    return swf::ScaleMode::ShowAll;
+}
+
+} // namespace
+
+ShockwaveFlash::ShockwaveFlash(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_frameClock.setTimerType(Qt::PreciseTimer);
+    connect(&m_frameClock, &QTimer::timeout, this, &ShockwaveFlash::advanceFrame);
+}
+
+ShockwaveFlash::~ShockwaveFlash() = default;
+
+void ShockwaveFlash::setMovie(const QString& movie)
+{
+    m_movie = movie;
+    unload();
+    if (movie.isEmpty())
+        return;
+    m_player.open();
+    m_player.setLoop(m_loop);
+    if (m_backgroundColor >= 0)
+        m_player.setBackgroundColor(swf::Color::fromBgr(quint32(m_backgroundColor)));
+    startSource(new FileSource(localPathOf(movie), this));
+}
+
+void ShockwaveFlash::unload()
+{
+    if (m_source) {
+        m_source->disconnect(this);
+        m_source->deleteLater();
+        m_source.clear();
+    }
+    m_frameClock.stop();
+    m_player.clear();
+    update();
+}
+
+void ShockwaveFlash::startSource(MovieSource* source)
+{
+    m_source = source;
+    connect(source, &MovieSource::arrived, this, &ShockwaveFlash::onArrived);
+    connect(source, &MovieSource::finished, this, [this](bool complete, const QString&) { onFinished(complete); });
+    source->start();
+}
+
+void ShockwaveFlash::onArrived(const QByteArray& bytes)
+{
+    const bool hadMovie = m_player.hasMovie();
+    m_player.feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+    if (!hadMovie && m_player.hasMovie()) {
+        if (!m_playSetting)
+            m_player.stop();
+        syncFrameClock();
+    }
+    update();
+}
+
+void ShockwaveFlash::onFinished(bool complete)
+{
+    m_player.finish();
+    if (m_source) {
+        m_source->deleteLater();
+        m_source.clear();
+    }
+    syncFrameClock();
+    update();
+    emit loadFinished(complete);
+}
+
+void ShockwaveFlash::syncFrameClock()
+{
+    if (!m_player.hasMovie()) {
+        m_frameClock.stop();
+        return;
+    }
+    const int interval = m_player.frameIntervalMs();
+    if (!m_frameClock.isActive() || m_frameClock.interval() != interval)
+        m_frameClock.start(interval);
+}
+
+void ShockwaveFlash::advanceFrame()
+{
+    const int before = m_player.currentFrame();
+    m_player.advance();
+    if (m_player.currentFrame() != before)
+        update();
+}
+
+void ShockwaveFlash::Play()
+{
+    m_player.play();
+}
+
+void ShockwaveFlash::Stop()
+{
+    m_player.stop();
+}
+
+int ShockwaveFlash::CurrentFrame() const
+{
+    return m_player.currentFrame();
+}
+
+int ShockwaveFlash::PercentLoaded() const
+{
+    return m_player.percentLoaded();
+}
+
+void ShockwaveFlash::setBackgroundColor(const qint32& colour)
+{
+    m_backgroundColor = colour;
+    if (colour >= 0)
+        m_player.setBackgroundColor(swf::Color::fromBgr(quint32(colour)));
+    update();
+}
+
+void ShockwaveFlash::setLoop(bool loop)
+{
+    m_loop = loop;
+    m_player.setLoop(loop);
+}
+
+void ShockwaveFlash::setQuality(const QString& quality)
+{
+    m_quality = quality;
+    update();
+}
+
+void ShockwaveFlash::setWidth(float twips)
+{
+    resize(platform::twipsToPixels(int(twips)), height());
+}
+
+void ShockwaveFlash::setHeight(float twips)
+{
+    resize(width(), platform::twipsToPixels(int(twips)));
+}
+
+float ShockwaveFlash::Width() const
+{
+    return float(platform::pixelsToTwips(width()));
+}
+
+float ShockwaveFlash::Height() const
+{
+    return float(platform::pixelsToTwips(height()));
+}
+
+swf::RenderOptions ShockwaveFlash::renderOptions() const
+{
+    return {scaleOf(m_scale), qualityOf(m_quality)};
+}
+
+void ShockwaveFlash::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    if (!m_player.hasMovie()) {
+        painter.fillRect(rect(), Qt::white);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(this->size()) * ratio).toSize();
+    if (m_frame.size() != size)
+        m_frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    m_frame.setDevicePixelRatio(ratio);
+    swf::render(m_player, m_frame, renderOptions());
+    painter.drawImage(QPoint(0, 0), m_frame);
+}
+
+QMenu* ShockwaveFlash::buildContextMenu()
+{
+    auto* menu = new QMenu(this);
+    if (m_menu) {
+        QAction* play = menu->addAction(tr("Play"), this, [this] { m_player.isPlaying() ? Stop() : Play(); });
+        play->setCheckable(true);
+        play->setChecked(m_player.isPlaying());
+        QAction* loop = menu->addAction(tr("Loop"), this, [this] { setLoop(!m_loop); });
+        loop->setCheckable(true);
+        loop->setChecked(m_loop);
+        menu->addSeparator();
+        menu->addAction(tr("Rewind"), this, [this] {
+            m_player.gotoFrame(0);
+            Stop();
+            update();
+        });
+        menu->addAction(tr("Forward"), this, [this] {
+            Stop();
+            m_player.gotoFrame(m_player.currentFrame() + 1);
+            update();
+        });
+        menu->addAction(tr("Back"), this, [this] {
+            Stop();
+            m_player.gotoFrame(m_player.currentFrame() - 1);
+            update();
+        });
+        menu->addSeparator();
+        QMenu* quality = menu->addMenu(tr("Quality"));
+        for (const QString& level : {QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")}) {
+            QAction* action = quality->addAction(level, this, [this, level] { setQuality(level); });
+            action->setCheckable(true);
+            action->setChecked(m_quality.compare(level, Qt::CaseInsensitive) == 0);
+        }
+        menu->addSeparator();
+    }
+    menu->addAction(tr("About Tovimark Player..."), this, &ShockwaveFlash::showAbout);
+    return menu;
+}
+
+void ShockwaveFlash::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = buildContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
+
+void ShockwaveFlash::showAbout()
+{
+    QMessageBox::about(this, tr("About Tovimark Player"), tr("Tovimark movie player"));
+}
+
+} // namespace flash

@@ -1,0 +1,105 @@
+#pragma once
+
+// The movie control: a widget over the engine's player. It loads what its
+// Movie names, drives the player from a frame timer, paints the stage, and
+// offers the player's own right-click menu.
+
+#include <QImage>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include "swf/Player.h"
+#include "swf/Renderer.h"
+
+class QMenu;
+
+namespace flash {
+
+class MovieSource;
+
+class ShockwaveFlash : public QWidget {
+    Q_OBJECT
+public:
+    explicit ShockwaveFlash(QWidget* parent = nullptr);
+    ~ShockwaveFlash() override;
+
+    // The movie: a file path or an address. Setting it loads and, with the
+    // Play setting on, plays it; the empty text unloads.
+    void setMovie(const QString& movie);
+    QString Movie() const { return m_movie; }
+
+    void Play();
+    void Stop();
+    int CurrentFrame() const;
+    int PercentLoaded() const;
+
+    // The colour as the desktop's colour dialog gives it, 0x00BBGGRR.
+    void setBackgroundColor(const qint32& colour);
+    qint32 BackgroundColor() const { return m_backgroundColor; }
+
+    // Full right-click menu when true, only the about entry when false.
+    void setMenu(bool full) { m_menu = full; }
+    bool Menu() const { return m_menu; }
+
+    // The host places the control in twips.
+    void setWidth(float twips);
+    void setHeight(float twips);
+    float Width() const;
+    float Height() const;
+
+    // Stored settings, as the control starts.
+    QString WMode() const { return m_wmode; }
+    bool playSetting() const { return m_playSetting; }
+    bool Loop() const { return m_loop; }
+    void setLoop(bool loop);
+    QString Quality() const { return m_quality; }
+    void setQuality(const QString& quality);
+    QString Scale() const { return m_scale; }
+    QString AllowScriptAccess() const { return m_allowScriptAccess; }
+    bool DeviceFont() const { return m_deviceFont; }
+    bool EmbedMovie() const { return m_embedMovie; }
+
+    // For tests and tools: the engine, and one tick of the frame clock.
+    const swf::Player& player() const { return m_player; }
+    void advanceFrame();
+    bool isLoading() const { return !m_source.isNull(); }
+    // The menu a right-click would show now.
+    QMenu* buildContextMenu();
+
+signals:
+    void loadFinished(bool complete);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void unload();
+    void startSource(MovieSource* source);
+    void onArrived(const QByteArray& bytes);
+    void onFinished(bool complete);
+    void syncFrameClock();
+    swf::RenderOptions renderOptions() const;
+    void showAbout();
+
+    swf::Player m_player;
+    QPointer<MovieSource> m_source;
+    QTimer m_frameClock;
+    QImage m_frame;
+
+    QString m_movie;
+    qint32 m_backgroundColor = -1;
+    bool m_menu = true;
+    QString m_wmode = QStringLiteral("Window");
+    bool m_playSetting = true;
+    bool m_loop = true;
+    QString m_quality = QStringLiteral("High");
+    QString m_scale = QStringLiteral("ShowAll");
+    QString m_allowScriptAccess = QStringLiteral("always");
+    bool m_deviceFont = false;
+    bool m_embedMovie = false;
+};
+
+} // namespace flash
