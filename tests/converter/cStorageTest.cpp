@@ -268,4 +268,14 @@ TEST_F(cStorageTest, UnreadableSourceIsReportedNotCalledMissing)
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.swf"))));
 }
 
+TEST_F(cStorageTest, SourceThatIsAFolderIsReportedNotCalledMissing)
+{
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.exe")));
+    const Outcome outcome = parse(path(QStringLiteral("folder.exe")), path(QStringLiteral("out.swf")));
+    EXPECT_FALSE(outcome.result);
+    EXPECT_EQ(outcome.total, 0);
+    EXPECT_FALSE(outcome.reason.isEmpty());
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.swf"))));
+}
+
 } // namespace
