@@ -11,7 +11,6 @@
 #include <QScreen>
 
 #include "app/Artwork.h"
-#include "app/ComCtrls.h"
 #include "app/DirListBox.h"
 #include "app/DriveListBox.h"
 #include "app/FileListBox.h"
@@ -19,6 +18,7 @@
 #include "app/Paths.h"
 #include "app/StatusLabel.h"
 #include "flash/ShockwaveFlash.h"
+#include "platform/ComCtrls.h"
 #include "platform/Failure.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"

@@ -1,4 +1,4 @@
-#include "app/ComCtrls.h"
+#include "platform/ComCtrls.h"
 
 namespace mComCtrls {
 
