@@ -10,7 +10,6 @@
 
 #include "converter/frmSWF.h"
 #include "platform/Twips.h"
-#include "support/FakeFileDialogs.h"
 #include "support/FakePlatform.h"
 #include "tests/converter/Projector.h"
 
@@ -20,19 +19,10 @@ using converter::frmSWF;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-// The doubles, wired up before any window is built over them.
-struct FakeDesktop {
-    FakeDesktop() { fake.platform.fileDialogs = &dialogs; }
-
-    fakes::FakePlatform fake;
-    fakes::FakeFileDialogs dialogs;
-};
-
 class frmSWFTest : public testing::Test {
 protected:
-    FakeDesktop desktop;
-    fakes::FakePlatform& fake = desktop.fake;
-    fakes::FakeFileDialogs& dialogs = desktop.dialogs;
+    fakes::FakePlatform fake;
+    fakes::FakeFileDialogs& dialogs = fake.fileDialogs;
     frmSWF form{fake.platform, nullptr};
     QTemporaryDir folder;
 };
@@ -243,8 +233,8 @@ TEST_F(frmSWFTest, FailureThatIsNotTheProjectorsIsExplained)
 
 TEST(frmSWFSingle, OneWindowAtATimeBuiltAfreshAfterClosing)
 {
-    FakeDesktop desktop;
-    platform::Platform& fake = desktop.fake.platform;
+    fakes::FakePlatform doubles;
+    platform::Platform& fake = doubles.platform;
 
     frmSWF* first = frmSWF::showSingle(fake, nullptr);
     ASSERT_NE(first, nullptr);
