@@ -19,6 +19,7 @@
 #include "app/StatusLabel.h"
 #include "flash/ShockwaveFlash.h"
 #include "platform/ComCtrls.h"
+#include "platform/CommonDialogControl.h"
 #include "platform/Failure.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -144,6 +145,10 @@ void Form1::createControls()
     Label4 = makeStatusLabel(client, QStringLiteral("Label4"), verdanaSmall(), 4200, 6345, 510, 180);
 
     createStorage();
+
+    cmd = std::make_unique<platform::CommonDialogControl>(*m_platform.fileDialogs, this);
+    cmd->DialogTitle(QStringLiteral("Open Flash Movies"));
+    cmd->Filter(QStringLiteral("Flash Movies|*.swf"));
 }
 
 void Form1::createPictures()
@@ -258,6 +263,18 @@ void Form1::connectHandlers()
     connect(Image2, &ImageControl::Click, this, &Form1::Image2_Click);
     connect(Image4, &ImageControl::Click, this, &Form1::Image4_Click);
     connect(ext, &QAction::triggered, this, &Form1::ext_Click);
+    connect(op, &QAction::triggered, this, &Form1::op_Click);
+    connect(su, &QAction::triggered, this, &Form1::su_Click);
+    connect(HM, &QAction::triggered, this, &Form1::HM_Click);
+    connect(sm, &QAction::triggered, this, &Form1::sm_Click);
+    connect(eswf, &QAction::triggered, this, &Form1::eswf_Click);
+    connect(cfl, &QAction::triggered, this, &Form1::cfl_Click);
+    connect(ks, &QAction::triggered, this, &Form1::ks_Click);
+    connect(Image1, &ImageControl::MouseMove, this, &Form1::Image1_MouseMove);
+    connect(Image3, &ImageControl::MouseMove, this, &Form1::Image3_MouseMove);
+    connect(Image6, &ImageControl::MouseMove, this, &Form1::Image6_MouseMove);
+    connect(Image8, &ImageControl::MouseMove, this, &Form1::Image8_MouseMove);
+    connect(Image10, &ImageControl::MouseMove, this, &Form1::Image10_MouseMove);
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(&Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);

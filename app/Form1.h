@@ -8,6 +8,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <memory>
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -19,6 +21,7 @@ namespace flash {
 class ShockwaveFlash;
 }
 namespace platform {
+class CommonDialogControl;
 struct Platform;
 }
 
@@ -91,6 +94,9 @@ public:
     ImageControl* Image14 = nullptr;
     ImageControl* Image15 = nullptr;
 
+    // The Open command's dialog; it keeps its file name while the window lives.
+    std::unique_ptr<platform::CommonDialogControl> cmd;
+
     // Timers
     QTimer Timer1;
     QTimer Timer2;
@@ -131,6 +137,22 @@ public slots:
     void Image2_Click();
     void Image4_Click();
     void ext_Click();
+
+    // Opening movies
+    void op_Click();
+    void su_Click();
+
+    // View and help commands
+    void HM_Click();
+    void sm_Click();
+    void eswf_Click();
+    void cfl_Click();
+    void ks_Click();
+    void Image1_MouseMove();
+    void Image3_MouseMove();
+    void Image6_MouseMove();
+    void Image8_MouseMove();
+    void Image10_MouseMove();
 
     void Timer1_Timer();
     void Timer2_Timer();

@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include "flash/FileSource.h"
+#include "flash/NetworkSource.h"
 #include "platform/Twips.h"
 
 namespace flash {
@@ -67,7 +68,17 @@ void ShockwaveFlash::setMovie(const QString& movie)
     m_player.setLoop(m_loop);
     if (m_backgroundColor >= 0)
         m_player.setBackgroundColor(swf::Color::fromBgr(quint32(m_backgroundColor)));
-    startSource(new FileSource(localPathOf(movie), this));
+    if (NetworkSource::handles(movie))
+        startSource(new NetworkSource(network(), QUrl(movie), this));
+    else
+        startSource(new FileSource(localPathOf(movie), this));
+}
+
+QNetworkAccessManager& ShockwaveFlash::network()
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    return *m_network;
 }
 
 void ShockwaveFlash::unload()

@@ -14,6 +14,7 @@
 #include "swf/Renderer.h"
 
 class QMenu;
+class QNetworkAccessManager;
 
 namespace flash {
 
@@ -77,6 +78,7 @@ protected:
 
 private:
     void unload();
+    QNetworkAccessManager& network();
     void startSource(MovieSource* source);
     void onArrived(const QByteArray& bytes);
     void onFinished(bool complete);
@@ -86,6 +88,7 @@ private:
 
     swf::Player m_player;
     QPointer<MovieSource> m_source;
+    QNetworkAccessManager* m_network = nullptr;
     QTimer m_frameClock;
     QImage m_frame;
 

@@ -39,6 +39,7 @@ FakePlatform::FakePlatform()
     platform.shell = &shell;
     platform.clock = &clock;
     platform.drives = &drives;
+    platform.fileDialogs = &fileDialogs;
 }
 
 } // namespace fakes

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "platform/Clock.h"
+#include "support/FakeFileDialogs.h"
 #include "platform/Drives.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
@@ -80,6 +81,7 @@ struct FakePlatform {
     FakeShell shell;
     FakeClock clock;
     FakeDrives drives;
+    FakeFileDialogs fileDialogs;
     platform::Platform platform;
 };
 

@@ -1,0 +1,123 @@
+// The main window's commands for opening movies, and its view and help
+// commands.
+
+#include <QAction>
+#include <QLineEdit>
+
+#include "app/FileListBox.h"
+#include "app/Form1.h"
+#include "app/ImageControl.h"
+#include "converter/frmSWF.h"
+#include "flash/ShockwaveFlash.h"
+#include "platform/CommonDialogControl.h"
+#include "platform/Failure.h"
+#include "platform/InputBox.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/Shell.h"
+#include "platform/WebAddresses.h"
+
+namespace app {
+
+void Form1::op_Click()
+{
+    // Whatever the dialog holds afterwards is opened, cancelled or not.
+    platform::runSkippingFailures({
+        [this] { cmd->ShowOpen(); },
+        [this] { Text1->setText(cmd->FileName()); },
+        [this] { ShockwaveFlash1->setMovie(Text1->text()); },
+    });
+}
+
+void Form1::su_Click()
+{
+    QString answer;
+    platform::runSkippingFailures({
+        [this, &answer] {
+            answer = m_platform.inputBox->ask(
+                this, QStringLiteral("Type URL (%1)").arg(QString::fromLatin1(platform::web::kExampleMovie)),
+                QStringLiteral("url path"), QString::fromLatin1(platform::web::kSampleMovie));
+        },
+    });
+    if (answer.isEmpty()) {
+        platform::runSkippingFailures({
+            [this] {
+                m_platform.messageBox->show(this, QStringLiteral("Operation Cancelled"), QStringLiteral("TVK"),
+                                            platform::MsgButtons::Ok, platform::MsgIcon::Critical);
+            },
+        });
+        return;
+    }
+    platform::runSkippingFailures({
+        [this, &answer] { ShockwaveFlash1->setMovie(answer); },
+        [this, &answer] {
+            if (!File1->setFileName(answer))
+                throw platform::RuntimeError(QStringLiteral("Bad file name or number"));
+        },
+        [this, &answer] { Text1->setText(answer); },
+    });
+}
+
+void Form1::HM_Click()
+{
+    platform::runReportingFailure(*m_platform.messageBox, this, [this] { ShockwaveFlash1->setMenu(false); });
+}
+
+void Form1::sm_Click()
+{
+    platform::runReportingFailure(*m_platform.messageBox, this, [this] { ShockwaveFlash1->setMenu(true); });
+}
+
+void Form1::eswf_Click()
+{
+    // The converter outlives this window: it is no child of it.
+    platform::runReportingFailure(*m_platform.messageBox, this,
+                                  [this] { converter::frmSWF::showSingle(m_platform, nullptr); });
+}
+
+void Form1::cfl_Click()
+{
+    platform::runReportingFailure(*m_platform.messageBox, this, [this] {
+        m_platform.shell->open(QString::fromLatin1(platform::web::kFlashPlayerDownload));
+    });
+}
+
+void Form1::ks_Click()
+{
+    platform::runReportingFailure(*m_platform.messageBox, this,
+                                  [this] { m_platform.shell->open(QString::fromLatin1(platform::web::kMakerHome)); });
+}
+
+// Each picture button is a normal picture over a lit one: passing over a
+// button uncovers its lit picture, passing over the panel around them covers
+// them all again.
+void Form1::Image3_MouseMove()
+{
+    Image3->setVisible(false);
+    Image2->setVisible(true);
+}
+
+void Form1::Image6_MouseMove()
+{
+    Image6->setVisible(false);
+}
+
+void Form1::Image8_MouseMove()
+{
+    Image8->setVisible(false);
+    Image7->setVisible(true);
+}
+
+void Form1::Image10_MouseMove()
+{
+    Image10->setVisible(false);
+    Image9->setVisible(true);
+}
+
+void Form1::Image1_MouseMove()
+{
+    for (ImageControl* normal : {Image3, Image6, Image8, Image10})
+        normal->setVisible(true);
+}
+
+} // namespace app
