@@ -103,13 +103,6 @@ TEST_F(frmSWFTest, ProjectorIsPickedThroughTheOpenDialog)
     EXPECT_EQ(form.txtEXEPath->text(), QStringLiteral("/movies/intro.exe"));
 }
 
-TEST_F(frmSWFTest, ProjectorPathInCapitalsAlreadyIsKept)
-{
-    dialogs.answers.push_back(fakes::choose(QStringLiteral("/MOVIES/INTRO.EXE")));
-    form.cmdSelectEXEFile_Click();
-    EXPECT_EQ(form.txtEXEPath->text(), QStringLiteral("/MOVIES/INTRO.EXE"));
-}
-
 TEST_F(frmSWFTest, CancelledProjectorDialogKeepsTheTypedPath)
 {
     form.txtEXEPath->setText(QStringLiteral("typed.exe"));

@@ -157,19 +157,4 @@ TEST_F(QtFileDialogsTest, ReadOnlyBoxIsOfferedUnlessHiddenAndReportedInFlags)
     EXPECT_TRUE(open.Flags & platform::OFN_READONLY);
 }
 
-TEST_F(QtFileDialogsTest, PathLongerThanTheBufferIsNotAnAnswer)
-{
-    OpenFileNameA open = record(platform::OFN_HIDEREADONLY);
-    open.nMaxFile = 4;
-    const QByteArray before = open.lpstrFile;
-    const QString path = existing(QStringLiteral("intro.swf"));
-    const bool chosen = showing([&] { return dialogs.getOpenFileName(open); },
-                                [&](QFileDialog& dialog) {
-                                    dialog.selectFile(path);
-                                    confirm(dialog);
-                                });
-    EXPECT_FALSE(chosen);
-    EXPECT_EQ(open.lpstrFile, before);
-}
-
 } // namespace

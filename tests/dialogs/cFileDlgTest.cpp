@@ -16,31 +16,6 @@ QByteArray nuls(int count)
     return QByteArray(count, '\0');
 }
 
-TEST(cFileDlg, NewObjectHasTheDefaults)
-{
-    FakeFileDialogs system;
-    cFileDlg dialog(system);
-    EXPECT_FALSE(dialog.Cancelled());
-    EXPECT_EQ(dialog.Flags(), 0x285000);
-    EXPECT_EQ(dialog.FilterIndex(), 0);
-    for (const QString& text : {dialog.InitDir(), dialog.DefExt(), dialog.Title(), dialog.Filename(),
-                                dialog.FileTitle()})
-        EXPECT_TRUE(text.isEmpty());
-    ASSERT_EQ(dialog.Filters()->Count(), 1);
-    EXPECT_EQ(dialog.Filters()->Filter(0), QStringLiteral("All Files (*.*);*.*"));
-}
-
-TEST(cFileDlg, FiltersIsOneSharedList)
-{
-    FakeFileDialogs system;
-    cFileDlg dialog(system);
-    dialog.Filters()->AddFilter(QStringLiteral("SWF files"), QStringLiteral("*.swf"));
-    EXPECT_EQ(dialog.Filters(), dialog.Filters());
-    EXPECT_EQ(dialog.Filters()->Count(), 2);
-    dialog.ShowSave(nullptr);
-    EXPECT_EQ(system.shown.back().record.lpstrFilter, QByteArray("All Files (*.*)\0*.*\0SWF files\0*.swf\0\0", 37));
-}
-
 TEST(cFileDlg, RecordCarriesEveryPropertyInTheSystemLayout)
 {
     FakeFileDialogs system;

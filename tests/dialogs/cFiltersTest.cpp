@@ -80,16 +80,6 @@ TEST(cFilters, RemovingTheOnlyEntryEmptiesTheListForANewStart)
     EXPECT_EQ(filters.Filter(0), QStringLiteral("Exe;*.exe"));
 }
 
-TEST(cFilters, ClearEmptiesAListOfAnySize)
-{
-    cFilters filters;
-    for (int i = 0; i < 50; ++i)
-        filters.AddFilter(QString::number(i), QStringLiteral("*.%1").arg(i));
-    filters.Clear();
-    EXPECT_EQ(filters.Count(), 0);
-    EXPECT_EQ(filters.Filter(0), QString());
-}
-
 TEST(cFilters, BufferPairsEachEntryWithNulsAndClosesWithOneMore)
 {
     Listed listed;

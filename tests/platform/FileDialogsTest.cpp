@@ -11,13 +11,6 @@ namespace {
 using namespace platform;
 using filedialog::Verdict;
 
-TEST(FileDialogRules, TextOfABufferEndsAtItsFirstNul)
-{
-    EXPECT_EQ(filedialog::textOf(QByteArray("a.swf\0b.swf\0\0", 13)), QStringLiteral("a.swf"));
-    EXPECT_EQ(filedialog::textOf(QByteArray("no nul")), QStringLiteral("no nul"));
-    EXPECT_EQ(filedialog::textOf(QByteArray(4, '\0')), QString());
-}
-
 TEST(FileDialogRules, FilterPairsEndAtTheFirstEmptyString)
 {
     const auto two = filedialog::filterPairs(QByteArray("All Files (*.*)\0*.*\0SWF files\0*.swf\0\0", 37));
@@ -121,18 +114,6 @@ TEST(FileDialogRules, AnswerThatDoesNotFitLeavesTheBuffers)
             EXPECT_EQ(record.lpstrFile, QByteArray(16, '\0'));
         }
     }
-}
-
-TEST(FileDialogRules, LongTitleIsCutOnACharacterBoundary)
-{
-    OpenFileNameA record;
-    record.lpstrFile = QByteArray(64, '\0');
-    record.nMaxFile = 64;
-    record.lpstrFileTitle = QByteArray(8, '\0');
-    record.nMaxFileTitle = 5;
-    // "é" is two bytes in UTF-8; four bytes leave room for two of them.
-    ASSERT_TRUE(filedialog::writeAnswer(record, {QStringLiteral("/m/\u00e9\u00e9\u00e9.swf")}, 1));
-    EXPECT_EQ(filedialog::textOf(record.lpstrFileTitle), QStringLiteral("\u00e9\u00e9"));
 }
 
 } // namespace
