@@ -1,0 +1,40 @@
+#include <cstdio>
+#include <cstring>
+
+#include "cli/Command.h"
+#include "cli/ExtractCommand.h"
+
+namespace {
+
+// Every subcommand, one line each: name, usage, entry point.
+constexpr cli::Command kCommands[] {
+    {"info", "info FILE", cli::runInfo},
+    {"render", "render FILE -o OUT.png [--frames N] [--scale S]", cli::runRender},
+    {"extract", "extract PROJECTOR OUT.swf", cli::runExtract},
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage:\n");
+    for (const cli::Command& command : kCommands)
+        std::fprintf(stderr, "  tvk %s\n", command.usage);
+    return cli::kUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage();
+    for (const cli::Command& command : kCommands) {
+        if (std::strcmp(argv[1], command.name) != 0)
+            continue;
+        QStringList arguments;
+        for (int i = 2; i < argc; ++i)
+            arguments << QString::fromLocal8Bit(argv[i]);
+        return command.run(arguments);
+    }
+    cli::fail(QStringLiteral("unknown command '%1'").arg(QString::fromLocal8Bit(argv[1])), cli::kUsage);
+    return usage();
+}
