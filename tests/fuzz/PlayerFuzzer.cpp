@@ -1,0 +1,72 @@
+// Arbitrary bytes through the whole player: streamed in pieces of varying
+// size, played for a few frames, drawn into a small image. Anything that
+// crashes, hangs or trips the sanitizers here would do the same to a person
+// opening a damaged movie.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include <QImage>
+
+#include "swf/Renderer.h"
+
+namespace {
+
+// Chunk sizes come from the input's own length and last byte rather than
+// from leading control bytes, so that real movies work as seeds unchanged.
+class ChunkSizes {
+public:
+    ChunkSizes(std::span<const std::uint8_t> data)
+        : m_state(0x9E3779B97F4A7C15ull ^ data.size() ^ (data.empty() ? 0 : std::uint64_t(data.back()) << 32))
+    {
+    }
+
+    std::size_t next()
+    {
+        m_state ^= m_state << 13;
+        m_state ^= m_state >> 7;
+        m_state ^= m_state << 17;
+        // Mostly small pieces, now and then a large one.
+        return (m_state & 7) == 0 ? 1 + (m_state >> 8) % 65536 : 1 + (m_state >> 8) % 64;
+    }
+
+private:
+    std::uint64_t m_state;
+};
+
+void check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::span<const std::uint8_t> input(data, size);
+    swf::Player player;
+    player.open();
+    ChunkSizes chunks(input);
+    for (std::size_t at = 0; at < size;) {
+        const std::size_t take = std::min(chunks.next(), size - at);
+        player.feed(input.subspan(at, take));
+        at += take;
+        check(player.percentLoaded() >= 0 && player.percentLoaded() <= 100);
+    }
+    player.finish();
+    check(player.hasMovie() != player.failed());
+
+    static const swf::ScaleMode kModes[] {swf::ScaleMode::ShowAll, swf::ScaleMode::NoBorder, swf::ScaleMode::ExactFit, swf::ScaleMode::NoScale};
+    QImage image(32, 24, QImage::Format_RGB32);
+    for (int frame = 0; frame < 12; ++frame) {
+        player.advance();
+        check(player.currentFrame() >= 0 && player.currentFrame() < std::max(1, player.framesLoaded()));
+        check(player.frameIntervalMs() >= 8 && player.frameIntervalMs() <= 1000);
+        swf::render(player, image, {kModes[frame % 4], swf::Quality::High});
+    }
+    player.gotoFrame(int(size));
+    check(player.percentLoaded() == (player.hasMovie() ? 100 : 0));
+    return 0;
+}
