@@ -55,7 +55,8 @@ public:
 
     // Tags, in order.
     SwfWriter& tag(std::uint16_t code, std::span<const std::uint8_t> body = {}, TagForm form = TagForm::Auto);
-    // A tag header claiming `length` with only `body` behind it.
+    // A tag header claiming `length` with only `body` behind it. The short
+    // form cannot say 63 or more; asked to, it claims 62.
     SwfWriter& tagClaiming(std::uint16_t code, std::uint32_t length, std::span<const std::uint8_t> body = {}, TagForm form = TagForm::Auto);
     SwfWriter& setBackground(swf::Color color);
     SwfWriter& showFrame();
