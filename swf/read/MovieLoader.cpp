@@ -60,7 +60,8 @@ void MovieLoader::readPrefix(std::span<const std::uint8_t>& bytes)
         return;
     }
     m_movie.m_header = prefix.value();
-    m_movie.m_stream = m_prefix;
+    m_movie.m_stream.reserve(std::min<std::size_t>(m_movie.m_header.fileLength, kMaxInitialReserve));
+    m_movie.m_stream.assign(m_prefix.begin(), m_prefix.end());
     m_limit = std::size_t(m_movie.m_header.fileLength) + kLengthSlack;
     m_decompressor = Decompressor::create(m_movie.m_header.compression, m_movie.m_header.fileLength - kHeaderPrefixSize);
 }

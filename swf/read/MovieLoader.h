@@ -25,6 +25,10 @@ public:
     // at least, so a small compressed file could otherwise ask for millions.
     static constexpr std::size_t kMaxTags = 2'000'000;
     static constexpr std::size_t kMaxDiagnostics = 1000;
+    // Room set aside for the stream up front when the header asks for it,
+    // so that growing it does not copy it over and over. A header is only a
+    // claim; beyond this the stream grows as bytes actually arrive.
+    static constexpr std::size_t kMaxInitialReserve = 16 * 1024 * 1024;
 
     MovieLoader();
     ~MovieLoader();
