@@ -64,11 +64,6 @@ TEST(HeaderParser, DeclaredLengthBoundsTable)
     }
 }
 
-TEST(HeaderParser, ShortPrefixIsRefused)
-{
-    EXPECT_FALSE(parseHeaderPrefix(std::vector<std::uint8_t> {'F', 'W', 'S'}));
-}
-
 TEST(HeaderParser, FrameHeaderFields)
 {
     const auto stream = SwfWriter().setFrameRect({-200, 11000, 40, 8000}).setFrameRateFixed(0x1880).setFrameCount(7).uncompressed();

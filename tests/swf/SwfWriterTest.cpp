@@ -2,7 +2,6 @@
 
 #include "support/SwfWriter.h"
 
-using swftest::BitWriter;
 using swftest::SwfWriter;
 using swftest::TagForm;
 
@@ -31,15 +30,6 @@ TEST(SwfWriter, TagFormsAndLyingLengths)
     const std::vector<std::uint8_t> tags(bytes.begin() + 13, bytes.end());
     const std::vector<std::uint8_t> expected {0x7F, 0x02, 3, 0, 0, 0, 1, 2, 3, 0xBF, 0x00, 0xE8, 0x03, 0, 0};
     EXPECT_EQ(tags, expected);
-}
-
-TEST(SwfWriter, SignedBitsTable)
-{
-    EXPECT_EQ(BitWriter::signedBits({0}), 1u);
-    EXPECT_EQ(BitWriter::signedBits({1}), 2u);
-    EXPECT_EQ(BitWriter::signedBits({-1}), 1u);
-    EXPECT_EQ(BitWriter::signedBits({11000, -200}), 15u);
-    EXPECT_EQ(BitWriter::signedBits({INT32_MIN}), 32u);
 }
 
 } // namespace
