@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/Drives.h"
 #include "platform/FileDialogs.h"
+#include "platform/FileRegistryStore.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
@@ -17,7 +18,8 @@ Platform& Platform::system()
     static SteadyClock clock;
     static MountedDrives drives;
     static QtFileDialogs fileDialogs{messageBox};
-    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs};
+    static FileRegistryStore store{FileRegistryStore::defaultFilePath()};
+    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store};
     return platform;
 }
 

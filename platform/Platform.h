@@ -10,6 +10,7 @@ class Drives;
 class FileDialogs;
 class InputBox;
 class MessageBox;
+class RegistryStore;
 class Shell;
 
 struct Platform {
@@ -19,6 +20,7 @@ struct Platform {
     Clock* clock = nullptr;
     Drives* drives = nullptr;
     FileDialogs* fileDialogs = nullptr;
+    RegistryStore* store = nullptr;
 
     // The real desktop, for the life of the process.
     static Platform& system();
