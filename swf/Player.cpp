@@ -132,7 +132,9 @@ std::uint64_t Player::bytesLoaded() const
 bool Player::isComplete() const
 {
     const Movie* movie = m_state->movie();
-    return movie && (m_state->loader->finished() || movie->ended());
+    // A load cut short is not complete, however it ended: the share loaded
+    // tells how much of the movie there is to see.
+    return movie && (movie->ended() || (m_state->loader->finished() && bytesLoaded() >= movie->header().fileLength));
 }
 
 double Player::clockFrameRate() const

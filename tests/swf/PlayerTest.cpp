@@ -155,16 +155,18 @@ TEST(Player, PercentLoadedFollowsTheStream)
     }
 }
 
-TEST(Player, PercentLoadedIsHundredAfterATruncatedLoadEnds)
+TEST(Player, PercentLoadedStaysBelowHundredWhenALoadIsCutShort)
 {
+    // Cut inside the End tag: the load ends without the movie's end.
     auto bytes = movieOf(3);
-    bytes.resize(bytes.size() - 3);
+    bytes.resize(bytes.size() - 1);
     Player player;
     player.open();
     player.feed(bytes);
     EXPECT_LT(player.percentLoaded(), 100);
     player.finish();
-    EXPECT_EQ(player.percentLoaded(), 100);
+    EXPECT_LT(player.percentLoaded(), 100);
+    EXPECT_GT(player.percentLoaded(), 90);
     EXPECT_TRUE(player.hasMovie());
 }
 

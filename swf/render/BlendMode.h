@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QImage>
+
+namespace swf {
+
+// As PlaceObject3 stores them; 0 reads as Normal.
+enum class BlendMode : std::uint8_t {
+    Normal = 1,
+    Layer = 2,
+    Multiply = 3,
+    Screen = 4,
+    Lighten = 5,
+    Darken = 6,
+    Difference = 7,
+    Add = 8,
+    Subtract = 9,
+    Invert = 10,
+    Alpha = 11,
+    Erase = 12,
+    Overlay = 13,
+    HardLight = 14,
+};
+
+BlendMode blendModeFromByte(std::uint8_t value);
+
+// Composites `layer` onto `dest` (both Format_ARGB32_Premultiplied, same
+// size, layer already placed) by `mode`. Alpha and Erase act on dest's own
+// alpha, as they do inside a parent drawn as a layer.
+void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode);
+
+} // namespace swf
