@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include "platform/Clock.h"
+#include "platform/ColorDialog.h"
 #include "platform/Drives.h"
 #include "platform/FileDialogs.h"
 #include "platform/FileRegistryStore.h"
@@ -19,7 +20,8 @@ Platform& Platform::system()
     static MountedDrives drives;
     static QtFileDialogs fileDialogs{messageBox};
     static FileRegistryStore store{FileRegistryStore::defaultFilePath()};
-    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store};
+    static QtColorDialog colorDialog;
+    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store, &colorDialog};
     return platform;
 }
 

@@ -6,6 +6,7 @@
 namespace platform {
 
 class Clock;
+class ColorDialog;
 class Drives;
 class FileDialogs;
 class InputBox;
@@ -21,6 +22,7 @@ struct Platform {
     Drives* drives = nullptr;
     FileDialogs* fileDialogs = nullptr;
     RegistryStore* store = nullptr;
+    ColorDialog* colorDialog = nullptr;
 
     // The real desktop, for the life of the process.
     static Platform& system();
