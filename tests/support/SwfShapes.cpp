@@ -1,0 +1,135 @@
+#include "support/SwfShapes.h"
+
+#include <cmath>
+
+#include "support/SwfWriter.h"
+
+namespace swftest {
+
+namespace {
+
+void putU16(std::vector<std::uint8_t>& out, std::uint16_t value)
+{
+    out.push_back(std::uint8_t(value));
+    out.push_back(std::uint8_t(value >> 8));
+}
+
+void putRgba(std::vector<std::uint8_t>& out, swf::Color color)
+{
+    out.insert(out.end(), {color.r, color.g, color.b, color.a});
+}
+
+std::int32_t fixed16(double value)
+{
+    return std::int32_t(std::lround(value * 65536.0));
+}
+
+} // namespace
+
+std::vector<std::uint8_t> matrixBytes(const swf::Matrix& m)
+{
+    BitWriter bits;
+    const bool scale = m.a != 1 || m.d != 1;
+    bits.ub(scale, 1);
+    if (scale) {
+        const std::int32_t a = fixed16(m.a);
+        const std::int32_t d = fixed16(m.d);
+        const unsigned n = BitWriter::signedBits({a, d});
+        bits.ub(n, 5).sb(a, n).sb(d, n);
+    }
+    const bool rotate = m.b != 0 || m.c != 0;
+    bits.ub(rotate, 1);
+    if (rotate) {
+        const std::int32_t b = fixed16(m.b);
+        const std::int32_t c = fixed16(m.c);
+        const unsigned n = BitWriter::signedBits({b, c});
+        bits.ub(n, 5).sb(b, n).sb(c, n);
+    }
+    const std::int32_t tx = std::int32_t(std::lround(m.tx));
+    const std::int32_t ty = std::int32_t(std::lround(m.ty));
+    const unsigned n = tx == 0 && ty == 0 ? 0 : BitWriter::signedBits({tx, ty});
+    bits.ub(n, 5);
+    if (n > 0)
+        bits.sb(tx, n).sb(ty, n);
+    return bits.finish();
+}
+
+std::vector<std::uint8_t> defineShape3(const RectShape& shape)
+{
+    std::vector<std::uint8_t> body;
+    putU16(body, shape.id);
+    const std::int32_t half = shape.lineWidth / 2;
+    BitWriter bounds;
+    const unsigned n = BitWriter::signedBits({-half, shape.width + half, shape.height + half});
+    bounds.ub(n, 5).sb(-half, n).sb(shape.width + half, n).sb(-half, n).sb(shape.height + half, n);
+    const auto boundBytes = bounds.finish();
+    body.insert(body.end(), boundBytes.begin(), boundBytes.end());
+
+    body.push_back(1); // one fill style
+    if (shape.gradientTo) {
+        body.push_back(0x10);
+        // The gradient square spans 32768 twips; fit it to the width.
+        const double scale = shape.width / 32768.0;
+        const auto matrix = matrixBytes({scale, 0, 0, scale, shape.width / 2.0, shape.height / 2.0});
+        body.insert(body.end(), matrix.begin(), matrix.end());
+        body.push_back(2);
+        body.push_back(0);
+        putRgba(body, shape.fill);
+        body.push_back(255);
+        putRgba(body, *shape.gradientTo);
+    } else {
+        body.push_back(0x00);
+        putRgba(body, shape.fill);
+    }
+    body.push_back(shape.lineWidth > 0 ? 1 : 0);
+    if (shape.lineWidth > 0) {
+        putU16(body, shape.lineWidth);
+        putRgba(body, shape.lineColor);
+    }
+    body.push_back(0x11); // one fill bit, one line bit
+
+    BitWriter records;
+    const unsigned moveBits = 1;
+    records.ub(0, 1).ub(0x01 | 0x04 | 0x08, 5).ub(moveBits, 5).sb(0, moveBits).sb(0, moveBits);
+    records.ub(1, 1).ub(shape.lineWidth > 0 ? 1 : 0, 1);
+    const std::int32_t sides[4][2] = {{shape.width, 0}, {0, shape.height}, {-shape.width, 0}, {0, -shape.height}};
+    for (const auto& side : sides) {
+        const unsigned bits = std::max(2u, BitWriter::signedBits({side[0], side[1]}));
+        records.ub(1, 1).ub(1, 1).ub(bits - 2, 4).ub(0, 1);
+        if (side[0] == 0)
+            records.ub(1, 1).sb(side[1], bits);
+        else
+            records.ub(0, 1).sb(side[0], bits);
+    }
+    records.ub(0, 1).ub(0, 5);
+    const auto recordBytes = records.finish();
+    body.insert(body.end(), recordBytes.begin(), recordBytes.end());
+    return body;
+}
+
+std::vector<std::uint8_t> placeObject2(const Placement& placement)
+{
+    std::vector<std::uint8_t> body;
+    std::uint8_t flags = 0;
+    if (placement.move)
+        flags |= 0x01;
+    if (placement.characterId)
+        flags |= 0x02;
+    if (placement.matrix)
+        flags |= 0x04;
+    if (placement.clipDepth)
+        flags |= 0x40;
+    body.push_back(flags);
+    putU16(body, placement.depth);
+    if (placement.characterId)
+        putU16(body, *placement.characterId);
+    if (placement.matrix) {
+        const auto matrix = matrixBytes(*placement.matrix);
+        body.insert(body.end(), matrix.begin(), matrix.end());
+    }
+    if (placement.clipDepth)
+        putU16(body, *placement.clipDepth);
+    return body;
+}
+
+} // namespace swftest

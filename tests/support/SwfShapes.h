@@ -1,0 +1,43 @@
+#pragma once
+
+// Tag bodies for the drawing tags most tests and benchmarks need: a
+// rectangle shape with a solid or gradient fill and an outline, and
+// PlaceObject2 records.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "swf/Color.h"
+#include "swf/Matrix.h"
+
+namespace swftest {
+
+std::vector<std::uint8_t> matrixBytes(const swf::Matrix& matrix);
+
+struct RectShape {
+    std::uint16_t id = 1;
+    std::int32_t width = 2000; // twips
+    std::int32_t height = 2000;
+    swf::Color fill {255, 0, 0, 255};
+    // A left-to-right linear gradient from `fill` to this colour, when set.
+    std::optional<swf::Color> gradientTo;
+    std::uint16_t lineWidth = 0; // twips; 0 draws no outline
+    swf::Color lineColor {0, 0, 0, 255};
+};
+
+// DefineShape3 (tag 32) body: the rectangle from (0, 0) to (width, height).
+std::vector<std::uint8_t> defineShape3(const RectShape& shape);
+
+struct Placement {
+    std::uint16_t depth = 1;
+    std::optional<std::uint16_t> characterId; // set to place a character
+    std::optional<swf::Matrix> matrix;
+    bool move = false; // modify what is at the depth
+    std::optional<std::uint16_t> clipDepth;
+};
+
+// PlaceObject2 (tag 26) body.
+std::vector<std::uint8_t> placeObject2(const Placement& placement);
+
+} // namespace swftest
