@@ -1,0 +1,74 @@
+#pragma once
+
+// Sets a field's paragraphs into lines: picks the font for each run, breaks
+// lines to the field's width when it wraps, and places each line for its
+// alignment, margins and indents. Lengths are twips in the field's space.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QString>
+
+#include "swf/Header.h"
+#include "swf/define/EditText.h"
+#include "swf/define/Font.h"
+#include "swf/text/FormattedText.h"
+
+namespace swf {
+
+// Between a field's edge and its text, as the reference player leaves it.
+inline constexpr double kTextGutter = 40; // 2 px
+
+// A character format made concrete: either an embedded font's outlines or
+// a device font, at one size.
+struct TextFace {
+    const Font* embedded = nullptr;
+    QFont device;
+    double size = 0; // twips
+    double ascent = 0;
+    double descent = 0;
+    QFontMetricsF metrics {QFont()}; // of `device`, kept because measuring asks for it per character
+
+    // What a character code draws with in the embedded font, if anything.
+    std::optional<std::size_t> glyphFor(char32_t c) const;
+    double advance(QStringView character) const;
+};
+
+// Device families for a font name as movies write it (_sans, Arial, ...).
+QStringList deviceFamilies(const QString& name);
+
+struct LaidRun {
+    std::size_t face = 0; // into TextLayout::faces
+    CharFormat format;
+    QString text;
+    std::vector<qsizetype> starts; // where each character begins in `text`
+    std::vector<double> xs;        // each character's origin, from the line's x
+    double width = 0;
+};
+
+struct LaidLine {
+    double x = 0; // origin of the line's first character
+    double baseline = 0;
+    double ascent = 0;
+    double descent = 0;
+    double width = 0; // without trailing spaces
+    bool bullet = false;
+    double bulletX = 0;
+    std::vector<LaidRun> runs;
+};
+
+struct TextLayout {
+    Rect bounds; // the field's, grown or shrunk when it sizes itself to its text
+    std::vector<TextFace> faces;
+    std::vector<LaidLine> lines;
+    double textWidth = 0;
+    double textHeight = 0;
+};
+
+// `fieldFont` is the font the field names, or null.
+TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& paragraphs, const Font* fieldFont);
+
+} // namespace swf

@@ -1,0 +1,147 @@
+#include "swf/render/TextPainter.h"
+
+#include <QColor>
+
+#include "swf/render/TextLayout.h"
+#include "swf/text/HtmlText.h"
+
+namespace swf {
+
+namespace {
+
+QColor toQColor(Color c) { return QColor(c.r, c.g, c.b, c.a); }
+
+void fillGlyph(QPainter& painter, const QTransform& base, const QPainterPath& glyph, double x, double y, double scale,
+               const QColor& color)
+{
+    painter.setWorldTransform(QTransform(scale, 0, 0, scale, x, y) * base);
+    painter.fillPath(glyph, color);
+}
+
+// A font that names a device font carries codes but no outlines; the
+// reference then draws the characters with the system's font of that name.
+void drawDeviceGlyph(QPainter& painter, const Font& font, std::uint32_t index, double x, double y, double height,
+                     const QColor& color)
+{
+    if (index >= font.codes.size() || height <= 0)
+        return;
+    QFont device;
+    device.setFamilies(deviceFamilies(decodeMovieText(font.name)));
+    device.setPixelSize(std::max(1, int(height)));
+    device.setBold(font.bold);
+    device.setItalic(font.italic);
+    painter.setFont(device);
+    painter.setPen(color);
+    painter.drawText(QPointF(x, y), QString(QChar(font.codes[index])));
+}
+
+std::vector<Paragraph> fieldParagraphs(const EditText& field)
+{
+    const QString text = field.initialText ? decodeMovieText(*field.initialText) : QString();
+    const CharFormat base = baseCharFormat(field);
+    const ParagraphFormat paragraph = baseParagraphFormat(field);
+    std::vector<Paragraph> paragraphs = field.html ? parseHtmlText(text, base, paragraph) : plainParagraphs(text, base, paragraph);
+    if (field.password)
+        for (auto& p : paragraphs)
+            for (auto& span : p.spans)
+                span.text.fill(u'*');
+    return paragraphs;
+}
+
+void paintRun(QPainter& painter, const QTransform& base, const LaidLine& line, const LaidRun& run, const TextFace& face,
+              const ColorTransform& cx)
+{
+    const QColor color = toQColor(cx.apply(run.format.color));
+    if (face.embedded) {
+        const double scale = face.size / face.embedded->emSquare;
+        for (std::size_t k = 0; k < run.starts.size(); ++k) {
+            const QChar first = run.text[run.starts[k]];
+            const char32_t c = first.isHighSurrogate() && run.starts[k] + 1 < run.text.size()
+                                   ? QChar::surrogateToUcs4(first, run.text[run.starts[k] + 1])
+                                   : first.unicode();
+            if (const auto glyph = face.glyphFor(c))
+                fillGlyph(painter, base, face.embedded->glyphs[*glyph], line.x + run.xs[k], line.baseline, scale, color);
+        }
+        painter.setWorldTransform(base);
+    } else {
+        painter.setFont(face.device);
+        painter.setPen(color);
+        // One call a character keeps each where layout measured it.
+        for (std::size_t k = 0; k < run.starts.size(); ++k) {
+            const qsizetype end = k + 1 < run.starts.size() ? run.starts[k + 1] : run.text.size();
+            const QStringView character = QStringView(run.text).mid(run.starts[k], end - run.starts[k]);
+            if (character[0] != u' ')
+                painter.drawText(QPointF(line.x + run.xs[k], line.baseline), character.toString());
+        }
+    }
+    if (run.format.underline && !run.xs.empty()) {
+        const double thickness = std::max(20.0, face.size / 16);
+        painter.fillRect(QRectF(line.x + run.xs.front(), line.baseline + face.descent * 0.4, run.width, thickness), color);
+    }
+}
+
+} // namespace
+
+void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup& fonts, const ColorTransform& cx)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QTransform base = text.matrix.toTransform() * painter.worldTransform();
+    for (const TextRun& run : text.runs) {
+        const Font* font = run.hasFont && fonts ? fonts(run.fontId) : nullptr;
+        if (!font || run.height == 0)
+            continue;
+        const QColor color = toQColor(cx.apply(run.color));
+        const bool outlines = font->hasOutlines();
+        const double scale = run.height / font->emSquare;
+        double x = run.x;
+        for (const GlyphEntry& glyph : run.glyphs) {
+            if (outlines) {
+                if (glyph.index < font->glyphs.size())
+                    fillGlyph(painter, base, font->glyphs[glyph.index], x, run.y, scale, color);
+            } else {
+                painter.setWorldTransform(base);
+                drawDeviceGlyph(painter, *font, glyph.index, x, run.y, run.height, color);
+            }
+            x += glyph.advance;
+        }
+    }
+    painter.restore();
+}
+
+void paintEditText(QPainter& painter, const EditText& field, const FontLookup& fonts, const ColorTransform& cx)
+{
+    const Font* font = field.fontId && fonts ? fonts(*field.fontId) : nullptr;
+    const TextLayout layout = layoutText(field, fieldParagraphs(field), font);
+    const Rect& b = layout.bounds;
+    const QRectF box(b.xMin, b.yMin, b.width(), b.height());
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (field.border) {
+        painter.fillRect(box, toQColor(cx.apply({255, 255, 255, 255})));
+        QPen pen(toQColor(cx.apply({0, 0, 0, 255})));
+        pen.setCosmetic(true);
+        pen.setWidthF(1);
+        pen.setJoinStyle(Qt::MiterJoin);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box);
+    }
+    painter.setClipRect(box, Qt::IntersectClip);
+    const QTransform base = painter.worldTransform();
+    for (const LaidLine& line : layout.lines) {
+        for (const LaidRun& run : line.runs)
+            paintRun(painter, base, line, run, layout.faces[run.face], cx);
+        if (line.bullet && !line.runs.empty()) {
+            const LaidRun& first = line.runs.front();
+            const double radius = layout.faces[first.face].size * 0.12;
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(toQColor(cx.apply(first.format.color)));
+            painter.drawEllipse(QPointF(line.bulletX, line.baseline - line.ascent * 0.35), radius, radius);
+        }
+    }
+    painter.restore();
+}
+
+} // namespace swf
