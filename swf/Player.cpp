@@ -5,6 +5,9 @@
 
 #include "swf/Movie.h"
 #include "swf/read/MovieLoader.h"
+#include "swf/define/Dictionary.h"
+#include "swf/read/TagCode.h"
+#include "swf/runtime/Clip.h"
 #include "swf/runtime/Timeline.h"
 
 namespace swf {
@@ -15,6 +18,9 @@ struct Player::State {
     std::optional<Color> backgroundOverride;
 
     const Movie* movie() const { return loader ? loader->movie() : nullptr; }
+    // No more frames can arrive: the bytes stopped or the End tag came.
+    // Unlike isComplete(), a load cut short counts.
+    bool framesFinal() const { return movie() && (loader->finished() || movie()->ended()); }
 };
 
 namespace {
@@ -34,6 +40,7 @@ Player::~Player() = default;
 
 void Player::open()
 {
+    m_state->forgetContent();
     m_state->loader = std::make_unique<MovieLoader>();
     m_state->timeline.restart();
     m_state->backgroundOverride.reset();
@@ -45,16 +52,20 @@ void Player::feed(std::span<const std::uint8_t> bytes)
     if (!m_state->loader)
         open();
     m_state->loader->feed(bytes);
+    m_state->readNewTags();
 }
 
 void Player::finish()
 {
-    if (m_state->loader)
+    if (m_state->loader) {
         m_state->loader->finish();
+        m_state->readNewTags();
+    }
 }
 
 void Player::clear()
 {
+    m_state->forgetContent();
     m_state->loader.reset();
     m_state->timeline.restart();
     m_state->backgroundOverride.reset();
@@ -84,7 +95,12 @@ const Header* Player::header() const
 const std::vector<Diagnostic>& Player::diagnostics() const
 {
     const Movie* movie = m_state->movie();
-    return movie ? movie->diagnostics() : kNoDiagnostics;
+    if (!movie)
+        return kNoDiagnostics;
+    m_state->allDiagnostics = movie->diagnostics();
+    m_state->allDiagnostics.insert(m_state->allDiagnostics.end(), m_state->ownDiagnostics.begin(),
+                                   m_state->ownDiagnostics.end());
+    return m_state->allDiagnostics;
 }
 
 int Player::currentFrame() const
@@ -177,16 +193,22 @@ void Player::setLoop(bool loop)
 
 void Player::advance()
 {
-    // Once the whole movie is in, a header that promised more frames than
-    // arrived must not leave the clock waiting for them forever.
+    // Once no more can arrive, a header that promised more frames than
+    // arrived (or a load cut short) must not leave the clock waiting for
+    // them forever.
     const int loaded = framesLoaded();
-    const int frames = isComplete() ? loaded : frameCount();
+    const int frames = m_state->framesFinal() ? loaded : frameCount();
     m_state->timeline.advance(frames, loaded);
+    // Sprites on stage keep their own clocks even when the movie is stopped.
+    if (m_state->root)
+        m_state->root->tickChildren();
+    m_state->showTimelineFrame();
 }
 
 void Player::gotoFrame(int frame)
 {
     m_state->timeline.gotoFrame(frame, framesLoaded());
+    m_state->showTimelineFrame();
 }
 
 Color Player::backgroundColor() const
@@ -207,6 +229,17 @@ void Player::setBackgroundColor(Color color)
 const Movie* Player::movie() const
 {
     return m_state->movie();
+}
+
+const DisplayList* Player::displayList() const
+{
+    const Clip* root = m_state->root.get();
+    return root && root->currentFrame() >= 0 ? &root->displayList() : nullptr;
+}
+
+const Dictionary* Player::dictionary() const
+{
+    return &m_state->dictionary;
 }
 
 } // namespace swf

@@ -120,6 +120,16 @@ TEST(Player, HeaderPromisingMoreFramesThanArriveStillLoops)
     EXPECT_EQ(framesOver(player, 3), (std::vector<int> {1, 0, 1}));
 }
 
+TEST(Player, LoadCutShortLoopsOverTheFramesThatArrived)
+{
+    auto bytes = movieOf(4);
+    bytes.resize(bytes.size() - 4); // the last ShowFrame and End are lost
+    Player player;
+    loadInto(player, bytes);
+    ASSERT_EQ(player.framesLoaded(), 3);
+    EXPECT_EQ(framesOver(player, 4), (std::vector<int> {1, 2, 0, 1}));
+}
+
 TEST(Player, GotoFrameIsHeldToLoadedFrames)
 {
     Player player;
