@@ -67,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         swf::render(player, image, {kModes[frame % 4], swf::Quality::High});
     }
     player.gotoFrame(int(size));
-    check(player.percentLoaded() == (player.hasMovie() ? 100 : 0));
+    check(player.percentLoaded() >= 0 && player.percentLoaded() <= 100);
+    check(!player.isComplete() || player.percentLoaded() == 100);
     return 0;
 }
