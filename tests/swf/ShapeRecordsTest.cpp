@@ -21,7 +21,7 @@ std::vector<std::uint8_t> concat(std::initializer_list<std::vector<std::uint8_t>
 TEST(Records, MatrixWithScaleRotateAndTranslate)
 {
     BitWriter bits;
-    bits.ub(1, 1).ub(18, 5).sb(2 << 16, 18).sb(1 << 15, 18); // scale 2, 0.5
+    bits.ub(1, 1).ub(19, 5).sb(2 << 16, 19).sb(1 << 15, 19); // scale 2, 0.5
     bits.ub(1, 1).ub(17, 5).sb(-(1 << 14), 17).sb(1 << 14, 17); // rotate -0.25, 0.25
     bits.ub(8, 5).sb(-100, 8).sb(100, 8);
     auto bytes = bits.finish();
