@@ -1,0 +1,34 @@
+#include "swf/media/AlphaPlane.h"
+
+#include "swf/media/Inflate.h"
+
+namespace swf {
+
+namespace {
+
+int scale(int channel, int alpha) { return (channel * alpha + 127) / 255; }
+
+} // namespace
+
+Result<QImage> applyAlphaPlane(QImage opaque, std::span<const std::uint8_t> compressed)
+{
+    if (compressed.empty())
+        return opaque;
+    const std::size_t width = std::size_t(opaque.width());
+    auto plane = inflateExactly(compressed, width * std::size_t(opaque.height()));
+    if (!plane)
+        return Result<QImage>::failure("alpha plane: " + plane.error());
+    QImage image = opaque.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        const std::uint8_t* alpha = plane.value().data() + std::size_t(y) * width;
+        QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (std::size_t x = 0; x < width; ++x) {
+            const int a = alpha[x];
+            const QRgb p = row[x];
+            row[x] = qRgba(scale(qRed(p), a), scale(qGreen(p), a), scale(qBlue(p), a), a);
+        }
+    }
+    return image;
+}
+
+} // namespace swf
