@@ -67,13 +67,6 @@ TEST_F(RegistryTest, WrittenTextsReadBackAsWritten)
     }
 }
 
-TEST_F(RegistryTest, SecondWriteIsTheOneReadBack)
-{
-    write(QStringLiteral("first"));
-    write(QStringLiteral("second"));
-    EXPECT_EQ(read(), QStringLiteral("second"));
-}
-
 TEST_F(RegistryTest, StoredValuesReadAsTheirTextUpToTheFirstNul)
 {
     struct Case {
