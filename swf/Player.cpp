@@ -4,8 +4,8 @@
 #include <cmath>
 
 #include "swf/Movie.h"
-#include "swf/read/MovieLoader.h"
 #include "swf/define/Dictionary.h"
+#include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"
 #include "swf/runtime/Clip.h"
 #include "swf/runtime/Timeline.h"
@@ -17,11 +17,73 @@ struct Player::State {
     Timeline timeline;
     std::optional<Color> backgroundOverride;
 
+    // What the movie's tags have built so far. The root clip refers to the
+    // others, so it is declared after them and reset before them.
+    Dictionary dictionary;
+    FrameScript rootScript;
+    InstanceBudget budget;
+    std::unique_ptr<Clip> root;
+    std::size_t tagsRead = 0;
+    std::vector<Diagnostic> ownDiagnostics;
+    mutable std::vector<Diagnostic> allDiagnostics;
+
     const Movie* movie() const { return loader ? loader->movie() : nullptr; }
     // No more frames can arrive: the bytes stopped or the End tag came.
     // Unlike isComplete(), a load cut short counts.
     bool framesFinal() const { return movie() && (loader->finished() || movie()->ended()); }
+    void forgetContent();
+    void readNewTags();
+    void showTimelineFrame();
 };
+
+void Player::State::forgetContent()
+{
+    root.reset();
+    dictionary.clear();
+    rootScript = FrameScript {};
+    rootScript.frames.emplace_back();
+    tagsRead = 0;
+    ownDiagnostics.clear();
+}
+
+// Definitions enter the dictionary as their tags arrive, so every frame
+// finds the characters defined before it; control tags become the main
+// timeline's frame commands.
+void Player::State::readNewTags()
+{
+    const Movie* current = movie();
+    if (!current)
+        return;
+    const std::vector<TagRecord>& tags = current->tags();
+    for (; tagsRead < tags.size(); ++tagsRead) {
+        const TagRecord& tag = tags[tagsRead];
+        const std::span<const std::uint8_t> body = current->body(tag);
+        if (tag.code == TagCode::ShowFrame) {
+            rootScript.frames.emplace_back();
+            continue;
+        }
+        if (isControlTag(tag.code)) {
+            std::string problem;
+            if (!readControlTag(rootScript, tag.code, body, current->header().version, problem))
+                ownDiagnostics.push_back({tag.bodyOffset, int(tag.code), problem});
+            continue;
+        }
+        dictionary.define(tag, body, current->header().version, ownDiagnostics);
+    }
+    if (!root)
+        root = std::make_unique<Clip>(rootScript, ClipContext {&dictionary, &budget});
+    // The first frame is on show as soon as it has arrived.
+    if (root->currentFrame() < 0 && !current->frames().empty())
+        showTimelineFrame();
+}
+
+void Player::State::showTimelineFrame()
+{
+    const Movie* current = movie();
+    if (!root || !current || current->frames().empty())
+        return;
+    root->goTo(std::min(timeline.currentFrame(), int(current->frames().size()) - 1));
+}
 
 namespace {
 

@@ -5,6 +5,7 @@
 // clock in here; whoever owns the player calls advance() once per frame.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -17,7 +18,9 @@
 
 namespace swf {
 
+class Dictionary;
 class Movie;
+struct DisplayObject;
 
 class Player {
 public:
@@ -82,6 +85,10 @@ public:
 
     // For the renderer: what is on stage now.
     const Movie* movie() const;
+    // The main timeline's display list (null before the first frame) and
+    // the characters the movie has defined so far.
+    const std::map<int, DisplayObject>* displayList() const;
+    const Dictionary* dictionary() const;
 
 private:
     struct State;

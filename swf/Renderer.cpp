@@ -2,6 +2,10 @@
 
 #include <QColor>
 
+#include <cmath>
+
+#include "swf/render/FramePainter.h"
+
 namespace swf {
 
 void render(const Player& player, QImage& target, const RenderOptions& options)
@@ -13,10 +17,20 @@ void render(const Player& player, QImage& target, const RenderOptions& options)
     // the stage must read as one surface.
     target.fill(QColor(background.r, background.g, background.b));
 
-    // The display list is drawn here, through this transform, once the
-    // engine has one.
+    const DisplayList* list = player.displayList();
+    const Dictionary* dictionary = player.dictionary();
+    if (!list || list->empty() || !dictionary)
+        return;
     const QTransform toTarget = stageTransform(*player.header(), target.size(), options.scale);
-    Q_UNUSED(toTarget);
+    // Blending reads back premultiplied pixels; for the usual opaque
+    // targets the change of format costs no copy.
+    const QImage::Format format = target.format();
+    if (format != QImage::Format_ARGB32_Premultiplied)
+        target.convertTo(QImage::Format_ARGB32_Premultiplied);
+    const double stageScale = std::sqrt(std::abs(toTarget.determinant())) * 20;
+    FramePainter(target, *dictionary, options, stageScale).paint(*list, toTarget);
+    if (format != QImage::Format_ARGB32_Premultiplied)
+        target.convertTo(format);
 }
 
 } // namespace swf

@@ -1,0 +1,57 @@
+#include "swf/define/Dictionary.h"
+
+#include "swf/read/ByteReader.h"
+#include "swf/read/TagWalker.h"
+
+namespace swf {
+
+namespace {
+
+constexpr std::uint16_t kEnd = 0;
+constexpr std::uint16_t kShowFrame = 1;
+
+} // namespace
+
+Result<std::shared_ptr<SpriteDefinition>> readSpriteDefinition(std::span<const std::uint8_t> body, std::uint8_t swfVersion,
+                                                               std::vector<std::string>& problems)
+{
+    ByteReader bytes(body);
+    const auto frameCount = bytes.u16();
+    if (!frameCount)
+        return Result<std::shared_ptr<SpriteDefinition>>::failure("sprite header cut short");
+    auto sprite = std::make_shared<SpriteDefinition>();
+    sprite->frameCount = *frameCount;
+    const std::span<const std::uint8_t> tags = bytes.rest();
+    TagWalker walker(0);
+    FrameScript& script = sprite->script;
+    script.frames.emplace_back();
+    bool pendingFrame = false; // tags seen since the last ShowFrame
+    for (;;) {
+        TagRecord tag;
+        std::string problem;
+        const TagWalker::Step step = walker.next(tags, tags.size(), tag, problem);
+        if (step != TagWalker::Step::Tag) {
+            if (step == TagWalker::Step::Stopped && !problem.empty() && walker.offset() < tags.size())
+                problems.push_back("sprite: " + problem);
+            break;
+        }
+        if (tag.code == kEnd)
+            break;
+        if (tag.code == kShowFrame) {
+            script.frames.emplace_back();
+            pendingFrame = false;
+            continue;
+        }
+        pendingFrame = true;
+        // Definitions have no place inside a sprite; only its control tags count.
+        if (!readControlTag(script, tag.code, tags.subspan(tag.bodyOffset, tag.length), swfVersion, problem))
+            problems.push_back("sprite: " + problem);
+    }
+    // The frame opened after the last ShowFrame is not a frame unless
+    // something was put in it.
+    if (!pendingFrame && script.frames.size() > 1)
+        script.frames.pop_back();
+    return sprite;
+}
+
+} // namespace swf

@@ -1,0 +1,204 @@
+#include "swf/render/FramePainter.h"
+
+#include <algorithm>
+
+#include "swf/render/BlendMode.h"
+#include "swf/render/Filter.h"
+#include "swf/render/ShapePainter.h"
+#include "swf/render/TextPainter.h"
+
+namespace swf {
+
+namespace {
+
+// Past the runtime's own nesting cap nothing more can be on stage; this
+// only guards against a list built some other way.
+constexpr int kMaxPaintNesting = Clip::kMaxNesting + 2;
+// Filters asking for more room than this around a layer get no more.
+constexpr int kMaxFilterMargin = 1024;
+
+// Masks only need where something is: every colour opaque black.
+constexpr ColorTransform kCoverageColor {0, 0, 0, 0, 0, 0, 0, 255};
+
+} // namespace
+
+FramePainter::FramePainter(QImage& target, const Dictionary& dictionary, const RenderOptions& options, double stageScale)
+    : m_target(target)
+    , m_dictionary(dictionary)
+    , m_options(options)
+    , m_stageScale(stageScale)
+{
+}
+
+void FramePainter::paint(const DisplayList& list, const QTransform& toDevice)
+{
+    QPainter painter(&m_target);
+    prepare(painter);
+    paintRange(m_target, painter, list.begin(), list.end(), toDevice, {}, 0, false);
+}
+
+void FramePainter::prepare(QPainter& painter) const
+{
+    painter.setRenderHint(QPainter::Antialiasing, m_options.quality != Quality::Low);
+}
+
+QImage FramePainter::blankLayer(QSize size) const
+{
+    QImage layer(size, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    return layer;
+}
+
+void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first, Iterator last, const QTransform& transform,
+                              const ColorTransform& cxform, int nesting, bool coverage)
+{
+    for (Iterator it = first; it != last;) {
+        const DisplayObject& object = it->second;
+        const int clipDepth = object.placement.clipDepth;
+        if (clipDepth == 0) {
+            paintObject(surface, painter, object, transform, cxform, nesting, coverage);
+            ++it;
+            continue;
+        }
+        Iterator end = std::next(it);
+        while (end != last && end->first <= clipDepth)
+            ++end;
+        // Inside a mask's own drawing, masks nested in it only add coverage
+        // where their content is; drawing that content is close enough.
+        if (coverage)
+            paintRange(surface, painter, std::next(it), end, transform, cxform, nesting, true);
+        else if (std::next(it) != end)
+            paintMasked(surface, painter, object, std::next(it), end, transform, cxform, nesting);
+        it = end;
+    }
+}
+
+void FramePainter::paintMasked(QImage& surface, QPainter& painter, const DisplayObject& mask, Iterator first, Iterator last,
+                               const QTransform& transform, const ColorTransform& cxform, int nesting)
+{
+    QImage content = blankLayer(surface.size());
+    {
+        QPainter layerPainter(&content);
+        prepare(layerPainter);
+        paintRange(content, layerPainter, first, last, transform, cxform, nesting, false);
+    }
+    QImage coverage = blankLayer(surface.size());
+    {
+        QPainter maskPainter(&coverage);
+        prepare(maskPainter);
+        paintObject(coverage, maskPainter, mask, transform, {}, nesting, true);
+    }
+    {
+        QPainter combine(&content);
+        combine.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        combine.drawImage(0, 0, coverage);
+    }
+    painter.resetTransform();
+    painter.drawImage(0, 0, content);
+}
+
+void FramePainter::paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
+                               const ColorTransform& parentCxform, int nesting, bool coverage)
+{
+    if (!object.character || nesting > kMaxPaintNesting)
+        return;
+    if (!object.placement.visible && !coverage)
+        return;
+    const QTransform transform = object.placement.matrix.toTransform() * parentTransform;
+    const ColorTransform cxform = parentCxform * object.placement.colorTransform;
+    if (!coverage) {
+        const BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
+        const bool grouped = mode != BlendMode::Normal && (mode != BlendMode::Layer || !cxform.isIdentity());
+        if (grouped || !object.placement.filters.empty()) {
+            paintLayered(surface, painter, object, transform, cxform, nesting);
+            return;
+        }
+    }
+    paintContent(surface, painter, object, transform, cxform, nesting, coverage);
+}
+
+void FramePainter::paintLayered(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
+                                const ColorTransform& cxform, int nesting)
+{
+    const std::vector<Filter>& filters = object.placement.filters;
+    QMargins margins = filters.empty() ? QMargins() : filterMargins(filters, m_stageScale, m_stageScale);
+    margins = QMargins(std::clamp(margins.left(), 0, kMaxFilterMargin), std::clamp(margins.top(), 0, kMaxFilterMargin),
+                       std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
+    QImage layer = blankLayer(surface.size().grownBy(margins));
+    {
+        QPainter layerPainter(&layer);
+        prepare(layerPainter);
+        const QTransform shifted = transform * QTransform::fromTranslate(margins.left(), margins.top());
+        paintContent(layer, layerPainter, object, shifted, {}, nesting, false);
+    }
+    // A group takes its colour transform as a whole, after its parts are drawn.
+    if (!cxform.isIdentity())
+        layer = transformedImage(layer, cxform);
+    if (!filters.empty())
+        applyFilters(layer, filters, m_stageScale, m_stageScale);
+    if (!margins.isNull())
+        layer = layer.copy(margins.left(), margins.top(), surface.width(), surface.height());
+    BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
+    if (mode == BlendMode::Layer)
+        mode = BlendMode::Normal;
+    // The blend reads the surface's pixels, so whatever is being painted on
+    // it has to land first.
+    painter.end();
+    compositeLayer(surface, layer, mode);
+    painter.begin(&surface);
+    prepare(painter);
+}
+
+void FramePainter::paintContent(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
+                                const ColorTransform& cxform, int nesting, bool coverage)
+{
+    const Character& character = *object.character;
+    const BitmapLookup bitmaps = [this](std::uint16_t id) -> const BitmapDefinition* {
+        const auto found = m_dictionary.find(id);
+        return found && found->kind() == Character::Kind::Bitmap ? static_cast<const BitmapDefinition*>(found.get()) : nullptr;
+    };
+    const FontLookup fonts = [this](std::uint16_t id) { return m_dictionary.font(id); };
+    const ShapePaintOptions shapeOptions {m_options.quality >= Quality::High, coverage};
+    switch (character.kind()) {
+    case Character::Kind::Shape:
+        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, bitmaps, shapeOptions);
+        return;
+    case Character::Kind::MorphShape:
+        paintShape(painter, static_cast<const MorphShapeDefinition&>(character).geometryAt(object.placement.ratio), transform,
+                   cxform, bitmaps, shapeOptions);
+        return;
+    case Character::Kind::Bitmap: {
+        const QImage& image = static_cast<const BitmapDefinition&>(character).image();
+        if (image.isNull())
+            return;
+        // Placed on its own, a bitmap is drawn at twenty twips to the pixel.
+        painter.setTransform(QTransform::fromScale(20, 20) * transform);
+        if (coverage) {
+            painter.fillRect(image.rect(), Qt::black);
+            return;
+        }
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, m_options.quality >= Quality::High);
+        painter.drawImage(0, 0, transformedImage(image, cxform));
+        return;
+    }
+    case Character::Kind::Sprite:
+    case Character::Kind::Button:
+        if (object.clip) {
+            const DisplayList& children = object.clip->displayList();
+            paintRange(surface, painter, children.begin(), children.end(), transform, cxform, nesting + 1, coverage);
+        }
+        return;
+    case Character::Kind::StaticText:
+        painter.setTransform(transform);
+        paintStaticText(painter, static_cast<const StaticTextDefinition&>(character).text, fonts, coverage ? kCoverageColor : cxform);
+        return;
+    case Character::Kind::EditText:
+        painter.setTransform(transform);
+        paintEditText(painter, static_cast<const EditTextDefinition&>(character).field, fonts, coverage ? kCoverageColor : cxform);
+        return;
+    case Character::Kind::Font:
+        return;
+    }
+}
+
+} // namespace swf

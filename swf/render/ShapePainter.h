@@ -1,0 +1,36 @@
+#pragma once
+
+// Paints a shape's cached geometry: fills with their brushes, strokes with
+// their pens, styles coloured by the object's colour transform.
+
+#include <functional>
+
+#include <QPainter>
+#include <QTransform>
+
+#include "swf/ColorTransform.h"
+#include "swf/define/ShapeGeometry.h"
+
+namespace swf {
+
+class BitmapDefinition;
+
+using BitmapLookup = std::function<const BitmapDefinition*(std::uint16_t)>;
+
+struct ShapePaintOptions {
+    bool smoothBitmaps = true; // false at low quality
+    // Masks only need the fills' coverage, in one opaque colour.
+    bool coverageOnly = false;
+};
+
+// `toDevice` maps the shape's twips to the painter's device pixels.
+void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& cxform,
+                const BitmapLookup& bitmaps, const ShapePaintOptions& options);
+
+// The brush a fill style paints with, in shape coordinates.
+QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const BitmapLookup& bitmaps);
+
+// Pixels through a colour transform; premultiplied in, premultiplied out.
+QImage transformedImage(const QImage& image, const ColorTransform& cxform);
+
+} // namespace swf
