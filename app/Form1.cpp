@@ -265,6 +265,13 @@ void Form1::connectHandlers()
     connect(ext, &QAction::triggered, this, &Form1::ext_Click);
     connect(op, &QAction::triggered, this, &Form1::op_Click);
     connect(su, &QAction::triggered, this, &Form1::su_Click);
+    connect(clos, &QAction::triggered, this, &Form1::clos_Click);
+    connect(prop, &QAction::triggered, this, &Form1::prop_Click);
+    connect(GH, &QAction::triggered, this, &Form1::GH_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(bg, &QAction::triggered, this, &Form1::bg_Click);
+    connect(ab, &QAction::triggered, this, &Form1::ab_Click);
+    connect(fv, &QAction::triggered, this, &Form1::fv_Click);
     connect(HM, &QAction::triggered, this, &Form1::HM_Click);
     connect(sm, &QAction::triggered, this, &Form1::sm_Click);
     connect(eswf, &QAction::triggered, this, &Form1::eswf_Click);

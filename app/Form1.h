@@ -17,6 +17,9 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 
+namespace html {
+struct PageResult;
+}
 namespace flash {
 class ShockwaveFlash;
 }
@@ -127,6 +130,9 @@ public:
     QAction* ab = nullptr;
     QAction* ks = nullptr;
 
+    // The temporary Internet files folder, or the empty text when it cannot be read.
+    QString iNetCache() const;
+
 public slots:
     void Form_Load();
     void Drive1_Change();
@@ -141,11 +147,20 @@ public slots:
     // Opening movies
     void op_Click();
     void su_Click();
+    void clos_Click();
+
+    // The page generator
+    void prop_Click();
+    void GH_Click();
+    void Command1_Click();
 
     // View and help commands
+    void bg_Click();
+    void fv_Click();
     void HM_Click();
     void sm_Click();
     void eswf_Click();
+    void ab_Click();
     void cfl_Click();
     void ks_Click();
     void Image1_MouseMove();
@@ -169,6 +184,7 @@ private:
     void createTimers();
     void connectHandlers();
     QString countCaption() const;
+    html::PageResult GeneratePage();
 
     platform::Platform& m_platform;
 };

@@ -4,16 +4,23 @@
 #include <QAction>
 #include <QLineEdit>
 
+#include "app/CommonDialog.h"
+#include "app/DirListBox.h"
+#include "app/DriveListBox.h"
 #include "app/FileListBox.h"
 #include "app/Form1.h"
 #include "app/ImageControl.h"
+#include "about/Form2.h"
 #include "converter/frmSWF.h"
+#include "fullscreen/Form3.h"
+#include "settings/Registry.h"
 #include "flash/ShockwaveFlash.h"
 #include "platform/CommonDialogControl.h"
 #include "platform/Failure.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
+#include "platform/RegistryStore.h"
 #include "platform/Shell.h"
 #include "platform/WebAddresses.h"
 
@@ -58,6 +65,60 @@ void Form1::su_Click()
     });
 }
 
+QString Form1::iNetCache() const
+{
+    const auto value = m_platform.store->queryValue(platform::HKEY_CURRENT_USER,
+                                                    QString::fromLatin1(platform::kShellFoldersKey),
+                                                    QString::fromLatin1(platform::kCacheValue));
+    return value ? value->text() : QString();
+}
+
+void Form1::clos_Click()
+{
+    platform::runReportingFailure(*m_platform.messageBox, this, [this] {
+        Drive1->setDrive(iNetCache());
+        if (!Dir1->setPath(iNetCache()))
+            throw platform::RuntimeError(QStringLiteral("Path not found"));
+    });
+}
+
+void Form1::bg_Click()
+{
+    // Opens with black whatever the background is now; a cancel changes nothing.
+    platform::runSkippingFailures({
+        [this] {
+            std::int32_t colour = 0;
+            if (mCommonDialog::ShowColor(*m_platform.colorDialog, colour, true, false, false, nullptr, 0))
+                ShockwaveFlash1->setBackgroundColor(colour);
+        },
+    });
+}
+
+void Form1::fv_Click()
+{
+    // The path travels through the store only; the full-screen window brings
+    // back a fresh main window when it closes.
+    platform::Platform& platform = m_platform;
+    platform::runSkippingFailures({
+        [this] {
+            Registry::WriteRegText(*m_platform.store, Registry::HKEY_CURRENT_USER,
+                                   QString::fromLatin1(Registry::kSettingsKey),
+                                   QString::fromLatin1(Registry::kPathValue), Text1->text());
+        },
+        [&platform] {
+            fullscreen::Form3::showSingle(platform, [&platform] {
+                auto* main = new Form1(platform);
+                main->setAttribute(Qt::WA_DeleteOnClose);
+                main->showCentered();
+            });
+        },
+        [this] {
+            setAttribute(Qt::WA_DeleteOnClose);
+            close();
+        },
+    });
+}
+
 void Form1::HM_Click()
 {
     platform::runReportingFailure(*m_platform.messageBox, this, [this] { ShockwaveFlash1->setMenu(false); });
@@ -73,6 +134,11 @@ void Form1::eswf_Click()
     // The converter outlives this window: it is no child of it.
     platform::runReportingFailure(*m_platform.messageBox, this,
                                   [this] { converter::frmSWF::showSingle(m_platform, nullptr); });
+}
+
+void Form1::ab_Click()
+{
+    platform::runReportingFailure(*m_platform.messageBox, this, [this] { about::Form2::showSingle(m_platform, this); });
 }
 
 void Form1::cfl_Click()

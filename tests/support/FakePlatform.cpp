@@ -40,6 +40,8 @@ FakePlatform::FakePlatform()
     platform.clock = &clock;
     platform.drives = &drives;
     platform.fileDialogs = &fileDialogs;
+    platform.colorDialog = &colorDialog;
+    platform.store = &registry.store;
 }
 
 } // namespace fakes

@@ -10,7 +10,9 @@
 #include <QStringList>
 
 #include "platform/Clock.h"
+#include "support/FakeColorDialog.h"
 #include "support/FakeFileDialogs.h"
+#include "support/TempRegistry.h"
 #include "platform/Drives.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
@@ -82,6 +84,8 @@ struct FakePlatform {
     FakeClock clock;
     FakeDrives drives;
     FakeFileDialogs fileDialogs;
+    FakeColorDialog colorDialog;
+    TempRegistry registry;
     platform::Platform platform;
 };
 
