@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev liblzma-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  fonts-dejavu-core
 )
 
 missing=()
