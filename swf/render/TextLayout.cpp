@@ -5,6 +5,8 @@
 #include <map>
 #include <tuple>
 
+#include <QGuiApplication>
+
 namespace swf {
 
 namespace {
@@ -57,22 +59,30 @@ private:
 
     TextFace deviceFace(const CharFormat& format, bool bold, bool italic) const
     {
+        TextFace face;
+        face.size = format.size;
+        if (!deviceFontsAvailable()) {
+            // Keep lines where Arial would put them; nothing will be drawn.
+            face.ascent = format.size * 0.905;
+            face.descent = format.size * 0.212;
+            return face;
+        }
         QString name = QString::fromStdString(format.face);
         if (name.isEmpty() && m_fieldFont)
             name = fontName(m_fieldFont->name);
-        TextFace face;
-        face.device.setFamilies(deviceFamilies(name));
+        QFont font;
+        font.setFamilies(deviceFamilies(name));
         // Measured in twips: a pixel size of the twip count keeps the
         // metrics precise and the painter's transform scales it down.
-        face.device.setPixelSize(std::max(1, int(std::lround(format.size))));
-        face.device.setBold(bold);
-        face.device.setItalic(italic);
-        face.device.setKerning(false);
-        face.device.setHintingPreference(QFont::PreferNoHinting);
-        face.size = format.size;
-        face.metrics = QFontMetricsF(face.device);
-        face.ascent = face.metrics.ascent();
-        face.descent = face.metrics.descent();
+        font.setPixelSize(std::max(1, int(std::lround(format.size))));
+        font.setBold(bold);
+        font.setItalic(italic);
+        font.setKerning(false);
+        font.setHintingPreference(QFont::PreferNoHinting);
+        face.metrics.emplace(font);
+        face.device = font;
+        face.ascent = face.metrics->ascent();
+        face.descent = face.metrics->descent();
         return face;
     }
 
@@ -283,7 +293,7 @@ std::optional<std::size_t> TextFace::glyphFor(char32_t c) const
 double TextFace::advance(QStringView character) const
 {
     if (!embedded)
-        return metrics.horizontalAdvance(character.toString());
+        return metrics ? metrics->horizontalAdvance(character.toString()) : size * 0.5;
     const auto glyph = glyphFor(character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1]) : character[0].unicode());
     if (!glyph)
         return 0; // the reference skips characters the font does not carry
@@ -292,6 +302,8 @@ double TextFace::advance(QStringView character) const
         return embedded->advances[*glyph] * scale;
     return embedded->glyphs[*glyph].boundingRect().right() * scale;
 }
+
+bool deviceFontsAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
 QStringList deviceFamilies(const QString& name)
 {

@@ -26,16 +26,22 @@ inline constexpr double kTextGutter = 40; // 2 px
 // a device font, at one size.
 struct TextFace {
     const Font* embedded = nullptr;
-    QFont device;
+    // Absent with an embedded font, and where no desktop font system runs.
+    std::optional<QFont> device;
+    std::optional<QFontMetricsF> metrics; // of `device`, kept because measuring asks for it per character
     double size = 0; // twips
     double ascent = 0;
     double descent = 0;
-    QFontMetricsF metrics {QFont()}; // of `device`, kept because measuring asks for it per character
 
     // What a character code draws with in the embedded font, if anything.
     std::optional<std::size_t> glyphFor(char32_t c) const;
     double advance(QStringView character) const;
 };
+
+// Device fonts need the desktop's font system, which only a GUI
+// application starts; headless tools without one get no device text
+// rather than an abort.
+bool deviceFontsAvailable();
 
 // Device families for a font name as movies write it (_sans, Arial, ...).
 QStringList deviceFamilies(const QString& name);

@@ -1,5 +1,7 @@
 #include "swf/render/TextPainter.h"
 
+#include <cmath>
+
 #include <QColor>
 
 #include "swf/render/TextLayout.h"
@@ -23,7 +25,7 @@ void fillGlyph(QPainter& painter, const QTransform& base, const QPainterPath& gl
 void drawDeviceGlyph(QPainter& painter, const Font& font, std::uint32_t index, double x, double y, double height,
                      const QColor& color)
 {
-    if (index >= font.codes.size() || height <= 0)
+    if (index >= font.codes.size() || height <= 0 || !deviceFontsAvailable())
         return;
     QFont device;
     device.setFamilies(deviceFamilies(decodeMovieText(font.name)));
@@ -63,8 +65,8 @@ void paintRun(QPainter& painter, const QTransform& base, const LaidLine& line, c
                 fillGlyph(painter, base, face.embedded->glyphs[*glyph], line.x + run.xs[k], line.baseline, scale, color);
         }
         painter.setWorldTransform(base);
-    } else {
-        painter.setFont(face.device);
+    } else if (face.device) {
+        painter.setFont(*face.device);
         painter.setPen(color);
         // One call a character keeps each where layout measured it.
         for (std::size_t k = 0; k < run.starts.size(); ++k) {
@@ -78,6 +80,33 @@ void paintRun(QPainter& painter, const QTransform& base, const LaidLine& line, c
         const double thickness = std::max(20.0, face.size / 16);
         painter.fillRect(QRectF(line.x + run.xs.front(), line.baseline + face.descent * 0.4, run.width, thickness), color);
     }
+}
+
+// A one-pixel black edge around a white field. Unrotated, the edge is
+// snapped to whole device pixels so it stays crisp instead of smearing
+// over two half-lit rows.
+void paintBorder(QPainter& painter, const QRectF& box, const ColorTransform& cx)
+{
+    const QColor background = toQColor(cx.apply({255, 255, 255, 255}));
+    const QColor edge = toQColor(cx.apply({0, 0, 0, 255}));
+    const QTransform transform = painter.worldTransform();
+    if (transform.type() <= QTransform::TxScale) {
+        const QRectF device = transform.mapRect(box);
+        const QRect pixels(QPoint(int(std::lround(device.left())), int(std::lround(device.top()))),
+                           QPoint(int(std::lround(device.right())) - 1, int(std::lround(device.bottom())) - 1));
+        painter.resetTransform();
+        painter.fillRect(pixels, edge);
+        painter.fillRect(pixels.adjusted(1, 1, -1, -1), background);
+        painter.setWorldTransform(transform);
+        return;
+    }
+    painter.fillRect(box, background);
+    QPen pen(edge);
+    pen.setCosmetic(true);
+    pen.setWidthF(1);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box);
 }
 
 } // namespace
@@ -118,16 +147,8 @@ void paintEditText(QPainter& painter, const EditText& field, const FontLookup& f
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    if (field.border) {
-        painter.fillRect(box, toQColor(cx.apply({255, 255, 255, 255})));
-        QPen pen(toQColor(cx.apply({0, 0, 0, 255})));
-        pen.setCosmetic(true);
-        pen.setWidthF(1);
-        pen.setJoinStyle(Qt::MiterJoin);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box);
-    }
+    if (field.border)
+        paintBorder(painter, box, cx);
     painter.setClipRect(box, Qt::IntersectClip);
     const QTransform base = painter.worldTransform();
     for (const LaidLine& line : layout.lines) {
