@@ -14,6 +14,7 @@ namespace {
 // Where no tab stops are set, tabs go to every half inch.
 constexpr double kDefaultTabStop = 720;
 constexpr std::size_t kNoBreak = std::size_t(-1);
+constexpr std::size_t kMaxKeptLines = 10000;
 
 QString fontName(const std::string& stored) { return decodeMovieText(stored); }
 
@@ -222,6 +223,12 @@ private:
         }
 
         const ParagraphFormat& format = m_paragraph->format;
+        if (!keepsLine()) {
+            // Still measured, so the text's height stays true for scrolling.
+            m_y += line.ascent + line.descent + format.leading;
+            m_lastLeading = format.leading;
+            return;
+        }
         if (format.align == TextAlign::Justify && !lastOfParagraph && m_field.wordWrap)
             justify(from, end, available(first) - line.width, line.width);
 
@@ -243,6 +250,15 @@ private:
         m_lastLeading = format.leading;
         m_layout.lines.push_back(std::move(line));
         m_pending.push_back({leftBase(first), rightBase(), format.align});
+    }
+
+    // Lines below the field are never drawn, so only their height is kept;
+    // a field that grows to fit keeps as many as anyone could look at.
+    bool keepsLine() const
+    {
+        if (m_field.autoSize)
+            return m_layout.lines.size() < kMaxKeptLines;
+        return m_y <= m_field.bounds.yMax;
     }
 
     // Spreads the room left on a line over its inner spaces.
@@ -280,6 +296,14 @@ private:
     double m_y = 0;
     double m_lastLeading = 0;
 };
+
+// An edge moved by a measured length, kept where twips can still be added
+// to it; a field sized to a hostile text does not wrap around.
+std::int32_t grow(std::int32_t edge, double length)
+{
+    constexpr double kFar = 1 << 30;
+    return std::int32_t(std::clamp(edge + std::ceil(length), -kFar, kFar));
+}
 
 } // namespace
 
@@ -355,18 +379,18 @@ TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& parag
     }
 
     if (field.autoSize) {
-        layout.bounds.yMax = layout.bounds.yMin + std::int32_t(std::ceil(layout.textHeight + 2 * kTextGutter));
+        layout.bounds.yMax = grow(layout.bounds.yMin, layout.textHeight + 2 * kTextGutter);
         if (!field.wordWrap) {
             // The field keeps the edge its alignment holds still.
-            const std::int32_t width = std::int32_t(std::ceil(widest));
+            const std::int32_t width = grow(0, widest);
             if (field.align == TextAlign::Right) {
-                layout.bounds.xMin = layout.bounds.xMax - width;
+                layout.bounds.xMin = grow(layout.bounds.xMax, -width);
             } else if (field.align == TextAlign::Center) {
                 const std::int32_t centre = field.bounds.xMin + field.bounds.width() / 2;
-                layout.bounds.xMin = centre - width / 2;
-                layout.bounds.xMax = layout.bounds.xMin + width;
+                layout.bounds.xMin = grow(centre, -width / 2);
+                layout.bounds.xMax = grow(layout.bounds.xMin, width);
             } else {
-                layout.bounds.xMax = layout.bounds.xMin + width;
+                layout.bounds.xMax = grow(layout.bounds.xMin, width);
             }
         }
     }

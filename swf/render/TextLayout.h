@@ -69,9 +69,9 @@ struct LaidLine {
 struct TextLayout {
     Rect bounds; // the field's, grown or shrunk when it sizes itself to its text
     std::vector<TextFace> faces;
-    std::vector<LaidLine> lines;
+    std::vector<LaidLine> lines; // those that can show; lines wholly below the field are only measured
     double textWidth = 0;
-    double textHeight = 0;
+    double textHeight = 0; // of all lines
 };
 
 // `fieldFont` is the font the field names, or null.

@@ -173,14 +173,23 @@ TEST(TextLayout, DeviceFamiliesMapGenericNamesAndKeepOthers)
     EXPECT_TRUE(swf::deviceFamilies("").contains("DejaVu Serif"));
 }
 
-TEST(TextLayout, DeviceTextWrapsAHugeWordInBoundedTime)
+TEST(TextLayout, AHugeWordWrapsInBoundedTimeKeepingOnlyVisibleLines)
 {
     swf::EditText f;
     f.bounds = {0, 2000, 0, 2000};
     f.wordWrap = true;
     const QString word(100000, u'm');
     const auto layout = swf::layoutText(f, swf::plainParagraphs(word, swf::baseCharFormat(f), {}), nullptr);
-    EXPECT_GT(layout.lines.size(), 1000u);
+    ASSERT_FALSE(layout.lines.empty());
+    EXPECT_LT(layout.lines.size(), 20u);
     for (const auto& line : layout.lines)
         EXPECT_LE(line.width, 2000 - 2 * swf::kTextGutter);
+    // Every line still counts towards the height: thousands of 12 px lines.
+    EXPECT_GT(layout.textHeight, 1000.0 * 240);
+
+    f.autoSize = true;
+    const auto grown = swf::layoutText(f, swf::plainParagraphs(word, swf::baseCharFormat(f), {}), nullptr);
+    EXPECT_GT(grown.lines.size(), 1000u);
+    EXPECT_DOUBLE_EQ(grown.textHeight, layout.textHeight);
+    EXPECT_GT(grown.bounds.height(), 1000 * 240);
 }

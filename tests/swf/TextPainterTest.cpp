@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <QImage>
 #include <QPainter>
 
@@ -173,4 +175,47 @@ TEST(EditTextPainting, DeviceTextAndHtmlDrawWithinTheField)
         for (int x = 50; x < 100; ++x)
             red = red || image.pixel(x, y) == qRgb(255, 0, 0);
     EXPECT_TRUE(red);
+}
+
+TEST(TextPainting, ArbitraryBytesReadAndPaintWithoutHarm)
+{
+    const swf::Font font = swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value();
+    const swf::FontLookup fonts = [&](std::uint16_t id) { return id % 2 ? &font : nullptr; };
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<int> byte(0, 255);
+    std::uniform_int_distribution<int> length(0, 300);
+    Canvas canvas;
+    for (int round = 0; round < 3000; ++round) {
+        Bytes body(std::size_t(length(random)));
+        for (auto& b : body)
+            b = std::uint8_t(byte(random));
+        if (auto field = swf::readEditText(body)) {
+            // Keep fields small enough that every round draws quickly.
+            swf::Rect& b = field.value().bounds;
+            b = {b.xMin % 4000, b.xMin % 4000 + std::abs(b.width()) % 4000, b.yMin % 4000,
+                 b.yMin % 4000 + std::abs(b.height()) % 4000};
+            swf::paintEditText(canvas.painter, field.value(), fonts, {});
+        }
+        if (auto text = swf::readStaticText(round % 2 ? 11 : 33, body))
+            swf::paintStaticText(canvas.painter, text.value(), fonts, {});
+        if (auto parsed = swf::readFont(std::uint16_t(round % 3 == 0 ? 10 : round % 3 == 1 ? 48 : 75), body, 8)) {
+            swf::applyFontInfo(parsed.value(), 62, body);
+            swf::applyAlignZones(parsed.value(), body);
+        }
+    }
+    canvas.done();
+}
+
+TEST(TextPainting, HugeDeviceTextStaysInsideItsField)
+{
+    swf::EditText f = field({400, 1600, 400, 1600}, std::string(2000, 'W'));
+    f.fontId.reset();
+    f.height = 65535;
+    f.wordWrap = true;
+    Canvas canvas;
+    swf::paintEditText(canvas.painter, f, {}, {});
+    const QImage image = canvas.done();
+    EXPECT_FALSE(anyPixelIn(image, {0, 0, 100, 19}, kWhite));
+    EXPECT_FALSE(anyPixelIn(image, {0, 81, 100, 19}, kWhite));
+    EXPECT_FALSE(anyPixelIn(image, {0, 0, 19, 100}, kWhite));
 }
