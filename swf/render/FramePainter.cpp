@@ -1,6 +1,7 @@
 #include "swf/render/FramePainter.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
@@ -49,52 +50,69 @@ QImage FramePainter::blankLayer(QSize size) const
     return layer;
 }
 
+// Masks work as a stack: a mask drawn while others are active only
+// covers where they do, and the objects up to its clip depth are drawn
+// through it. Objects under the same mask share one layer.
 void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first, Iterator last, const QTransform& transform,
                               const ColorTransform& cxform, int nesting, bool coverage)
 {
-    for (Iterator it = first; it != last;) {
-        const DisplayObject& object = it->second;
+    struct ActiveMask {
+        int clipDepth;
+        QImage coverage;
+    };
+    std::vector<ActiveMask> masks;
+    std::optional<QImage> masked; // objects drawn under masks.back()
+
+    const auto flush = [&] {
+        if (!masked)
+            return;
+        {
+            QPainter combine(&*masked);
+            combine.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            combine.drawImage(0, 0, masks.back().coverage);
+        }
+        painter.resetTransform();
+        painter.drawImage(0, 0, *masked);
+        masked.reset();
+    };
+
+    for (Iterator it = first; it != last; ++it) {
+        const auto& [depth, object] = *it;
+        while (!masks.empty() && masks.back().clipDepth < depth) {
+            flush();
+            masks.pop_back();
+        }
         const int clipDepth = object.placement.clipDepth;
-        if (clipDepth == 0) {
-            paintObject(surface, painter, object, transform, cxform, nesting, coverage);
-            ++it;
+        if (clipDepth > 0) {
+            // Within a mask's own drawing, masks nested in it add nothing.
+            if (coverage || clipDepth <= depth)
+                continue;
+            flush();
+            QImage layer = blankLayer(surface.size());
+            {
+                QPainter maskPainter(&layer);
+                prepare(maskPainter);
+                paintObject(layer, maskPainter, object, transform, {}, nesting, true);
+                if (!masks.empty()) {
+                    maskPainter.resetTransform();
+                    maskPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+                    maskPainter.drawImage(0, 0, masks.back().coverage);
+                }
+            }
+            masks.push_back({clipDepth, std::move(layer)});
             continue;
         }
-        Iterator end = std::next(it);
-        while (end != last && end->first <= clipDepth)
-            ++end;
-        // Inside a mask's own drawing, masks nested in it only add coverage
-        // where their content is; drawing that content is close enough.
-        if (coverage)
-            paintRange(surface, painter, std::next(it), end, transform, cxform, nesting, true);
-        else if (std::next(it) != end)
-            paintMasked(surface, painter, object, std::next(it), end, transform, cxform, nesting);
-        it = end;
-    }
-}
-
-void FramePainter::paintMasked(QImage& surface, QPainter& painter, const DisplayObject& mask, Iterator first, Iterator last,
-                               const QTransform& transform, const ColorTransform& cxform, int nesting)
-{
-    QImage content = blankLayer(surface.size());
-    {
-        QPainter layerPainter(&content);
+        if (masks.empty()) {
+            paintObject(surface, painter, object, transform, cxform, nesting, coverage);
+            continue;
+        }
+        if (!masked)
+            masked = blankLayer(surface.size());
+        QPainter layerPainter(&*masked);
         prepare(layerPainter);
-        paintRange(content, layerPainter, first, last, transform, cxform, nesting, false);
+        paintObject(*masked, layerPainter, object, transform, cxform, nesting, false);
     }
-    QImage coverage = blankLayer(surface.size());
-    {
-        QPainter maskPainter(&coverage);
-        prepare(maskPainter);
-        paintObject(coverage, maskPainter, mask, transform, {}, nesting, true);
-    }
-    {
-        QPainter combine(&content);
-        combine.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        combine.drawImage(0, 0, coverage);
-    }
-    painter.resetTransform();
-    painter.drawImage(0, 0, content);
+    flush();
 }
 
 void FramePainter::paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
@@ -108,7 +126,7 @@ void FramePainter::paintObject(QImage& surface, QPainter& painter, const Display
     const ColorTransform cxform = parentCxform * object.placement.colorTransform;
     if (!coverage) {
         const BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
-        const bool grouped = mode != BlendMode::Normal && (mode != BlendMode::Layer || !cxform.isIdentity());
+        const bool grouped = mode != BlendMode::Normal;
         if (grouped || !object.placement.filters.empty()) {
             paintLayered(surface, painter, object, transform, cxform, nesting);
             return;

@@ -28,8 +28,6 @@ private:
 
     void paintRange(QImage& surface, QPainter& painter, Iterator first, Iterator last, const QTransform& transform,
                     const ColorTransform& cxform, int nesting, bool coverage);
-    void paintMasked(QImage& surface, QPainter& painter, const DisplayObject& mask, Iterator first, Iterator last,
-                     const QTransform& transform, const ColorTransform& cxform, int nesting);
     void paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
                      const ColorTransform& parentCxform, int nesting, bool coverage);
     void paintLayered(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,

@@ -1,0 +1,116 @@
+#pragma once
+
+// Tag bodies the display list and rendering tests share, on top of the
+// writer's shapes and placements.
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "support/SwfShapes.h"
+#include "support/SwfWriter.h"
+#include "swf/ColorTransform.h"
+#include "swf/Player.h"
+
+namespace movietest {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void putU16(Bytes& out, std::uint16_t value)
+{
+    out.push_back(std::uint8_t(value));
+    out.push_back(std::uint8_t(value >> 8));
+}
+
+// A tag as it sits in a stream, for building sprite bodies.
+inline Bytes tagBytes(std::uint16_t code, const Bytes& body)
+{
+    Bytes out;
+    if (body.size() < 63) {
+        putU16(out, std::uint16_t(code << 6 | body.size()));
+    } else {
+        putU16(out, std::uint16_t(code << 6 | 63));
+        const auto length = std::uint32_t(body.size());
+        out.insert(out.end(), {std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16), std::uint8_t(length >> 24)});
+    }
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+// DefineSprite body: each inner frame is a list of tags, ShowFrame added.
+inline Bytes defineSprite(std::uint16_t id, const std::vector<std::vector<Bytes>>& frames)
+{
+    Bytes body;
+    putU16(body, id);
+    putU16(body, std::uint16_t(frames.size()));
+    for (const auto& frame : frames) {
+        for (const Bytes& tag : frame)
+            body.insert(body.end(), tag.begin(), tag.end());
+        const Bytes showFrame = tagBytes(1, {});
+        body.insert(body.end(), showFrame.begin(), showFrame.end());
+    }
+    const Bytes end = tagBytes(0, {});
+    body.insert(body.end(), end.begin(), end.end());
+    return body;
+}
+
+inline Bytes place(std::uint16_t depth, std::uint16_t id, swf::Matrix matrix = {})
+{
+    swftest::Placement placement;
+    placement.depth = depth;
+    placement.characterId = id;
+    placement.matrix = matrix;
+    return swftest::placeObject2(placement);
+}
+
+inline Bytes move(std::uint16_t depth, swf::Matrix matrix)
+{
+    swftest::Placement placement;
+    placement.depth = depth;
+    placement.move = true;
+    placement.matrix = matrix;
+    return swftest::placeObject2(placement);
+}
+
+inline Bytes remove(std::uint16_t depth)
+{
+    Bytes body;
+    putU16(body, depth);
+    return body;
+}
+
+// PlaceObject2 of a new character with a colour transform (multipliers
+// and offsets, alpha included).
+inline Bytes placeTinted(std::uint16_t depth, std::uint16_t id, const swf::ColorTransform& cx)
+{
+    Bytes body {0x02 | 0x04 | 0x08};
+    putU16(body, depth);
+    putU16(body, id);
+    const Bytes matrix = swftest::matrixBytes({});
+    body.insert(body.end(), matrix.begin(), matrix.end());
+    swftest::BitWriter bits;
+    const unsigned n = swftest::BitWriter::signedBits({cx.rMult, cx.gMult, cx.bMult, cx.aMult, cx.rAdd, cx.gAdd, cx.bAdd, cx.aAdd});
+    bits.ub(1, 1).ub(1, 1).ub(n, 4);
+    for (int term : {cx.rMult, cx.gMult, cx.bMult, cx.aMult, cx.rAdd, cx.gAdd, cx.bAdd, cx.aAdd})
+        bits.sb(term, n);
+    const Bytes packed = bits.finish();
+    body.insert(body.end(), packed.begin(), packed.end());
+    return body;
+}
+
+inline swf::Matrix translate(double x, double y)
+{
+    swf::Matrix m;
+    m.tx = x;
+    m.ty = y;
+    return m;
+}
+
+inline void load(swf::Player& player, const Bytes& movie)
+{
+    player.open();
+    player.feed(movie);
+    player.finish();
+}
+
+} // namespace movietest
