@@ -232,19 +232,20 @@ std::optional<std::vector<LineStyle>> readLineStyles(ByteReader& bytes, ShapeVer
             lines.push_back(line);
             continue;
         }
-        const auto flags = bytes.u16();
-        if (!flags)
+        const auto high = bytes.u8();
+        const auto low = bytes.u8();
+        if (!high || !low)
             return std::nullopt;
-        // Stored high byte first: start cap, join, has fill, no h-scale,
-        // no v-scale, pixel hinting; then reserved bits, no close, end cap.
-        line.startCap = CapStyle(std::min((*flags >> 14) & 3, 2));
-        line.join = JoinStyle(std::min((*flags >> 12) & 3, 2));
-        const bool hasFill = *flags & 0x0800;
-        line.noHScale = *flags & 0x0400;
-        line.noVScale = *flags & 0x0200;
-        line.pixelHinting = *flags & 0x0100;
-        line.noClose = *flags & 0x0004;
-        line.endCap = CapStyle(std::min(*flags & 3, 2));
+        // First byte: start cap, join, has fill, no h-scale, no v-scale,
+        // pixel hinting; second: reserved bits, no close, end cap.
+        line.startCap = CapStyle(std::min(*high >> 6, 2));
+        line.join = JoinStyle(std::min((*high >> 4) & 3, 2));
+        const bool hasFill = *high & 0x08;
+        line.noHScale = *high & 0x04;
+        line.noVScale = *high & 0x02;
+        line.pixelHinting = *high & 0x01;
+        line.noClose = *low & 0x04;
+        line.endCap = CapStyle(std::min(*low & 3, 2));
         if (line.join == JoinStyle::Miter) {
             const auto limit = bytes.fixed8();
             if (!limit)

@@ -57,7 +57,7 @@ TEST(ShapeRecords, StylesAndEveryKindOfRecord)
     const std::vector<std::uint8_t> styles = {
         1, 0x00, 10, 20, 30, 40,             // fills: solid
         1, 40, 0,                            // lines: width 40
-        0x20 | 0x08, 0x04,                   // flags: miter join, has no fill; end cap square
+        0x20, 0x02,                          // flags: miter join, no fill; end cap square
         0x00, 0x03,                          // miter limit 3.0
         1, 2, 3, 4,                          // colour
         0x11,                                // 1 fill bit, 1 line bit
