@@ -1,12 +1,17 @@
 #include "swf/media/AlphaPlane.h"
 
+#include <algorithm>
+
 #include "swf/media/Inflate.h"
 
 namespace swf {
 
 namespace {
 
-int scale(int channel, int alpha) { return (channel * alpha + 127) / 255; }
+// The exporter stores the colour already multiplied by the plane's alpha
+// (in the reference player a half-transparent red over blue comes out near
+// (128,0,128), not (64,0,128)); a channel above its alpha is held to it.
+int heldTo(int channel, int alpha) { return std::min(channel, alpha); }
 
 } // namespace
 
@@ -25,7 +30,7 @@ Result<QImage> applyAlphaPlane(QImage opaque, std::span<const std::uint8_t> comp
         for (std::size_t x = 0; x < width; ++x) {
             const int a = alpha[x];
             const QRgb p = row[x];
-            row[x] = qRgba(scale(qRed(p), a), scale(qGreen(p), a), scale(qBlue(p), a), a);
+            row[x] = qRgba(heldTo(qRed(p), a), heldTo(qGreen(p), a), heldTo(qBlue(p), a), a);
         }
     }
     return image;
