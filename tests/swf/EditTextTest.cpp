@@ -99,25 +99,6 @@ TEST(EditText, EveryFieldAndFlagIsRead)
     EXPECT_EQ(f.initialText, "caf\xC3\xA9");
 }
 
-TEST(EditText, OptionalPartsAbsentLeaveDefaults)
-{
-    FieldSpec s;
-    s.flags = kWordWrap | kBorder;
-    s.variable = "v";
-    const auto field = swf::readEditText(fieldBody(s));
-    ASSERT_TRUE(field) << field.error();
-    const swf::EditText& f = field.value();
-    EXPECT_TRUE(f.wordWrap);
-    EXPECT_TRUE(f.border);
-    EXPECT_FALSE(f.multiline || f.password || f.html || f.useOutlines || f.autoSize);
-    EXPECT_FALSE(f.fontId);
-    EXPECT_FALSE(f.color);
-    EXPECT_FALSE(f.maxLength);
-    EXPECT_FALSE(f.initialText);
-    EXPECT_EQ(f.align, swf::TextAlign::Left);
-    EXPECT_EQ(f.height, 240);
-}
-
 TEST(EditText, CutShortIsRefusedUntilTheTextWhoseEndMayBeMissing)
 {
     const Bytes whole = fieldBody(everything());

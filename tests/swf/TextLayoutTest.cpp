@@ -161,18 +161,6 @@ TEST_F(TextLayoutTest, MixedSizesShareALineAndMissingGlyphsTakeNoRoom)
     EXPECT_DOUBLE_EQ(layout.lines[0].width, 4 * kChar);
 }
 
-TEST(TextLayout, DeviceFamiliesMapGenericNamesAndKeepOthers)
-{
-    EXPECT_EQ(swf::deviceFamilies("_sans").front(), "Nimbus Sans");
-    EXPECT_EQ(swf::deviceFamilies("_typewriter").front(), "Nimbus Mono PS");
-    EXPECT_EQ(swf::deviceFamilies("_serif").front(), "Nimbus Roman");
-    EXPECT_EQ(swf::deviceFamilies("Verdana, _sans").front(), "DejaVu Sans");
-    const QStringList other = swf::deviceFamilies("Futura Book");
-    EXPECT_EQ(other.front(), "Futura Book");
-    EXPECT_TRUE(other.contains("DejaVu Serif")); // something always draws
-    EXPECT_TRUE(swf::deviceFamilies("").contains("DejaVu Serif"));
-}
-
 TEST(TextLayout, AHugeWordWrapsInBoundedTimeKeepingOnlyVisibleLines)
 {
     swf::EditText f;
