@@ -1,6 +1,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <QGuiApplication>
+
 #include "cli/Command.h"
 #include "cli/ExtractCommand.h"
 
@@ -27,6 +29,11 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage();
+    // Device fonts are measured and drawn through Qt's font machinery, which
+    // wants a GUI application; the offscreen platform needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
     for (const cli::Command& command : kCommands) {
         if (std::strcmp(argv[1], command.name) != 0)
             continue;

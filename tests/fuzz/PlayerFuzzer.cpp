@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 
+#include <QGuiApplication>
 #include <QImage>
 
 #include "swf/Renderer.h"
@@ -42,6 +43,15 @@ void check(bool condition)
 }
 
 } // namespace
+
+// Device text measures fonts through Qt, which wants a GUI application; the
+// offscreen platform needs no display.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(*argc, *argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -36,11 +36,11 @@ TEST(Records, MatrixWithScaleRotateAndTranslate)
 TEST(Records, ColourTransformWithNegativeTermsAndTruncation)
 {
     BitWriter bits;
-    bits.ub(1, 1).ub(1, 1).ub(10, 4);
+    bits.ub(1, 1).ub(1, 1).ub(11, 4);
     for (int v : {128, 256, 512, 256})
-        bits.sb(v, 10);
+        bits.sb(v, 11);
     for (int v : {-255, 0, 10, -20})
-        bits.sb(v, 10);
+        bits.sb(v, 11);
     const auto bytes = bits.finish();
     swf::ByteReader reader(bytes);
     const auto cx = swf::readColorTransform(reader, true);
