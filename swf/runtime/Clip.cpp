@@ -107,7 +107,8 @@ void Clip::applyFrame(Plan& plan, int frame) const
             placement = Placement {};
             placement.characterId = *place.characterId;
             placement.origin = origin;
-        } else if (place.characterId && *place.characterId != placement.characterId) {
+        } else if (place.characterId && *place.characterId != placement.characterId
+                   && canReplace(placement.characterId, *place.characterId)) {
             // Replaced: the object keeps its properties but is a new instance
             // of the new character.
             placement.characterId = *place.characterId;
@@ -115,6 +116,23 @@ void Clip::applyFrame(Plan& plan, int frame) const
         }
         applyPlace(placement, place);
     }
+}
+
+// The reference player swaps the character under an object only between
+// plain graphics; a sprite or button stays what it is, and nothing turns
+// into one.
+bool Clip::canReplace(std::uint16_t current, std::uint16_t replacement) const
+{
+    if (!m_context.dictionary)
+        return true;
+    const auto isGraphic = [this](std::uint16_t id) {
+        const auto character = m_context.dictionary->find(id);
+        if (!character)
+            return true;
+        const Character::Kind kind = character->kind();
+        return kind != Character::Kind::Sprite && kind != Character::Kind::Button;
+    };
+    return isGraphic(current) && isGraphic(replacement);
 }
 
 void Clip::realize(Plan plan)

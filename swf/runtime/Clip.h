@@ -51,6 +51,7 @@ private:
 
     Plan currentPlan() const;
     void applyFrame(Plan& plan, int frame) const;
+    bool canReplace(std::uint16_t current, std::uint16_t replacement) const;
     void realize(Plan plan);
     DisplayObject instantiate(Placement placement) const;
 

@@ -81,6 +81,32 @@ TEST(DisplayList, PlaceMoveReplaceAndRemoveFollowTheFrames)
     EXPECT_EQ(at(player, 1)->placement.matrix.tx, 0);
 }
 
+TEST(DisplayList, ReplacingSwapsOnlyPlainGraphics)
+{
+    SwfWriter w;
+    w.tag(kDefineShape3, rect(1)).tag(kDefineShape3, rect(2));
+    w.tag(kDefineSprite, defineSprite(5, {{tagBytes(kPlaceObject2, place(1, 1))}}));
+    w.tag(kPlaceObject2, place(1, 5)).tag(kPlaceObject2, place(2, 1)).showFrame();
+    for (std::uint16_t depth : {1, 2}) {
+        swftest::Placement replace;
+        replace.depth = depth;
+        replace.move = true;
+        replace.characterId = depth == 1 ? 2 : 5;
+        replace.matrix = translate(100, 0);
+        w.tag(kPlaceObject2, swftest::placeObject2(replace));
+    }
+    w.showFrame();
+    swf::Player player;
+    load(player, w.build());
+    player.advance();
+    // A sprite stays a sprite and a shape does not become one; the rest of
+    // the command still applies.
+    EXPECT_EQ(at(player, 1)->placement.characterId, 5);
+    EXPECT_EQ(at(player, 1)->placement.matrix.tx, 100);
+    EXPECT_EQ(at(player, 2)->placement.characterId, 1);
+    EXPECT_EQ(at(player, 2)->placement.matrix.tx, 100);
+}
+
 TEST(DisplayList, GotoBackwardsRebuildsTheTargetFrame)
 {
     swf::Player player;
