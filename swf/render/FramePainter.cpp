@@ -15,6 +15,10 @@ namespace {
 // Past the runtime's own nesting cap nothing more can be on stage; this
 // only guards against a list built some other way.
 constexpr int kMaxPaintNesting = Clip::kMaxNesting + 2;
+// Layers alive at once, masks and groups together. Past this a movie that
+// nests masks without end draws unmasked rather than taking a target-sized
+// image per level.
+constexpr int kMaxLayers = 16;
 // Filters asking for more room than this around a layer get no more.
 constexpr int kMaxFilterMargin = 1024;
 
@@ -66,6 +70,7 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
     const auto flush = [&] {
         if (!masked)
             return;
+        --m_layers;
         {
             QPainter combine(&*masked);
             combine.setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -81,13 +86,15 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
         while (!masks.empty() && masks.back().clipDepth < depth) {
             flush();
             masks.pop_back();
+            --m_layers;
         }
         const int clipDepth = object.placement.clipDepth;
         if (clipDepth > 0) {
             // Within a mask's own drawing, masks nested in it add nothing.
-            if (coverage || clipDepth <= depth)
+            if (coverage || clipDepth <= depth || m_layers >= kMaxLayers)
                 continue;
             flush();
+            ++m_layers;
             QImage layer = blankLayer(surface.size());
             {
                 QPainter maskPainter(&layer);
@@ -106,13 +113,16 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
             paintObject(surface, painter, object, transform, cxform, nesting, coverage);
             continue;
         }
-        if (!masked)
+        if (!masked) {
             masked = blankLayer(surface.size());
+            ++m_layers;
+        }
         QPainter layerPainter(&*masked);
         prepare(layerPainter);
         paintObject(*masked, layerPainter, object, transform, cxform, nesting, false);
     }
     flush();
+    m_layers -= int(masks.size());
 }
 
 void FramePainter::paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
@@ -127,7 +137,7 @@ void FramePainter::paintObject(QImage& surface, QPainter& painter, const Display
     if (!coverage) {
         const BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
         const bool grouped = mode != BlendMode::Normal;
-        if (grouped || !object.placement.filters.empty()) {
+        if ((grouped || !object.placement.filters.empty()) && m_layers < kMaxLayers) {
             paintLayered(surface, painter, object, transform, cxform, nesting);
             return;
         }
@@ -143,6 +153,7 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, const Displa
     margins = QMargins(std::clamp(margins.left(), 0, kMaxFilterMargin), std::clamp(margins.top(), 0, kMaxFilterMargin),
                        std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
     QImage layer = blankLayer(surface.size().grownBy(margins));
+    ++m_layers;
     {
         QPainter layerPainter(&layer);
         prepare(layerPainter);
@@ -150,6 +161,7 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, const Displa
         paintContent(layer, layerPainter, object, shifted, {}, nesting, false);
     }
     // A group takes its colour transform as a whole, after its parts are drawn.
+    --m_layers;
     if (!cxform.isIdentity())
         layer = transformedImage(layer, cxform);
     if (!filters.empty())

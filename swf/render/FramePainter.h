@@ -42,6 +42,7 @@ private:
     const Dictionary& m_dictionary;
     RenderOptions m_options;
     double m_stageScale;
+    int m_layers = 0;
 };
 
 } // namespace swf

@@ -148,4 +148,23 @@ TEST(FramePainter, HairlinesStayOnePixelAndLowQualityDoesNotBlend)
     EXPECT_LE(dark, 2);
 }
 
+TEST(FramePainter, MasksStackedWithoutEndStillDraw)
+{
+    SwfWriter w;
+    w.setBackground({255, 255, 255});
+    w.tag(kDefineShape3, rect(1, {0, 0, 0, 255}, 300, 300));
+    w.tag(kDefineShape3, rect(2, {0, 0, 255, 255}, 100, 100));
+    for (std::uint16_t depth = 1; depth <= 200; ++depth) {
+        swftest::Placement mask;
+        mask.depth = depth;
+        mask.characterId = 1;
+        mask.clipDepth = 60000;
+        w.tag(kPlaceObject2, swftest::placeObject2(mask));
+    }
+    w.tag(kPlaceObject2, place(500, 2)).showFrame();
+    const QImage image = renderMovie(w.build());
+    EXPECT_TRUE(near(image.pixel(50, 50), rgb(0, 0, 255)));
+    EXPECT_TRUE(near(image.pixel(400, 50), rgb(255, 255, 255)));
+}
+
 } // namespace
