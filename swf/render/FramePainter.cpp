@@ -47,6 +47,110 @@ void FramePainter::prepare(QPainter& painter) const
     painter.setRenderHint(QPainter::Antialiasing, m_options.quality != Quality::Low);
 }
 
+namespace {
+
+// Where a coordinate of a nine-slice sprite goes so that, once the sprite's
+// own scale is applied, the borders keep their size and the centre takes up
+// the rest.
+struct GridAxis {
+    double low;      // bounds
+    double high;
+    double gridLow;  // the centre slice
+    double gridHigh;
+    double scale;    // the sprite's own scale on this axis
+
+    double map(double v) const
+    {
+        const double newGridLow = low + (gridLow - low) / scale;
+        const double newGridHigh = high - (high - gridHigh) / scale;
+        if (v <= gridLow)
+            return low + (v - low) / scale;
+        if (v >= gridHigh)
+            return high - (high - v) / scale;
+        return newGridLow + (v - gridLow) * (newGridHigh - newGridLow) / (gridHigh - gridLow);
+    }
+};
+
+QPainterPath mapPath(const QPainterPath& path, const QTransform& toSprite, const GridAxis& x, const GridAxis& y)
+{
+    QPainterPath mapped = toSprite.map(path);
+    for (int i = 0; i < mapped.elementCount(); ++i) {
+        const QPainterPath::Element element = mapped.elementAt(i);
+        mapped.setElementPositionAt(i, x.map(element.x), y.map(element.y));
+    }
+    return mapped;
+}
+
+} // namespace
+
+// DefineScalingGrid: the sprite's shapes are cut in nine and the slices
+// moved apart, instead of the whole being stretched. Only direct child
+// shapes take part, and only under a matrix without rotation, as in the
+// reference player.
+bool FramePainter::paintScaledGrid(QPainter& painter, const DisplayObject& object, const QTransform& transform,
+                                   const ColorTransform& cxform, bool coverage)
+{
+    const ScalingGrid* grid = m_dictionary.scalingGrid(object.placement.characterId);
+    const Matrix& own = object.placement.matrix;
+    if (!grid || own.b != 0 || own.c != 0 || own.a == 0 || own.d == 0 || (own.a == 1 && own.d == 1))
+        return false;
+    const Rect& centre = grid->center;
+    if (centre.width() <= 0 || centre.height() <= 0)
+        return false;
+
+    struct Part {
+        const DisplayObject* child;
+        const ShapeGeometry* geometry;
+    };
+    std::vector<Part> parts;
+    QRectF bounds;
+    for (const auto& [depth, child] : object.clip->displayList()) {
+        if (!child.character || !child.placement.visible || child.placement.clipDepth)
+            continue;
+        const ShapeGeometry* geometry = nullptr;
+        if (child.character->kind() == Character::Kind::Shape)
+            geometry = &static_cast<const ShapeDefinition&>(*child.character).geometry;
+        else if (child.character->kind() == Character::Kind::MorphShape)
+            geometry = &static_cast<const MorphShapeDefinition&>(*child.character).geometryAt(child.placement.ratio);
+        if (!geometry)
+            return false; // anything but shapes: draw the sprite plainly
+        parts.push_back({&child, geometry});
+        for (const ShapeLayer& layer : geometry->layers) {
+            for (const FillPath& fill : layer.fills)
+                bounds |= child.placement.matrix.toTransform().map(fill.path).boundingRect();
+            for (const StrokePath& stroke : layer.strokes)
+                bounds |= child.placement.matrix.toTransform().map(stroke.path).boundingRect();
+        }
+    }
+    if (parts.empty() || bounds.isEmpty())
+        return false;
+    const GridAxis x {bounds.left(), bounds.right(), double(centre.xMin), double(centre.xMax), std::abs(own.a)};
+    const GridAxis y {bounds.top(), bounds.bottom(), double(centre.yMin), double(centre.yMax), std::abs(own.d)};
+
+    const BitmapLookup bitmaps = [this](std::uint16_t id) -> const BitmapDefinition* {
+        const auto found = m_dictionary.find(id);
+        return found && found->kind() == Character::Kind::Bitmap ? static_cast<const BitmapDefinition*>(found.get()) : nullptr;
+    };
+    for (const Part& part : parts) {
+        const Matrix& childMatrix = part.child->placement.matrix;
+        ShapeGeometry sliced = *part.geometry;
+        for (ShapeLayer& layer : sliced.layers) {
+            for (FillPath& fill : layer.fills) {
+                fill.path = mapPath(fill.path, childMatrix.toTransform(), x, y);
+                fill.style.matrix = childMatrix * fill.style.matrix;
+            }
+            for (StrokePath& stroke : layer.strokes) {
+                stroke.path = mapPath(stroke.path, childMatrix.toTransform(), x, y);
+                if (stroke.style.fill)
+                    stroke.style.fill->matrix = childMatrix * stroke.style.fill->matrix;
+            }
+        }
+        const ColorTransform childCxform = cxform * part.child->placement.colorTransform;
+        paintShape(painter, sliced, transform, childCxform, bitmaps, {m_options.quality >= Quality::High, coverage});
+    }
+    return true;
+}
+
 QImage FramePainter::blankLayer(QSize size) const
 {
     QImage layer(size, QImage::Format_ARGB32_Premultiplied);
@@ -213,6 +317,8 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, const Displa
     }
     case Character::Kind::Sprite:
     case Character::Kind::Button:
+        if (object.clip && paintScaledGrid(painter, object, transform, cxform, coverage))
+            return;
         if (object.clip) {
             const DisplayList& children = object.clip->displayList();
             paintRange(surface, painter, children.begin(), children.end(), transform, cxform, nesting + 1, coverage);

@@ -35,6 +35,8 @@ private:
     void paintContent(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
                       const ColorTransform& cxform, int nesting, bool coverage);
 
+    bool paintScaledGrid(QPainter& painter, const DisplayObject& object, const QTransform& transform, const ColorTransform& cxform,
+                         bool coverage);
     QImage blankLayer(QSize size) const;
     void prepare(QPainter& painter) const;
 

@@ -148,6 +148,41 @@ TEST(FramePainter, HairlinesStayOnePixelAndLowQualityDoesNotBlend)
     EXPECT_LE(dark, 2);
 }
 
+TEST(FramePainter, ScalingGridKeepsTheBordersOfAStretchedSprite)
+{
+    const auto movie = [](bool withGrid) {
+        SwfWriter w;
+        w.setBackground({255, 255, 255});
+        w.tag(kDefineShape3, rect(1, {255, 0, 0, 255}, 100, 100)).tag(kDefineShape3, rect(2, {0, 0, 255, 255}, 20, 20));
+        w.tag(kDefineSprite, defineSprite(9, {{tagBytes(kPlaceObject2, place(1, 1)), tagBytes(kPlaceObject2, place(2, 2))}}));
+        if (withGrid) {
+            Bytes grid;
+            putU16(grid, 9);
+            swftest::BitWriter bits;
+            bits.ub(12, 5).sb(400, 12).sb(1600, 12).sb(400, 12).sb(1600, 12);
+            const Bytes rectBits = bits.finish();
+            grid.insert(grid.end(), rectBits.begin(), rectBits.end());
+            w.tag(78, grid);
+        }
+        swf::Matrix stretched;
+        stretched.a = 3;
+        swftest::Placement sprite;
+        sprite.depth = 1;
+        sprite.characterId = 9;
+        sprite.matrix = stretched;
+        w.tag(kPlaceObject2, swftest::placeObject2(sprite)).showFrame();
+        return w.build();
+    };
+    const QImage plain = renderMovie(movie(false));
+    EXPECT_TRUE(near(plain.pixel(40, 10), rgb(0, 0, 255)));
+    EXPECT_TRUE(near(plain.pixel(250, 50), rgb(255, 0, 0)));
+    const QImage sliced = renderMovie(movie(true));
+    EXPECT_TRUE(near(sliced.pixel(10, 10), rgb(0, 0, 255)));
+    EXPECT_TRUE(near(sliced.pixel(40, 10), rgb(255, 0, 0))) << "the corner stays 20 pixels wide";
+    EXPECT_TRUE(near(sliced.pixel(290, 50), rgb(255, 0, 0)));
+    EXPECT_TRUE(near(sliced.pixel(305, 50), rgb(255, 255, 255)));
+}
+
 TEST(FramePainter, MasksStackedWithoutEndStillDraw)
 {
     SwfWriter w;
