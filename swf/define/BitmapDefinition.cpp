@@ -1,5 +1,7 @@
 #include "swf/define/Definitions.h"
 
+#include <algorithm>
+
 #include "swf/media/BitmapDecoder.h"
 
 namespace swf {
@@ -14,6 +16,29 @@ const QImage& BitmapDefinition::image() const
         jpegTables = {};
     }
     return *m_image;
+}
+
+const QImage& BitmapDefinition::edgePaddedImage() const
+{
+    if (m_padded)
+        return *m_padded;
+    const QImage& source = image();
+    if (source.isNull()) {
+        m_padded = QImage();
+        return *m_padded;
+    }
+    const int width = source.width();
+    const int height = source.height();
+    QImage padded(width + 2, height + 2, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height + 2; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(std::clamp(y - 1, 0, height - 1)));
+        auto* out = reinterpret_cast<QRgb*>(padded.scanLine(y));
+        out[0] = in[0];
+        std::copy(in, in + width, out + 1);
+        out[width + 1] = in[width - 1];
+    }
+    m_padded = std::move(padded);
+    return *m_padded;
 }
 
 } // namespace swf

@@ -75,9 +75,13 @@ public:
 
     // Premultiplied pixels, or a null image when they cannot be decoded.
     const QImage& image() const;
+    // The same with its edge pixels repeated once all round, for fills that
+    // clamp at the bitmap's edge instead of tiling it.
+    const QImage& edgePaddedImage() const;
 
 private:
     mutable std::optional<QImage> m_image;
+    mutable std::optional<QImage> m_padded;
 };
 
 class SpriteDefinition final : public Character {

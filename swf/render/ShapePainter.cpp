@@ -15,6 +15,7 @@ namespace {
 // Gradients are defined over this square in their own space; the fill
 // matrix places it on the shape.
 constexpr double kGradientHalfSize = 16384;
+constexpr double kMaxPenWidth = 8192;
 // Stops added between two stored ones to follow linear-light blending.
 constexpr int kLinearSteps = 8;
 
@@ -123,7 +124,9 @@ QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTra
     // direction, and never draws one thinner than a device pixel. A
     // cosmetic pen is sized in device pixels, which says exactly that.
     const double scale = std::sqrt(std::abs(toDevice.determinant()));
-    const double width = std::max(1.0, line.width * scale);
+    // A hostile matrix can ask for a pen wider than any screen; the stroker
+    // would spend minutes on it.
+    const double width = std::clamp(line.width * scale, 1.0, kMaxPenWidth);
     QBrush brush = line.fill ? brushForFill(*line.fill, cxform, bitmaps) : QBrush(qcolor(cxform.apply(line.color)));
     QPen pen(brush, width, Qt::SolidLine, capStyle(line.startCap), joinStyle(line.join));
     pen.setCosmetic(true);
@@ -163,8 +166,11 @@ QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const B
         const BitmapDefinition* bitmap = bitmaps ? bitmaps(fill.bitmapId) : nullptr;
         if (!bitmap || bitmap->image().isNull())
             return Qt::NoBrush;
-        QBrush brush(transformedImage(bitmap->image(), cxform));
-        brush.setTransform(fill.matrix.toTransform());
+        // A clipped fill shows the edge pixels past the bitmap's edge, not
+        // the far side of the bitmap as a tiled texture would when smoothed.
+        const bool clipped = fill.type == FillType::ClippedBitmap || fill.type == FillType::ClippedBitmapHard;
+        QBrush brush(transformedImage(clipped ? bitmap->edgePaddedImage() : bitmap->image(), cxform));
+        brush.setTransform(clipped ? QTransform::fromTranslate(-1, -1) * fill.matrix.toTransform() : fill.matrix.toTransform());
         return brush;
     }
     return QBrush(qcolor(cxform.apply(fill.color)));

@@ -183,6 +183,54 @@ TEST(FramePainter, ScalingGridKeepsTheBordersOfAStretchedSprite)
     EXPECT_TRUE(near(sliced.pixel(305, 50), rgb(255, 255, 255)));
 }
 
+// A 2x1 bitmap, red then blue, filling a rectangle at fifty pixels to the
+// bitmap pixel through a clipped, smoothed bitmap fill.
+Bytes clippedBitmapMovie()
+{
+    SwfWriter w;
+    w.setBackground({255, 255, 255});
+    Bytes bitmap;
+    putU16(bitmap, 4);
+    bitmap.push_back(5);
+    putU16(bitmap, 2);
+    putU16(bitmap, 1);
+    const Bytes pixels = SwfWriter::zlib(Bytes {255, 255, 0, 0, 255, 0, 0, 255});
+    bitmap.insert(bitmap.end(), pixels.begin(), pixels.end());
+    w.tag(36, bitmap);
+
+    Bytes shape;
+    putU16(shape, 1);
+    swftest::BitWriter bounds;
+    bounds.ub(13, 5).sb(0, 13).sb(2000, 13).sb(0, 13).sb(1000, 13);
+    const Bytes boundsBytes = bounds.finish();
+    shape.insert(shape.end(), boundsBytes.begin(), boundsBytes.end());
+    shape.insert(shape.end(), {1, 0x41});
+    putU16(shape, 4);
+    swf::Matrix toTwips;
+    toTwips.a = toTwips.d = 1000;
+    const Bytes matrix = swftest::matrixBytes(toTwips);
+    shape.insert(shape.end(), matrix.begin(), matrix.end());
+    shape.insert(shape.end(), {0, 0x10});
+    swftest::BitWriter records;
+    records.ub(0, 1).ub(0x01 | 0x04, 5).ub(1, 5).sb(0, 1).sb(0, 1).ub(1, 1);
+    for (auto [dx, dy] : {std::pair {2000, 0}, std::pair {0, 1000}, std::pair {-2000, 0}, std::pair {0, -1000}})
+        records.ub(1, 1).ub(1, 1).ub(11, 4).ub(1, 1).sb(dx, 13).sb(dy, 13);
+    records.ub(0, 1).ub(0, 5);
+    const Bytes recordBytes = records.finish();
+    shape.insert(shape.end(), recordBytes.begin(), recordBytes.end());
+    w.tag(kDefineShape3, shape).tag(kPlaceObject2, place(1, 1)).showFrame();
+    return w.build();
+}
+
+TEST(FramePainter, ClippedBitmapFillsClampAtTheEdgeInsteadOfWrapping)
+{
+    const QImage image = renderMovie(clippedBitmapMovie());
+    EXPECT_TRUE(near(image.pixel(0, 25), rgb(255, 0, 0), 8)) << "no blue from the far edge";
+    EXPECT_TRUE(near(image.pixel(99, 25), rgb(0, 0, 255), 8));
+    EXPECT_TRUE(near(image.pixel(25, 25), rgb(255, 0, 0)));
+    EXPECT_TRUE(near(image.pixel(50, 25), rgb(128, 0, 127), 12)) << "smoothed between the two pixels";
+}
+
 TEST(FramePainter, MasksStackedWithoutEndStillDraw)
 {
     SwfWriter w;
