@@ -146,7 +146,7 @@ bool FramePainter::paintScaledGrid(QPainter& painter, const DisplayObject& objec
             }
         }
         const ColorTransform childCxform = cxform * part.child->placement.colorTransform;
-        paintShape(painter, sliced, transform, childCxform, bitmaps, {m_options.quality >= Quality::High, coverage});
+        paintShape(painter, sliced, transform, childCxform, bitmaps, {m_options.quality >= Quality::High, coverage, m_stageScale / 20});
     }
     return true;
 }
@@ -292,7 +292,7 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, const Displa
         return found && found->kind() == Character::Kind::Bitmap ? static_cast<const BitmapDefinition*>(found.get()) : nullptr;
     };
     const FontLookup fonts = [this](std::uint16_t id) { return m_dictionary.font(id); };
-    const ShapePaintOptions shapeOptions {m_options.quality >= Quality::High, coverage};
+    const ShapePaintOptions shapeOptions {m_options.quality >= Quality::High, coverage, m_stageScale / 20};
     switch (character.kind()) {
     case Character::Kind::Shape:
         paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, bitmaps, shapeOptions);

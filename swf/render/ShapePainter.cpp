@@ -118,12 +118,14 @@ Qt::PenJoinStyle joinStyle(JoinStyle join)
     }
 }
 
-QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTransform& cxform, const BitmapLookup& bitmaps)
+QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTransform& cxform, const BitmapLookup& bitmaps,
+               double stageScale)
 {
     // Flash widens lines by the object's overall scale, the same in every
-    // direction, and never draws one thinner than a device pixel. A
+    // direction (or by the stage's alone for lines marked not to scale),
+    // and never draws one thinner than a device pixel. A
     // cosmetic pen is sized in device pixels, which says exactly that.
-    const double scale = std::sqrt(std::abs(toDevice.determinant()));
+    const double scale = line.noHScale || line.noVScale ? stageScale : std::sqrt(std::abs(toDevice.determinant()));
     // A hostile matrix can ask for a pen wider than any screen; the stroker
     // would spend minutes on it.
     const double width = std::clamp(line.width * scale, 1.0, kMaxPenWidth);
@@ -195,7 +197,7 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransfo
             continue;
         painter.setBrush(Qt::NoBrush);
         for (const StrokePath& stroke : layer.strokes) {
-            painter.setPen(strokePen(stroke.style, toDevice, cxform, bitmaps));
+            painter.setPen(strokePen(stroke.style, toDevice, cxform, bitmaps, options.stageScale));
             painter.drawPath(stroke.path);
         }
     }

@@ -21,6 +21,9 @@ struct ShapePaintOptions {
     bool smoothBitmaps = true; // false at low quality
     // Masks only need the fills' coverage, in one opaque colour.
     bool coverageOnly = false;
+    // Device pixels per twip of the stage, which lines that do not scale
+    // with their object still follow.
+    double stageScale = 0.05;
 };
 
 // `toDevice` maps the shape's twips to the painter's device pixels.

@@ -231,6 +231,45 @@ TEST(FramePainter, ClippedBitmapFillsClampAtTheEdgeInsteadOfWrapping)
     EXPECT_TRUE(near(image.pixel(50, 25), rgb(128, 0, 127), 12)) << "smoothed between the two pixels";
 }
 
+// DefineShape4 with one vertical line of 20 twips, its scaling flags as given.
+Bytes scaledLineMovie(bool noScale)
+{
+    SwfWriter w;
+    w.setBackground({255, 255, 255});
+    Bytes shape;
+    putU16(shape, 1);
+    swftest::BitWriter bounds;
+    bounds.ub(13, 5).sb(-20, 13).sb(20, 13).sb(0, 13).sb(2000, 13);
+    const Bytes boundsBytes = bounds.finish();
+    shape.insert(shape.end(), boundsBytes.begin(), boundsBytes.end());
+    shape.insert(shape.end(), boundsBytes.begin(), boundsBytes.end());
+    shape.push_back(noScale ? 0x02 : 0x01);
+    shape.insert(shape.end(), {0, 1, 20, 0, std::uint8_t(noScale ? 0x06 : 0x00), 0, 0, 0, 0, 255, 0x01});
+    swftest::BitWriter records;
+    records.ub(0, 1).ub(0x01 | 0x08, 5).ub(1, 5).sb(0, 1).sb(0, 1).ub(1, 1);
+    records.ub(1, 1).ub(1, 1).ub(11, 4).ub(1, 1).sb(0, 13).sb(2000, 13);
+    records.ub(0, 1).ub(0, 5);
+    const Bytes recordBytes = records.finish();
+    shape.insert(shape.end(), recordBytes.begin(), recordBytes.end());
+    swf::Matrix zoomed = translate(2000, 0);
+    zoomed.a = zoomed.d = 10;
+    w.tag(83, shape).tag(kPlaceObject2, place(1, 1, zoomed)).showFrame();
+    return w.build();
+}
+
+TEST(FramePainter, LinesScaleWithTheirObjectUnlessMarkedNotTo)
+{
+    const auto darkAcross = [](const QImage& image) {
+        int dark = 0;
+        for (int x = 80; x < 130; ++x)
+            dark += qRed(image.pixel(x, 100)) < 128;
+        return dark;
+    };
+    EXPECT_GE(darkAcross(renderMovie(scaledLineMovie(false))), 9);
+    EXPECT_LE(darkAcross(renderMovie(scaledLineMovie(true))), 2);
+    EXPECT_GE(darkAcross(renderMovie(scaledLineMovie(true))), 1);
+}
+
 TEST(FramePainter, MasksStackedWithoutEndStillDraw)
 {
     SwfWriter w;
