@@ -23,6 +23,14 @@ int usage()
     return cli::kUsage;
 }
 
+// Qt's own chatter (a missing runtime folder and the like) is not ours to
+// print: stderr carries the tool's one-line reasons only.
+void quietQt(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "tvk: %s\n", qPrintable(message));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -33,6 +41,7 @@ int main(int argc, char** argv)
     // wants a GUI application; the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietQt);
     QGuiApplication application(argc, argv);
     for (const cli::Command& command : kCommands) {
         if (std::strcmp(argv[1], command.name) != 0)

@@ -44,7 +44,7 @@ TEST_F(Form1PageTest, GenerateHtmlWritesTheEscapedPageAndOpensIt)
     form->GH_Click();
     const QByteArray written = page();
     ASSERT_FALSE(written.isEmpty());
-    EXPECT_TRUE(written.startsWith(" <html><Head><Title>/movies/a&amp;b &lt;c&gt;.swf</title><body>\r\n"));
+    EXPECT_TRUE(written.startsWith(" <html><Head><Title>\r\n/movies/a&amp;b &lt;c&gt;.swf</title><body>\r\n"));
     EXPECT_TRUE(written.contains("\r\n/movies/a&amp;b &lt;c&gt;.swf\" >\r\n"));
     EXPECT_TRUE(written.endsWith("</embed></object></body></html>\r\n"));
     EXPECT_EQ(written.count("\r\n"), 7);
