@@ -19,11 +19,7 @@ int screenTerm(int cs, int cb, int as, int ab) { return cs * ab + cb * as - cs *
 int lightenTerm(int cs, int cb, int as, int ab) { return std::max(cs * ab, cb * as); }
 int darkenTerm(int cs, int cb, int as, int ab) { return std::min(cs * ab, cb * as); }
 int differenceTerm(int cs, int cb, int as, int ab) { return std::abs(cs * ab - cb * as); }
-int addTerm(int cs, int cb, int as, int ab) { return std::min(as * ab, cs * ab + cb * as); }
 int subtractTerm(int cs, int cb, int as, int ab) { return std::max(0, cb * as - cs * ab); }
-// The object's colour plays no part; its coverage decides how far the
-// background turns to its complement.
-int invertTerm(int, int cb, int as, int ab) { return (ab - cb) * as; }
 
 // Multiply where `decider` is dark, screen (of doubled values) where it is light.
 int hardLightOf(int cs, int cb, int as, int ab, bool darkSide)
@@ -43,15 +39,15 @@ Term termFor(BlendMode mode)
     case BlendMode::Lighten: return lightenTerm;
     case BlendMode::Darken: return darkenTerm;
     case BlendMode::Difference: return differenceTerm;
-    case BlendMode::Add: return addTerm;
     case BlendMode::Subtract: return subtractTerm;
-    case BlendMode::Invert: return invertTerm;
     case BlendMode::Overlay: return overlayTerm;
     case BlendMode::HardLight: return hardLightTerm;
     case BlendMode::Normal:
     case BlendMode::Layer:
     case BlendMode::Alpha:
     case BlendMode::Erase:
+    case BlendMode::Add:
+    case BlendMode::Invert:
         break;
     }
     return normalTerm;
@@ -76,6 +72,28 @@ QRgb blend(QRgb source, QRgb backdrop, Term term)
     };
     return qRgba(channel(qRed(source), qRed(backdrop)), channel(qGreen(source), qGreen(backdrop)),
                  channel(qBlue(source), qBlue(backdrop)), ao);
+}
+
+// Add sums the premultiplied pixels outright: half-covered colours reach
+// full strength together instead of stopping at their combined coverage.
+// Coverage sums too, which keeps every colour within its alpha.
+QRgb add(QRgb source, QRgb backdrop)
+{
+    const auto sum = [](int a, int b) { return std::min(255, a + b); };
+    return qRgba(sum(qRed(source), qRed(backdrop)), sum(qGreen(source), qGreen(backdrop)),
+                 sum(qBlue(source), qBlue(backdrop)), sum(qAlpha(source), qAlpha(backdrop)));
+}
+
+// The object's colour plays no part; its coverage decides how far the
+// backdrop turns to its complement. The complement is taken of the
+// premultiplied value, so a see-through backdrop turns white.
+QRgb invert(QRgb source, QRgb backdrop)
+{
+    const int as = qAlpha(source);
+    const int ab = qAlpha(backdrop);
+    const auto channel = [as](int cb) { return divide255(cb * (255 - as) + (255 - cb) * as); };
+    return qRgba(channel(qRed(backdrop)), channel(qGreen(backdrop)), channel(qBlue(backdrop)),
+                 as + ab - divide255(as * ab));
 }
 
 QImage premultipliedCopy(const QImage& image)
@@ -118,6 +136,13 @@ void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode)
                 break;
             case BlendMode::Erase:
                 out[x] = scaled(out[x], 255 - as);
+                break;
+            case BlendMode::Add:
+                out[x] = add(s, out[x]);
+                break;
+            case BlendMode::Invert:
+                if (as != 0)
+                    out[x] = invert(s, out[x]);
                 break;
             case BlendMode::Normal:
             case BlendMode::Layer:

@@ -60,6 +60,9 @@ TEST(BlendMode, PartialCoverage)
 {
     const QRgb opaqueGrey = qRgb(100, 100, 100);
     const QRgb halfWhite = qPremultiply(qRgba(255, 255, 255, 128));
+    const QRgb halfRed = qPremultiply(qRgba(255, 0, 0, 128));
+    const QRgb faintYellow = qRgba(51, 51, 0, 51);
+    const QRgb faintCyan = qRgba(0, 51, 51, 51);
     struct Case {
         const char* name;
         BlendMode mode;
@@ -70,6 +73,12 @@ TEST(BlendMode, PartialCoverage)
     const Case cases[] {
         {"normal mixes by coverage", BlendMode::Normal, opaqueGrey, halfWhite, qRgb(178, 178, 178)},
         {"half an invert", BlendMode::Invert, opaqueGrey, halfWhite, qRgb(128, 128, 128)},
+        {"invert onto nothing is white, whatever the source", BlendMode::Invert, 0u, halfRed,
+         qRgba(128, 128, 128, 128)},
+        {"invert onto a faint backdrop", BlendMode::Invert, faintYellow, faintCyan, qRgba(82, 82, 51, 92)},
+        {"add sums faint colours past their combined coverage", BlendMode::Add, faintYellow, faintCyan,
+         qRgba(51, 102, 51, 102)},
+        {"add saturates", BlendMode::Add, halfWhite, halfWhite, qRgba(255, 255, 255, 255)},
         {"alpha keeps half", BlendMode::Alpha, opaqueGrey, halfWhite, qRgba(50, 50, 50, 128)},
         {"erase removes half", BlendMode::Erase, opaqueGrey, halfWhite, qRgba(50, 50, 50, 127)},
         {"multiply onto nothing is the source", BlendMode::Multiply, 0u, halfWhite, halfWhite},
