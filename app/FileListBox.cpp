@@ -104,8 +104,10 @@ void FileListBox::refresh()
 
 QString FileListBox::fileName() const
 {
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? QString() : m_names.value(selected.first().row());
+    // The current entry, not the selection: a mouse press makes an entry
+    // current before it selects it, and the click is reported in between.
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? m_names.value(current.row()) : QString();
 }
 
 bool FileListBox::setFileName(const QString& value)
@@ -131,14 +133,14 @@ bool FileListBox::setFileName(const QString& value)
 
 int FileListBox::listIndex() const
 {
-    const QModelIndexList selected = selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? -1 : selected.first().row();
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
 void FileListBox::setListIndex(int index)
 {
     if (index < 0 || index >= m_names.size()) {
-        selectionModel()->clearSelection();
+        selectionModel()->clear();
         return;
     }
     setCurrentIndex(m_model.index(index));

@@ -88,6 +88,9 @@ TEST_F(FileListBoxTest, VanishedFolderIsRefusedAndARefreshOfItListsNothing)
 TEST_F(FileListBoxTest, EveryChangeOfSelectionAndEveryClickCountsAsAClick)
 {
     QSignalSpy clicks(&list, &app::FileListBox::Click);
+    // What a click handler reads at the moment of the click.
+    QStringList seen;
+    QObject::connect(&list, &app::FileListBox::Click, [&] { seen << list.fileName(); });
     list.resize(200, 200);
     list.show();
     list.setFocus();
@@ -105,6 +108,7 @@ TEST_F(FileListBoxTest, EveryChangeOfSelectionAndEveryClickCountsAsAClick)
     const QRect first = list.visualRect(list.model()->index(0, 0));
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, first.center());
     EXPECT_EQ(clicks.count(), 5);
+    EXPECT_EQ(seen, (QStringList {"B.SWF", "clip.xswf", "intro.swf", "intro.swf", "B.SWF"}));
 }
 
 TEST(FileListBoxListing, UnreadableOrMissingFoldersListNothing)
