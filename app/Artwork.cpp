@@ -43,7 +43,7 @@ void drawBanner(QPainter& p, QSize size)
     font.setPixelSize(band.height() / 3);
     font.setBold(false);
     p.setFont(font);
-    p.drawText(band.adjusted(band.height() * 2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+    p.drawText(band.adjusted(band.height() * 3, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                QStringLiteral("Tovimark movie player"));
 }
 
