@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "swf/render/FramePainter.h"
+#include "swf/render/RasterThread.h"
 
 namespace swf {
 
@@ -28,7 +29,7 @@ void render(const Player& player, QImage& target, const RenderOptions& options)
     if (format != QImage::Format_ARGB32_Premultiplied)
         target.convertTo(QImage::Format_ARGB32_Premultiplied);
     const double stageScale = std::sqrt(std::abs(toTarget.determinant())) * 20;
-    FramePainter(target, *dictionary, options, stageScale).paint(*list, toTarget);
+    runOnRasterThread([&] { FramePainter(target, *dictionary, options, stageScale).paint(*list, toTarget); });
     if (format != QImage::Format_ARGB32_Premultiplied)
         target.convertTo(format);
 }

@@ -114,14 +114,14 @@ void BM_Cartoon(benchmark::State& state)
     runFrames(state, kCartoon);
     state.counters["goal_fps"] = kCartoon.fps * 10;
 }
-BENCHMARK(BM_Cartoon)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Cartoon)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 void BM_Stress(benchmark::State& state)
 {
     runFrames(state, kStress);
     state.counters["goal_fps"] = kStress.fps;
 }
-BENCHMARK(BM_Stress)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_Stress)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 // From the first byte to the first frame on screen, with the movie fed in
 // the pieces a file read delivers.
