@@ -1,5 +1,7 @@
 #include "swf/render/RasterThread.h"
 
+#include <exception>
+
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
@@ -21,12 +23,21 @@ void runOnRasterThread(const std::function<void()>& work)
         return;
     }
     QSemaphore done;
+    // A failure belongs to the caller, as it would had the work run here;
+    // escaping on the pool thread it would end the program.
+    std::exception_ptr failure;
     pool->reserveThread();
     pool->startOnReservedThread([&] {
-        work();
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
         done.release();
     });
     done.acquire();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace swf

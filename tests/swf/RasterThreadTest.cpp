@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <QThread>
 #include <QThreadPool>
 
@@ -41,4 +43,9 @@ TEST(RasterThread, AFullPoolStillTakesTheWork)
     for (int i = 0; i < reserved; ++i)
         pool->releaseThread();
     EXPECT_TRUE(ran);
+}
+
+TEST(RasterThread, AFailureInTheWorkReachesTheCaller)
+{
+    EXPECT_THROW(runOnRasterThread([] { throw std::runtime_error("out of memory"); }), std::runtime_error);
 }
