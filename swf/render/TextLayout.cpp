@@ -5,7 +5,9 @@
 #include <map>
 #include <tuple>
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QSet>
 
 namespace swf {
 
@@ -329,6 +331,17 @@ double TextFace::advance(QStringView character) const
 
 bool deviceFontsAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
+bool installedFamily(const QString& name)
+{
+    static const QSet<QString> installed = [] {
+        QSet<QString> families;
+        for (const QString& family : QFontDatabase::families())
+            families.insert(family.toLower());
+        return families;
+    }();
+    return installed.contains(name.toLower());
+}
+
 QStringList deviceFamilies(const QString& name)
 {
     // Metric twins of the fonts the reference player found on its desktop
@@ -350,7 +363,10 @@ QStringList deviceFamilies(const QString& name)
             families += kMono;
         else if (key == u"verdana" || key == u"tahoma")
             families += kWideSans;
-        else if (!wanted.isEmpty())
+        // A face this machine lacks is left out rather than handed on: the
+        // font system would look up and keep fallbacks for every made-up
+        // name a movie carries, and the next family serves just the same.
+        else if (installedFamily(wanted))
             families += wanted;
     }
     // Unknown or missing faces fall back to the default text format's font.

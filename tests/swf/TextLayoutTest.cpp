@@ -4,6 +4,8 @@
 #include "swf/render/TextLayout.h"
 #include "swf/text/HtmlText.h"
 
+#include <QFontDatabase>
+
 using namespace texttest;
 
 namespace {
@@ -180,4 +182,23 @@ TEST(TextLayout, AHugeWordWrapsInBoundedTimeKeepingOnlyVisibleLines)
     EXPECT_GT(grown.lines.size(), 1000u);
     EXPECT_DOUBLE_EQ(grown.textHeight, layout.textHeight);
     EXPECT_GT(grown.bounds.height(), 1000 * 240);
+}
+
+TEST(DeviceFamilies, KnownNamesMapToTwinsAndUnknownOnesFallThroughToTheDefault)
+{
+    const QStringList sans = swf::deviceFamilies("Arial");
+    ASSERT_FALSE(sans.isEmpty());
+    EXPECT_EQ(sans.front(), "Nimbus Sans");
+    EXPECT_EQ(swf::deviceFamilies("_typewriter").front(), "Nimbus Mono PS");
+
+    // A made-up face is never handed to the font system, whose fallback
+    // cache would keep it for good; the list ends in the default serif.
+    const QStringList madeUp = swf::deviceFamilies("Zq9 Not A Font, \x01\x02, ,_serif");
+    EXPECT_FALSE(madeUp.contains("Zq9 Not A Font"));
+    EXPECT_EQ(madeUp.front(), "Nimbus Roman");
+
+    // Installed families pass through under the movie's spelling.
+    const QStringList installed = QFontDatabase::families();
+    ASSERT_FALSE(installed.isEmpty());
+    EXPECT_EQ(swf::deviceFamilies(installed.back().toUpper()).front(), installed.back().toUpper());
 }
