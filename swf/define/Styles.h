@@ -14,6 +14,8 @@ namespace swf {
 struct GradientRecord {
     std::uint8_t ratio = 0;
     Color color;
+
+    friend bool operator==(const GradientRecord&, const GradientRecord&) = default;
 };
 
 enum class SpreadMode : std::uint8_t { Pad = 0, Reflect = 1, Repeat = 2 };

@@ -7,6 +7,10 @@
 #include <QRadialGradient>
 
 #include "swf/define/Definitions.h"
+#include "swf/render/raster/Coverage.h"
+#include "swf/render/raster/Outline.h"
+#include "swf/render/raster/Paint.h"
+#include "swf/render/raster/Stroker.h"
 
 namespace swf {
 
@@ -118,17 +122,23 @@ Qt::PenJoinStyle joinStyle(JoinStyle join)
     }
 }
 
-QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTransform& cxform, const BitmapLookup& bitmaps,
-               double stageScale)
+// Flash widens lines by the object's overall scale, the same in every
+// direction (or by the stage's alone for lines marked not to scale), and
+// never draws one thinner than a device pixel.
+double penWidth(const LineStyle& line, const QTransform& toDevice, double stageScale)
 {
-    // Flash widens lines by the object's overall scale, the same in every
-    // direction (or by the stage's alone for lines marked not to scale),
-    // and never draws one thinner than a device pixel. A
-    // cosmetic pen is sized in device pixels, which says exactly that.
     const double scale = line.noHScale || line.noVScale ? stageScale : std::sqrt(std::abs(toDevice.determinant()));
     // A hostile matrix can ask for a pen wider than any screen; the stroker
     // would spend minutes on it.
-    const double width = std::clamp(line.width * scale, 1.0, kMaxPenWidth);
+    const double width = line.width * scale;
+    return std::isfinite(width) ? std::clamp(width, 1.0, kMaxPenWidth) : 1.0;
+}
+
+QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTransform& cxform, const BitmapLookup& bitmaps,
+               double stageScale)
+{
+    // A cosmetic pen is sized in device pixels, as line widths are.
+    const double width = penWidth(line, toDevice, stageScale);
     QBrush brush = line.fill ? brushForFill(*line.fill, cxform, bitmaps) : QBrush(qcolor(cxform.apply(line.color)));
     QPen pen(brush, width, Qt::SolidLine, capStyle(line.startCap), joinStyle(line.join));
     pen.setCosmetic(true);
@@ -139,6 +149,154 @@ QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTra
 bool smoothedFill(FillType type)
 {
     return type == FillType::RepeatingBitmap || type == FillType::ClippedBitmap;
+}
+
+// The same few gradients come round frame after frame; their ramps are
+// kept rather than worked out again for every shape.
+const raster::Ramp& rampFor(const Gradient& gradient, const ColorTransform& cxform)
+{
+    struct Entry {
+        std::vector<GradientRecord> records;
+        InterpolationMode interpolation;
+        ColorTransform cxform;
+        raster::Ramp ramp;
+    };
+    constexpr std::size_t kKept = 64;
+    thread_local std::vector<Entry> kept;
+    thread_local std::size_t nextSlot = 0;
+    for (const Entry& entry : kept)
+        if (entry.interpolation == gradient.interpolation && entry.cxform == cxform && entry.records == gradient.records)
+            return entry.ramp;
+    Entry entry {gradient.records, gradient.interpolation, cxform, raster::buildRamp(gradientStops(gradient, cxform))};
+    if (kept.size() < kKept) {
+        kept.push_back(std::move(entry));
+        return kept.back().ramp;
+    }
+    Entry& slot = kept[nextSlot];
+    nextSlot = (nextSlot + 1) % kKept;
+    slot = std::move(entry);
+    return slot.ramp;
+}
+
+// Shapes drawn straight into the image's pixels by our own rasterizer,
+// which costs far less per shape than going through the painter. Bitmap
+// fills still go through the painter, on the same pixels.
+class DirectPainter {
+public:
+    DirectPainter(QPainter& painter, QImage& image, const QTransform& toDevice, const ColorTransform& cxform,
+                  const BitmapLookup& bitmaps, const ShapePaintOptions& options)
+        : m_painter(painter)
+        , m_image(image)
+        , m_toDevice(toDevice)
+        , m_cxform(cxform)
+        , m_bitmaps(bitmaps)
+        , m_options(options)
+        , m_antialias(painter.testRenderHint(QPainter::Antialiasing))
+    {
+    }
+
+    void fill(const FillPath& fill)
+    {
+        if (m_options.coverageOnly) {
+            draw(fill.path, 0, nullptr, raster::Paint::solid(0xff000000));
+            return;
+        }
+        if (fill.style.isBitmap()) {
+            m_painter.setPen(Qt::NoPen);
+            m_painter.setBrush(brushForFill(fill.style, m_cxform, m_bitmaps));
+            m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_options.smoothBitmaps && smoothedFill(fill.style.type));
+            m_painter.drawPath(fill.path);
+            return;
+        }
+        draw(fill.path, 0, nullptr, paintFor(fill.style));
+    }
+
+    void stroke(const StrokePath& stroke)
+    {
+        const LineStyle& line = stroke.style;
+        if (line.fill && line.fill->isBitmap()) {
+            m_painter.setBrush(Qt::NoBrush);
+            m_painter.setPen(strokePen(line, m_toDevice, m_cxform, m_bitmaps, m_options.stageScale));
+            m_painter.drawPath(stroke.path);
+            return;
+        }
+        const raster::Pen pen {penWidth(line, m_toDevice, m_options.stageScale), line.startCap, line.endCap, line.join,
+                               std::max(1.0, line.miterLimit), line.noClose};
+        const raster::Paint paint = line.fill ? paintFor(*line.fill) : raster::Paint::solid(premultiplied(m_cxform.apply(line.color)));
+        draw(stroke.path, pen.width / 2 + 2, &pen, paint);
+    }
+
+private:
+    static std::uint32_t premultiplied(Color color) { return qPremultiply(qRgba(color.r, color.g, color.b, color.a)); }
+
+    raster::Paint paintFor(const FillStyle& style) const
+    {
+        if (!style.isGradient())
+            return raster::Paint::solid(premultiplied(m_cxform.apply(style.color)));
+        const raster::GradientShape shape = style.type == FillType::LinearGradient ? raster::GradientShape::Linear
+            : style.type == FillType::FocalGradient                                ? raster::GradientShape::Focal
+                                                                                   : raster::GradientShape::Radial;
+        const raster::GradientSpread spread = style.gradient.spread == SpreadMode::Reflect ? raster::GradientSpread::Reflect
+            : style.gradient.spread == SpreadMode::Repeat                                   ? raster::GradientSpread::Repeat
+                                                                                            : raster::GradientSpread::Pad;
+        return raster::Paint::gradient(rampFor(style.gradient, m_cxform), shape, spread, style.gradient.focalPoint,
+                                       style.matrix.toTransform() * m_toDevice);
+    }
+
+    // `pen` null fills the path; otherwise strokes it, `reach` pixels
+    // beyond the path's own bounds at most.
+    void draw(const QPainterPath& path, double reach, const raster::Pen* pen, const raster::Paint& paint)
+    {
+        if (paint.isInvisible() || path.isEmpty())
+            return;
+        const QRectF bounds = m_toDevice.mapRect(path.controlPointRect()).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
+        if (!bounds.isValid() || !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
+            return;
+        const QRectF visible = bounds.intersected(QRectF(m_image.rect()));
+        if (visible.isEmpty())
+            return;
+        thread_local raster::Outline outline;
+        thread_local raster::Coverage coverage;
+        raster::flatten(path, m_toDevice, outline);
+        coverage.begin(visible.toAlignedRect().intersected(m_image.rect()));
+        if (pen) {
+            raster::stroke(outline, *pen, coverage);
+        } else {
+            for (const raster::Outline::Run& run : outline.runs)
+                coverage.addContour(outline.points.data() + run.first, run.count);
+        }
+        const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill ? raster::Winding::NonZero : raster::Winding::EvenOdd;
+        uchar* const bits = m_image.bits();
+        const qsizetype stride = m_image.bytesPerLine();
+        coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+            paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
+        });
+    }
+
+    QPainter& m_painter;
+    QImage& m_image;
+    const QTransform& m_toDevice;
+    const ColorTransform& m_cxform;
+    const BitmapLookup& m_bitmaps;
+    const ShapePaintOptions& m_options;
+    bool m_antialias;
+};
+
+// The painter's own pixels, when nothing it would do differs from laying
+// colours over them.
+QImage* directTarget(QPainter& painter, const QTransform& toDevice)
+{
+    QPaintDevice* device = painter.device();
+    if (!painter.isActive() || !device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32)
+        return nullptr;
+    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.hasClipping() || painter.opacity() != 1.0
+        || painter.deviceTransform() != toDevice || image->devicePixelRatio() != 1.0)
+        return nullptr;
+    return image;
 }
 
 } // namespace
@@ -182,6 +340,18 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransfo
                 const BitmapLookup& bitmaps, const ShapePaintOptions& options)
 {
     painter.setTransform(toDevice);
+    if (QImage* image = directTarget(painter, toDevice)) {
+        DirectPainter direct(painter, *image, toDevice, cxform, bitmaps, options);
+        for (const ShapeLayer& layer : geometry.layers) {
+            for (const FillPath& fill : layer.fills)
+                direct.fill(fill);
+            if (options.coverageOnly)
+                continue;
+            for (const StrokePath& stroke : layer.strokes)
+                direct.stroke(stroke);
+        }
+        return;
+    }
     for (const ShapeLayer& layer : geometry.layers) {
         painter.setPen(Qt::NoPen);
         for (const FillPath& fill : layer.fills) {

@@ -259,14 +259,16 @@ Bytes scaledLineMovie(bool noScale)
 
 TEST(FramePainter, LinesScaleWithTheirObjectUnlessMarkedNotTo)
 {
+    // A one-pixel line on a pixel boundary shades the two pixels beside it
+    // by half each.
     const auto darkAcross = [](const QImage& image) {
         int dark = 0;
         for (int x = 80; x < 130; ++x)
-            dark += qRed(image.pixel(x, 100)) < 128;
+            dark += qRed(image.pixel(x, 100)) < 192;
         return dark;
     };
     EXPECT_GE(darkAcross(renderMovie(scaledLineMovie(false))), 9);
-    EXPECT_LE(darkAcross(renderMovie(scaledLineMovie(true))), 2);
+    EXPECT_LE(darkAcross(renderMovie(scaledLineMovie(true))), 3);
     EXPECT_GE(darkAcross(renderMovie(scaledLineMovie(true))), 1);
 }
 

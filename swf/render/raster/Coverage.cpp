@@ -1,0 +1,251 @@
+#include "swf/render/raster/Coverage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TVK_RASTER_SSE2 1
+#endif
+
+namespace swf::raster {
+
+void Coverage::begin(const QRect& clip)
+{
+    clear();
+    m_clip = clip.isValid() ? clip : QRect();
+    m_stride = m_clip.width() + 2;
+    const std::size_t rows = std::size_t(std::max(0, m_clip.height()));
+    const std::size_t needed = rows * std::size_t(m_stride);
+    if (m_cells.size() < needed)
+        m_cells.resize(needed, 0);
+    m_first.assign(rows, m_stride);
+    m_last.assign(rows, -1);
+    m_top = m_bottom = 0;
+}
+
+// A sweep leaves the store clean; an outline abandoned before its sweep
+// must not leak into the next one.
+void Coverage::clear()
+{
+    for (int row = m_top; row < m_bottom; ++row) {
+        if (m_first[row] > m_last[row])
+            continue;
+        std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
+        std::fill(cells + m_first[row], cells + m_last[row] + 1, 0);
+        m_first[row] = m_stride;
+        m_last[row] = -1;
+    }
+    m_top = m_bottom = 0;
+}
+
+namespace {
+
+// Fixed-point area to a coverage byte.
+inline std::uint8_t coverageByte(std::int32_t sum, bool evenOdd, std::uint32_t threshold, std::uint32_t full)
+{
+    std::uint32_t area = sum < 0 ? 0u - std::uint32_t(sum) : std::uint32_t(sum);
+    if (evenOdd) {
+        if (area >= 2 * full)
+            area %= 2 * full;
+        if (area > full)
+            area = 2 * full - area;
+    }
+    if (threshold)
+        area = area >= threshold ? full : 0;
+    return std::uint8_t(area >= full ? 255 : area >> 8);
+}
+
+} // namespace
+
+void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, bool evenOdd, std::uint32_t threshold)
+{
+    std::uint32_t sum = 0;
+    int x = first;
+#ifdef TVK_RASTER_SSE2
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi32(int(kFull));
+    const __m128i twice = _mm_set1_epi32(int(2 * kFull - 1));
+    const __m128i limit = _mm_set1_epi32(int(threshold) - 1);
+    __m128i carry = zero;
+    for (; x + 4 <= end; x += 4) {
+        auto* at = reinterpret_cast<__m128i*>(cells + x);
+        __m128i v = _mm_loadu_si128(at);
+        _mm_storeu_si128(at, zero);
+        // Prefix sum of four lanes, plus what came before.
+        v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
+        v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
+        v = _mm_add_epi32(v, carry);
+        carry = _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3));
+        __m128i sign = _mm_srai_epi32(v, 31);
+        __m128i area = _mm_sub_epi32(_mm_xor_si128(v, sign), sign);
+        if (evenOdd) {
+            if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, twice))) {
+                // Winding past two: rare, done a lane at a time.
+                alignas(16) std::int32_t sums[4];
+                _mm_store_si128(reinterpret_cast<__m128i*>(sums), v);
+                for (int lane = 0; lane < 4; ++lane)
+                    mask[x + lane] = coverageByte(sums[lane], true, threshold, kFull);
+                continue;
+            }
+            // Folded about one: full - |area - full|.
+            __m128i t = _mm_sub_epi32(area, full);
+            sign = _mm_srai_epi32(t, 31);
+            area = _mm_sub_epi32(full, _mm_sub_epi32(_mm_xor_si128(t, sign), sign));
+        }
+        if (threshold)
+            area = _mm_and_si128(_mm_cmpgt_epi32(area, limit), full);
+        area = _mm_srli_epi32(area, 8);
+        area = _mm_packs_epi32(area, area);
+        area = _mm_packus_epi16(area, area);
+        const int bytes = _mm_cvtsi128_si32(area);
+        std::memcpy(mask + x, &bytes, 4);
+    }
+    sum = std::uint32_t(_mm_cvtsi128_si32(carry));
+#endif
+    for (; x < end; ++x) {
+        sum += cells[x];
+        cells[x] = 0;
+        mask[x] = coverageByte(std::int32_t(sum), evenOdd, threshold, kFull);
+    }
+}
+
+void Coverage::addPolygon(const QPointF* points, std::size_t count)
+{
+    if (count < 3)
+        return;
+    double area = 0;
+    for (std::size_t i = 0, j = count - 1; i < count; j = i++)
+        area += points[j].x() * points[i].y() - points[i].x() * points[j].y();
+    const double direction = area < 0 ? -1 : 1;
+    for (std::size_t i = 0, j = count - 1; i < count; j = i++)
+        addLine(points[j].x(), points[j].y(), points[i].x(), points[i].y(), direction);
+}
+
+void Coverage::addContour(const QPointF* points, std::size_t count)
+{
+    if (count < 2)
+        return;
+    for (std::size_t i = 0, j = count - 1; i < count; j = i++)
+        addLine(points[j].x(), points[j].y(), points[i].x(), points[i].y(), 1);
+}
+
+void Coverage::addLine(double x0, double y0, double x1, double y1, double direction)
+{
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1) || y0 == y1)
+        return;
+    x0 -= m_clip.left();
+    x1 -= m_clip.left();
+    y0 -= m_clip.top();
+    y1 -= m_clip.top();
+    const double width = m_clip.width();
+    const double height = m_clip.height();
+    if (y0 > y1) {
+        std::swap(x0, x1);
+        std::swap(y0, y1);
+        direction = -direction;
+    }
+    if (y1 <= 0 || y0 >= height)
+        return;
+    if (y0 < 0) {
+        x0 += (x1 - x0) * (0 - y0) / (y1 - y0);
+        y0 = 0;
+    }
+    if (y1 > height) {
+        x1 = x0 + (x1 - x0) * (height - y0) / (y1 - y0);
+        y1 = height;
+    }
+    if (y0 >= y1)
+        return;
+
+    // Pieces left of the clip still count for every pixel right of them:
+    // they become vertical lines on its edge. Pieces right of it count for
+    // nothing visible and land in the spare cells past the row's end.
+    double cuts[4] = {0, 1, 1, 1};
+    int cutCount = 1;
+    if (x0 != x1) {
+        for (const double edge : {0.0, width}) {
+            const double t = (edge - x0) / (x1 - x0);
+            if (t > 0 && t < 1)
+                cuts[cutCount++] = t;
+        }
+        if (cutCount == 3 && cuts[1] > cuts[2])
+            std::swap(cuts[1], cuts[2]);
+    }
+    cuts[cutCount] = 1;
+    for (int i = 0; i < cutCount; ++i) {
+        const double t0 = cuts[i];
+        const double t1 = cuts[i + 1];
+        const double ya = y0 + (y1 - y0) * t0;
+        const double yb = i + 1 == cutCount ? y1 : y0 + (y1 - y0) * t1;
+        const double xa = std::clamp(x0 + (x1 - x0) * t0, 0.0, width);
+        const double xb = std::clamp(i + 1 == cutCount ? x1 : x0 + (x1 - x0) * t1, 0.0, width);
+        if (yb > ya)
+            accumulate(float(xa), float(ya), float(xb), float(yb), float(direction));
+    }
+}
+
+// The line runs down from (x0, y0) to (x1, y1), inside the clip.
+void Coverage::accumulate(float x0, float y0, float x1, float y1, float direction)
+{
+    const float width = float(m_clip.width());
+    const float dxdy = (x1 - x0) / (y1 - y0);
+    const int lastRow = std::min(int(std::ceil(y1)), m_clip.height());
+    if (m_top == m_bottom) {
+        m_top = int(y0);
+        m_bottom = lastRow;
+    } else {
+        m_top = std::min(m_top, int(y0));
+        m_bottom = std::max(m_bottom, lastRow);
+    }
+    float x = x0;
+    for (int row = int(y0); row < lastRow; ++row) {
+        const float dy = std::min(float(row + 1), y1) - std::max(float(row), y0);
+        if (dy <= 0)
+            continue;
+        const float next = x + dxdy * dy;
+        // This row's share of the line's height, in fixed point; the cells
+        // it is spread over add up to exactly this.
+        const float d = dy * direction * float(kFull);
+        const std::int32_t total = std::int32_t(d);
+        const float left = std::clamp(std::min(x, next), 0.0f, width);
+        const float right = std::clamp(std::max(x, next), 0.0f, width);
+        std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
+        const int leftCell = int(left);
+        const int rightCell = int(std::ceil(right));
+        if (rightCell <= leftCell + 1) {
+            // Within one pixel: split by where the line crosses it on average.
+            const float middle = 0.5f * (left + right) - float(leftCell);
+            const auto second = std::int32_t(d * middle);
+            cells[leftCell] += std::uint32_t(total - second);
+            cells[leftCell + 1] += std::uint32_t(second);
+            touch(row, leftCell, leftCell + 1);
+        } else {
+            const float slope = 1.0f / (right - left);
+            const float leftFraction = left - float(leftCell);
+            const float firstArea = 0.5f * slope * (1 - leftFraction) * (1 - leftFraction);
+            const float rightFraction = right - float(rightCell) + 1;
+            const float lastArea = 0.5f * slope * rightFraction * rightFraction;
+            const auto first = std::int32_t(d * firstArea);
+            const auto last = std::int32_t(d * lastArea);
+            cells[leftCell] += std::uint32_t(first);
+            if (rightCell == leftCell + 2) {
+                cells[leftCell + 1] += std::uint32_t(total - first - last);
+            } else {
+                const float secondArea = slope * (1.5f - leftFraction);
+                const auto second = std::int32_t(d * (secondArea - firstArea));
+                cells[leftCell + 1] += std::uint32_t(second);
+                const auto step = std::uint32_t(std::int32_t(d * slope));
+                for (int cell = leftCell + 2; cell < rightCell - 1; ++cell)
+                    cells[cell] += step;
+                cells[rightCell - 1] += std::uint32_t(total - first - second - last) - step * std::uint32_t(rightCell - leftCell - 3);
+            }
+            cells[rightCell] += std::uint32_t(last);
+            touch(row, leftCell, rightCell);
+        }
+        x = next;
+    }
+}
+
+} // namespace swf::raster

@@ -1,0 +1,54 @@
+#pragma once
+
+// What a covered pixel is painted with, and how it lands on the image:
+// premultiplied ARGB laid over what is there ("source over"), in
+// proportion to the pixel's coverage.
+
+#include <array>
+#include <cstdint>
+
+#include <QGradientStops>
+#include <QImage>
+#include <QTransform>
+
+namespace swf::raster {
+
+// A gradient's colours at 256 evenly spaced points, premultiplied.
+using Ramp = std::array<std::uint32_t, 256>;
+Ramp buildRamp(const QGradientStops& stops);
+
+enum class GradientShape { Linear, Radial, Focal };
+enum class GradientSpread { Pad, Reflect, Repeat };
+
+class Paint {
+public:
+    // `color` premultiplied.
+    static Paint solid(std::uint32_t color);
+    // A gradient over the square from -16384 to 16384 in its own space;
+    // `toDevice` places that space on the image. `focal` is the focal
+    // point's offset along x as a fraction of the radius.
+    static Paint gradient(const Ramp& ramp, GradientShape shape, GradientSpread spread, double focal,
+                          const QTransform& toDevice);
+
+    bool isSolid() const { return m_solid; }
+    bool isInvisible() const { return m_solid && m_color == 0; }
+
+    // Lays `length` pixels of row `y` from `x` on over the image's pixels
+    // there, each in proportion to its coverage `mask[i]` (0 to 255);
+    // `row` points at pixel `x` of that row.
+    void blend(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask) const;
+
+private:
+    void fetch(int x, int y, int length, std::uint32_t* out) const;
+    std::uint32_t rampAt(double t) const;
+
+    bool m_solid = true;
+    std::uint32_t m_color = 0;
+    GradientShape m_shape = GradientShape::Linear;
+    GradientSpread m_spread = GradientSpread::Pad;
+    double m_focal = 0;
+    QTransform m_fromDevice;
+    std::array<std::uint32_t, 256> m_ramp {};
+};
+
+} // namespace swf::raster

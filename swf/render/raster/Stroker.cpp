@@ -1,0 +1,144 @@
+#include "swf/render/raster/Stroker.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace swf::raster {
+
+namespace {
+
+constexpr double kTolerance = 0.2;
+constexpr int kMaxRoundPoints = 128;
+
+double dot(QPointF a, QPointF b) { return a.x() * b.x() + a.y() * b.y(); }
+double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
+QPointF leftNormal(QPointF d) { return {-d.y(), d.x()}; }
+
+QPointF unit(QPointF v)
+{
+    const double length = std::sqrt(dot(v, v));
+    return length > 0 ? v / length : QPointF();
+}
+
+class StrokeBuilder {
+public:
+    StrokeBuilder(const Pen& pen, Coverage& coverage)
+        : m_pen(pen)
+        , m_half(pen.width / 2)
+        , m_coverage(coverage)
+    {
+        // Enough points that the polygon strays from the circle by less
+        // than the tolerance.
+        const double step = m_half > kTolerance ? 2 * std::acos(1 - kTolerance / m_half) : std::numbers::pi / 2;
+        m_roundPoints = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
+    }
+
+    void run(const QPointF* points, std::size_t count, bool closed)
+    {
+        if (count == 1) {
+            lonePoint(points[0]);
+            return;
+        }
+        for (std::size_t i = 0; i + 1 < count; ++i)
+            band(points[i], points[i + 1]);
+        for (std::size_t i = 1; i + 1 < count; ++i)
+            join(points[i - 1], points[i], points[i + 1]);
+        if (closed && !m_pen.noClose && count > 2) {
+            // The last point is the first again.
+            join(points[count - 2], points[0], points[1]);
+            return;
+        }
+        cap(points[0], unit(points[0] - points[1]), m_pen.startCap);
+        cap(points[count - 1], unit(points[count - 1] - points[count - 2]), m_pen.endCap);
+    }
+
+private:
+    void polygon(std::initializer_list<QPointF> points) { m_coverage.addPolygon(points.begin(), points.size()); }
+
+    void band(QPointF a, QPointF b)
+    {
+        const QPointF offset = leftNormal(unit(b - a)) * m_half;
+        polygon({a + offset, b + offset, b - offset, a - offset});
+    }
+
+    void disc(QPointF centre)
+    {
+        m_round.resize(std::size_t(m_roundPoints));
+        for (int i = 0; i < m_roundPoints; ++i) {
+            const double angle = 2 * std::numbers::pi * i / m_roundPoints;
+            m_round[std::size_t(i)] = centre + QPointF(std::cos(angle), std::sin(angle)) * m_half;
+        }
+        m_coverage.addPolygon(m_round.data(), m_round.size());
+    }
+
+    // A lone point: what its caps would make of it.
+    void lonePoint(QPointF point)
+    {
+        if (m_pen.startCap == CapStyle::Round)
+            disc(point);
+        else if (m_pen.startCap == CapStyle::Square)
+            polygon({point + QPointF(-m_half, -m_half), point + QPointF(m_half, -m_half), point + QPointF(m_half, m_half),
+                     point + QPointF(-m_half, m_half)});
+    }
+
+    void cap(QPointF end, QPointF outward, CapStyle style)
+    {
+        if (style == CapStyle::Round) {
+            disc(end);
+        } else if (style == CapStyle::Square) {
+            const QPointF side = leftNormal(outward) * m_half;
+            const QPointF out = outward * m_half;
+            polygon({end + side, end + side + out, end - side + out, end - side});
+        }
+    }
+
+    void join(QPointF before, QPointF corner, QPointF after)
+    {
+        const QPointF in = unit(corner - before);
+        const QPointF out = unit(after - corner);
+        const double turn = cross(in, out);
+        if (m_pen.join == JoinStyle::Round) {
+            if (std::abs(turn) > 1e-9 || dot(in, out) < 0)
+                disc(corner);
+            return;
+        }
+        if (std::abs(turn) < 1e-12)
+            return; // straight on: the bands meet edge to edge
+        // The gap opens on the side away from the turn.
+        const double side = turn > 0 ? -1 : 1;
+        const QPointF a = corner + leftNormal(in) * (side * m_half);
+        const QPointF b = corner + leftNormal(out) * (side * m_half);
+        if (m_pen.join == JoinStyle::Miter) {
+            const QPointF bisector = leftNormal(in) + leftNormal(out);
+            const double cosine = dot(leftNormal(in), leftNormal(out));
+            // The tip lies 1 / cos(half angle) half-widths out; past the
+            // limit the corner is bevelled instead.
+            const double reach = std::sqrt(2 / (1 + cosine));
+            if (1 + cosine > 1e-12 && reach <= m_pen.miterLimit) {
+                const QPointF tip = corner + bisector * (side * m_half / (1 + cosine));
+                polygon({corner, a, tip, b});
+                return;
+            }
+        }
+        polygon({corner, a, b});
+    }
+
+    const Pen& m_pen;
+    double m_half;
+    Coverage& m_coverage;
+    int m_roundPoints = 8;
+    std::vector<QPointF> m_round;
+};
+
+} // namespace
+
+void stroke(const Outline& outline, const Pen& pen, Coverage& coverage)
+{
+    StrokeBuilder builder(pen, coverage);
+    for (const Outline::Run& run : outline.runs)
+        builder.run(outline.points.data() + run.first, run.count, run.closed);
+}
+
+} // namespace swf::raster
