@@ -1,6 +1,7 @@
 #include "swf/render/raster/Coverage.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <utility>
 
@@ -20,8 +21,10 @@ void Coverage::begin(const QRect& clip)
     const std::size_t needed = rows * std::size_t(m_stride);
     if (m_cells.size() < needed)
         m_cells.resize(needed, 0);
-    m_first.assign(rows, m_stride);
-    m_last.assign(rows, -1);
+    m_blocks.assign(rows, 0);
+    m_blockShift = 3;
+    while ((m_stride >> m_blockShift) >= 64)
+        ++m_blockShift;
     m_top = m_bottom = 0;
 }
 
@@ -30,17 +33,26 @@ void Coverage::begin(const QRect& clip)
 void Coverage::clear()
 {
     for (int row = m_top; row < m_bottom; ++row) {
-        if (m_first[row] > m_last[row])
-            continue;
+        std::uint64_t blocks = m_blocks[row];
         std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
-        std::fill(cells + m_first[row], cells + m_last[row] + 1, 0);
-        m_first[row] = m_stride;
-        m_last[row] = -1;
+        for (; blocks; blocks &= blocks - 1) {
+            const int from = std::countr_zero(blocks) << m_blockShift;
+            std::fill(cells + from, cells + std::min(m_stride, from + (1 << m_blockShift)), 0);
+        }
+        m_blocks[row] = 0;
     }
     m_top = m_bottom = 0;
 }
 
 namespace {
+
+// For the non-negative values cells are addressed by; a library call
+// where the processor has no rounding instruction to spare.
+inline int ceilOf(float value)
+{
+    const int whole = int(value);
+    return float(whole) < value ? whole + 1 : whole;
+}
 
 // Fixed-point area to a coverage byte.
 inline std::uint8_t coverageByte(std::int32_t sum, bool evenOdd, std::uint32_t threshold, std::uint32_t full)
@@ -59,16 +71,16 @@ inline std::uint8_t coverageByte(std::int32_t sum, bool evenOdd, std::uint32_t t
 
 } // namespace
 
-void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, bool evenOdd, std::uint32_t threshold)
+std::uint32_t Coverage::prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int end, std::uint32_t sum, bool evenOdd,
+                               std::uint32_t threshold)
 {
-    std::uint32_t sum = 0;
-    int x = first;
+    int x = from;
 #ifdef TVK_RASTER_SSE2
     const __m128i zero = _mm_setzero_si128();
     const __m128i full = _mm_set1_epi32(int(kFull));
     const __m128i twice = _mm_set1_epi32(int(2 * kFull - 1));
     const __m128i limit = _mm_set1_epi32(int(threshold) - 1);
-    __m128i carry = zero;
+    __m128i carry = _mm_set1_epi32(int(sum));
     for (; x + 4 <= end; x += 4) {
         auto* at = reinterpret_cast<__m128i*>(cells + x);
         __m128i v = _mm_loadu_si128(at);
@@ -108,6 +120,26 @@ void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, 
         sum += cells[x];
         cells[x] = 0;
         mask[x] = coverageByte(std::int32_t(sum), evenOdd, threshold, kFull);
+    }
+    return sum;
+}
+
+void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
+                           std::uint32_t threshold) const
+{
+    std::uint32_t sum = 0;
+    for (int x = first; x < end;) {
+        const int block = x >> m_blockShift;
+        if (blocks & (std::uint64_t(1) << block)) {
+            const int blockEnd = std::min(end, (block + 1) << m_blockShift);
+            sum = prefix(cells, mask, x, blockEnd, sum, evenOdd, threshold);
+            x = blockEnd;
+            continue;
+        }
+        const std::uint64_t later = block < 63 ? blocks & (~std::uint64_t(0) << (block + 1)) : 0;
+        const int runEnd = later ? std::min(end, std::countr_zero(later) << m_blockShift) : end;
+        std::memset(mask + x, coverageByte(std::int32_t(sum), evenOdd, threshold, kFull), std::size_t(runEnd - x));
+        x = runEnd;
     }
 }
 
@@ -159,6 +191,10 @@ void Coverage::addLine(double x0, double y0, double x1, double y1, double direct
     if (y0 >= y1)
         return;
 
+    if (x0 >= 0 && x0 <= width && x1 >= 0 && x1 <= width) {
+        accumulate(float(x0), float(y0), float(x1), float(y1), float(direction));
+        return;
+    }
     // Pieces left of the clip still count for every pixel right of them:
     // they become vertical lines on its edge. Pieces right of it count for
     // nothing visible and land in the spare cells past the row's end.
@@ -191,7 +227,7 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
 {
     const float width = float(m_clip.width());
     const float dxdy = (x1 - x0) / (y1 - y0);
-    const int lastRow = std::min(int(std::ceil(y1)), m_clip.height());
+    const int lastRow = std::min(ceilOf(y1), m_clip.height());
     if (m_top == m_bottom) {
         m_top = int(y0);
         m_bottom = lastRow;
@@ -213,7 +249,7 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
         const float right = std::clamp(std::max(x, next), 0.0f, width);
         std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
         const int leftCell = int(left);
-        const int rightCell = int(std::ceil(right));
+        const int rightCell = ceilOf(right);
         if (rightCell <= leftCell + 1) {
             // Within one pixel: split by where the line crosses it on average.
             const float middle = 0.5f * (left + right) - float(leftCell);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -41,27 +42,42 @@ public:
 private:
     // Turns the cells of one row from `first` to `end` into coverage
     // bytes, clearing them.
-    static void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, bool evenOdd, std::uint32_t threshold);
+    // Blocks of cells that no edge touched are skipped: the coverage is the
+    // same all across them.
+    void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
+                     std::uint32_t threshold) const;
+    static std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int to, std::uint32_t sum, bool evenOdd,
+                                std::uint32_t threshold);
+
+    static bool zeroBytes(const std::uint8_t* bytes)
+    {
+        std::uint64_t word;
+        std::memcpy(&word, bytes, sizeof word);
+        return word == 0;
+    }
 
     void addLine(double x0, double y0, double x1, double y1, double direction);
     void accumulate(float x0, float y0, float x1, float y1, float direction);
     void touch(int row, int first, int last)
     {
-        m_first[row] = std::min(m_first[row], first);
-        m_last[row] = std::max(m_last[row], last);
+        const int low = first >> m_blockShift;
+        const int high = last >> m_blockShift;
+        m_blocks[row] |= (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
     }
     void clear();
 
     QRect m_clip;
     int m_stride = 0;
-    // Rows touched so far, and within each the first and last cell.
+    // Rows touched so far.
     int m_top = 0;
     int m_bottom = 0;
     // Fixed point: kFull is a whole pixel's worth of area.
     static constexpr std::uint32_t kFull = 255 << 8;
     std::vector<std::uint32_t> m_cells; // wrapping sums, read as signed
-    std::vector<int> m_first;
-    std::vector<int> m_last;
+    // For every row, one bit per block of 2^m_blockShift cells that an
+    // edge touched; at most 64 blocks a row.
+    std::vector<std::uint64_t> m_blocks;
+    int m_blockShift = 3;
     std::vector<std::uint8_t> m_mask;
 };
 
@@ -74,24 +90,27 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
     std::uint8_t* const mask = m_mask.data();
     const std::uint32_t threshold = antialias ? 0 : kFull / 2;
     for (int row = m_top; row < m_bottom; ++row) {
-        const int first = m_first[row];
-        const int last = m_last[row];
-        if (first > last)
+        const std::uint64_t blocks = m_blocks[row];
+        if (!blocks)
             continue;
+        m_blocks[row] = 0;
         std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
-        const int end = last < width ? last + 1 : width;
+        const int first = std::countr_zero(blocks) << m_blockShift;
+        const int end = std::min(width, (64 - std::countl_zero(blocks)) << m_blockShift);
         // A running sum along the row, with no branches to mispredict, which
         // beats hopping from touched cell to touched cell.
-        rowCoverage(cells, mask, first, end, winding == Winding::EvenOdd, threshold);
-        for (int x = end; x <= last; ++x)
-            cells[x] = 0;
-        m_first[row] = m_stride;
-        m_last[row] = -1;
+        rowCoverage(cells, mask, first, end, blocks, winding == Winding::EvenOdd, threshold);
+        // What lies right of the clip is only there to be cleared.
+        cells[width] = cells[width + 1] = 0;
         // Trim what the edges' soft sides left uncovered.
         int from = first;
         int to = end;
+        while (from + 8 <= to && zeroBytes(mask + from))
+            from += 8;
         while (from < to && mask[from] == 0)
             ++from;
+        while (to - 8 >= from && zeroBytes(mask + to - 8))
+            to -= 8;
         while (to > from && mask[to - 1] == 0)
             --to;
         if (from < to)

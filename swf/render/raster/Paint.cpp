@@ -199,9 +199,12 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
             const double toIndex = 255 / (2 * kHalfSize);
             double index = (gx + kHalfSize) * toIndex + 0.5;
             const double step = stepX * toIndex;
-            if (std::isfinite(index) && std::isfinite(step) && std::abs(index) < 1e9 && std::abs(step * length) < 1e9) {
-                for (int i = 0; i < length; ++i, index += step)
-                    out[i] = m_ramp[std::size_t(std::clamp(int(index), 0, 255))];
+            constexpr double kRange = 16384; // keeps 16.16 fixed point from overflowing
+            if (std::isfinite(index) && std::isfinite(step) && std::abs(index) < kRange && std::abs(index + step * length) < kRange) {
+                auto fixed = std::int32_t(std::floor(index * 65536));
+                const auto fixedStep = std::int32_t(std::lround(step * 65536));
+                for (int i = 0; i < length; ++i, fixed += fixedStep)
+                    out[i] = m_ramp[std::size_t(std::clamp(fixed >> 16, 0, 255))];
                 break;
             }
         }
@@ -210,10 +213,22 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
         break;
     case GradientShape::Radial:
         if (m_spread == GradientSpread::Pad) {
-            for (int i = 0; i < length; ++i, gx += stepX, gy += stepY) {
-                const double index = std::sqrt(gx * gx + gy * gy) * (255 / kHalfSize) + 0.5;
-                out[i] = m_ramp[std::size_t(index < 255 ? int(index) : 255)];
+            if (std::abs(gx) < 1e15 && std::abs(gy) < 1e15 && std::abs(stepX * length) < 1e15 && std::abs(stepY * length) < 1e15) {
+                // Single precision is plenty for 256 steps and a good deal
+                // quicker to take roots of.
+                auto fx = float(gx);
+                auto fy = float(gy);
+                const auto sx = float(stepX);
+                const auto sy = float(stepY);
+                constexpr float kToIndex = float(255 / kHalfSize);
+                for (int i = 0; i < length; ++i, fx += sx, fy += sy) {
+                    const float index = std::sqrt(fx * fx + fy * fy) * kToIndex + 0.5f;
+                    out[i] = m_ramp[std::size_t(index < 255 ? int(index) : 255)];
+                }
+                break;
             }
+            for (int i = 0; i < length; ++i, gx += stepX, gy += stepY)
+                out[i] = rampAt(std::sqrt(gx * gx + gy * gy) / kHalfSize);
             break;
         }
         for (int i = 0; i < length; ++i, gx += stepX, gy += stepY)

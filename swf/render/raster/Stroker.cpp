@@ -32,7 +32,12 @@ public:
         // Enough points that the polygon strays from the circle by less
         // than the tolerance.
         const double step = m_half > kTolerance ? 2 * std::acos(1 - kTolerance / m_half) : std::numbers::pi / 2;
-        m_roundPoints = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
+        const int points = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
+        m_circle.resize(std::size_t(points));
+        for (int i = 0; i < points; ++i) {
+            const double angle = 2 * std::numbers::pi * i / points;
+            m_circle[std::size_t(i)] = QPointF(std::cos(angle), std::sin(angle)) * m_half;
+        }
     }
 
     void run(const QPointF* points, std::size_t count, bool closed)
@@ -65,11 +70,36 @@ private:
 
     void disc(QPointF centre)
     {
-        m_round.resize(std::size_t(m_roundPoints));
-        for (int i = 0; i < m_roundPoints; ++i) {
-            const double angle = 2 * std::numbers::pi * i / m_roundPoints;
-            m_round[std::size_t(i)] = centre + QPointF(std::cos(angle), std::sin(angle)) * m_half;
+        m_round.resize(m_circle.size());
+        for (std::size_t i = 0; i < m_circle.size(); ++i)
+            m_round[i] = centre + m_circle[i];
+        m_coverage.addPolygon(m_round.data(), m_round.size());
+    }
+
+    // The round of a join: from `from` to `to` (offsets from the corner,
+    // a half width long) the short way round.
+    void wedge(QPointF corner, QPointF from, QPointF to)
+    {
+        const double sweep = std::atan2(std::abs(cross(from, to)), dot(from, to));
+        if (sweep >= std::numbers::pi - 1e-6) {
+            disc(corner); // doubling back: a full half circle and more
+            return;
         }
+        const double step = 2 * std::numbers::pi / double(m_circle.size());
+        const int pieces = std::max(1, int(std::ceil(sweep / step)));
+        const double sense = cross(from, to) >= 0 ? 1 : -1;
+        const double angle = sense * sweep / pieces;
+        const double c = std::cos(angle);
+        const double s = std::sin(angle);
+        m_round.clear();
+        m_round.push_back(corner);
+        QPointF offset = from;
+        m_round.push_back(corner + offset);
+        for (int i = 1; i < pieces; ++i) {
+            offset = QPointF(offset.x() * c - offset.y() * s, offset.x() * s + offset.y() * c);
+            m_round.push_back(corner + offset);
+        }
+        m_round.push_back(corner + to);
         m_coverage.addPolygon(m_round.data(), m_round.size());
     }
 
@@ -99,17 +129,16 @@ private:
         const QPointF in = unit(corner - before);
         const QPointF out = unit(after - corner);
         const double turn = cross(in, out);
-        if (m_pen.join == JoinStyle::Round) {
-            if (std::abs(turn) > 1e-9 || dot(in, out) < 0)
-                disc(corner);
-            return;
-        }
-        if (std::abs(turn) < 1e-12)
+        if (std::abs(turn) < 1e-12 && dot(in, out) > 0)
             return; // straight on: the bands meet edge to edge
         // The gap opens on the side away from the turn.
         const double side = turn > 0 ? -1 : 1;
         const QPointF a = corner + leftNormal(in) * (side * m_half);
         const QPointF b = corner + leftNormal(out) * (side * m_half);
+        if (m_pen.join == JoinStyle::Round) {
+            wedge(corner, a - corner, b - corner);
+            return;
+        }
         if (m_pen.join == JoinStyle::Miter) {
             const QPointF bisector = leftNormal(in) + leftNormal(out);
             const double cosine = dot(leftNormal(in), leftNormal(out));
@@ -128,7 +157,7 @@ private:
     const Pen& m_pen;
     double m_half;
     Coverage& m_coverage;
-    int m_roundPoints = 8;
+    std::vector<QPointF> m_circle; // a disc of the pen's size about the origin
     std::vector<QPointF> m_round;
 };
 
