@@ -227,61 +227,75 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
 {
     const float width = float(m_clip.width());
     const float dxdy = (x1 - x0) / (y1 - y0);
+    const int firstRow = int(y0);
     const int lastRow = std::min(ceilOf(y1), m_clip.height());
     if (m_top == m_bottom) {
-        m_top = int(y0);
+        m_top = firstRow;
         m_bottom = lastRow;
     } else {
-        m_top = std::min(m_top, int(y0));
+        m_top = std::min(m_top, firstRow);
         m_bottom = std::max(m_bottom, lastRow);
     }
-    float x = x0;
-    for (int row = int(y0); row < lastRow; ++row) {
-        const float dy = std::min(float(row + 1), y1) - std::max(float(row), y0);
-        if (dy <= 0)
-            continue;
-        const float next = x + dxdy * dy;
-        // This row's share of the line's height, in fixed point; the cells
-        // it is spread over add up to exactly this.
-        const float d = dy * direction * float(kFull);
+    // The share of a row the line crosses, from `from` to `to` across it:
+    // `d` is the height crossed, in fixed point, and the cells it is spread
+    // over add up to exactly its whole part.
+    const auto cross = [this, width](int row, float from, float to, float d) {
         const std::int32_t total = std::int32_t(d);
-        const float left = std::clamp(std::min(x, next), 0.0f, width);
-        const float right = std::clamp(std::max(x, next), 0.0f, width);
+        const float left = std::clamp(std::min(from, to), 0.0f, width);
+        const float right = std::clamp(std::max(from, to), 0.0f, width);
         std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
         const int leftCell = int(left);
-        const int rightCell = ceilOf(right);
-        if (rightCell <= leftCell + 1) {
+        if (right <= float(leftCell + 1)) {
             // Within one pixel: split by where the line crosses it on average.
             const float middle = 0.5f * (left + right) - float(leftCell);
             const auto second = std::int32_t(d * middle);
             cells[leftCell] += std::uint32_t(total - second);
             cells[leftCell + 1] += std::uint32_t(second);
             touch(row, leftCell, leftCell + 1);
-        } else {
-            const float slope = 1.0f / (right - left);
-            const float leftFraction = left - float(leftCell);
-            const float firstArea = 0.5f * slope * (1 - leftFraction) * (1 - leftFraction);
-            const float rightFraction = right - float(rightCell) + 1;
-            const float lastArea = 0.5f * slope * rightFraction * rightFraction;
-            const auto first = std::int32_t(d * firstArea);
-            const auto last = std::int32_t(d * lastArea);
-            cells[leftCell] += std::uint32_t(first);
-            if (rightCell == leftCell + 2) {
-                cells[leftCell + 1] += std::uint32_t(total - first - last);
-            } else {
-                const float secondArea = slope * (1.5f - leftFraction);
-                const auto second = std::int32_t(d * (secondArea - firstArea));
-                cells[leftCell + 1] += std::uint32_t(second);
-                const auto step = std::uint32_t(std::int32_t(d * slope));
-                for (int cell = leftCell + 2; cell < rightCell - 1; ++cell)
-                    cells[cell] += step;
-                cells[rightCell - 1] += std::uint32_t(total - first - second - last) - step * std::uint32_t(rightCell - leftCell - 3);
-            }
-            cells[rightCell] += std::uint32_t(last);
-            touch(row, leftCell, rightCell);
+            return;
         }
+        const int rightCell = ceilOf(right);
+        const float slope = 1.0f / (right - left);
+        const float leftFraction = left - float(leftCell);
+        const float firstArea = 0.5f * slope * (1 - leftFraction) * (1 - leftFraction);
+        const float rightFraction = right - float(rightCell) + 1;
+        const float lastArea = 0.5f * slope * rightFraction * rightFraction;
+        const auto first = std::int32_t(d * firstArea);
+        const auto last = std::int32_t(d * lastArea);
+        cells[leftCell] += std::uint32_t(first);
+        if (rightCell == leftCell + 2) {
+            cells[leftCell + 1] += std::uint32_t(total - first - last);
+        } else {
+            const float secondArea = slope * (1.5f - leftFraction);
+            const auto second = std::int32_t(d * (secondArea - firstArea));
+            cells[leftCell + 1] += std::uint32_t(second);
+            const auto step = std::uint32_t(std::int32_t(d * slope));
+            for (int cell = leftCell + 2; cell < rightCell - 1; ++cell)
+                cells[cell] += step;
+            cells[rightCell - 1] += std::uint32_t(total - first - second - last) - step * std::uint32_t(rightCell - leftCell - 3);
+        }
+        cells[rightCell] += std::uint32_t(last);
+        touch(row, leftCell, rightCell);
+    };
+
+    const float unit = direction * float(kFull);
+    if (lastRow - firstRow <= 1) {
+        cross(firstRow, x0, x1, (y1 - y0) * unit);
+        return;
+    }
+    // The first and last rows may be crossed in part; those between, whole.
+    float x = x0 + dxdy * (float(firstRow + 1) - y0);
+    cross(firstRow, x0, x, (float(firstRow + 1) - y0) * unit);
+    const int lastWhole = y1 < float(lastRow) ? lastRow - 1 : lastRow;
+    for (int row = firstRow + 1; row < lastWhole; ++row) {
+        // From the start each time: adding the step up would drift on
+        // long lines.
+        const float next = x0 + dxdy * (float(row + 1) - y0);
+        cross(row, x, next, unit);
         x = next;
     }
+    if (lastWhole < lastRow)
+        cross(lastWhole, x, x1, (y1 - float(lastWhole)) * unit);
 }
 
 } // namespace swf::raster
