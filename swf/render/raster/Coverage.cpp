@@ -180,15 +180,16 @@ void Coverage::addLine(double x0, double y0, double x1, double y1, double direct
     }
     if (y1 <= 0 || y0 >= height)
         return;
-    if (y0 < 0) {
-        x0 += (x1 - x0) * (0 - y0) / (y1 - y0);
-        y0 = 0;
-    }
-    if (y1 > height) {
-        x1 = x0 + (x1 - x0) * (height - y0) / (y1 - y0);
-        y1 = height;
-    }
-    if (y0 >= y1)
+    // Cut at the clip's top and bottom by the share of the height, which
+    // stays between 0 and 1 however far out a hostile point lies.
+    const double topShare = y0 < 0 ? (0 - y0) / (y1 - y0) : 0;
+    const double bottomShare = y1 > height ? (height - y0) / (y1 - y0) : 1;
+    const double dx = x1 - x0;
+    x1 = x0 + dx * bottomShare;
+    x0 = x0 + dx * topShare;
+    y0 = std::max(y0, 0.0);
+    y1 = std::min(y1, height);
+    if (y0 >= y1 || !std::isfinite(x0) || !std::isfinite(x1))
         return;
 
     if (x0 >= 0 && x0 <= width && x1 >= 0 && x1 <= width) {
@@ -241,8 +242,11 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
     // over add up to exactly its whole part.
     const auto cross = [this, width](int row, float from, float to, float d) {
         const std::int32_t total = std::int32_t(d);
-        const float left = std::clamp(std::min(from, to), 0.0f, width);
-        const float right = std::clamp(std::max(from, to), 0.0f, width);
+        // Written so that a value that is not a number lands on the edge.
+        const float low = std::min(from, to);
+        const float high = std::max(from, to);
+        const float left = low > 0 ? (low < width ? low : width) : 0.0f;
+        const float right = high > 0 ? (high < width ? high : width) : 0.0f;
         std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
         const int leftCell = int(left);
         if (right <= float(leftCell + 1)) {

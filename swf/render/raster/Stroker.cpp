@@ -33,10 +33,12 @@ public:
         // than the tolerance.
         const double step = m_half > kTolerance ? 2 * std::acos(1 - kTolerance / m_half) : std::numbers::pi / 2;
         const int points = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
+        m_step = 2 * std::numbers::pi / points;
+        const double radius = m_half * outward(m_step);
         m_circle.resize(std::size_t(points));
         for (int i = 0; i < points; ++i) {
-            const double angle = 2 * std::numbers::pi * i / points;
-            m_circle[std::size_t(i)] = QPointF(std::cos(angle), std::sin(angle)) * m_half;
+            const double angle = m_step * i;
+            m_circle[std::size_t(i)] = QPointF(std::cos(angle), std::sin(angle)) * radius;
         }
     }
 
@@ -60,6 +62,10 @@ public:
     }
 
 private:
+    // A polygon through points on a circle falls short of it; set out this
+    // much further, each piece covers what its slice of the circle does.
+    static double outward(double pieceAngle) { return std::sqrt(pieceAngle / std::sin(pieceAngle)); }
+
     void polygon(std::initializer_list<QPointF> points) { m_coverage.addPolygon(points.begin(), points.size()); }
 
     void band(QPointF a, QPointF b)
@@ -85,19 +91,20 @@ private:
             disc(corner); // doubling back: a full half circle and more
             return;
         }
-        const double step = 2 * std::numbers::pi / double(m_circle.size());
-        const int pieces = std::max(1, int(std::ceil(sweep / step)));
+        // Twice as fine as a whole disc: the ends sit on the circle itself.
+        const int pieces = std::max(2, int(std::ceil(2 * sweep / m_step)));
         const double sense = cross(from, to) >= 0 ? 1 : -1;
         const double angle = sense * sweep / pieces;
         const double c = std::cos(angle);
         const double s = std::sin(angle);
+        const double out = outward(std::abs(angle));
         m_round.clear();
         m_round.push_back(corner);
         QPointF offset = from;
         m_round.push_back(corner + offset);
         for (int i = 1; i < pieces; ++i) {
             offset = QPointF(offset.x() * c - offset.y() * s, offset.x() * s + offset.y() * c);
-            m_round.push_back(corner + offset);
+            m_round.push_back(corner + offset * out);
         }
         m_round.push_back(corner + to);
         m_coverage.addPolygon(m_round.data(), m_round.size());
@@ -157,6 +164,7 @@ private:
     const Pen& m_pen;
     double m_half;
     Coverage& m_coverage;
+    double m_step = 0; // angle between neighbouring points of a round
     std::vector<QPointF> m_circle; // a disc of the pen's size about the origin
     std::vector<QPointF> m_round;
 };

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include <QPainterPath>
+
+#include "swf/render/raster/Coverage.h"
+#include "swf/render/raster/Outline.h"
+
+namespace {
+
+using swf::raster::Coverage;
+using swf::raster::Winding;
+
+// Coverage per pixel of a `width` x `height` clip at the origin.
+struct Grid {
+    int width;
+    int height;
+    std::vector<int> values;
+
+    int at(int x, int y) const { return values[std::size_t(y * width + x)]; }
+    double area() const
+    {
+        double sum = 0;
+        for (int v : values)
+            sum += v / 255.0;
+        return sum;
+    }
+};
+
+Grid sweep(Coverage& coverage, int width, int height, Winding winding = Winding::NonZero, bool antialias = true)
+{
+    Grid grid {width, height, std::vector<int>(std::size_t(width * height), 0)};
+    coverage.sweep(winding, antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+        ASSERT_GE(x, 0);
+        ASSERT_LE(x + length, width);
+        ASSERT_GE(y, 0);
+        ASSERT_LT(y, height);
+        for (int i = 0; i < length; ++i)
+            grid.values[std::size_t(y * width + x + i)] = mask[i];
+    });
+    return grid;
+}
+
+std::vector<QPointF> square(double left, double top, double size, bool clockwise = true)
+{
+    std::vector<QPointF> points {{left, top}, {left + size, top}, {left + size, top + size}, {left, top + size}};
+    if (!clockwise)
+        std::reverse(points.begin(), points.end());
+    return points;
+}
+
+TEST(RasterCoverage, PixelAlignedSquaresCoverExactlyTheirPixels)
+{
+    Coverage coverage;
+    coverage.begin(QRect(0, 0, 20, 20));
+    const auto points = square(4, 5, 6);
+    coverage.addContour(points.data(), points.size());
+    const Grid grid = sweep(coverage, 20, 20);
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(grid.at(x, y), x >= 4 && x < 10 && y >= 5 && y < 11 ? 255 : 0) << x << "," << y;
+}
+
+TEST(RasterCoverage, CoveredAreaMatchesTheShapeWhateverItsPlaceOrTurn)
+{
+    // A triangle off the pixel grid and a wide, thin sliver that crosses
+    // many cells per row: the shares add up to the true area.
+    const std::vector<std::vector<QPointF>> shapes {
+        {{3.3, 2.7}, {27.9, 9.1}, {11.4, 26.6}},
+        {{1.2, 10.1}, {38.7, 12.9}, {38.7, 13.4}, {1.2, 10.6}},
+    };
+    for (const auto& shape : shapes) {
+        double area = 0;
+        for (std::size_t i = 0, j = shape.size() - 1; i < shape.size(); j = i++)
+            area += shape[j].x() * shape[i].y() - shape[i].x() * shape[j].y();
+        area = std::abs(area) / 2;
+        for (bool reversed : {false, true}) {
+            auto points = shape;
+            if (reversed)
+                std::reverse(points.begin(), points.end());
+            Coverage coverage;
+            coverage.begin(QRect(0, 0, 40, 30));
+            coverage.addContour(points.data(), points.size());
+            EXPECT_NEAR(sweep(coverage, 40, 30).area(), area, area * 0.01 + 0.5);
+        }
+    }
+}
+
+TEST(RasterCoverage, WindingRulesDecideHolesAndPolygonsAddUp)
+{
+    const auto outer = square(2, 2, 16);
+    const auto inner = square(6, 6, 8);
+    for (const Winding winding : {Winding::NonZero, Winding::EvenOdd}) {
+        Coverage coverage;
+        coverage.begin(QRect(0, 0, 20, 20));
+        coverage.addContour(outer.data(), outer.size());
+        coverage.addContour(inner.data(), inner.size());
+        const Grid grid = sweep(coverage, 20, 20, winding);
+        EXPECT_EQ(grid.at(4, 4), 255);
+        EXPECT_EQ(grid.at(10, 10), winding == Winding::NonZero ? 255 : 0);
+    }
+    // Three deep is odd again, in the rows where the winding passes two.
+    {
+        Coverage coverage;
+        coverage.begin(QRect(0, 0, 20, 20));
+        for (int i = 0; i < 3; ++i)
+            coverage.addContour(outer.data(), outer.size());
+        const Grid grid = sweep(coverage, 20, 20, Winding::EvenOdd);
+        EXPECT_EQ(grid.at(10, 10), 255);
+        EXPECT_EQ(grid.at(3, 17), 255);
+    }
+    // Polygons turned either way add to each other, never cancel.
+    Coverage coverage;
+    coverage.begin(QRect(0, 0, 20, 20));
+    const auto a = square(2, 2, 10, true);
+    const auto b = square(6, 6, 10, false);
+    coverage.addPolygon(a.data(), a.size());
+    coverage.addPolygon(b.data(), b.size());
+    const Grid grid = sweep(coverage, 20, 20);
+    EXPECT_EQ(grid.at(8, 8), 255);
+    EXPECT_EQ(grid.at(3, 3), 255);
+    EXPECT_EQ(grid.at(15, 15), 255);
+    EXPECT_EQ(grid.at(15, 3), 0);
+}
+
+TEST(RasterCoverage, ShapesReachingPastTheClipStillFillWhatIsInside)
+{
+    // The clip sits at (10, 10); the square starts left of and above it.
+    Coverage coverage;
+    coverage.begin(QRect(10, 10, 20, 20));
+    const auto points = square(-50, -50, 70.5);
+    coverage.addContour(points.data(), points.size());
+    Grid grid {20, 20, std::vector<int>(400, 0)};
+    coverage.sweep(Winding::NonZero, true, [&](int x, int y, int length, const std::uint8_t* mask) {
+        ASSERT_GE(x, 10);
+        ASSERT_LE(x + length, 30);
+        ASSERT_GE(y, 10);
+        ASSERT_LT(y, 30);
+        for (int i = 0; i < length; ++i)
+            grid.values[std::size_t((y - 10) * 20 + x - 10 + i)] = mask[i];
+    });
+    EXPECT_EQ(grid.at(0, 0), 255);
+    EXPECT_EQ(grid.at(9, 9), 255);
+    EXPECT_NEAR(grid.at(10, 5), 128, 1); // the half pixel at x = 20.5
+    EXPECT_EQ(grid.at(11, 5), 0);
+    EXPECT_EQ(grid.at(5, 11), 0);
+
+    // Wholly outside on any side: nothing.
+    for (const auto& outside : {square(-30, 15, 10), square(40, 15, 10), square(15, -30, 10), square(15, 40, 10)}) {
+        coverage.begin(QRect(10, 10, 20, 20));
+        coverage.addContour(outside.data(), outside.size());
+        int spans = 0;
+        coverage.sweep(Winding::NonZero, true, [&](int, int, int, const std::uint8_t*) { ++spans; });
+        EXPECT_EQ(spans, 0);
+    }
+}
+
+TEST(RasterCoverage, HostileCoordinatesAndAbandonedOutlinesLeaveNothingBehind)
+{
+    constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    Coverage coverage;
+    coverage.begin(QRect(0, 0, 16, 16));
+    const std::vector<QPointF> wild {{kNan, 1}, {5, kInf}, {1e300, -1e300}, {-1e300, 1e300}, {3, 3}};
+    coverage.addContour(wild.data(), wild.size());
+    (void)sweep(coverage, 16, 16); // no crash, no hang; what it draws is moot
+
+    // An outline begun and dropped without a sweep does not show in the next.
+    const auto big = square(0, 0, 16);
+    coverage.begin(QRect(0, 0, 16, 16));
+    coverage.addContour(big.data(), big.size());
+    coverage.begin(QRect(0, 0, 16, 16));
+    const auto small = square(2, 2, 2);
+    coverage.addContour(small.data(), small.size());
+    EXPECT_DOUBLE_EQ(sweep(coverage, 16, 16).area(), 4.0);
+}
+
+TEST(RasterCoverage, WithoutAntialiasingPixelsAreInOrOut)
+{
+    Coverage coverage;
+    coverage.begin(QRect(0, 0, 30, 30));
+    const std::vector<QPointF> triangle {{3.3, 2.7}, {27.9, 9.1}, {11.4, 26.6}};
+    coverage.addContour(triangle.data(), triangle.size());
+    const Grid grid = sweep(coverage, 30, 30, Winding::NonZero, false);
+    for (int v : grid.values)
+        EXPECT_TRUE(v == 0 || v == 255);
+    EXPECT_NEAR(grid.area(), 268.05, 15); // the true area
+}
+
+TEST(RasterOutline, CurvesStayWithinAFractionOfAPixelAndRunsKnowWhetherTheyClose)
+{
+    QPainterPath path;
+    path.moveTo(0, 0);
+    path.quadTo(50, 100, 100, 0);
+    path.lineTo(0, 0);
+    swf::raster::Outline outline;
+    swf::raster::flatten(path, QTransform(), outline);
+    ASSERT_EQ(outline.runs.size(), 1u);
+    EXPECT_TRUE(outline.runs[0].closed);
+    // The curve is the parabola y = x (100 - x) / 50; its pieces start and
+    // end on it.
+    int onCurve = 0;
+    for (std::size_t i = 0; i < outline.runs[0].count; ++i) {
+        const QPointF p = outline.points[outline.runs[0].first + i];
+        const double expected = p.x() * (100 - p.x()) / 50;
+        EXPECT_NEAR(p.y(), expected, 0.01);
+        onCurve += p.y() > 0;
+    }
+    EXPECT_GT(onCurve, 8);
+
+    QPainterPath open;
+    open.moveTo(0, 0);
+    open.lineTo(10, 0);
+    open.moveTo(20, 0);
+    open.lineTo(30, 5);
+    swf::raster::flatten(open, QTransform(), outline);
+    ASSERT_EQ(outline.runs.size(), 2u);
+    EXPECT_FALSE(outline.runs[0].closed);
+    EXPECT_FALSE(outline.runs[1].closed);
+
+    // A matrix that blows the curve up to absurd size still gets a bounded
+    // number of pieces.
+    swf::raster::flatten(path, QTransform::fromScale(1e12, 1e12), outline);
+    EXPECT_LE(outline.points.size(), 300u);
+}
+
+} // namespace

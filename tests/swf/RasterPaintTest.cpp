@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+#include <vector>
+
+#include <QColor>
+
+#include "swf/render/raster/Paint.h"
+
+namespace {
+
+using namespace swf::raster;
+
+QGradientStops stops(std::initializer_list<std::pair<double, QColor>> list)
+{
+    QGradientStops result;
+    for (const auto& [position, color] : list)
+        result.append({position, color});
+    return result;
+}
+
+// A row of `width` pixels painted fully covered over transparent black.
+std::vector<std::uint32_t> paintRow(const Paint& paint, int width, int y = 0)
+{
+    std::vector<std::uint32_t> row(std::size_t(width), 0);
+    const std::vector<std::uint8_t> mask(std::size_t(width), 255);
+    paint.blend(row.data(), 0, y, width, mask.data());
+    return row;
+}
+
+// The gradient square (-16384..16384) squeezed onto pixels 0..256 along x.
+QTransform acrossPixels() { return QTransform::fromScale(256.0 / 32768, 256.0 / 32768) * QTransform::fromTranslate(128, 128); }
+
+TEST(RasterPaint, RampsRunBetweenStopsAndHoldTheEndsBeyondThem)
+{
+    const Ramp ramp = buildRamp(stops({{0.25, QColor(255, 0, 0)}, {0.75, QColor(0, 0, 255)}}));
+    EXPECT_EQ(ramp[0], 0xffff0000u);
+    EXPECT_EQ(ramp[60], 0xffff0000u);
+    EXPECT_EQ(ramp[200], 0xff0000ffu);
+    EXPECT_EQ(ramp[255], 0xff0000ffu);
+    EXPECT_NEAR(qRed(ramp[128]), 127, 2);
+    EXPECT_NEAR(qBlue(ramp[128]), 128, 2);
+    // Colours are premultiplied: half-transparent white is half grey.
+    const Ramp faded = buildRamp(stops({{0, QColor(255, 255, 255, 128)}, {1, QColor(255, 255, 255, 128)}}));
+    EXPECT_EQ(faded[100], qPremultiply(qRgba(255, 255, 255, 128)));
+    EXPECT_EQ(buildRamp({})[7], 0u);
+}
+
+TEST(RasterPaint, SpreadModesPadRepeatOrReflectPastTheSquare)
+{
+    const Ramp ramp = buildRamp(stops({{0, QColor(0, 0, 0)}, {1, QColor(255, 255, 255)}}));
+    // Half the size: the square covers pixels 64..192 of a 256-pixel row.
+    const QTransform half = QTransform::fromScale(128.0 / 32768, 1) * QTransform::fromTranslate(128, 0);
+    const auto pad = paintRow(Paint::gradient(ramp, GradientShape::Linear, GradientSpread::Pad, 0, half), 256);
+    const auto repeat = paintRow(Paint::gradient(ramp, GradientShape::Linear, GradientSpread::Repeat, 0, half), 256);
+    const auto reflect = paintRow(Paint::gradient(ramp, GradientShape::Linear, GradientSpread::Reflect, 0, half), 256);
+    EXPECT_EQ(qRed(pad[10]), 0);
+    EXPECT_EQ(qRed(pad[250]), 255);
+    EXPECT_NEAR(qRed(pad[128]), 128, 2);
+    // A quarter of the way into the next square: a quarter up the ramp
+    // again, or a quarter down it.
+    EXPECT_NEAR(qRed(repeat[224]), 64, 3);
+    EXPECT_NEAR(qRed(reflect[224]), 191, 3);
+    EXPECT_NEAR(qRed(repeat[32]), 191, 3);
+    EXPECT_NEAR(qRed(reflect[32]), 64, 3);
+}
+
+TEST(RasterPaint, RadialAndFocalGradientsCountFromTheirCentres)
+{
+    const Ramp ramp = buildRamp(stops({{0, QColor(255, 0, 0)}, {1, QColor(0, 0, 255)}}));
+    const Paint radial = Paint::gradient(ramp, GradientShape::Radial, GradientSpread::Pad, 0, acrossPixels());
+    const auto middle = paintRow(radial, 256, 128);
+    EXPECT_GT(qRed(middle[128]), 250);
+    EXPECT_GT(qBlue(middle[0]), 250);
+    EXPECT_NEAR(qRed(middle[64]), 128, 3); // half the radius out
+    EXPECT_EQ(middle[64], middle[191]); // pixel centres 63.5 either side
+
+    // The focal point moved halfway to the right edge starts the ramp there.
+    const Paint focal = Paint::gradient(ramp, GradientShape::Focal, GradientSpread::Pad, 0.5, acrossPixels());
+    const auto row = paintRow(focal, 256, 128);
+    EXPECT_GT(qRed(row[192]), 250);
+    EXPECT_GT(qRed(row[160]), qRed(row[96]));
+    // Degenerate matrices and focal points on the rim draw, and stay in range.
+    for (const QTransform& flat : {QTransform(0, 0, 0, 0, 5, 5), QTransform(1e30, 0, 0, 1e30, 0, 0)})
+        for (const GradientShape shape : {GradientShape::Linear, GradientShape::Radial, GradientShape::Focal})
+            (void)paintRow(Paint::gradient(ramp, shape, GradientSpread::Reflect, 1.0, flat), 64);
+}
+
+TEST(RasterPaint, CoverageBlendsOverWhateverIsThereFourAtATimeOrOneByOne)
+{
+    // Random colours and coverage laid over random pixels, once as a whole
+    // row (four pixels at a time where the processor can) and once pixel by
+    // pixel: the results agree, and agree with the arithmetic.
+    std::mt19937 random(7);
+    std::vector<std::uint32_t> background(64);
+    std::vector<std::uint8_t> mask(64);
+    for (int i = 0; i < 64; ++i) {
+        const int alpha = int(random() % 256);
+        background[std::size_t(i)] = qPremultiply(qRgba(int(random() % 256), int(random() % 256), int(random() % 256), alpha));
+        mask[std::size_t(i)] = std::uint8_t(i % 5 == 0 ? 255 : i % 7 == 0 ? 0 : random() % 256);
+    }
+    for (const std::uint32_t color : {0xff3080c0u, qPremultiply(qRgba(200, 100, 50, 90))}) {
+        const Paint paint = Paint::solid(color);
+        auto whole = background;
+        paint.blend(whole.data(), 0, 0, 64, mask.data());
+        auto single = background;
+        for (int i = 0; i < 64; ++i)
+            paint.blend(single.data() + i, i, 0, 1, mask.data() + i);
+        EXPECT_EQ(whole, single);
+        for (int i = 0; i < 64; ++i) {
+            const double coverage = mask[std::size_t(i)] / 255.0;
+            const double sourceAlpha = qAlpha(color) * coverage;
+            const double expected = qRed(color) * coverage + qRed(background[std::size_t(i)]) * (1 - sourceAlpha / 255);
+            EXPECT_NEAR(qRed(whole[std::size_t(i)]), expected, 1.5) << i;
+        }
+    }
+    // Fully covered opaque colour replaces; a clear one leaves all alone.
+    auto row = background;
+    const std::vector<std::uint8_t> full(64, 255);
+    Paint::solid(0xff102030u).blend(row.data(), 0, 0, 64, full.data());
+    EXPECT_EQ(row, std::vector<std::uint32_t>(64, 0xff102030u));
+    row = background;
+    Paint::solid(0).blend(row.data(), 0, 0, 64, full.data());
+    EXPECT_EQ(row, background);
+}
+
+} // namespace
