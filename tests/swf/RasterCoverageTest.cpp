@@ -6,6 +6,7 @@
 
 #include <QPainterPath>
 
+#include "CoverageGrid.h"
 #include "swf/render/raster/Coverage.h"
 #include "swf/render/raster/Outline.h"
 
@@ -14,35 +15,8 @@ namespace {
 using swf::raster::Coverage;
 using swf::raster::Winding;
 
-// Coverage per pixel of a `width` x `height` clip at the origin.
-struct Grid {
-    int width;
-    int height;
-    std::vector<int> values;
-
-    int at(int x, int y) const { return values[std::size_t(y * width + x)]; }
-    double area() const
-    {
-        double sum = 0;
-        for (int v : values)
-            sum += v / 255.0;
-        return sum;
-    }
-};
-
-Grid sweep(Coverage& coverage, int width, int height, Winding winding = Winding::NonZero, bool antialias = true)
-{
-    Grid grid {width, height, std::vector<int>(std::size_t(width * height), 0)};
-    coverage.sweep(winding, antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
-        ASSERT_GE(x, 0);
-        ASSERT_LE(x + length, width);
-        ASSERT_GE(y, 0);
-        ASSERT_LT(y, height);
-        for (int i = 0; i < length; ++i)
-            grid.values[std::size_t(y * width + x + i)] = mask[i];
-    });
-    return grid;
-}
+using rastertest::Grid;
+using rastertest::sweep;
 
 std::vector<QPointF> square(double left, double top, double size, bool clockwise = true)
 {

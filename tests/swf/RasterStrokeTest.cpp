@@ -4,25 +4,14 @@
 #include <numbers>
 #include <vector>
 
+#include "CoverageGrid.h"
 #include "swf/render/raster/Stroker.h"
 
 namespace {
 
 using namespace swf::raster;
 
-struct Drawn {
-    std::vector<int> values;
-    int width;
-
-    int at(int x, int y) const { return values[std::size_t(y * width + x)]; }
-    double area() const
-    {
-        double sum = 0;
-        for (int v : values)
-            sum += v / 255.0;
-        return sum;
-    }
-};
+using Drawn = rastertest::Grid;
 
 Drawn strokeOf(const std::vector<QPointF>& points, bool closed, const Pen& pen, int size = 64)
 {
@@ -32,12 +21,7 @@ Drawn strokeOf(const std::vector<QPointF>& points, bool closed, const Pen& pen, 
     Coverage coverage;
     coverage.begin(QRect(0, 0, size, size));
     stroke(outline, pen, coverage);
-    Drawn drawn {std::vector<int>(std::size_t(size * size), 0), size};
-    coverage.sweep(Winding::NonZero, true, [&](int x, int y, int length, const std::uint8_t* mask) {
-        for (int i = 0; i < length; ++i)
-            drawn.values[std::size_t(y * size + x + i)] = mask[i];
-    });
-    return drawn;
+    return rastertest::sweep(coverage, size, size);
 }
 
 Pen pen(double width, swf::CapStyle cap, swf::JoinStyle join = swf::JoinStyle::Round, double miterLimit = 3)
