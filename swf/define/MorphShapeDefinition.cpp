@@ -59,6 +59,16 @@ std::optional<MorphFill> readMorphFill(ByteReader& bytes)
             fill.start.gradient.records.push_back({*startRatio, *startColor});
             fill.end.gradient.records.push_back({*endRatio, *endColor});
         }
+        if (*type == 0x13) {
+            // A focal gradient moves its focal point too; left unread, the
+            // two values would be taken for the next style.
+            const auto startFocal = bytes.fixed8();
+            const auto endFocal = bytes.fixed8();
+            if (!startFocal || !endFocal)
+                return std::nullopt;
+            fill.start.gradient.focalPoint = std::clamp(*startFocal, -1.0, 1.0);
+            fill.end.gradient.focalPoint = std::clamp(*endFocal, -1.0, 1.0);
+        }
         return fill;
     }
     case 0x40:
@@ -168,6 +178,7 @@ FillStyle mixFill(const FillStyle& a, const FillStyle& b, double t)
     FillStyle fill = a;
     fill.color = mixColor(a.color, b.color, t);
     fill.matrix = mixMatrix(a.matrix, b.matrix, t);
+    fill.gradient.focalPoint = mix(a.gradient.focalPoint, b.gradient.focalPoint, t);
     const std::size_t stops = std::min(a.gradient.records.size(), b.gradient.records.size());
     fill.gradient.records.resize(stops);
     for (std::size_t i = 0; i < stops; ++i) {

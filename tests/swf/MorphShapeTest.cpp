@@ -36,13 +36,16 @@ Bytes rectBytes(std::int32_t side)
     return bits.finish();
 }
 
-// DefineMorphShape body after the id: red 2000-twip square to blue 4000.
-Bytes morphBody()
+// One solid fill, red to blue, and no lines.
+const Bytes kSolidStyles {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
+
+// DefineMorphShape body after the id: a 2000-twip square to 4000 filled
+// with the first of `styles`.
+Bytes morphBody(const Bytes& styles = kSolidStyles)
 {
     Bytes body = rectBytes(2000);
     const Bytes endBounds = rectBytes(4000);
     body.insert(body.end(), endBounds.begin(), endBounds.end());
-    Bytes styles {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0}; // one solid fill, no lines
     const Bytes start = square(2000, true);
     const Bytes end = square(4000, false);
     const auto offset = std::uint32_t(styles.size() + start.size());
@@ -74,6 +77,26 @@ TEST(MorphShape, RatioMovesEdgesAndColoursBetweenTheKeyShapes)
         EXPECT_NEAR(colour.r, c.colour.r, 1);
         EXPECT_NEAR(colour.b, c.colour.b, 1);
     }
+}
+
+TEST(MorphShape, FocalGradientsMoveTheirFocalPointAndTheStylesAfterThemReadRight)
+{
+    // Fill 1: focal gradient with two stops, focal point -0.5 to 0.75;
+    // fill 2: solid green, which only reads right if the focal points were
+    // taken out before it.
+    Bytes styles {2, 0x13};
+    for (int m = 0; m < 2; ++m)
+        styles.push_back(0x00); // identity matrices
+    styles.insert(styles.end(), {0x02, 0, 255, 0, 0, 255, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255, 255, 0, 0, 255, 255});
+    styles.insert(styles.end(), {0x80, 0xFF, 0xC0, 0x00}); // -0.5 and 0.75 in 8.8
+    styles.insert(styles.end(), {0x00, 0, 255, 0, 255, 0, 255, 0, 255, 0});
+    const auto morph = swf::readMorphShapeDefinition(46, morphBody(styles));
+    ASSERT_TRUE(morph.ok()) << morph.error();
+    const auto& fills = morph.value()->geometryAt(32768).layers.at(0).fills;
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].style.type, swf::FillType::FocalGradient);
+    EXPECT_NEAR(fills[0].style.gradient.focalPoint, 0.125, 0.01);
+    EXPECT_NEAR(morph.value()->geometryAt(0).layers.at(0).fills[0].style.gradient.focalPoint, -0.5, 0.01);
 }
 
 TEST(MorphShape, TruncatedBodiesFailInsteadOfReadingOn)
