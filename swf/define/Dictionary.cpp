@@ -19,6 +19,7 @@ enum : std::uint16_t {
     kDefineBitsJpeg2 = 21,
     kDefineShape2 = 22,
     kDefineShape3 = 32,
+    kDefineButtonCxform = 23,
     kDefineText2 = 33,
     kDefineButton2 = 34,
     kDefineBitsJpeg3 = 35,
@@ -55,6 +56,7 @@ bool Dictionary::isDefinitionTag(std::uint16_t code)
     case kDefineShape:
     case kDefineBits:
     case kDefineButton:
+    case kDefineButtonCxform:
     case kJpegTables:
     case kDefineBitsLossless:
     case kDefineBitsJpeg2:
@@ -108,6 +110,13 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
             m_grids.emplace(*id, ScalingGrid {*rect});
         else
             report("scaling grid cut short");
+        return;
+    }
+    if (tag.code == kDefineButtonCxform) {
+        if (const auto cxform = readColorTransform(bytes, false))
+            m_buttonColors[*id] = *cxform;
+        else
+            report("button colour transform cut short");
         return;
     }
     const auto fontToAmend = [&]() -> Font* {
@@ -231,6 +240,7 @@ void Dictionary::clear()
     m_characters.clear();
     m_fonts.clear();
     m_grids.clear();
+    m_buttonColors.clear();
     m_jpegTables.clear();
 }
 
@@ -250,6 +260,12 @@ const ScalingGrid* Dictionary::scalingGrid(std::uint16_t id) const
 {
     const auto found = m_grids.find(id);
     return found == m_grids.end() ? nullptr : &found->second;
+}
+
+const ColorTransform* Dictionary::buttonColorTransform(std::uint16_t id) const
+{
+    const auto found = m_buttonColors.find(id);
+    return found == m_buttonColors.end() ? nullptr : &found->second;
 }
 
 } // namespace swf

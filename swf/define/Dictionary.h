@@ -28,6 +28,9 @@ public:
     std::shared_ptr<const Character> find(std::uint16_t id) const;
     const Font* font(std::uint16_t id) const;
     const ScalingGrid* scalingGrid(std::uint16_t id) const;
+    // DefineButtonCxform: a colour transform for everything a button of the
+    // first kind shows; null when it has none.
+    const ColorTransform* buttonColorTransform(std::uint16_t id) const;
     std::size_t size() const { return m_characters.size(); }
 
     // Whether `code` is one of the tags define() reads.
@@ -36,6 +39,7 @@ public:
 private:
     std::map<std::uint16_t, std::shared_ptr<const Character>> m_characters;
     std::map<std::uint16_t, ScalingGrid> m_grids;
+    std::map<std::uint16_t, ColorTransform> m_buttonColors;
     // Fonts stay writable: their name, code table and zones arrive in later tags.
     std::map<std::uint16_t, std::shared_ptr<FontDefinition>> m_fonts;
     std::vector<std::uint8_t> m_jpegTables;

@@ -237,7 +237,10 @@ void FramePainter::paintObject(QImage& surface, QPainter& painter, const Display
     if (!object.placement.visible && !coverage)
         return;
     const QTransform transform = object.placement.matrix.toTransform() * parentTransform;
-    const ColorTransform cxform = parentCxform * object.placement.colorTransform;
+    ColorTransform cxform = parentCxform * object.placement.colorTransform;
+    if (object.character->kind() == Character::Kind::Button)
+        if (const ColorTransform* own = m_dictionary.buttonColorTransform(object.placement.characterId))
+            cxform = cxform * *own;
     if (!coverage) {
         const BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
         const bool grouped = mode != BlendMode::Normal;

@@ -272,6 +272,32 @@ TEST(FramePainter, LinesScaleWithTheirObjectUnlessMarkedNotTo)
     EXPECT_GE(darkAcross(renderMovie(scaledLineMovie(true))), 1);
 }
 
+TEST(FramePainter, ButtonsOfTheFirstKindTakeTheirColourTransform)
+{
+    // DefineButton 2 shows the red square in its up state; DefineButtonCxform
+    // drops the red and adds full blue.
+    Bytes button {2, 0, 0x09, 1, 0, 1, 0, 0x00, 0x00, 0x00};
+    Bytes cxform {2, 0};
+    swftest::BitWriter bits;
+    bits.ub(1, 1).ub(1, 1).ub(10, 4);
+    for (int term : {0, 0, 0, 0, 0, 255})
+        bits.sb(term, 10);
+    const Bytes terms = bits.finish();
+    cxform.insert(cxform.end(), terms.begin(), terms.end());
+
+    for (const bool transformed : {false, true}) {
+        SwfWriter w;
+        w.setBackground({255, 255, 255});
+        w.tag(kDefineShape3, rect(1, {255, 0, 0, 255})).tag(7, button);
+        if (transformed)
+            w.tag(23, cxform);
+        w.tag(kPlaceObject2, place(1, 2, translate(1000, 1000))).showFrame();
+        const QImage image = renderMovie(w.build());
+        EXPECT_TRUE(near(image.pixel(100, 100), transformed ? rgb(0, 0, 255) : rgb(255, 0, 0)));
+        EXPECT_TRUE(near(image.pixel(10, 10), rgb(255, 255, 255)));
+    }
+}
+
 TEST(FramePainter, MasksStackedWithoutEndStillDraw)
 {
     SwfWriter w;
