@@ -7,9 +7,9 @@
 // still count for the pixels right of them; nothing outside the clip is
 // stored.
 
-#include <cstdint>
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -31,8 +31,6 @@ public:
     // A closed contour whose orientation counts, as fills need it.
     void addContour(const QPointF* points, std::size_t count);
 
-    bool isEmpty() const { return m_top >= m_bottom; }
-
     // Calls `span(x, y, length, mask)` for every stretch of covered pixels,
     // rows from top to bottom, `mask[i]` being the coverage of pixel x + i
     // (0 to 255), then leaves the store cleared for the next outline.
@@ -41,11 +39,11 @@ public:
 
 private:
     // Turns the cells of one row from `first` to `end` into coverage
-    // bytes, clearing them.
-    // Blocks of cells that no edge touched are skipped: the coverage is the
-    // same all across them.
+    // bytes, clearing them. Blocks of cells that no edge touched are not
+    // summed: the coverage is the same all across them.
     void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
                      std::uint32_t threshold) const;
+    // The running sum over cells `from` to `to`, starting from `sum`.
     static std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int to, std::uint32_t sum, bool evenOdd,
                                 std::uint32_t threshold);
 
