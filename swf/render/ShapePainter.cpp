@@ -255,10 +255,12 @@ private:
         const QRectF visible = bounds.intersected(QRectF(m_image.rect()));
         if (visible.isEmpty())
             return;
+        const QRect area = visible.toAlignedRect().intersected(m_image.rect());
         thread_local raster::Outline outline;
         thread_local raster::Coverage coverage;
-        raster::flatten(path, m_toDevice, outline);
-        coverage.begin(visible.toAlignedRect().intersected(m_image.rect()));
+        // A stroke reaches its half width beyond the curve it follows.
+        raster::flatten(path, m_toDevice, QRectF(area).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1), outline);
+        coverage.begin(area);
         if (pen) {
             raster::stroke(outline, *pen, coverage);
         } else {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -171,7 +172,7 @@ TEST(RasterOutline, CurvesStayWithinAFractionOfAPixelAndRunsKnowWhetherTheyClose
     path.quadTo(50, 100, 100, 0);
     path.lineTo(0, 0);
     swf::raster::Outline outline;
-    swf::raster::flatten(path, QTransform(), outline);
+    swf::raster::flatten(path, QTransform(), QRectF(-1000, -1000, 2000, 2000), outline);
     ASSERT_EQ(outline.runs.size(), 1u);
     EXPECT_TRUE(outline.runs[0].closed);
     // The curve is the parabola y = x (100 - x) / 50; its pieces start and
@@ -190,15 +191,28 @@ TEST(RasterOutline, CurvesStayWithinAFractionOfAPixelAndRunsKnowWhetherTheyClose
     open.lineTo(10, 0);
     open.moveTo(20, 0);
     open.lineTo(30, 5);
-    swf::raster::flatten(open, QTransform(), outline);
+    swf::raster::flatten(open, QTransform(), QRectF(-1000, -1000, 2000, 2000), outline);
     ASSERT_EQ(outline.runs.size(), 2u);
     EXPECT_FALSE(outline.runs[0].closed);
     EXPECT_FALSE(outline.runs[1].closed);
 
     // A matrix that blows the curve up to absurd size still gets a bounded
     // number of pieces.
-    swf::raster::flatten(path, QTransform::fromScale(1e12, 1e12), outline);
+    swf::raster::flatten(path, QTransform::fromScale(1e12, 1e12), QRectF(-1e15, -1e15, 2e15, 2e15), outline);
     EXPECT_LE(outline.points.size(), 300u);
+
+    // Curves off to one side of the view are not cut up; the one crossing
+    // it still is.
+    QPainterPath row;
+    row.moveTo(-500, 0);
+    row.quadTo(-450, 100, -400, 0);
+    row.quadTo(0, 100, 400, 0);
+    row.lineTo(-500, 0);
+    swf::raster::flatten(row, QTransform(), QRectF(-100, -10, 200, 200), outline);
+    const auto inView = std::count_if(outline.points.begin(), outline.points.end(), [](QPointF p) { return p.x() > -400; });
+    const auto leftOfView = std::count_if(outline.points.begin(), outline.points.end(), [](QPointF p) { return p.x() < -400; });
+    EXPECT_GT(inView, 8);
+    EXPECT_EQ(leftOfView, 2); // where it starts and ends: the first curve went straight across
 }
 
 } // namespace

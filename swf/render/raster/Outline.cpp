@@ -9,8 +9,18 @@ namespace {
 
 // Largest distance, in device pixels, between a curve and its pieces.
 constexpr double kTolerance = 0.2;
-// However a hostile matrix blows a curve up, it gets no more pieces.
+// However a hostile matrix blows a curve up, it gets no more pieces; and
+// past a budget for the whole path every curve gets one.
 constexpr int kMaxPieces = 256;
+constexpr std::size_t kMaxPoints = std::size_t(1) << 20;
+
+// Whether all four points lie beyond one edge of `view`.
+bool outside(const QRectF& view, QPointF p0, QPointF p1, QPointF p2, QPointF p3)
+{
+    const auto all = [&](auto test) { return test(p0) && test(p1) && test(p2) && test(p3); };
+    return all([&](QPointF p) { return p.x() < view.left(); }) || all([&](QPointF p) { return p.x() > view.right(); })
+        || all([&](QPointF p) { return p.y() < view.top(); }) || all([&](QPointF p) { return p.y() > view.bottom(); });
+}
 
 double length(QPointF v) { return std::sqrt(v.x() * v.x() + v.y() * v.y()); }
 
@@ -58,7 +68,7 @@ private:
 
 } // namespace
 
-void flatten(const QPainterPath& path, const QTransform& toDevice, Outline& out)
+void flatten(const QPainterPath& path, const QTransform& toDevice, const QRectF& view, Outline& out)
 {
     out.clear();
     Builder builder(out);
@@ -91,7 +101,9 @@ void flatten(const QPainterPath& path, const QTransform& toDevice, Outline& out)
             const QPointF p3 = toDevice.map(QPointF(end.x, end.y));
             const double bend = std::max(length(p0 - 2 * p1 + p2), length(p1 - 2 * p2 + p3));
             const double wanted = std::ceil(std::sqrt(0.75 * bend / kTolerance));
-            const int pieces = std::isfinite(wanted) ? std::clamp(int(std::min(wanted, double(kMaxPieces))), 1, kMaxPieces) : 1;
+            int pieces = std::isfinite(wanted) ? std::clamp(int(std::min(wanted, double(kMaxPieces))), 1, kMaxPieces) : 1;
+            if (out.points.size() > kMaxPoints || outside(view, p0, p1, p2, p3))
+                pieces = 1;
             for (int piece = 1; piece < pieces; ++piece) {
                 const double t = double(piece) / pieces;
                 const double u = 1 - t;

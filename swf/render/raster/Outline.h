@@ -9,6 +9,7 @@
 
 #include <QPainterPath>
 #include <QPointF>
+#include <QRectF>
 #include <QTransform>
 
 namespace swf::raster {
@@ -30,7 +31,9 @@ struct Outline {
     }
 };
 
-// Replaces `out` with `path` under `toDevice`.
-void flatten(const QPainterPath& path, const QTransform& toDevice, Outline& out);
+// Replaces `out` with `path` under `toDevice`. Curves wholly to one side of
+// `view` (device pixels) are not cut up: there a straight piece between
+// their ends counts the same.
+void flatten(const QPainterPath& path, const QTransform& toDevice, const QRectF& view, Outline& out);
 
 } // namespace swf::raster
