@@ -138,6 +138,7 @@ void Form1::createControls()
 
     Picture1 = place(new QWidget(client), 2400, 1140, 7005, 4515);
     ShockwaveFlash1 = place(new flash::ShockwaveFlash(client), 2400, 1140, 7005, 4515);
+    ShockwaveFlash1->setPlatform(m_platform);
 
     Label1 = makeStatusLabel(client, QString::fromLatin1(kDesignCountCaption), tahomaBold(), 7800, 120, 1305, 195);
     Label2 = makeStatusLabel(client, QStringLiteral("Label2"), tahomaBold(), 4200, 5760, 555, 195);

@@ -8,6 +8,9 @@
 
 #include "flash/FileSource.h"
 #include "flash/NetworkSource.h"
+#include "platform/MessageBox.h"
+#include "platform/Platform.h"
+#include "platform/Printer.h"
 #include "platform/Twips.h"
 
 namespace flash {
@@ -61,6 +64,7 @@ ShockwaveFlash::~ShockwaveFlash() = default;
 void ShockwaveFlash::setMovie(const QString& movie)
 {
     m_movie = movie;
+    m_zoom = 1;
     unload();
     if (movie.isEmpty())
         return;
@@ -206,7 +210,7 @@ float ShockwaveFlash::Height() const
 
 swf::RenderOptions ShockwaveFlash::renderOptions() const
 {
-    return {scaleOf(m_scale), qualityOf(m_quality)};
+    return {scaleOf(m_scale), qualityOf(m_quality), m_zoom};
 }
 
 void ShockwaveFlash::paintEvent(QPaintEvent*)
@@ -252,6 +256,13 @@ QMenu* ShockwaveFlash::buildContextMenu()
             update();
         });
         menu->addSeparator();
+        QAction* in = menu->addAction(tr("Zoom In"), this, &ShockwaveFlash::zoomIn);
+        in->setEnabled(m_player.hasMovie() && m_zoom < kMaxZoom);
+        QAction* out = menu->addAction(tr("Zoom Out"), this, &ShockwaveFlash::zoomOut);
+        out->setEnabled(m_zoom > 1);
+        QAction* all = menu->addAction(tr("Show All"), this, &ShockwaveFlash::showAll);
+        all->setEnabled(m_zoom != 1);
+        menu->addSeparator();
         QMenu* quality = menu->addMenu(tr("Quality"));
         for (const QString& level : {QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")}) {
             QAction* action = quality->addAction(level, this, [this, level] { setQuality(level); });
@@ -259,9 +270,52 @@ QMenu* ShockwaveFlash::buildContextMenu()
             action->setChecked(m_quality.compare(level, Qt::CaseInsensitive) == 0);
         }
         menu->addSeparator();
+        QAction* print = menu->addAction(tr("Print..."), this, &ShockwaveFlash::print);
+        print->setEnabled(m_player.hasMovie());
+        menu->addSeparator();
     }
     menu->addAction(tr("About Tovimark Player..."), this, &ShockwaveFlash::showAbout);
     return menu;
+}
+
+void ShockwaveFlash::zoomIn()
+{
+    m_zoom = std::min(m_zoom * 2, kMaxZoom);
+    update();
+}
+
+void ShockwaveFlash::zoomOut()
+{
+    m_zoom = std::max(m_zoom / 2, 1.0);
+    update();
+}
+
+void ShockwaveFlash::showAll()
+{
+    m_zoom = 1;
+    update();
+}
+
+void ShockwaveFlash::print()
+{
+    if (!m_player.hasMovie())
+        return;
+    // The frame as it shows, at the stage's own size or the view's if
+    // larger, so that small movies do not print as a blur.
+    constexpr int kMaxSide = 4096; // what a stage may ask for, not what it gets
+    QSize pageSize = size().expandedTo(QSize(1, 1));
+    if (const swf::Header* header = m_player.header()) {
+        const QSize stage(header->frameSize.width() / 20, header->frameSize.height() / 20);
+        if (stage.width() > pageSize.width() && stage.height() > pageSize.height() && stage.width() <= kMaxSide
+            && stage.height() <= kMaxSide)
+            pageSize = stage;
+    }
+    QImage page(pageSize, QImage::Format_ARGB32_Premultiplied);
+    swf::render(m_player, page, renderOptions());
+    platform::Platform& desktop = m_platform ? *m_platform : platform::Platform::system();
+    QString error;
+    if (!desktop.printer->printPage(page, m_movie, this, error) && !error.isEmpty())
+        desktop.messageBox->show(this, error, tr("Print"), platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
 }
 
 void ShockwaveFlash::contextMenuEvent(QContextMenuEvent* event)

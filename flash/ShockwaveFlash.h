@@ -16,6 +16,10 @@
 class QMenu;
 class QNetworkAccessManager;
 
+namespace platform {
+struct Platform;
+}
+
 namespace flash {
 
 class MovieSource;
@@ -43,6 +47,19 @@ public:
     // Full right-click menu when true, only the about entry when false.
     void setMenu(bool full) { m_menu = full; }
     bool Menu() const { return m_menu; }
+
+    // The menu's Zoom In, Zoom Out and Show All: the view's magnification
+    // about its centre, from 1 (the whole stage) up to kMaxZoom.
+    static constexpr double kMaxZoom = 64;
+    double zoom() const { return m_zoom; }
+    void zoomIn();
+    void zoomOut();
+    void showAll();
+
+    // The menu's Print: the frame on screen through the desktop's printer;
+    // a failure is told in a message box. The system's desktop unless set.
+    void setPlatform(platform::Platform& desktop) { m_platform = &desktop; }
+    void print();
 
     // The host places the control in twips.
     void setWidth(float twips);
@@ -95,6 +112,8 @@ private:
     QString m_movie;
     qint32 m_backgroundColor = -1;
     bool m_menu = true;
+    double m_zoom = 1;
+    platform::Platform* m_platform = nullptr;
     QString m_wmode = QStringLiteral("Window");
     bool m_playSetting = true;
     bool m_loop = true;

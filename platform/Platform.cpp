@@ -7,6 +7,7 @@
 #include "platform/FileRegistryStore.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
+#include "platform/Printer.h"
 #include "platform/Shell.h"
 
 namespace platform {
@@ -21,7 +22,8 @@ Platform& Platform::system()
     static QtFileDialogs fileDialogs{messageBox};
     static FileRegistryStore store{FileRegistryStore::defaultFilePath()};
     static QtColorDialog colorDialog;
-    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store, &colorDialog};
+    static QtPrinter printer;
+    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store, &colorDialog, &printer};
     return platform;
 }
 

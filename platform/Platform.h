@@ -11,6 +11,7 @@ class Drives;
 class FileDialogs;
 class InputBox;
 class MessageBox;
+class Printer;
 class RegistryStore;
 class Shell;
 
@@ -23,6 +24,7 @@ struct Platform {
     FileDialogs* fileDialogs = nullptr;
     RegistryStore* store = nullptr;
     ColorDialog* colorDialog = nullptr;
+    Printer* printer = nullptr;
 
     // The real desktop, for the life of the process.
     static Platform& system();

@@ -22,7 +22,12 @@ void render(const Player& player, QImage& target, const RenderOptions& options)
     const Dictionary* dictionary = player.dictionary();
     if (!list || list->empty() || !dictionary)
         return;
-    const QTransform toTarget = stageTransform(*player.header(), target.size(), options.scale);
+    QTransform toTarget = stageTransform(*player.header(), target.size(), options.scale);
+    if (options.zoom != 1 && std::isfinite(options.zoom) && options.zoom > 0) {
+        const QPointF centre(target.width() / 2.0, target.height() / 2.0);
+        toTarget *= QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform::fromScale(options.zoom, options.zoom)
+            * QTransform::fromTranslate(centre.x(), centre.y());
+    }
     // Blending reads back premultiplied pixels; for the usual opaque
     // targets the change of format costs no copy.
     const QImage::Format format = target.format();

@@ -18,6 +18,9 @@ enum class Quality { Low, Medium, High, Best };
 struct RenderOptions {
     ScaleMode scale = ScaleMode::ShowAll;
     Quality quality = Quality::High;
+    // The viewer's magnification about the target's centre, on top of the
+    // scale mode's placing: 2 shows half as much of the stage twice as big.
+    double zoom = 1;
 };
 
 // Fills the whole target with the stage colour and draws the stage into it,

@@ -2,11 +2,14 @@
 
 #include <QFile>
 #include <QMenu>
+#include <memory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include "flash/FileSource.h"
 #include "flash/ShockwaveFlash.h"
+#include "support/FakePlatform.h"
+#include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 
 namespace {
@@ -180,4 +183,110 @@ TEST_F(ShockwaveFlashTest, SizeIsPlacedInTwips)
     control.setHeight(4515);
     EXPECT_EQ(control.size(), QSize(467, 301));
     EXPECT_FLOAT_EQ(control.Width(), 7005.0f);
+}
+
+namespace {
+
+// A 400 x 300 stage in the stage colour with a red square of 100 pixels in
+// its middle.
+QString writeSquareMovie(const QTemporaryDir& dir)
+{
+    swftest::SwfWriter writer;
+    writer.setFrameSize(400, 300).setFrameRate(24.0).setBackground({0x10, 0x20, 0x30});
+    swftest::RectShape square;
+    square.id = 1;
+    square.width = square.height = 2000;
+    writer.tag(32, swftest::defineShape3(square));
+    swftest::Placement place;
+    place.characterId = 1;
+    place.matrix = swf::Matrix {1, 0, 0, 1, 3000, 2000};
+    writer.tag(26, swftest::placeObject2(place)).showFrame();
+    const std::vector<std::uint8_t> bytes = writer.build(swf::Compression::None);
+    const QString path = dir.filePath(QStringLiteral("square.swf"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    return path;
+}
+
+QAction* entry(QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(ShockwaveFlashTest, FullMenuZoomsAboutTheCentreAndShowAllGoesBack)
+{
+    control.resize(400, 300);
+    loadFully(writeSquareMovie(dir));
+    const QColor red(255, 0, 0);
+    EXPECT_NE(pixelAt(140, 150), red); // left of the square
+    EXPECT_EQ(pixelAt(200, 150), red);
+
+    std::unique_ptr<QMenu> menu(control.buildContextMenu());
+    for (const QString& text : {QStringLiteral("Play"), QStringLiteral("Loop"), QStringLiteral("Rewind"), QStringLiteral("Forward"),
+                                QStringLiteral("Back"), QStringLiteral("Zoom In"), QStringLiteral("Zoom Out"), QStringLiteral("Show All"),
+                                QStringLiteral("Print..."), QStringLiteral("About Tovimark Player...")})
+        EXPECT_NE(entry(*menu, text), nullptr) << text.toStdString();
+    EXPECT_FALSE(entry(*menu, QStringLiteral("Zoom Out"))->isEnabled());
+    EXPECT_FALSE(entry(*menu, QStringLiteral("Show All"))->isEnabled());
+
+    entry(*menu, QStringLiteral("Zoom In"))->trigger();
+    EXPECT_EQ(control.zoom(), 2);
+    EXPECT_EQ(pixelAt(140, 150), red); // the square now spans 100 to 300
+    EXPECT_NE(pixelAt(90, 150), red);
+
+    menu.reset(control.buildContextMenu());
+    EXPECT_TRUE(entry(*menu, QStringLiteral("Zoom Out"))->isEnabled());
+    entry(*menu, QStringLiteral("Zoom In"))->trigger();
+    EXPECT_EQ(control.zoom(), 4);
+    menu.reset(control.buildContextMenu());
+    entry(*menu, QStringLiteral("Zoom Out"))->trigger();
+    EXPECT_EQ(control.zoom(), 2);
+    menu.reset(control.buildContextMenu());
+    entry(*menu, QStringLiteral("Show All"))->trigger();
+    EXPECT_EQ(control.zoom(), 1);
+    EXPECT_NE(pixelAt(140, 150), red);
+
+    // Zoom stops at its limit, and a new movie starts whole.
+    for (int i = 0; i < 20; ++i)
+        control.zoomIn();
+    EXPECT_EQ(control.zoom(), flash::ShockwaveFlash::kMaxZoom);
+    loadFully(writeSquareMovie(dir));
+    EXPECT_EQ(control.zoom(), 1);
+}
+
+TEST_F(ShockwaveFlashTest, PrintHandsTheFrameToThePrinterAndTellsOfAFailure)
+{
+    fakes::FakePlatform desktop;
+    control.setPlatform(desktop.platform);
+    control.resize(200, 150);
+    loadFully(writeSquareMovie(dir));
+
+    control.print();
+    ASSERT_EQ(desktop.printer.pages.size(), 1u);
+    // Smaller on screen than its stage: printed at the stage's size.
+    EXPECT_EQ(desktop.printer.pages[0].size(), QSize(400, 300));
+    EXPECT_EQ(desktop.printer.pages[0].pixelColor(200, 150), QColor(255, 0, 0));
+    EXPECT_EQ(desktop.printer.titles[0], control.Movie());
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+
+    desktop.printer.accept = false; // cancelled: nothing to tell
+    control.print();
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+
+    desktop.printer.accept = true;
+    desktop.printer.failure = QStringLiteral("The printer is out of paper.");
+    control.print();
+    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desktop.messageBox.shown[0].text, QStringLiteral("The printer is out of paper."));
+
+    // Without a movie there is nothing to print.
+    control.setMovie(QString());
+    control.print();
+    EXPECT_EQ(desktop.printer.pages.size(), 3u);
 }

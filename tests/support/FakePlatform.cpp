@@ -41,6 +41,7 @@ FakePlatform::FakePlatform()
     platform.drives = &drives;
     platform.fileDialogs = &fileDialogs;
     platform.colorDialog = &colorDialog;
+    platform.printer = &printer;
     platform.store = &registry.store;
 }
 

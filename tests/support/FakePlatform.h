@@ -11,6 +11,7 @@
 
 #include "platform/Clock.h"
 #include "support/FakeColorDialog.h"
+#include "support/FakePrinter.h"
 #include "support/FakeFileDialogs.h"
 #include "support/TempRegistry.h"
 #include "platform/Drives.h"
@@ -85,6 +86,7 @@ struct FakePlatform {
     FakeDrives drives;
     FakeFileDialogs fileDialogs;
     FakeColorDialog colorDialog;
+    FakePrinter printer;
     TempRegistry registry;
     platform::Platform platform;
 };
