@@ -91,13 +91,15 @@ private:
             disc(corner); // doubling back: a full half circle and more
             return;
         }
-        // Twice as fine as a whole disc: the ends sit on the circle itself.
-        const int pieces = std::max(2, int(std::ceil(2 * sweep / m_step)));
+        const int pieces = std::max(1, int(std::ceil(sweep / m_step)));
         const double sense = cross(from, to) >= 0 ? 1 : -1;
         const double angle = sense * sweep / pieces;
         const double c = std::cos(angle);
         const double s = std::sin(angle);
-        const double out = outward(std::abs(angle));
+        // The ends sit on the circle; the points between are set out so
+        // that the wedge covers what the circle's slice does.
+        const double stretch = std::abs(angle) / std::sin(std::abs(angle));
+        const double out = pieces == 2 ? stretch : (std::sqrt(1 + (pieces - 2) * pieces * stretch) - 1) / std::max(1, pieces - 2);
         m_round.clear();
         m_round.push_back(corner);
         QPointF offset = from;
