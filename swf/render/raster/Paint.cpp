@@ -86,13 +86,6 @@ inline __m128i coveredOver4(__m128i source, __m128i destination, std::uint32_t c
 }
 #endif
 
-bool fullBytes(const std::uint8_t* bytes)
-{
-    std::uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-    return word == ~std::uint64_t(0);
-}
-
 // `sources` null paints every pixel with `solid`.
 void blendRow(std::uint32_t* pixels, const std::uint32_t* sources, std::uint32_t solid, const std::uint8_t* mask, int length)
 {
@@ -167,7 +160,6 @@ Paint Paint::gradient(const Ramp& ramp, GradientShape shape, GradientSpread spre
     // ramp then reads as if the square were placed as it is.
     paint.m_fromDevice = toDevice.inverted();
     paint.m_ramp = ramp;
-    paint.m_opaque = std::all_of(ramp.begin(), ramp.end(), [](std::uint32_t color) { return (color >> 24) == 255; });
     return paint;
 }
 
@@ -271,35 +263,11 @@ void Paint::blend(std::uint32_t* row, int x, int y, int length, const std::uint8
         return;
     }
     std::uint32_t colors[kChunk];
-    const auto blendPart = [&](int from, int to) {
-        for (int done = from; done < to;) {
-            const int count = std::min(kChunk, to - done);
-            fetch(x + done, y, count, colors);
-            blendRow(row + done, colors, 0, mask + done, count);
-            done += count;
-        }
-    };
-    if (!m_opaque) {
-        blendPart(0, length);
-        return;
-    }
-    // Where an opaque ramp covers pixels whole, its colours are the
-    // pixels: read straight into the row.
-    for (int i = 0; i < length;) {
-        int end = i;
-        while (end + 8 <= length && fullBytes(mask + end))
-            end += 8;
-        while (end < length && mask[end] == 255)
-            ++end;
-        if (end > i) {
-            fetch(x + i, y, end - i, row + i);
-            i = end;
-            continue;
-        }
-        while (end < length && mask[end] != 255)
-            ++end;
-        blendPart(i, end);
-        i = end;
+    for (int done = 0; done < length;) {
+        const int count = std::min(kChunk, length - done);
+        fetch(x + done, y, count, colors);
+        blendRow(row + done, colors, 0, mask + done, count);
+        done += count;
     }
 }
 

@@ -43,7 +43,6 @@ private:
     std::uint32_t rampAt(double t) const;
 
     bool m_solid = true;
-    bool m_opaque = false; // every colour of the ramp
     std::uint32_t m_color = 0;
     GradientShape m_shape = GradientShape::Linear;
     GradientSpread m_spread = GradientSpread::Pad;
