@@ -115,6 +115,19 @@ TEST(RasterPaint, CoverageBlendsOverWhateverIsThereFourAtATimeOrOneByOne)
             EXPECT_NEAR(qRed(whole[std::size_t(i)]), expected, 1.5) << i;
         }
     }
+    // A ramp laid at partial coverage mixes its own colours in the same way.
+    const Ramp ramp = buildRamp(stops({{0, QColor(255, 0, 0)}, {1, QColor(0, 0, 255)}}));
+    const QTransform across = QTransform::fromScale(64.0 / 32768, 1) * QTransform::fromTranslate(32, 0);
+    const Paint gradient = Paint::gradient(ramp, GradientShape::Linear, GradientSpread::Pad, 0, across);
+    const auto colors = paintRow(gradient, 64);
+    auto mixed = background;
+    gradient.blend(mixed.data(), 0, 0, 64, mask.data());
+    for (int i = 0; i < 64; ++i) {
+        const double coverage = mask[std::size_t(i)] / 255.0;
+        const double expected = qBlue(colors[std::size_t(i)]) * coverage + qBlue(background[std::size_t(i)]) * (1 - coverage);
+        EXPECT_NEAR(qBlue(mixed[std::size_t(i)]), expected, 1.5) << i;
+    }
+
     // Fully covered opaque colour replaces; a clear one leaves all alone.
     auto row = background;
     const std::vector<std::uint8_t> full(64, 255);
