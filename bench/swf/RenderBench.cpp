@@ -23,29 +23,29 @@ namespace {
 
 constexpr int kFrames = 48;
 
-struct MovieSpec {
+struct BenchMovie {
     int shapes;
     int width;
     int height;
     double fps;
 };
 
-constexpr MovieSpec kCartoon {300, 800, 600, 24};
-constexpr MovieSpec kStress {3000, 1280, 720, 30};
+constexpr BenchMovie kCartoon {300, 800, 600, 24};
+constexpr BenchMovie kStress {3000, 1280, 720, 30};
 
-swf::Matrix placeAt(int index, int frame, const MovieSpec& spec)
+swf::Matrix placeAt(int index, int frame, const BenchMovie& movie)
 {
     const double t = frame * 0.1 + index;
-    const double x = (std::fmod(index * 97.0 + frame * 7.0, spec.width)) * 20;
-    const double y = (std::fmod(index * 53.0 + frame * 5.0, spec.height)) * 20;
+    const double x = (std::fmod(index * 97.0 + frame * 7.0, movie.width)) * 20;
+    const double y = (std::fmod(index * 53.0 + frame * 5.0, movie.height)) * 20;
     const double angle = std::sin(t) * 0.5;
     return {std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle), x, y};
 }
 
-std::vector<std::uint8_t> makeMovie(const MovieSpec& spec, int frames, int paddingBytes = 0)
+std::vector<std::uint8_t> makeMovie(const BenchMovie& movie, int frames, int paddingBytes = 0)
 {
     swftest::SwfWriter writer;
-    writer.setFrameSize(spec.width, spec.height).setFrameRate(spec.fps).setBackground({255, 255, 255, 255});
+    writer.setFrameSize(movie.width, movie.height).setFrameRate(movie.fps).setBackground({255, 255, 255, 255});
     // A handful of shape definitions shared by many placements, as cartoons do.
     constexpr int kDefinitions = 16;
     for (int id = 1; id <= kDefinitions; ++id) {
@@ -58,11 +58,11 @@ std::vector<std::uint8_t> makeMovie(const MovieSpec& spec, int frames, int paddi
         rect.lineWidth = 40;
         writer.tag(32, swftest::defineShape3(rect));
     }
-    for (int i = 0; i < spec.shapes; ++i) {
+    for (int i = 0; i < movie.shapes; ++i) {
         swftest::Placement place;
         place.depth = std::uint16_t(i + 1);
         place.characterId = std::uint16_t(i % kDefinitions + 1);
-        place.matrix = placeAt(i, 0, spec);
+        place.matrix = placeAt(i, 0, movie);
         writer.tag(26, swftest::placeObject2(place));
     }
     writer.showFrame();
@@ -76,11 +76,11 @@ std::vector<std::uint8_t> makeMovie(const MovieSpec& spec, int frames, int paddi
     if (paddingBytes > 0)
         writer.tag(250, padding);
     for (int frame = 1; frame < frames; ++frame) {
-        for (int i = 0; i < spec.shapes; ++i) {
+        for (int i = 0; i < movie.shapes; ++i) {
             swftest::Placement move;
             move.depth = std::uint16_t(i + 1);
             move.move = true;
-            move.matrix = placeAt(i, frame, spec);
+            move.matrix = placeAt(i, frame, movie);
             writer.tag(26, swftest::placeObject2(move));
         }
         writer.showFrame();
@@ -99,12 +99,12 @@ void loadWhole(swf::Player& player, const std::vector<std::uint8_t>& bytes)
 // the whole process, every thread together: the share of one core a movie
 // takes, steadier than the wall clock on a shared machine. The "Time"
 // column still shows the wall clock.
-void runFrames(benchmark::State& state, const MovieSpec& spec)
+void runFrames(benchmark::State& state, const BenchMovie& movie)
 {
-    const auto bytes = makeMovie(spec, kFrames);
+    const auto bytes = makeMovie(movie, kFrames);
     swf::Player player;
     loadWhole(player, bytes);
-    QImage target(spec.width, spec.height, QImage::Format_ARGB32_Premultiplied);
+    QImage target(movie.width, movie.height, QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         player.advance();
         swf::render(player, target);

@@ -7,7 +7,7 @@ using namespace texttest;
 
 namespace {
 
-struct FieldSpec {
+struct FieldDesign {
     std::uint16_t flags = 0; // first flag byte high, second low
     std::uint16_t fontId = 0;
     std::string fontClass;
@@ -27,7 +27,7 @@ enum : std::uint16_t {
     kHasLayout = 0x0020, kNoSelect = 0x0010, kBorder = 0x0008, kWasStatic = 0x0004, kHtml = 0x0002, kUseOutlines = 0x0001,
 };
 
-Bytes fieldBody(const FieldSpec& s)
+Bytes fieldBody(const FieldDesign& s)
 {
     Bytes body = swftest::BitWriter().ub(14, 5).sb(-20, 14).sb(4000, 14).sb(0, 14).sb(600, 14).finish();
     put8(body, std::uint8_t(s.flags >> 8));
@@ -55,9 +55,9 @@ Bytes fieldBody(const FieldSpec& s)
     return body;
 }
 
-FieldSpec everything()
+FieldDesign everything()
 {
-    FieldSpec s;
+    FieldDesign s;
     s.flags = 0xFFFF;
     s.fontId = 3;
     s.fontClass = "Fonts.Body";
@@ -110,7 +110,7 @@ TEST(EditText, CutShortIsRefusedUntilTheTextWhoseEndMayBeMissing)
     EXPECT_EQ(unterminated.value().initialText, "caf\xC3");
 
     // An alignment no version defines reads as left.
-    FieldSpec odd = everything();
+    FieldDesign odd = everything();
     odd.align = 9;
     EXPECT_EQ(swf::readEditText(fieldBody(odd)).value().align, swf::TextAlign::Left);
 }

@@ -13,20 +13,20 @@ constexpr std::uint16_t kDefineFont2 = 48;
 constexpr std::uint16_t kDefineFontInfo2 = 62;
 constexpr std::uint16_t kDefineFont3 = 75;
 
-FontSpec twoGlyphFont()
+FontDesign twoGlyphFont()
 {
-    FontSpec spec;
-    spec.name = std::string("Serif One\0", 10); // a counted terminator, as some tools write
-    spec.flags = 0x01 | 0x02;
-    spec.glyphs = {squareGlyph(10, -700, 600), archGlyph(500, 300)};
-    spec.codes = {u'A', u'B'};
-    spec.layout = true;
-    spec.ascent = 900;
-    spec.descent = 200;
-    spec.leading = -30;
-    spec.advances = {640, 520};
-    spec.kerning = {{u'A', u'B', -40}};
-    return spec;
+    FontDesign design;
+    design.name = std::string("Serif One\0", 10); // a counted terminator, as some tools write
+    design.flags = 0x01 | 0x02;
+    design.glyphs = {squareGlyph(10, -700, 600), archGlyph(500, 300)};
+    design.codes = {u'A', u'B'};
+    design.layout = true;
+    design.ascent = 900;
+    design.descent = 200;
+    design.leading = -30;
+    design.advances = {640, 520};
+    design.kerning = {{u'A', u'B', -40}};
+    return design;
 }
 
 } // namespace
@@ -64,11 +64,11 @@ TEST(Font, DefineFont2GivesOutlinesCodesAndLayout)
 
 TEST(Font, DefineFont3WithWideOffsetsUsesTheFinerEmSquare)
 {
-    FontSpec spec = twoGlyphFont();
-    spec.wideOffsets = true;
-    spec.codes = {0x4E2D, 0x6587};
-    spec.kerning = {{0x4E2D, 0x6587, 12}};
-    const auto font = swf::readFont(kDefineFont3, fontBody(spec), 9);
+    FontDesign design = twoGlyphFont();
+    design.wideOffsets = true;
+    design.codes = {0x4E2D, 0x6587};
+    design.kerning = {{0x4E2D, 0x6587, 12}};
+    const auto font = swf::readFont(kDefineFont3, fontBody(design), 9);
     ASSERT_TRUE(font) << font.error();
     EXPECT_EQ(font.value().emSquare, 20480);
     EXPECT_EQ(font.value().glyphs[0].boundingRect(), QRectF(10, -700, 600, 600));
@@ -78,10 +78,10 @@ TEST(Font, DefineFont3WithWideOffsetsUsesTheFinerEmSquare)
 
 TEST(Font, NarrowCodesBeforeVersionSixAreNotUnicode)
 {
-    FontSpec spec = twoGlyphFont();
-    spec.wideCodes = false;
-    spec.flags |= 0x10;
-    const auto font = swf::readFont(kDefineFont2, fontBody(spec), 5);
+    FontDesign design = twoGlyphFont();
+    design.wideCodes = false;
+    design.flags |= 0x10;
+    const auto font = swf::readFont(kDefineFont2, fontBody(design), 5);
     ASSERT_TRUE(font) << font.error();
     EXPECT_TRUE(font.value().ansi);
     EXPECT_FALSE(font.value().unicodeCodes);
@@ -139,9 +139,9 @@ TEST(Font, DefineFontTakesItsCodesAndStyleFromFontInfo)
 
 TEST(Font, DeviceFontWithNoGlyphsMayEndAfterItsCount)
 {
-    FontSpec spec;
-    spec.name = "_sans";
-    Bytes body = fontBody(spec);
+    FontDesign design;
+    design.name = "_sans";
+    Bytes body = fontBody(design);
     body.resize(body.size() - 2); // drop the code table offset
     const auto font = swf::readFont(kDefineFont2, body, 8);
     ASSERT_TRUE(font) << font.error();
@@ -212,9 +212,9 @@ TEST(Font, LyingTablesAreContained)
     EXPECT_FALSE(swf::readFont(kDefineFont, define1, 8));
 
     // Offsets backwards and past the end: those glyphs come out empty.
-    FontSpec spec = twoGlyphFont();
-    Bytes body = fontBody(spec);
-    const std::size_t table = 3 + spec.name.size() + 2;
+    FontDesign design = twoGlyphFont();
+    Bytes body = fontBody(design);
+    const std::size_t table = 3 + design.name.size() + 2;
     body[table] = 0xFF; // first glyph starts past the body
     body[table + 1] = 0x7F;
     auto font = swf::readFont(kDefineFont2, body, 8);
@@ -223,7 +223,7 @@ TEST(Font, LyingTablesAreContained)
     EXPECT_FALSE(font.value().glyphs[1].isEmpty());
 
     // A code table outside the body: outlines stay, codes and layout go.
-    body = fontBody(spec);
+    body = fontBody(design);
     body[table + 4] = 0xF0;
     body[table + 5] = 0xFF;
     font = swf::readFont(kDefineFont2, body, 8);
@@ -233,7 +233,7 @@ TEST(Font, LyingTablesAreContained)
     EXPECT_FALSE(font.value().hasLayout);
 
     // A kerning count the body cannot hold drops the kerning only.
-    body = fontBody(spec);
+    body = fontBody(design);
     body[body.size() - 8] = 0xFF;
     body[body.size() - 7] = 0xFF;
     font = swf::readFont(kDefineFont2, body, 8);

@@ -87,7 +87,7 @@ inline Bytes emptyGlyph()
     return bits.finish();
 }
 
-struct FontSpec {
+struct FontDesign {
     std::string name = "Test";
     std::uint8_t flags = 0; // bold 0x01, italic 0x02, small 0x20, ansi 0x10, shift-jis 0x40
     bool wideOffsets = false;
@@ -103,46 +103,46 @@ struct FontSpec {
 };
 
 // DefineFont2 or DefineFont3, after the font id.
-inline Bytes fontBody(const FontSpec& spec)
+inline Bytes fontBody(const FontDesign& design)
 {
     Bytes body;
-    std::uint8_t flags = spec.flags;
-    if (spec.layout)
+    std::uint8_t flags = design.flags;
+    if (design.layout)
         flags |= 0x80;
-    if (spec.wideOffsets)
+    if (design.wideOffsets)
         flags |= 0x08;
-    if (spec.wideCodes)
+    if (design.wideCodes)
         flags |= 0x04;
     put8(body, flags);
     put8(body, 0); // language
-    put8(body, std::uint8_t(spec.name.size()));
-    body.insert(body.end(), spec.name.begin(), spec.name.end());
-    put16(body, std::uint16_t(spec.glyphs.size()));
+    put8(body, std::uint8_t(design.name.size()));
+    body.insert(body.end(), design.name.begin(), design.name.end());
+    put16(body, std::uint16_t(design.glyphs.size()));
 
-    const std::size_t offsetSize = spec.wideOffsets ? 4 : 2;
-    std::size_t offset = (spec.glyphs.size() + 1) * offsetSize;
+    const std::size_t offsetSize = design.wideOffsets ? 4 : 2;
+    std::size_t offset = (design.glyphs.size() + 1) * offsetSize;
     Bytes shapes;
-    for (const auto& glyph : spec.glyphs) {
-        spec.wideOffsets ? put32(body, std::uint32_t(offset)) : put16(body, std::uint16_t(offset));
+    for (const auto& glyph : design.glyphs) {
+        design.wideOffsets ? put32(body, std::uint32_t(offset)) : put16(body, std::uint16_t(offset));
         offset += glyph.size();
         putBytes(shapes, glyph);
     }
-    spec.wideOffsets ? put32(body, std::uint32_t(offset)) : put16(body, std::uint16_t(offset));
+    design.wideOffsets ? put32(body, std::uint32_t(offset)) : put16(body, std::uint16_t(offset));
     putBytes(body, shapes);
-    for (std::uint16_t code : spec.codes)
-        spec.wideCodes ? put16(body, code) : put8(body, std::uint8_t(code));
-    if (spec.layout) {
-        put16(body, spec.ascent);
-        put16(body, spec.descent);
-        put16(body, std::uint16_t(spec.leading));
-        for (std::int16_t advance : spec.advances)
+    for (std::uint16_t code : design.codes)
+        design.wideCodes ? put16(body, code) : put8(body, std::uint8_t(code));
+    if (design.layout) {
+        put16(body, design.ascent);
+        put16(body, design.descent);
+        put16(body, std::uint16_t(design.leading));
+        for (std::int16_t advance : design.advances)
             put16(body, std::uint16_t(advance));
-        for (std::size_t i = 0; i < spec.glyphs.size(); ++i)
+        for (std::size_t i = 0; i < design.glyphs.size(); ++i)
             putBytes(body, swftest::BitWriter().ub(0, 5).finish()); // empty RECT, no bits a field
-        put16(body, std::uint16_t(spec.kerning.size()));
-        for (const auto& [left, right, adjust] : spec.kerning) {
-            spec.wideCodes ? put16(body, left) : put8(body, std::uint8_t(left));
-            spec.wideCodes ? put16(body, right) : put8(body, std::uint8_t(right));
+        put16(body, std::uint16_t(design.kerning.size()));
+        for (const auto& [left, right, adjust] : design.kerning) {
+            design.wideCodes ? put16(body, left) : put8(body, std::uint8_t(left));
+            design.wideCodes ? put16(body, right) : put8(body, std::uint8_t(right));
             put16(body, std::uint16_t(adjust));
         }
     }
@@ -152,22 +152,22 @@ inline Bytes fontBody(const FontSpec& spec)
 // A font whose every glyph is a square filling its advance up to the
 // ascent, so text layout and painting can be checked by arithmetic:
 // a character at height h is h/2 wide and h/2 tall; the space has no outline.
-inline FontSpec blockFont(std::u16string characters = u"abc*")
+inline FontDesign blockFont(std::u16string characters = u"abc*")
 {
-    FontSpec spec;
-    spec.name = "Blocks";
-    spec.layout = true;
-    spec.ascent = 800;
-    spec.descent = 224;
+    FontDesign design;
+    design.name = "Blocks";
+    design.layout = true;
+    design.ascent = 800;
+    design.descent = 224;
     for (char16_t c : characters) {
-        spec.glyphs.push_back(squareGlyph(0, -512, 512));
-        spec.codes.push_back(c);
-        spec.advances.push_back(512);
+        design.glyphs.push_back(squareGlyph(0, -512, 512));
+        design.codes.push_back(c);
+        design.advances.push_back(512);
     }
-    spec.glyphs.push_back(emptyGlyph());
-    spec.codes.push_back(u' ');
-    spec.advances.push_back(512);
-    return spec;
+    design.glyphs.push_back(emptyGlyph());
+    design.codes.push_back(u' ');
+    design.advances.push_back(512);
+    return design;
 }
 
 // DefineText and DefineText2 records, as the writer states them.
