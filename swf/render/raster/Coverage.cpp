@@ -5,10 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define TVK_RASTER_SSE2 1
-#endif
+#include "swf/render/raster/Sse2.h"
 
 namespace swf::raster {
 

@@ -5,10 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define TVK_RASTER_SSE2 1
-#endif
+#include "swf/render/raster/Sse2.h"
 
 namespace swf::raster {
 
@@ -212,23 +209,19 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
             out[i] = rampAt((gx + kHalfSize) / (2 * kHalfSize));
         break;
     case GradientShape::Radial:
-        if (m_spread == GradientSpread::Pad) {
-            if (std::abs(gx) < 1e15 && std::abs(gy) < 1e15 && std::abs(stepX * length) < 1e15 && std::abs(stepY * length) < 1e15) {
-                // Single precision is plenty for 256 steps and a good deal
-                // quicker to take roots of.
-                auto fx = float(gx);
-                auto fy = float(gy);
-                const auto sx = float(stepX);
-                const auto sy = float(stepY);
-                constexpr float kToIndex = float(255 / kHalfSize);
-                for (int i = 0; i < length; ++i, fx += sx, fy += sy) {
-                    const float index = std::sqrt(fx * fx + fy * fy) * kToIndex + 0.5f;
-                    out[i] = m_ramp[std::size_t(index < 255 ? int(index) : 255)];
-                }
-                break;
+        if (m_spread == GradientSpread::Pad && std::abs(gx) < 1e15 && std::abs(gy) < 1e15 && std::abs(stepX * length) < 1e15
+            && std::abs(stepY * length) < 1e15) {
+            // Single precision is plenty for 256 steps and a good deal
+            // quicker to take roots of.
+            auto fx = float(gx);
+            auto fy = float(gy);
+            const auto sx = float(stepX);
+            const auto sy = float(stepY);
+            constexpr float kToIndex = float(255 / kHalfSize);
+            for (int i = 0; i < length; ++i, fx += sx, fy += sy) {
+                const float index = std::sqrt(fx * fx + fy * fy) * kToIndex + 0.5f;
+                out[i] = m_ramp[std::size_t(index < 255 ? int(index) : 255)];
             }
-            for (int i = 0; i < length; ++i, gx += stepX, gy += stepY)
-                out[i] = rampAt(std::sqrt(gx * gx + gy * gy) / kHalfSize);
             break;
         }
         for (int i = 0; i < length; ++i, gx += stepX, gy += stepY)

@@ -30,7 +30,6 @@ public:
     static Paint gradient(const Ramp& ramp, GradientShape shape, GradientSpread spread, double focal,
                           const QTransform& toDevice);
 
-    bool isSolid() const { return m_solid; }
     bool isInvisible() const { return m_solid && m_color == 0; }
 
     // Lays `length` pixels of row `y` from `x` on over the image's pixels
@@ -48,7 +47,7 @@ private:
     GradientSpread m_spread = GradientSpread::Pad;
     double m_focal = 0;
     QTransform m_fromDevice;
-    std::array<std::uint32_t, 256> m_ramp {};
+    Ramp m_ramp {};
 };
 
 } // namespace swf::raster

@@ -32,14 +32,8 @@ public:
         // Enough points that the polygon strays from the circle by less
         // than the tolerance.
         const double step = m_half > kTolerance ? 2 * std::acos(1 - kTolerance / m_half) : std::numbers::pi / 2;
-        const int points = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
-        m_step = 2 * std::numbers::pi / points;
-        const double radius = m_half * outward(m_step);
-        m_circle.resize(std::size_t(points));
-        for (int i = 0; i < points; ++i) {
-            const double angle = m_step * i;
-            m_circle[std::size_t(i)] = QPointF(std::cos(angle), std::sin(angle)) * radius;
-        }
+        m_points = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
+        m_step = 2 * std::numbers::pi / m_points;
     }
 
     void run(const QPointF* points, std::size_t count, bool closed)
@@ -76,6 +70,13 @@ private:
 
     void disc(QPointF centre)
     {
+        // Worked out the first time a disc is wanted: outlines that close
+        // on themselves with joins never need one.
+        if (m_circle.empty()) {
+            const double radius = m_half * outward(m_step);
+            for (int i = 0; i < m_points; ++i)
+                m_circle.push_back(QPointF(std::cos(m_step * i), std::sin(m_step * i)) * radius);
+        }
         m_round.resize(m_circle.size());
         for (std::size_t i = 0; i < m_circle.size(); ++i)
             m_round[i] = centre + m_circle[i];
@@ -166,6 +167,7 @@ private:
     const Pen& m_pen;
     double m_half;
     Coverage& m_coverage;
+    int m_points = 8;  // on a whole disc
     double m_step = 0; // angle between neighbouring points of a round
     std::vector<QPointF> m_circle; // a disc of the pen's size about the origin
     std::vector<QPointF> m_round;
