@@ -140,6 +140,37 @@ void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, 
     }
 }
 
+void Coverage::trim(const std::uint8_t* mask, int& from, int& to)
+{
+    // Zero bytes before the first and after the last non-zero one, in
+    // memory order.
+    constexpr bool little = std::endian::native == std::endian::little;
+    const auto leading = [](std::uint64_t bytes) { return (little ? std::countr_zero(bytes) : std::countl_zero(bytes)) >> 3; };
+    const auto trailing = [](std::uint64_t bytes) { return (little ? std::countl_zero(bytes) : std::countr_zero(bytes)) >> 3; };
+    for (;; from += 8) {
+        if (from + 8 > to) {
+            while (from < to && mask[from] == 0)
+                ++from;
+            break;
+        }
+        if (const std::uint64_t bytes = word(mask + from)) {
+            from += leading(bytes);
+            break;
+        }
+    }
+    for (;; to -= 8) {
+        if (to - 8 < from) {
+            while (to > from && mask[to - 1] == 0)
+                --to;
+            break;
+        }
+        if (const std::uint64_t bytes = word(mask + to - 8)) {
+            to -= trailing(bytes);
+            break;
+        }
+    }
+}
+
 void Coverage::addPolygon(const QPointF* points, std::size_t count)
 {
     if (count < 3)

@@ -47,12 +47,15 @@ private:
     static std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int to, std::uint32_t sum, bool evenOdd,
                                 std::uint32_t threshold);
 
-    static bool zeroBytes(const std::uint8_t* bytes)
+    static std::uint64_t word(const std::uint8_t* bytes)
     {
-        std::uint64_t word;
-        std::memcpy(&word, bytes, sizeof word);
-        return word == 0;
+        std::uint64_t value;
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
     }
+    // The stretch within [from, to) between the first and the last
+    // non-zero byte, eight bytes at a time; empty if all are zero.
+    static void trim(const std::uint8_t* mask, int& from, int& to);
 
     void addLine(double x0, double y0, double x1, double y1, double direction);
     void accumulate(float x0, float y0, float x1, float y1, float direction);
@@ -103,14 +106,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         // Trim what the edges' soft sides left uncovered.
         int from = first;
         int to = end;
-        while (from + 8 <= to && zeroBytes(mask + from))
-            from += 8;
-        while (from < to && mask[from] == 0)
-            ++from;
-        while (to - 8 >= from && zeroBytes(mask + to - 8))
-            to -= 8;
-        while (to > from && mask[to - 1] == 0)
-            --to;
+        trim(mask, from, to);
         if (from < to)
             span(m_clip.left() + from, m_clip.top() + row, to - from, mask + from);
     }
