@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <random>
 #include <vector>
@@ -64,6 +65,38 @@ TEST(RasterPaint, SpreadModesPadRepeatOrReflectPastTheSquare)
     EXPECT_NEAR(qRed(reflect[224]), 191, 3);
     EXPECT_NEAR(qRed(repeat[32]), 191, 3);
     EXPECT_NEAR(qRed(reflect[32]), 64, 3);
+}
+
+TEST(RasterPaint, PaddedLinearRampsReadEveryEntryInOrderAtAnyScaleAndDirection)
+{
+    // Each entry its own blue, so a pixel tells which entry it read.
+    Ramp ramp {};
+    for (int i = 0; i < 256; ++i)
+        ramp[std::size_t(i)] = 0xff000000u | std::uint32_t(i);
+    const int width = 300;
+    for (const double pixelsAcross : {0.5, 3.0, 40.0, 255.0, 256.0, 300.0, 2000.0, 1e5}) {
+        for (const double start : {-500.0, -1.0, 0.0, 0.5, 37.0, 299.0, 800.0}) {
+            for (const bool mirrored : {false, true}) {
+                SCOPED_TRACE(testing::Message() << pixelsAcross << " px from " << start << (mirrored ? " mirrored" : ""));
+                // The square laid from `start` over `pixelsAcross` pixels,
+                // running right to left when mirrored.
+                const double scale = (mirrored ? -pixelsAcross : pixelsAcross) / 32768;
+                const double centre = start + pixelsAcross / 2;
+                const QTransform toDevice = QTransform::fromScale(scale, 1) * QTransform::fromTranslate(centre, 0);
+                const auto row = paintRow(Paint::gradient(ramp, GradientShape::Linear, GradientSpread::Pad, 0, toDevice), width);
+                for (int x = 0; x < width; ++x) {
+                    const double along = (x + 0.5 - start) / pixelsAcross;
+                    const double t = std::clamp(mirrored ? 1 - along : along, 0.0, 1.0);
+                    const int read = int(row[std::size_t(x)] & 0xff);
+                    ASSERT_NEAR(read, t * 255, 1.01) << "pixel " << x;
+                    if (x > 0) {
+                        const int before = int(row[std::size_t(x - 1)] & 0xff);
+                        ASSERT_TRUE(mirrored ? read <= before : read >= before) << "pixel " << x;
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(RasterPaint, RadialAndFocalGradientsCountFromTheirCentres)

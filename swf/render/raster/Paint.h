@@ -39,6 +39,7 @@ public:
 
 private:
     void fetch(int x, int y, int length, std::uint32_t* out) const;
+    void padded(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* out) const;
     std::uint32_t rampAt(double t) const;
 
     bool m_solid = true;
