@@ -51,32 +51,34 @@ inline int ceilOf(float value)
     return float(whole) < value ? whole + 1 : whole;
 }
 
-// Fixed-point area to a coverage byte.
-inline std::uint8_t coverageByte(std::int32_t sum, bool evenOdd, std::uint32_t threshold, std::uint32_t full)
+constexpr std::uint32_t kFullArea = 255 << 8;
+
+// Fixed-point area to a coverage byte; without anti-aliasing a pixel is
+// in or out by whether the outline covers half of it.
+template <bool EvenOdd, bool Aliased>
+inline std::uint8_t coverageByte(std::int32_t sum)
 {
     std::uint32_t area = sum < 0 ? 0u - std::uint32_t(sum) : std::uint32_t(sum);
-    if (evenOdd) {
-        if (area >= 2 * full)
-            area %= 2 * full;
-        if (area > full)
-            area = 2 * full - area;
+    if constexpr (EvenOdd) {
+        if (area >= 2 * kFullArea)
+            area %= 2 * kFullArea;
+        if (area > kFullArea)
+            area = 2 * kFullArea - area;
     }
-    if (threshold)
-        area = area >= threshold ? full : 0;
-    return std::uint8_t(area >= full ? 255 : area >> 8);
+    if constexpr (Aliased)
+        area = area >= kFullArea / 2 ? kFullArea : 0;
+    return std::uint8_t(area >= kFullArea ? 255 : area >> 8);
 }
 
-} // namespace
-
-std::uint32_t Coverage::prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int end, std::uint32_t sum, bool evenOdd,
-                               std::uint32_t threshold)
+// The running sum over cells `from` to `end`, starting from `sum`, as
+// coverage bytes; the cells are left cleared.
+template <bool EvenOdd, bool Aliased>
+inline std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int end, std::uint32_t sum)
 {
     int x = from;
 #ifdef TVK_RASTER_SSE2
     const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi32(int(kFull));
-    const __m128i twice = _mm_set1_epi32(int(2 * kFull - 1));
-    const __m128i limit = _mm_set1_epi32(int(threshold) - 1);
+    const __m128i full = _mm_set1_epi32(int(kFullArea));
     __m128i carry = _mm_set1_epi32(int(sum));
     for (; x + 4 <= end; x += 4) {
         auto* at = reinterpret_cast<__m128i*>(cells + x);
@@ -89,13 +91,13 @@ std::uint32_t Coverage::prefix(std::uint32_t* cells, std::uint8_t* mask, int fro
         carry = _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3));
         __m128i sign = _mm_srai_epi32(v, 31);
         __m128i area = _mm_sub_epi32(_mm_xor_si128(v, sign), sign);
-        if (evenOdd) {
-            if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, twice))) {
+        if constexpr (EvenOdd) {
+            if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(2 * kFullArea - 1))))) {
                 // Winding past two: rare, done a lane at a time.
                 alignas(16) std::int32_t sums[4];
                 _mm_store_si128(reinterpret_cast<__m128i*>(sums), v);
                 for (int lane = 0; lane < 4; ++lane)
-                    mask[x + lane] = coverageByte(sums[lane], true, threshold, kFull);
+                    mask[x + lane] = coverageByte<true, Aliased>(sums[lane]);
                 continue;
             }
             // Folded about one: full - |area - full|.
@@ -103,8 +105,8 @@ std::uint32_t Coverage::prefix(std::uint32_t* cells, std::uint8_t* mask, int fro
             sign = _mm_srai_epi32(t, 31);
             area = _mm_sub_epi32(full, _mm_sub_epi32(_mm_xor_si128(t, sign), sign));
         }
-        if (threshold)
-            area = _mm_and_si128(_mm_cmpgt_epi32(area, limit), full);
+        if constexpr (Aliased)
+            area = _mm_and_si128(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(kFullArea / 2) - 1)), full);
         area = _mm_srli_epi32(area, 8);
         area = _mm_packs_epi32(area, area);
         area = _mm_packus_epi16(area, area);
@@ -116,28 +118,54 @@ std::uint32_t Coverage::prefix(std::uint32_t* cells, std::uint8_t* mask, int fro
     for (; x < end; ++x) {
         sum += cells[x];
         cells[x] = 0;
-        mask[x] = coverageByte(std::int32_t(sum), evenOdd, threshold, kFull);
+        mask[x] = coverageByte<EvenOdd, Aliased>(std::int32_t(sum));
     }
     return sum;
 }
 
-void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
-                           std::uint32_t threshold) const
+// `count` bytes of `value`, and perhaps up to 15 more after them.
+inline void splat(std::uint8_t* out, std::uint8_t value, int count)
 {
+#ifdef TVK_RASTER_SSE2
+    const __m128i bytes = _mm_set1_epi8(char(value));
+    for (int i = 0; i < count; i += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), bytes);
+#else
+    std::memset(out, value, std::size_t(count));
+#endif
+}
+
+} // namespace
+
+template <bool EvenOdd, bool Aliased>
+void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const
+{
+    static_assert(kFull == kFullArea);
     std::uint32_t sum = 0;
     for (int x = first; x < end;) {
+        // Blocks are taken a run at a time: touched ones summed, untouched
+        // ones laid with the sum so far. A row has at most 64 blocks.
         const int block = x >> m_blockShift;
-        if (blocks & (std::uint64_t(1) << block)) {
-            const int blockEnd = std::min(end, (block + 1) << m_blockShift);
-            sum = prefix(cells, mask, x, blockEnd, sum, evenOdd, threshold);
-            x = blockEnd;
-            continue;
+        const std::uint64_t ahead = blocks >> block;
+        if (ahead & 1) {
+            const int runEnd = std::min(end, (block + std::countr_one(ahead)) << m_blockShift);
+            sum = prefix<EvenOdd, Aliased>(cells, mask, x, runEnd, sum);
+            x = runEnd;
+        } else {
+            const int runEnd = ahead ? std::min(end, (block + std::countr_zero(ahead)) << m_blockShift) : end;
+            splat(mask + x, coverageByte<EvenOdd, Aliased>(std::int32_t(sum)), runEnd - x);
+            x = runEnd;
         }
-        const std::uint64_t later = block < 63 ? blocks & (~std::uint64_t(0) << (block + 1)) : 0;
-        const int runEnd = later ? std::min(end, std::countr_zero(later) << m_blockShift) : end;
-        std::memset(mask + x, coverageByte(std::int32_t(sum), evenOdd, threshold, kFull), std::size_t(runEnd - x));
-        x = runEnd;
     }
+}
+
+void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
+                           bool aliased) const
+{
+    if (evenOdd)
+        aliased ? rowCoverage<true, true>(cells, mask, first, end, blocks) : rowCoverage<true, false>(cells, mask, first, end, blocks);
+    else
+        aliased ? rowCoverage<false, true>(cells, mask, first, end, blocks) : rowCoverage<false, false>(cells, mask, first, end, blocks);
 }
 
 void Coverage::trim(const std::uint8_t* mask, int& from, int& to)

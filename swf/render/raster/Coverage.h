@@ -40,12 +40,12 @@ public:
 private:
     // Turns the cells of one row from `first` to `end` into coverage
     // bytes, clearing them. Blocks of cells that no edge touched are not
-    // summed: the coverage is the same all across them.
+    // summed: the coverage is the same all across them. `mask` has room
+    // for 16 bytes past `end`.
     void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
-                     std::uint32_t threshold) const;
-    // The running sum over cells `from` to `to`, starting from `sum`.
-    static std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int to, std::uint32_t sum, bool evenOdd,
-                                std::uint32_t threshold);
+                     bool aliased) const;
+    template <bool EvenOdd, bool Aliased>
+    void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const;
 
     static std::uint64_t word(const std::uint8_t* bytes)
     {
@@ -86,10 +86,9 @@ template <typename Span>
 void Coverage::sweep(Winding winding, bool antialias, Span&& span)
 {
     const int width = m_clip.width();
-    if (m_mask.size() < std::size_t(width))
-        m_mask.resize(std::size_t(width));
+    if (m_mask.size() < std::size_t(width) + 16)
+        m_mask.resize(std::size_t(width) + 16);
     std::uint8_t* const mask = m_mask.data();
-    const std::uint32_t threshold = antialias ? 0 : kFull / 2;
     for (int row = m_top; row < m_bottom; ++row) {
         const std::uint64_t blocks = m_blocks[row];
         if (!blocks)
@@ -100,7 +99,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         const int end = std::min(width, (64 - std::countl_zero(blocks)) << m_blockShift);
         // A running sum along the row, with no branches to mispredict, which
         // beats hopping from touched cell to touched cell.
-        rowCoverage(cells, mask, first, end, blocks, winding == Winding::EvenOdd, threshold);
+        rowCoverage(cells, mask, first, end, blocks, winding == Winding::EvenOdd, !antialias);
         // What lies right of the clip is only there to be cleared.
         cells[width] = cells[width + 1] = 0;
         // Trim what the edges' soft sides left uncovered.
