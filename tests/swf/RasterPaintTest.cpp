@@ -120,11 +120,11 @@ TEST(RasterPaint, RadialAndFocalGradientsCountFromTheirCentres)
             (void)paintRow(Paint::gradient(ramp, shape, GradientSpread::Reflect, 1.0, flat), 64);
 }
 
-TEST(RasterPaint, CoverageBlendsOverWhateverIsThereFourAtATimeOrOneByOne)
+TEST(RasterPaint, CoverageBlendsOverWhateverIsThereInWholeRowsOrPieces)
 {
     // Random colours and coverage laid over random pixels, once as a whole
-    // row (four pixels at a time where the processor can) and once pixel by
-    // pixel: the results agree, and agree with the arithmetic.
+    // row and once in short pieces: the results agree, and agree with the
+    // arithmetic.
     std::mt19937 random(7);
     std::vector<std::uint32_t> background(64);
     std::vector<std::uint8_t> mask(64);
@@ -137,10 +137,14 @@ TEST(RasterPaint, CoverageBlendsOverWhateverIsThereFourAtATimeOrOneByOne)
         const Paint paint = Paint::solid(color);
         auto whole = background;
         paint.blend(whole.data(), 0, 0, 64, mask.data());
-        auto single = background;
-        for (int i = 0; i < 64; ++i)
-            paint.blend(single.data() + i, i, 0, 1, mask.data() + i);
-        EXPECT_EQ(whole, single);
+        // In pieces of one to seven pixels: whole groups of four and the
+        // odd ones left over.
+        auto pieces = background;
+        for (int i = 0, length = 1; i < 64; i += length, length = length % 7 + 1) {
+            length = std::min(length, 64 - i);
+            paint.blend(pieces.data() + i, i, 0, length, mask.data() + i);
+        }
+        EXPECT_EQ(whole, pieces);
         for (int i = 0; i < 64; ++i) {
             const double coverage = mask[std::size_t(i)] / 255.0;
             const double sourceAlpha = qAlpha(color) * coverage;
