@@ -143,6 +143,15 @@ TEST(RasterCoverage, HostileCoordinatesAndAbandonedOutlinesLeaveNothingBehind)
     coverage.addContour(wild.data(), wild.size());
     (void)sweep(coverage, 16, 16); // no crash, no hang; what it draws is moot
 
+    // A corner a hair above the bottom edge lands on it once rounded to
+    // single precision; nothing may be stored for the row below the clip
+    // (the sanitizer build sees any such write).
+    coverage.begin(QRect(0, 0, 16, 16));
+    const double hair = 16 - 1e-9;
+    const std::vector<QPointF> under {{2, hair}, {6, hair}, {6, 20}, {2, 20}};
+    coverage.addContour(under.data(), under.size());
+    EXPECT_LT(sweep(coverage, 16, 16).area(), 0.01);
+
     // An outline begun and dropped without a sweep does not show in the next.
     const auto big = square(0, 0, 16);
     coverage.begin(QRect(0, 0, 16, 16));

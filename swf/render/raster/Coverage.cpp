@@ -284,7 +284,9 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
 {
     const float width = float(m_clip.width());
     const float dxdy = (x1 - x0) / (y1 - y0);
-    const int firstRow = int(y0);
+    // A point a hair above the clip's bottom can land on it in single
+    // precision; its row is still the last one.
+    const int firstRow = std::min(int(y0), m_clip.height() - 1);
     const int lastRow = std::min(ceilOf(y1), m_clip.height());
     if (m_top == m_bottom) {
         m_top = firstRow;
