@@ -101,4 +101,41 @@ TEST(RasterStroke, OverlappingPiecesNeverDarkenPastFullAndDoublingBackIsSafe)
     EXPECT_EQ(drawn.at(30, 34), 0);
 }
 
+TEST(RasterStroke, ClosedOutlinesAreRingsWithTheirJoinsWhicheverWayRound)
+{
+    // A 20-pixel square, 4 wide: the ring between the squares 2 out and 2
+    // in, its outer corners rounded, mitred or cut.
+    const std::vector<QPointF> square {{20, 20}, {40, 20}, {40, 40}, {20, 40}, {20, 20}};
+    const std::vector<QPointF> backwards(square.rbegin(), square.rend());
+    const double ring = 24 * 24 - 16 * 16;
+    const double corner = 4 - std::numbers::pi; // what rounding takes off each outer corner
+    for (const auto& outline : {square, backwards}) {
+        EXPECT_NEAR(strokeOf(outline, true, pen(4, swf::CapStyle::Round, swf::JoinStyle::Miter)).area(), ring, 0.5);
+        EXPECT_NEAR(strokeOf(outline, true, pen(4, swf::CapStyle::Round, swf::JoinStyle::Round)).area(), ring - 4 * corner, 0.8);
+        EXPECT_NEAR(strokeOf(outline, true, pen(4, swf::CapStyle::Round, swf::JoinStyle::Bevel)).area(), ring - 4 * 2, 0.5);
+        // The hole stays a hole, and the middle of each side is solid.
+        const Drawn drawn = strokeOf(outline, true, pen(4, swf::CapStyle::Round));
+        EXPECT_EQ(drawn.at(30, 30), 0);
+        EXPECT_EQ(drawn.at(30, 20), 255);
+        EXPECT_EQ(drawn.at(20, 30), 255);
+    }
+}
+
+TEST(RasterStroke, RepeatedPointsNeitherLoseNorAddJoins)
+{
+    const std::vector<QPointF> bend {{10, 10}, {40, 10}, {40, 40}};
+    const std::vector<QPointF> stutter {{10, 10}, {10, 10}, {40, 10}, {40, 10}, {40, 40}, {40, 40}};
+    for (const swf::JoinStyle join : {swf::JoinStyle::Round, swf::JoinStyle::Miter, swf::JoinStyle::Bevel}) {
+        const Pen thick = pen(6, swf::CapStyle::Round, join);
+        EXPECT_EQ(strokeOf(bend, false, thick).values, strokeOf(stutter, false, thick).values);
+    }
+    // Closed: the corner where the outline closes is joined too.
+    const std::vector<QPointF> triangle {{10, 10}, {50, 10}, {30, 40}, {10, 10}};
+    const std::vector<QPointF> doubled {{10, 10}, {50, 10}, {50, 10}, {30, 40}, {10, 10}, {10, 10}};
+    const Pen round = pen(6, swf::CapStyle::None, swf::JoinStyle::Round);
+    EXPECT_EQ(strokeOf(triangle, true, round).values, strokeOf(doubled, true, round).values);
+    // A run that never moves is a dot.
+    EXPECT_NEAR(strokeOf({{20, 20}, {20, 20}}, false, pen(6, swf::CapStyle::Round)).area(), std::numbers::pi * 9, 0.8);
+}
+
 } // namespace

@@ -36,21 +36,53 @@ public:
         m_step = 2 * std::numbers::pi / m_points;
     }
 
-    void run(const QPointF* points, std::size_t count, bool closed)
+    void run(const QPointF* given, std::size_t givenCount, bool closed)
     {
+        // A piece of no length has no direction to join or cap by; the
+        // corner is made by the pieces either side of it.
+        m_run.clear();
+        for (std::size_t i = 0; i < givenCount; ++i)
+            if (m_run.empty() || m_run.back() != given[i])
+                m_run.push_back(given[i]);
+        const QPointF* const points = m_run.data();
+        const std::size_t count = m_run.size();
+        if (count == 0)
+            return;
         if (count == 1) {
             lonePoint(points[0]);
             return;
         }
-        for (std::size_t i = 0; i + 1 < count; ++i)
-            band(points[i], points[i + 1]);
-        for (std::size_t i = 1; i + 1 < count; ++i)
-            join(points[i - 1], points[i], points[i + 1]);
-        if (closed && !m_pen.noClose && count > 2) {
-            // The last point is the first again.
-            join(points[count - 2], points[0], points[1]);
+        // The line's two sides, walked forward: the outer side of every
+        // corner follows its join, the inner side cuts across it. Walked
+        // forward on the right and back on the left they enclose what the
+        // bands along every piece and the joins between them would, each
+        // corner where they overlap counted once or twice.
+        const bool loop = closed && !m_pen.noClose && count > 2;
+        m_right.clear();
+        m_left.clear();
+        const std::size_t pieces = count - 1;
+        for (std::size_t i = 0; i < pieces; ++i) {
+            const QPointF offset = leftNormal(unit(points[i + 1] - points[i])) * m_half;
+            m_right.push_back(points[i] - offset);
+            m_right.push_back(points[i + 1] - offset);
+            m_left.push_back(points[i] + offset);
+            m_left.push_back(points[i + 1] + offset);
+            if (i + 1 < pieces)
+                join(points[i], points[i + 1], points[i + 2]);
+            else if (loop)
+                join(points[i], points[i + 1], points[1]); // the last point is the first again
+        }
+        if (loop) {
+            m_coverage.addContour(m_right.data(), m_right.size());
+            std::reverse(m_left.begin(), m_left.end());
+            m_coverage.addContour(m_left.data(), m_left.size());
             return;
         }
+        // Across the far end, back along the left, across the near end.
+        m_right.push_back(points[count - 1]);
+        m_right.insert(m_right.end(), m_left.rbegin(), m_left.rend());
+        m_right.push_back(points[0]);
+        m_coverage.addContour(m_right.data(), m_right.size());
         cap(points[0], unit(points[0] - points[1]), m_pen.startCap);
         cap(points[count - 1], unit(points[count - 1] - points[count - 2]), m_pen.endCap);
     }
@@ -61,12 +93,6 @@ private:
     static double outward(double pieceAngle) { return std::sqrt(pieceAngle / std::sin(pieceAngle)); }
 
     void polygon(std::initializer_list<QPointF> points) { m_coverage.addPolygon(points.begin(), points.size()); }
-
-    void band(QPointF a, QPointF b)
-    {
-        const QPointF offset = leftNormal(unit(b - a)) * m_half;
-        polygon({a + offset, b + offset, b - offset, a - offset});
-    }
 
     void disc(QPointF centre)
     {
@@ -83,34 +109,25 @@ private:
         m_coverage.addPolygon(m_round.data(), m_round.size());
     }
 
-    // The round of a join: from `from` to `to` (offsets from the corner,
-    // a half width long) the short way round.
-    void wedge(QPointF corner, QPointF from, QPointF to)
+    // The points between `from` and `to` (offsets from the corner, a half
+    // width long) on the round of a join, the short way round. The ends
+    // sit on the circle; the points between are set out so that the round
+    // covers what the circle's slice does.
+    void roundBetween(QPointF corner, QPointF from, QPointF to, std::vector<QPointF>& side)
     {
         const double sweep = std::atan2(std::abs(cross(from, to)), dot(from, to));
-        if (sweep >= std::numbers::pi - 1e-6) {
-            disc(corner); // doubling back: a full half circle and more
-            return;
-        }
         const int pieces = std::max(1, int(std::ceil(sweep / m_step)));
         const double sense = cross(from, to) >= 0 ? 1 : -1;
         const double angle = sense * sweep / pieces;
         const double c = std::cos(angle);
         const double s = std::sin(angle);
-        // The ends sit on the circle; the points between are set out so
-        // that the wedge covers what the circle's slice does.
         const double stretch = std::abs(angle) / std::sin(std::abs(angle));
         const double out = pieces == 2 ? stretch : (std::sqrt(1 + (pieces - 2) * pieces * stretch) - 1) / std::max(1, pieces - 2);
-        m_round.clear();
-        m_round.push_back(corner);
         QPointF offset = from;
-        m_round.push_back(corner + offset);
         for (int i = 1; i < pieces; ++i) {
             offset = QPointF(offset.x() * c - offset.y() * s, offset.x() * s + offset.y() * c);
-            m_round.push_back(corner + offset * out);
+            side.push_back(corner + offset * out);
         }
-        m_round.push_back(corner + to);
-        m_coverage.addPolygon(m_round.data(), m_round.size());
     }
 
     // A lone point: what its caps would make of it.
@@ -134,19 +151,34 @@ private:
         }
     }
 
+    // The corner at `corner` on both sides, between the end of the piece
+    // coming in and the start of the one going out.
     void join(QPointF before, QPointF corner, QPointF after)
     {
         const QPointF in = unit(corner - before);
         const QPointF out = unit(after - corner);
         const double turn = cross(in, out);
         if (std::abs(turn) < 1e-12 && dot(in, out) > 0)
-            return; // straight on: the bands meet edge to edge
+            return; // straight on: the sides run on
         // The gap opens on the side away from the turn.
-        const double side = turn > 0 ? -1 : 1;
-        const QPointF a = corner + leftNormal(in) * (side * m_half);
-        const QPointF b = corner + leftNormal(out) * (side * m_half);
+        const bool leftOuter = turn <= 0;
+        std::vector<QPointF>& outer = leftOuter ? m_left : m_right;
+        std::vector<QPointF>& inner = leftOuter ? m_right : m_left;
+        const double side = leftOuter ? 1 : -1;
+        const QPointF a = leftNormal(in) * (side * m_half);
+        const QPointF b = leftNormal(out) * (side * m_half);
+        // The inner side cuts across through the corner itself.
+        inner.push_back(corner);
+        if (dot(in, out) < 0 && std::abs(turn) < 1e-6) {
+            // Doubling back: through the corner on both sides, and a round
+            // join is a whole disc.
+            outer.push_back(corner);
+            if (m_pen.join == JoinStyle::Round)
+                disc(corner);
+            return;
+        }
         if (m_pen.join == JoinStyle::Round) {
-            wedge(corner, a - corner, b - corner);
+            roundBetween(corner, a, b, outer);
             return;
         }
         if (m_pen.join == JoinStyle::Miter) {
@@ -155,13 +187,9 @@ private:
             // The tip lies 1 / cos(half angle) half-widths out; past the
             // limit the corner is bevelled instead.
             const double reach = std::sqrt(2 / (1 + cosine));
-            if (1 + cosine > 1e-12 && reach <= m_pen.miterLimit) {
-                const QPointF tip = corner + bisector * (side * m_half / (1 + cosine));
-                polygon({corner, a, tip, b});
-                return;
-            }
+            if (1 + cosine > 1e-12 && reach <= m_pen.miterLimit)
+                outer.push_back(corner + bisector * (side * m_half / (1 + cosine)));
         }
-        polygon({corner, a, b});
     }
 
     const Pen& m_pen;
@@ -171,6 +199,9 @@ private:
     double m_step = 0; // angle between neighbouring points of a round
     std::vector<QPointF> m_circle; // a disc of the pen's size about the origin
     std::vector<QPointF> m_round;
+    std::vector<QPointF> m_run;   // the run without repeated points
+    std::vector<QPointF> m_right; // the right side, forward
+    std::vector<QPointF> m_left;  // the left side, forward
 };
 
 } // namespace

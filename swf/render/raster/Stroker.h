@@ -1,8 +1,9 @@
 #pragma once
 
-// Lines of a width in device pixels, turned into the polygons they cover:
-// a band along every piece, a join at every corner, a cap at each open end.
-// The polygons overlap and Coverage adds them up into one stroke.
+// Lines of a width in device pixels, turned into the outlines they cover:
+// one ring round each run of pieces, its outer side following every join,
+// and a cap at each open end. Where the ring crosses itself Coverage adds
+// the windings up into one stroke.
 
 #include "swf/define/Styles.h"
 #include "swf/render/raster/Coverage.h"
