@@ -24,10 +24,22 @@ QPointF unit(QPointF v)
 
 class StrokeBuilder {
 public:
-    StrokeBuilder(const Pen& pen, Coverage& coverage)
+    // Room for the points of one run, kept from outline to outline.
+    struct Scratch {
+        std::vector<QPointF> run;
+        std::vector<QPointF> right;
+        std::vector<QPointF> left;
+        std::vector<QPointF> round;
+    };
+
+    StrokeBuilder(const Pen& pen, Coverage& coverage, Scratch& scratch)
         : m_pen(pen)
         , m_half(pen.width / 2)
         , m_coverage(coverage)
+        , m_round(scratch.round)
+        , m_run(scratch.run)
+        , m_right(scratch.right)
+        , m_left(scratch.left)
     {
         // Enough points that the polygon strays from the circle by less
         // than the tolerance.
@@ -198,17 +210,18 @@ private:
     int m_points = 8;  // on a whole disc
     double m_step = 0; // angle between neighbouring points of a round
     std::vector<QPointF> m_circle; // a disc of the pen's size about the origin
-    std::vector<QPointF> m_round;
-    std::vector<QPointF> m_run;   // the run without repeated points
-    std::vector<QPointF> m_right; // the right side, forward
-    std::vector<QPointF> m_left;  // the left side, forward
+    std::vector<QPointF>& m_round;
+    std::vector<QPointF>& m_run;   // the run without repeated points
+    std::vector<QPointF>& m_right; // the right side, forward
+    std::vector<QPointF>& m_left;  // the left side, forward
 };
 
 } // namespace
 
 void stroke(const Outline& outline, const Pen& pen, Coverage& coverage)
 {
-    StrokeBuilder builder(pen, coverage);
+    thread_local StrokeBuilder::Scratch scratch;
+    StrokeBuilder builder(pen, coverage, scratch);
     for (const Outline::Run& run : outline.runs)
         builder.run(outline.points.data() + run.first, run.count, run.closed);
 }
