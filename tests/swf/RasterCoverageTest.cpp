@@ -145,7 +145,8 @@ TEST(RasterCoverage, HostileCoordinatesAndAbandonedOutlinesLeaveNothingBehind)
 
     // A corner a hair above the bottom edge lands on it once rounded to
     // single precision; nothing may be stored for the row below the clip
-    // (the sanitizer build sees any such write).
+    // (raster_sanitized_tests, these tests under the sanitizers, sees any
+    // such write).
     coverage.begin(QRect(0, 0, 16, 16));
     const double hair = 16 - 1e-9;
     const std::vector<QPointF> under {{2, hair}, {6, hair}, {6, 20}, {2, 20}};
