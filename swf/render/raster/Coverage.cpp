@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "swf/render/raster/Sse2.h"
@@ -51,7 +52,15 @@ inline int ceilOf(float value)
     return float(whole) < value ? whole + 1 : whole;
 }
 
-constexpr std::uint32_t kFullArea = 255 << 8;
+// Cells hold areas in fixed point: kFull is a whole pixel's worth.
+constexpr std::uint32_t kFull = 255 << 8;
+
+std::uint64_t word(const std::uint8_t* bytes)
+{
+    std::uint64_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
 
 // Fixed-point area to a coverage byte; without anti-aliasing a pixel is
 // in or out by whether the outline covers half of it.
@@ -60,14 +69,14 @@ inline std::uint8_t coverageByte(std::int32_t sum)
 {
     std::uint32_t area = sum < 0 ? 0u - std::uint32_t(sum) : std::uint32_t(sum);
     if constexpr (EvenOdd) {
-        if (area >= 2 * kFullArea)
-            area %= 2 * kFullArea;
-        if (area > kFullArea)
-            area = 2 * kFullArea - area;
+        if (area >= 2 * kFull)
+            area %= 2 * kFull;
+        if (area > kFull)
+            area = 2 * kFull - area;
     }
     if constexpr (Aliased)
-        area = area >= kFullArea / 2 ? kFullArea : 0;
-    return std::uint8_t(area >= kFullArea ? 255 : area >> 8);
+        area = area >= kFull / 2 ? kFull : 0;
+    return std::uint8_t(area >= kFull ? 255 : area >> 8);
 }
 
 // The running sum over cells `from` to `end`, starting from `sum`, as
@@ -78,7 +87,7 @@ inline std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, 
     int x = from;
 #ifdef TVK_RASTER_SSE2
     const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi32(int(kFullArea));
+    const __m128i full = _mm_set1_epi32(int(kFull));
     __m128i carry = _mm_set1_epi32(int(sum));
     for (; x + 4 <= end; x += 4) {
         auto* at = reinterpret_cast<__m128i*>(cells + x);
@@ -92,7 +101,7 @@ inline std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, 
         __m128i sign = _mm_srai_epi32(v, 31);
         __m128i area = _mm_sub_epi32(_mm_xor_si128(v, sign), sign);
         if constexpr (EvenOdd) {
-            if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(2 * kFullArea - 1))))) {
+            if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(2 * kFull - 1))))) {
                 // Winding past two: rare, done a lane at a time.
                 alignas(16) std::int32_t sums[4];
                 _mm_store_si128(reinterpret_cast<__m128i*>(sums), v);
@@ -106,7 +115,7 @@ inline std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, 
             area = _mm_sub_epi32(full, _mm_sub_epi32(_mm_xor_si128(t, sign), sign));
         }
         if constexpr (Aliased)
-            area = _mm_and_si128(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(kFullArea / 2) - 1)), full);
+            area = _mm_and_si128(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(kFull / 2) - 1)), full);
         area = _mm_srli_epi32(area, 8);
         area = _mm_packs_epi32(area, area);
         area = _mm_packus_epi16(area, area);
@@ -140,7 +149,6 @@ inline void splat(std::uint8_t* out, std::uint8_t value, int count)
 template <bool EvenOdd, bool Aliased>
 void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const
 {
-    static_assert(kFull == kFullArea);
     std::uint32_t sum = 0;
     for (int x = first; x < end;) {
         // Blocks are taken a run at a time: touched ones summed, untouched

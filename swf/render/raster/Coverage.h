@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include <QPointF>
@@ -47,12 +46,6 @@ private:
     template <bool EvenOdd, bool Aliased>
     void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const;
 
-    static std::uint64_t word(const std::uint8_t* bytes)
-    {
-        std::uint64_t value;
-        std::memcpy(&value, bytes, sizeof value);
-        return value;
-    }
     // The stretch within [from, to) between the first and the last
     // non-zero byte, eight bytes at a time; empty if all are zero.
     static void trim(const std::uint8_t* mask, int& from, int& to);
@@ -72,8 +65,6 @@ private:
     // Rows touched so far.
     int m_top = 0;
     int m_bottom = 0;
-    // Fixed point: kFull is a whole pixel's worth of area.
-    static constexpr std::uint32_t kFull = 255 << 8;
     std::vector<std::uint32_t> m_cells; // wrapping sums, read as signed
     // For every row, one bit per block of 2^m_blockShift cells that an
     // edge touched; at most 64 blocks a row.

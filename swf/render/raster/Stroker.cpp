@@ -1,7 +1,6 @@
 #include "swf/render/raster/Stroker.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -30,12 +29,14 @@ public:
         std::vector<QPointF> right;
         std::vector<QPointF> left;
         std::vector<QPointF> round;
+        std::vector<QPointF> circle;
     };
 
     StrokeBuilder(const Pen& pen, Coverage& coverage, Scratch& scratch)
         : m_pen(pen)
         , m_half(pen.width / 2)
         , m_coverage(coverage)
+        , m_circle(scratch.circle)
         , m_round(scratch.round)
         , m_run(scratch.run)
         , m_right(scratch.right)
@@ -46,6 +47,7 @@ public:
         const double step = m_half > kTolerance ? 2 * std::acos(1 - kTolerance / m_half) : std::numbers::pi / 2;
         m_points = std::clamp(int(std::ceil(2 * std::numbers::pi / step)), 8, kMaxRoundPoints);
         m_step = 2 * std::numbers::pi / m_points;
+        m_circle.clear(); // sized for another pen
     }
 
     void run(const QPointF* given, std::size_t givenCount, bool closed)
@@ -128,13 +130,15 @@ private:
     void roundBetween(QPointF corner, QPointF from, QPointF to, std::vector<QPointF>& side)
     {
         const double sweep = std::atan2(std::abs(cross(from, to)), dot(from, to));
-        const int pieces = std::max(1, int(std::ceil(sweep / m_step)));
+        const int pieces = int(std::ceil(sweep / m_step));
+        if (pieces < 2)
+            return; // the ends alone
         const double sense = cross(from, to) >= 0 ? 1 : -1;
         const double angle = sense * sweep / pieces;
         const double c = std::cos(angle);
         const double s = std::sin(angle);
         const double stretch = std::abs(angle) / std::sin(std::abs(angle));
-        const double out = pieces == 2 ? stretch : (std::sqrt(1 + (pieces - 2) * pieces * stretch) - 1) / std::max(1, pieces - 2);
+        const double out = pieces == 2 ? stretch : (std::sqrt(1 + (pieces - 2) * pieces * stretch) - 1) / (pieces - 2);
         QPointF offset = from;
         for (int i = 1; i < pieces; ++i) {
             offset = QPointF(offset.x() * c - offset.y() * s, offset.x() * s + offset.y() * c);
@@ -209,7 +213,7 @@ private:
     Coverage& m_coverage;
     int m_points = 8;  // on a whole disc
     double m_step = 0; // angle between neighbouring points of a round
-    std::vector<QPointF> m_circle; // a disc of the pen's size about the origin
+    std::vector<QPointF>& m_circle; // a disc of the pen's size about the origin
     std::vector<QPointF>& m_round;
     std::vector<QPointF>& m_run;   // the run without repeated points
     std::vector<QPointF>& m_right; // the right side, forward
