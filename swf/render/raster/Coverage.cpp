@@ -287,11 +287,60 @@ void Coverage::addLine(double x0, double y0, double x1, double y1, double direct
     }
 }
 
+namespace {
+
+// The blocks of `shift` bits from the one holding cell `first` to the one
+// holding cell `last`; `last` is within the row's 64 blocks.
+inline std::uint64_t blockSpan(int first, int last, int shift)
+{
+    return (std::uint64_t(2) << (last >> shift)) - (std::uint64_t(1) << (first >> shift));
+}
+
+// The share of a row that a line crosses from x `low` to x `high` (the
+// line may run either way): `d` is the height crossed, in fixed point, and
+// the cells it is spread over add up to exactly its whole part. `slope` is
+// 1 / (high - low) when the caller knows it, else 0.
+inline void crossRow(std::uint32_t* cells, std::uint64_t& blocks, int shift, float low, float high, float d, float slope)
+{
+    const std::int32_t total = std::int32_t(d);
+    const int leftCell = int(low);
+    const float leftEdge = float(leftCell);
+    if (high <= leftEdge + 1) {
+        // Within one pixel: split by where the line crosses it on average.
+        const auto second = std::int32_t(d * (0.5f * (low + high) - leftEdge));
+        cells[leftCell] += std::uint32_t(total - second);
+        cells[leftCell + 1] += std::uint32_t(second);
+        blocks |= blockSpan(leftCell, leftCell + 1, shift);
+        return;
+    }
+    const int rightCell = ceilOf(high);
+    if (slope == 0)
+        slope = 1.0f / (high - low);
+    const float leftFraction = 1 - (low - leftEdge);
+    const float firstArea = 0.5f * slope * leftFraction * leftFraction;
+    const float rightFraction = high - float(rightCell) + 1;
+    const auto first = std::int32_t(d * firstArea);
+    const auto last = std::int32_t(d * (0.5f * slope * rightFraction * rightFraction));
+    cells[leftCell] += std::uint32_t(first);
+    if (rightCell == leftCell + 2) {
+        cells[leftCell + 1] += std::uint32_t(total - first - last);
+    } else {
+        const auto second = std::int32_t(d * (slope * (leftFraction + 0.5f) - firstArea));
+        cells[leftCell + 1] += std::uint32_t(second);
+        const auto step = std::uint32_t(std::int32_t(d * slope));
+        for (int cell = leftCell + 2; cell < rightCell - 1; ++cell)
+            cells[cell] += step;
+        cells[rightCell - 1] += std::uint32_t(total - first - second - last) - step * std::uint32_t(rightCell - leftCell - 3);
+    }
+    cells[rightCell] += std::uint32_t(last);
+    blocks |= blockSpan(leftCell, rightCell, shift);
+}
+
+} // namespace
+
 // The line runs down from (x0, y0) to (x1, y1), inside the clip.
 void Coverage::accumulate(float x0, float y0, float x1, float y1, float direction)
 {
-    const float width = float(m_clip.width());
-    const float dxdy = (x1 - x0) / (y1 - y0);
     // A point a hair above the clip's bottom can land on it in single
     // precision; its row is still the last one.
     const int firstRow = std::min(int(y0), m_clip.height() - 1);
@@ -303,69 +352,41 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
         m_top = std::min(m_top, firstRow);
         m_bottom = std::max(m_bottom, lastRow);
     }
-    // The share of a row the line crosses, from `from` to `to` across it:
-    // `d` is the height crossed, in fixed point, and the cells it is spread
-    // over add up to exactly its whole part.
-    const auto cross = [this, width](int row, float from, float to, float d) {
-        const std::int32_t total = std::int32_t(d);
-        // Written so that a value that is not a number lands on the edge.
-        const float low = std::min(from, to);
-        const float high = std::max(from, to);
-        const float left = low > 0 ? (low < width ? low : width) : 0.0f;
-        const float right = high > 0 ? (high < width ? high : width) : 0.0f;
-        std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
-        const int leftCell = int(left);
-        if (right <= float(leftCell + 1)) {
-            // Within one pixel: split by where the line crosses it on average.
-            const float middle = 0.5f * (left + right) - float(leftCell);
-            const auto second = std::int32_t(d * middle);
-            cells[leftCell] += std::uint32_t(total - second);
-            cells[leftCell + 1] += std::uint32_t(second);
-            touch(row, leftCell, leftCell + 1);
-            return;
-        }
-        const int rightCell = ceilOf(right);
-        const float slope = 1.0f / (right - left);
-        const float leftFraction = left - float(leftCell);
-        const float firstArea = 0.5f * slope * (1 - leftFraction) * (1 - leftFraction);
-        const float rightFraction = right - float(rightCell) + 1;
-        const float lastArea = 0.5f * slope * rightFraction * rightFraction;
-        const auto first = std::int32_t(d * firstArea);
-        const auto last = std::int32_t(d * lastArea);
-        cells[leftCell] += std::uint32_t(first);
-        if (rightCell == leftCell + 2) {
-            cells[leftCell + 1] += std::uint32_t(total - first - last);
-        } else {
-            const float secondArea = slope * (1.5f - leftFraction);
-            const auto second = std::int32_t(d * (secondArea - firstArea));
-            cells[leftCell + 1] += std::uint32_t(second);
-            const auto step = std::uint32_t(std::int32_t(d * slope));
-            for (int cell = leftCell + 2; cell < rightCell - 1; ++cell)
-                cells[cell] += step;
-            cells[rightCell - 1] += std::uint32_t(total - first - second - last) - step * std::uint32_t(rightCell - leftCell - 3);
-        }
-        cells[rightCell] += std::uint32_t(last);
-        touch(row, leftCell, rightCell);
-    };
-
+    const int shift = m_blockShift;
+    const std::ptrdiff_t stride = m_stride;
+    std::uint32_t* cells = m_cells.data() + std::ptrdiff_t(firstRow) * stride;
+    std::uint64_t* blocks = m_blocks.data() + firstRow;
     const float unit = direction * float(kFull);
+    const float xMin = std::min(x0, x1);
+    const float xMax = std::max(x0, x1);
     if (lastRow - firstRow <= 1) {
-        cross(firstRow, x0, x1, (y1 - y0) * unit);
+        crossRow(cells, *blocks, shift, xMin, xMax, (y1 - y0) * unit, 0);
         return;
     }
-    // The first and last rows may be crossed in part; those between, whole.
-    float x = x0 + dxdy * (float(firstRow + 1) - y0);
-    cross(firstRow, x0, x, (float(firstRow + 1) - y0) * unit);
+    // Where the line meets a row's edge, kept within its own ends: a line
+    // too flat for its slope to be a number lands on its left end.
+    const float dxdy = (x1 - x0) / (y1 - y0);
+    const auto at = [=](int row) {
+        const float x = x0 + dxdy * (float(row) - y0);
+        const float low = xMin < x ? x : xMin;
+        return low < xMax ? low : xMax;
+    };
+    // The first and last rows may be crossed in part; those between, whole,
+    // each over the same stretch of x. Each row's ends are worked out from
+    // the start: adding the step up would drift on long lines.
+    float x = at(firstRow + 1);
+    crossRow(cells, *blocks, shift, std::min(x0, x), std::max(x0, x), (float(firstRow + 1) - y0) * unit, 0);
     const int lastWhole = y1 < float(lastRow) ? lastRow - 1 : lastRow;
+    const float wholeSlope = dxdy != 0 ? 1 / std::abs(dxdy) : 0;
     for (int row = firstRow + 1; row < lastWhole; ++row) {
-        // From the start each time: adding the step up would drift on
-        // long lines.
-        const float next = x0 + dxdy * (float(row + 1) - y0);
-        cross(row, x, next, unit);
+        cells += stride;
+        ++blocks;
+        const float next = at(row + 1);
+        crossRow(cells, *blocks, shift, std::min(x, next), std::max(x, next), unit, wholeSlope);
         x = next;
     }
     if (lastWhole < lastRow)
-        cross(lastWhole, x, x1, (y1 - float(lastWhole)) * unit);
+        crossRow(cells + stride, blocks[1], shift, std::min(x, x1), std::max(x, x1), (y1 - float(lastWhole)) * unit, 0);
 }
 
 } // namespace swf::raster

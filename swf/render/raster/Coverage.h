@@ -52,12 +52,6 @@ private:
 
     void addLine(double x0, double y0, double x1, double y1, double direction);
     void accumulate(float x0, float y0, float x1, float y1, float direction);
-    void touch(int row, int first, int last)
-    {
-        const int low = first >> m_blockShift;
-        const int high = last >> m_blockShift;
-        m_blocks[row] |= (~std::uint64_t(0) >> (63 - high)) & (~std::uint64_t(0) << low);
-    }
     void clear();
 
     QRect m_clip;

@@ -29,6 +29,13 @@ inline std::uint32_t over(std::uint32_t source, std::uint32_t destination)
     return source + scale(destination, 255 - (source >> 24));
 }
 
+// For values well within the range of int.
+inline std::int32_t floorToInt(double value)
+{
+    const auto whole = std::int32_t(value);
+    return whole - std::int32_t(value < whole);
+}
+
 std::uint32_t premultiplied(const QColor& color)
 {
     return qPremultiply(color.rgba());
@@ -58,8 +65,10 @@ inline std::uint32_t coveredOver(std::uint32_t source, std::uint32_t destination
 // Channels in 16-bit lanes times 255-based weights, divided by 255 exactly.
 inline __m128i weigh(__m128i channels, __m128i weights)
 {
-    __m128i x = _mm_add_epi16(_mm_mullo_epi16(channels, weights), _mm_set1_epi16(128));
-    return _mm_srli_epi16(_mm_add_epi16(x, _mm_srli_epi16(x, 8)), 8);
+    // (x + 128) * 257 / 65536 is (x + 128 + (x + 128) / 256) / 256 for
+    // every product of two bytes.
+    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(channels, weights), _mm_set1_epi16(128));
+    return _mm_mulhi_epu16(x, _mm_set1_epi16(257));
 }
 
 inline __m128i alphaLanes(__m128i pixels16)
@@ -157,6 +166,13 @@ Paint Paint::gradient(const Ramp& ramp, GradientShape shape, GradientSpread spre
     // ramp then reads as if the square were placed as it is.
     paint.m_fromDevice = toDevice.inverted();
     paint.m_ramp = ramp;
+    // A linear ramp's place, in ramp steps, at the centre of pixel (0, 0)
+    // and its steps along a row and down a column.
+    const QTransform& m = paint.m_fromDevice;
+    constexpr double toIndex = 255 / (2 * kHalfSize);
+    paint.m_rampAlongX = m.m11() * toIndex;
+    paint.m_rampAlongY = m.m21() * toIndex;
+    paint.m_rampAtOrigin = (m.dx() + kHalfSize) * toIndex + 0.5 * (paint.m_rampAlongX + paint.m_rampAlongY) + 0.5;
     return paint;
 }
 
@@ -242,12 +258,13 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
     case GradientShape::Linear:
         if (m_spread == GradientSpread::Pad) {
             // The common case, in ramp steps: no division, no wrapping.
-            const double toIndex = 255 / (2 * kHalfSize);
-            double index = (gx + kHalfSize) * toIndex + 0.5;
-            const double step = stepX * toIndex;
-            constexpr double kRange = 16384; // keeps 16.16 fixed point from overflowing
-            if (std::isfinite(index) && std::isfinite(step) && std::abs(index) < kRange && std::abs(index + step * length) < kRange) {
-                padded(std::int32_t(std::floor(index * 65536)), std::int32_t(std::floor(step * 65536 + 0.5)), length, out);
+            // Comparisons that fail for what is not a number keep 16.16
+            // fixed point from overflowing.
+            const double index = m_rampAtOrigin + x * m_rampAlongX + y * m_rampAlongY;
+            const double step = m_rampAlongX;
+            constexpr double kRange = 16384;
+            if (std::abs(index) < kRange && std::abs(index + step * length) < kRange) {
+                padded(floorToInt(index * 65536), floorToInt(step * 65536 + 0.5), length, out);
                 break;
             }
         }

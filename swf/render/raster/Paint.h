@@ -48,6 +48,9 @@ private:
     GradientSpread m_spread = GradientSpread::Pad;
     double m_focal = 0;
     QTransform m_fromDevice;
+    double m_rampAtOrigin = 0;
+    double m_rampAlongX = 0;
+    double m_rampAlongY = 0;
     Ramp m_ramp {};
 };
 
