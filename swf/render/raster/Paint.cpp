@@ -197,51 +197,35 @@ std::uint32_t Paint::rampAt(double t) const
 }
 
 // The ramp read at `fixed` (16.16 fixed point, in ramp steps), going on by
-// `step` a pixel: first the run before the ramp, which takes its first
-// colour, then the run along it, then the run past it, each without
-// clamping every pixel. The caller keeps every value within 2^30.
+// `step` a pixel, before its first entry and past its last reading those.
+// The caller keeps every value within 2^30. Four pixels go out in one
+// store, as the blend reads them back: pixels written one at a time would
+// still be on their way to memory when the blend's wider read comes, and
+// that read would wait for them.
 void Paint::padded(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* out) const
 {
-    constexpr std::int32_t kLast = (256 << 16) - 1; // the last value that reads entry 255
-    const auto run = [&](std::int64_t count, std::uint32_t color) {
-        const int n = int(std::min<std::int64_t>(length, count));
-        std::fill_n(out, n, color);
-        out += n;
-        length -= n;
-        fixed += n * step;
-    };
-    if (fixed < 0)
-        run(step > 0 ? (std::int64_t(-fixed) + step - 1) / step : length, m_ramp.front());
-    else if (fixed > kLast)
-        run(step < 0 ? (std::int64_t(fixed) - kLast - step - 1) / -step : length, m_ramp.back());
-    if (length > 0 && fixed >= 0 && fixed <= kLast) {
-        const std::int64_t along = step > 0 ? (kLast - fixed) / step + 1 : step < 0 ? fixed / -step + 1 : length;
-        const int n = int(std::min<std::int64_t>(length, along));
-        int i = 0;
+    int i = 0;
 #ifdef TVK_RASTER_SSE2
-        // Four at a time. Four steps stay well within range: a run of four
-        // or more spans at most the ramp's 2^24.
-        if (n >= 4) {
-            __m128i at = _mm_setr_epi32(fixed, fixed + step, fixed + 2 * step, fixed + 3 * step);
-            const __m128i step4 = _mm_set1_epi32(4 * step);
-            for (; i + 4 <= n; i += 4, at = _mm_add_epi32(at, step4)) {
-                const __m128i index = _mm_srai_epi32(at, 16);
-                out[i] = m_ramp[std::size_t(_mm_cvtsi128_si32(index))];
-                out[i + 1] = m_ramp[std::size_t(_mm_extract_epi16(index, 2))];
-                out[i + 2] = m_ramp[std::size_t(_mm_extract_epi16(index, 4))];
-                out[i + 3] = m_ramp[std::size_t(_mm_extract_epi16(index, 6))];
-            }
-            fixed += i * step;
+    if (length >= 4) {
+        __m128i at = _mm_setr_epi32(fixed, fixed + step, fixed + 2 * step, fixed + 3 * step);
+        const __m128i step4 = _mm_set1_epi32(4 * step);
+        const __m128i first = _mm_setzero_si128();
+        const __m128i last = _mm_set1_epi16(255);
+        for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4)) {
+            // Entries within 2^14 either way, so they pack to 16 bits.
+            __m128i index = _mm_srai_epi32(at, 16);
+            index = _mm_packs_epi32(index, index);
+            index = _mm_min_epi16(_mm_max_epi16(index, first), last);
+            const __m128i colors = _mm_setr_epi32(int(m_ramp[std::size_t(_mm_extract_epi16(index, 0))]),
+                                                  int(m_ramp[std::size_t(_mm_extract_epi16(index, 1))]),
+                                                  int(m_ramp[std::size_t(_mm_extract_epi16(index, 2))]),
+                                                  int(m_ramp[std::size_t(_mm_extract_epi16(index, 3))]));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), colors);
         }
-#endif
-        for (; i < n; ++i, fixed += step)
-            out[i] = m_ramp[std::size_t(fixed >> 16)];
-        out += n;
-        length -= n;
-        run(length, step > 0 ? m_ramp.back() : m_ramp.front());
+        fixed += i * step;
     }
-    // A step longer than the whole ramp can leap over it.
-    for (int i = 0; i < length; ++i, fixed += step)
+#endif
+    for (; i < length; ++i, fixed += step)
         out[i] = m_ramp[std::size_t(std::clamp(fixed >> 16, 0, 255))];
 }
 
@@ -281,7 +265,30 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
             const auto sx = float(stepX);
             const auto sy = float(stepY);
             constexpr float kToIndex = float(255 / kHalfSize);
-            for (int i = 0; i < length; ++i, fx += sx, fy += sy) {
+            int i = 0;
+#ifdef TVK_RASTER_SSE2
+            // Four at a time, and stored four at a time for the blend to
+            // read back at once.
+            const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+            __m128 x4 = _mm_add_ps(_mm_set1_ps(fx), _mm_mul_ps(_mm_cvtepi32_ps(lanes), _mm_set1_ps(sx)));
+            __m128 y4 = _mm_add_ps(_mm_set1_ps(fy), _mm_mul_ps(_mm_cvtepi32_ps(lanes), _mm_set1_ps(sy)));
+            const __m128 stepX4 = _mm_set1_ps(4 * sx);
+            const __m128 stepY4 = _mm_set1_ps(4 * sy);
+            for (; i + 4 <= length; i += 4, x4 = _mm_add_ps(x4, stepX4), y4 = _mm_add_ps(y4, stepY4)) {
+                const __m128 radius = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(x4, x4), _mm_mul_ps(y4, y4)));
+                const __m128 index = _mm_min_ps(_mm_add_ps(_mm_mul_ps(radius, _mm_set1_ps(kToIndex)), _mm_set1_ps(0.5f)),
+                                                _mm_set1_ps(255));
+                const __m128i entry = _mm_cvttps_epi32(index);
+                const __m128i colors = _mm_setr_epi32(int(m_ramp[std::size_t(_mm_cvtsi128_si32(entry))]),
+                                                      int(m_ramp[std::size_t(_mm_extract_epi16(entry, 2))]),
+                                                      int(m_ramp[std::size_t(_mm_extract_epi16(entry, 4))]),
+                                                      int(m_ramp[std::size_t(_mm_extract_epi16(entry, 6))]));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), colors);
+            }
+            fx += float(i) * sx;
+            fy += float(i) * sy;
+#endif
+            for (; i < length; ++i, fx += sx, fy += sy) {
                 const float index = std::sqrt(fx * fx + fy * fy) * kToIndex + 0.5f;
                 out[i] = m_ramp[std::size_t(index < 255 ? int(index) : 255)];
             }
