@@ -53,11 +53,26 @@ std::uint32_t mix(std::uint32_t a, std::uint32_t b, int weight)
     return result;
 }
 
+// Between `destination` and `source` by `weight` of 255 toward the
+// source, rounded once, two channels at a time: an opaque source laid in
+// part over whatever is there.
+inline std::uint32_t lerp(std::uint32_t source, std::uint32_t destination, std::uint32_t weight)
+{
+    const std::uint32_t other = 255 - weight;
+    std::uint32_t low = (source & 0xff00ff) * weight + (destination & 0xff00ff) * other + 0x800080;
+    low = ((low + ((low >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
+    std::uint32_t high = ((source >> 8) & 0xff00ff) * weight + ((destination >> 8) & 0xff00ff) * other + 0x800080;
+    high = (high + ((high >> 8) & 0xff00ff)) & 0xff00ff00;
+    return high | low;
+}
+
 // One pixel of `source` over `destination` in proportion to `coverage`.
 inline std::uint32_t coveredOver(std::uint32_t source, std::uint32_t destination, std::uint32_t coverage)
 {
+    if ((source >> 24) == 255)
+        return coverage == 255 ? source : coverage ? lerp(source, destination, coverage) : destination;
     if (coverage == 255)
-        return (source >> 24) == 255 ? source : over(source, destination);
+        return over(source, destination);
     return coverage ? over(scale(source, coverage), destination) : destination;
 }
 
@@ -90,6 +105,28 @@ inline __m128i coveredOver4(__m128i source, __m128i destination, std::uint32_t c
     const __m128i destinationHigh = weigh(_mm_unpackhi_epi8(destination, zero), _mm_sub_epi16(full, alphaLanes(sourceHigh)));
     return _mm_packus_epi16(_mm_add_epi16(sourceLow, destinationLow), _mm_add_epi16(sourceHigh, destinationHigh));
 }
+
+// Four opaque pixels laid in part over the destination: each channel
+// source * coverage + destination * (255 - coverage), over 255 once.
+inline __m128i lerp4(__m128i source, __m128i destination, std::uint32_t coverage4)
+{
+    const __m128i zero = _mm_setzero_si128();
+    __m128i weights = _mm_cvtsi32_si128(int(coverage4));
+    weights = _mm_unpacklo_epi8(weights, weights);
+    weights = _mm_unpacklo_epi16(weights, weights);
+    const __m128i full = _mm_set1_epi16(255);
+    const __m128i round = _mm_set1_epi16(128);
+    const __m128i toByte = _mm_set1_epi16(257);
+    const __m128i weightLow = _mm_unpacklo_epi8(weights, zero);
+    const __m128i weightHigh = _mm_unpackhi_epi8(weights, zero);
+    __m128i low = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(source, zero), weightLow),
+                                _mm_mullo_epi16(_mm_unpacklo_epi8(destination, zero), _mm_sub_epi16(full, weightLow)));
+    __m128i high = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(source, zero), weightHigh),
+                                 _mm_mullo_epi16(_mm_unpackhi_epi8(destination, zero), _mm_sub_epi16(full, weightHigh)));
+    low = _mm_mulhi_epu16(_mm_add_epi16(low, round), toByte);
+    high = _mm_mulhi_epu16(_mm_add_epi16(high, round), toByte);
+    return _mm_packus_epi16(low, high);
+}
 #endif
 
 // `sources` null paints every pixel with `solid`.
@@ -106,9 +143,8 @@ void blendRow(std::uint32_t* pixels, const std::uint32_t* sources, std::uint32_t
             continue;
         auto* at = reinterpret_cast<__m128i*>(pixels + i);
         const __m128i source = sources ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources + i)) : solid4;
-        if (coverage4 == 0xffffffffu
-            && _mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(source, alphaBits), alphaBits)) == 0xffff) {
-            _mm_storeu_si128(at, source);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(source, alphaBits), alphaBits)) == 0xffff) {
+            _mm_storeu_si128(at, coverage4 == 0xffffffffu ? source : lerp4(source, _mm_loadu_si128(at), coverage4));
             continue;
         }
         _mm_storeu_si128(at, coveredOver4(source, _mm_loadu_si128(at), coverage4));
