@@ -14,7 +14,8 @@ void Coverage::begin(const QRect& clip)
 {
     clear();
     m_clip = clip.isValid() ? clip : QRect();
-    m_stride = m_clip.width() + 2;
+    // Three spare cells past the right edge take what lands on or beyond it.
+    m_stride = m_clip.width() + 3;
     const std::size_t rows = std::size_t(std::max(0, m_clip.height()));
     const std::size_t needed = rows * std::size_t(m_stride);
     if (m_cells.size() < needed)
@@ -79,48 +80,67 @@ inline std::uint8_t coverageByte(std::int32_t sum)
     return std::uint8_t(area >= kFull ? 255 : area >> 8);
 }
 
+#ifdef TVK_RASTER_SSE2
+// Four cells' running sum, carried on from `carry` (the sum so far in every
+// lane), as four coverage bytes; the cells are left cleared and `carry`
+// moves on.
+template <bool EvenOdd, bool Aliased>
+inline std::uint32_t prefix4(std::uint32_t* cells, __m128i& carry)
+{
+    const __m128i full = _mm_set1_epi32(int(kFull));
+    auto* at = reinterpret_cast<__m128i*>(cells);
+    __m128i v = _mm_loadu_si128(at);
+    _mm_storeu_si128(at, _mm_setzero_si128());
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
+    v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
+    v = _mm_add_epi32(v, carry);
+    carry = _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3));
+    __m128i sign = _mm_srai_epi32(v, 31);
+    __m128i area = _mm_sub_epi32(_mm_xor_si128(v, sign), sign);
+    if constexpr (EvenOdd) {
+        if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(2 * kFull - 1))))) {
+            // Winding past two: rare, done a lane at a time.
+            alignas(16) std::int32_t sums[4];
+            _mm_store_si128(reinterpret_cast<__m128i*>(sums), v);
+            std::uint32_t bytes = 0;
+            for (int lane = 0; lane < 4; ++lane)
+                bytes |= std::uint32_t(coverageByte<true, Aliased>(sums[lane])) << (8 * lane);
+            return bytes;
+        }
+        // Folded about one: full - |area - full|.
+        const __m128i t = _mm_sub_epi32(area, full);
+        sign = _mm_srai_epi32(t, 31);
+        area = _mm_sub_epi32(full, _mm_sub_epi32(_mm_xor_si128(t, sign), sign));
+    }
+    if constexpr (Aliased)
+        area = _mm_and_si128(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(kFull / 2) - 1)), full);
+    area = _mm_srli_epi32(area, 8);
+    area = _mm_packs_epi32(area, area);
+    area = _mm_packus_epi16(area, area);
+    return std::uint32_t(_mm_cvtsi128_si32(area));
+}
+#endif
+
 // The running sum over cells `from` to `end`, starting from `sum`, as
-// coverage bytes; the cells are left cleared.
+// coverage bytes; the cells are left cleared. Bytes go out eight at a time,
+// so that a later read of eight or fewer from within them finds them in
+// one write rather than waiting for several to reach memory.
 template <bool EvenOdd, bool Aliased>
 inline std::uint32_t prefix(std::uint32_t* cells, std::uint8_t* mask, int from, int end, std::uint32_t sum)
 {
     int x = from;
 #ifdef TVK_RASTER_SSE2
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i full = _mm_set1_epi32(int(kFull));
     __m128i carry = _mm_set1_epi32(int(sum));
-    for (; x + 4 <= end; x += 4) {
-        auto* at = reinterpret_cast<__m128i*>(cells + x);
-        __m128i v = _mm_loadu_si128(at);
-        _mm_storeu_si128(at, zero);
-        // Prefix sum of four lanes, plus what came before.
-        v = _mm_add_epi32(v, _mm_slli_si128(v, 4));
-        v = _mm_add_epi32(v, _mm_slli_si128(v, 8));
-        v = _mm_add_epi32(v, carry);
-        carry = _mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3));
-        __m128i sign = _mm_srai_epi32(v, 31);
-        __m128i area = _mm_sub_epi32(_mm_xor_si128(v, sign), sign);
-        if constexpr (EvenOdd) {
-            if (_mm_movemask_epi8(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(2 * kFull - 1))))) {
-                // Winding past two: rare, done a lane at a time.
-                alignas(16) std::int32_t sums[4];
-                _mm_store_si128(reinterpret_cast<__m128i*>(sums), v);
-                for (int lane = 0; lane < 4; ++lane)
-                    mask[x + lane] = coverageByte<true, Aliased>(sums[lane]);
-                continue;
-            }
-            // Folded about one: full - |area - full|.
-            __m128i t = _mm_sub_epi32(area, full);
-            sign = _mm_srai_epi32(t, 31);
-            area = _mm_sub_epi32(full, _mm_sub_epi32(_mm_xor_si128(t, sign), sign));
-        }
-        if constexpr (Aliased)
-            area = _mm_and_si128(_mm_cmpgt_epi32(area, _mm_set1_epi32(int(kFull / 2) - 1)), full);
-        area = _mm_srli_epi32(area, 8);
-        area = _mm_packs_epi32(area, area);
-        area = _mm_packus_epi16(area, area);
-        const int bytes = _mm_cvtsi128_si32(area);
+    for (; x + 8 <= end; x += 8) {
+        const std::uint64_t low = prefix4<EvenOdd, Aliased>(cells + x, carry);
+        const std::uint64_t high = prefix4<EvenOdd, Aliased>(cells + x + 4, carry);
+        const std::uint64_t bytes = std::endian::native == std::endian::little ? low | high << 32 : high | low << 32;
+        std::memcpy(mask + x, &bytes, 8);
+    }
+    if (x + 4 <= end) {
+        const std::uint32_t bytes = prefix4<EvenOdd, Aliased>(cells + x, carry);
         std::memcpy(mask + x, &bytes, 4);
+        x += 4;
     }
     sum = std::uint32_t(_mm_cvtsi128_si32(carry));
 #endif
@@ -296,26 +316,55 @@ inline std::uint64_t blockSpan(int first, int last, int shift)
     return (std::uint64_t(2) << (last >> shift)) - (std::uint64_t(1) << (first >> shift));
 }
 
+// Crossings narrower than this are taken as upright lines through their
+// middle; the area that misses is under 1/500 of a pixel.
+constexpr float kUpright = 1.0f / 64;
+
 // The share of a row that a line crosses from x `low` to x `high` (the
 // line may run either way): `d` is the height crossed, in fixed point, and
-// the cells it is spread over add up to exactly its whole part. `slope` is
-// 1 / (high - low) when the caller knows it, else 0.
-inline void crossRow(std::uint32_t* cells, std::uint64_t& blocks, int shift, float low, float high, float d, float slope)
+// the cells it is spread over add up to exactly its whole part.
+// `inverseWidth` is 1 / (high - low) when the caller knows it, else 0.
+inline void crossRow(std::uint32_t* cells, std::uint64_t& blocks, int shift, float low, float high, float d, float inverseWidth)
 {
     const std::int32_t total = std::int32_t(d);
-    const int leftCell = int(low);
-    const float leftEdge = float(leftCell);
-    if (high <= leftEdge + 1) {
-        // Within one pixel: split by where the line crosses it on average.
-        const auto second = std::int32_t(d * (0.5f * (low + high) - leftEdge));
-        cells[leftCell] += std::uint32_t(total - second);
-        cells[leftCell + 1] += std::uint32_t(second);
-        blocks |= blockSpan(leftCell, leftCell + 1, shift);
+    const float width = high - low;
+    if (!(width >= kUpright)) {
+        // Split by where the line crosses on average.
+        const float middle = 0.5f * (low + high);
+        const int cell = int(middle);
+        const auto right = std::int32_t(d * (middle - float(cell)));
+        cells[cell] += std::uint32_t(total - right);
+        cells[cell + 1] += std::uint32_t(right);
+        blocks |= blockSpan(cell, cell + 1, shift);
         return;
     }
+    if (inverseWidth == 0)
+        inverseWidth = 1.0f / width;
+    const int leftCell = int(low);
+    if (width <= 1) {
+        // The crossing reaches at most one pixel edge, at leftCell + 1: the
+        // triangle left of it goes to the first cell and the one right of
+        // it to the third, or with no edge crossed the whole trapezoid to
+        // the first; no branch on which it is.
+        const float edge = float(leftCell + 1);
+        const float before = edge - low;
+        const float past = high - edge;
+        const float inside = std::max(-past, 0.0f);
+        const float beyond = std::max(past, 0.0f);
+        const float half = 0.5f * d * inverseWidth;
+        const auto first = std::int32_t(half * (before * before - inside * inside));
+        const auto last = std::int32_t(half * beyond * beyond);
+        cells[leftCell] += std::uint32_t(first);
+        cells[leftCell + 1] += std::uint32_t(total - first - last);
+        cells[leftCell + 2] += std::uint32_t(last);
+        blocks |= blockSpan(leftCell, leftCell + 1 + int(last != 0), shift);
+        return;
+    }
+    // Across several pixels: a triangle in the first and last cells and an
+    // equal share in each whole pixel between.
+    const float slope = inverseWidth;
+    const float leftEdge = float(leftCell);
     const int rightCell = ceilOf(high);
-    if (slope == 0)
-        slope = 1.0f / (high - low);
     const float leftFraction = 1 - (low - leftEdge);
     const float firstArea = 0.5f * slope * leftFraction * leftFraction;
     const float rightFraction = high - float(rightCell) + 1;
@@ -377,8 +426,56 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
     float x = at(firstRow + 1);
     crossRow(cells, *blocks, shift, std::min(x0, x), std::max(x0, x), (float(firstRow + 1) - y0) * unit, 0);
     const int lastWhole = y1 < float(lastRow) ? lastRow - 1 : lastRow;
-    const float wholeSlope = dxdy != 0 ? 1 / std::abs(dxdy) : 0;
-    for (int row = firstRow + 1; row < lastWhole; ++row) {
+    const float wholeSlope = std::abs(dxdy) >= kUpright ? 1 / std::abs(dxdy) : 0;
+    int row = firstRow + 1;
+#ifdef TVK_RASTER_SSE2
+    if (wholeSlope >= 1 && lastWhole - row >= 4) {
+        // Steep lines cross each whole row within two pixels: four rows at
+        // a time, worked out as the rows one by one below would be.
+        const __m128 lowest = _mm_set1_ps(xMin);
+        const __m128 highest = _mm_set1_ps(xMax);
+        const __m128 zero = _mm_setzero_ps();
+        const __m128 one = _mm_set1_ps(1);
+        const __m128 half = _mm_set1_ps(0.5f * unit * wholeSlope);
+        const auto edgeAt = [&](__m128 rows) {
+            const __m128 along = _mm_add_ps(_mm_set1_ps(x0), _mm_mul_ps(_mm_set1_ps(dxdy), _mm_sub_ps(rows, _mm_set1_ps(y0))));
+            return _mm_min_ps(_mm_max_ps(along, lowest), highest);
+        };
+        const std::int32_t total = std::int32_t(unit);
+        __m128 rows = _mm_setr_ps(float(row), float(row + 1), float(row + 2), float(row + 3));
+        alignas(16) std::int32_t lefts[4];
+        alignas(16) std::int32_t firsts[4];
+        alignas(16) std::int32_t lasts[4];
+        for (; row + 4 <= lastWhole; row += 4, rows = _mm_add_ps(rows, _mm_set1_ps(4))) {
+            const __m128 top = edgeAt(rows);
+            const __m128 bottom = edgeAt(_mm_add_ps(rows, one));
+            const __m128 low = _mm_min_ps(top, bottom);
+            const __m128 high = _mm_max_ps(top, bottom);
+            const __m128i left = _mm_cvttps_epi32(low);
+            const __m128 edge = _mm_add_ps(_mm_cvtepi32_ps(left), one);
+            const __m128 before = _mm_sub_ps(edge, low);
+            const __m128 past = _mm_sub_ps(high, edge);
+            const __m128 inside = _mm_max_ps(_mm_sub_ps(zero, past), zero);
+            const __m128 beyond = _mm_max_ps(past, zero);
+            const __m128 first = _mm_mul_ps(half, _mm_sub_ps(_mm_mul_ps(before, before), _mm_mul_ps(inside, inside)));
+            const __m128 last = _mm_mul_ps(half, _mm_mul_ps(beyond, beyond));
+            _mm_store_si128(reinterpret_cast<__m128i*>(lefts), left);
+            _mm_store_si128(reinterpret_cast<__m128i*>(firsts), _mm_cvttps_epi32(first));
+            _mm_store_si128(reinterpret_cast<__m128i*>(lasts), _mm_cvttps_epi32(last));
+            for (int lane = 0; lane < 4; ++lane) {
+                cells += stride;
+                ++blocks;
+                const int leftCell = lefts[lane];
+                cells[leftCell] += std::uint32_t(firsts[lane]);
+                cells[leftCell + 1] += std::uint32_t(total - firsts[lane] - lasts[lane]);
+                cells[leftCell + 2] += std::uint32_t(lasts[lane]);
+                *blocks |= blockSpan(leftCell, leftCell + 1 + int(lasts[lane] != 0), shift);
+            }
+        }
+        x = at(row);
+    }
+#endif
+    for (; row < lastWhole; ++row) {
         cells += stride;
         ++blocks;
         const float next = at(row + 1);

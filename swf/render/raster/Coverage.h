@@ -86,7 +86,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         // beats hopping from touched cell to touched cell.
         rowCoverage(cells, mask, first, end, blocks, winding == Winding::EvenOdd, !antialias);
         // What lies right of the clip is only there to be cleared.
-        cells[width] = cells[width + 1] = 0;
+        cells[width] = cells[width + 1] = cells[width + 2] = 0;
         // Trim what the edges' soft sides left uncovered.
         int from = first;
         int to = end;
