@@ -64,6 +64,56 @@ TEST(RasterCoverage, CoveredAreaMatchesTheShapeWhateverItsPlaceOrTurn)
     }
 }
 
+// The area of a convex polygon inside the pixel at (x, y): the polygon cut
+// by each of the pixel's four sides in turn.
+double areaInPixel(std::vector<QPointF> polygon, int x, int y)
+{
+    const auto cut = [&](auto inside, auto crossing) {
+        std::vector<QPointF> kept;
+        for (std::size_t i = 0; i < polygon.size(); ++i) {
+            const QPointF a = polygon[i];
+            const QPointF b = polygon[(i + 1) % polygon.size()];
+            if (inside(a))
+                kept.push_back(a);
+            if (inside(a) != inside(b))
+                kept.push_back(crossing(a, b));
+        }
+        polygon = kept;
+    };
+    const auto along = [](QPointF a, QPointF b, double t) { return a + (b - a) * t; };
+    cut([&](QPointF p) { return p.x() >= x; }, [&](QPointF a, QPointF b) { return along(a, b, (x - a.x()) / (b.x() - a.x())); });
+    cut([&](QPointF p) { return p.x() <= x + 1; }, [&](QPointF a, QPointF b) { return along(a, b, (x + 1 - a.x()) / (b.x() - a.x())); });
+    cut([&](QPointF p) { return p.y() >= y; }, [&](QPointF a, QPointF b) { return along(a, b, (y - a.y()) / (b.y() - a.y())); });
+    cut([&](QPointF p) { return p.y() <= y + 1; }, [&](QPointF a, QPointF b) { return along(a, b, (y + 1 - a.y()) / (b.y() - a.y())); });
+    double area = 0;
+    for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++)
+        area += polygon[j].x() * polygon[i].y() - polygon[i].x() * polygon[j].y();
+    return polygon.size() < 3 ? 0 : std::abs(area) / 2;
+}
+
+TEST(RasterCoverage, EveryPixelGetsItsOwnShareOfTheShape)
+{
+    // Rectangles turned from upright to flat, so that their sides cross a
+    // row within one pixel, over a pixel edge, or across many pixels, and
+    // lean either way; each pixel's coverage is the area of the shape
+    // inside it.
+    for (const double turn : {0.0, 0.004, 0.05, 0.3, 0.6, 0.785, 1.0, 1.45, 1.5708, 2.2, 3.0}) {
+        SCOPED_TRACE(turn);
+        const QPointF centre(20.37, 18.61);
+        const QPointF u(std::cos(turn), std::sin(turn));
+        const QPointF v(-u.y(), u.x());
+        const std::vector<QPointF> shape {centre - u * 14.2 - v * 9.7, centre + u * 14.2 - v * 9.7, centre + u * 14.2 + v * 9.7,
+                                          centre - u * 14.2 + v * 9.7};
+        Coverage coverage;
+        coverage.begin(QRect(0, 0, 41, 38));
+        coverage.addContour(shape.data(), shape.size());
+        const Grid grid = sweep(coverage, 41, 38);
+        for (int y = 0; y < 38; ++y)
+            for (int x = 0; x < 41; ++x)
+                ASSERT_NEAR(grid.at(x, y), areaInPixel(shape, x, y) * 255, 2.0) << x << "," << y;
+    }
+}
+
 TEST(RasterCoverage, WindingRulesDecideHolesAndPolygonsAddUp)
 {
     const auto outer = square(2, 2, 16);
