@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -93,6 +94,30 @@ TEST(RasterPaint, PaddedLinearRampsReadEveryEntryInOrderAtAnyScaleAndDirection)
                         const int before = int(row[std::size_t(x - 1)] & 0xff);
                         ASSERT_TRUE(mirrored ? read <= before : read >= before) << "pixel " << x;
                     }
+                }
+            }
+        }
+    }
+}
+
+TEST(RasterPaint, PaddedRadialRampsReadEachPixelsDistanceFromTheCentre)
+{
+    Ramp ramp {};
+    for (int i = 0; i < 256; ++i)
+        ramp[std::size_t(i)] = 0xff000000u | std::uint32_t(i);
+    const int width = 203; // not a whole number of fours
+    for (const double radius : {3.0, 40.0, 150.0}) {
+        for (const double angle : {0.0, 0.7}) {
+            SCOPED_TRACE(testing::Message() << "radius " << radius << " turned " << angle);
+            const QPointF centre(97.3, 11.6);
+            const QTransform toDevice =
+                QTransform().rotateRadians(angle).scale(radius / 16384, radius / 16384) * QTransform::fromTranslate(centre.x(), centre.y());
+            const Paint paint = Paint::gradient(ramp, GradientShape::Radial, GradientSpread::Pad, 0, toDevice);
+            for (const int y : {0, 11, 40}) {
+                const auto row = paintRow(paint, width, y);
+                for (int x = 0; x < width; ++x) {
+                    const double distance = std::hypot(x + 0.5 - centre.x(), y + 0.5 - centre.y());
+                    ASSERT_NEAR(int(row[std::size_t(x)] & 0xff), std::min(distance / radius, 1.0) * 255, 1.01) << x << "," << y;
                 }
             }
         }
