@@ -129,6 +129,16 @@ inline __m128i lerp4(__m128i source, __m128i destination, std::uint32_t coverage
 }
 #endif
 
+#ifdef TVK_RASTER_SSE2
+// The ramp's colours at four entries, each 0 to 255 in a 32-bit lane, in
+// one register: they go out in one store, as the blend reads them back.
+inline __m128i rampColors(const Ramp& ramp, __m128i entries)
+{
+    return _mm_setr_epi32(int(ramp[std::size_t(_mm_extract_epi16(entries, 0))]), int(ramp[std::size_t(_mm_extract_epi16(entries, 2))]),
+                          int(ramp[std::size_t(_mm_extract_epi16(entries, 4))]), int(ramp[std::size_t(_mm_extract_epi16(entries, 6))]));
+}
+#endif
+
 // `sources` null paints every pixel with `solid`.
 void blendRow(std::uint32_t* pixels, const std::uint32_t* sources, std::uint32_t solid, const std::uint8_t* mask, int length)
 {
@@ -252,11 +262,7 @@ void Paint::padded(std::int32_t fixed, std::int32_t step, int length, std::uint3
             __m128i index = _mm_srai_epi32(at, 16);
             index = _mm_packs_epi32(index, index);
             index = _mm_min_epi16(_mm_max_epi16(index, first), last);
-            const __m128i colors = _mm_setr_epi32(int(m_ramp[std::size_t(_mm_extract_epi16(index, 0))]),
-                                                  int(m_ramp[std::size_t(_mm_extract_epi16(index, 1))]),
-                                                  int(m_ramp[std::size_t(_mm_extract_epi16(index, 2))]),
-                                                  int(m_ramp[std::size_t(_mm_extract_epi16(index, 3))]));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), colors);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), rampColors(m_ramp, _mm_unpacklo_epi16(index, first)));
         }
         fixed += i * step;
     }
@@ -303,8 +309,7 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
             constexpr float kToIndex = float(255 / kHalfSize);
             int i = 0;
 #ifdef TVK_RASTER_SSE2
-            // Four at a time, and stored four at a time for the blend to
-            // read back at once.
+            // Four at a time.
             const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
             __m128 x4 = _mm_add_ps(_mm_set1_ps(fx), _mm_mul_ps(_mm_cvtepi32_ps(lanes), _mm_set1_ps(sx)));
             __m128 y4 = _mm_add_ps(_mm_set1_ps(fy), _mm_mul_ps(_mm_cvtepi32_ps(lanes), _mm_set1_ps(sy)));
@@ -314,12 +319,7 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
                 const __m128 radius = _mm_sqrt_ps(_mm_add_ps(_mm_mul_ps(x4, x4), _mm_mul_ps(y4, y4)));
                 const __m128 index = _mm_min_ps(_mm_add_ps(_mm_mul_ps(radius, _mm_set1_ps(kToIndex)), _mm_set1_ps(0.5f)),
                                                 _mm_set1_ps(255));
-                const __m128i entry = _mm_cvttps_epi32(index);
-                const __m128i colors = _mm_setr_epi32(int(m_ramp[std::size_t(_mm_cvtsi128_si32(entry))]),
-                                                      int(m_ramp[std::size_t(_mm_extract_epi16(entry, 2))]),
-                                                      int(m_ramp[std::size_t(_mm_extract_epi16(entry, 4))]),
-                                                      int(m_ramp[std::size_t(_mm_extract_epi16(entry, 6))]));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), colors);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), rampColors(m_ramp, _mm_cvttps_epi32(index)));
             }
             fx += float(i) * sx;
             fy += float(i) * sy;
