@@ -77,51 +77,10 @@ inline swf::Matrix translate(double x, double y)
     return m;
 }
 
-// A square of `side` twips from the origin as SHAPE records; the start
-// shape selects fill 1, the end shape only moves.
-inline Bytes square(std::int32_t side, bool selectFill)
-{
-    Bytes out {std::uint8_t(selectFill ? 0x10 : 0x00)};
-    swftest::BitWriter bits;
-    bits.ub(0, 1).ub(0x01 | (selectFill ? 0x04 : 0), 5).ub(1, 5).sb(0, 1).sb(0, 1);
-    if (selectFill)
-        bits.ub(1, 1);
-    const unsigned n = swftest::BitWriter::signedBits({side, -side});
-    for (auto [dx, dy] : {std::pair {side, 0}, std::pair {0, side}, std::pair {-side, 0}, std::pair {0, -side}})
-        bits.ub(1, 1).ub(1, 1).ub(n - 2, 4).ub(1, 1).sb(dx, n).sb(dy, n);
-    bits.ub(0, 1).ub(0, 5);
-    const Bytes packed = bits.finish();
-    out.insert(out.end(), packed.begin(), packed.end());
-    return out;
-}
-
-inline Bytes rectBytes(std::int32_t side)
-{
-    swftest::BitWriter bits;
-    const unsigned n = swftest::BitWriter::signedBits({side});
-    bits.ub(n, 5).sb(0, n).sb(side, n).sb(0, n).sb(side, n);
-    return bits.finish();
-}
-
-// One solid fill, red to blue, and no lines.
-inline const Bytes kSolidStyles {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
-
-// DefineMorphShape body after the id: a 2000-twip square to 4000 filled
-// with the first of `styles`.
-inline Bytes morphBody(const Bytes& styles = kSolidStyles)
-{
-    Bytes body = rectBytes(2000);
-    const Bytes endBounds = rectBytes(4000);
-    body.insert(body.end(), endBounds.begin(), endBounds.end());
-    const Bytes start = square(2000, true);
-    const Bytes end = square(4000, false);
-    const auto offset = std::uint32_t(styles.size() + start.size());
-    body.insert(body.end(), {std::uint8_t(offset), std::uint8_t(offset >> 8), std::uint8_t(offset >> 16), std::uint8_t(offset >> 24)});
-    body.insert(body.end(), styles.begin(), styles.end());
-    body.insert(body.end(), start.begin(), start.end());
-    body.insert(body.end(), end.begin(), end.end());
-    return body;
-}
+using swftest::kSolidStyles;
+using swftest::morphBody;
+using swftest::rectBytes;
+using swftest::square;
 
 inline void load(swf::Player& player, const Bytes& movie)
 {
