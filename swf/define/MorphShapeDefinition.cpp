@@ -5,12 +5,13 @@
 
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
 
-constexpr std::uint16_t kDefineMorphShape2 = 84;
+constexpr std::uint16_t kDefineMorphShape2 = +TagCode::DefineMorphShape2;
 // Ratios a morph is drawn at are few in practice (one per frame of a
 // tween); a movie sweeping through thousands only costs rebuilds.
 constexpr std::size_t kMaxCachedRatios = 64;

@@ -19,19 +19,20 @@
 #include "swf/read/Movie.h"
 #include "swf/Player.h"
 #include "swf/media/BitmapDecoder.h"
+#include "swf/read/TagCode.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-constexpr std::uint16_t kDefineBits = 6;
-constexpr std::uint16_t kJpegTables = 8;
-constexpr std::uint16_t kLossless = 20;
-constexpr std::uint16_t kJpeg2 = 21;
-constexpr std::uint16_t kJpeg3 = 35;
-constexpr std::uint16_t kLossless2 = 36;
-constexpr std::uint16_t kJpeg4 = 90;
+constexpr std::uint16_t kDefineBits = +swf::TagCode::DefineBits;
+constexpr std::uint16_t kJpegTables = +swf::TagCode::JPEGTables;
+constexpr std::uint16_t kLossless = +swf::TagCode::DefineBitsLossless;
+constexpr std::uint16_t kJpeg2 = +swf::TagCode::DefineBitsJPEG2;
+constexpr std::uint16_t kJpeg3 = +swf::TagCode::DefineBitsJPEG3;
+constexpr std::uint16_t kLossless2 = +swf::TagCode::DefineBitsLossless2;
+constexpr std::uint16_t kJpeg4 = +swf::TagCode::DefineBitsJPEG4;
 
 Bytes operator+(Bytes a, const Bytes& b)
 {

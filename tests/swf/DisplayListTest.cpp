@@ -6,21 +6,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "MovieBits.h"
 #include "swf/Renderer.h"
+#include "swf/read/Movie.h"
+#include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
+#include "swf/read/TagCode.h"
 
 namespace {
 
 using namespace movietest;
 using swftest::SwfWriter;
 
-constexpr std::uint16_t kPlaceObject2 = 26;
-constexpr std::uint16_t kRemoveObject2 = 28;
-constexpr std::uint16_t kDefineShape3 = 32;
-constexpr std::uint16_t kDefineSprite = 39;
+constexpr std::uint16_t kPlaceObject2 = +swf::TagCode::PlaceObject2;
+constexpr std::uint16_t kRemoveObject2 = +swf::TagCode::RemoveObject2;
+constexpr std::uint16_t kDefineShape3 = +swf::TagCode::DefineShape3;
+constexpr std::uint16_t kDefineSprite = +swf::TagCode::DefineSprite;
 
 Bytes rect(std::uint16_t id, swf::Color fill = {255, 0, 0, 255})
 {
@@ -335,6 +339,7 @@ TEST(DisplayList, AJumpKeepsTheObjectsTheFrameStillHoldsAndTheirState)
 class Recorder : public swf::FrameListener {
 public:
     std::vector<std::string> log;
+    std::vector<swf::TagRef> actions;
 
     void enterFrame() override { log.push_back("enter"); }
     void mediaTag(swf::SpriteInstance&, const swf::TagRef& tag, bool shown) override
@@ -355,6 +360,7 @@ public:
                 log.push_back("init " + std::to_string(event.tag.length));
                 break;
             case swf::FrameEvent::Kind::FrameActions:
+                actions.push_back(event.tag);
                 log.push_back("actions " + std::to_string(event.object->characterId()) + " " + std::to_string(event.tag.length));
                 break;
             }
@@ -369,9 +375,9 @@ TEST(DisplayList, TheFrameLoopTellsOfActionsSoundsAndObjectsInOrder)
     // sound and places a sprite whose own first frame has actions of 9.
     SwfWriter w;
     w.tag(kDefineShape3, rect(1));
-    w.tag(kDefineSprite, defineSprite(5, {{tagBytes(12, Bytes(9, 0))}, {}}));
+    w.tag(kDefineSprite, defineSprite(5, {{tagBytes(12, Bytes(9, 9))}, {}}));
     w.tag(12, Bytes(1, 0)).showFrame();
-    w.tag(kPlaceObject2, place(1, 5)).tag(15, Bytes {1, 0, 0}).tag(12, Bytes(2, 0)).showFrame();
+    w.tag(kPlaceObject2, place(1, 5)).tag(15, Bytes {1, 0, 0}).tag(12, Bytes(2, 2)).showFrame();
     w.tag(kRemoveObject2, remove(1)).tag(15, Bytes {1, 0, 0}).tag(12, Bytes(3, 0)).showFrame();
     w.tag(12, Bytes(4, 0)).showFrame();
     swf::Player player;
@@ -383,6 +389,13 @@ TEST(DisplayList, TheFrameLoopTellsOfActionsSoundsAndObjectsInOrder)
     // tree comes once it has settled, in the order it happened: the sprite,
     // its first frame's actions, then the main timeline's.
     EXPECT_EQ(recorder.log, (std::vector<std::string> {"enter", "media 15", "made 5", "actions 5 9", "actions 0 2", "exit"}));
+    // The actions are where the movie keeps them, inside the sprite too.
+    ASSERT_EQ(recorder.actions.size(), 2u);
+    EXPECT_EQ(Bytes(player.movie()->bytes(recorder.actions[0].offset, recorder.actions[0].length).begin(),
+                    player.movie()->bytes(recorder.actions[0].offset, recorder.actions[0].length).end()),
+              Bytes(9, 9));
+    const auto rootActions = player.movie()->bytes(recorder.actions[1].offset, recorder.actions[1].length);
+    EXPECT_EQ(Bytes(rootActions.begin(), rootActions.end()), Bytes(2, 2));
 
     // A jump reaches the actions and sounds of the frame it lands on; those
     // of the frames passed over are passed, never run.
@@ -425,6 +438,49 @@ TEST(DisplayList, NothingChangesOnStageWhileNothingMoves)
         EXPECT_NE(moving.stageVersion(), last) << "the sprite moves its shape every frame";
         last = moving.stageVersion();
     }
+}
+
+// DefineButton2 body: each record is (states, character, depth).
+Bytes defineButton2(std::uint16_t id, const std::vector<std::tuple<std::uint8_t, std::uint16_t, std::uint16_t>>& records)
+{
+    Bytes body;
+    putU16(body, id);
+    body.push_back(0); // not a menu
+    putU16(body, 0);   // no actions
+    for (const auto& [states, character, depth] : records) {
+        body.push_back(states);
+        putU16(body, character);
+        putU16(body, depth);
+        const Bytes matrix = swftest::matrixBytes({});
+        body.insert(body.end(), matrix.begin(), matrix.end());
+        body.push_back(0); // a colour transform that changes nothing
+    }
+    body.push_back(0);
+    return body;
+}
+
+TEST(DisplayList, ButtonsShowTheUpStateUntilTheirStateChanges)
+{
+    SwfWriter w;
+    w.tag(kDefineShape3, rect(1)).tag(kDefineShape3, rect(2));
+    // Up: shape 1; over and down: shape 2; hit only: shape 1 at depth 2.
+    w.tag(34, defineButton2(7, {{0x01, 1, 1}, {0x06, 2, 1}, {0x08, 1, 2}}));
+    w.tag(kPlaceObject2, place(1, 7)).showFrame();
+    swf::Player player;
+    load(player, w.build());
+    auto* button = dynamic_cast<swf::ButtonInstance*>(player.stage()->root()->childAt(1));
+    ASSERT_NE(button, nullptr);
+    const auto shown = [&] { return describe(*button); };
+    EXPECT_EQ(shown(), "1:1@0,0 ");
+    EXPECT_EQ(button->definition().records.size(), 3u) << "the hit state is kept for hit testing";
+    const std::uint64_t before = player.stageVersion();
+    button->setState(swf::ButtonInstance::State::Over);
+    EXPECT_EQ(shown(), "1:2@0,0 ");
+    EXPECT_NE(player.stageVersion(), before);
+    button->setState(swf::ButtonInstance::State::Down);
+    EXPECT_EQ(shown(), "1:2@0,0 ");
+    button->setState(swf::ButtonInstance::State::Up);
+    EXPECT_EQ(shown(), "1:1@0,0 ");
 }
 
 } // namespace

@@ -6,15 +6,16 @@
 #include "MovieBits.h"
 #include "swf/Renderer.h"
 #include "support/RegressionMovies.h"
+#include "swf/read/TagCode.h"
 
 namespace {
 
 using namespace movietest;
 using swftest::SwfWriter;
 
-constexpr std::uint16_t kPlaceObject2 = 26;
-constexpr std::uint16_t kDefineShape3 = 32;
-constexpr std::uint16_t kDefineSprite = 39;
+constexpr std::uint16_t kPlaceObject2 = +swf::TagCode::PlaceObject2;
+constexpr std::uint16_t kDefineShape3 = +swf::TagCode::DefineShape3;
+constexpr std::uint16_t kDefineSprite = +swf::TagCode::DefineSprite;
 
 Bytes rect(std::uint16_t id, swf::Color fill, int widthPx = 100, int heightPx = 100, std::uint16_t lineWidth = 0)
 {

@@ -9,13 +9,14 @@
 #include "swf/render/TextPainter.h"
 #include "swf/text/FormattedText.h"
 #include "swf/text/TextLayout.h"
+#include "swf/read/TagCode.h"
 
 using namespace texttest;
 
 namespace {
 
-constexpr std::uint16_t kDefineText = 11;
-constexpr std::uint16_t kDefineFont2 = 48;
+constexpr std::uint16_t kDefineText = +swf::TagCode::DefineText;
+constexpr std::uint16_t kDefineFont2 = +swf::TagCode::DefineFont2;
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kGrey = qRgb(128, 128, 128);
 
