@@ -11,6 +11,9 @@
 #include <memory>
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,6 +37,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class ImageControl;
+class MoviePreviews;
 class StatusLabel;
 
 class Form1 : public QMainWindow {
@@ -50,6 +54,11 @@ public:
 
     // Shows the window centred on the screen.
     void showCentered();
+
+    // The movie named when the program was started: a file plays as if
+    // picked in the browser, which opens at its folder; an address plays as
+    // if opened.
+    void openFromCommandLine(const QString& movie);
 
     // Browser
     DriveListBox* Drive1 = nullptr;
@@ -130,6 +139,9 @@ public:
     QAction* ab = nullptr;
     QAction* ks = nullptr;
 
+    // The facts and pictures File1 shows of a movie under the pointer.
+    MoviePreviews* previews() const { return m_previews; }
+
     // The temporary Internet files folder, or the empty text when it cannot be read.
     QString iNetCache() const;
 
@@ -175,8 +187,15 @@ public slots:
     void Timer4_Timer();
     void Timer5_Timer();
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static void Form_Initialize();
+    void playOpened(const QString& movie);
     void createControls();
     void createPictures();
     void createStorage();
@@ -187,6 +206,8 @@ private:
     html::PageResult GeneratePage();
 
     platform::Platform& m_platform;
+    MoviePreviews* m_previews = nullptr;
+    bool m_choosingColour = false;
 };
 
 } // namespace app
