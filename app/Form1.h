@@ -139,9 +139,6 @@ public:
     QAction* ab = nullptr;
     QAction* ks = nullptr;
 
-    // The facts and pictures File1 shows of a movie under the pointer.
-    MoviePreviews* previews() const { return m_previews; }
-
     // The temporary Internet files folder, or the empty text when it cannot be read.
     QString iNetCache() const;
 
@@ -206,6 +203,7 @@ private:
     html::PageResult GeneratePage();
 
     platform::Platform& m_platform;
+    // The facts and pictures File1 shows of a movie under the pointer.
     MoviePreviews* m_previews = nullptr;
     bool m_choosingColour = false;
 };
