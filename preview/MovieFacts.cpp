@@ -75,7 +75,9 @@ QStringList describe(const MovieFacts& facts)
     return {
         QStringLiteral("Flash version %1, %2").arg(facts.version).arg(compressionText(facts.compression)),
         QStringLiteral("Stage %1 × %2 pixels").arg(facts.stagePixels.width()).arg(facts.stagePixels.height()),
-        QStringLiteral("%1 frames at %2 fps").arg(facts.frameCount).arg(rateText(facts.frameRate)),
+        QStringLiteral("%1 %2 at %3 fps")
+            .arg(facts.frameCount)
+            .arg(facts.frameCount == 1 ? QStringLiteral("frame") : QStringLiteral("frames"), rateText(facts.frameRate)),
         uses,
     };
 }

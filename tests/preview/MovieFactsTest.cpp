@@ -60,6 +60,10 @@ TEST(MovieFacts, HeaderFactsReadAsAPersonWouldSayThem)
     EXPECT_EQ(lines.value(0), QStringLiteral("Flash version 8, compressed with LZMA"));
     EXPECT_EQ(lines.value(1), QStringLiteral("Stage 550 × 400 pixels"));
     EXPECT_EQ(lines.value(2), QStringLiteral("3 frames at 12.50 fps"));
+    preview::MovieFacts one;
+    one.frameCount = 1;
+    one.frameRate = 24;
+    EXPECT_EQ(preview::describe(one).value(2), QStringLiteral("1 frame at 24 fps"));
 }
 
 } // namespace
