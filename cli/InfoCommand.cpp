@@ -6,7 +6,7 @@
 
 #include "cli/Command.h"
 #include "cli/MovieFile.h"
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/read/TagCode.h"
 
 namespace cli {

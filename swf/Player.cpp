@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/define/Dictionary.h"
 #include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"

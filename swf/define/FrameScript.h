@@ -15,7 +15,7 @@
 #include "swf/ColorTransform.h"
 #include "swf/Diagnostic.h"
 #include "swf/Matrix.h"
-#include "swf/render/Filter.h"
+#include "swf/read/FilterRecord.h"
 
 namespace swf {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/read/Decompressor.h"
 #include "swf/read/TagWalker.h"
 

@@ -9,7 +9,7 @@
 #include <QTransform>
 
 #include "swf/ColorTransform.h"
-#include "swf/Renderer.h"
+#include "swf/render/RenderOptions.h"
 #include "swf/define/Dictionary.h"
 #include "swf/runtime/Clip.h"
 

@@ -1,4 +1,4 @@
-#include "swf/Renderer.h"
+#include "swf/render/StageTransform.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include <QColor>
 
-#include "swf/render/TextLayout.h"
+#include "swf/text/TextLayout.h"
 #include "swf/text/HtmlText.h"
 
 namespace swf {

@@ -13,7 +13,7 @@
 #include "swf/ColorTransform.h"
 #include "swf/Matrix.h"
 #include "swf/define/Character.h"
-#include "swf/render/Filter.h"
+#include "swf/read/FilterRecord.h"
 
 namespace swf {
 

@@ -16,7 +16,7 @@
 #include <zlib.h>
 
 #include "support/SwfWriter.h"
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/Player.h"
 #include "swf/media/BitmapDecoder.h"
 

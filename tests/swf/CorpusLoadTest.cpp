@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/Player.h"
 
 namespace fs = std::filesystem;

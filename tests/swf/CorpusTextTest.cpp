@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/Player.h"
 #include "swf/render/TextPainter.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "support/SwfWriter.h"
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/read/HeaderParser.h"
 #include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"

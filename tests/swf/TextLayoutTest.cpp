@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TextBodies.h"
-#include "swf/render/TextLayout.h"
+#include "swf/text/TextLayout.h"
 #include "swf/text/HtmlText.h"
 
 #include <QFontDatabase>

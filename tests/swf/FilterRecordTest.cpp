@@ -3,7 +3,7 @@
 #include <bit>
 #include <vector>
 
-#include "swf/render/Filter.h"
+#include "swf/read/FilterRecord.h"
 
 using namespace swf;
 

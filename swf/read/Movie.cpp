@@ -1,4 +1,4 @@
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 
 namespace swf {
 

@@ -1,4 +1,4 @@
-#include "swf/render/Filter.h"
+#include "swf/read/FilterRecord.h"
 
 #include <cstddef>
 

@@ -1,4 +1,4 @@
-#include "swf/render/TextLayout.h"
+#include "swf/text/TextLayout.h"
 
 #include <algorithm>
 #include <cmath>
