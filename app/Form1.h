@@ -57,7 +57,7 @@ public:
 
     // The movie named when the program was started: a file plays as if
     // picked in the browser, which opens at its folder; an address plays as
-    // if opened.
+    // if opened; a folder is only browsed to.
     void openFromCommandLine(const QString& movie);
 
     // Browser
@@ -193,6 +193,7 @@ protected:
 private:
     static void Form_Initialize();
     void playOpened(const QString& movie);
+    void browseTo(const QString& folder);
     void createControls();
     void createPictures();
     void createStorage();

@@ -41,6 +41,17 @@ void Form1::playOpened(const QString& movie)
     ShockwaveFlash1->setMovie(Text1->text());
 }
 
+void Form1::browseTo(const QString& folder)
+{
+    {
+        // The drive follows the folder; moving it first would take the
+        // folder list to the drive's root.
+        const QSignalBlocker quiet(Drive1);
+        Drive1->setDrive(folder);
+    }
+    Dir1->setPath(folder);
+}
+
 void Form1::openFromCommandLine(const QString& movie)
 {
     if (isWebAddress(movie)) {
@@ -50,6 +61,11 @@ void Form1::openFromCommandLine(const QString& movie)
     // File managers hand over file: addresses.
     const QUrl url(movie);
     const QFileInfo file(url.isLocalFile() ? url.toLocalFile() : movie);
+    // A folder is where to browse, with nothing to play yet.
+    if (file.isDir()) {
+        browseTo(normalFolder(file.absoluteFilePath()));
+        return;
+    }
     if (!file.isFile()) {
         m_platform.messageBox->show(this,
                                     platform::filedialog::promptFor(platform::filedialog::Verdict::FileMissing,
@@ -58,14 +74,7 @@ void Form1::openFromCommandLine(const QString& movie)
                                     platform::MsgIcon::Exclamation);
         return;
     }
-    const QString folder = normalFolder(file.absolutePath());
-    {
-        // The drive follows the folder; moving it first would take the
-        // folder list to the drive's root.
-        const QSignalBlocker quiet(Drive1);
-        Drive1->setDrive(folder);
-    }
-    Dir1->setPath(folder);
+    browseTo(normalFolder(file.absolutePath()));
     // A listed movie is picked as a person would pick it; one the list does
     // not show (another extension) still plays.
     const QString name = file.fileName();

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "swf/Movie.h"
+#include "swf/read/Movie.h"
 #include "swf/Player.h"
 
 namespace preview {

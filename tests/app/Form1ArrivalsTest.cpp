@@ -61,7 +61,7 @@ TEST_F(Form1ArrivalsTest, AFileOnTheCommandLineIsPickedInTheBrowserAtItsFolder)
     EXPECT_TRUE(fakes.messageBox.shown.empty());
 }
 
-TEST_F(Form1ArrivalsTest, WhatTheBrowserDoesNotListPlaysAsOpened)
+TEST_F(Form1ArrivalsTest, WhatTheBrowserDoesNotListPlaysAsOpenedAndAFolderIsBrowsedTo)
 {
     const QString other = app::joinPath(tree.path(), QStringLiteral("c.bin"));
     form->openFromCommandLine(other);
@@ -69,6 +69,11 @@ TEST_F(Form1ArrivalsTest, WhatTheBrowserDoesNotListPlaysAsOpened)
     EXPECT_TRUE(form->File1->fileName().isEmpty());
     EXPECT_EQ(form->ShockwaveFlash1->Movie(), other);
     EXPECT_FALSE(form->fv->isEnabled());
+
+    tree.folder(QStringLiteral("sub"));
+    form->openFromCommandLine(tree.at(QStringLiteral("sub")));
+    EXPECT_EQ(form->Dir1->path(), app::joinPath(tree.path(), QStringLiteral("sub")));
+    EXPECT_EQ(form->ShockwaveFlash1->Movie(), other);
 
     const QString address = QStringLiteral("http://127.0.0.1:9/movie.swf");
     form->openFromCommandLine(address);

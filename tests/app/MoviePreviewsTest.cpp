@@ -2,6 +2,7 @@
 
 #include <QHelpEvent>
 #include <QSignalSpy>
+#include <QTest>
 #include <QToolTip>
 
 #include "TempTree.h"
@@ -85,6 +86,9 @@ TEST_F(MoviePreviewsTest, TheListShowsThePreviewOfTheEntryUnderThePointer)
     list.setPath(tree.path());
     list.setPreviews(&previews);
     list.show();
+    // A window becoming active hides any tooltip; people hover over windows already in front.
+    list.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&list));
     const QRect entry = list.visualRect(list.model()->index(1, 0)); // "late & <odd>.swf", after "junk.swf"
     const QPoint at = entry.center();
     QHelpEvent hover(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
