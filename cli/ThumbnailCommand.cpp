@@ -1,9 +1,12 @@
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QImage>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include "cli/Command.h"
 #include "cli/MovieFile.h"
@@ -52,6 +55,24 @@ QString parse(const QStringList& arguments, ThumbnailRequest& request)
     return {};
 }
 
+// Written whole or not at all, so that a file manager never caches half an
+// image: a file beside the target, renamed over it. A cache entry is not
+// worth a sync to disk, which would cost more than the drawing.
+QString writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return file.errorString();
+#ifdef Q_OS_WIN
+    // Windows' rename does not replace; there the old image goes first.
+    QFile::remove(path);
+#endif
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    file.setAutoRemove(false);
+    return {};
+}
+
 } // namespace
 
 int runThumbnail(const QStringList& arguments)
@@ -75,10 +96,8 @@ int runThumbnail(const QStringList& arguments)
     frame.save(&buffer, "PNG");
     watchdog.disarm();
 
-    // Written whole or not at all: a file manager must never cache half an image.
-    QSaveFile file(request.output);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
-        return fail(QStringLiteral("%1: could not write the image: %2").arg(request.output, file.errorString()));
+    if (const QString problem = writeWhole(request.output, png); !problem.isEmpty())
+        return fail(QStringLiteral("%1: could not write the image: %2").arg(request.output, problem));
     return kOk;
 }
 
