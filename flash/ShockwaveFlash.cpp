@@ -53,10 +53,21 @@ swf::ScaleMode scaleOf(const QString& name)
 
 ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     : QWidget(parent)
+    , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_frameClock.setTimerType(Qt::PreciseTimer);
-    connect(&m_frameClock, &QTimer::timeout, this, &ShockwaveFlash::advanceFrame);
+    m_frameClock.setSingleShot(true);
+    connect(&m_frameClock, &QTimer::timeout, this, &ShockwaveFlash::onFrameClock);
+}
+
+void ShockwaveFlash::setClock(const swf::Clock& clock)
+{
+    m_scheduler = std::make_unique<swf::FrameScheduler>(clock);
+    if (m_frameClock.isActive()) {
+        m_frameClock.stop();
+        syncFrameClock();
+    }
 }
 
 ShockwaveFlash::~ShockwaveFlash() = default;
@@ -114,7 +125,7 @@ void ShockwaveFlash::onArrived(const QByteArray& bytes)
             m_player.stop();
         syncFrameClock();
     }
-    update();
+    repaintIfChanged();
 }
 
 void ShockwaveFlash::onFinished(bool complete)
@@ -125,7 +136,7 @@ void ShockwaveFlash::onFinished(bool complete)
         m_source.clear();
     }
     syncFrameClock();
-    update();
+    repaintIfChanged();
     emit loadFinished(complete);
 }
 
@@ -135,16 +146,42 @@ void ShockwaveFlash::syncFrameClock()
         m_frameClock.stop();
         return;
     }
-    const int interval = m_player.frameIntervalMs();
-    if (!m_frameClock.isActive() || m_frameClock.interval() != interval)
-        m_frameClock.start(interval);
+    const double rate = m_player.clockFrameRate();
+    if (!m_frameClock.isActive())
+        m_scheduler->start(rate);
+    else
+        m_scheduler->setRate(rate);
+    armFrameClock();
+}
+
+void ShockwaveFlash::armFrameClock()
+{
+    // Whole milliseconds, rounded up, so the wake-up is never early; the
+    // scheduler keeps the rate exact whatever the timer's grain.
+    const std::int64_t wait = m_scheduler->nanosecondsUntilNext();
+    m_frameClock.start(int((wait + 999'999) / 1'000'000));
+}
+
+// Frames that came due while the control was busy are played through but
+// not drawn: only the last one shows.
+void ShockwaveFlash::onFrameClock()
+{
+    const int due = m_scheduler->takeDueFrames();
+    for (int i = 0; i < due; ++i)
+        m_player.advance();
+    repaintIfChanged();
+    armFrameClock();
 }
 
 void ShockwaveFlash::advanceFrame()
 {
-    const int before = m_player.currentFrame();
     m_player.advance();
-    if (m_player.currentFrame() != before)
+    repaintIfChanged();
+}
+
+void ShockwaveFlash::repaintIfChanged()
+{
+    if (m_player.stageVersion() != m_paintedVersion)
         update();
 }
 
@@ -216,6 +253,7 @@ swf::RenderOptions ShockwaveFlash::renderOptions() const
 void ShockwaveFlash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    m_paintedVersion = m_player.stageVersion();
     if (!m_player.hasMovie()) {
         painter.fillRect(rect(), Qt::white);
         return;
@@ -225,7 +263,7 @@ void ShockwaveFlash::paintEvent(QPaintEvent*)
     if (m_frame.size() != size)
         m_frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
     m_frame.setDevicePixelRatio(ratio);
-    swf::render(m_player, m_frame, renderOptions());
+    m_renderer.render(m_player, m_frame, renderOptions());
     painter.drawImage(QPoint(0, 0), m_frame);
 }
 

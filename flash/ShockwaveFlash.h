@@ -1,8 +1,9 @@
 #pragma once
 
 // The movie control: a widget over the engine's player. It loads what its
-// Movie names, drives the player from a frame timer, paints the stage, and
-// offers the player's own right-click menu.
+// Movie names, drives the player at the movie's frame rate, repaints when
+// (and only when) the stage has changed, and offers the player's own
+// right-click menu.
 
 #include <QImage>
 #include <QPointer>
@@ -12,6 +13,8 @@
 
 #include "swf/Player.h"
 #include "swf/Renderer.h"
+#include "swf/runtime/Clock.h"
+#include "swf/runtime/FrameScheduler.h"
 
 class QMenu;
 class QNetworkAccessManager;
@@ -79,9 +82,12 @@ public:
     bool DeviceFont() const { return m_deviceFont; }
     bool EmbedMovie() const { return m_embedMovie; }
 
-    // For tests and tools: the engine, and one tick of the frame clock.
+    // For tests and tools: the engine, one tick of the frame loop, and the
+    // clock the frame rate is kept by (the machine's unless set; it must
+    // outlive the control).
     const swf::Player& player() const { return m_player; }
     void advanceFrame();
+    void setClock(const swf::Clock& clock);
     bool isLoading() const { return !m_source.isNull(); }
     // The menu a right-click would show now.
     QMenu* buildContextMenu();
@@ -100,14 +106,23 @@ private:
     void onArrived(const QByteArray& bytes);
     void onFinished(bool complete);
     void syncFrameClock();
+    void armFrameClock();
+    void onFrameClock();
+    void repaintIfChanged();
     swf::RenderOptions renderOptions() const;
     void showAbout();
 
     swf::Player m_player;
+    swf::Renderer m_renderer;
     QPointer<MovieSource> m_source;
     QNetworkAccessManager* m_network = nullptr;
+    swf::SteadyClock m_steadyClock;
+    std::unique_ptr<swf::FrameScheduler> m_scheduler;
+    // Wakes the control when the next frame is due.
     QTimer m_frameClock;
     QImage m_frame;
+    // The stage as last painted; equal to the player's means nothing new.
+    std::uint64_t m_paintedVersion = ~std::uint64_t(0);
 
     QString m_movie;
     qint32 m_backgroundColor = -1;

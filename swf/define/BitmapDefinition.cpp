@@ -6,23 +6,32 @@
 
 namespace swf {
 
-const QImage& BitmapDefinition::image() const
+BitmapDefinition::BitmapDefinition(std::uint16_t tagCode, std::vector<std::uint8_t> body, std::vector<std::uint8_t> jpegTables)
+    : m_tagCode(tagCode)
+    , m_body(std::move(body))
+    , m_jpegTables(std::move(jpegTables))
 {
+}
+
+QImage BitmapDefinition::image() const
+{
+    const std::lock_guard lock(m_lock);
     if (!m_image) {
-        auto decoded = decodeBitmap(tagCode, body, jpegTables);
+        auto decoded = decodeBitmap(m_tagCode, m_body, m_jpegTables);
         m_image = decoded ? decoded.value() : QImage();
         // The compressed bytes have done their work.
-        body = {};
-        jpegTables = {};
+        m_body = {};
+        m_jpegTables = {};
     }
     return *m_image;
 }
 
-const QImage& BitmapDefinition::edgePaddedImage() const
+QImage BitmapDefinition::edgePaddedImage() const
 {
+    const QImage source = image();
+    const std::lock_guard lock(m_lock);
     if (m_padded)
         return *m_padded;
-    const QImage& source = image();
     if (source.isNull()) {
         m_padded = QImage();
         return *m_padded;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -54,32 +55,42 @@ public:
     std::vector<ShapeRecord> startRecords;
     std::vector<ShapeRecord> endRecords;
 
-    // The shape at `ratio` (0..65535), built the first time it is asked for.
-    const ShapeGeometry& geometryAt(std::uint16_t ratio) const;
+    // The shape at `ratio` (0..65535), built the first time it is asked
+    // for. The cache may let it go while a caller still holds it, so it is
+    // shared, never borrowed.
+    std::shared_ptr<const ShapeGeometry> geometryAt(std::uint16_t ratio) const;
 
 private:
     ShapeGeometry build(double t) const;
 
-    mutable std::map<std::uint16_t, ShapeGeometry> m_cache;
+    mutable std::mutex m_cacheLock;
+    mutable std::map<std::uint16_t, std::shared_ptr<const ShapeGeometry>> m_cache;
 };
 
-// Pixels stay compressed until the bitmap is first drawn.
+// Pixels stay compressed until the bitmap is first drawn. Drawing may
+// happen on several threads at once; the images handed out are shared
+// copies, which stay valid whatever the definition does next.
 class BitmapDefinition final : public Character {
 public:
-    Kind kind() const override { return Kind::Bitmap; }
+    // `body` is the tag's body after the character id; `jpegTables` the
+    // movie's JPEGTables, for DefineBits.
+    BitmapDefinition(std::uint16_t tagCode, std::vector<std::uint8_t> body, std::vector<std::uint8_t> jpegTables = {});
 
-    std::uint16_t tagCode = 0;
-    // After the character id; released once decoded.
-    mutable std::vector<std::uint8_t> body;
-    mutable std::vector<std::uint8_t> jpegTables; // DefineBits only
+    Kind kind() const override { return Kind::Bitmap; }
+    std::uint16_t tagCode() const { return m_tagCode; }
 
     // Premultiplied pixels, or a null image when they cannot be decoded.
-    const QImage& image() const;
+    QImage image() const;
     // The same with its edge pixels repeated once all round, for fills that
     // clamp at the bitmap's edge instead of tiling it.
-    const QImage& edgePaddedImage() const;
+    QImage edgePaddedImage() const;
 
 private:
+    std::uint16_t m_tagCode;
+    mutable std::mutex m_lock;
+    // Released once decoded.
+    mutable std::vector<std::uint8_t> m_body;
+    mutable std::vector<std::uint8_t> m_jpegTables;
     mutable std::optional<QImage> m_image;
     mutable std::optional<QImage> m_padded;
 };
@@ -103,13 +114,19 @@ public:
         std::uint16_t depth = 0;
         Matrix matrix;
         ColorTransform colorTransform;
-        std::vector<Filter> filters;
+        std::shared_ptr<const std::vector<Filter>> filters; // null: none
         std::uint8_t blendMode = 0;
     };
+    // Actions and the transitions that run them: DefineButton2's condition
+    // bits as stored, or none for DefineButton's one set, which runs on
+    // release over the button.
+    struct Actions {
+        std::optional<std::uint16_t> conditions;
+        TagRef actions;
+    };
     std::vector<Record> records;
+    std::vector<Actions> actions;
     bool trackAsMenu = false;
-    // The up state as a one-frame timeline, which is how it is shown.
-    FrameScript upState;
 };
 
 class FontDefinition final : public Character {

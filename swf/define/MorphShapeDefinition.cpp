@@ -270,14 +270,20 @@ Result<std::shared_ptr<MorphShapeDefinition>> readMorphShapeDefinition(std::uint
     return morph;
 }
 
-const ShapeGeometry& MorphShapeDefinition::geometryAt(std::uint16_t ratio) const
+std::shared_ptr<const ShapeGeometry> MorphShapeDefinition::geometryAt(std::uint16_t ratio) const
 {
-    auto found = m_cache.find(ratio);
-    if (found != m_cache.end())
-        return found->second;
+    {
+        const std::lock_guard lock(m_cacheLock);
+        const auto found = m_cache.find(ratio);
+        if (found != m_cache.end())
+            return found->second;
+    }
+    auto geometry = std::make_shared<const ShapeGeometry>(build(ratio / 65535.0));
+    const std::lock_guard lock(m_cacheLock);
     if (m_cache.size() >= kMaxCachedRatios)
         m_cache.clear();
-    return m_cache.emplace(ratio, build(ratio / 65535.0)).first->second;
+    m_cache.emplace(ratio, geometry);
+    return geometry;
 }
 
 ShapeGeometry MorphShapeDefinition::build(double t) const

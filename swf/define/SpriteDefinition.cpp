@@ -1,19 +1,13 @@
 #include "swf/define/Dictionary.h"
 
 #include "swf/read/ByteReader.h"
+#include "swf/read/TagCode.h"
 #include "swf/read/TagWalker.h"
 
 namespace swf {
 
-namespace {
-
-constexpr std::uint16_t kEnd = 0;
-constexpr std::uint16_t kShowFrame = 1;
-
-} // namespace
-
 Result<std::shared_ptr<SpriteDefinition>> readSpriteDefinition(std::span<const std::uint8_t> body, std::uint8_t swfVersion,
-                                                               std::vector<std::string>& problems)
+                                                               std::vector<std::string>& problems, std::uint64_t bodyOffset)
 {
     ByteReader bytes(body);
     const auto frameCount = bytes.u16();
@@ -35,16 +29,17 @@ Result<std::shared_ptr<SpriteDefinition>> readSpriteDefinition(std::span<const s
                 problems.push_back("sprite: " + problem);
             break;
         }
-        if (tag.code == kEnd)
+        if (tag.code == TagCode::End)
             break;
-        if (tag.code == kShowFrame) {
+        if (tag.code == TagCode::ShowFrame) {
             script.frames.emplace_back();
             pendingFrame = false;
             continue;
         }
         pendingFrame = true;
         // Definitions have no place inside a sprite; only its control tags count.
-        if (!readControlTag(script, tag.code, tags.subspan(tag.bodyOffset, tag.length), swfVersion, problem))
+        const std::uint64_t tagsOffset = bodyOffset + (body.size() - tags.size());
+        if (!readControlTag(script, tag.code, tags.subspan(tag.bodyOffset, tag.length), swfVersion, problem, tagsOffset + tag.bodyOffset))
             problems.push_back("sprite: " + problem);
     }
     // The frame opened after the last ShowFrame is not a frame unless

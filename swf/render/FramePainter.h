@@ -1,8 +1,8 @@
 #pragma once
 
-// Draws a display list onto an image: objects in depth order, masks over
-// the depths they cover, and blend modes and filters through layers. Plain
-// objects draw straight onto the target.
+// Draws what a render list holds onto an image: objects in depth order,
+// masks over the depths they cover, and blend modes and filters through
+// layers. Plain objects draw straight onto the target.
 
 #include <QImage>
 #include <QPainter>
@@ -10,8 +10,10 @@
 
 #include "swf/ColorTransform.h"
 #include "swf/render/RenderOptions.h"
-#include "swf/define/Dictionary.h"
-#include "swf/runtime/Clip.h"
+#include "swf/render/RenderScratch.h"
+#include "swf/render/ShapePainter.h"
+#include "swf/render/TextPainter.h"
+#include "swf/runtime/RenderList.h"
 
 namespace swf {
 
@@ -19,31 +21,32 @@ class FramePainter {
 public:
     // `target` must be Format_ARGB32_Premultiplied. `stageScale` is device
     // pixels per movie pixel, which filters are measured in.
-    FramePainter(QImage& target, const Dictionary& dictionary, const RenderOptions& options, double stageScale);
+    FramePainter(QImage& target, const RenderList& list, const RenderOptions& options, double stageScale, RenderScratch& scratch);
 
-    void paint(const DisplayList& list, const QTransform& toDevice);
+    void paint(const QTransform& toDevice);
 
 private:
-    using Iterator = DisplayList::const_iterator;
+    void paintRange(QImage& surface, QPainter& painter, std::uint32_t first, std::uint32_t last, const QTransform& transform,
+                    const ColorTransform& cxform, bool coverage);
+    void paintObject(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& parentTransform,
+                     const ColorTransform& parentCxform, bool coverage);
+    void paintLayered(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                      const ColorTransform& cxform);
+    void paintContent(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                      const ColorTransform& cxform, bool coverage);
 
-    void paintRange(QImage& surface, QPainter& painter, Iterator first, Iterator last, const QTransform& transform,
-                    const ColorTransform& cxform, int nesting, bool coverage);
-    void paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
-                     const ColorTransform& parentCxform, int nesting, bool coverage);
-    void paintLayered(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                      const ColorTransform& cxform, int nesting);
-    void paintContent(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                      const ColorTransform& cxform, int nesting, bool coverage);
-
-    bool paintScaledGrid(QPainter& painter, const DisplayObject& object, const QTransform& transform, const ColorTransform& cxform,
+    bool paintScaledGrid(QPainter& painter, std::uint32_t index, const QTransform& transform, const ColorTransform& cxform,
                          bool coverage);
     QImage blankLayer(QSize size) const;
     void prepare(QPainter& painter) const;
 
     QImage& m_target;
-    const Dictionary& m_dictionary;
+    const RenderList& m_list;
     RenderOptions m_options;
     double m_stageScale;
+    RenderScratch& m_scratch;
+    BitmapLookup m_bitmaps;
+    FontLookup m_fonts;
     int m_layers = 0;
 };
 

@@ -46,6 +46,15 @@ protected:
         }
     }
 
+    QString writeBytes(const QString& name, const std::vector<std::uint8_t>& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        return path;
+    }
+
     QColor pixelAt(int x, int y)
     {
         return control.grab().toImage().pixelColor(x, y);
@@ -161,6 +170,64 @@ TEST_F(ShockwaveFlashTest, StageIsPaintedInTheMovieColourThenInTheChosenOne)
     // The chosen colour holds for the next movie too.
     loadFully(writeMovie(QStringLiteral("next.swf"), 1));
     EXPECT_EQ(pixelAt(100, 25), QColor(0x12, 0x34, 0x56));
+}
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A one-frame main timeline holding a sprite that moves its shape on each
+// of its own two frames: the root never changes frame, the stage does.
+TEST_F(ShockwaveFlashTest, RepaintsWhenOnlyASpriteMovesAndOnlyThen)
+{
+    swftest::RectShape rect;
+    swftest::Placement inner;
+    inner.characterId = 1;
+    swftest::Placement moved;
+    moved.move = true;
+    moved.matrix = swf::Matrix {1, 0, 0, 1, 2000, 0};
+    swftest::SwfWriter writer;
+    writer.setFrameSize(400, 300).setFrameRate(24.0);
+    writer.tag(32, swftest::defineShape3(rect));
+    writer.tag(39, swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2(inner))},
+                                             {swftest::tagBytes(26, swftest::placeObject2(moved))}}));
+    swftest::Placement sprite;
+    sprite.characterId = 2;
+    writer.tag(26, swftest::placeObject2(sprite)).showFrame();
+    control.resize(400, 300);
+    control.show();
+    loadFully(writeBytes(QStringLiteral("sprite.swf"), writer.build()));
+
+    PaintCounter counter;
+    control.installEventFilter(&counter);
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    for (int i = 0; i < 4; ++i) {
+        control.advanceFrame();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(control.CurrentFrame(), 0);
+    EXPECT_EQ(counter.paints, 4) << "every step of the sprite shows";
+
+    // A still stage costs no painting.
+    loadFully(writeMovie(QStringLiteral("still.swf"), 1));
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    for (int i = 0; i < 4; ++i) {
+        control.advanceFrame();
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(counter.paints, 0);
 }
 
 TEST_F(ShockwaveFlashTest, ReducedMenuOffersOnlyAbout)

@@ -83,11 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     static const swf::ScaleMode kModes[] {swf::ScaleMode::ShowAll, swf::ScaleMode::NoBorder, swf::ScaleMode::ExactFit, swf::ScaleMode::NoScale};
     QImage image(32, 24, QImage::Format_RGB32);
+    swf::Renderer renderer;
     for (int frame = 0; frame < 12; ++frame) {
         player.advance();
         check(player.currentFrame() >= 0 && player.currentFrame() < std::max(1, player.framesLoaded()));
         check(player.frameIntervalMs() >= 8 && player.frameIntervalMs() <= 1000);
-        swf::render(player, image, {kModes[frame % 4], swf::Quality::High});
+        renderer.render(player, image, {kModes[frame % 4], swf::Quality::High});
     }
     player.gotoFrame(int(size));
     check(player.percentLoaded() >= 0 && player.percentLoaded() <= 100);

@@ -132,4 +132,34 @@ std::vector<std::uint8_t> placeObject2(const Placement& placement)
     return body;
 }
 
+std::vector<std::uint8_t> tagBytes(std::uint16_t code, const std::vector<std::uint8_t>& body)
+{
+    std::vector<std::uint8_t> out;
+    if (body.size() < 63) {
+        putU16(out, std::uint16_t(code << 6 | body.size()));
+    } else {
+        putU16(out, std::uint16_t(code << 6 | 63));
+        const auto length = std::uint32_t(body.size());
+        out.insert(out.end(), {std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16), std::uint8_t(length >> 24)});
+    }
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<std::uint8_t> defineSprite(std::uint16_t id, const std::vector<std::vector<std::vector<std::uint8_t>>>& frames)
+{
+    std::vector<std::uint8_t> body;
+    putU16(body, id);
+    putU16(body, std::uint16_t(frames.size()));
+    for (const auto& frame : frames) {
+        for (const auto& tag : frame)
+            body.insert(body.end(), tag.begin(), tag.end());
+        const auto showFrame = tagBytes(1, {});
+        body.insert(body.end(), showFrame.begin(), showFrame.end());
+    }
+    const auto end = tagBytes(0, {});
+    body.insert(body.end(), end.begin(), end.end());
+    return body;
+}
+
 } // namespace swftest

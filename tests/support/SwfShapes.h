@@ -1,8 +1,8 @@
 #pragma once
 
 // Tag bodies for the drawing tags most tests and benchmarks need: a
-// rectangle shape with a solid or gradient fill and an outline, and
-// PlaceObject2 records.
+// rectangle shape with a solid or gradient fill and an outline,
+// PlaceObject2 records and sprites.
 
 #include <cstdint>
 #include <optional>
@@ -39,5 +39,12 @@ struct Placement {
 
 // PlaceObject2 (tag 26) body.
 std::vector<std::uint8_t> placeObject2(const Placement& placement);
+
+// A tag as it sits in a stream, header and body, for building sprite bodies.
+std::vector<std::uint8_t> tagBytes(std::uint16_t code, const std::vector<std::uint8_t>& body);
+
+// DefineSprite (tag 39) body: each inner frame is a list of whole tags, to
+// which a ShowFrame is added.
+std::vector<std::uint8_t> defineSprite(std::uint16_t id, const std::vector<std::vector<std::vector<std::uint8_t>>>& frames);
 
 } // namespace swftest

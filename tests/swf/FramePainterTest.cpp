@@ -5,6 +5,7 @@
 
 #include "MovieBits.h"
 #include "swf/Renderer.h"
+#include "swf/define/Dictionary.h"
 
 namespace {
 
@@ -181,6 +182,72 @@ TEST(FramePainter, ScalingGridKeepsTheBordersOfAStretchedSprite)
     EXPECT_TRUE(near(sliced.pixel(40, 10), rgb(255, 0, 0))) << "the corner stays 20 pixels wide";
     EXPECT_TRUE(near(sliced.pixel(290, 50), rgb(255, 0, 0)));
     EXPECT_TRUE(near(sliced.pixel(305, 50), rgb(255, 255, 255)));
+}
+
+// PlaceObject2 of a morph at a ratio.
+Bytes placeMorph(std::uint16_t depth, std::uint16_t id, std::uint16_t ratio, swf::Matrix matrix)
+{
+    Bytes body {0x02 | 0x04 | 0x10};
+    putU16(body, depth);
+    putU16(body, id);
+    const Bytes packed = swftest::matrixBytes(matrix);
+    body.insert(body.end(), packed.begin(), packed.end());
+    putU16(body, ratio);
+    return body;
+}
+
+// Two instances of one morph, at two ratios, inside a stretched sprite with
+// a scaling grid: drawing the second must not take away the geometry of the
+// first, however full the morph's cache of ratios was before.
+TEST(FramePainter, MorphsInAScalingGridDrawTheSameWhateverTheCacheHeld)
+{
+    SwfWriter w;
+    w.setBackground({255, 255, 255});
+    Bytes morph;
+    putU16(morph, 3);
+    const Bytes body = morphBody();
+    morph.insert(morph.end(), body.begin(), body.end());
+    w.tag(46, morph);
+    w.tag(kDefineSprite, defineSprite(9, {{tagBytes(kPlaceObject2, placeMorph(1, 3, 0, {})),
+                                           tagBytes(kPlaceObject2, placeMorph(2, 3, 65535, translate(2400, 0)))}}));
+    Bytes grid;
+    putU16(grid, 9);
+    const Bytes centre = rectBytes(1000);
+    grid.insert(grid.end(), centre.begin(), centre.end());
+    w.tag(78, grid);
+    swf::Matrix stretched;
+    stretched.a = 1.5;
+    swftest::Placement sprite;
+    sprite.characterId = 9;
+    sprite.matrix = stretched;
+    w.tag(kPlaceObject2, swftest::placeObject2(sprite)).showFrame();
+    const Bytes movie = w.build();
+
+    QImage first;
+    for (int cached = 0; cached < 70; ++cached) {
+        swf::Player player;
+        load(player, movie);
+        const auto definition = player.dictionary()->find(3);
+        ASSERT_NE(definition, nullptr);
+        const auto& morphDefinition = static_cast<const swf::MorphShapeDefinition&>(*definition);
+        for (int ratio = 0; ratio < cached; ++ratio)
+            (void)morphDefinition.geometryAt(std::uint16_t(1000 + ratio));
+        QImage image(550, 400, QImage::Format_RGB32);
+        swf::render(player, image, {swf::ScaleMode::ExactFit, swf::Quality::High});
+        if (first.isNull())
+            first = image;
+        ASSERT_EQ(image, first) << "with " << cached << " ratios cached before";
+    }
+    // Both instances show: the start colour and the end colour.
+    int red = 0;
+    int blue = 0;
+    for (int y = 0; y < first.height(); ++y)
+        for (int x = 0; x < first.width(); ++x) {
+            red += first.pixel(x, y) == rgb(255, 0, 0);
+            blue += first.pixel(x, y) == rgb(0, 0, 255);
+        }
+    EXPECT_GT(red, 1000);
+    EXPECT_GT(blue, 1000);
 }
 
 // A 2x1 bitmap, red then blue, filling a rectangle at fifty pixels to the

@@ -22,37 +22,8 @@ inline void putU16(Bytes& out, std::uint16_t value)
     out.push_back(std::uint8_t(value >> 8));
 }
 
-// A tag as it sits in a stream, for building sprite bodies.
-inline Bytes tagBytes(std::uint16_t code, const Bytes& body)
-{
-    Bytes out;
-    if (body.size() < 63) {
-        putU16(out, std::uint16_t(code << 6 | body.size()));
-    } else {
-        putU16(out, std::uint16_t(code << 6 | 63));
-        const auto length = std::uint32_t(body.size());
-        out.insert(out.end(), {std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16), std::uint8_t(length >> 24)});
-    }
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-}
-
-// DefineSprite body: each inner frame is a list of tags, ShowFrame added.
-inline Bytes defineSprite(std::uint16_t id, const std::vector<std::vector<Bytes>>& frames)
-{
-    Bytes body;
-    putU16(body, id);
-    putU16(body, std::uint16_t(frames.size()));
-    for (const auto& frame : frames) {
-        for (const Bytes& tag : frame)
-            body.insert(body.end(), tag.begin(), tag.end());
-        const Bytes showFrame = tagBytes(1, {});
-        body.insert(body.end(), showFrame.begin(), showFrame.end());
-    }
-    const Bytes end = tagBytes(0, {});
-    body.insert(body.end(), end.begin(), end.end());
-    return body;
-}
+using swftest::defineSprite;
+using swftest::tagBytes;
 
 inline Bytes place(std::uint16_t depth, std::uint16_t id, swf::Matrix matrix = {})
 {
@@ -104,6 +75,52 @@ inline swf::Matrix translate(double x, double y)
     m.tx = x;
     m.ty = y;
     return m;
+}
+
+// A square of `side` twips from the origin as SHAPE records; the start
+// shape selects fill 1, the end shape only moves.
+inline Bytes square(std::int32_t side, bool selectFill)
+{
+    Bytes out {std::uint8_t(selectFill ? 0x10 : 0x00)};
+    swftest::BitWriter bits;
+    bits.ub(0, 1).ub(0x01 | (selectFill ? 0x04 : 0), 5).ub(1, 5).sb(0, 1).sb(0, 1);
+    if (selectFill)
+        bits.ub(1, 1);
+    const unsigned n = swftest::BitWriter::signedBits({side, -side});
+    for (auto [dx, dy] : {std::pair {side, 0}, std::pair {0, side}, std::pair {-side, 0}, std::pair {0, -side}})
+        bits.ub(1, 1).ub(1, 1).ub(n - 2, 4).ub(1, 1).sb(dx, n).sb(dy, n);
+    bits.ub(0, 1).ub(0, 5);
+    const Bytes packed = bits.finish();
+    out.insert(out.end(), packed.begin(), packed.end());
+    return out;
+}
+
+inline Bytes rectBytes(std::int32_t side)
+{
+    swftest::BitWriter bits;
+    const unsigned n = swftest::BitWriter::signedBits({side});
+    bits.ub(n, 5).sb(0, n).sb(side, n).sb(0, n).sb(side, n);
+    return bits.finish();
+}
+
+// One solid fill, red to blue, and no lines.
+inline const Bytes kSolidStyles {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
+
+// DefineMorphShape body after the id: a 2000-twip square to 4000 filled
+// with the first of `styles`.
+inline Bytes morphBody(const Bytes& styles = kSolidStyles)
+{
+    Bytes body = rectBytes(2000);
+    const Bytes endBounds = rectBytes(4000);
+    body.insert(body.end(), endBounds.begin(), endBounds.end());
+    const Bytes start = square(2000, true);
+    const Bytes end = square(4000, false);
+    const auto offset = std::uint32_t(styles.size() + start.size());
+    body.insert(body.end(), {std::uint8_t(offset), std::uint8_t(offset >> 8), std::uint8_t(offset >> 16), std::uint8_t(offset >> 24)});
+    body.insert(body.end(), styles.begin(), styles.end());
+    body.insert(body.end(), start.begin(), start.end());
+    body.insert(body.end(), end.begin(), end.end());
+    return body;
 }
 
 inline void load(swf::Player& player, const Bytes& movie)
