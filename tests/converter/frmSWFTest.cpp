@@ -53,8 +53,15 @@ TEST_F(frmSWFTest, OpensInItsDesignState)
     };
     for (const Control& each : controls) {
         const QRect t = each.twips;
-        EXPECT_EQ(each.widget->geometry(), platform::twipsRect(t.x(), t.y(), t.width(), t.height()))
-            << each.text.toStdString();
+        const QRect designed = platform::twipsRect(t.x(), t.y(), t.width(), t.height());
+        // The captions keep their designed corner and grow, if need be, to show whole.
+        if (each.widget == form.lblCaption[0] || each.widget == form.lblCaption[1]) {
+            EXPECT_EQ(each.widget->pos(), designed.topLeft());
+            EXPECT_GE(each.widget->width(), designed.width());
+            EXPECT_GE(each.widget->height(), designed.height());
+        } else {
+            EXPECT_EQ(each.widget->geometry(), designed) << each.text.toStdString();
+        }
         QString text;
         if (auto* label = qobject_cast<QLabel*>(each.widget))
             text = label->text();
@@ -65,6 +72,12 @@ TEST_F(frmSWFTest, OpensInItsDesignState)
         else if (auto* box = qobject_cast<QPlainTextEdit*>(each.widget))
             text = box->toPlainText();
         EXPECT_EQ(text, each.text);
+    }
+    for (const QLabel* caption : form.lblCaption) {
+        const QFontMetrics metrics(caption->font());
+        EXPECT_GE(caption->contentsRect().width(), metrics.horizontalAdvance(caption->text()))
+            << caption->text().toStdString();
+        EXPECT_GE(caption->contentsRect().height(), metrics.height()) << caption->text().toStdString();
     }
     EXPECT_EQ(form.lblCaption[0]->font().pointSizeF(), 8.25);
     EXPECT_EQ(form.lblCaption[1]->font().family(), QStringLiteral("Tahoma"));
