@@ -53,9 +53,11 @@ swf::ScaleMode scaleOf(const QString& name)
 
 ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     : QWidget(parent)
+    , m_renderer(new FrameRenderer(this))
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
     m_frameClock.setSingleShot(true);
     connect(&m_frameClock, &QTimer::timeout, this, &ShockwaveFlash::onFrameClock);
@@ -98,6 +100,8 @@ QNetworkAccessManager& ShockwaveFlash::network()
 
 void ShockwaveFlash::unload()
 {
+    m_shown = QImage();
+    m_requested = {};
     if (m_source) {
         m_source->disconnect(this);
         m_source->deleteLater();
@@ -179,10 +183,52 @@ void ShockwaveFlash::advanceFrame()
     repaintIfChanged();
 }
 
+QSize ShockwaveFlash::frameSize() const
+{
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+}
+
+// A frame is drawn when what it would show differs from the last one asked
+// for: the stage, the control's size or the viewer's options.
 void ShockwaveFlash::repaintIfChanged()
 {
-    if (m_player.stageVersion() != m_paintedVersion)
+    if (!m_player.hasMovie())
+        return;
+    const swf::RenderOptions options = renderOptions();
+    const bool sameOptions = options.scale == m_requested.options.scale && options.quality == m_requested.options.quality
+        && options.zoom == m_requested.options.zoom;
+    if (m_player.stageVersion() != m_requested.version || frameSize() != m_requested.size || !sameOptions)
+        requestFrame();
+}
+
+void ShockwaveFlash::requestFrame()
+{
+    auto frame = std::make_shared<swf::StageFrame>();
+    m_player.captureFrame(*frame);
+    m_requested = {m_player.stageVersion(), frameSize(), renderOptions()};
+    m_renderer->request({std::move(frame), m_requested.size, devicePixelRatioF(), m_requested.options, ++m_requestKey});
+}
+
+void ShockwaveFlash::onFrameFinished()
+{
+    if (auto finished = m_renderer->takeFinished()) {
+        m_shown = std::move(finished->first);
         update();
+    }
+}
+
+void ShockwaveFlash::setFrameDraw(FrameRenderer::Draw draw)
+{
+    m_renderer->setDraw(std::move(draw));
+}
+
+bool ShockwaveFlash::waitForFrame(int timeoutMs)
+{
+    repaintIfChanged();
+    if (!m_renderer->waitUntilIdle(timeoutMs))
+        return false;
+    onFrameFinished();
+    return true;
 }
 
 void ShockwaveFlash::Play()
@@ -250,21 +296,21 @@ swf::RenderOptions ShockwaveFlash::renderOptions() const
     return {scaleOf(m_scale), qualityOf(m_quality), m_zoom};
 }
 
+// Shows the last frame drawn, never waiting for one: a frame of the right
+// size is on its way whenever this one is out of date.
 void ShockwaveFlash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    m_paintedVersion = m_player.stageVersion();
     if (!m_player.hasMovie()) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    const QSize size = (QSizeF(this->size()) * ratio).toSize();
-    if (m_frame.size() != size)
-        m_frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    m_frame.setDevicePixelRatio(ratio);
-    m_renderer.render(m_player, m_frame, renderOptions());
-    painter.drawImage(QPoint(0, 0), m_frame);
+    repaintIfChanged();
+    const swf::Color stage = m_player.backgroundColor();
+    if (m_shown.isNull() || m_shown.size() != frameSize())
+        painter.fillRect(rect(), QColor(stage.r, stage.g, stage.b));
+    if (!m_shown.isNull())
+        painter.drawImage(QPoint(0, 0), m_shown);
 }
 
 QMenu* ShockwaveFlash::buildContextMenu()

@@ -5,12 +5,19 @@
 #include <memory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "flash/FileSource.h"
 #include "flash/ShockwaveFlash.h"
 #include "support/FakePlatform.h"
 #include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
+#include "swf/runtime/Stage.h"
 
 namespace {
 
@@ -57,6 +64,7 @@ protected:
 
     QColor pixelAt(int x, int y)
     {
+        EXPECT_TRUE(control.waitForFrame());
         return control.grab().toImage().pixelColor(x, y);
     }
 
@@ -210,24 +218,83 @@ TEST_F(ShockwaveFlashTest, RepaintsWhenOnlyASpriteMovesAndOnlyThen)
 
     PaintCounter counter;
     control.installEventFilter(&counter);
+    const auto step = [&] {
+        control.advanceFrame();
+        ASSERT_TRUE(control.waitForFrame());
+        QCoreApplication::processEvents();
+    };
+    ASSERT_TRUE(control.waitForFrame());
     QCoreApplication::processEvents();
     counter.paints = 0;
-    for (int i = 0; i < 4; ++i) {
-        control.advanceFrame();
-        QCoreApplication::processEvents();
-    }
+    for (int i = 0; i < 4; ++i)
+        step();
     EXPECT_EQ(control.CurrentFrame(), 0);
     EXPECT_EQ(counter.paints, 4) << "every step of the sprite shows";
 
     // A still stage costs no painting.
     loadFully(writeMovie(QStringLiteral("still.swf"), 1));
+    ASSERT_TRUE(control.waitForFrame());
     QCoreApplication::processEvents();
     counter.paints = 0;
-    for (int i = 0; i < 4; ++i) {
-        control.advanceFrame();
-        QCoreApplication::processEvents();
-    }
+    for (int i = 0; i < 4; ++i)
+        step();
     EXPECT_EQ(counter.paints, 0);
+}
+
+// Frames that take seconds to draw: the control keeps answering the
+// pointer and the keyboard, shows the last finished frame meanwhile, and
+// plays on by dropping frames instead of queueing them.
+TEST_F(ShockwaveFlashTest, ASlowFrameNeverHoldsUpTheInterface)
+{
+    const auto drawn = std::make_shared<std::atomic<int>>(0);
+    control.setFrameDraw([drawn](const swf::StageFrame& frame, QImage& target, const swf::RenderOptions& options) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        swf::Renderer().render(frame, target, options);
+        ++*drawn;
+    });
+    swftest::RectShape rect;
+    swftest::Placement inner;
+    inner.characterId = 1;
+    swftest::Placement moved;
+    moved.move = true;
+    moved.matrix = swf::Matrix {1, 0, 0, 1, 2000, 0};
+    swftest::SwfWriter writer;
+    writer.setFrameRate(30).tag(32, swftest::defineShape3(rect));
+    writer.tag(39, swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2(inner))},
+                                             {swftest::tagBytes(26, swftest::placeObject2(moved))}}));
+    swftest::Placement sprite;
+    sprite.characterId = 2;
+    writer.tag(26, swftest::placeObject2(sprite)).showFrame();
+    control.resize(400, 300);
+    control.show();
+    loadFully(writeBytes(QStringLiteral("slow.swf"), writer.build()));
+
+    // The event loop's longest pause over three seconds of play, and the
+    // time a right-click menu takes to show.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    probe.start(10);
+    QTest::qWait(3000);
+    EXPECT_LT(longest, 200);
+    QElapsedTimer menuClock;
+    menuClock.start();
+    std::unique_ptr<QMenu> menu(control.buildContextMenu());
+    menu->popup(control.mapToGlobal(QPoint(10, 10)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 200));
+    EXPECT_LT(menuClock.elapsed(), 200);
+    menu->close();
+    EXPECT_GE(drawn->load(), 1) << "frames still come, one at a time";
+    EXPECT_LE(drawn->load(), 3);
+    EXPECT_GT(control.player().stage()->tickCount(), 60u) << "the movie plays on at its rate";
+    control.setMovie(QString());
+    EXPECT_TRUE(control.waitForFrame());
 }
 
 TEST_F(ShockwaveFlashTest, ReducedMenuOffersOnlyAbout)
