@@ -214,9 +214,10 @@ TEST(NetworkSource, TheCapIsEnforcedAsBytesArriveEvenWhileThePlayerIsBusy)
     EXPECT_LT(server.bytesSent(), 24 << 20);
 }
 
-// Whatever the server goes on sending, reading stops once the movie's
-// header has said how long it can be, and the whole movie is there.
-TEST(NetworkSource, AMovieIsReadNoFurtherThanItsHeaderAllows)
+// Whatever the server goes on sending, reading stops at the length its
+// own head declares or, once the movie's header has said how long it can
+// be, at that; and the whole movie is there.
+TEST(NetworkSource, AMovieIsReadNoFurtherThanItsHeadersAllow)
 {
     swftest::SwfWriter writer;
     writer.setFrameSize(100, 100).showFrame().showFrame();
@@ -225,16 +226,18 @@ TEST(NetworkSource, AMovieIsReadNoFurtherThanItsHeaderAllows)
         const char* name;
         QByteArray movie;
         bool complete;
+        qint64 contentLength = -1;
     } cases[] {
         {"uncompressed", bytesOf(writer.build(swf::Compression::None)), true},
         {"zlib", bytesOf(writer.build(swf::Compression::Zlib)), true},
         {"lzma", bytesOf(writer.build(swf::Compression::Lzma)), true},
         {"no movie at all", QByteArrayLiteral("<html><body>moved</body></html>"), false},
+        {"Content-Length shorter than the answer", bytesOf(writer.build(swf::Compression::Zlib)), true, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QByteArray body = c.movie + junk;
-        LoopbackHttpServer server({200, body, 64 * 1024, 10, -1});
+        LoopbackHttpServer server({200, body, 64 * 1024, 10, -1, c.contentLength});
         QNetworkAccessManager network;
         flash::NetworkSource source(network, server.url());
         const Download download = fetch(source);
@@ -243,6 +246,9 @@ TEST(NetworkSource, AMovieIsReadNoFurtherThanItsHeaderAllows)
         EXPECT_TRUE(body.startsWith(download.bytes));
         if (c.complete) {
             EXPECT_GE(download.bytes.size(), c.movie.size());
+        }
+        if (c.contentLength >= 0) {
+            EXPECT_EQ(download.bytes.size(), c.contentLength);
         }
         EXPECT_LT(download.bytes.size(), body.size());
         EXPECT_LT(server.bytesSent(), body.size());
