@@ -39,6 +39,11 @@ QImage BitmapDefinition::edgePaddedImage() const
     const int width = source.width();
     const int height = source.height();
     QImage padded(width + 2, height + 2, QImage::Format_ARGB32_Premultiplied);
+    if (padded.isNull()) {
+        // No memory for the copy: the fill shows nothing rather than crash.
+        m_padded = QImage();
+        return *m_padded;
+    }
     for (int y = 0; y < height + 2; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(std::clamp(y - 1, 0, height - 1)));
         auto* out = reinterpret_cast<QRgb*>(padded.scanLine(y));

@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include "swf/media/BitmapDecoder.h"
+#include "swf/media/Inflate.h"
 
 namespace swf {
 
@@ -24,6 +25,10 @@ bool startsWith(std::span<const std::uint8_t> data, const std::array<std::uint8_
 }
 
 bool isPng(std::span<const std::uint8_t> data) { return startsWith(data, kPngSignature); }
+
+// One-bit PNG pixels deflated at deflate's densest; GIF's twelve-bit codes
+// of at most 4,096 pixels each stay well under it.
+constexpr std::uint64_t kMaxPixelsPerByte = 8 * kMaxInflateRatio;
 
 } // namespace
 
@@ -43,6 +48,8 @@ Result<QImage> decodePngOrGif(std::span<const std::uint8_t> data)
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty() || std::int64_t(size.width()) * size.height() > kMaxBitmapPixels)
         return Result<QImage>::failure(std::string("embedded ") + format + " has no acceptable size");
+    if (std::uint64_t(size.width()) * std::uint64_t(size.height()) > kMaxPixelsPerByte * data.size())
+        return Result<QImage>::failure(std::string("embedded ") + format + " size is more than its data can hold");
     QImage image;
     if (!reader.read(&image))
         return Result<QImage>::failure(std::string("embedded ") + format + " cannot be decoded: " + reader.errorString().toStdString());
