@@ -69,7 +69,7 @@ done
 thumbnailer=$prefix/share/thumbnailers/tovimark.thumbnailer
 grep -qx '\[Thumbnailer Entry\]' "$thumbnailer" || fail "no thumbnailer entry"
 grep -qx 'MimeType=application/vnd.adobe.flash.movie;application/x-shockwave-flash;' "$thumbnailer" || fail "thumbnailer MimeType"
-movie=$(find "$corpus/image" -name '*.swf' | sort | head -n 1)
+movie=$(find "$corpus/image" -name '*.swf' | sort | sed -n 1p)
 [ -n "$movie" ] || fail "no movie in $corpus/image"
 out=$prefix/thumbnail.png
 read -ra words <<< "$(sed -n 's/^Exec=//p' "$thumbnailer")"
