@@ -19,21 +19,33 @@ struct Player::State {
     std::optional<Color> backgroundOverride;
     bool loops = true;
     // The one sink the whole engine reports to, the loader's reports
-    // copied in as they come.
-    Diagnostics diagnostics;
+    // copied in as they come. Shared with the memory budget, which reports
+    // from the drawing thread.
+    std::shared_ptr<Diagnostics> sink = std::make_shared<Diagnostics>();
+    Diagnostics& diagnostics = *sink;
+    std::size_t memoryBudget = MemoryBudget::kDefaultBytes;
     std::size_t loaderReportsCopied = 0;
 
     // What the movie's tags have built so far. The stage refers to the
     // others, so it is declared after them and reset before them. The
     // dictionary is shared with frames being drawn, which may outlive it
     // here: a new movie gets a new one.
-    std::shared_ptr<Dictionary> dictionary = std::make_shared<Dictionary>();
+    std::shared_ptr<Dictionary> dictionary = newDictionary();
     FrameScript rootScript;
     std::size_t tagsRead = 0;
+    // The movie's cap on tags, counted over the main timeline's tags and
+    // those inside sprites alike.
+    std::size_t tagAllowance = MovieLoader::kMaxTags;
     std::uint64_t versionBase = 0;
     std::unique_ptr<Stage> stage;
+    // Why the movie was stopped for good, if it was.
+    std::string halted;
 
     const Movie* movie() const { return loader ? loader->movie() : nullptr; }
+    std::shared_ptr<Dictionary> newDictionary() const
+    {
+        return std::make_shared<Dictionary>(std::make_shared<MemoryBudget>(memoryBudget, sink));
+    }
     // No more frames can arrive: the bytes stopped or the End tag came.
     // Unlike isComplete(), a load cut short counts.
     bool framesFinal() const { return movie() && (loader->finished() || movie()->ended()); }
@@ -53,15 +65,35 @@ int Player::State::framesLoaded() const
     return std::min(int(current->frames().size()), int(current->header().frameCount));
 }
 
+// Runs `work` on the movie; a movie that needs more memory than there is
+// stops where it stands, with a diagnostic, instead of taking the program
+// down with it.
+template<typename Work>
+void guarded(Player::State& state, Work&& work)
+{
+    if (!state.halted.empty())
+        return;
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        state.halted = "the movie needed more memory than there is and was stopped";
+        state.diagnostics.report(0, -1, state.halted);
+        if (state.stage && state.stage->root())
+            state.stage->root()->stop();
+    }
+}
+
 void Player::State::forgetContent()
 {
+    halted.clear();
     if (stage)
         versionBase += stage->version() + 1;
     stage.reset();
-    dictionary = std::make_shared<Dictionary>();
+    dictionary = newDictionary();
     rootScript = FrameScript {};
     rootScript.frames.emplace_back();
     tagsRead = 0;
+    tagAllowance = MovieLoader::kMaxTags;
     diagnostics.clear();
     loaderReportsCopied = 0;
 }
@@ -89,6 +121,8 @@ void Player::State::readNewTags()
     for (; tagsRead < tags.size(); ++tagsRead) {
         const TagRecord& tag = tags[tagsRead];
         const std::span<const std::uint8_t> body = current->body(tag);
+        if (tagAllowance > 0)
+            --tagAllowance;
         if (tag.code == TagCode::ShowFrame) {
             rootScript.frames.emplace_back();
             continue;
@@ -99,7 +133,7 @@ void Player::State::readNewTags()
                 diagnostics.report(tag.bodyOffset, int(tag.code), problem);
             continue;
         }
-        dictionary->define(tag, body, current->header().version, diagnostics);
+        dictionary->define(tag, body, current->header().version, diagnostics, tagAllowance);
     }
     if (!stage) {
         stage = std::make_unique<Stage>(dictionary, diagnostics);
@@ -151,16 +185,19 @@ void Player::feed(std::span<const std::uint8_t> bytes)
     // Bytes with no open() before them start a movie rather than vanish.
     if (!m_state->loader)
         open();
-    m_state->loader->feed(bytes);
-    m_state->readNewTags();
+    guarded(*m_state, [&] {
+        m_state->loader->feed(bytes);
+        m_state->readNewTags();
+    });
 }
 
 void Player::finish()
 {
-    if (m_state->loader) {
-        m_state->loader->finish();
-        m_state->readNewTags();
-    }
+    if (m_state->loader)
+        guarded(*m_state, [&] {
+            m_state->loader->finish();
+            m_state->readNewTags();
+        });
 }
 
 void Player::clear()
@@ -196,9 +233,19 @@ std::vector<Diagnostic> Player::diagnostics() const
     return m_state->diagnostics.entries();
 }
 
+const std::string& Player::haltReason() const
+{
+    return m_state->halted;
+}
+
 std::size_t Player::diagnosticsDropped() const
 {
     return m_state->diagnostics.dropped();
+}
+
+void Player::setMemoryBudget(std::size_t bytes)
+{
+    m_state->memoryBudget = bytes;
 }
 
 int Player::currentFrame() const
@@ -297,7 +344,7 @@ void Player::advance()
     if (!stage || stage->root()->currentFrame() < 0)
         return;
     m_state->syncRootFrames();
-    stage->tick();
+    guarded(*m_state, [&] { stage->tick(); });
 }
 
 void Player::gotoFrame(int frame)
@@ -306,7 +353,7 @@ void Player::gotoFrame(int frame)
     if (!stage || stage->root()->currentFrame() < 0)
         return;
     m_state->syncRootFrames();
-    stage->root()->gotoFrame(frame);
+    guarded(*m_state, [&] { stage->root()->gotoFrame(frame); });
 }
 
 std::uint64_t Player::stageVersion() const
@@ -337,10 +384,16 @@ void Player::captureFrame(StageFrame& frame) const
     frame.hasMovie = movie != nullptr;
     frame.background = backgroundColor();
     frame.frameRect = movie ? movie->header().frameSize : Rect {};
-    if (const Stage* stage = m_state->stage.get(); stage && stage->root()->currentFrame() >= 0)
-        buildRenderList(*stage, frame.list);
-    else
+    try {
+        if (const Stage* stage = m_state->stage.get(); stage && stage->root()->currentFrame() >= 0)
+            buildRenderList(*stage, frame.list);
+        else
+            frame.list.clear();
+    } catch (const std::bad_alloc&) {
+        // Nothing to draw this time rather than no program.
         frame.list.clear();
+    }
+    frame.list.diagnostics = m_state->sink;
 }
 
 const Movie* Player::movie() const

@@ -50,6 +50,11 @@ public:
     // past a cap they are only counted.
     std::vector<Diagnostic> diagnostics() const;
     std::size_t diagnosticsDropped() const;
+    // Why the movie was stopped for good (it ran out of memory), or empty.
+    const std::string& haltReason() const;
+    // The memory a movie's decoded bitmaps may take at once, from the next
+    // movie opened on.
+    void setMemoryBudget(std::size_t bytes);
 
     // Playback. Frames count from 0, as the control reports them.
     int currentFrame() const;
@@ -104,8 +109,9 @@ public:
     Stage* stage();
     const Dictionary* dictionary() const;
 
-private:
     struct State;
+
+private:
     std::unique_ptr<State> m_state;
 };
 

@@ -20,6 +20,11 @@ std::shared_ptr<const Character> orReport(Result<std::shared_ptr<T>> result, std
 
 } // namespace
 
+Dictionary::Dictionary(std::shared_ptr<MemoryBudget> budget)
+    : m_budget(std::move(budget))
+{
+}
+
 bool Dictionary::isDefinitionTag(std::uint16_t code)
 {
     switch (TagCode(code)) {
@@ -59,7 +64,8 @@ bool Dictionary::isDefinitionTag(std::uint16_t code)
     }
 }
 
-void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion, Diagnostics& diagnostics)
+void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion, Diagnostics& diagnostics,
+                        std::size_t& tagAllowance)
 {
     if (!isDefinitionTag(tag.code))
         return;
@@ -108,7 +114,7 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
         amendFont(*id, tag, bytes.rest(), diagnostics);
         return;
     default:
-        defineCharacter(*id, tag, bytes.rest(), swfVersion, diagnostics);
+        defineCharacter(*id, tag, bytes.rest(), swfVersion, diagnostics, tagAllowance);
         return;
     }
 }
@@ -161,7 +167,7 @@ void Dictionary::readExports(const TagRecord& tag, std::span<const std::uint8_t>
 }
 
 void Dictionary::defineCharacter(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, std::uint8_t swfVersion,
-                                 Diagnostics& diagnostics)
+                                 Diagnostics& diagnostics, std::size_t& tagAllowance)
 {
     const auto report = [&](const std::string& message) { diagnostics.report(tag.bodyOffset, tag.code, message); };
     {
@@ -189,7 +195,7 @@ void Dictionary::defineCharacter(std::uint16_t id, const TagRecord& tag, std::sp
         break;
     case TagCode::DefineSprite: {
         std::vector<std::string> problems;
-        character = orReport(readSpriteDefinition(rest, swfVersion, problems, restOffset), problem);
+        character = orReport(readSpriteDefinition(rest, swfVersion, problems, restOffset, tagAllowance), problem);
         for (const std::string& message : problems)
             report(message);
         break;
@@ -209,7 +215,8 @@ void Dictionary::defineCharacter(std::uint16_t id, const TagRecord& tag, std::sp
             const std::shared_lock lock(m_lock);
             tables = m_jpegTables;
         }
-        character = std::make_shared<BitmapDefinition>(tag.code, std::vector<std::uint8_t>(rest.begin(), rest.end()), std::move(tables));
+        character = std::make_shared<BitmapDefinition>(tag.code, std::vector<std::uint8_t>(rest.begin(), rest.end()), std::move(tables),
+                                                       m_budget);
         break;
     }
     case TagCode::DefineFont:

@@ -26,9 +26,16 @@ namespace swf {
 
 class Dictionary {
 public:
+    // Decoded pixels are counted against `budget`.
+    explicit Dictionary(std::shared_ptr<MemoryBudget> budget = std::make_shared<MemoryBudget>());
+
     // Reads the tag if it defines something (or carries JPEG tables or a
     // scaling grid); any other tag is left alone.
-    void define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion, Diagnostics& diagnostics);
+    // `tagAllowance` is what is left of the movie's cap on tags; the tags
+    // inside a sprite are taken from it, and a sprite that would overrun it
+    // is cut short.
+    void define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion, Diagnostics& diagnostics,
+                std::size_t& tagAllowance);
     void clear();
 
     std::shared_ptr<const Character> find(std::uint16_t id) const;
@@ -48,7 +55,7 @@ public:
 
 private:
     void defineCharacter(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, std::uint8_t swfVersion,
-                         Diagnostics& diagnostics);
+                         Diagnostics& diagnostics, std::size_t& tagAllowance);
     void amendFont(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics);
     void readExports(const TagRecord& tag, std::span<const std::uint8_t> body, Diagnostics& diagnostics);
 
@@ -60,15 +67,20 @@ private:
     std::map<std::string, std::uint16_t> m_exports;
     std::map<std::uint16_t, std::shared_ptr<const FontDefinition>> m_fonts;
     std::vector<std::uint8_t> m_jpegTables;
+    std::shared_ptr<MemoryBudget> m_budget;
 };
 
 // The definition readers, one per kind of tag; `body` starts after the
 // character id.
 Result<std::shared_ptr<ShapeDefinition>> readShapeDefinition(std::uint16_t code, std::span<const std::uint8_t> body);
 Result<std::shared_ptr<MorphShapeDefinition>> readMorphShapeDefinition(std::uint16_t code, std::span<const std::uint8_t> body);
-// `bodyOffset` is where `body` sits in the movie's stream.
+// `bodyOffset` is where `body` sits in the movie's stream; each tag read
+// is taken from `tagAllowance`, and reading stops when none is left.
+// `problems` gets at most kMaxSpriteProblems entries.
+inline constexpr std::size_t kMaxSpriteProblems = 100;
 Result<std::shared_ptr<SpriteDefinition>> readSpriteDefinition(std::span<const std::uint8_t> body, std::uint8_t swfVersion,
-                                                               std::vector<std::string>& problems, std::uint64_t bodyOffset = 0);
+                                                               std::vector<std::string>& problems, std::uint64_t bodyOffset,
+                                                               std::size_t& tagAllowance);
 Result<std::shared_ptr<ButtonDefinition>> readButtonDefinition(std::uint16_t code, std::span<const std::uint8_t> body,
                                                                std::uint64_t bodyOffset = 0);
 

@@ -13,8 +13,11 @@ namespace {
 
 constexpr std::uint16_t kDefineMorphShape2 = +TagCode::DefineMorphShape2;
 // Ratios a morph is drawn at are few in practice (one per frame of a
-// tween); a movie sweeping through thousands only costs rebuilds.
+// tween); a movie sweeping through thousands only costs rebuilds. A morph
+// of very many edges keeps fewer of them, so its cache stays within
+// bounds whatever the ratios.
 constexpr std::size_t kMaxCachedRatios = 64;
+constexpr std::size_t kMaxCachedEdges = 2'000'000;
 
 using MorphFill = MorphShapeDefinition::MorphFill;
 using MorphLine = MorphShapeDefinition::MorphLine;
@@ -271,19 +274,28 @@ Result<std::shared_ptr<MorphShapeDefinition>> readMorphShapeDefinition(std::uint
     return morph;
 }
 
+std::shared_ptr<const ShapeGeometry> MorphShapeDefinition::cachedGeometryAt(std::uint16_t ratio) const
+{
+    const std::lock_guard lock(m_cacheLock);
+    const auto found = m_cache.find(ratio);
+    return found == m_cache.end() ? nullptr : found->second;
+}
+
 std::shared_ptr<const ShapeGeometry> MorphShapeDefinition::geometryAt(std::uint16_t ratio) const
 {
-    {
-        const std::lock_guard lock(m_cacheLock);
-        const auto found = m_cache.find(ratio);
-        if (found != m_cache.end())
-            return found->second;
-    }
+    if (auto cached = cachedGeometryAt(ratio))
+        return cached;
     auto geometry = std::make_shared<const ShapeGeometry>(build(ratio / 65535.0));
+    const std::size_t edges = std::max<std::size_t>(edgeCount(), 1);
+    if (edges > kMaxCachedEdges)
+        return geometry;
     const std::lock_guard lock(m_cacheLock);
-    if (m_cache.size() >= kMaxCachedRatios)
+    if (m_cache.size() >= kMaxCachedRatios || m_cachedEdges + edges > kMaxCachedEdges) {
         m_cache.clear();
-    m_cache.emplace(ratio, geometry);
+        m_cachedEdges = 0;
+    }
+    if (m_cache.emplace(ratio, geometry).second)
+        m_cachedEdges += edges;
     return geometry;
 }
 
