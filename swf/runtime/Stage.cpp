@@ -98,10 +98,25 @@ void Stage::removeListener(FrameListener* listener)
     m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
+// The deeper an object would sit, the less of the instance budget it may
+// find spent: a sprite that places itself over and over runs out long
+// before the objects beside it near the top of the tree do.
+std::size_t Stage::instanceAllowance(int nesting) const
+{
+    const std::size_t levels = kMaxNesting + 1;
+    return m_budget.limit / levels * (levels - std::size_t(std::clamp(nesting, 1, kMaxNesting)));
+}
+
 std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int nesting)
 {
-    if (nesting > kMaxNesting || m_budget.spent())
+    if (nesting > kMaxNesting)
         return nullptr;
+    if (m_budget.live >= instanceAllowance(nesting)) {
+        if (!m_budgetReported)
+            m_diagnostics.report(0, -1, "display object budget spent at nesting level " + std::to_string(nesting) + "; no more objects are made there");
+        m_budgetReported = true;
+        return nullptr;
+    }
     std::shared_ptr<const Character> character = m_dictionary->find(characterId);
     if (!character)
         return nullptr;

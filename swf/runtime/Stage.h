@@ -65,6 +65,7 @@ public:
     void setInstanceLimit(std::size_t limit) { m_budget.limit = limit; }
 
 private:
+    std::size_t instanceAllowance(int nesting) const;
     void advanceClocks(Container& container);
     void settle();
 
