@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <QGuiApplication>
 
@@ -60,7 +61,13 @@ int main(int argc, char** argv)
         QStringList arguments;
         for (int i = 2; i < argc; ++i)
             arguments << QString::fromLocal8Bit(argv[i]);
-        return command.run(arguments);
+        // The engine holds its own memory to budgets; this is for what
+        // still runs out, which ends the command with a reason, not an abort.
+        try {
+            return command.run(arguments);
+        } catch (const std::bad_alloc&) {
+            return cli::fail(QStringLiteral("%1: out of memory").arg(QString::fromLocal8Bit(argv[1])));
+        }
     }
     cli::fail(QStringLiteral("unknown command '%1'").arg(QString::fromLocal8Bit(argv[1])), cli::kUsage);
     return usage();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
@@ -16,8 +17,49 @@ namespace {
 // nests masks without end draws unmasked rather than taking a target-sized
 // image per level.
 constexpr int kMaxLayers = 16;
-// Filters asking for more room than this around a layer get no more.
+// Filters asking for more room than this around a layer get no more, and
+// nothing further than this outside the target is drawn into a layer.
 constexpr int kMaxFilterMargin = 1024;
+// What one frame may spend on filters, in pixels a filter pass goes over,
+// and on working out morph shapes at ratios not cached, in edges. Past
+// either the frame is drawn without what did not fit: about a second of
+// work, where real movies spend a few milliseconds.
+constexpr double kFilterWorkPerFrame = 400e6;
+constexpr std::size_t kMorphEdgesPerFrame = 4'000'000;
+// Pixels of bitmaps not at hand that one frame may decode.
+constexpr std::int64_t kDecodedPixelsPerFrame = std::int64_t(64) << 20;
+
+// Pixel passes the filters take over a layer of `area` pixels.
+double filterWork(const std::vector<Filter>& filters, double area)
+{
+    double work = 0;
+    for (const Filter& filter : filters) {
+        switch (filter.type) {
+        case FilterType::ColorMatrix:
+            work += area;
+            break;
+        case FilterType::Convolution:
+            work += area * std::max(1, filter.matrixX * filter.matrixY);
+            break;
+        default:
+            // A blur each way per pass, and the composite after.
+            work += area * (2.0 * std::max(1, filter.passes) + 1);
+            break;
+        }
+    }
+    return work;
+}
+
+QMargins clampedMargins(const QMargins& margins)
+{
+    return QMargins(std::clamp(margins.left(), 0, kMaxFilterMargin), std::clamp(margins.top(), 0, kMaxFilterMargin),
+                    std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
+}
+
+QRectF rectOf(const Rect& rect)
+{
+    return QRectF(rect.xMin, rect.yMin, rect.width(), rect.height());
+}
 
 // Masks only need where something is: every colour opaque black.
 constexpr ColorTransform kCoverageColor {0, 0, 0, 0, 0, 0, 0, 255};
@@ -33,11 +75,12 @@ FramePainter::FramePainter(QImage& target, const RenderList& list, const RenderO
     , m_scratch(scratch)
 {
     const Dictionary* dictionary = list.dictionary.get();
-    m_bitmaps = [dictionary](std::uint16_t id) -> std::shared_ptr<const BitmapDefinition> {
+    m_bitmaps = [this, dictionary](std::uint16_t id) -> std::shared_ptr<const BitmapDefinition> {
         auto found = dictionary ? dictionary->find(id) : nullptr;
         if (!found || found->kind() != Character::Kind::Bitmap)
             return nullptr;
-        return std::static_pointer_cast<const BitmapDefinition>(std::move(found));
+        const auto& bitmap = static_cast<const BitmapDefinition&>(*found);
+        return affordable(bitmap) ? std::static_pointer_cast<const BitmapDefinition>(std::move(found)) : nullptr;
     };
     m_fonts = [dictionary](std::uint16_t id) { return dictionary ? dictionary->font(id) : nullptr; };
 }
@@ -47,6 +90,95 @@ void FramePainter::paint(const QTransform& toDevice)
     QPainter painter(&m_target);
     prepare(painter);
     paintRange(m_target, painter, 0, std::uint32_t(m_list.nodes.size()), toDevice, {}, false);
+    painter.end();
+    if (m_filtersSkipped)
+        report("a frame's filters cost more than a frame may spend; some were left out", m_scratch.reportedFilterBudget);
+    if (m_morphsSkipped)
+        report("a frame's morph shapes cost more than a frame may spend; some were left out", m_scratch.reportedMorphBudget);
+    if (m_bitmapsSkipped)
+        report("a frame's bitmaps cost more to decode than a frame may spend; some were left out", m_scratch.reportedBitmapBudget);
+}
+
+// Whether the bitmap's pixels are at hand or this frame may still decode
+// them.
+bool FramePainter::affordable(const BitmapDefinition& bitmap)
+{
+    if (bitmap.hasPixels())
+        return true;
+    const QSize size = bitmap.claimedSize();
+    const std::int64_t pixels = std::int64_t(size.width()) * size.height();
+    if (m_decodedPixels > 0 && m_decodedPixels + pixels > kDecodedPixelsPerFrame) {
+        m_bitmapsSkipped = true;
+        return false;
+    }
+    m_decodedPixels += pixels;
+    return true;
+}
+
+void FramePainter::report(const std::string& message, bool& reported)
+{
+    if (reported || !m_list.diagnostics)
+        return;
+    reported = true;
+    m_list.diagnostics->report(0, -1, message);
+}
+
+// The morph's shape at the node's ratio, unless working it out would take
+// the frame past what it may spend.
+std::shared_ptr<const ShapeGeometry> FramePainter::morphGeometry(const RenderNode& node)
+{
+    const auto& morph = static_cast<const MorphShapeDefinition&>(*node.character);
+    if (auto cached = morph.cachedGeometryAt(node.ratio))
+        return cached;
+    const std::size_t edges = morph.edgeCount();
+    if (m_morphEdges + edges > kMorphEdgesPerFrame && m_morphEdges > 0) {
+        m_morphsSkipped = true;
+        return nullptr;
+    }
+    m_morphEdges += edges;
+    return morph.geometryAt(node.ratio);
+}
+
+// Where the node's pixels can land under `transform`, its filters' reach
+// included; empty when it draws nothing.
+QRectF FramePainter::deviceBounds(std::uint32_t index, const QTransform& transform) const
+{
+    const RenderNode& node = m_list.nodes[index];
+    if (!node.character)
+        return {};
+    QRectF bounds;
+    switch (node.kind) {
+    case RenderNode::Kind::Shape:
+        bounds = transform.mapRect(rectOf(static_cast<const ShapeDefinition&>(*node.character).bounds));
+        break;
+    case RenderNode::Kind::MorphShape: {
+        const auto& morph = static_cast<const MorphShapeDefinition&>(*node.character);
+        bounds = transform.mapRect(rectOf(morph.startBounds) | rectOf(morph.endBounds));
+        break;
+    }
+    case RenderNode::Kind::Bitmap: {
+        const QSize size = static_cast<const BitmapDefinition&>(*node.character).claimedSize();
+        bounds = transform.mapRect(QRectF(0, 0, size.width() * 20.0, size.height() * 20.0));
+        break;
+    }
+    case RenderNode::Kind::StaticText:
+        bounds = transform.mapRect(rectOf(static_cast<const StaticTextDefinition&>(*node.character).text.bounds));
+        break;
+    case RenderNode::Kind::EditText:
+        bounds = transform.mapRect(rectOf(node.text ? node.text->bounds : static_cast<const EditTextDefinition&>(*node.character).field.bounds));
+        break;
+    case RenderNode::Kind::Container:
+        for (std::uint32_t at = index + 1; at < node.end; at = m_list.nodes[at].end)
+            bounds |= deviceBounds(at, m_list.nodes[at].matrix.toTransform() * transform);
+        break;
+    }
+    if (bounds.isEmpty())
+        return {};
+    // Lines that do not scale, and antialiasing, reach a little past.
+    bounds.adjust(-2, -2, 2, 2);
+    if (node.filters)
+        bounds = bounds.marginsAdded(clampedMargins(filterMargins(*node.filters, m_stageScale, m_stageScale)));
+    return bounds;
 }
 
 void FramePainter::prepare(QPainter& painter) const
@@ -121,8 +253,8 @@ bool FramePainter::paintScaledGrid(QPainter& painter, std::uint32_t index, const
         std::shared_ptr<const ShapeGeometry> geometry;
         if (child.kind == RenderNode::Kind::Shape)
             geometry = std::shared_ptr<const ShapeGeometry>(child.character, &static_cast<const ShapeDefinition&>(*child.character).geometry);
-        else if (child.kind == RenderNode::Kind::MorphShape)
-            geometry = static_cast<const MorphShapeDefinition&>(*child.character).geometryAt(child.ratio);
+        else if (child.kind == RenderNode::Kind::MorphShape && !(geometry = morphGeometry(child)))
+            continue; // over the frame's budget
         if (!geometry)
             return false; // anything but shapes: draw the sprite plainly
         for (const ShapeLayer& layer : geometry->layers) {
@@ -259,38 +391,59 @@ void FramePainter::paintObject(QImage& surface, QPainter& painter, std::uint32_t
     paintContent(surface, painter, index, transform, cxform, coverage);
 }
 
+// The object drawn alone into a layer, coloured as a whole, filtered, and
+// laid onto the surface by its blend mode. The layer covers only where the
+// object's pixels can land, within reach of what the target shows.
 void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
                                 const ColorTransform& cxform)
 {
     const RenderNode& object = m_list.nodes[index];
     static const std::vector<Filter> kNoFilters;
-    const std::vector<Filter>& filters = object.filters ? *object.filters : kNoFilters;
-    QMargins margins = filters.empty() ? QMargins() : filterMargins(filters, m_stageScale, m_stageScale);
-    margins = QMargins(std::clamp(margins.left(), 0, kMaxFilterMargin), std::clamp(margins.top(), 0, kMaxFilterMargin),
-                       std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
-    QImage layer = blankLayer(surface.size().grownBy(margins));
+    const std::vector<Filter>* filters = object.filters ? object.filters.get() : &kNoFilters;
+    QMargins margins = filters->empty() ? QMargins() : clampedMargins(filterMargins(*filters, m_stageScale, m_stageScale));
+    const QRect reachable = QRect(-m_surfaceOrigin, m_target.size()).adjusted(-kMaxFilterMargin, -kMaxFilterMargin, kMaxFilterMargin,
+                                                                              kMaxFilterMargin);
+    QRect area = deviceBounds(index, transform).toAlignedRect() & reachable;
+    if (area.isEmpty())
+        return;
+    if (!filters->empty()) {
+        const double work = filterWork(*filters, double(area.width()) * area.height());
+        if (m_filterWork + work > kFilterWorkPerFrame) {
+            // Over budget: the object is drawn as if it had no filters.
+            m_filtersSkipped = true;
+            filters = &kNoFilters;
+            margins = {};
+            area = (deviceBounds(index, transform).toAlignedRect() & reachable);
+        } else {
+            m_filterWork += work;
+        }
+    }
+    QImage layer = blankLayer(area.size());
+    if (layer.isNull())
+        return; // no memory for it: the object is left out of this frame
     ++m_layers;
     {
         QPainter layerPainter(&layer);
         prepare(layerPainter);
-        const QTransform shifted = transform * QTransform::fromTranslate(margins.left(), margins.top());
+        const QTransform shifted = transform * QTransform::fromTranslate(-area.left(), -area.top());
+        const QPoint origin = m_surfaceOrigin;
+        m_surfaceOrigin += area.topLeft();
         paintContent(layer, layerPainter, index, shifted, {}, false);
+        m_surfaceOrigin = origin;
     }
     // A group takes its colour transform as a whole, after its parts are drawn.
     --m_layers;
     if (!cxform.isIdentity())
         layer = transformedImage(layer, cxform);
-    if (!filters.empty())
-        applyFilters(layer, filters, m_stageScale, m_stageScale);
-    if (!margins.isNull())
-        layer = layer.copy(margins.left(), margins.top(), surface.width(), surface.height());
+    if (!filters->empty())
+        applyFilters(layer, *filters, m_stageScale, m_stageScale);
     BlendMode mode = object.blendMode ? blendModeFromByte(object.blendMode) : BlendMode::Normal;
     if (mode == BlendMode::Layer)
         mode = BlendMode::Normal;
     // The blend reads the surface's pixels, so whatever is being painted on
     // it has to land first.
     painter.end();
-    compositeLayer(surface, layer, mode);
+    compositeLayer(surface, layer, mode, area.topLeft());
     painter.begin(&surface);
     prepare(painter);
 }
@@ -306,13 +459,15 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
         paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, m_bitmaps, shapeOptions,
                    m_scratch);
         return;
-    case RenderNode::Kind::MorphShape: {
-        const auto geometry = static_cast<const MorphShapeDefinition&>(character).geometryAt(object.ratio);
-        paintShape(painter, *geometry, transform, cxform, m_bitmaps, shapeOptions, m_scratch);
+    case RenderNode::Kind::MorphShape:
+        if (const auto geometry = morphGeometry(object))
+            paintShape(painter, *geometry, transform, cxform, m_bitmaps, shapeOptions, m_scratch);
         return;
-    }
     case RenderNode::Kind::Bitmap: {
-        const QImage image = static_cast<const BitmapDefinition&>(character).image();
+        const auto& bitmap = static_cast<const BitmapDefinition&>(character);
+        if (!affordable(bitmap))
+            return;
+        const QImage image = bitmap.image();
         if (image.isNull())
             return;
         // Placed on its own, a bitmap is drawn at twenty twips to the pixel.

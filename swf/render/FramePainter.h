@@ -37,6 +37,10 @@ private:
 
     bool paintScaledGrid(QPainter& painter, std::uint32_t index, const QTransform& transform, const ColorTransform& cxform,
                          bool coverage);
+    QRectF deviceBounds(std::uint32_t index, const QTransform& transform) const;
+    std::shared_ptr<const ShapeGeometry> morphGeometry(const RenderNode& node);
+    bool affordable(const BitmapDefinition& bitmap);
+    void report(const std::string& message, bool& reported);
     QImage blankLayer(QSize size) const;
     void prepare(QPainter& painter) const;
 
@@ -48,6 +52,15 @@ private:
     BitmapLookup m_bitmaps;
     FontLookup m_fonts;
     int m_layers = 0;
+    // Where the surface being drawn on sits in the target's pixels.
+    QPoint m_surfaceOrigin;
+    // What this frame has spent so far, and whether it went without.
+    double m_filterWork = 0;
+    std::size_t m_morphEdges = 0;
+    std::int64_t m_decodedPixels = 0;
+    bool m_filtersSkipped = false;
+    bool m_morphsSkipped = false;
+    bool m_bitmapsSkipped = false;
 };
 
 } // namespace swf

@@ -15,6 +15,11 @@ struct RenderScratch {
     raster::Coverage coverage;
     raster::StrokeScratch stroke;
     RampCache ramps;
+    // What has been told once already, so a movie over budget every frame
+    // is not reported every frame.
+    bool reportedFilterBudget = false;
+    bool reportedMorphBudget = false;
+    bool reportedBitmapBudget = false;
 };
 
 } // namespace swf

@@ -68,6 +68,7 @@ void RenderList::clear()
 {
     nodes.clear();
     dictionary.reset();
+    diagnostics.reset();
     version = 0;
 }
 

@@ -48,6 +48,8 @@ struct RenderList {
     std::vector<RenderNode> nodes;
     // For what nodes name by id: bitmap fills, fonts.
     std::shared_ptr<const Dictionary> dictionary;
+    // Where drawing tells what it had to leave out.
+    std::shared_ptr<Diagnostics> diagnostics;
     // The stage's version this was taken at.
     std::uint64_t version = 0;
 
