@@ -72,7 +72,12 @@ void ShockwaveFlash::setClock(const swf::Clock& clock)
     }
 }
 
-ShockwaveFlash::~ShockwaveFlash() = default;
+ShockwaveFlash::~ShockwaveFlash()
+{
+    // The frame being drawn reads the player's definitions: the drawing
+    // thread ends before the player goes.
+    delete m_renderer;
+}
 
 void ShockwaveFlash::setMovie(const QString& movie)
 {
@@ -100,6 +105,7 @@ QNetworkAccessManager& ShockwaveFlash::network()
 
 void ShockwaveFlash::unload()
 {
+    m_sourceProblem.clear();
     m_shown = QImage();
     m_requested = {};
     if (m_source) {
@@ -116,7 +122,11 @@ void ShockwaveFlash::startSource(MovieSource* source)
 {
     m_source = source;
     connect(source, &MovieSource::arrived, this, &ShockwaveFlash::onArrived);
-    connect(source, &MovieSource::finished, this, [this](bool complete, const QString&) { onFinished(complete); });
+    connect(source, &MovieSource::finished, this, [this](bool complete, const QString& reason) {
+        if (!complete && !reason.isEmpty())
+            m_sourceProblem = reason;
+        onFinished(complete);
+    });
     source->start();
 }
 
@@ -141,7 +151,25 @@ void ShockwaveFlash::onFinished(bool complete)
     }
     syncFrameClock();
     repaintIfChanged();
+    update();
     emit loadFinished(complete);
+}
+
+QString ShockwaveFlash::problem() const
+{
+    if (m_movie.isEmpty() || isLoading())
+        return {};
+    if (!m_player.haltReason().empty())
+        return QString::fromStdString(m_player.haltReason());
+    if (m_player.hasMovie() && m_player.framesLoaded() > 0)
+        return {};
+    // Why nothing can be shown: what went wrong reading the bytes, or what
+    // the bytes were.
+    if (!m_sourceProblem.isEmpty())
+        return m_sourceProblem;
+    if (m_player.failed())
+        return QString::fromStdString(m_player.error());
+    return m_player.hasMovie() ? tr("The movie has no frame to show.") : tr("There is nothing to play.");
 }
 
 void ShockwaveFlash::syncFrameClock()
@@ -185,7 +213,7 @@ void ShockwaveFlash::advanceFrame()
 
 QSize ShockwaveFlash::frameSize() const
 {
-    return (QSizeF(size()) * devicePixelRatioF()).toSize();
+    return swf::fitRenderSize(QSizeF(size()) * devicePixelRatioF());
 }
 
 // A frame is drawn when what it would show differs from the last one asked
@@ -301,16 +329,32 @@ swf::RenderOptions ShockwaveFlash::renderOptions() const
 void ShockwaveFlash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (const QString why = problem(); !why.isEmpty()) {
+        // A movie that cannot be shown says why on the stage itself, the
+        // same whichever way it was opened.
+        painter.fillRect(rect(), Qt::white);
+        painter.setPen(QColor(0x55, 0x55, 0x55));
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                         tr("This movie cannot be played.") + QLatin1Char('\n') + why);
+        return;
+    }
     if (!m_player.hasMovie()) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
     repaintIfChanged();
-    const swf::Color stage = m_player.backgroundColor();
-    if (m_shown.isNull() || m_shown.size() != frameSize())
+    if (m_shown.isNull()) {
+        const swf::Color stage = m_player.backgroundColor();
         painter.fillRect(rect(), QColor(stage.r, stage.g, stage.b));
-    if (!m_shown.isNull())
+        return;
+    }
+    // A frame of another size (the control was just resized, or is larger
+    // than any frame is drawn) is stretched over it until one that fits
+    // arrives.
+    if (m_shown.size() == (QSizeF(size()) * devicePixelRatioF()).toSize())
         painter.drawImage(QPoint(0, 0), m_shown);
+    else
+        painter.drawImage(QRectF(rect()), m_shown);
 }
 
 QMenu* ShockwaveFlash::buildContextMenu()

@@ -39,6 +39,10 @@ public:
     void setMovie(const QString& movie);
     QString Movie() const { return m_movie; }
 
+    // Why the movie named cannot be shown (it could not be read, is no
+    // movie, or stopped for good), or empty while it can or is loading.
+    QString problem() const;
+
     void Play();
     void Stop();
     int CurrentFrame() const;
@@ -140,6 +144,7 @@ private:
     std::uint64_t m_requestKey = 0;
 
     QString m_movie;
+    QString m_sourceProblem;
     qint32 m_backgroundColor = -1;
     bool m_menu = true;
     double m_zoom = 1;

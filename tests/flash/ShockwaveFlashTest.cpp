@@ -156,13 +156,29 @@ TEST_F(ShockwaveFlashTest, WhatIsNotAMovieLeavesTheControlEmpty)
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("hello, this is no movie");
     text.close();
-    for (const QString& path : {text.fileName(), dir.filePath(QStringLiteral("missing.swf")), dir.path()}) {
-        loadFully(path);
-        EXPECT_FALSE(control.player().hasMovie()) << path.toStdString();
+    control.resize(300, 200);
+    struct Case {
+        QString path;
+        const char* says;
+    };
+    for (const Case& c : {Case {text.fileName(), "not a Flash movie"}, Case {dir.filePath(QStringLiteral("missing.swf")), ""},
+                          Case {dir.path(), ""}}) {
+        loadFully(c.path);
+        EXPECT_FALSE(control.player().hasMovie()) << c.path.toStdString();
         EXPECT_EQ(control.CurrentFrame(), 0);
+        // The stage says why, in words.
+        EXPECT_TRUE(control.problem().contains(QLatin1String(c.says))) << control.problem().toStdString();
+        EXPECT_FALSE(control.problem().isEmpty()) << c.path.toStdString();
+        const QImage shown = control.grab().toImage();
+        int ink = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                ink += shown.pixel(x, y) != qRgb(255, 255, 255);
+        EXPECT_GT(ink, 50) << "the reason is written on the stage";
     }
     control.setMovie(QString());
     EXPECT_FALSE(control.player().hasMovie());
+    EXPECT_TRUE(control.problem().isEmpty());
 }
 
 TEST_F(ShockwaveFlashTest, StageIsPaintedInTheMovieColourThenInTheChosenOne)
