@@ -164,7 +164,9 @@ void NetworkSource::end(bool complete, const QString& reason)
     m_rateWindow.stop();
     if (m_reply) {
         m_reply->disconnect(this);
-        if (m_reply->isRunning())
+        // A reply that has already failed (an error status) is ending
+        // anyway; aborting it would report its error a second time.
+        if (m_reply->isRunning() && m_reply->error() == QNetworkReply::NoError)
             m_reply->abort();
         m_reply->deleteLater();
         m_reply.clear();
