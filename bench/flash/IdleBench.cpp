@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,25 +15,13 @@
 
 #include "flash/ShockwaveFlash.h"
 #include "swf/runtime/Stage.h"
+#include "support/PaintCounter.h"
 #include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 
 namespace {
 
 constexpr int kSeconds = 5;
-
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 double processSeconds()
 {
@@ -90,7 +77,7 @@ void measure(const char* label, const QString& path, flash::ShockwaveFlash& cont
     QTimer::singleShot(500, &settle, &QEventLoop::quit);
     settle.exec();
 
-    PaintCounter counter;
+    swftest::PaintCounter counter;
     control.installEventFilter(&counter);
     const std::uint64_t ticks = control.player().stage()->tickCount();
     const double before = processSeconds();

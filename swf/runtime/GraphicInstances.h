@@ -8,36 +8,18 @@
 
 namespace swf {
 
-class ShapeInstance final : public DisplayObject {
+template<DisplayObject::Type kType>
+class GraphicInstance final : public DisplayObject {
 public:
-    ShapeInstance(Stage& stage, std::uint16_t id, std::shared_ptr<const Character> character)
-        : DisplayObject(Type::Shape, stage, id, std::move(character))
+    GraphicInstance(Stage& stage, std::uint16_t id, std::shared_ptr<const Character> character)
+        : DisplayObject(kType, stage, id, std::move(character))
     {
     }
 };
 
-class MorphInstance final : public DisplayObject {
-public:
-    MorphInstance(Stage& stage, std::uint16_t id, std::shared_ptr<const Character> character)
-        : DisplayObject(Type::MorphShape, stage, id, std::move(character))
-    {
-    }
-};
-
-class BitmapInstance final : public DisplayObject {
-public:
-    BitmapInstance(Stage& stage, std::uint16_t id, std::shared_ptr<const Character> character)
-        : DisplayObject(Type::Bitmap, stage, id, std::move(character))
-    {
-    }
-};
-
-class StaticTextInstance final : public DisplayObject {
-public:
-    StaticTextInstance(Stage& stage, std::uint16_t id, std::shared_ptr<const Character> character)
-        : DisplayObject(Type::StaticText, stage, id, std::move(character))
-    {
-    }
-};
+using ShapeInstance = GraphicInstance<DisplayObject::Type::Shape>;
+using MorphInstance = GraphicInstance<DisplayObject::Type::MorphShape>;
+using BitmapInstance = GraphicInstance<DisplayObject::Type::Bitmap>;
+using StaticTextInstance = GraphicInstance<DisplayObject::Type::StaticText>;
 
 } // namespace swf

@@ -15,6 +15,8 @@
 #include "flash/FileSource.h"
 #include "flash/ShockwaveFlash.h"
 #include "support/FakePlatform.h"
+#include "support/PaintCounter.h"
+#include "support/RegressionMovies.h"
 #include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 #include "swf/runtime/Stage.h"
@@ -196,43 +198,15 @@ TEST_F(ShockwaveFlashTest, StageIsPaintedInTheMovieColourThenInTheChosenOne)
     EXPECT_EQ(pixelAt(100, 25), QColor(0x12, 0x34, 0x56));
 }
 
-// Counts the paints a widget receives.
-class PaintCounter : public QObject {
-public:
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
-
 // A one-frame main timeline holding a sprite that moves its shape on each
 // of its own two frames: the root never changes frame, the stage does.
 TEST_F(ShockwaveFlashTest, RepaintsWhenOnlyASpriteMovesAndOnlyThen)
 {
-    swftest::RectShape rect;
-    swftest::Placement inner;
-    inner.characterId = 1;
-    swftest::Placement moved;
-    moved.move = true;
-    moved.matrix = swf::Matrix {1, 0, 0, 1, 2000, 0};
-    swftest::SwfWriter writer;
-    writer.setFrameSize(400, 300).setFrameRate(24.0);
-    writer.tag(32, swftest::defineShape3(rect));
-    writer.tag(39, swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2(inner))},
-                                             {swftest::tagBytes(26, swftest::placeObject2(moved))}}));
-    swftest::Placement sprite;
-    sprite.characterId = 2;
-    writer.tag(26, swftest::placeObject2(sprite)).showFrame();
     control.resize(400, 300);
     control.show();
-    loadFully(writeBytes(QStringLiteral("sprite.swf"), writer.build()));
+    loadFully(writeBytes(QStringLiteral("sprite.swf"), swftest::spriteMovingInAStillMovie(24)));
 
-    PaintCounter counter;
+    swftest::PaintCounter counter;
     control.installEventFilter(&counter);
     const auto step = [&] {
         control.advanceFrame();
@@ -268,22 +242,9 @@ TEST_F(ShockwaveFlashTest, ASlowFrameNeverHoldsUpTheInterface)
         swf::Renderer().render(frame, target, options);
         ++*drawn;
     });
-    swftest::RectShape rect;
-    swftest::Placement inner;
-    inner.characterId = 1;
-    swftest::Placement moved;
-    moved.move = true;
-    moved.matrix = swf::Matrix {1, 0, 0, 1, 2000, 0};
-    swftest::SwfWriter writer;
-    writer.setFrameRate(30).tag(32, swftest::defineShape3(rect));
-    writer.tag(39, swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2(inner))},
-                                             {swftest::tagBytes(26, swftest::placeObject2(moved))}}));
-    swftest::Placement sprite;
-    sprite.characterId = 2;
-    writer.tag(26, swftest::placeObject2(sprite)).showFrame();
     control.resize(400, 300);
     control.show();
-    loadFully(writeBytes(QStringLiteral("slow.swf"), writer.build()));
+    loadFully(writeBytes(QStringLiteral("slow.swf"), swftest::spriteMovingInAStillMovie(30)));
 
     // The event loop's longest pause over three seconds of play, and the
     // time a right-click menu takes to show.

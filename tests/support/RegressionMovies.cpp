@@ -58,9 +58,26 @@ std::vector<std::uint8_t> morphCrowdInScalingGrid()
     return writer.build();
 }
 
+std::vector<std::uint8_t> spriteMovingInAStillMovie(double frameRate)
+{
+    Placement inner;
+    inner.characterId = 1;
+    Placement moved;
+    moved.move = true;
+    moved.matrix = swf::Matrix {1, 0, 0, 1, 2000, 0};
+    SwfWriter writer;
+    writer.setFrameSize(400, 300).setFrameRate(frameRate);
+    writer.tag(32, defineShape3(RectShape {}));
+    writer.tag(39, defineSprite(2, {{tagBytes(26, placeObject2(inner))}, {tagBytes(26, placeObject2(moved))}}));
+    Placement sprite;
+    sprite.characterId = 2;
+    writer.tag(26, placeObject2(sprite)).showFrame();
+    return writer.build();
+}
+
 std::vector<RegressionMovie> regressionMovies()
 {
-    return {{"morph-crowd-in-scaling-grid", morphCrowdInScalingGrid()}};
+    return {{"morph-crowd-in-scaling-grid", morphCrowdInScalingGrid()}, {"sprite-moving-in-a-still-movie", spriteMovingInAStillMovie(24)}};
 }
 
 } // namespace swftest

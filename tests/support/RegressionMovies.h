@@ -20,6 +20,11 @@ struct RegressionMovie {
 // being worked out.
 std::vector<std::uint8_t> morphCrowdInScalingGrid();
 
+// A one-frame main timeline holding a sprite that moves its square on each
+// of its own two frames, at `frameRate`: the main timeline never changes
+// frame, the stage does every frame.
+std::vector<std::uint8_t> spriteMovingInAStillMovie(double frameRate);
+
 // Every movie above, named.
 std::vector<RegressionMovie> regressionMovies();
 
