@@ -20,11 +20,13 @@ constexpr int kMaxLayers = 16;
 // Filters asking for more room than this around a layer get no more, and
 // nothing further than this outside the target is drawn into a layer.
 constexpr int kMaxFilterMargin = 1024;
-// What one frame may spend on filters, in pixels a filter pass goes over,
-// and on working out morph shapes at ratios not cached, in edges. Past
-// either the frame is drawn without what did not fit: about a second of
-// work, where real movies spend a few milliseconds.
-constexpr double kFilterWorkPerFrame = 400e6;
+// What one frame may spend on filters, in pixels a filter pass goes over
+// for each pixel of the target (at least enough for a small target to show
+// a blur), and on working out morph shapes at ratios not cached, in edges.
+// Past either the frame is drawn without what did not fit: well under a
+// second of work, where real movies spend a few milliseconds.
+constexpr double kFilterWorkPerTargetPixel = 200;
+constexpr double kMinFilterWorkPerFrame = 16e6;
 constexpr std::size_t kMorphEdgesPerFrame = 4'000'000;
 // Pixels of bitmaps not at hand that one frame may decode.
 constexpr std::int64_t kDecodedPixelsPerFrame = std::int64_t(64) << 20;
@@ -401,14 +403,17 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_
     static const std::vector<Filter> kNoFilters;
     const std::vector<Filter>* filters = object.filters ? object.filters.get() : &kNoFilters;
     QMargins margins = filters->empty() ? QMargins() : clampedMargins(filterMargins(*filters, m_stageScale, m_stageScale));
-    const QRect reachable = QRect(-m_surfaceOrigin, m_target.size()).adjusted(-kMaxFilterMargin, -kMaxFilterMargin, kMaxFilterMargin,
-                                                                              kMaxFilterMargin);
+    // What can reach the target: what it shows, plus how far this layer's
+    // filters and those of the layers it is drawn into can carry a pixel.
+    const QMargins reach = clampedMargins(m_reach + margins);
+    const QRect reachable = QRect(-m_surfaceOrigin, m_target.size()).marginsAdded(reach);
     QRect area = deviceBounds(index, transform).toAlignedRect() & reachable;
     if (area.isEmpty())
         return;
     if (!filters->empty()) {
         const double work = filterWork(*filters, double(area.width()) * area.height());
-        if (m_filterWork + work > kFilterWorkPerFrame) {
+        const double budget = std::max(kMinFilterWorkPerFrame, kFilterWorkPerTargetPixel * m_target.width() * m_target.height());
+        if (m_filterWork + work > budget) {
             // Over budget: the object is drawn as if it had no filters.
             m_filtersSkipped = true;
             filters = &kNoFilters;
@@ -427,9 +432,12 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_
         prepare(layerPainter);
         const QTransform shifted = transform * QTransform::fromTranslate(-area.left(), -area.top());
         const QPoint origin = m_surfaceOrigin;
+        const QMargins outerReach = m_reach;
         m_surfaceOrigin += area.topLeft();
+        m_reach = reach;
         paintContent(layer, layerPainter, index, shifted, {}, false);
         m_surfaceOrigin = origin;
+        m_reach = outerReach;
     }
     // A group takes its colour transform as a whole, after its parts are drawn.
     --m_layers;

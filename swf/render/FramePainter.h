@@ -52,8 +52,10 @@ private:
     BitmapLookup m_bitmaps;
     FontLookup m_fonts;
     int m_layers = 0;
-    // Where the surface being drawn on sits in the target's pixels.
+    // Where the surface being drawn on sits in the target's pixels, and how
+    // far the filters of the layers it is in can carry a pixel onto it.
     QPoint m_surfaceOrigin;
+    QMargins m_reach;
     // What this frame has spent so far, and whether it went without.
     double m_filterWork = 0;
     std::size_t m_morphEdges = 0;
