@@ -58,14 +58,14 @@ void Stage::advanceClocks(Container& container)
         if (sprite.bornInTick() != m_tick)
             sprite.advanceClock();
     }
-    // The list may change under a child's own clock (never its parent's
-    // list), but a child may be taken away by one before it: hold them.
-    const std::vector<std::shared_ptr<DisplayObject>> children = container.children();
-    for (const auto& child : children) {
-        if (child->isRemoved())
-            continue;
-        if (child->type() == DisplayObject::Type::Sprite || child->type() == DisplayObject::Type::Button)
-            advanceClocks(static_cast<Container&>(*child));
+    // A child's clock changes only what that child holds, never this list,
+    // so the list is walked as it stands; by index, so that even a list
+    // that did change could not be read past its end.
+    const auto& children = container.children();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        DisplayObject& child = *children[i];
+        if (child.type() == DisplayObject::Type::Sprite || child.type() == DisplayObject::Type::Button)
+            advanceClocks(static_cast<Container&>(child));
     }
 }
 
