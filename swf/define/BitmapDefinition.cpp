@@ -86,8 +86,13 @@ QImage BitmapDefinition::decodedLocked() const
     }
     if (m_failed)
         return {};
-    // The memory is checked against the budget before the decoder takes it.
+    // The memory is checked against the budget before the decoder takes it;
+    // a size no bitmap may have is not decoded at all.
     const auto size = bitmapDimensions(m_tagCode, m_body, m_jpegTables);
+    if (size && !bitmapSizeAllowed(size->width, size->height)) {
+        m_failed = true;
+        return {};
+    }
     const std::int64_t claimed = size ? size->width * size->height : 0;
     if (claimed > 0 && !chargeFor(claimed))
         return {};

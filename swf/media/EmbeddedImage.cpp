@@ -46,7 +46,7 @@ Result<QImage> decodePngOrGif(std::span<const std::uint8_t> data)
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || std::int64_t(size.width()) * size.height() > kMaxBitmapPixels)
+    if (!size.isValid() || !bitmapSizeAllowed(size.width(), size.height()))
         return Result<QImage>::failure(std::string("embedded ") + format + " has no acceptable size");
     if (std::uint64_t(size.width()) * std::uint64_t(size.height()) > kMaxPixelsPerByte * data.size())
         return Result<QImage>::failure(std::string("embedded ") + format + " size is more than its data can hold");

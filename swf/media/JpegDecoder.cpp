@@ -106,8 +106,7 @@ bool decompress(Session& session, std::span<const std::uint8_t> stream, QImage& 
 
     jpeg_mem_src(&info, stream.data(), static_cast<unsigned long>(stream.size()));
     jpeg_read_header(&info, TRUE);
-    if (info.image_width == 0 || info.image_height == 0
-        || std::int64_t(info.image_width) * info.image_height > kMaxBitmapPixels) {
+    if (!bitmapSizeAllowed(info.image_width, info.image_height)) {
         std::snprintf(session.message, sizeof session.message, "JPEG size %ux%u is refused", info.image_width, info.image_height);
         jpeg_destroy_decompress(&info);
         return false;

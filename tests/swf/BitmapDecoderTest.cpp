@@ -238,8 +238,9 @@ TEST(BitmapDecoder, BrokenJpegOrAlphaDataFailsWithoutEndingTheProcess)
         {"cut before the scan", kJpeg2, {}, Bytes(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(firstScan(jpeg)))},
         {"segment running past the end", kJpeg2, {}, {0xFF, 0xD8, 0xFF, 0xDB, 0x40, 0x00, 0x01}},
         {"frame of 60000 x 60000", kJpeg2, {}, withFrameSize(jpeg, 60000, 60000), "refused"},
-        {"frame just over the pixel cap", kJpeg2, {}, withFrameSize(jpeg, 8193, 8192), "refused"},
-        {"8192 x 8192 frame over a few hundred bytes", kJpeg2, {}, withFrameSize(jpeg, 8192, 8192), "can hold"},
+        {"frame just over the side cap", kJpeg2, {}, withFrameSize(jpeg, 8192, 100), "refused"},
+        {"frame just over the pixel cap", kJpeg2, {}, withFrameSize(jpeg, 4096, 4096), "refused"},
+        {"4095 x 4096 frame over a few hundred bytes", kJpeg2, {}, withFrameSize(jpeg, 4095, 4096), "can hold"},
         {"frame of zero height", kJpeg2, {}, withFrameSize(jpeg, 64, 0)},
         {"a thousand and more scans", kJpeg2, {}, endlessScans(encode(gradient(16, 16), "JPG", true), 1100), "scans"},
         {"alpha plane a byte short", kJpeg3, {}, length + jpeg + zlib(Bytes(64 * 48 - 1, 255)), "alpha"},
@@ -412,8 +413,9 @@ TEST(BitmapDecoder, HostileLosslessDataFails)
         {"colour table size missing", kLossless, {3, 2, 0, 2, 0}},
         {"zero width", kLossless, lossless(5, 0, 4, std::nullopt, fourPixels)},
         {"zero height", kLossless2, lossless(5, 4, 0, std::nullopt, fourPixels)},
-        {"just over the pixel cap", kLossless, lossless(3, 8193, 8192, 0, fourPixels)},
-        {"8192 x 8192 over a kilobyte inflated", kLossless2, lossless(5, 8192, 8192, std::nullopt, Bytes(1024, 0)), "can hold"},
+        {"just over the pixel cap", kLossless, lossless(3, 4096, 4096, 0, fourPixels)},
+        {"just over the side cap", kLossless, lossless(3, 8192, 2, 0, fourPixels)},
+        {"4095 x 4096 over a kilobyte inflated", kLossless2, lossless(5, 4095, 4096, std::nullopt, Bytes(1024, 0)), "can hold"},
         {"unknown format", kLossless, lossless(6, 2, 2, std::nullopt, fourPixels)},
         {"PIX15 in Lossless2", kLossless2, lossless(4, 2, 2, std::nullopt, fourPixels)},
         {"zlib data a byte short", kLossless, lossless(5, 2, 2, std::nullopt, Bytes(15, 1))},
@@ -468,11 +470,11 @@ TEST(BitmapDecoder, FlatPicturesAtTheirDensestStillDecode)
 }
 
 // Bitmaps that each pass every cap can still outgrow the memory there is:
-// here a 4096 x 4096 one, given 40 MiB to decode its 64 MiB in.
+// here a 4095 x 4096 one, given 40 MiB to decode its 64 MiB in.
 TEST(BitmapDecoderDeathTest, RunningOutOfMemoryIsADecodingFailure)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    const Bytes body = lossless(5, 4096, 4096, std::nullopt, Bytes(std::size_t(4096) * 4096 * 4, 0x40));
+    const Bytes body = lossless(5, 4095, 4096, std::nullopt, Bytes(std::size_t(4095) * 4096 * 4, 0x40));
     EXPECT_EXIT(decodeWithin(body, rlim_t(40) << 20), testing::ExitedWithCode(0), "no memory");
 }
 
