@@ -177,6 +177,8 @@ void Player::open()
 {
     m_state->forgetContent();
     m_state->loader = std::make_unique<MovieLoader>();
+    // The movie's bytes are loaded data like any other: half the budget at most.
+    m_state->loader->setStreamLimit(m_state->memoryBudget / 2);
     m_state->backgroundOverride.reset();
 }
 

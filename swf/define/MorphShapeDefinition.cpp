@@ -17,7 +17,10 @@ constexpr std::uint16_t kDefineMorphShape2 = +TagCode::DefineMorphShape2;
 // of very many edges keeps fewer of them, so its cache stays within
 // bounds whatever the ratios.
 constexpr std::size_t kMaxCachedRatios = 64;
-constexpr std::size_t kMaxCachedEdges = 2'000'000;
+constexpr std::size_t kMaxCachedEdges = 1'000'000;
+// A morph is worked out afresh at every ratio it is drawn at, so it is kept
+// to far more edges than a tween ever has, but not to what a file can hold.
+constexpr std::size_t kMaxMorphRecords = 100'000;
 
 using MorphFill = MorphShapeDefinition::MorphFill;
 using MorphLine = MorphShapeDefinition::MorphLine;
@@ -271,6 +274,10 @@ Result<std::shared_ptr<MorphShapeDefinition>> readMorphShapeDefinition(std::uint
     auto endRecords = readShape(bytes, second ? 4 : 3);
     if (endRecords)
         morph->endRecords = std::move(*endRecords);
+    if (morph->startRecords.size() > kMaxMorphRecords)
+        morph->startRecords.resize(kMaxMorphRecords);
+    if (morph->endRecords.size() > kMaxMorphRecords)
+        morph->endRecords.resize(kMaxMorphRecords);
     return morph;
 }
 

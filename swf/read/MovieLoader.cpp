@@ -72,7 +72,7 @@ void MovieLoader::readPrefix(std::span<const std::uint8_t>& bytes)
     m_movie.m_header = prefix.value();
     m_movie.m_stream.reserve(std::min<std::size_t>(m_movie.m_header.fileLength, kMaxInitialReserve));
     m_movie.m_stream.assign(m_prefix.begin(), m_prefix.end());
-    m_limit = std::size_t(m_movie.m_header.fileLength) + kLengthSlack;
+    m_limit = std::min(std::size_t(m_movie.m_header.fileLength) + kLengthSlack, m_streamLimit);
     m_decompressor = Decompressor::create(m_movie.m_header.compression, m_movie.m_header.fileLength - kHeaderPrefixSize);
 }
 
@@ -116,7 +116,9 @@ bool MovieLoader::decompress(std::span<const std::uint8_t>& bytes)
         if (bytesLoaded() < m_limit)
             return true;
         m_decoderStopped = true;
-        diagnose(bytesLoaded(), -1, "data far beyond the declared length ignored");
+        diagnose(bytesLoaded(), -1,
+                 m_limit == m_streamLimit ? "the movie is larger than its memory budget allows; the rest is not read"
+                                          : "data far beyond the declared length ignored");
         return false;
     case Decompressor::Status::Corrupt:
         m_decoderStopped = true;

@@ -40,6 +40,10 @@ public:
     MovieLoader(const MovieLoader&) = delete;
     MovieLoader& operator=(const MovieLoader&) = delete;
 
+    // The most of the uncompressed stream that is kept, whatever the
+    // header declares; set before the first bytes arrive.
+    void setStreamLimit(std::size_t bytes) { m_streamLimit = bytes; }
+
     void feed(std::span<const std::uint8_t> bytes);
     void finish();
 
@@ -72,6 +76,7 @@ private:
     std::uint64_t m_discarded = 0;
     std::optional<TagWalker> m_walker;
     std::size_t m_limit = 0;
+    std::size_t m_streamLimit = std::size_t(-1);
     std::size_t m_nextFrameFirstTag = 0;
     std::string m_error;
     bool m_headerRead = false;

@@ -27,7 +27,7 @@ constexpr int kMaxFilterMargin = 1024;
 // second of work, where real movies spend a few milliseconds.
 constexpr double kFilterWorkPerTargetPixel = 200;
 constexpr double kMinFilterWorkPerFrame = 16e6;
-constexpr std::size_t kMorphEdgesPerFrame = 4'000'000;
+constexpr std::size_t kMorphEdgesPerFrame = 500'000;
 // Pixels of bitmaps not at hand that one frame may decode.
 constexpr std::int64_t kDecodedPixelsPerFrame = std::int64_t(64) << 20;
 
