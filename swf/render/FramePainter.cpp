@@ -89,6 +89,8 @@ FramePainter::FramePainter(QImage& target, const RenderList& list, const RenderO
 
 void FramePainter::paint(const QTransform& toDevice)
 {
+    m_scratch.edgesThisFrame = 0;
+    m_scratch.edgesSkipped = false;
     QPainter painter(&m_target);
     prepare(painter);
     paintRange(m_target, painter, 0, std::uint32_t(m_list.nodes.size()), toDevice, {}, false);
@@ -99,6 +101,8 @@ void FramePainter::paint(const QTransform& toDevice)
         report("a frame's morph shapes cost more than a frame may spend; some were left out", m_scratch.reportedMorphBudget);
     if (m_bitmapsSkipped)
         report("a frame's bitmaps cost more to decode than a frame may spend; some were left out", m_scratch.reportedBitmapBudget);
+    if (m_scratch.edgesSkipped)
+        report("a frame's shapes have more edges than a frame may draw; some were left out", m_scratch.reportedEdgeBudget);
 }
 
 // Whether the bitmap's pixels are at hand or this frame may still decode

@@ -173,7 +173,7 @@ private:
     // beyond the path's own bounds at most.
     void draw(const QPainterPath& path, double reach, const raster::Pen* pen, const raster::Paint& paint)
     {
-        if (paint.isInvisible() || path.isEmpty())
+        if (paint.isInvisible() || path.isEmpty() || m_scratch.edgesSkipped)
             return;
         const QRectF bounds = m_toDevice.mapRect(path.controlPointRect()).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
         if (!bounds.isValid() || !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
@@ -186,6 +186,13 @@ private:
         raster::Coverage& coverage = m_scratch.coverage;
         // A stroke reaches its half width beyond the curve it follows.
         raster::flatten(path, m_toDevice, QRectF(area).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1), outline);
+        // A frame may sweep only so many edges; what comes after is left
+        // out of it (the frame painter says so).
+        m_scratch.edgesThisFrame += outline.points.size();
+        if (m_scratch.edgesThisFrame > RenderScratch::kEdgesPerFrame) {
+            m_scratch.edgesSkipped = true;
+            return;
+        }
         coverage.begin(area);
         if (pen) {
             raster::stroke(outline, *pen, coverage, m_scratch.stroke);

@@ -86,6 +86,7 @@ TEST(HostileBattery, NoMovieAbortsHangsOrEatsMemory)
         {"wide-blur", hostile::writeWideBlur},
         {"morph-edges", hostile::writeMorphEdges},
         {"walked-square", hostile::writeWalkedSquare, 1, redAt(200, 200)},
+        {"edge-storm", hostile::writeEdgeStorm, 1, redAt(200, 200)},
         {"nested-html", hostile::writeNestedHtml},
         {"huge-stage", hostile::writeHugeStage},
     };

@@ -359,6 +359,21 @@ bool writeWalkedSquare(const std::string& path)
     return write(path, head(tags));
 }
 
+bool writeEdgeStorm(const std::string& path)
+{
+    Bytes body;
+    putU16(body, 1);
+    append(body, rect(2000, 6000));
+    const Bytes styles {1, 0x00, 255, 0, 0, 255, 0};
+    append(body, styles);
+    append(body, squareWalks(2000, 4000, 64'999, true));
+    Bytes tags = tag(kDefineShape3, body);
+    for (int i = 0; i < 200; ++i)
+        append(tags, place(1, std::uint16_t(1 + i), i % 20, i / 20));
+    append(tags, tail());
+    return write(path, head(tags));
+}
+
 bool writeNestedHtml(const std::string& path)
 {
     std::string html = "<p>";

@@ -26,6 +26,7 @@ bool writeWideBlur(const std::string& path);           // one blur of 255 pixels
 // Geometry, text and stage.
 bool writeMorphEdges(const std::string& path);         // a 500,000-edge morph at 200 ratios
 bool writeWalkedSquare(const std::string& path);       // one square walked 65,793 times by one fill
+bool writeEdgeStorm(const std::string& path);          // that square of 260,000 edges placed 200 times
 bool writeNestedHtml(const std::string& path);         // 26 KB of nested HTML in an edit text
 bool writeHugeStage(const std::string& path);          // a 16384x16384 stage in 90 bytes
 
