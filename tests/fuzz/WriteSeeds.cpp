@@ -30,7 +30,7 @@ int main(int argc, char** argv)
         {"nested-filters", hostile::writeNestedFilters},   {"many-filters", hostile::writeManyFilters},
         {"wide-blur", hostile::writeWideBlur},             {"morph-edges", hostile::writeMorphEdges},
         {"walked-square", hostile::writeWalkedSquare},     {"nested-html", hostile::writeNestedHtml},
-        {"huge-stage", hostile::writeHugeStage},
+        {"edge-storm", hostile::writeEdgeStorm},           {"huge-stage", hostile::writeHugeStage},
     };
     for (const auto& [name, write] : battery) {
         if (!write(dir + "/hostile-" + name + ".swf")) {
