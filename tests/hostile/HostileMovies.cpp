@@ -345,34 +345,31 @@ bool writeMorphEdges(const std::string& path)
     return write(path, head(tags));
 }
 
-bool writeWalkedSquare(const std::string& path)
-{
-    Bytes body;
-    putU16(body, 1);
-    append(body, rect(2000, 6000));
-    const Bytes styles {1, 0x00, 255, 0, 0, 255, 0};
-    append(body, styles);
-    append(body, squareWalks(2000, 4000, 65'793, true));
-    Bytes tags = tag(kDefineShape3, body);
-    append(tags, place(1, 1));
-    append(tags, tail());
-    return write(path, head(tags));
-}
+namespace {
 
-bool writeEdgeStorm(const std::string& path)
+// Movie of one red square, character 1, walked `walks` times by one fill
+// (an odd count, so that even-odd filling shows it), placed `copies` times
+// a pixel apart.
+bool writeWalkedSquares(const std::string& path, int walks, int copies)
 {
     Bytes body;
     putU16(body, 1);
     append(body, rect(2000, 6000));
     const Bytes styles {1, 0x00, 255, 0, 0, 255, 0};
     append(body, styles);
-    append(body, squareWalks(2000, 4000, 64'999, true));
+    append(body, squareWalks(2000, 4000, walks, true));
     Bytes tags = tag(kDefineShape3, body);
-    for (int i = 0; i < 200; ++i)
+    for (int i = 0; i < copies; ++i)
         append(tags, place(1, std::uint16_t(1 + i), i % 20, i / 20));
     append(tags, tail());
     return write(path, head(tags));
 }
+
+} // namespace
+
+bool writeWalkedSquare(const std::string& path) { return writeWalkedSquares(path, 65'793, 1); }
+
+bool writeEdgeStorm(const std::string& path) { return writeWalkedSquares(path, 64'999, 200); }
 
 bool writeNestedHtml(const std::string& path)
 {
