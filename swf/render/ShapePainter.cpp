@@ -98,6 +98,34 @@ QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTra
     return pen;
 }
 
+// A lock on `mutex` when there is one.
+std::unique_lock<std::mutex> lockIfShared(std::mutex* mutex)
+{
+    return mutex ? std::unique_lock(*mutex) : std::unique_lock<std::mutex>();
+}
+
+// The path's control points' bounds, read without touching the cache Qt
+// keeps in the (shared) path.
+QRectF controlBounds(const QPainterPath& path)
+{
+    const int count = path.elementCount();
+    if (count == 0)
+        return {};
+    const QPainterPath::Element first = path.elementAt(0);
+    double left = first.x;
+    double right = first.x;
+    double top = first.y;
+    double bottom = first.y;
+    for (int i = 1; i < count; ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        left = std::min(left, element.x);
+        right = std::max(right, element.x);
+        top = std::min(top, element.y);
+        bottom = std::max(bottom, element.y);
+    }
+    return QRectF(left, top, right - left, bottom - top);
+}
+
 bool smoothedFill(FillType type)
 {
     return type == FillType::RepeatingBitmap || type == FillType::ClippedBitmap;
@@ -128,6 +156,7 @@ public:
             return;
         }
         if (fill.style.isBitmap()) {
+            const auto lock = lockIfShared(m_options.sharedDrawing);
             m_painter.setPen(Qt::NoPen);
             m_painter.setBrush(brushForFill(fill.style, m_cxform, m_bitmaps));
             m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_options.smoothBitmaps && smoothedFill(fill.style.type));
@@ -141,6 +170,7 @@ public:
     {
         const LineStyle& line = stroke.style;
         if (line.fill && line.fill->isBitmap()) {
+            const auto lock = lockIfShared(m_options.sharedDrawing);
             m_painter.setBrush(Qt::NoBrush);
             m_painter.setPen(strokePen(line, m_toDevice, m_cxform, m_bitmaps, m_options.stageScale));
             m_painter.drawPath(stroke.path);
@@ -175,18 +205,28 @@ private:
     {
         if (paint.isInvisible() || path.isEmpty())
             return;
-        const QRectF bounds = m_toDevice.mapRect(path.controlPointRect()).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
+        const QRectF bounds = m_toDevice.mapRect(controlBounds(path)).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
         if (!bounds.isValid() || !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
             return;
         const QRectF visible = bounds.intersected(QRectF(m_image.rect()));
         if (visible.isEmpty())
             return;
         const QRect area = visible.toAlignedRect().intersected(m_image.rect());
+        // The clip only picks which pixels are laid: the outline and its
+        // coverage are worked out over the same area as without it, so the
+        // pixels inside come out the same to the bit.
+        const QRect& clip = m_options.clip;
+        const bool clipped = !clip.isNull();
+        if (clipped && !area.intersects(clip))
+            return;
         raster::Outline& outline = m_scratch.outline;
         raster::Coverage& coverage = m_scratch.coverage;
         // A stroke reaches its half width beyond the curve it follows.
         raster::flatten(path, m_toDevice, QRectF(area).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1), outline);
-        coverage.begin(area);
+        if (clipped)
+            coverage.begin(area, clip.top(), clip.bottom() + 1);
+        else
+            coverage.begin(area);
         if (pen) {
             raster::stroke(outline, *pen, coverage, m_scratch.stroke);
         } else {
@@ -196,8 +236,20 @@ private:
         const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill ? raster::Winding::NonZero : raster::Winding::EvenOdd;
         uchar* const bits = m_image.bits();
         const qsizetype stride = m_image.bytesPerLine();
+        if (!clipped) {
+            coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+                paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
+            });
+            return;
+        }
+        const int clipLeft = clip.left();
+        const int clipEnd = clip.right() + 1;
         coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
-            paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
+            auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + x;
+            if (x >= clipLeft && x + length <= clipEnd)
+                paint.blend(row, x, y, length, mask);
+            else
+                paint.blend(row, x, y, length, mask, clipLeft - x, clipEnd - x);
         });
     }
 
@@ -213,7 +265,7 @@ private:
 
 // The painter's own pixels, when nothing it would do differs from laying
 // colours over them.
-QImage* directTarget(QPainter& painter, const QTransform& toDevice)
+QImage* directTarget(QPainter& painter, const QTransform& toDevice, bool clipped)
 {
     QPaintDevice* device = painter.device();
     if (!painter.isActive() || !device || device->devType() != QInternal::Image)
@@ -222,7 +274,7 @@ QImage* directTarget(QPainter& painter, const QTransform& toDevice)
     const QImage::Format format = image->format();
     if (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32)
         return nullptr;
-    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.hasClipping() || painter.opacity() != 1.0
+    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver || (painter.hasClipping() && !clipped) || painter.opacity() != 1.0
         || painter.deviceTransform() != toDevice || image->devicePixelRatio() != 1.0)
         return nullptr;
     return image;
@@ -269,7 +321,7 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransfo
                 const BitmapLookup& bitmaps, const ShapePaintOptions& options, RenderScratch& scratch)
 {
     painter.setTransform(toDevice);
-    if (QImage* image = directTarget(painter, toDevice)) {
+    if (QImage* image = directTarget(painter, toDevice, !options.clip.isNull())) {
         DirectPainter direct(painter, *image, toDevice, cxform, bitmaps, options, scratch);
         for (const ShapeLayer& layer : geometry.layers) {
             for (const FillPath& fill : layer.fills)
@@ -281,6 +333,7 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransfo
         }
         return;
     }
+    const auto lock = lockIfShared(options.sharedDrawing);
     for (const ShapeLayer& layer : geometry.layers) {
         painter.setPen(Qt::NoPen);
         for (const FillPath& fill : layer.fills) {
