@@ -189,14 +189,17 @@ QRegion Renderer::renderChanges(const StageFrame& frame, QImage& target, const R
         toRedraw = FrameDamage::between(*held->outline, *outline, kMaxChangedRects);
     std::vector<QRect> parts;
     if (!toRedraw.whole) {
-        // Parts drawn at once on several threads must not overlap.
         const QRegion region = regionOf(toRedraw, target.size());
         std::int64_t area = 0;
-        for (const QRect& rect : region) {
-            parts.push_back(rect);
+        for (const QRect& rect : region)
             area += areaOf(rect);
-        }
         toRedraw.whole = double(area) > kWholeShare * double(areaOf(whole));
+        // Parts drawn at once on several threads must not overlap; on one,
+        // fewer parts go over the list fewer times.
+        if (area >= kParallelPixels && threads() > 1)
+            parts.assign(region.begin(), region.end());
+        else
+            parts = toRedraw.rects;
     }
     QRegion changed = QRegion(whole);
     if (m_last && held != m_held.end() && m_last == held->outline)

@@ -15,7 +15,7 @@
 //      over a thousand still shapes; milliseconds a frame drawing only what
 //      changed, beside drawing the whole frame. Goal: under 10%.
 //
-// bench_drawing [--rounds N] [--seconds S] [--dump FOLDER]
+// bench_drawing [--rounds N] [--seconds S] [--only SECTION] [--dump FOLDER]
 // (defaults: 5 rounds, 0.5 s a turn; --dump writes the first stress frame as
 // each of the three draws it, and measures nothing)
 
@@ -264,6 +264,7 @@ struct Options {
     int rounds = 5;
     double seconds = 0.5;
     std::string dump; // a folder for the first stress frame as each draws it
+    int only = 0;     // one section alone
 };
 
 Options parse(int argc, char** argv)
@@ -276,6 +277,8 @@ Options parse(int argc, char** argv)
             options.seconds = std::max(0.05, std::atof(argv[++i]));
         else if (std::strcmp(argv[i], "--dump") == 0)
             options.dump = argv[++i];
+        else if (std::strcmp(argv[i], "--only") == 0)
+            options.only = std::atoi(argv[++i]);
     }
     return options;
 }
@@ -368,9 +371,12 @@ int main(int argc, char** argv)
     }
     std::printf("bench_drawing: %d rounds, %.2f s a turn, cairo %s, Qt %s, %d cores, load average %s\n", options.rounds, options.seconds,
                 cairo_version_string(), qVersion(), QThread::idealThreadCount(), loadAverage().c_str());
-    oneCore(options);
-    everyCore(options);
-    smallChange(options);
+    if (options.only == 0 || options.only == 1)
+        oneCore(options);
+    if (options.only == 0 || options.only == 2)
+        everyCore(options);
+    if (options.only == 0 || options.only == 3)
+        smallChange(options);
     std::printf("\nload average at the end: %s\n", loadAverage().c_str());
     return 0;
 }

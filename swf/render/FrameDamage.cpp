@@ -306,7 +306,8 @@ std::vector<QRect> FrameDamage::coveringRects(std::vector<QRect> rects, const QR
     }
     // Then merged two at a time, the pair whose bounding rectangle adds the
     // least area past what the two cover first, while there are too many or
-    // a merge adds nothing.
+    // a merge adds little: going over the list again for another rectangle
+    // costs more than a few pixels drawn twice.
     const auto cost = [](const QRect& a, const QRect& b) { return areaOf(a | b) - areaOf(a) - areaOf(b) + areaOf(a & b); };
     while (rects.size() > 1) {
         std::size_t bestA = 0;
@@ -324,7 +325,7 @@ std::vector<QRect> FrameDamage::coveringRects(std::vector<QRect> rects, const QR
                 }
             }
         }
-        if (best > 0 && rects.size() <= std::size_t(maxRects))
+        if (best * 4 > areaOf(rects[bestA] | rects[bestB]) && rects.size() <= std::size_t(maxRects))
             break;
         rects[bestA] |= rects[bestB];
         rects.erase(rects.begin() + std::ptrdiff_t(bestB));
