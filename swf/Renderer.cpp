@@ -104,9 +104,8 @@ Renderer::Placement Renderer::placementOf(const StageFrame& frame, QSize target,
 }
 
 bool Renderer::draw(const StageFrame& frame, QImage& target, const RenderOptions& options, const Placement& placement,
-                    const std::vector<QRect>& parts)
+                    const std::vector<QRect>& parts, int threads)
 {
-    const int threads = this->threads();
     const QSize size = target.size();
     std::vector<QRect> jobs;
     if (parts.empty()) {
@@ -115,11 +114,8 @@ bool Renderer::draw(const StageFrame& frame, QImage& target, const RenderOptions
         if (jobs.size() == 1)
             jobs.clear(); // the whole target, drawn as ever
     } else {
-        std::int64_t area = 0;
         for (const QRect& part : parts)
-            area += areaOf(part);
-        for (const QRect& part : parts)
-            addBands(part, area >= kParallelPixels ? threads : 1, jobs);
+            addBands(part, threads, jobs);
     }
     const int jobCount = jobs.empty() ? 1 : int(jobs.size());
     const int threadsUsed = std::min(threads, jobCount);
@@ -160,7 +156,7 @@ void Renderer::render(const StageFrame& frame, QImage& target, const RenderOptio
     const QImage::Format format = target.format();
     if (format != QImage::Format_ARGB32_Premultiplied)
         target.convertTo(QImage::Format_ARGB32_Premultiplied);
-    draw(frame, target, options, placement, {});
+    draw(frame, target, options, placement, {}, threads());
     if (format != QImage::Format_ARGB32_Premultiplied)
         target.convertTo(format);
 }
@@ -188,18 +184,22 @@ QRegion Renderer::renderChanges(const StageFrame& frame, QImage& target, const R
     if (held != m_held.end() && target.format() == QImage::Format_ARGB32_Premultiplied)
         toRedraw = FrameDamage::between(*held->outline, *outline, kMaxChangedRects);
     std::vector<QRect> parts;
+    int partThreads = 1;
     if (!toRedraw.whole) {
         const QRegion region = regionOf(toRedraw, target.size());
         std::int64_t area = 0;
         for (const QRect& rect : region)
             area += areaOf(rect);
         toRedraw.whole = double(area) > kWholeShare * double(areaOf(whole));
-        // Parts drawn at once on several threads must not overlap; on one,
-        // fewer parts go over the list fewer times.
-        if (area >= kParallelPixels && threads() > 1)
+        // Parts drawn at once on several threads must not overlap: one
+        // thread's stage colour would land on another's shapes. On one,
+        // fewer parts, overlapping or not, go over the list fewer times.
+        if (area >= kParallelPixels && threads() > 1) {
             parts.assign(region.begin(), region.end());
-        else
+            partThreads = threads();
+        } else {
             parts = toRedraw.rects;
+        }
     }
     QRegion changed = QRegion(whole);
     if (m_last && held != m_held.end() && m_last == held->outline)
@@ -213,11 +213,11 @@ QRegion Renderer::renderChanges(const StageFrame& frame, QImage& target, const R
         const QImage::Format format = target.format();
         if (format != QImage::Format_ARGB32_Premultiplied)
             target.convertTo(QImage::Format_ARGB32_Premultiplied);
-        outline->leftOut = draw(frame, target, options, placement, {});
+        outline->leftOut = draw(frame, target, options, placement, {}, threads());
         if (format != QImage::Format_ARGB32_Premultiplied)
             target.convertTo(format);
     } else if (!parts.empty()) {
-        outline->leftOut = draw(frame, target, options, placement, parts);
+        outline->leftOut = draw(frame, target, options, placement, parts, partThreads);
     }
     m_held.push_back({target.cacheKey(), outline});
     if (m_held.size() > kTargetsHeld)

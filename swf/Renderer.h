@@ -58,9 +58,11 @@ private:
     };
     static Placement placementOf(const StageFrame& frame, QSize target, const RenderOptions& options);
     // Draws the parts of the target given (all of it when `parts` is
-    // empty), stage colour first; whether the frame left anything out.
+    // empty), stage colour first, on up to `threads` threads; parts drawn
+    // on more than one must not overlap. Whether the frame left anything
+    // out.
     bool draw(const StageFrame& frame, QImage& target, const RenderOptions& options, const Placement& placement,
-              const std::vector<QRect>& parts);
+              const std::vector<QRect>& parts, int threads);
     RenderScratch& scratch(int thread);
 
     std::vector<std::unique_ptr<RenderScratch>> m_scratch; // one per thread drawing
