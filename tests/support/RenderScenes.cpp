@@ -24,10 +24,11 @@ swf::Matrix scenePlacement(const Scene& scene, int index, int frame)
     return {std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle), x, y};
 }
 
-std::vector<std::uint8_t> sceneMovie(const Scene& scene, int frames, int paddingBytes)
+namespace {
+
+// The scene's definitions, and its shapes placed as in its first frame.
+void writeFirstFrame(const Scene& scene, SwfWriter& writer)
 {
-    SwfWriter writer;
-    writer.setFrameSize(scene.width, scene.height).setFrameRate(scene.fps).setBackground({255, 255, 255, 255});
     for (int definition = 0; definition < kSceneDefinitions; ++definition) {
         const SceneRect rect = sceneRect(definition);
         RectShape shape;
@@ -47,6 +48,15 @@ std::vector<std::uint8_t> sceneMovie(const Scene& scene, int frames, int padding
         place.matrix = scenePlacement(scene, i, 0);
         writer.tag(26, placeObject2(place));
     }
+}
+
+} // namespace
+
+std::vector<std::uint8_t> sceneMovie(const Scene& scene, int frames, int paddingBytes)
+{
+    SwfWriter writer;
+    writer.setFrameSize(scene.width, scene.height).setFrameRate(scene.fps).setBackground({255, 255, 255, 255});
+    writeFirstFrame(scene, writer);
     writer.showFrame();
     std::vector<std::uint8_t> padding(std::size_t(std::max(0, paddingBytes)));
     std::uint32_t seed = 12345;
@@ -74,17 +84,6 @@ std::vector<std::uint8_t> stillSceneWithOneClip(int frames)
     constexpr Scene kStill {1000, 1280, 720, 30};
     SwfWriter writer;
     writer.setFrameSize(kStill.width, kStill.height).setFrameRate(kStill.fps).setBackground({255, 255, 255, 255});
-    for (int definition = 0; definition < kSceneDefinitions; ++definition) {
-        const SceneRect rect = sceneRect(definition);
-        RectShape shape;
-        shape.id = std::uint16_t(definition + 1);
-        shape.width = rect.width;
-        shape.height = rect.height;
-        shape.fill = rect.from;
-        shape.gradientTo = rect.to;
-        shape.lineWidth = std::uint16_t(rect.lineWidth);
-        writer.tag(32, defineShape3(shape));
-    }
     constexpr std::uint16_t kSquare = 100;
     constexpr std::uint16_t kClip = 101;
     RectShape square;
@@ -98,13 +97,7 @@ std::vector<std::uint8_t> stillSceneWithOneClip(int frames)
     inner.characterId = kSquare;
     inner.matrix = swf::Matrix {1, 0, 0, 1, 20, 20};
     writer.tag(39, defineSprite(kClip, {{tagBytes(26, placeObject2(inner))}}));
-    for (int i = 0; i < kStill.shapes; ++i) {
-        Placement place;
-        place.depth = std::uint16_t(i + 1);
-        place.characterId = std::uint16_t(sceneDefinitionOf(i) + 1);
-        place.matrix = scenePlacement(kStill, i, 0);
-        writer.tag(26, placeObject2(place));
-    }
+    writeFirstFrame(kStill, writer);
     const auto clipAt = [](int frame) { return swf::Matrix {1, 0, 0, 1, (200.0 + frame * 6) * 20, (300.0 + frame * 3) * 20}; };
     Placement clip;
     clip.depth = std::uint16_t(kStill.shapes + 1);
