@@ -7,6 +7,7 @@
 #include "swf/define/Definitions.h"
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
+#include "swf/render/raster/Outline.h"
 
 namespace swf {
 
@@ -33,24 +34,14 @@ QMargins clamped(const QMargins& margins)
                     std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
 }
 
-// The box of a path's control points, which holds its curves.
+// The box of a path's control points, never empty, so that a straight
+// line still counts.
 QRectF controlBox(const QPainterPath& path)
 {
-    const int count = path.elementCount();
-    if (count == 0)
+    if (path.elementCount() == 0)
         return {};
-    double left = path.elementAt(0).x;
-    double right = left;
-    double top = path.elementAt(0).y;
-    double bottom = top;
-    for (int i = 1; i < count; ++i) {
-        const QPainterPath::Element element = path.elementAt(i);
-        left = std::min(left, element.x);
-        right = std::max(right, element.x);
-        top = std::min(top, element.y);
-        bottom = std::max(bottom, element.y);
-    }
-    return QRectF(left, top, std::max(right - left, 1e-9), std::max(bottom - top, 1e-9));
+    const QRectF box = raster::controlBounds(path);
+    return QRectF(box.topLeft(), QSizeF(std::max(box.width(), 1e-9), std::max(box.height(), 1e-9)));
 }
 
 QRectF grown(const QRectF& rect, double by)

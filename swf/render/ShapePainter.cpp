@@ -104,28 +104,6 @@ std::unique_lock<std::mutex> lockIfShared(std::mutex* mutex)
     return mutex ? std::unique_lock(*mutex) : std::unique_lock<std::mutex>();
 }
 
-// The path's control points' bounds, read without touching the cache Qt
-// keeps in the (shared) path.
-QRectF controlBounds(const QPainterPath& path)
-{
-    const int count = path.elementCount();
-    if (count == 0)
-        return {};
-    const QPainterPath::Element first = path.elementAt(0);
-    double left = first.x;
-    double right = first.x;
-    double top = first.y;
-    double bottom = first.y;
-    for (int i = 1; i < count; ++i) {
-        const QPainterPath::Element element = path.elementAt(i);
-        left = std::min(left, element.x);
-        right = std::max(right, element.x);
-        top = std::min(top, element.y);
-        bottom = std::max(bottom, element.y);
-    }
-    return QRectF(left, top, right - left, bottom - top);
-}
-
 bool smoothedFill(FillType type)
 {
     return type == FillType::RepeatingBitmap || type == FillType::ClippedBitmap;
@@ -216,7 +194,7 @@ private:
     {
         if (path.isEmpty())
             return {};
-        const QRectF bounds = m_toDevice.mapRect(controlBounds(path)).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
+        const QRectF bounds = m_toDevice.mapRect(raster::controlBounds(path)).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
         if (!bounds.isValid() || !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
             return {};
         const QRectF visible = bounds.intersected(QRectF(m_image.rect()));
