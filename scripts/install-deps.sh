@@ -8,8 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   zlib1g-dev liblzma-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcairo2-dev
   clang-14 libclang-rt-14-dev
+  libcairo2-dev
   fonts-dejavu-core
   desktop-file-utils shared-mime-info
 )
