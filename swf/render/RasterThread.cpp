@@ -1,6 +1,7 @@
 #include "swf/render/RasterThread.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <mutex>
 
@@ -45,8 +46,11 @@ void runOnRasterThread(const std::function<void()>& work)
 void runOnRasterThreads(int threads, int jobs, const std::function<void(int thread, int job)>& work)
 {
     threads = std::max(1, std::min(threads, jobs));
+    // Jobs go to whichever thread is free first, so that a thread the
+    // machine's other work holds up leaves its jobs to the others.
+    std::atomic<int> next = 0;
     const auto runShare = [&](int thread) {
-        for (int job = thread; job < jobs; job += threads)
+        for (int job = next++; job < jobs; job = next++)
             work(thread, job);
     };
     QThreadPool* pool = QThreadPool::globalInstance();
