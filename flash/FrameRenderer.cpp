@@ -7,11 +7,8 @@ namespace flash {
 
 FrameRenderer::FrameRenderer(QObject* parent)
     : QObject(parent)
+    , m_engine(std::make_unique<swf::Renderer>())
 {
-    auto renderer = std::make_shared<swf::Renderer>();
-    m_draw = [renderer](const swf::StageFrame& frame, QImage& target, const swf::RenderOptions& options) {
-        renderer->render(frame, target, options);
-    };
     m_thread = std::thread([this] { run(); });
 }
 
@@ -41,7 +38,7 @@ void FrameRenderer::request(Request request)
     m_wake.notify_all();
 }
 
-std::optional<std::pair<QImage, std::uint64_t>> FrameRenderer::takeFinished()
+std::optional<FrameRenderer::Finished> FrameRenderer::takeFinished()
 {
     const std::lock_guard lock(m_lock);
     return std::exchange(m_finished, std::nullopt);
@@ -55,8 +52,10 @@ bool FrameRenderer::waitUntilIdle(int timeoutMs)
 
 void FrameRenderer::run()
 {
-    // Kept from frame to frame: most frames are the size of the last.
-    QImage target;
+    // Kept from frame to frame, taken in turn: the one shown stays as it
+    // is while the other is brought up to date.
+    QImage targets[2];
+    int next = 0;
     for (;;) {
         Request job;
         Draw draw;
@@ -71,12 +70,18 @@ void FrameRenderer::run()
             draw = m_draw;
         }
         const QSize size = job.size.expandedTo(QSize(1, 1));
+        QImage& target = targets[next];
+        // One still on show (or waiting to be) is left alone.
         if (target.size() != size || !target.isDetached())
             target = QImage(size, QImage::Format_ARGB32_Premultiplied);
         target.setDevicePixelRatio(job.devicePixelRatio);
         bool drawn = true;
+        QRegion changed(QRect(QPoint(0, 0), size));
         try {
-            draw(*job.frame, target, job.options);
+            if (draw)
+                draw(*job.frame, target, job.options);
+            else
+                changed = m_engine->renderChanges(*job.frame, target, job.options);
         } catch (const std::exception&) {
             // A frame that cannot be drawn (memory ran out) is skipped; the
             // last one stays on show.
@@ -85,9 +90,16 @@ void FrameRenderer::run()
         {
             const std::lock_guard lock(m_lock);
             m_drawing = false;
-            if (drawn)
-                m_finished = std::pair(target, job.key);
+            if (drawn) {
+                // A frame replaced before it was taken: what it changed
+                // still differs from what is on show.
+                if (m_finished)
+                    changed += m_finished->changed;
+                m_finished = Finished {target, job.key, changed};
+            }
         }
+        if (drawn)
+            next ^= 1;
         m_idle.notify_all();
         if (drawn)
             QMetaObject::invokeMethod(this, &FrameRenderer::finished, Qt::QueuedConnection);

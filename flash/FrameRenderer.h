@@ -4,7 +4,9 @@
 // frame that takes long to draw never holds up the interface: the control
 // shows the last finished frame meanwhile. Only the newest request waits;
 // frames asked for while one is being drawn replace each other, so a slow
-// movie drops frames instead of falling ever further behind.
+// movie drops frames instead of falling ever further behind. Frames go
+// into two images taken in turn, one on show while the other is drawn, and
+// each is drawn again only where it differs from the frame it holds.
 
 #include <condition_variable>
 #include <cstdint>
@@ -16,6 +18,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QRegion>
 
 #include "swf/Renderer.h"
 #include "swf/StageFrame.h"
@@ -26,7 +29,8 @@ class FrameRenderer : public QObject {
     Q_OBJECT
 public:
     // What drawing a frame means; the engine's renderer unless replaced
-    // (tests give a slow one). Called on the drawing thread only.
+    // (tests give a slow one), in which case every frame counts as changed
+    // all over. Called on the drawing thread only.
     using Draw = std::function<void(const swf::StageFrame& frame, QImage& target, const swf::RenderOptions& options)>;
 
     struct Request {
@@ -45,9 +49,15 @@ public:
     // Draws `request` as soon as the thread is free, in place of any
     // request still waiting.
     void request(Request request);
+    struct Finished {
+        QImage image;
+        std::uint64_t key = 0;
+        // Where it differs from the frame taken before it (in its pixels).
+        QRegion changed;
+    };
     // The newest finished frame and its request's key, once; nothing if
     // none has finished since the last call.
-    std::optional<std::pair<QImage, std::uint64_t>> takeFinished();
+    std::optional<Finished> takeFinished();
     // Waits until nothing is being drawn or waiting; false on timeout.
     bool waitUntilIdle(int timeoutMs);
 
@@ -64,8 +74,9 @@ private:
     std::optional<Request> m_waiting;
     bool m_drawing = false;
     bool m_stopping = false;
-    std::optional<std::pair<QImage, std::uint64_t>> m_finished;
-    Draw m_draw;
+    std::optional<Finished> m_finished;
+    Draw m_draw; // empty: the engine's renderer
+    std::unique_ptr<swf::Renderer> m_engine;
     std::thread m_thread;
 };
 

@@ -240,8 +240,16 @@ void ShockwaveFlash::requestFrame()
 void ShockwaveFlash::onFrameFinished()
 {
     if (auto finished = m_renderer->takeFinished()) {
-        m_shown = std::move(finished->first);
-        update();
+        const bool sameSize = !m_shown.isNull() && finished->image.size() == m_shown.size();
+        m_shown = std::move(finished->image);
+        // Only where the frame changed, when it lands where the last one did.
+        if (!sameSize || m_shown.size() != (QSizeF(size()) * devicePixelRatioF()).toSize()) {
+            update();
+            return;
+        }
+        const qreal ratio = devicePixelRatioF();
+        for (const QRect& changed : finished->changed)
+            update(QRectF(changed.x() / ratio, changed.y() / ratio, changed.width() / ratio, changed.height() / ratio).toAlignedRect());
     }
 }
 

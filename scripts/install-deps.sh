@@ -9,6 +9,7 @@ packages=(
   zlib1g-dev liblzma-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang-14 libclang-rt-14-dev
+  libcairo2-dev
   fonts-dejavu-core
   desktop-file-utils shared-mime-info
 )

@@ -113,21 +113,22 @@ BlendMode blendModeFromByte(std::uint8_t value)
     return BlendMode(value);
 }
 
-void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode, QPoint at)
+void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode, QPoint at, const QRect& clip)
 {
     if (dest.isNull() || layer.isNull())
         return;
     if (dest.format() != QImage::Format_ARGB32_Premultiplied)
         dest.convertTo(QImage::Format_ARGB32_Premultiplied);
     const QImage source = premultipliedCopy(layer);
-    const QRect overlap = QRect(at, source.size()) & dest.rect();
+    const QRect area = clip.isNull() ? dest.rect() : (clip & dest.rect());
+    const QRect overlap = QRect(at, source.size()) & area;
     if (mode == BlendMode::Alpha) {
         // Where the layer has nothing, its alpha is 0, and so becomes the
         // backdrop's.
-        for (int y = 0; y < dest.height(); ++y) {
+        for (int y = area.top(); y <= area.bottom(); ++y) {
             auto* out = reinterpret_cast<QRgb*>(dest.scanLine(y));
             const bool rowInside = y >= overlap.top() && y <= overlap.bottom();
-            for (int x = 0; x < dest.width(); ++x)
+            for (int x = area.left(); x <= area.right(); ++x)
                 if (!rowInside || x < overlap.left() || x > overlap.right())
                     out[x] = 0;
         }

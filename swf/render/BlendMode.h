@@ -31,6 +31,7 @@ BlendMode blendModeFromByte(std::uint8_t value);
 // Format_ARGB32_Premultiplied), onto `dest` by `mode`. Alpha and Erase act
 // on dest's own alpha, as they do inside a parent drawn as a layer; for
 // Alpha, dest outside the layer counts as under a transparent part of it.
-void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode, QPoint at = {});
+// Only dest's pixels within `clip` change (null: all of them).
+void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode, QPoint at = {}, const QRect& clip = {});
 
 } // namespace swf

@@ -87,6 +87,24 @@ FramePainter::FramePainter(QImage& target, const RenderList& list, const RenderO
     m_fonts = [dictionary](std::uint16_t id) { return dictionary ? dictionary->font(id) : nullptr; };
 }
 
+void FramePainter::setClip(const QRect& clip, std::mutex* sharedDrawing)
+{
+    m_clip = clip.isNull() ? QRect() : (clip & m_target.rect());
+    if (!clip.isNull() && m_clip.isNull())
+        m_clip = QRect(0, 0, 1, 0); // nothing at all, yet not "no clip"
+    m_sharedDrawing = sharedDrawing;
+}
+
+std::unique_lock<std::mutex> FramePainter::lockShared() const
+{
+    return m_sharedDrawing ? std::unique_lock(*m_sharedDrawing) : std::unique_lock<std::mutex>();
+}
+
+ShapePaintOptions FramePainter::shapeOptions(bool coverage) const
+{
+    return {m_options.quality >= Quality::High, coverage, m_stageScale / 20, m_clip, m_sharedDrawing};
+}
+
 void FramePainter::paint(const QTransform& toDevice)
 {
     m_scratch.edgesThisFrame = 0;
@@ -123,7 +141,7 @@ bool FramePainter::affordable(const BitmapDefinition& bitmap)
 
 void FramePainter::report(const std::string& message, bool& reported)
 {
-    if (reported || !m_list.diagnostics)
+    if (!m_reports || reported || !m_list.diagnostics)
         return;
     reported = true;
     m_list.diagnostics->report(0, -1, message);
@@ -190,6 +208,8 @@ QRectF FramePainter::deviceBounds(std::uint32_t index, const QTransform& transfo
 void FramePainter::prepare(QPainter& painter) const
 {
     painter.setRenderHint(QPainter::Antialiasing, m_options.quality != Quality::Low);
+    if (!m_clip.isNull())
+        painter.setClipRect(m_clip);
 }
 
 namespace {
@@ -291,8 +311,7 @@ bool FramePainter::paintScaledGrid(QPainter& painter, std::uint32_t index, const
             }
         }
         const ColorTransform childCxform = cxform * part.child->colorTransform;
-        paintShape(painter, sliced, transform, childCxform, m_bitmaps, {m_options.quality >= Quality::High, coverage, m_stageScale / 20},
-                   m_scratch);
+        paintShape(painter, sliced, transform, childCxform, m_bitmaps, shapeOptions(coverage), m_scratch);
     }
     return true;
 }
@@ -323,6 +342,8 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, std::uint32_t 
         --m_layers;
         {
             QPainter combine(&*masked);
+            if (!m_clip.isNull())
+                combine.setClipRect(m_clip);
             combine.setCompositionMode(QPainter::CompositionMode_DestinationIn);
             combine.drawImage(0, 0, masks.back().coverage);
         }
@@ -427,11 +448,19 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_
             m_filterWork += work;
         }
     }
+    // Drawn or not, the layer has had its share of the budget above, so
+    // that every part of the frame goes on with the same budget left.
+    if (!m_clip.isNull() && !area.intersects(m_clip))
+        return;
     QImage layer = blankLayer(area.size());
     if (layer.isNull())
         return; // no memory for it: the object is left out of this frame
     ++m_layers;
     {
+        // Filters carry pixels from anywhere in the layer, so it is drawn
+        // whole whatever part of the surface is being drawn.
+        const QRect outerClip = m_clip;
+        m_clip = QRect();
         QPainter layerPainter(&layer);
         prepare(layerPainter);
         const QTransform shifted = transform * QTransform::fromTranslate(-area.left(), -area.top());
@@ -442,6 +471,7 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_
         paintContent(layer, layerPainter, index, shifted, {}, false);
         m_surfaceOrigin = origin;
         m_reach = outerReach;
+        m_clip = outerClip;
     }
     // A group takes its colour transform as a whole, after its parts are drawn.
     --m_layers;
@@ -455,7 +485,7 @@ void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_
     // The blend reads the surface's pixels, so whatever is being painted on
     // it has to land first.
     painter.end();
-    compositeLayer(surface, layer, mode, area.topLeft());
+    compositeLayer(surface, layer, mode, area.topLeft(), m_clip);
     painter.begin(&surface);
     prepare(painter);
 }
@@ -465,15 +495,14 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
 {
     const RenderNode& object = m_list.nodes[index];
     const Character& character = *object.character;
-    const ShapePaintOptions shapeOptions {m_options.quality >= Quality::High, coverage, m_stageScale / 20};
     switch (object.kind) {
     case RenderNode::Kind::Shape:
-        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, m_bitmaps, shapeOptions,
-                   m_scratch);
+        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, m_bitmaps,
+                   shapeOptions(coverage), m_scratch);
         return;
     case RenderNode::Kind::MorphShape:
         if (const auto geometry = morphGeometry(object))
-            paintShape(painter, *geometry, transform, cxform, m_bitmaps, shapeOptions, m_scratch);
+            paintShape(painter, *geometry, transform, cxform, m_bitmaps, shapeOptions(coverage), m_scratch);
         return;
     case RenderNode::Kind::Bitmap: {
         const auto& bitmap = static_cast<const BitmapDefinition&>(character);
@@ -482,6 +511,7 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
         const QImage image = bitmap.image();
         if (image.isNull())
             return;
+        const auto lock = lockShared();
         // Placed on its own, a bitmap is drawn at twenty twips to the pixel.
         painter.setTransform(QTransform::fromScale(20, 20) * transform);
         if (coverage) {
@@ -497,17 +527,21 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
             return;
         paintRange(surface, painter, index + 1, object.end, transform, cxform, coverage);
         return;
-    case RenderNode::Kind::StaticText:
+    case RenderNode::Kind::StaticText: {
+        const auto lock = lockShared();
         painter.setTransform(transform);
         paintStaticText(painter, static_cast<const StaticTextDefinition&>(character).text, m_fonts, coverage ? kCoverageColor : cxform);
         return;
-    case RenderNode::Kind::EditText:
+    }
+    case RenderNode::Kind::EditText: {
         if (!object.text)
             return;
+        const auto lock = lockShared();
         painter.setTransform(transform);
         paintEditText(painter, static_cast<const EditTextDefinition&>(character).field, *object.text,
                       coverage ? kCoverageColor : cxform);
         return;
+    }
     }
 }
 

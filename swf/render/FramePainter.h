@@ -4,6 +4,8 @@
 // masks over the depths they cover, and blend modes and filters through
 // layers. Plain objects draw straight onto the target.
 
+#include <mutex>
+
 #include <QImage>
 #include <QPainter>
 #include <QTransform>
@@ -23,7 +25,22 @@ public:
     // pixels per movie pixel, which filters are measured in.
     FramePainter(QImage& target, const RenderList& list, const RenderOptions& options, double stageScale, RenderScratch& scratch);
 
+    // Draws only the target's pixels within `clip`, leaving the rest as
+    // they are; each comes out as a draw of the whole target leaves it, so
+    // that parts drawn apart (on several threads at once, or the parts of a
+    // frame that changed) make up the very same image. `sharedDrawing` is
+    // held while Qt draws from what the definitions share, when other
+    // painters draw the same list at the same time.
+    void setClip(const QRect& clip, std::mutex* sharedDrawing = nullptr);
+    // Whether this painter tells the list's diagnostics what it left out:
+    // one of the painters of a frame is enough.
+    void setReports(bool reports) { m_reports = reports; }
+
     void paint(const QTransform& toDevice);
+
+    // Whether the frame went without something over its budget, which the
+    // next frame may afford.
+    bool leftOut() const { return m_filtersSkipped || m_morphsSkipped || m_bitmapsSkipped || m_scratch.edgesSkipped; }
 
 private:
     void paintRange(QImage& surface, QPainter& painter, std::uint32_t first, std::uint32_t last, const QTransform& transform,
@@ -43,6 +60,8 @@ private:
     void report(const std::string& message, bool& reported);
     QImage blankLayer(QSize size) const;
     void prepare(QPainter& painter) const;
+    ShapePaintOptions shapeOptions(bool coverage) const;
+    std::unique_lock<std::mutex> lockShared() const;
 
     QImage& m_target;
     const RenderList& m_list;
@@ -52,6 +71,10 @@ private:
     BitmapLookup m_bitmaps;
     FontLookup m_fonts;
     int m_layers = 0;
+    // In the coordinates of the surface being drawn on; null: all of it.
+    QRect m_clip;
+    std::mutex* m_sharedDrawing = nullptr;
+    bool m_reports = true;
     // Where the surface being drawn on sits in the target's pixels, and how
     // far the filters of the layers it is in can carry a pixel onto it.
     QPoint m_surfaceOrigin;

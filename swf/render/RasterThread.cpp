@@ -1,6 +1,9 @@
 #include "swf/render/RasterThread.h"
 
+#include <algorithm>
+#include <atomic>
 #include <exception>
+#include <mutex>
 
 #include <QSemaphore>
 #include <QThread>
@@ -36,6 +39,44 @@ void runOnRasterThread(const std::function<void()>& work)
         done.release();
     });
     done.acquire();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void runOnRasterThreads(int threads, int jobs, const std::function<void(int thread, int job)>& work)
+{
+    threads = std::max(1, std::min(threads, jobs));
+    // Jobs go to whichever thread is free first, so that a thread the
+    // machine's other work holds up leaves its jobs to the others.
+    std::atomic<int> next = 0;
+    const auto runShare = [&](int thread) {
+        for (int job = next++; job < jobs; job = next++)
+            work(thread, job);
+    };
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (threads == 1 || !pool) {
+        runOnRasterThread([&] { runShare(0); });
+        return;
+    }
+    // Every share on a reserved pool thread of its own, the caller waiting:
+    // a share run here would have Qt farm out its fills again.
+    QSemaphore done;
+    std::mutex failureLock;
+    std::exception_ptr failure;
+    for (int thread = 0; thread < threads; ++thread) {
+        pool->reserveThread();
+        pool->startOnReservedThread([&, thread] {
+            try {
+                runShare(thread);
+            } catch (...) {
+                const std::lock_guard lock(failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+            done.release();
+        });
+    }
+    done.acquire(threads);
     if (failure)
         std::rethrow_exception(failure);
 }

@@ -98,6 +98,12 @@ QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTra
     return pen;
 }
 
+// A lock on `mutex` when there is one.
+std::unique_lock<std::mutex> lockIfShared(std::mutex* mutex)
+{
+    return mutex ? std::unique_lock(*mutex) : std::unique_lock<std::mutex>();
+}
+
 bool smoothedFill(FillType type)
 {
     return type == FillType::RepeatingBitmap || type == FillType::ClippedBitmap;
@@ -124,23 +130,29 @@ public:
     void fill(const FillPath& fill)
     {
         if (m_options.coverageOnly) {
-            draw(fill.path, 0, nullptr, raster::Paint::solid(0xff000000));
+            draw(fill.path, areaFor(fill.path, 0), 0, nullptr, raster::Paint::solid(0xff000000));
             return;
         }
         if (fill.style.isBitmap()) {
+            const auto lock = lockIfShared(m_options.sharedDrawing);
+            m_painter.setTransform(m_toDevice);
             m_painter.setPen(Qt::NoPen);
             m_painter.setBrush(brushForFill(fill.style, m_cxform, m_bitmaps));
             m_painter.setRenderHint(QPainter::SmoothPixmapTransform, m_options.smoothBitmaps && smoothedFill(fill.style.type));
             m_painter.drawPath(fill.path);
             return;
         }
-        draw(fill.path, 0, nullptr, paintFor(fill.style));
+        // Whether anything shows is cheaper to tell than what to paint it with.
+        if (const QRect area = areaFor(fill.path, 0); !area.isEmpty())
+            draw(fill.path, area, 0, nullptr, paintFor(fill.style));
     }
 
     void stroke(const StrokePath& stroke)
     {
         const LineStyle& line = stroke.style;
         if (line.fill && line.fill->isBitmap()) {
+            const auto lock = lockIfShared(m_options.sharedDrawing);
+            m_painter.setTransform(m_toDevice);
             m_painter.setBrush(Qt::NoBrush);
             m_painter.setPen(strokePen(line, m_toDevice, m_cxform, m_bitmaps, m_options.stageScale));
             m_painter.drawPath(stroke.path);
@@ -148,8 +160,12 @@ public:
         }
         const raster::Pen pen {penWidth(line, m_toDevice, m_options.stageScale), line.startCap, line.endCap, line.join,
                                std::max(1.0, line.miterLimit), line.noClose};
+        const double reach = pen.width / 2 + 2;
+        const QRect area = areaFor(stroke.path, reach);
+        if (area.isEmpty())
+            return;
         const raster::Paint paint = line.fill ? paintFor(*line.fill) : raster::Paint::solid(premultiplied(m_cxform.apply(line.color)));
-        draw(stroke.path, pen.width / 2 + 2, &pen, paint);
+        draw(stroke.path, area, reach, &pen, paint);
     }
 
 private:
@@ -169,19 +185,34 @@ private:
                                        style.matrix.toTransform() * m_toDevice);
     }
 
-    // `pen` null fills the path; otherwise strokes it, `reach` pixels
-    // beyond the path's own bounds at most.
-    void draw(const QPainterPath& path, double reach, const raster::Pen* pen, const raster::Paint& paint)
+    // The image's pixels the path can touch, `reach` pixels beyond its own
+    // bounds at most; empty when none, or none within the clip. The clip
+    // only picks which pixels are laid: the outline and its coverage are
+    // worked out over the same area as without it, so the pixels inside
+    // come out the same to the bit.
+    QRect areaFor(const QPainterPath& path, double reach) const
     {
-        if (paint.isInvisible() || path.isEmpty() || m_scratch.edgesSkipped)
-            return;
-        const QRectF bounds = m_toDevice.mapRect(path.controlPointRect()).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
+        if (path.isEmpty())
+            return {};
+        const QRectF bounds = m_toDevice.mapRect(raster::controlBounds(path)).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1);
         if (!bounds.isValid() || !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
-            return;
+            return {};
         const QRectF visible = bounds.intersected(QRectF(m_image.rect()));
         if (visible.isEmpty())
-            return;
+            return {};
         const QRect area = visible.toAlignedRect().intersected(m_image.rect());
+        if (!m_options.clip.isNull() && !area.intersects(m_options.clip))
+            return {};
+        return area;
+    }
+
+    // `pen` null fills the path; otherwise strokes it.
+    void draw(const QPainterPath& path, const QRect& area, double reach, const raster::Pen* pen, const raster::Paint& paint)
+    {
+        if (paint.isInvisible() || area.isEmpty() || m_scratch.edgesSkipped)
+            return;
+        const QRect& clip = m_options.clip;
+        const bool clipped = !clip.isNull();
         raster::Outline& outline = m_scratch.outline;
         raster::Coverage& coverage = m_scratch.coverage;
         // A stroke reaches its half width beyond the curve it follows.
@@ -193,7 +224,10 @@ private:
             m_scratch.edgesSkipped = true;
             return;
         }
-        coverage.begin(area);
+        if (clipped)
+            coverage.begin(area, clip.top(), clip.bottom() + 1);
+        else
+            coverage.begin(area);
         if (pen) {
             raster::stroke(outline, *pen, coverage, m_scratch.stroke);
         } else {
@@ -203,8 +237,20 @@ private:
         const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill ? raster::Winding::NonZero : raster::Winding::EvenOdd;
         uchar* const bits = m_image.bits();
         const qsizetype stride = m_image.bytesPerLine();
+        if (!clipped) {
+            coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+                paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
+            });
+            return;
+        }
+        const int clipLeft = clip.left();
+        const int clipEnd = clip.right() + 1;
         coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
-            paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
+            auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + x;
+            if (x >= clipLeft && x + length <= clipEnd)
+                paint.blend(row, x, y, length, mask);
+            else
+                paint.blend(row, x, y, length, mask, clipLeft - x, clipEnd - x);
         });
     }
 
@@ -220,7 +266,7 @@ private:
 
 // The painter's own pixels, when nothing it would do differs from laying
 // colours over them.
-QImage* directTarget(QPainter& painter, const QTransform& toDevice)
+QImage* directTarget(QPainter& painter, bool clipped)
 {
     QPaintDevice* device = painter.device();
     if (!painter.isActive() || !device || device->devType() != QInternal::Image)
@@ -229,8 +275,8 @@ QImage* directTarget(QPainter& painter, const QTransform& toDevice)
     const QImage::Format format = image->format();
     if (format != QImage::Format_ARGB32_Premultiplied && format != QImage::Format_RGB32)
         return nullptr;
-    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.hasClipping() || painter.opacity() != 1.0
-        || painter.deviceTransform() != toDevice || image->devicePixelRatio() != 1.0)
+    if (painter.compositionMode() != QPainter::CompositionMode_SourceOver || (painter.hasClipping() && !clipped) || painter.opacity() != 1.0
+        || painter.deviceTransform() != painter.worldTransform() || image->devicePixelRatio() != 1.0)
         return nullptr;
     return image;
 }
@@ -275,8 +321,9 @@ QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const B
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& cxform,
                 const BitmapLookup& bitmaps, const ShapePaintOptions& options, RenderScratch& scratch)
 {
-    painter.setTransform(toDevice);
-    if (QImage* image = directTarget(painter, toDevice)) {
+    // The painter's transform is set only for what it draws itself: on the
+    // direct way a shape that shows nothing costs a few comparisons.
+    if (QImage* image = directTarget(painter, !options.clip.isNull())) {
         DirectPainter direct(painter, *image, toDevice, cxform, bitmaps, options, scratch);
         for (const ShapeLayer& layer : geometry.layers) {
             for (const FillPath& fill : layer.fills)
@@ -288,6 +335,8 @@ void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransfo
         }
         return;
     }
+    painter.setTransform(toDevice);
+    const auto lock = lockIfShared(options.sharedDrawing);
     for (const ShapeLayer& layer : geometry.layers) {
         painter.setPen(Qt::NoPen);
         for (const FillPath& fill : layer.fills) {

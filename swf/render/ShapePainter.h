@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include <QPainter>
 #include <QTransform>
@@ -28,6 +29,13 @@ struct ShapePaintOptions {
     // Device pixels per twip of the stage, which lines that do not scale
     // with their object still follow.
     double stageScale = 0.05;
+    // Device pixels outside this are left as they are (the painter clips
+    // to the same); empty: the whole image.
+    QRect clip;
+    // Held while the painter itself draws from what definitions share, when
+    // several threads draw the same frame: Qt keeps lazily made state in a
+    // shared path that it does not guard.
+    std::mutex* sharedDrawing = nullptr;
 };
 
 // `toDevice` maps the shape's twips to the painter's device pixels.

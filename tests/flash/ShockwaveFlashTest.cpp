@@ -216,10 +216,13 @@ TEST_F(ShockwaveFlashTest, RepaintsWhenOnlyASpriteMovesAndOnlyThen)
     ASSERT_TRUE(control.waitForFrame());
     QCoreApplication::processEvents();
     counter.paints = 0;
+    counter.painted = {};
     for (int i = 0; i < 4; ++i)
         step();
     EXPECT_EQ(control.CurrentFrame(), 0);
     EXPECT_EQ(counter.paints, 4) << "every step of the sprite shows";
+    const QRect painted = counter.painted.boundingRect();
+    EXPECT_LT(painted.width() * painted.height(), control.width() * control.height() / 2) << "only where the sprite went";
 
     // A still stage costs no painting.
     loadFully(writeMovie(QStringLiteral("still.swf"), 1));

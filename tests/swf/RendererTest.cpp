@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
+#include "support/RenderScenes.h"
 #include "support/SwfWriter.h"
 #include "swf/Renderer.h"
 
@@ -67,6 +70,101 @@ TEST(Renderer, NullTargetIsHarmless)
     QImage image;
     render(player, image);
     EXPECT_TRUE(image.isNull());
+}
+
+int differingPixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
+// Pixels that differ between the two and lie outside `region`.
+int changesOutside(const QImage& before, const QImage& after, const QRegion& region)
+{
+    int count = 0;
+    for (int y = 0; y < after.height(); ++y) {
+        if (std::memcmp(before.constScanLine(y), after.constScanLine(y), std::size_t(after.bytesPerLine())) == 0)
+            continue;
+        for (int x = 0; x < after.width(); ++x)
+            count += before.pixel(x, y) != after.pixel(x, y) && !region.contains(QPoint(x, y));
+    }
+    return count;
+}
+
+// Bands drawn at once, and frames drawn only where they changed, against
+// the whole frame on one thread: the same bytes, and the region said to
+// have changed holds every pixel that did.
+TEST(Renderer, FramesDrawnInBandsOrByChangesMatchTheWholeFrame)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> movie;
+        QSize size;
+    };
+    const Case cases[] = {
+        {"cartoon", swftest::sceneMovie(swftest::kCartoon, 4), QSize(800, 600)},
+        {"stress", swftest::sceneMovie(swftest::kStress, 3), QSize(1280, 720)},
+        {"cartoon filling 1920x1080", swftest::sceneMovie(swftest::kCartoon, 3), QSize(1920, 1080)},
+        {"one clip moving", swftest::stillSceneWithOneClip(4), QSize(1280, 720)},
+    };
+    for (const Case& entry : cases) {
+        SCOPED_TRACE(entry.name);
+        Player player;
+        loadInto(player, entry.movie);
+        Renderer whole;
+        whole.setThreads(1);
+        Renderer banded;
+        banded.setThreads(3);
+        Renderer changes;
+        changes.setThreads(2);
+        QImage kept(entry.size, QImage::Format_ARGB32_Premultiplied);
+        QImage before;
+        StageFrame frame;
+        for (int step = 0; step < player.frameCount(); ++step, player.advance()) {
+            player.captureFrame(frame);
+            QImage expected(entry.size, QImage::Format_ARGB32_Premultiplied);
+            whole.render(frame, expected);
+            QImage bands(entry.size, QImage::Format_ARGB32_Premultiplied);
+            banded.render(frame, bands);
+            const QRegion changed = changes.renderChanges(frame, kept);
+            EXPECT_EQ(differingPixels(expected, bands), 0) << "frame " << step;
+            EXPECT_EQ(differingPixels(expected, kept), 0) << "frame " << step;
+            if (!before.isNull()) {
+                EXPECT_EQ(changesOutside(before, expected, changed), 0) << "frame " << step;
+            }
+            before = expected;
+        }
+    }
+}
+
+TEST(Renderer, OnlyWhatChangedIsDrawnAgain)
+{
+    Player player;
+    loadInto(player, swftest::stillSceneWithOneClip(3));
+    Renderer renderer;
+    QImage target(1280, 720, QImage::Format_ARGB32_Premultiplied);
+    StageFrame frame;
+    player.captureFrame(frame);
+    EXPECT_EQ(renderer.renderChanges(frame, target), QRegion(target.rect())) << "the first frame is new everywhere";
+    EXPECT_TRUE(renderer.renderChanges(frame, target).isEmpty()) << "the same frame again changes nothing";
+
+    player.advance();
+    player.captureFrame(frame);
+    const QRegion moved = renderer.renderChanges(frame, target);
+    // The clip's 50x50 where it was and where it is, a few pixels apart.
+    const QRect around = moved.boundingRect();
+    EXPECT_FALSE(moved.isEmpty());
+    EXPECT_LT(around.width() * around.height(), 80 * 80);
+
+    // Pixels written behind the renderer's back: the target is drawn whole.
+    target.fill(Qt::black);
+    renderer.renderChanges(frame, target);
+    QImage expected(target.size(), QImage::Format_ARGB32_Premultiplied);
+    Renderer().render(frame, expected);
+    EXPECT_EQ(differingPixels(expected, target), 0);
 }
 
 } // namespace

@@ -10,13 +10,19 @@
 
 namespace swf::raster {
 
-void Coverage::begin(const QRect& clip)
+void Coverage::begin(const QRect& clip, int firstRow, int endRow)
 {
     clear();
     m_clip = clip.isValid() ? clip : QRect();
     // Three spare cells past the right edge take what lands on or beyond it.
     m_stride = m_clip.width() + 3;
-    const std::size_t rows = std::size_t(std::max(0, m_clip.height()));
+    const int height = std::max(0, m_clip.height());
+    const auto inClip = [&](int row) {
+        return int(std::clamp<std::int64_t>(std::int64_t(row) - m_clip.top(), 0, height));
+    };
+    m_rowBase = inClip(firstRow);
+    m_rowEnd = std::max(m_rowBase, inClip(endRow));
+    const std::size_t rows = std::size_t(m_rowEnd - m_rowBase);
     const std::size_t needed = rows * std::size_t(m_stride);
     if (m_cells.size() < needed)
         m_cells.resize(needed, 0);
@@ -28,7 +34,7 @@ void Coverage::begin(const QRect& clip)
     m_blockShift = 3;
     while ((m_stride >> m_blockShift) >= 64)
         ++m_blockShift;
-    m_top = m_bottom = 0;
+    m_top = m_bottom = m_rowBase;
 }
 
 // A sweep leaves the store clean; an outline abandoned before its sweep
@@ -36,16 +42,16 @@ void Coverage::begin(const QRect& clip)
 void Coverage::clear()
 {
     for (int row = m_top; row < m_bottom; ++row) {
-        std::uint64_t blocks = m_blocks[row];
-        std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
+        std::uint64_t blocks = rowBlocks(row);
+        std::uint32_t* cells = rowCells(row);
         for (; blocks; blocks &= blocks - 1) {
             const int from = std::countr_zero(blocks) << m_blockShift;
             std::fill(cells + from, cells + std::min(m_stride, from + (1 << m_blockShift)), 0);
         }
-        m_blocks[row] = 0;
+        rowBlocks(row) = 0;
     }
     forgetCrossings();
-    m_top = m_bottom = 0;
+    m_top = m_bottom = m_rowBase;
 }
 
 namespace {
@@ -262,10 +268,12 @@ std::int32_t rebased(std::int32_t sum)
 
 } // namespace
 
+// Rows outside those kept count at the nearest kept edge, so that every kept
+// row sees the very crossings it would with the whole clip kept.
 void Coverage::countCrossing(int firstRow, int lastRow)
 {
-    ++m_crossingEdges[std::size_t(firstRow)];
-    --m_crossingEdges[std::size_t(lastRow)];
+    ++m_crossingEdges[std::size_t(std::clamp(firstRow, m_rowBase, m_rowEnd) - m_rowBase)];
+    --m_crossingEdges[std::size_t(std::clamp(lastRow, m_rowBase, m_rowEnd) - m_rowBase)];
     if (++m_linesSinceCount == kLinesPerCount)
         boundWindings();
 }
@@ -274,16 +282,16 @@ void Coverage::boundWindings()
 {
     std::int32_t crossing = 0;
     for (int row = m_top; row < m_bottom; ++row) {
-        crossing += m_crossingEdges[std::size_t(row)];
-        m_crossingEdges[std::size_t(row)] = 0;
-        std::int32_t& bound = m_windingBound[std::size_t(row)];
+        crossing += m_crossingEdges[std::size_t(row - m_rowBase)];
+        m_crossingEdges[std::size_t(row - m_rowBase)] = 0;
+        std::int32_t& bound = m_windingBound[std::size_t(row - m_rowBase)];
         bound += crossing;
         if (bound > kRebaseAbove) {
             rebase(row);
             bound = kRebasedWindings;
         }
     }
-    m_crossingEdges[std::size_t(m_bottom)] = 0;
+    m_crossingEdges[std::size_t(m_bottom - m_rowBase)] = 0;
     m_linesSinceCount = 0;
     m_windingsBounded = true;
 }
@@ -293,7 +301,7 @@ void Coverage::boundWindings()
 // stops being zero and the row's block bits still hold.
 void Coverage::rebase(int row)
 {
-    std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
+    std::uint32_t* cells = rowCells(row);
     std::uint32_t sum = 0;
     std::int32_t previous = 0;
     for (int x = 0; x < m_clip.width(); ++x) {
@@ -306,11 +314,14 @@ void Coverage::rebase(int row)
 
 void Coverage::forgetCrossings()
 {
-    if (m_top == m_bottom)
+    if (m_top == m_bottom) {
+        // Lines that missed the kept rows are counted, but left nothing.
+        m_linesSinceCount = 0;
         return;
-    std::fill(m_crossingEdges.begin() + m_top, m_crossingEdges.begin() + m_bottom + 1, 0);
+    }
+    std::fill(m_crossingEdges.begin() + (m_top - m_rowBase), m_crossingEdges.begin() + (m_bottom - m_rowBase) + 1, 0);
     if (m_windingsBounded)
-        std::fill(m_windingBound.begin() + m_top, m_windingBound.begin() + m_bottom, 0);
+        std::fill(m_windingBound.begin() + (m_top - m_rowBase), m_windingBound.begin() + (m_bottom - m_rowBase), 0);
     m_windingsBounded = false;
     m_linesSinceCount = 0;
 }
@@ -475,30 +486,34 @@ inline void crossRow(std::uint32_t* cells, std::uint64_t& blocks, int shift, flo
 
 } // namespace
 
-// The line runs down from (x0, y0) to (x1, y1), inside the clip.
+// The line runs down from (x0, y0) to (x1, y1), inside the clip. Rows not
+// kept are passed over, but every row kept is worked out as it would be
+// with all of them kept: the same steps, the same grouping of four.
 void Coverage::accumulate(float x0, float y0, float x1, float y1, float direction)
 {
     // A point a hair above the clip's bottom can land on it in single
     // precision; its row is still the last one.
     const int firstRow = std::min(int(y0), m_clip.height() - 1);
     const int lastRow = std::min(ceilOf(y1), m_clip.height());
-    if (m_top == m_bottom) {
-        m_top = firstRow;
-        m_bottom = lastRow;
-    } else {
-        m_top = std::min(m_top, firstRow);
-        m_bottom = std::max(m_bottom, lastRow);
-    }
     countCrossing(firstRow, lastRow);
+    const int keptFirst = std::max(firstRow, m_rowBase);
+    const int keptLast = std::min(lastRow, m_rowEnd);
+    if (keptFirst >= keptLast)
+        return;
+    if (m_top == m_bottom) {
+        m_top = keptFirst;
+        m_bottom = keptLast;
+    } else {
+        m_top = std::min(m_top, keptFirst);
+        m_bottom = std::max(m_bottom, keptLast);
+    }
     const int shift = m_blockShift;
-    const std::ptrdiff_t stride = m_stride;
-    std::uint32_t* cells = m_cells.data() + std::ptrdiff_t(firstRow) * stride;
-    std::uint64_t* blocks = m_blocks.data() + firstRow;
+    const auto kept = [this](int row) { return row >= m_rowBase && row < m_rowEnd; };
     const float unit = direction * float(kFull);
     const float xMin = std::min(x0, x1);
     const float xMax = std::max(x0, x1);
     if (lastRow - firstRow <= 1) {
-        crossRow(cells, *blocks, shift, xMin, xMax, (y1 - y0) * unit, 0);
+        crossRow(rowCells(firstRow), rowBlocks(firstRow), shift, xMin, xMax, (y1 - y0) * unit, 0);
         return;
     }
     // Where the line meets a row's edge, kept within its own ends: a line
@@ -513,7 +528,8 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
     // each over the same stretch of x. Each row's ends are worked out from
     // the start: adding the step up would drift on long lines.
     float x = at(firstRow + 1);
-    crossRow(cells, *blocks, shift, std::min(x0, x), std::max(x0, x), (float(firstRow + 1) - y0) * unit, 0);
+    if (kept(firstRow))
+        crossRow(rowCells(firstRow), rowBlocks(firstRow), shift, std::min(x0, x), std::max(x0, x), (float(firstRow + 1) - y0) * unit, 0);
     const int lastWhole = y1 < float(lastRow) ? lastRow - 1 : lastRow;
     const float wholeSlope = std::abs(dxdy) >= kUpright ? 1 / std::abs(dxdy) : 0;
     int row = firstRow + 1;
@@ -531,11 +547,15 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
             return _mm_min_ps(_mm_max_ps(along, lowest), highest);
         };
         const std::int32_t total = std::int32_t(unit);
-        __m128 rows = _mm_setr_ps(float(row), float(row + 1), float(row + 2), float(row + 3));
+        // Groups wholly above the rows kept are skipped, a whole number of
+        // groups, so those kept are grouped as ever.
+        if (m_rowBase > row)
+            row += std::min((m_rowBase - row) / 4, (lastWhole - row) / 4) * 4;
         alignas(16) std::int32_t lefts[4];
         alignas(16) std::int32_t firsts[4];
         alignas(16) std::int32_t lasts[4];
-        for (; row + 4 <= lastWhole; row += 4, rows = _mm_add_ps(rows, _mm_set1_ps(4))) {
+        for (; row + 4 <= lastWhole && row < m_rowEnd; row += 4) {
+            const __m128 rows = _mm_setr_ps(float(row), float(row + 1), float(row + 2), float(row + 3));
             const __m128 top = edgeAt(rows);
             const __m128 bottom = edgeAt(_mm_add_ps(rows, one));
             const __m128 low = _mm_min_ps(top, bottom);
@@ -552,27 +572,36 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
             _mm_store_si128(reinterpret_cast<__m128i*>(firsts), _mm_cvttps_epi32(first));
             _mm_store_si128(reinterpret_cast<__m128i*>(lasts), _mm_cvttps_epi32(last));
             for (int lane = 0; lane < 4; ++lane) {
-                cells += stride;
-                ++blocks;
+                if (!kept(row + lane))
+                    continue;
+                std::uint32_t* cells = rowCells(row + lane);
                 const int leftCell = lefts[lane];
                 cells[leftCell] += std::uint32_t(firsts[lane]);
                 cells[leftCell + 1] += std::uint32_t(total - firsts[lane] - lasts[lane]);
                 cells[leftCell + 2] += std::uint32_t(lasts[lane]);
-                *blocks |= blockSpan(leftCell, leftCell + 1 + int(lasts[lane] != 0), shift);
+                rowBlocks(row + lane) |= blockSpan(leftCell, leftCell + 1 + int(lasts[lane] != 0), shift);
             }
         }
+        if (row + 4 <= lastWhole)
+            return; // past the rows kept
         x = at(row);
     }
 #endif
-    for (; row < lastWhole; ++row) {
-        cells += stride;
-        ++blocks;
+    if (row < m_rowBase) {
+        row = std::min(m_rowBase, lastWhole);
+        x = at(row);
+    }
+    const int wholeEnd = std::min(lastWhole, m_rowEnd);
+    for (; row < wholeEnd; ++row) {
         const float next = at(row + 1);
-        crossRow(cells, *blocks, shift, std::min(x, next), std::max(x, next), unit, wholeSlope);
+        crossRow(rowCells(row), rowBlocks(row), shift, std::min(x, next), std::max(x, next), unit, wholeSlope);
         x = next;
     }
-    if (lastWhole < lastRow)
-        crossRow(cells + stride, blocks[1], shift, std::min(x, x1), std::max(x, x1), (y1 - float(lastWhole)) * unit, 0);
+    if (lastWhole < lastRow && kept(lastWhole)) {
+        if (row != lastWhole)
+            x = at(lastWhole);
+        crossRow(rowCells(lastWhole), rowBlocks(lastWhole), shift, std::min(x, x1), std::max(x, x1), (y1 - float(lastWhole)) * unit, 0);
+    }
 }
 
 } // namespace swf::raster

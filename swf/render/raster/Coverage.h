@@ -5,10 +5,13 @@
 // it crosses, and a running sum along every row turns those areas into the
 // share of each pixel that the outline covers. Lines past the left edge
 // still count for the pixels right of them; nothing outside the clip is
-// stored.
+// stored. A store may also keep only some of the clip's rows: the lines are
+// worked out exactly as for the whole clip, so the rows it keeps come out
+// the same to the bit, whoever draws the rest.
 
 #include <algorithm>
 #include <bit>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -21,8 +24,9 @@ enum class Winding { NonZero, EvenOdd };
 
 class Coverage {
 public:
-    // Everything added until the next sweep is cut to `clip`.
-    void begin(const QRect& clip);
+    // Everything added until the next sweep is cut to `clip`; of its rows
+    // only those from `firstRow` up to `endRow` (device rows) are kept.
+    void begin(const QRect& clip, int firstRow = INT_MIN, int endRow = INT_MAX);
 
     // Closed polygons: the last point joins the first. Polygons of either
     // orientation cover the same pixels, and overlapping ones add up.
@@ -63,8 +67,15 @@ private:
     void rebase(int row);
     void forgetCrossings();
 
+    std::uint32_t* rowCells(int row) { return m_cells.data() + std::ptrdiff_t(row - m_rowBase) * m_stride; }
+    std::uint64_t& rowBlocks(int row) { return m_blocks[std::size_t(row - m_rowBase)]; }
+
     QRect m_clip;
     int m_stride = 0;
+    // The clip's rows kept, counted from the clip's top: the stores below
+    // start at m_rowBase.
+    int m_rowBase = 0;
+    int m_rowEnd = 0;
     // Rows touched so far.
     int m_top = 0;
     int m_bottom = 0;
@@ -92,11 +103,11 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         m_mask.resize(std::size_t(width) + 16);
     std::uint8_t* const mask = m_mask.data();
     for (int row = m_top; row < m_bottom; ++row) {
-        const std::uint64_t blocks = m_blocks[row];
+        const std::uint64_t blocks = rowBlocks(row);
         if (!blocks)
             continue;
-        m_blocks[row] = 0;
-        std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
+        rowBlocks(row) = 0;
+        std::uint32_t* cells = rowCells(row);
         const int first = std::countr_zero(blocks) << m_blockShift;
         const int end = std::min(width, (64 - std::countl_zero(blocks)) << m_blockShift);
         // A running sum along the row, with no branches to mispredict, which

@@ -124,4 +124,24 @@ void flatten(const QPainterPath& path, const QTransform& toDevice, const QRectF&
     builder.finish();
 }
 
+QRectF controlBounds(const QPainterPath& path)
+{
+    const int count = path.elementCount();
+    if (count == 0)
+        return {};
+    const QPainterPath::Element first = path.elementAt(0);
+    double left = first.x;
+    double right = first.x;
+    double top = first.y;
+    double bottom = first.y;
+    for (int i = 1; i < count; ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        left = std::min(left, element.x);
+        right = std::max(right, element.x);
+        top = std::min(top, element.y);
+        bottom = std::max(bottom, element.y);
+    }
+    return QRectF(left, top, right - left, bottom - top);
+}
+
 } // namespace swf::raster

@@ -36,4 +36,10 @@ struct Outline {
 // their ends counts the same.
 void flatten(const QPainterPath& path, const QTransform& toDevice, const QRectF& view, Outline& out);
 
+// The box of `path`'s points, control points included, which holds its
+// curves; null for an empty path. Read from the elements, not from the
+// bounds Qt caches lazily in the path: paths are shared by threads drawing
+// at once.
+QRectF controlBounds(const QPainterPath& path);
+
 } // namespace swf::raster

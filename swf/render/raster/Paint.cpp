@@ -164,6 +164,26 @@ void blendRow(std::uint32_t* pixels, const std::uint32_t* sources, std::uint32_t
         pixels[i] = coveredOver(sources ? sources[i] : solid, pixels[i], mask[i]);
 }
 
+// blendRow over pixels `first` to `end` of a run that starts at `sources`
+// and `pixels`, leaving those around them alone. Pixels go four at a time
+// from the run's start, and may come out otherwise one by one, so the
+// part is blended in a copy as the whole run would group it.
+void blendRowPart(std::uint32_t* pixels, const std::uint32_t* sources, std::uint32_t solid, const std::uint8_t* mask, int length,
+                  int first, int end)
+{
+    constexpr int kMaxPart = 256;
+    std::uint32_t copy[kMaxPart];
+    while (first < end) {
+        const int groupFirst = first & ~3;
+        const int groupEnd = std::min(length, std::min(groupFirst + kMaxPart, ((end + 3) & ~3)));
+        std::memcpy(copy, pixels + groupFirst, sizeof(std::uint32_t) * std::size_t(groupEnd - groupFirst));
+        blendRow(copy, sources ? sources + groupFirst : nullptr, solid, mask + groupFirst, groupEnd - groupFirst);
+        const int partEnd = std::min(end, groupEnd);
+        std::memcpy(pixels + first, copy + (first - groupFirst), sizeof(std::uint32_t) * std::size_t(partEnd - first));
+        first = partEnd;
+    }
+}
+
 } // namespace
 
 Paint Paint::solid(std::uint32_t color)
@@ -367,6 +387,30 @@ void Paint::blend(std::uint32_t* row, int x, int y, int length, const std::uint8
         fetch(x + done, y, count, colors);
         blendRow(row + done, colors, 0, mask + done, count);
         done += count;
+    }
+}
+
+void Paint::blend(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask, int from, int to) const
+{
+    from = std::max(from, 0);
+    to = std::min(to, length);
+    if (from >= to)
+        return;
+    if (from == 0 && to == length) {
+        blend(row, x, y, length, mask);
+        return;
+    }
+    if (m_solid) {
+        blendRowPart(row, nullptr, m_color, mask, length, from, to);
+        return;
+    }
+    // Colours are worked out a chunk at a time from the span's start, as
+    // the whole span would have them.
+    std::uint32_t colors[kChunk];
+    for (int done = from - from % kChunk; done < to; done += kChunk) {
+        const int count = std::min(kChunk, length - done);
+        fetch(x + done, y, count, colors);
+        blendRowPart(row + done, colors, 0, mask + done, count, std::max(from - done, 0), std::min(to - done, count));
     }
 }
 

@@ -36,6 +36,9 @@ public:
     // there, each in proportion to its coverage `mask[i]` (0 to 255);
     // `row` points at pixel `x` of that row.
     void blend(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask) const;
+    // The same span, of which only the pixels from `from` up to `to`
+    // (offsets into it) are laid; each comes out as it does above.
+    void blend(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask, int from, int to) const;
 
 private:
     void fetch(int x, int y, int length, std::uint32_t* out) const;
