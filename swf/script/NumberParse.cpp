@@ -1,0 +1,156 @@
+#include "swf/script/NumberParse.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace swf::script {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+int digitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A' + 10;
+    return 99;
+}
+
+// Length of the decimal literal at the start of `text` ([sign] digits
+// [. digits] [e [sign] digits]), 0 when there is none.
+std::size_t decimalPrefix(std::string_view text)
+{
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        ++i;
+        ++digits;
+    }
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && text[j] >= '0' && text[j] <= '9') {
+            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+                ++j;
+            i = j;
+        }
+    }
+    return i;
+}
+
+double toDouble(std::string_view literal)
+{
+    return std::strtod(std::string(literal).c_str(), nullptr);
+}
+
+double integerDigits(std::string_view text, int radix, std::size_t& used)
+{
+    double value = 0;
+    used = 0;
+    while (used < text.size()) {
+        const int d = digitValue(text[used]);
+        if (d >= radix)
+            break;
+        value = value * radix + d;
+        ++used;
+    }
+    return value;
+}
+
+} // namespace
+
+double stringToNumber(std::string_view text, int version)
+{
+    std::size_t start = 0;
+    while (start < text.size() && isSpace(text[start]))
+        ++start;
+    text.remove_prefix(start);
+    if (text.empty())
+        return version >= 5 ? kNaN : 0;
+    bool negative = false;
+    std::string_view body = text;
+    if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
+        negative = body[0] == '-';
+        body.remove_prefix(1);
+    }
+    if (version >= 6 && body.size() > 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
+        std::size_t used = 0;
+        const double value = integerDigits(body.substr(2), 16, used);
+        if (used == 0 || used != body.size() - 2)
+            return kNaN;
+        return negative ? -value : value;
+    }
+    const std::size_t length = decimalPrefix(text);
+    if (length == 0 || length != text.size())
+        return kNaN;
+    return toDouble(text);
+}
+
+double parseIntText(std::string_view text, int radix)
+{
+    std::size_t start = 0;
+    while (start < text.size() && isSpace(text[start]))
+        ++start;
+    text.remove_prefix(start);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (radix == 0) {
+        if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+            radix = 16;
+            text.remove_prefix(2);
+        } else if (text.size() >= 2 && text[0] == '0') {
+            radix = 8;
+        } else {
+            radix = 10;
+        }
+    } else if (radix == 16 && text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+    }
+    if (radix < 2 || radix > 36)
+        return kNaN;
+    std::size_t used = 0;
+    const double value = integerDigits(text, radix, used);
+    if (used == 0)
+        return kNaN;
+    return negative ? -value : value;
+}
+
+double parseFloatText(std::string_view text)
+{
+    std::size_t start = 0;
+    while (start < text.size() && isSpace(text[start]))
+        ++start;
+    text.remove_prefix(start);
+    const std::size_t length = decimalPrefix(text);
+    if (length == 0)
+        return kNaN;
+    return toDouble(text.substr(0, length));
+}
+
+} // namespace swf::script

@@ -1,0 +1,294 @@
+#include "swf/script/ScopeChain.h"
+
+#include <string_view>
+
+#include "swf/script/ClipObject.h"
+#include "swf/script/Frame.h"
+#include "swf/script/Function.h"
+#include "swf/script/Machine.h"
+#include "swf/script/Scope.h"
+
+namespace swf::script {
+
+namespace {
+
+bool isPath(String* name)
+{
+    return name->view().find_first_of(":/.") != std::string_view::npos;
+}
+
+bool sameName(Machine& machine, String* a, String* b)
+{
+    return a == b || (!machine.caseSensitive() && a->folded() == b->folded());
+}
+
+// Names resolved before any scope: they are the language's, not variables.
+bool special(Machine& machine, Frame& frame, String* name, Value& out)
+{
+    const Names& n = machine.names();
+    const std::string_view text = name->view();
+    if (text.empty())
+        return false;
+    if (text[0] == '_') {
+        if (sameName(machine, name, n.root)) {
+            out = machine.clipValue(machine.host().root(machine.host().level(machine.handleOf(frame.target))));
+            if (out.isUndefined())
+                out = Value::objectOrNull(frame.target);
+            return true;
+        }
+        if (sameName(machine, name, n.global)) {
+            if (machine.version() < 6)
+                return false;
+            out = Value::object(machine.global());
+            return true;
+        }
+        if (sameName(machine, name, n.parent)) {
+            const ClipHandle handle = machine.handleOf(frame.target);
+            out = handle ? machine.clipValue(machine.host().parent(handle)) : Value();
+            return true;
+        }
+        if (text.size() > 6 && (machine.caseSensitive() ? text.starts_with("_level") : name->folded()->view().starts_with("_level"))) {
+            int level = 0;
+            for (char c : text.substr(6)) {
+                if (c < '0' || c > '9')
+                    return false;
+                level = level * 10 + (c - '0');
+                if (level > 65535)
+                    return false;
+            }
+            out = machine.clipValue(machine.host().root(level));
+            return true;
+        }
+        return false;
+    }
+    if (sameName(machine, name, n.thisName)) {
+        out = frame.thisValue;
+        return true;
+    }
+    if (frame.callee && sameName(machine, name, n.arguments) && !(frame.activation && machine.findOwn(frame.activation, name))) {
+        out = Value::objectOrNull(machine.argumentsOf(frame));
+        return true;
+    }
+    if (frame.callee && sameName(machine, name, n.superName)) {
+        out = machine.superOf(frame);
+        return true;
+    }
+    return false;
+}
+
+bool lookupIn(Machine& machine, Object* object, String* name, Value& out)
+{
+    return machine.getIfPresent(object, name, out);
+}
+
+// Whether a variable lookup would find `name` on this object.
+bool has(Machine& machine, Object* object, String* name)
+{
+    if (object->kind() == ObjectKind::Clip) {
+        ClipObject* clip = machine.resolveClip(object);
+        if (!clip)
+            return false;
+        object = clip;
+    }
+    if (object->hasSpecialProperties()) {
+        Value ignored;
+        if (object->getSpecial(machine, name, ignored))
+            return true;
+    }
+    return machine.find(object, name) != nullptr;
+}
+
+// "a.b.c" and "/a/b:c": the object the last part belongs to, and that part.
+bool splitPath(Machine& machine, Frame& frame, String* name, Object*& object, String*& variable)
+{
+    const std::string_view text = name->view();
+    std::string_view path;
+    std::string_view last;
+    if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
+        path = text.substr(0, colon);
+        last = text.substr(colon + 1);
+    } else if (const auto dot = text.rfind('.'); dot != std::string_view::npos && text.find('/') == std::string_view::npos) {
+        path = text.substr(0, dot);
+        last = text.substr(dot + 1);
+    } else if (const auto slash = text.rfind('/'); slash != std::string_view::npos) {
+        path = text.substr(0, slash == 0 ? 1 : slash);
+        last = text.substr(slash + 1);
+    } else {
+        return false;
+    }
+    if (path.empty()) {
+        object = frame.target;
+    } else if (path.find('/') == std::string_view::npos && path[0] != '.') {
+        // Dot syntax starts from a variable, as the expression would.
+        const std::size_t dot = path.find('.');
+        String* first = machine.intern(path.substr(0, dot));
+        const Value start = ScopeChain::get(machine, frame, first);
+        object = machine.toObjectOrNull(start);
+        if (object && dot != std::string_view::npos)
+            object = machine.resolvePath(object, path.substr(dot + 1));
+    } else {
+        object = machine.resolvePath(frame.target, path);
+    }
+    variable = machine.intern(last);
+    return object != nullptr;
+}
+
+} // namespace
+
+Object* ScopeChain::activation(Machine& machine, Frame& frame)
+{
+    if (!frame.activation) {
+        frame.activation = machine.heap().make<Object>(nullptr);
+    }
+    return frame.activation;
+}
+
+Object* ScopeChain::variableTarget(Frame& frame)
+{
+    if (frame.callee) {
+        // A function assigns to the timeline it was defined on.
+        for (Scope* s = frame.captured; s; s = s->parent())
+            if (!s->parent())
+                return s->object();
+    }
+    return frame.target;
+}
+
+Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** holder)
+{
+    Value out;
+    if (holder)
+        *holder = nullptr;
+    if (special(machine, frame, name, out))
+        return out;
+    if (isPath(name)) {
+        const std::string_view text = name->view();
+        if (text.find(':') == std::string_view::npos && text.find('/') != std::string_view::npos) {
+            // A bare slash path names a clip.
+            Object* clip = machine.resolvePath(frame.target, text);
+            return Value::objectOrNull(clip).isNull() ? Value() : Value::object(clip);
+        }
+        Object* object = nullptr;
+        String* variable = nullptr;
+        if (!splitPath(machine, frame, name, object, variable))
+            return Value();
+        return machine.get(Value::object(object), variable);
+    }
+    for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
+        if (it->kind == Block::Kind::With && it->withObject && lookupIn(machine, it->withObject, name, out)) {
+            if (holder)
+                *holder = it->withObject;
+            return out;
+        }
+    }
+    if (frame.callee) {
+        if (frame.activation && lookupIn(machine, frame.activation, name, out)) {
+            if (holder)
+                *holder = frame.activation;
+            return out;
+        }
+        for (Scope* s = frame.captured; s; s = s->parent()) {
+            if (s->object() && lookupIn(machine, s->object(), name, out)) {
+                if (holder)
+                    *holder = s->object();
+                return out;
+            }
+        }
+    } else if (frame.target && lookupIn(machine, frame.target, name, out)) {
+        if (holder)
+            *holder = frame.target;
+        return out;
+    }
+    if (lookupIn(machine, machine.global(), name, out)) {
+        if (holder)
+            *holder = machine.global();
+        return out;
+    }
+    return Value();
+}
+
+void ScopeChain::set(Machine& machine, Frame& frame, String* name, const Value& value)
+{
+    if (isPath(name)) {
+        Object* object = nullptr;
+        String* variable = nullptr;
+        if (splitPath(machine, frame, name, object, variable))
+            machine.set(Value::object(object), variable, value);
+        return;
+    }
+    for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
+        if (it->kind == Block::Kind::With && it->withObject && has(machine, it->withObject, name)) {
+            machine.set(Value::object(it->withObject), name, value);
+            return;
+        }
+    }
+    if (frame.callee) {
+        if (frame.activation && has(machine, frame.activation, name)) {
+            machine.set(frame.activation, name, value);
+            return;
+        }
+        for (Scope* s = frame.captured; s; s = s->parent()) {
+            if (s->object() && has(machine, s->object(), name)) {
+                machine.set(Value::object(s->object()), name, value);
+                return;
+            }
+        }
+    }
+    if (Object* target = variableTarget(frame))
+        machine.set(Value::object(target), name, value);
+}
+
+void ScopeChain::defineLocal(Machine& machine, Frame& frame, String* name, const Value& value, bool onlyIfMissing)
+{
+    if (!frame.callee) {
+        if (!frame.target)
+            return;
+        if (onlyIfMissing && has(machine, frame.target, name))
+            return;
+        machine.set(Value::object(frame.target), name, value);
+        return;
+    }
+    Object* locals = activation(machine, frame);
+    if (Property* p = machine.findOwn(locals, name)) {
+        if (!onlyIfMissing)
+            p->value = value;
+        return;
+    }
+    machine.define(locals, name, value);
+}
+
+bool ScopeChain::remove(Machine& machine, Frame& frame, String* name)
+{
+    for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it)
+        if (it->kind == Block::Kind::With && it->withObject && has(machine, it->withObject, name))
+            return machine.remove(it->withObject, name);
+    if (frame.callee) {
+        if (frame.activation && machine.findOwn(frame.activation, name))
+            return machine.remove(frame.activation, name);
+        for (Scope* s = frame.captured; s; s = s->parent())
+            if (s->object() && has(machine, s->object(), name))
+                return machine.remove(s->object(), name);
+    } else if (frame.target && has(machine, frame.target, name)) {
+        return machine.remove(frame.target, name);
+    }
+    if (has(machine, machine.global(), name))
+        return machine.remove(machine.global(), name);
+    return false;
+}
+
+Scope* ScopeChain::capture(Machine& machine, Frame& frame)
+{
+    Scope* chain = nullptr;
+    if (frame.callee) {
+        chain = frame.captured;
+        chain = machine.heap().make<Scope>(activation(machine, frame), chain);
+    } else if (frame.target) {
+        chain = machine.heap().make<Scope>(frame.target, nullptr);
+    }
+    for (const Block& block : frame.blocks)
+        if (block.kind == Block::Kind::With && block.withObject)
+            chain = machine.heap().make<Scope>(block.withObject, chain);
+    return chain;
+}
+
+} // namespace swf::script

@@ -1,0 +1,362 @@
+// Date: a moment as milliseconds since 1970 UTC, read and set in UTC or in
+// the local time the host's time zone gives, with the calendar arithmetic
+// of the ECMAScript standard the reference player follows.
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kMsPerDay = 86400000.0;
+
+double day(double t) { return std::floor(t / kMsPerDay); }
+double daysInYear(double y)
+{
+    if (std::fmod(y, 4) != 0)
+        return 365;
+    if (std::fmod(y, 100) != 0)
+        return 366;
+    if (std::fmod(y, 400) != 0)
+        return 365;
+    return 366;
+}
+double dayFromYear(double y)
+{
+    return 365 * (y - 1970) + std::floor((y - 1969) / 4) - std::floor((y - 1901) / 100) + std::floor((y - 1601) / 400);
+}
+double timeFromYear(double y) { return kMsPerDay * dayFromYear(y); }
+double yearFromTime(double t)
+{
+    double y = std::floor(t / (kMsPerDay * 365.2425)) + 1970;
+    while (timeFromYear(y) > t)
+        --y;
+    while (timeFromYear(y + 1) <= t)
+        ++y;
+    return y;
+}
+bool inLeapYear(double t) { return daysInYear(yearFromTime(t)) == 366; }
+double dayWithinYear(double t) { return day(t) - dayFromYear(yearFromTime(t)); }
+
+double monthFromTime(double t)
+{
+    const double d = dayWithinYear(t);
+    const double leap = inLeapYear(t) ? 1 : 0;
+    if (d < 31)
+        return 0;
+    if (d < 59 + leap)
+        return 1;
+    static const double kEnds[] {90, 120, 151, 181, 212, 243, 273, 304, 334, 365};
+    for (int m = 0; m < 10; ++m)
+        if (d < kEnds[m] + leap)
+            return m + 2;
+    return 11;
+}
+
+double dateFromTime(double t)
+{
+    const double d = dayWithinYear(t);
+    const double leap = inLeapYear(t) ? 1 : 0;
+    static const double kStarts[] {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const int m = int(monthFromTime(t));
+    const double start = kStarts[m] + (m >= 2 ? leap : 0);
+    return d - start + 1;
+}
+
+double weekDay(double t)
+{
+    const double r = std::fmod(day(t) + 4, 7);
+    return r < 0 ? r + 7 : r;
+}
+
+double positiveModulo(double a, double b)
+{
+    const double r = std::fmod(a, b);
+    return r < 0 ? r + b : r;
+}
+
+double hourFromTime(double t) { return positiveModulo(std::floor(t / 3600000.0), 24); }
+double minFromTime(double t) { return positiveModulo(std::floor(t / 60000.0), 60); }
+double secFromTime(double t) { return positiveModulo(std::floor(t / 1000.0), 60); }
+double msFromTime(double t) { return positiveModulo(t, 1000); }
+
+double makeTime(double hour, double min, double sec, double ms)
+{
+    if (!std::isfinite(hour) || !std::isfinite(min) || !std::isfinite(sec) || !std::isfinite(ms))
+        return kNaN;
+    return std::trunc(hour) * 3600000.0 + std::trunc(min) * 60000.0 + std::trunc(sec) * 1000.0 + std::trunc(ms);
+}
+
+double makeDay(double year, double month, double date)
+{
+    if (!std::isfinite(year) || !std::isfinite(month) || !std::isfinite(date))
+        return kNaN;
+    year = std::trunc(year);
+    month = std::trunc(month);
+    date = std::trunc(date);
+    const double ym = year + std::floor(month / 12);
+    const double mn = positiveModulo(month, 12);
+    if (std::fabs(ym) > 400000)
+        return kNaN;
+    static const double kStarts[] {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    double days = dayFromYear(ym) + kStarts[int(mn)];
+    if (mn >= 2 && daysInYear(ym) == 366)
+        days += 1;
+    return days + date - 1;
+}
+
+double makeDate(double day, double time)
+{
+    if (!std::isfinite(day) || !std::isfinite(time))
+        return kNaN;
+    return day * kMsPerDay + time;
+}
+
+double timeClip(double t)
+{
+    if (!std::isfinite(t) || std::fabs(t) > 8.64e15)
+        return kNaN;
+    return std::trunc(t) + 0.0;
+}
+
+double offsetMs(Machine& m, double utc)
+{
+    return m.host().timezoneOffsetMinutes(utc) * 60000.0;
+}
+
+double localTime(Machine& m, double utc) { return utc + offsetMs(m, utc); }
+double utcFromLocal(Machine& m, double local) { return local - offsetMs(m, local - offsetMs(m, local)); }
+
+Object* thisDate(NativeCall& c)
+{
+    Object* o = c.thisObject();
+    return o && o->kind() == ObjectKind::Date ? o : nullptr;
+}
+
+double timeOf(Object* date)
+{
+    return date->primitive().isNumber() ? date->primitive().asNumber() : kNaN;
+}
+
+std::string dateText(Machine& m, double t)
+{
+    if (std::isnan(t))
+        return "Invalid Date";
+    static const char* kDays[] {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    static const char* kMonths[] {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const double offsetMinutes = m.host().timezoneOffsetMinutes(t);
+    const double local = t + offsetMinutes * 60000.0;
+    const int offset = int(offsetMinutes);
+    const int absOffset = offset < 0 ? -offset : offset;
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%s %s %d %02d:%02d:%02d GMT%c%02d%02d %.0f", kDays[int(weekDay(local))], kMonths[int(monthFromTime(local))],
+                  int(dateFromTime(local)), int(hourFromTime(local)), int(minFromTime(local)), int(secFromTime(local)), offset < 0 ? '-' : '+',
+                  absOffset / 60, absOffset % 60, yearFromTime(local));
+    return buffer;
+}
+
+// Date(year, month[, date, hours, minutes, seconds, ms]) as local or UTC
+// time; two-digit years are in the 1900s.
+double timeFromParts(Machine& m, std::span<const Value> args, bool utc)
+{
+    double parts[7] {0, 0, 1, 0, 0, 0, 0};
+    for (std::size_t i = 0; i < args.size() && i < 7; ++i)
+        parts[i] = m.toNumber(args[i]);
+    double year = parts[0];
+    if (std::isfinite(year)) {
+        year = std::trunc(year);
+        if (year >= 0 && year <= 99)
+            year += 1900;
+    }
+    const double t = makeDate(makeDay(year, parts[1], parts[2]), makeTime(parts[3], parts[4], parts[5], parts[6]));
+    return timeClip(utc ? t : utcFromLocal(m, t));
+}
+
+Value dateConstructor(NativeCall& c)
+{
+    Machine& m = c.machine;
+    if (!c.constructing)
+        return m.stringValue(dateText(m, std::floor(m.host().currentTime())));
+    Object* o = c.thisObject();
+    if (!o)
+        return Value();
+    double t;
+    if (c.count() == 0)
+        t = std::floor(m.host().currentTime());
+    else if (c.count() == 1)
+        t = timeClip(m.toNumber(c.arg(0)));
+    else
+        t = timeFromParts(m, c.args, false);
+    o->setKind(ObjectKind::Date);
+    o->setPrimitive(Value::number(t));
+    return Value();
+}
+
+Value dateUtc(NativeCall& c)
+{
+    if (c.count() < 2)
+        return Value::number(kNaN);
+    return Value::number(timeFromParts(c.machine, c.args, true));
+}
+
+enum Field { Year, Month, Date, Hours, Minutes, Seconds, Milliseconds, WeekDay, FullYear };
+
+Value getter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* date = thisDate(c);
+    if (!date)
+        return Value();
+    const int tag = c.callee->tag();
+    const bool utc = tag & 0x100;
+    double t = timeOf(date);
+    if (std::isnan(t))
+        return Value::number(kNaN);
+    if (!utc)
+        t = localTime(m, t);
+    switch (tag & 0xFF) {
+    case Year: return Value::number(yearFromTime(t) - 1900);
+    case FullYear: return Value::number(yearFromTime(t));
+    case Month: return Value::number(monthFromTime(t));
+    case Date: return Value::number(dateFromTime(t));
+    case Hours: return Value::number(hourFromTime(t));
+    case Minutes: return Value::number(minFromTime(t));
+    case Seconds: return Value::number(secFromTime(t));
+    case Milliseconds: return Value::number(msFromTime(t));
+    case WeekDay: return Value::number(weekDay(t));
+    default: return Value::number(kNaN);
+    }
+}
+
+Value getTime(NativeCall& c)
+{
+    Object* date = thisDate(c);
+    return date ? Value::number(timeOf(date)) : Value();
+}
+
+Value getTimezoneOffset(NativeCall& c)
+{
+    Object* date = thisDate(c);
+    if (!date)
+        return Value();
+    const double t = timeOf(date);
+    return Value::number(-c.machine.host().timezoneOffsetMinutes(std::isnan(t) ? 0 : t));
+}
+
+Value setTime(NativeCall& c)
+{
+    Object* date = thisDate(c);
+    if (!date)
+        return Value();
+    const double t = timeClip(c.machine.toNumber(c.arg(0)));
+    date->setPrimitive(Value::number(t));
+    return Value::number(t);
+}
+
+// The setters: each replaces some fields, given in order, and keeps the
+// others.
+Value setter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* date = thisDate(c);
+    if (!date)
+        return Value();
+    const int tag = c.callee->tag();
+    const bool utc = tag & 0x100;
+    double t = timeOf(date);
+    if (std::isnan(t))
+        t = 0;
+    if (!utc)
+        t = localTime(m, t);
+    double year = yearFromTime(t);
+    double month = monthFromTime(t);
+    double dayOfMonth = dateFromTime(t);
+    double hour = hourFromTime(t);
+    double minute = minFromTime(t);
+    double second = secFromTime(t);
+    double ms = msFromTime(t);
+    double* fields[] {&year, &month, &dayOfMonth, &hour, &minute, &second, &ms};
+    int first = 0;
+    int count = 1;
+    switch (tag & 0xFF) {
+    case FullYear: first = 0; count = 3; break;
+    case Year: first = 0; count = 1; break;
+    case Month: first = 1; count = 2; break;
+    case Date: first = 2; count = 1; break;
+    case Hours: first = 3; count = 4; break;
+    case Minutes: first = 4; count = 3; break;
+    case Seconds: first = 5; count = 2; break;
+    case Milliseconds: first = 6; count = 1; break;
+    default: return Value();
+    }
+    if (c.count() == 0) {
+        date->setPrimitive(Value::number(kNaN));
+        return Value::number(kNaN);
+    }
+    for (int i = 0; i < count && std::size_t(i) < c.count(); ++i)
+        *fields[first + i] = m.toNumber(c.args[std::size_t(i)]);
+    if ((tag & 0xFF) == Year && std::isfinite(year)) {
+        year = std::trunc(year);
+        if (year >= 0 && year <= 99)
+            year += 1900;
+    }
+    double result = makeDate(makeDay(year, month, dayOfMonth), makeTime(hour, minute, second, ms));
+    if (!utc)
+        result = utcFromLocal(m, result);
+    result = timeClip(result);
+    date->setPrimitive(Value::number(result));
+    return Value::number(result);
+}
+
+Value toStringMethod(NativeCall& c)
+{
+    Object* date = thisDate(c);
+    if (!date)
+        return Value::string(c.machine.names().objectText);
+    return c.machine.stringValue(dateText(c.machine, timeOf(date)));
+}
+
+} // namespace
+
+void installDateClass(Machine& machine)
+{
+    Builtins& b = machine.builtins();
+    b.datePrototype = machine.newObject();
+    Object* p = b.datePrototype;
+    Function* date = defineClass(machine, "Date", dateConstructor, p, H, HP);
+    defineMethod(machine, date, "UTC", dateUtc);
+    struct Entry {
+        const char* name;
+        NativeFunction native;
+        int tag;
+    };
+    static const Entry kMethods[] {
+        {"getFullYear", getter, FullYear}, {"getYear", getter, Year}, {"getMonth", getter, Month}, {"getDate", getter, Date},
+        {"getDay", getter, WeekDay}, {"getHours", getter, Hours}, {"getMinutes", getter, Minutes}, {"getSeconds", getter, Seconds},
+        {"getMilliseconds", getter, Milliseconds}, {"getUTCFullYear", getter, FullYear | 0x100}, {"getUTCYear", getter, Year | 0x100},
+        {"getUTCMonth", getter, Month | 0x100}, {"getUTCDate", getter, Date | 0x100}, {"getUTCDay", getter, WeekDay | 0x100},
+        {"getUTCHours", getter, Hours | 0x100}, {"getUTCMinutes", getter, Minutes | 0x100}, {"getUTCSeconds", getter, Seconds | 0x100},
+        {"getUTCMilliseconds", getter, Milliseconds | 0x100}, {"getTime", getTime, 0}, {"getTimezoneOffset", getTimezoneOffset, 0},
+        {"setFullYear", setter, FullYear}, {"setYear", setter, Year}, {"setMonth", setter, Month}, {"setDate", setter, Date},
+        {"setHours", setter, Hours}, {"setMinutes", setter, Minutes}, {"setSeconds", setter, Seconds},
+        {"setMilliseconds", setter, Milliseconds}, {"setUTCFullYear", setter, FullYear | 0x100}, {"setUTCMonth", setter, Month | 0x100},
+        {"setUTCDate", setter, Date | 0x100}, {"setUTCHours", setter, Hours | 0x100}, {"setUTCMinutes", setter, Minutes | 0x100},
+        {"setUTCSeconds", setter, Seconds | 0x100}, {"setUTCMilliseconds", setter, Milliseconds | 0x100}, {"setTime", setTime, 0},
+        {"valueOf", getTime, 0}, {"toString", toStringMethod, 0},
+    };
+    int index = 0;
+    for (const Entry& e : kMethods) {
+        defineMethod(machine, p, e.name, e.native, HP, e.tag);
+        registerNative(machine, 103, index++, e.native, e.tag);
+    }
+}
+
+} // namespace swf::script

@@ -1,0 +1,92 @@
+// Function: call and apply, and the constructor every function's
+// `constructor` names.
+
+#include "swf/script/ArrayObject.h"
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+Value functionConstructor(NativeCall& c)
+{
+    // Function() makes nothing a movie could call; it answers with an
+    // object, as the reference player does.
+    if (c.constructing)
+        return Value();
+    return Value::object(c.machine.newObject());
+}
+
+Function* thisFunction(NativeCall& c)
+{
+    Object* self = c.thisObject();
+    return self && self->isFunction() ? static_cast<Function*>(self) : nullptr;
+}
+
+Value callMethod(NativeCall& c)
+{
+    Function* function = thisFunction(c);
+    if (!function)
+        return Value();
+    const Value thisValue = c.count() > 0 ? c.args[0] : Value();
+    const std::span<const Value> rest = c.count() > 1 ? c.args.subspan(1) : std::span<const Value>();
+    return c.machine.callFunction(function, thisValue, rest, false, nullptr);
+}
+
+Value applyMethod(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Function* function = thisFunction(c);
+    if (!function)
+        return Value();
+    const Value thisValue = c.count() > 0 ? c.args[0] : Value();
+    std::vector<Value> args;
+    if (Object* list = c.arg(1).objectOrNull()) {
+        const double length = m.toNumber(m.get(list, m.names().length));
+        const std::size_t n = length > 0 ? std::size_t(std::min(length, 65536.0)) : 0;
+        args.reserve(n);
+        for (std::size_t i = 0; i < n; ++i)
+            args.push_back(m.getMember(Value::object(list), Value::number(double(i))));
+    }
+    return m.callFunction(function, thisValue, args, false, nullptr);
+}
+
+// Functions made before Function itself get their `constructor` now.
+void giveConstructor(Machine& machine, Object* object, int depth = 0)
+{
+    if (!object || depth > 2)
+        return;
+    for (Property& p : object->properties()) {
+        Object* value = p.value.objectOrNull();
+        if (value && value->isFunction() && !value->properties().find(machine.names().constructor, true)) {
+            const std::uint32_t flags = value == machine.builtins().objectConstructor ? HPC : HP;
+            machine.define(value, machine.names().constructor, Value::object(machine.builtins().functionConstructor), flags);
+            giveConstructor(machine, value, depth + 1);
+        }
+    }
+}
+
+} // namespace
+
+void installFunctionClass(Machine& machine)
+{
+    Builtins& b = machine.builtins();
+    Object* proto = b.functionPrototype;
+    b.functionConstructor = defineClass(machine, "Function", functionConstructor, proto, H | Swf6);
+    // Function's own __proto__ and prototype are its prototype object.
+    b.functionConstructor->setPrototypeFlags(HP | Swf6);
+    machine.define(b.functionConstructor, machine.names().prototype, Value::object(proto), HP);
+    machine.define(b.functionConstructor, machine.names().constructor, Value::object(b.functionConstructor), HP);
+    defineMethod(machine, proto, "apply", applyMethod, HP)->setTransparent();
+    defineMethod(machine, proto, "call", callMethod, HP)->setTransparent();
+    giveConstructor(machine, machine.global());
+    giveConstructor(machine, b.objectPrototype);
+    giveConstructor(machine, b.objectConstructor);
+    registerNative(machine, 101, 10, callMethod);
+    registerNative(machine, 101, 11, applyMethod);
+}
+
+} // namespace swf::script
