@@ -147,6 +147,7 @@ void ArrayObject::removeSpilled(Machine& machine, std::uint32_t from)
 
 void ArrayObject::setLength(Machine& machine, double length)
 {
+    m_lengthAsSet = Value();
     if (!(length >= 0) || length >= 4294967295.0)
         length = length >= 4294967295.0 ? 4294967294.0 : 0;
     const std::uint32_t n = std::uint32_t(length);
@@ -170,7 +171,7 @@ bool ArrayObject::getSpecial(Machine& machine, String* key, Value& out)
 {
     const Names& names = machine.names();
     if (key == names.length || (!machine.caseSensitive() && key->folded() == names.length)) {
-        out = Value::number(m_length);
+        out = m_lengthAsSet.isUndefined() ? Value::number(m_length) : m_lengthAsSet;
         return true;
     }
     if (const auto index = indexOf(key); index && *index < m_elements.size() && !isHole(*index)) {
@@ -184,7 +185,14 @@ bool ArrayObject::setSpecial(Machine& machine, String* key, const Value& value)
 {
     const Names& names = machine.names();
     if (key == names.length || (!machine.caseSensitive() && key->folded() == names.length)) {
-        setLength(machine, machine.toNumber(value));
+        if (Property* p = machine.findOwn(this, names.length); p && (p->flags & PropertyFlag::ReadOnly))
+            return true;
+        const double n = machine.toNumber(value);
+        if (n >= 0 && n < 4294967295.0 && n == std::floor(n)) {
+            setLength(machine, n);
+        } else {
+            m_lengthAsSet = value;
+        }
         return true;
     }
     if (const auto index = indexOf(key)) {
@@ -215,6 +223,7 @@ void ArrayObject::specialKeys(Machine& machine, std::vector<Value>& keys)
 void ArrayObject::trace(Tracer& tracer)
 {
     Object::trace(tracer);
+    tracer.mark(m_lengthAsSet);
     for (const Value& v : m_elements)
         tracer.mark(v);
 }

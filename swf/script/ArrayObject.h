@@ -60,6 +60,9 @@ private:
     std::vector<Value> m_elements;
     std::unique_ptr<std::vector<bool>> m_holes;
     std::uint32_t m_length = 0;
+    // `length` set to something that is no length reads back as set,
+    // until the array's length next changes.
+    Value m_lengthAsSet;
     // Some index lives in the property map.
     bool m_spilled = false;
 };

@@ -207,16 +207,14 @@ Value Machine::construct(const Value& constructor, std::span<const Value> args)
     auto* function = static_cast<Function*>(ctor);
     const Value prototypeValue = get(ctor, m_names.prototype);
     Object* prototype = prototypeValue.objectOrNull();
-    if (function->isNative() && function->constructsItself())
-        return callFunction(function, Value(), args, true, nullptr);
-    Object* object = newObject(prototype);
+    Object* object = function->isNative() && function->constructsArrays() ? newBareArray(prototype) : newObject(prototype);
     if (!prototype)
         object->setPrototypeValue(prototypeValue);
-    const std::uint32_t hidden = PropertyFlag::DontEnum;
-    if (version() >= 6)
-        define(object, m_names.constructorHidden, constructor, hidden);
-    else
-        define(object, m_names.constructor, constructor, hidden);
+    // __constructor__ is what super() calls; older movies also get a
+    // `constructor` of their own.
+    define(object, m_names.constructorHidden, constructor, PropertyFlag::DontEnum | PropertyFlag::OnlySwf6Up);
+    if (version() < 7)
+        define(object, m_names.constructor, constructor, PropertyFlag::DontEnum);
     // The new object is `this` of the constructor's frame, which keeps it
     // alive while the constructor runs.
     const Value result = callFunction(function, Value::object(object), args, true, prototype ? prototype->prototype() : nullptr);

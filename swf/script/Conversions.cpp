@@ -35,22 +35,34 @@ Value Machine::toPrimitive(const Value& value, PrimitiveHint hint)
             return version() >= 7 ? Value() : Value::string(m_heap.emptyString());
         return stringValue(m_host.targetPath(clip->handle()));
     }
-    if (hint == PrimitiveHint::None)
-        hint = object->kind() == ObjectKind::Date && version() >= 6 ? PrimitiveHint::String : PrimitiveHint::Number;
+    // Dates read as text where either would do.
+    if (hint == PrimitiveHint::None && object->kind() == ObjectKind::Date && version() >= 6)
+        hint = PrimitiveHint::String;
+    // A string is asked of toString alone, a number of valueOf alone; an
+    // operator that takes either asks valueOf, then toString.
     String* const first = hint == PrimitiveHint::String ? m_names.toString : m_names.valueOf;
-    String* const second = hint == PrimitiveHint::String ? m_names.valueOf : m_names.toString;
+    String* const second = hint == PrimitiveHint::None ? m_names.toString : nullptr;
+    bool called = false;
     for (String* name : {first, second}) {
+        if (!name)
+            break;
         const Value method = get(object, name);
         if (Object* fn = method.objectOrNull(); fn && fn->isFunction()) {
+            called = true;
             const Value result = call(method, value, {});
-            if (isPrimitive(result))
+            // For a string only a string will do.
+            if (hint == PrimitiveHint::String ? result.isString() : isPrimitive(result))
                 return result;
+            // A clip is as good as its path.
+            if (hint != PrimitiveHint::String && result.isObject() && result.asObject()->kind() == ObjectKind::Clip)
+                return toPrimitive(result, hint);
         }
     }
-    // Neither gave a primitive: functions and objects still have a text.
-    if (hint == PrimitiveHint::String || object->isFunction())
-        return Value::string(object->isFunction() ? m_names.functionText : m_names.objectText);
-    return Value();
+    // Methods that gave no primitive leave a text that says what it is;
+    // an object without them is undefined, except as a string.
+    if (!called && hint != PrimitiveHint::String)
+        return Value();
+    return Value::string(object->isFunction() ? m_names.functionText : m_names.typeObjectText);
 }
 
 double Machine::toNumber(const Value& value)
@@ -64,8 +76,6 @@ double Machine::toNumber(const Value& value)
     case Type::Object: {
         const Value p = toPrimitive(value, PrimitiveHint::Number);
         if (p.isObject())
-            return kNaN;
-        if (p.isNullish())
             return kNaN;
         return toNumber(p);
     }
@@ -97,7 +107,7 @@ String* Machine::toString(const Value& value)
     case Type::Object: {
         const Value p = toPrimitive(value, PrimitiveHint::String);
         if (p.isObject())
-            return m_names.objectText;
+            return m_names.typeObjectText;
         return toString(p);
     }
     }

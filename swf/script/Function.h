@@ -64,10 +64,10 @@ public:
     ConstantPool* pool() const { return m_pool; }
     Object* definingTarget() const { return m_definingTarget; }
 
-    // Natives that build their own kind of object when called with new
-    // (Array) say so; the machine then lets them make it.
-    bool constructsItself() const { return m_constructsItself; }
-    void setConstructsItself() { m_constructsItself = true; }
+    // `new` on this native makes an Array for it to fill, not a plain
+    // object.
+    bool constructsArrays() const { return m_constructsArrays; }
+    void setConstructsArrays() { m_constructsArrays = true; }
     // Natives that hold no cells of their own while script they call runs
     // (call, apply): the collector may run inside them.
     bool isTransparent() const { return m_transparent; }
@@ -83,7 +83,7 @@ private:
     Scope* m_scope = nullptr;
     ConstantPool* m_pool = nullptr;
     Object* m_definingTarget = nullptr;
-    bool m_constructsItself = false;
+    bool m_constructsArrays = false;
     bool m_transparent = false;
 };
 

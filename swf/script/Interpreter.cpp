@@ -822,7 +822,11 @@ void Interpreter::Runner::initArray()
 void Interpreter::Runner::initObject()
 {
     std::size_t count = argumentCount();
-    Object* object = m.newObject();
+    // Like arrays, object literals follow whatever _global.Object is now.
+    const Value constructor = m.get(m.global(), m.builtins().objectName);
+    Object* prototype = constructor.isObject() ? m.get(constructor.asObject(), m.names().prototype).objectOrNull() : nullptr;
+    Object* object = m.newObject(prototype);
+    m.define(object, m.names().constructor, constructor, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     push(Value::object(object));
     // Below the object: value, name pairs, the first pair on top.
     const std::size_t available = (stack.size() - 1 - f.stackBase) / 2;

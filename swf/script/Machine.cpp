@@ -37,6 +37,8 @@ void Builtins::trace(Tracer& tracer) const
     for (Function* f : {objectConstructor, functionConstructor, arrayConstructor, stringConstructor, numberConstructor,
                         booleanConstructor, movieClipConstructor})
         tracer.mark(f);
+    tracer.mark(arrayName);
+    tracer.mark(objectName);
 }
 
 Machine::Machine(Host& host, int swfVersion)
@@ -50,6 +52,8 @@ Machine::Machine(Host& host, int swfVersion)
     for (int i = 0; i < kClipPropertyCount; ++i)
         m_clipPropertyNames[i] = m_heap.intern(kClipPropertyTexts[i]);
     m_heap.addRootSet(this);
+    m_builtins.arrayName = m_heap.intern("Array");
+    m_builtins.objectName = m_heap.intern("Object");
     installBuiltins();
 }
 

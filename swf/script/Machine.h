@@ -70,6 +70,8 @@ struct Builtins {
     Function* numberConstructor = nullptr;
     Function* booleanConstructor = nullptr;
     Function* movieClipConstructor = nullptr;
+    String* arrayName = nullptr;
+    String* objectName = nullptr;
 
     void trace(Tracer& tracer) const;
 };
@@ -146,6 +148,8 @@ public:
     Object* newObject();
     Object* newObject(Object* prototype);
     ArrayObject* newArray();
+    // An Array with no `constructor` of its own, as `new` starts it.
+    ArrayObject* newBareArray(Object* prototype);
     ArrayObject* newArray(std::vector<Value> values);
     Function* newNative(NativeFunction native, int tag = 0);
     // A function's `prototype` object, with its `constructor` link.

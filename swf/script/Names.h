@@ -35,6 +35,7 @@ class Tracer;
     X(minusInfinityText, "-Infinity") \
     X(objectText, "[object Object]") \
     X(functionText, "[type Function]") \
+    X(typeObjectText, "[type Object]") \
     X(typeNumber, "number") \
     X(typeBoolean, "boolean") \
     X(typeString, "string") \

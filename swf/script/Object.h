@@ -109,7 +109,7 @@ private:
     Value m_primitive;
     std::unique_ptr<std::vector<Watcher>> m_watchers;
     std::unique_ptr<std::vector<Object*>> m_interfaces;
-    std::uint32_t m_prototypeFlags = PropertyFlag::DontEnum;
+    std::uint32_t m_prototypeFlags = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
     ObjectKind m_kind;
     bool m_hasPrototypeProperty;
     bool m_special = false;

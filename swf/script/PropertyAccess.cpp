@@ -38,9 +38,26 @@ Object* Machine::newObject(Object* prototype)
     return m_heap.make<Object>(prototype);
 }
 
+ArrayObject* Machine::newBareArray(Object* prototype)
+{
+    auto* array = m_heap.make<ArrayObject>(prototype);
+    // `length` has a place among the properties for its flags; its value
+    // is the array's.
+    array->properties().add(m_names.length, Value(), PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    return array;
+}
+
 ArrayObject* Machine::newArray()
 {
-    return m_heap.make<ArrayObject>(m_builtins.arrayPrototype);
+    // Arrays made by the machine take whatever _global.Array is now, as
+    // the reference player's do: a movie that replaces Array changes them.
+    if (!m_builtins.arrayConstructor)
+        return newBareArray(m_builtins.arrayPrototype);
+    const Value constructor = get(m_global, m_builtins.arrayName);
+    Object* prototype = constructor.isObject() ? get(constructor.asObject(), m_names.prototype).objectOrNull() : nullptr;
+    ArrayObject* array = newBareArray(prototype);
+    define(array, m_names.constructor, constructor, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
+    return array;
 }
 
 ArrayObject* Machine::newArray(std::vector<Value> values)
@@ -99,14 +116,16 @@ bool Machine::hasOwn(Object* object, String* key)
 {
     if (object->kind() == ObjectKind::Clip && !(object = resolveClip(object)))
         return false;
+    // A property hidden from this version is still the object's own: only
+    // reading and writing it by name pass it by.
     if (isProtoKey(m_names, key, caseSensitive()))
-        return object->hasPrototypeProperty() && visibleTo(object->prototypeFlags(), m_vmVersion);
+        return object->hasPrototypeProperty();
     if (object->hasSpecialProperties()) {
         Value ignored;
         if (object->getSpecial(*this, key, ignored))
             return true;
     }
-    return findOwn(object, key) != nullptr;
+    return object->properties().find(key, caseSensitive()) != nullptr;
 }
 
 Property* Machine::find(Object* object, String* key, Object** holder)
@@ -134,9 +153,10 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
                 return special;
         }
         if (isProtoKey(m_names, key, cs)) {
+            // An object's own link, never inherited.
             if (object->hasPrototypeProperty() && visibleTo(object->prototypeFlags(), m_vmVersion))
                 return object->prototypeValue();
-            continue;
+            break;
         }
         Property* p = object->properties().find(key, cs);
         if (!p || !visibleTo(p->flags, m_vmVersion)) {
@@ -371,14 +391,14 @@ void Machine::enumerate(Object* object, std::vector<Value>& keys)
         for (auto it = map.end(); it != map.begin();) {
             --it;
             const Property& p = *it;
-            if (!visibleTo(p.flags, m_vmVersion))
-                continue;
             String* identity = cs ? p.key : p.key->folded();
             if (!seen.insert(identity).second)
                 continue;
             if (!(p.flags & PropertyFlag::DontEnum))
                 keys.push_back(Value::string(p.key));
         }
+        if (object->hasPrototypeProperty() && !(object->prototypeFlags() & PropertyFlag::DontEnum) && seen.insert(cs ? m_names.proto : m_names.proto->folded()).second)
+            keys.push_back(Value::string(m_names.proto));
         for (const Value& k : special) {
             String* key = m_heap.intern(k.asString());
             String* identity = cs ? key : key->folded();

@@ -118,10 +118,11 @@ double relativeIndex(Machine& m, const Value& v, std::uint32_t length, double fa
 Value arrayConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
-    ArrayObject* array = m.newArray();
+    Object* self = c.constructing ? c.thisObject() : nullptr;
+    ArrayObject* array = self && self->kind() == ObjectKind::Array ? static_cast<ArrayObject*>(self) : m.newArray();
     if (c.count() == 1 && c.args[0].isNumber()) {
         const double n = c.args[0].asNumber();
-        array->setLength(m, n >= 0 && n == std::floor(n) ? n : 0);
+        array->setLength(m, n >= 0 && n < 4294967295.0 && n == std::floor(n) ? n : 0);
     } else {
         array->assign(m, std::vector<Value>(c.args.begin(), c.args.end()));
     }
@@ -293,27 +294,39 @@ Value splice(NativeCall& c)
     return Value::object(m.newArray(std::move(removed)));
 }
 
-// Merge sort: whatever a comparison function answers (even nonsense that
-// contradicts itself), it touches only the elements it was given.
-template<typename Less>
-void mergeSort(std::vector<std::size_t>& order, Less less)
+// The reference player's quicksort, comparison for comparison, since a
+// movie's compare function sees every call: the first element of a range
+// is its pivot, the two scans meet, the pivot goes between, and the lower
+// part is sorted before the upper. `compare(pivot, other)` answers < 0,
+// 0 or > 0. Ranges wait on a list rather than the native stack, and every
+// index stays inside the array whatever a comparison answers.
+template<typename Compare>
+void quicksort(std::vector<std::size_t>& order, Compare compare)
 {
-    std::vector<std::size_t> buffer(order.size());
-    for (std::size_t width = 1; width < order.size(); width *= 2) {
-        for (std::size_t lo = 0; lo < order.size(); lo += 2 * width) {
-            const std::size_t mid = std::min(lo + width, order.size());
-            const std::size_t hi = std::min(lo + 2 * width, order.size());
-            std::size_t a = lo;
-            std::size_t b = mid;
-            std::size_t out = lo;
-            while (a < mid && b < hi)
-                buffer[out++] = less(order[b], order[a]) ? order[b++] : order[a++];
-            while (a < mid)
-                buffer[out++] = order[a++];
-            while (b < hi)
-                buffer[out++] = order[b++];
+    if (order.size() < 2)
+        return;
+    std::vector<std::pair<std::size_t, std::size_t>> ranges {{0, order.size() - 1}};
+    while (!ranges.empty()) {
+        const auto [lo, hi] = ranges.back();
+        ranges.pop_back();
+        if (hi <= lo)
+            continue;
+        const std::size_t pivot = order[lo];
+        std::size_t i = lo + 1;
+        std::size_t j = hi;
+        for (;;) {
+            while (i < j && compare(pivot, order[i]) > 0)
+                ++i;
+            while (j > lo && compare(pivot, order[j]) <= 0)
+                --j;
+            if (i >= j)
+                break;
+            std::swap(order[i], order[j]);
         }
-        order.swap(buffer);
+        std::swap(order[lo], order[j]);
+        ranges.emplace_back(j + 1, hi);
+        if (j > lo)
+            ranges.emplace_back(lo, j - 1);
     }
 }
 
@@ -353,11 +366,12 @@ Value finishSort(Machine& m, Elements& e, RootedValues& values, std::vector<std:
             indices.push_back(Value::number(double(i)));
         return Value::object(m.newArray(std::move(indices)));
     }
-    std::vector<Value> sorted;
-    sorted.reserve(order.size());
-    for (std::size_t i : order)
-        sorted.push_back(values[i]);
-    e.replaceAll(std::move(sorted));
+    // Only elements that moved are written back: the reference player's
+    // sort leaves the others alone, which a compare function that changes
+    // the array can tell.
+    for (std::size_t k = 0; k < order.size(); ++k)
+        if (order[k] != k)
+            e.set(std::uint32_t(k), values[order[k]]);
     return self;
 }
 
@@ -384,7 +398,7 @@ Value sort(NativeCall& c)
         order[i] = i;
     bool anyEqual = false;
     const bool descending = flags & SortFlag::Descending;
-    mergeSort(order, [&](std::size_t x, std::size_t y) {
+    quicksort(order, [&](std::size_t x, std::size_t y) {
         m.chargeWork(1);
         int r;
         if (!compare.isUndefined()) {
@@ -394,10 +408,19 @@ Value sort(NativeCall& c)
         } else {
             r = compareValues(m, values[x], values[y], flags);
         }
-        if (r == 0)
+        if (r == 0 && compare.isUndefined())
             anyEqual = true;
-        return descending ? r > 0 : r < 0;
+        return r;
     });
+    // With a compare function, uniqueness is judged afterwards, between
+    // neighbours, by the default comparison.
+    if ((flags & SortFlag::UniqueSort) && !compare.isUndefined()) {
+        for (std::size_t k = 0; k + 1 < order.size() && !anyEqual; ++k)
+            anyEqual = compareValues(m, values[order[k]], values[order[k + 1]], flags) == 0;
+    }
+    // Descending order is the ascending one read backwards.
+    if (descending)
+        std::reverse(order.begin(), order.end());
     return finishSort(m, e, values, order, flags, anyEqual, c.thisValue);
 }
 
@@ -431,18 +454,20 @@ Value sortOn(NativeCall& c)
     for (std::size_t i = 0; i < n; ++i)
         order[i] = i;
     bool anyEqual = false;
-    mergeSort(order, [&](std::size_t x, std::size_t y) {
+    quicksort(order, [&](std::size_t x, std::size_t y) {
         m.chargeWork(1);
         for (std::size_t f = 0; f < fields.size(); ++f) {
             const Value a = values[x].isObject() ? m.get(values[x], fields[f]) : Value();
             const Value b = values[y].isObject() ? m.get(values[y], fields[f]) : Value();
             const int r = compareValues(m, a, b, fieldFlags[f]);
             if (r != 0)
-                return (fieldFlags[f] & SortFlag::Descending) ? r > 0 : r < 0;
+                return (fieldFlags.size() > 1 && (fieldFlags[f] & SortFlag::Descending)) ? -r : r;
         }
         anyEqual = true;
-        return false;
+        return 0;
     });
+    if (fieldFlags.size() == 1 && (fieldFlags[0] & SortFlag::Descending))
+        std::reverse(order.begin(), order.end());
     return finishSort(m, e, values, order, commonFlags | (fieldFlags.empty() ? 0 : fieldFlags[0]), anyEqual, c.thisValue);
 }
 
@@ -453,7 +478,7 @@ void installArrayClass(Machine& machine)
     Builtins& b = machine.builtins();
     b.arrayPrototype = machine.newObject();
     Function* array = defineClass(machine, "Array", arrayConstructor, b.arrayPrototype);
-    array->setConstructsItself();
+    array->setConstructsArrays();
     b.arrayConstructor = array;
     Object* p = b.arrayPrototype;
     defineMethod(machine, p, "push", push);
@@ -468,11 +493,11 @@ void installArrayClass(Machine& machine)
     defineMethod(machine, p, "sort", sort);
     defineMethod(machine, p, "reverse", reverse);
     defineMethod(machine, p, "sortOn", sortOn);
-    machine.define(array, "CASEINSENSITIVE", Value::number(SortFlag::CaseInsensitive), HPC);
-    machine.define(array, "DESCENDING", Value::number(SortFlag::Descending), HPC);
-    machine.define(array, "UNIQUESORT", Value::number(SortFlag::UniqueSort), HPC);
-    machine.define(array, "RETURNINDEXEDARRAY", Value::number(SortFlag::ReturnIndexedArray), HPC);
-    machine.define(array, "NUMERIC", Value::number(SortFlag::Numeric), HPC);
+    machine.define(array, "CASEINSENSITIVE", Value::number(SortFlag::CaseInsensitive), 0);
+    machine.define(array, "DESCENDING", Value::number(SortFlag::Descending), 0);
+    machine.define(array, "UNIQUESORT", Value::number(SortFlag::UniqueSort), 0);
+    machine.define(array, "RETURNINDEXEDARRAY", Value::number(SortFlag::ReturnIndexedArray), 0);
+    machine.define(array, "NUMERIC", Value::number(SortFlag::Numeric), 0);
     registerNative(machine, 252, 0, push);
     registerNative(machine, 252, 1, pop);
     registerNative(machine, 252, 2, concat);

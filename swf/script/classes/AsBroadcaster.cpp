@@ -70,9 +70,14 @@ Value broadcastMessage(NativeCall& c)
     for (std::size_t i = 0; i < n; ++i)
         listeners.push_back(m.getMember(Value::object(list), Value::number(double(i))));
     const std::span<const Value> args = c.args.subspan(1);
-    for (std::size_t i = 0; i < listeners.size(); ++i)
+    bool anyone = false;
+    for (std::size_t i = 0; i < listeners.size(); ++i) {
+        if (listeners[i].isNullish())
+            continue;
+        anyone = true;
         m.callMethod(listeners[i], name, args);
-    return Value::boolean(n > 0);
+    }
+    return anyone && m.version() >= 6 ? Value::boolean(true) : Value();
 }
 
 Value initialize(NativeCall& c)
@@ -82,9 +87,14 @@ Value initialize(NativeCall& c)
     Object* broadcaster = c.thisObject();
     if (!target || !broadcaster)
         return Value();
-    for (const char* name : {"addListener", "removeListener", "broadcastMessage"})
-        m.define(target, name, m.get(broadcaster, name), H);
-    m.define(target, m.names().listeners, Value::object(m.newArray()), H);
+    // broadcastMessage comes from ASnative as _global has it now, as the
+    // reference player's own script fetches it; the other two are shared.
+    const Value asNative = m.get(m.global(), "ASnative");
+    const Value numbers[] {Value::number(101), Value::number(12)};
+    m.define(target, "broadcastMessage", m.call(asNative, Value(), numbers), HP);
+    m.define(target, "addListener", m.get(broadcaster, "addListener"), HP);
+    m.define(target, "removeListener", m.get(broadcaster, "removeListener"), HP);
+    m.define(target, m.names().listeners, Value::object(m.newArray()), HP);
     return Value();
 }
 
@@ -95,11 +105,13 @@ void installAsBroadcaster(Machine& machine)
     Object* proto = machine.newObject();
     Function* broadcaster = defineClass(machine, "AsBroadcaster", [](NativeCall&) { return Value(); }, proto, H, HP);
     machine.builtins().asBroadcaster = broadcaster;
-    defineMethod(machine, broadcaster, "initialize", initialize);
-    defineMethod(machine, broadcaster, "addListener", addListener);
-    defineMethod(machine, broadcaster, "removeListener", removeListener);
+    // These were written in script in the reference player, and have the
+    // prototype objects script functions get.
+    machine.addPrototype(defineMethod(machine, broadcaster, "initialize", initialize));
+    machine.addPrototype(defineMethod(machine, broadcaster, "addListener", addListener));
+    machine.addPrototype(defineMethod(machine, broadcaster, "removeListener", removeListener));
     defineMethod(machine, broadcaster, "broadcastMessage", broadcastMessage);
-    registerNative(machine, 101, 12, initialize);
+    registerNative(machine, 101, 12, broadcastMessage);
 }
 
 } // namespace swf::script

@@ -49,7 +49,7 @@ Function* defineMethod(Machine& machine, Object* target, std::string_view name, 
 // A class: its constructor with a `prototype` whose `constructor` leads
 // back, both as the reference player sets them, defined on _global.
 Function* defineClass(Machine& machine, std::string_view name, NativeFunction constructor, Object* prototype,
-                      std::uint32_t globalFlags = BuiltinFlags::H, std::uint32_t ownFlags = BuiltinFlags::HPC);
+                      std::uint32_t globalFlags = BuiltinFlags::H, std::uint32_t ownFlags = BuiltinFlags::HP);
 // Gives a function made elsewhere the properties functions have.
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags);
 

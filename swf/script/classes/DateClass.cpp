@@ -37,9 +37,11 @@ double timeFromYear(double y) { return kMsPerDay * dayFromYear(y); }
 double yearFromTime(double t)
 {
     double y = std::floor(t / (kMsPerDay * 365.2425)) + 1970;
-    while (timeFromYear(y) > t)
+    // The estimate is off by a year at most; at magnitudes where a year
+    // is below a double's precision, stepping would never end.
+    for (int i = 0; i < 4 && timeFromYear(y) > t; ++i)
         --y;
-    while (timeFromYear(y + 1) <= t)
+    for (int i = 0; i < 4 && timeFromYear(y + 1) <= t; ++i)
         ++y;
     return y;
 }
@@ -88,24 +90,22 @@ double minFromTime(double t) { return positiveModulo(std::floor(t / 60000.0), 60
 double secFromTime(double t) { return positiveModulo(std::floor(t / 1000.0), 60); }
 double msFromTime(double t) { return positiveModulo(t, 1000); }
 
+// Infinities carry through the arithmetic, as the reference player lets
+// them; only NaN makes an invalid date.
 double makeTime(double hour, double min, double sec, double ms)
 {
-    if (!std::isfinite(hour) || !std::isfinite(min) || !std::isfinite(sec) || !std::isfinite(ms))
-        return kNaN;
     return std::trunc(hour) * 3600000.0 + std::trunc(min) * 60000.0 + std::trunc(sec) * 1000.0 + std::trunc(ms);
 }
 
 double makeDay(double year, double month, double date)
 {
-    if (!std::isfinite(year) || !std::isfinite(month) || !std::isfinite(date))
-        return kNaN;
+    if (!std::isfinite(year) || !std::isfinite(month))
+        return std::isnan(year) || std::isnan(month) ? kNaN : year * month;
     year = std::trunc(year);
     month = std::trunc(month);
     date = std::trunc(date);
     const double ym = year + std::floor(month / 12);
     const double mn = positiveModulo(month, 12);
-    if (std::fabs(ym) > 400000)
-        return kNaN;
     static const double kStarts[] {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
     double days = dayFromYear(ym) + kStarts[int(mn)];
     if (mn >= 2 && daysInYear(ym) == 366)
@@ -115,14 +115,14 @@ double makeDay(double year, double month, double date)
 
 double makeDate(double day, double time)
 {
-    if (!std::isfinite(day) || !std::isfinite(time))
-        return kNaN;
     return day * kMsPerDay + time;
 }
 
+// The reference player keeps moments far past the standard's limit of
+// 8.64e15 ms, and infinities too; only fractions go.
 double timeClip(double t)
 {
-    if (!std::isfinite(t) || std::fabs(t) > 8.64e15)
+    if (std::isnan(t))
         return kNaN;
     return std::trunc(t) + 0.0;
 }
@@ -150,6 +150,9 @@ std::string dateText(Machine& m, double t)
 {
     if (std::isnan(t))
         return "Invalid Date";
+    // An infinite moment has every field zero, the weekday too.
+    if (std::isinf(t))
+        return "Sun Jan 1 00:00:00 GMT+0000 1970";
     static const char* kDays[] {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* kMonths[] {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const double offsetMinutes = m.host().timezoneOffsetMinutes(t);
@@ -167,13 +170,19 @@ std::string dateText(Machine& m, double t)
 // time; two-digit years are in the 1900s.
 double timeFromParts(Machine& m, std::span<const Value> args, bool utc)
 {
+    // An undefined argument ends the list: it and those after it count as
+    // not given.
     double parts[7] {0, 0, 1, 0, 0, 0, 0};
-    for (std::size_t i = 0; i < args.size() && i < 7; ++i)
+    for (std::size_t i = 0; i < args.size() && i < 7 && !args[i].isUndefined(); ++i)
         parts[i] = m.toNumber(args[i]);
+    // Years are floored; the first hundred (and all before them) are
+    // counted from 1900; a year that is no number is year 0.
     double year = parts[0];
-    if (std::isfinite(year)) {
-        year = std::trunc(year);
-        if (year >= 0 && year <= 99)
+    if (!std::isfinite(year)) {
+        year = 0;
+    } else {
+        year = std::floor(year);
+        if (year < 100)
             year += 1900;
     }
     const double t = makeDate(makeDay(year, parts[1], parts[2]), makeTime(parts[3], parts[4], parts[5], parts[6]));
@@ -202,8 +211,12 @@ Value dateConstructor(NativeCall& c)
 
 Value dateUtc(NativeCall& c)
 {
-    if (c.count() < 2)
-        return Value::number(kNaN);
+    if (c.arg(0).isUndefined())
+        return Value();
+    if (c.count() < 2) {
+        c.machine.toNumber(c.arg(0));
+        return Value();
+    }
     return Value::number(timeFromParts(c.machine, c.args, true));
 }
 
@@ -288,7 +301,7 @@ Value setter(NativeCall& c)
     int count = 1;
     switch (tag & 0xFF) {
     case FullYear: first = 0; count = 3; break;
-    case Year: first = 0; count = 1; break;
+    case Year: first = 0; count = 3; break;
     case Month: first = 1; count = 2; break;
     case Date: first = 2; count = 1; break;
     case Hours: first = 3; count = 4; break;
@@ -305,7 +318,7 @@ Value setter(NativeCall& c)
         *fields[first + i] = m.toNumber(c.args[std::size_t(i)]);
     if ((tag & 0xFF) == Year && std::isfinite(year)) {
         year = std::trunc(year);
-        if (year >= 0 && year <= 99)
+        if (year >= 0 && year < 100)
             year += 1900;
     }
     double result = makeDate(makeDay(year, month, dayOfMonth), makeTime(hour, minute, second, ms));
@@ -331,8 +344,8 @@ void installDateClass(Machine& machine)
     Builtins& b = machine.builtins();
     b.datePrototype = machine.newObject();
     Object* p = b.datePrototype;
-    Function* date = defineClass(machine, "Date", dateConstructor, p, H, HP);
-    defineMethod(machine, date, "UTC", dateUtc);
+    Function* date = defineClass(machine, "Date", dateConstructor, p, H, HPC);
+    defineMethod(machine, date, "UTC", dateUtc, HPC);
     struct Entry {
         const char* name;
         NativeFunction native;
@@ -354,7 +367,11 @@ void installDateClass(Machine& machine)
     };
     int index = 0;
     for (const Entry& e : kMethods) {
-        defineMethod(machine, p, e.name, e.native, HP, e.tag);
+        // valueOf is getTime itself, the same function object.
+        if (std::string_view(e.name) == "valueOf")
+            machine.define(p, e.name, machine.get(p, "getTime"), HP);
+        else
+            defineMethod(machine, p, e.name, e.native, HP, e.tag);
         registerNative(machine, 103, index++, e.native, e.tag);
     }
 }

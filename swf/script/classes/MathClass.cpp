@@ -64,6 +64,8 @@ Value mathFunction(NativeCall& c)
 void installMathClass(Machine& machine)
 {
     Object* math = machine.newObject();
+    math->setPrototypeFlags(HPC);
+    machine.define(math, machine.names().constructor, Value::object(machine.builtins().objectConstructor), HPC);
     machine.define(machine.global(), "Math", Value::object(math), H);
     static constexpr const char* kNames[] {
         "abs", "min", "max", "sin", "cos", "atan2", "tan", "exp", "log", "sqrt", "round", "random", "floor", "ceil", "atan", "asin", "acos", "pow",

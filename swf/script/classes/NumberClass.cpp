@@ -68,7 +68,7 @@ void installNumberClass(Machine& machine)
     Object* p = b.numberPrototype;
     p->setKind(ObjectKind::Number);
     p->setPrimitive(Value::number(0));
-    Function* number = defineClass(machine, "Number", numberConstructor, p);
+    Function* number = defineClass(machine, "Number", numberConstructor, p, H, HPC);
     b.numberConstructor = number;
     defineMethod(machine, p, "valueOf", valueOf);
     defineMethod(machine, p, "toString", toStringMethod);

@@ -20,9 +20,9 @@ Value objectConstructor(NativeCall& c)
         return Value::objectOrNull(c.machine.toObjectOrNull(v));
     if (c.constructing)
         return Value();
-    Object* o = c.machine.newObject();
-    c.machine.define(o, c.machine.names().constructor, Value::object(c.machine.builtins().objectConstructor), HP);
-    return Value::object(o);
+    // Called as a function, Object() answers with an object that has no
+    // properties at all, not even a prototype.
+    return Value::object(c.machine.heap().make<Object>(nullptr));
 }
 
 Value toStringMethod(NativeCall& c)
@@ -163,7 +163,7 @@ void installObjectClass(Machine& machine)
     machine.setGlobal(machine.newObject());
 
     Object* proto = b.objectPrototype;
-    b.objectConstructor = defineClass(machine, "Object", objectConstructor, proto);
+    b.objectConstructor = defineClass(machine, "Object", objectConstructor, proto, H, HPC);
     defineMethod(machine, b.objectConstructor, "registerClass", registerClass, HPC);
     defineMethod(machine, proto, "addProperty", addProperty, HP | Swf6);
     defineMethod(machine, proto, "hasOwnProperty", hasOwnProperty, HP | Swf6);

@@ -53,6 +53,9 @@ Value toStringMethod(NativeCall& c)
     Object* o = c.thisObject();
     if (o && o->kind() == ObjectKind::String)
         return o->primitive();
+    // Not a string: converting `this` would only come back here.
+    if (o)
+        return Value::string(c.machine.names().objectText);
     return Value::string(c.machine.toString(c.thisValue));
 }
 
@@ -265,7 +268,7 @@ void installStringClass(Machine& machine)
     Builtins& b = machine.builtins();
     b.stringPrototype = machine.newObject();
     Object* p = b.stringPrototype;
-    b.stringConstructor = defineClass(machine, "String", stringConstructor, p, H, HP);
+    b.stringConstructor = defineClass(machine, "String", stringConstructor, p);
     defineMethod(machine, b.stringConstructor, "fromCharCode", fromCharCode);
     defineMethod(machine, p, "valueOf", toStringMethod);
     defineMethod(machine, p, "toString", toStringMethod);
