@@ -393,7 +393,16 @@ Value Interpreter::Runner::run()
                 m.m_host.trace("undefined");
             } else {
                 String* s = m.toString(v);
-                m.m_host.trace(s->view());
+                if (f.version < 6 && !s->isAscii()) {
+                    // Older movies' text is single-byte; the trace output
+                    // is UTF-8.
+                    std::string utf8;
+                    for (unsigned char c : s->view())
+                        text::append(utf8, c, 6);
+                    m.m_host.trace(utf8);
+                } else {
+                    m.m_host.trace(s->view());
+                }
             }
             drop(1);
             break;

@@ -85,10 +85,13 @@ double positiveModulo(double a, double b)
     return r < 0 ? r + b : r;
 }
 
-double hourFromTime(double t) { return positiveModulo(std::floor(t / 3600000.0), 24); }
+// Hours and milliseconds come from the moment truncated to a whole
+// millisecond, minutes and seconds from the moment as it is: the
+// reference player's fields of -0.5 ms read 00:59:59.0.
+double hourFromTime(double t) { return positiveModulo(std::floor(std::trunc(t) / 3600000.0), 24); }
 double minFromTime(double t) { return positiveModulo(std::floor(t / 60000.0), 60); }
 double secFromTime(double t) { return positiveModulo(std::floor(t / 1000.0), 60); }
-double msFromTime(double t) { return positiveModulo(t, 1000); }
+double msFromTime(double t) { return positiveModulo(std::trunc(t), 1000); }
 
 // Infinities carry through the arithmetic, as the reference player lets
 // them; only NaN makes an invalid date.
@@ -99,13 +102,17 @@ double makeTime(double hour, double min, double sec, double ms)
 
 double makeDay(double year, double month, double date)
 {
-    if (!std::isfinite(year) || !std::isfinite(month))
-        return std::isnan(year) || std::isnan(month) ? kNaN : year * month;
     year = std::trunc(year);
     month = std::trunc(month);
     date = std::trunc(date);
-    const double ym = year + std::floor(month / 12);
-    const double mn = positiveModulo(month, 12);
+    // A year or month that is no number lands in January of year 0, as
+    // the reference player has it.
+    double ym = year + std::floor(month / 12);
+    double mn = positiveModulo(month, 12);
+    if (!std::isfinite(ym))
+        ym = 0;
+    if (!std::isfinite(mn))
+        mn = 0;
     static const double kStarts[] {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
     double days = dayFromYear(ym) + kStarts[int(mn)];
     if (mn >= 2 && daysInYear(ym) == 366)
@@ -119,12 +126,10 @@ double makeDate(double day, double time)
 }
 
 // The reference player keeps moments far past the standard's limit of
-// 8.64e15 ms, and infinities too; only fractions go.
+// 8.64e15 ms, infinities and fractions too.
 double timeClip(double t)
 {
-    if (std::isnan(t))
-        return kNaN;
-    return std::trunc(t) + 0.0;
+    return t + 0.0;
 }
 
 double offsetMs(Machine& m, double utc)
@@ -197,11 +202,15 @@ Value dateConstructor(NativeCall& c)
     Object* o = c.thisObject();
     if (!o)
         return Value();
+    // An undefined argument ends the list.
+    std::size_t given = 0;
+    while (given < c.count() && !c.args[given].isUndefined())
+        ++given;
     double t;
     if (c.count() == 0)
         t = std::floor(m.host().currentTime());
-    else if (c.count() == 1)
-        t = timeClip(m.toNumber(c.arg(0)));
+    else if (given <= 1)
+        t = given == 0 ? kNaN : timeClip(m.toNumber(c.arg(0)));
     else
         t = timeFromParts(m, c.args, false);
     o->setKind(ObjectKind::Date);
@@ -211,7 +220,7 @@ Value dateConstructor(NativeCall& c)
 
 Value dateUtc(NativeCall& c)
 {
-    if (c.arg(0).isUndefined())
+    if (c.arg(0).isUndefined() || (c.count() >= 2 && c.arg(1).isUndefined()))
         return Value();
     if (c.count() < 2) {
         c.machine.toNumber(c.arg(0));
@@ -233,6 +242,15 @@ Value getter(NativeCall& c)
     double t = timeOf(date);
     if (std::isnan(t))
         return Value::number(kNaN);
+    // An infinite moment reads as the epoch, its weekday Sunday.
+    if (std::isinf(t)) {
+        switch (tag & 0xFF) {
+        case Year: return Value::number(70);
+        case FullYear: return Value::number(1970);
+        case Date: return Value::number(1);
+        default: return Value::number(0);
+        }
+    }
     if (!utc)
         t = localTime(m, t);
     switch (tag & 0xFF) {
@@ -285,6 +303,9 @@ Value setter(NativeCall& c)
     const int tag = c.callee->tag();
     const bool utc = tag & 0x100;
     double t = timeOf(date);
+    // An invalid date stays invalid (its arguments still read), except
+    // under setFullYear, which starts again from the epoch.
+    const bool stayInvalid = std::isnan(t) && (tag & 0xFF) != FullYear;
     if (std::isnan(t))
         t = 0;
     if (!utc)
@@ -314,17 +335,29 @@ Value setter(NativeCall& c)
         date->setPrimitive(Value::number(kNaN));
         return Value::number(kNaN);
     }
+    // Undefined is NaN here in every version.
     for (int i = 0; i < count && std::size_t(i) < c.count(); ++i)
-        *fields[first + i] = m.toNumber(c.args[std::size_t(i)]);
-    if ((tag & 0xFF) == Year && std::isfinite(year)) {
-        year = std::trunc(year);
-        if (year >= 0 && year < 100)
-            year += 1900;
+        *fields[first + i] = c.args[std::size_t(i)].isUndefined() ? kNaN : m.toNumber(c.args[std::size_t(i)]);
+    // A month set to NaN is January of the same year (in the constructor
+    // it would be year 0).
+    if (std::isnan(month))
+        month = 0;
+    if (stayInvalid)
+        return Value::number(kNaN);
+    if ((tag & 0xFF) == Year) {
+        // setYear: a year that is no number is year 0; 0 to 99 are in the
+        // 1900s, judged before the fraction goes.
+        if (!std::isfinite(year) || c.arg(0).isUndefined())
+            year = 0;
+        else if (year >= 0 && year < 100)
+            year = std::trunc(year) + 1900;
     }
     double result = makeDate(makeDay(year, month, dayOfMonth), makeTime(hour, minute, second, ms));
     if (!utc)
         result = utcFromLocal(m, result);
-    result = timeClip(result);
+    // Setters hold to the standard's range, unlike the constructor.
+    if (!(std::fabs(result) <= 8.64e15))
+        result = kNaN;
     date->setPrimitive(Value::number(result));
     return Value::number(result);
 }

@@ -75,7 +75,8 @@ public:
     void trace(std::string_view line) override;
     void diagnostic(std::string_view message) override;
     double timer() override { return m_timer; }
-    double currentTime() override { return 1.17e12; }
+    // The moment the reference traces were recorded at.
+    double currentTime() override { return 1035840244000.0; }
     double timezoneOffsetMinutes(double) override { return 0; }
     double random() override;
     bool scriptTimeExceeded() override;

@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 #include "RunScript.h"
 using namespace swftest;
-TEST(Scratch, ProtoFlags)
+TEST(Scratch, DateNaN)
 {
-    ScriptRun r(5);
+    ScriptRun r(6);
     ActionWriter w;
-    // o = Object; trace(typeof o.__proto__); ASSetPropFlags(o, "__proto__", 0, 13440); trace(typeof o.__proto__)
-    w.push("Object").op(ActionCode::GetVariable).push("__proto__").op(ActionCode::GetMember).op(ActionCode::TypeOf).op(ActionCode::Trace);
-    w.push(13440, 0, "__proto__").push("Object").op(ActionCode::GetVariable).push(4, "ASSetPropFlags").op(ActionCode::CallFunction).op(ActionCode::Pop);
-    w.push("Object").op(ActionCode::GetVariable).push("__proto__").op(ActionCode::GetMember).op(ActionCode::TypeOf).op(ActionCode::Trace);
-    std::cout << r.run(w, 5);
-    for (auto& d : r.host.diagnostics()) std::cout << "diag: " << d << "\n";
+    w.push(89, 54, 43).push("Infinity").op(ActionCode::GetVariable).push(-1).op(ActionCode::Multiply).push("Infinity").op(ActionCode::GetVariable).push(11, 1983, 7, "Date").op(ActionCode::NewObject);
+    w.op(ActionCode::PushDuplicate).op(ActionCode::Trace).push(0).op(ActionCode::StackSwap).push("getTime").op(ActionCode::CallMethod).op(ActionCode::Trace);
+    std::cout << r.run(w, 6);
 }
