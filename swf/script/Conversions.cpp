@@ -35,6 +35,9 @@ Value Machine::toPrimitive(const Value& value, PrimitiveHint hint)
             return version() >= 7 ? Value() : Value::string(m_heap.emptyString());
         return stringValue(m_host.targetPath(clip->handle()));
     }
+    // A String object is its text, whatever its toString says.
+    if (hint == PrimitiveHint::String && object->kind() == ObjectKind::String && object->primitive().isString())
+        return object->primitive();
     // Dates read as text where either would do.
     if (hint == PrimitiveHint::None && object->kind() == ObjectKind::Date && version() >= 6)
         hint = PrimitiveHint::String;

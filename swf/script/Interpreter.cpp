@@ -280,7 +280,8 @@ Value Interpreter::Runner::run()
             break;
         }
         case Op::ToInteger: {
-            const double n = m.toInteger(peek());
+            // int(): a 32-bit integer, wrapping.
+            const double n = m.toInt32(peek());
             replace(1, Value::number(n));
             break;
         }

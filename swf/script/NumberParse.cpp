@@ -82,27 +82,45 @@ double integerDigits(std::string_view text, int radix, std::size_t& used)
 
 } // namespace
 
+namespace {
+
+bool startsHex(std::string_view text)
+{
+    return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+}
+
+// Digits with an optional sign in front, all of the text.
+double signedDigits(std::string_view text, int radix)
+{
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    std::size_t used = 0;
+    const double value = integerDigits(text, radix, used);
+    if (used == 0 || used != text.size())
+        return kNaN;
+    return negative ? -value : value;
+}
+
+} // namespace
+
+// Numbers as the reference player reads them: "0x" at the very start is
+// hex (its sign after the prefix), a leading 0 followed only by octal
+// digits is octal, and the rest decimal after any white space.
 double stringToNumber(std::string_view text, int version)
 {
+    if (version >= 6 && startsHex(text))
+        return signedDigits(text.substr(2), 16);
+    if (version >= 6 && text.size() > 1 && text[0] == '0' && text.find_first_not_of("01234567") == std::string_view::npos)
+        return signedDigits(text, 8);
     std::size_t start = 0;
     while (start < text.size() && isSpace(text[start]))
         ++start;
     text.remove_prefix(start);
     if (text.empty())
         return version >= 5 ? kNaN : 0;
-    bool negative = false;
-    std::string_view body = text;
-    if (!body.empty() && (body[0] == '-' || body[0] == '+')) {
-        negative = body[0] == '-';
-        body.remove_prefix(1);
-    }
-    if (version >= 6 && body.size() > 2 && body[0] == '0' && (body[1] == 'x' || body[1] == 'X')) {
-        std::size_t used = 0;
-        const double value = integerDigits(body.substr(2), 16, used);
-        if (used == 0 || used != body.size() - 2)
-            return kNaN;
-        return negative ? -value : value;
-    }
     const std::size_t length = decimalPrefix(text);
     if (length == 0 || length != text.size())
         return kNaN;
@@ -111,6 +129,26 @@ double stringToNumber(std::string_view text, int version)
 
 double parseIntText(std::string_view text, int radix)
 {
+    // "0x" at the very start is hex whatever the radix; a sign before it
+    // is no number.
+    if (startsHex(text)) {
+        std::string_view digits = text.substr(2);
+        bool negative = false;
+        if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+            negative = digits[0] == '-';
+            digits.remove_prefix(1);
+        }
+        std::size_t used = 0;
+        const double value = integerDigits(digits, 16, used);
+        if (used == 0)
+            return kNaN;
+        return negative ? -value : value;
+    }
+    if (text.size() >= 3 && (text[0] == '-' || text[0] == '+') && startsHex(text.substr(1)))
+        return kNaN;
+    // Without a radix, a text of octal digits led by 0 is octal.
+    if (radix == 0 && text.size() > 1 && text[0] == '0' && text.find_first_not_of("01234567") == std::string_view::npos)
+        radix = 8;
     std::size_t start = 0;
     while (start < text.size() && isSpace(text[start]))
         ++start;
@@ -120,18 +158,8 @@ double parseIntText(std::string_view text, int radix)
         negative = text[0] == '-';
         text.remove_prefix(1);
     }
-    if (radix == 0) {
-        if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-            radix = 16;
-            text.remove_prefix(2);
-        } else if (text.size() >= 2 && text[0] == '0') {
-            radix = 8;
-        } else {
-            radix = 10;
-        }
-    } else if (radix == 16 && text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-    }
+    if (radix == 0)
+        radix = 10;
     if (radix < 2 || radix > 36)
         return kNaN;
     std::size_t used = 0;

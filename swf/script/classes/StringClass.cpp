@@ -53,9 +53,6 @@ Value toStringMethod(NativeCall& c)
     Object* o = c.thisObject();
     if (o && o->kind() == ObjectKind::String)
         return o->primitive();
-    // Not a string: converting `this` would only come back here.
-    if (o)
-        return Value::string(c.machine.names().objectText);
     return Value::string(c.machine.toString(c.thisValue));
 }
 
@@ -166,7 +163,7 @@ Value slice(NativeCall& c)
     String* s = self(c);
     const double length = double(text::length(s->view(), m.version()));
     if (c.count() == 0)
-        return Value::string(s);
+        return Value();
     double start = m.toInteger(c.arg(0));
     double end = c.arg(1).isUndefined() ? length : m.toInteger(c.arg(1));
     if (start < 0)
@@ -212,16 +209,32 @@ Value split(NativeCall& c)
     String* s = self(c);
     const int v = m.version();
     std::vector<Value> parts;
-    double limit = std::numeric_limits<double>::infinity();
-    if (!c.arg(1).isUndefined())
-        limit = m.toInteger(c.arg(1));
-    if (c.arg(0).isUndefined() || limit == 0) {
-        if (limit != 0)
+    // No separator: the whole string; version 5 splits at commas when a
+    // limit is given.
+    if (c.arg(0).isUndefined() && (v >= 6 || c.arg(1).isUndefined())) {
+        parts.push_back(Value::string(s));
+        return Value::object(m.newArray(std::move(parts)));
+    }
+    String* separator = c.arg(0).isUndefined() ? m.intern(",") : m.toString(c.arg(0));
+    const std::string_view text = s->view();
+    // The empty string splits into itself, whatever the limit, unless the
+    // separator is empty too.
+    if (text.empty() && v >= 6) {
+        if (!separator->empty())
             parts.push_back(Value::string(s));
         return Value::object(m.newArray(std::move(parts)));
     }
-    String* separator = m.toString(c.arg(0));
-    const std::string_view text = s->view();
+    double limit = std::numeric_limits<double>::infinity();
+    if (!c.arg(1).isUndefined()) {
+        limit = m.toInteger(c.arg(1));
+        if (limit <= 0)
+            return Value::object(m.newArray(std::move(parts)));
+    }
+    // Version 5 splits at single characters only.
+    if (v < 6 && separator->size() > 1) {
+        parts.push_back(Value::string(s));
+        return Value::object(m.newArray(std::move(parts)));
+    }
     if (separator->empty()) {
         if (v < 6 && !text.empty()) {
             parts.push_back(Value::string(s));
@@ -231,10 +244,6 @@ Value split(NativeCall& c)
                 parts.push_back(makeString(m, text::substring(text, i, 1, v)));
         }
         m.chargeWork(parts.size());
-        return Value::object(m.newArray(std::move(parts)));
-    }
-    if (text.empty() && v >= 6) {
-        parts.push_back(Value::string(s));
         return Value::object(m.newArray(std::move(parts)));
     }
     std::size_t start = 0;
@@ -249,6 +258,30 @@ Value split(NativeCall& c)
         m.chargeWork(1);
     }
     return Value::object(m.newArray(std::move(parts)));
+}
+
+// The case mapping of the first versions, which knew only ASCII; movies
+// still reach it through ASnative.
+std::string asciiCase(std::string_view s, bool upper)
+{
+    std::string out(s);
+    for (char& ch : out) {
+        if (upper && ch >= 'a' && ch <= 'z')
+            ch = char(ch - 32);
+        else if (!upper && ch >= 'A' && ch <= 'Z')
+            ch = char(ch + 32);
+    }
+    return out;
+}
+
+Value asciiUpperCase(NativeCall& c)
+{
+    return c.machine.stringValue(asciiCase(self(c)->view(), true));
+}
+
+Value asciiLowerCase(NativeCall& c)
+{
+    return c.machine.stringValue(asciiCase(self(c)->view(), false));
 }
 
 Value toLowerCase(NativeCall& c)
@@ -268,6 +301,9 @@ void installStringClass(Machine& machine)
     Builtins& b = machine.builtins();
     b.stringPrototype = machine.newObject();
     Object* p = b.stringPrototype;
+    // The prototype is itself a String, of no characters.
+    p->setKind(ObjectKind::String);
+    p->setPrimitive(Value::string(machine.heap().emptyString()));
     b.stringConstructor = defineClass(machine, "String", stringConstructor, p);
     defineMethod(machine, b.stringConstructor, "fromCharCode", fromCharCode);
     defineMethod(machine, p, "valueOf", toStringMethod);
@@ -297,6 +333,8 @@ void installStringClass(Machine& machine)
     registerNative(machine, 251, 11, split);
     registerNative(machine, 251, 12, substr);
     registerNative(machine, 251, 14, fromCharCode);
+    registerNative(machine, 102, 0, asciiUpperCase);
+    registerNative(machine, 102, 1, asciiLowerCase);
 }
 
 } // namespace swf::script
