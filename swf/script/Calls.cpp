@@ -47,7 +47,7 @@ Value Machine::callMethod(const Value& object, String* name, std::span<const Val
     return call(method, object, args);
 }
 
-Value Machine::callFunction(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superStart)
+Value Machine::callFunction(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superHolder)
 {
     if (m_depth >= m_limits.maxCallDepth)
         abort("functions called each other more than " + std::to_string(m_limits.maxCallDepth) + " deep; the script was stopped");
@@ -63,10 +63,10 @@ Value Machine::callFunction(Function* function, const Value& thisValue, std::spa
         UnsafeRegion unsafe(*this);
         return function->native()(call);
     }
-    return callScript(function, thisValue, args, superStart);
+    return callScript(function, thisValue, args, superHolder);
 }
 
-Value Machine::callScript(Function* function, const Value& thisValue, std::span<const Value> args, Object* superStart)
+Value Machine::callScript(Function* function, const Value& thisValue, std::span<const Value> args, Object* superHolder)
 {
     const FunctionTemplate& code = function->code();
     const std::size_t stackBefore = m_stack.size();
@@ -102,7 +102,7 @@ Value Machine::callScript(Function* function, const Value& thisValue, std::span<
     frame.registerCount = registerCount;
     frame.version = function->version();
     frame.caseSensitive = frame.version >= 7;
-    frame.superStart = superStart;
+    frame.superHolder = superHolder;
     frame.hasSuper = true;
 
     struct Cleanup {
@@ -188,15 +188,26 @@ Object* Machine::argumentsOf(Frame& frame)
 Value Machine::superOf(Frame& frame)
 {
     if (frame.superValue.isUndefined() && frame.hasSuper) {
-        Object* start = frame.superStart;
-        if (!start) {
-            // Called without a holder: the super of `this`'s class.
-            if (Object* self = frame.thisValue.objectOrNull())
-                start = self->prototype() ? self->prototype()->prototype() : nullptr;
-        }
-        frame.superValue = Value::object(m_heap.make<SuperObject>(nullptr, frame.thisValue, start));
+        // A function called other than as a method has no super.
+        if (!frame.superHolder)
+            return Value();
+        frame.superValue = Value::object(m_heap.make<SuperObject>(frame.thisValue, frame.superHolder));
     }
     return frame.superValue;
+}
+
+Value Machine::callSuperConstructor(SuperObject* super, std::span<const Value> args)
+{
+    Object* holder = super->holder();
+    if (!holder)
+        return Value();
+    Value constructor = get(holder, m_names.constructorHidden);
+    if (!constructor.isObject() && holder->prototype())
+        constructor = get(holder->prototype(), m_names.constructor);
+    Object* fn = constructor.objectOrNull();
+    if (!fn || !fn->isFunction())
+        return Value();
+    return callFunction(static_cast<Function*>(fn), super->thisValue(), args, false, super->start());
 }
 
 Value Machine::construct(const Value& constructor, std::span<const Value> args)
@@ -217,7 +228,7 @@ Value Machine::construct(const Value& constructor, std::span<const Value> args)
         define(object, m_names.constructor, constructor, PropertyFlag::DontEnum);
     // The new object is `this` of the constructor's frame, which keeps it
     // alive while the constructor runs.
-    const Value result = callFunction(function, Value::object(object), args, true, prototype ? prototype->prototype() : nullptr);
+    const Value result = callFunction(function, Value::object(object), args, true, prototype);
     if (function->isNative() && result.isObject())
         return result;
     return Value::object(object);

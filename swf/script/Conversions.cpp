@@ -9,6 +9,7 @@
 #include "swf/script/Machine.h"
 #include "swf/script/NumberFormat.h"
 #include "swf/script/NumberParse.h"
+#include "swf/script/SuperObject.h"
 
 namespace swf::script {
 
@@ -45,14 +46,16 @@ Value Machine::toPrimitive(const Value& value, PrimitiveHint hint)
     // operator that takes either asks valueOf, then toString.
     String* const first = hint == PrimitiveHint::String ? m_names.toString : m_names.valueOf;
     String* const second = hint == PrimitiveHint::None ? m_names.toString : nullptr;
+    // super converts with its class's methods, on the object it stands for.
+    const Value receiver = object->kind() == ObjectKind::Super ? static_cast<SuperObject*>(object)->thisValue() : value;
     bool called = false;
     for (String* name : {first, second}) {
         if (!name)
             break;
-        const Value method = get(object, name);
+        const Value method = get(value, name);
         if (Object* fn = method.objectOrNull(); fn && fn->isFunction()) {
             called = true;
-            const Value result = call(method, value, {});
+            const Value result = call(method, receiver, {});
             // For a string only a string will do.
             if (hint == PrimitiveHint::String ? result.isString() : isPrimitive(result))
                 return result;

@@ -52,9 +52,10 @@ struct Frame {
     Scope* captured = nullptr;
     ConstantPool* pool = nullptr;
     Object* arguments = nullptr;
-    // `super`: made on first use from where the method was found.
+    // `super`: made on first use from the object the running method or
+    // constructor was found on (a class's prototype).
     Value superValue;
-    Object* superStart = nullptr;
+    Object* superHolder = nullptr;
     bool hasSuper = false;
     const Value* args = nullptr; // on the operand stack, first argument first
     std::size_t argCount = 0;

@@ -716,6 +716,13 @@ void Interpreter::Runner::callFunction()
     const std::span<const Value> args = popArguments(count);
     Object* holder = nullptr;
     const Value function = ScopeChain::get(m, f, name, &holder);
+    // super() is a call of the class's super constructor.
+    if (Object* super = function.objectOrNull(); super && super->kind() == ObjectKind::Super) {
+        const Value result = m.callSuperConstructor(static_cast<SuperObject*>(super), args);
+        drop(count);
+        push(result);
+        return;
+    }
     // A plain call runs on the object the function was found on: the
     // timeline, a with block's object, or the activation of the function
     // that holds it as a local.
@@ -741,16 +748,7 @@ void Interpreter::Runner::callMethod()
     Object* target = object.objectOrNull();
     if (unnamed) {
         if (target && target->kind() == ObjectKind::Super) {
-            auto* super = static_cast<SuperObject*>(target);
-            Object* start = super->start();
-            Value constructor;
-            if (start) {
-                constructor = m.get(start, m.names().constructorHidden);
-                if (!constructor.isObject())
-                    constructor = m.get(start, m.names().constructor);
-            }
-            if (Object* fn = constructor.objectOrNull(); fn && fn->isFunction())
-                result = m.callFunction(static_cast<Function*>(fn), super->thisValue(), args, false, start);
+            result = m.callSuperConstructor(static_cast<SuperObject*>(target), args);
         } else if (target && target->isFunction()) {
             result = m.callFunction(static_cast<Function*>(target), Value(), args, false, nullptr);
         }
@@ -765,26 +763,27 @@ void Interpreter::Runner::callMethod()
             if (super->start()) {
                 bool found = false;
                 method = m.getFromChain(super->start(), thisValue, key, found);
-                m.find(super->start(), key, &holder);
             }
+            // Through super, the called method's class is one further up.
+            holder = super->start();
         } else if (target) {
             Object* receiver = target;
             if (receiver->kind() == ObjectKind::Clip)
                 receiver = m.resolveClip(receiver);
             if (receiver) {
                 method = m.get(Value::object(receiver), key);
-                m.find(receiver, key, &holder);
+                holder = receiver->prototype();
             }
         } else {
             method = m.get(object, key);
             Object* wrapper = m.toObjectOrNull(object);
             if (wrapper) {
                 stack.back() = Value::object(wrapper);
-                m.find(wrapper, key, &holder);
+                holder = wrapper->prototype();
             }
         }
         if (Object* fn = method.objectOrNull(); fn && fn->isFunction())
-            result = m.callFunction(static_cast<Function*>(fn), thisValue, args, false, holder ? holder->prototype() : nullptr);
+            result = m.callFunction(static_cast<Function*>(fn), thisValue, args, false, holder);
     }
     drop(count + 1);
     push(result);

@@ -92,7 +92,7 @@ void Machine::traceRoots(Tracer& tracer)
         tracer.mark(f->pool);
         tracer.mark(f->arguments);
         tracer.mark(f->superValue);
-        tracer.mark(f->superStart);
+        tracer.mark(f->superHolder);
         tracer.mark(f->returnValue);
         for (const Block& b : f->blocks) {
             tracer.mark(b.withObject);

@@ -31,6 +31,7 @@ class ClipObject;
 class Function;
 class Program;
 class Scope;
+class SuperObject;
 class Timers;
 struct FunctionTemplate;
 struct NativeCall;
@@ -232,6 +233,8 @@ public:
     // The `arguments` and `super` of a running function, made on first use.
     Object* argumentsOf(Frame& frame);
     Value superOf(Frame& frame);
+    // super(...): the constructor of the class the running one extends.
+    Value callSuperConstructor(SuperObject* super, std::span<const Value> args);
     // For messages: a value as text without running any script.
     std::string toStdStringSafely(const Value& value);
     // Reads along the prototype chain with getters run on `receiver`.
@@ -239,7 +242,7 @@ public:
     // Calls where the interpreter keeps every value on its stack: the
     // collector may run inside. Natives that hold nothing call through
     // here too (Function.call, apply).
-    Value callFunction(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superStart);
+    Value callFunction(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superHolder);
     void report(const std::string& message);
     String* clipPropertyName(ClipProperty property) const { return m_clipPropertyNames[std::size_t(property)]; }
     // Which numbered clip property a name is, if any (_x, _Y ...).
@@ -253,7 +256,7 @@ private:
     void traceRoots(Tracer& tracer) override;
     void installBuiltins();
 
-    Value callScript(Function* function, const Value& thisValue, std::span<const Value> args, Object* superStart);
+    Value callScript(Function* function, const Value& thisValue, std::span<const Value> args, Object* superHolder);
     Value execute(Frame& frame);
     bool runEntry(Program* program, Object* target, const Value* function, const Value& thisValue, std::span<const Value> args, Value* result);
     bool setThroughChain(Object* object, String* key, const Value& value);

@@ -20,6 +20,13 @@ Value functionConstructor(NativeCall& c)
     return Value::object(c.machine.newObject());
 }
 
+// A function called as a method of `self` has the class of `self` for super.
+Object* superHolderOf(const Value& self)
+{
+    Object* o = self.objectOrNull();
+    return o ? o->prototype() : nullptr;
+}
+
 Function* thisFunction(NativeCall& c)
 {
     Object* self = c.thisObject();
@@ -33,7 +40,7 @@ Value callMethod(NativeCall& c)
         return Value();
     const Value thisValue = c.count() > 0 ? c.args[0] : Value();
     const std::span<const Value> rest = c.count() > 1 ? c.args.subspan(1) : std::span<const Value>();
-    return c.machine.callFunction(function, thisValue, rest, false, nullptr);
+    return c.machine.callFunction(function, thisValue, rest, false, superHolderOf(thisValue));
 }
 
 Value applyMethod(NativeCall& c)
@@ -51,7 +58,7 @@ Value applyMethod(NativeCall& c)
         for (std::size_t i = 0; i < n; ++i)
             args.push_back(m.getMember(Value::object(list), Value::number(double(i))));
     }
-    return m.callFunction(function, thisValue, args, false, nullptr);
+    return m.callFunction(function, thisValue, args, false, superHolderOf(thisValue));
 }
 
 // Functions made before Function itself get their `constructor` now.
