@@ -18,6 +18,10 @@
 
 namespace swf::script {
 
+namespace {
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+}
+
 class Interpreter::Runner {
 public:
     Runner(Machine& machine, Frame& frame)
@@ -579,14 +583,32 @@ void Interpreter::Runner::arithmetic(Op op)
 void Interpreter::Runner::add2()
 {
     // The converted values go back on the stack, so they stay rooted while
-    // the other side's valueOf runs.
-    const Value a = m.toPrimitive(peek(1), PrimitiveHint::None);
+    // the other side's valueOf runs. A function whose valueOf gives no
+    // primitive is NaN to arithmetic and "[type Function]" beside text.
+    bool aFunction = false;
+    bool bFunction = false;
+    const auto convert = [&](const Value& v, bool& function) {
+        if (Object* o = v.objectOrNull(); o && o->isFunction()) {
+            const Value valueOf = m.get(v, m.names().valueOf);
+            const Value r = m.call(valueOf, v, {});
+            if (!r.isObject() && !(valueOf.isUndefined()))
+                return r;
+            function = true;
+            return Value::number(kNaN);
+        }
+        return m.toPrimitive(v, PrimitiveHint::None);
+    };
+    Value a = convert(peek(1), aFunction);
     if (Value* slot = slotAt(1))
         *slot = a;
-    const Value b = m.toPrimitive(peek(0), PrimitiveHint::None);
+    Value b = convert(peek(0), bFunction);
     if (Value* slot = slotAt(0))
         *slot = b;
     if (a.isString() || b.isString()) {
+        if (aFunction)
+            a = Value::string(m.names().functionText);
+        if (bFunction)
+            b = Value::string(m.names().functionText);
         String* sa = m.toString(a);
         String* sb = m.toString(b);
         if (sa->size() + sb->size() > Heap::kMaxStringBytes)

@@ -194,6 +194,8 @@ public:
     // The property's value if the object or its prototypes have it
     // (getters run, __resolve does not).
     bool getIfPresent(Object* object, String* key, Value& out);
+    // What __resolve makes of a name the object does not have.
+    Value resolveMissing(Object* object, String* key);
     Value get(Object* object, std::string_view key) { return get(object, intern(key)); }
     void set(const Value& object, String* key, const Value& value);
     void setMember(const Value& object, const Value& key, const Value& value);

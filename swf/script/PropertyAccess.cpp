@@ -178,6 +178,21 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
     return Value();
 }
 
+// __resolve answers for names nothing has, when it is a plain function
+// property (one made by addProperty does not answer).
+Value Machine::resolveMissing(Object* object, String* key)
+{
+    if (key == m_names.resolve)
+        return Value();
+    Object* holder = nullptr;
+    Property* p = find(object, m_names.resolve, &holder);
+    if (!p || p->isAccessor() || !p->value.isObject() || !p->value.asObject()->isFunction())
+        return Value();
+    const Value resolver = p->value;
+    const Value name = Value::string(key);
+    return call(resolver, Value::object(object), std::span<const Value>(&name, 1));
+}
+
 bool Machine::getIfPresent(Object* object, String* key, Value& out)
 {
     if (object->kind() == ObjectKind::Clip && !(object = resolveClip(object)))
@@ -195,15 +210,7 @@ Value Machine::get(Object* object, String* key)
     Value v = getFromChain(object, Value::object(object), key, found);
     if (found)
         return v;
-    // __resolve answers for names nothing has.
-    if (key != m_names.resolve) {
-        const Value resolver = getFromChain(object, Value::object(object), m_names.resolve, found);
-        if (found && resolver.isObject() && resolver.asObject()->isFunction()) {
-            const Value name = Value::string(key);
-            return call(resolver, Value::object(object), std::span<const Value>(&name, 1));
-        }
-    }
-    return Value();
+    return resolveMissing(object, key);
 }
 
 Value Machine::get(const Value& object, String* key)
@@ -391,6 +398,10 @@ void Machine::enumerate(Object* object, std::vector<Value>& keys)
         for (auto it = map.end(); it != map.begin();) {
             --it;
             const Property& p = *it;
+            // Version flags hide nothing from for..in, except the one that
+            // hides a property from version 6 alone.
+            if ((p.flags & PropertyFlag::IgnoreSwf6) && m_vmVersion == 6)
+                continue;
             String* identity = cs ? p.key : p.key->folded();
             if (!seen.insert(identity).second)
                 continue;

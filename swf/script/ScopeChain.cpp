@@ -204,6 +204,12 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
             *holder = machine.global();
         return out;
     }
+    // Nothing has it: a with block's object may resolve it.
+    for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
+        Object* object = it->kind == Block::Kind::With ? it->withObject : nullptr;
+        if (object && machine.find(object, machine.names().resolve))
+            return machine.resolveMissing(object, name);
+    }
     return Value();
 }
 

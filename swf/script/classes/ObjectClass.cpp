@@ -56,7 +56,7 @@ Value isPropertyEnumerable(NativeCall& c)
     Object* self = c.thisObject();
     if (!self)
         return Value::boolean(false);
-    Property* p = c.machine.findOwn(self, c.machine.toKey(c.arg(0)));
+    Property* p = self->properties().find(c.machine.toKey(c.arg(0)), c.machine.caseSensitive());
     return Value::boolean(p && !(p->flags & PropertyFlag::DontEnum));
 }
 
@@ -66,10 +66,21 @@ Value isPrototypeOf(NativeCall& c)
     Object* other = c.arg(0).objectOrNull();
     if (!self || !other)
         return Value::boolean(false);
+    // The reference player stops at a link whose flags name the version
+    // after this one, and only then.
+    const int version = c.machine.vmVersion();
+    const std::uint32_t stopFlag = version <= 5 ? PropertyFlag::OnlySwf6Up
+        : version == 6                          ? PropertyFlag::OnlySwf7Up
+        : version == 7                          ? PropertyFlag::OnlySwf8Up
+                                                : PropertyFlag::OnlySwf9Up;
     int depth = 0;
-    for (Object* p = other->prototype(); p && depth < 256; p = p->prototype(), ++depth)
-        if (p == self)
+    for (Object* o = other; o && depth < 256; ++depth) {
+        if (o->prototypeFlags() & stopFlag)
+            break;
+        o = o->prototype();
+        if (o == self)
             return Value::boolean(true);
+    }
     return Value::boolean(false);
 }
 
