@@ -580,37 +580,45 @@ void Interpreter::Runner::arithmetic(Op op)
     replace(2, result);
 }
 
+// Add2 asks objects for valueOf only; if either side is then text, the
+// objects that gave no primitive are asked for their text, and the two
+// joined; otherwise it adds numbers, an object being NaN.
 void Interpreter::Runner::add2()
 {
     // The converted values go back on the stack, so they stay rooted while
-    // the other side's valueOf runs. A function whose valueOf gives no
-    // primitive is NaN to arithmetic and "[type Function]" beside text.
-    bool aFunction = false;
-    bool bFunction = false;
-    const auto convert = [&](const Value& v, bool& function) {
-        if (Object* o = v.objectOrNull(); o && o->isFunction()) {
-            const Value valueOf = m.get(v, m.names().valueOf);
-            const Value r = m.call(valueOf, v, {});
-            if (!r.isObject() && !(valueOf.isUndefined()))
-                return r;
-            function = true;
-            return Value::number(kNaN);
-        }
-        return m.toPrimitive(v, PrimitiveHint::None);
+    // the other side's valueOf runs.
+    const auto valueOf = [&](const Value& v) {
+        Object* o = v.objectOrNull();
+        if (!o)
+            return v;
+        if ((o->kind() == ObjectKind::Date && f.version >= 6) || o->kind() == ObjectKind::Clip || o->kind() == ObjectKind::Super)
+            return m.toPrimitive(v, PrimitiveHint::None);
+        // An object without valueOf is undefined here.
+        const Value method = m.get(v, m.names().valueOf);
+        if (!method.isObject() || !method.asObject()->isFunction())
+            return Value();
+        const Value r = m.call(method, v, {});
+        if (Object* clip = r.objectOrNull(); clip && clip->kind() == ObjectKind::Clip)
+            return m.toPrimitive(r, PrimitiveHint::None);
+        return r;
     };
-    Value a = convert(peek(1), aFunction);
-    if (Value* slot = slotAt(1))
+    const Value originalA = peek(1);
+    const Value originalB = peek(0);
+    // Keep the originals rooted beside the converted values.
+    push(originalA);
+    push(originalB);
+    Value a = valueOf(originalA);
+    if (Value* slot = slotAt(3))
         *slot = a;
-    Value b = convert(peek(0), bFunction);
-    if (Value* slot = slotAt(0))
+    Value b = valueOf(originalB);
+    if (Value* slot = slotAt(2))
         *slot = b;
     if (a.isString() || b.isString()) {
-        if (aFunction)
-            a = Value::string(m.names().functionText);
-        if (bFunction)
-            b = Value::string(m.names().functionText);
-        String* sa = m.toString(a);
-        String* sb = m.toString(b);
+        String* sa = m.toString(a.isObject() ? originalA : a);
+        if (Value* slot = slotAt(3))
+            *slot = Value::string(sa);
+        String* sb = m.toString(b.isObject() ? originalB : b);
+        drop(2);
         if (sa->size() + sb->size() > Heap::kMaxStringBytes)
             m.abort("a string grew beyond what a movie may build");
         if (sb->empty()) {
@@ -626,7 +634,10 @@ void Interpreter::Runner::add2()
         }
         return;
     }
-    replace(2, Value::number(m.toNumber(a) + m.toNumber(b)));
+    const double x = a.isObject() ? kNaN : m.toNumber(a);
+    const double y = b.isObject() ? kNaN : m.toNumber(b);
+    drop(2);
+    replace(2, Value::number(x + y));
 }
 
 void Interpreter::Runner::compare(Op op)

@@ -122,7 +122,7 @@ Value arrayConstructor(NativeCall& c)
     ArrayObject* array = self && self->kind() == ObjectKind::Array ? static_cast<ArrayObject*>(self) : m.newArray();
     if (c.count() == 1 && c.args[0].isNumber()) {
         const double n = c.args[0].asNumber();
-        array->setLength(m, n >= 0 && n < 4294967295.0 && n == std::floor(n) ? n : 0);
+        array->setLength(m, n >= 0 && n < 4294967295.0 ? std::floor(n) : 0);
     } else {
         array->assign(m, std::vector<Value>(c.args.begin(), c.args.end()));
     }
