@@ -41,7 +41,7 @@ constexpr std::uint32_t kToEnd = std::numeric_limits<std::uint32_t>::max();
 
 // Where an instruction field still holds a byte offset to be resolved.
 struct Fixup {
-    enum Field { Target, Catch, Finally, TryEnd } field;
+    enum Field { Target, Operand, Catch, Finally, TryEnd } field;
     std::uint32_t index; // instruction or try
     std::int64_t offset;
 };
@@ -86,6 +86,7 @@ public:
                 index = std::uint32_t(m_indexAt[std::size_t(f.offset)]);
             switch (f.field) {
             case Fixup::Target: m_program.code[f.index].target = index; break;
+            case Fixup::Operand: m_program.code[f.index].operand = index; break;
             case Fixup::Catch: m_program.tries[f.index].catchIndex = index; break;
             case Fixup::Finally: m_program.tries[f.index].finallyIndex = index; break;
             case Fixup::TryEnd: m_program.tries[f.index].endIndex = index; break;
@@ -267,7 +268,9 @@ private:
             if (!size)
                 return bad(pos, "With without a size");
             const std::uint32_t i = emit(Op::With, pos);
-            m_program.code[i].target = std::uint32_t(std::min<std::size_t>(next + *size, m_bytes.size()));
+            const std::uint32_t end = std::uint32_t(std::min<std::size_t>(next + *size, m_bytes.size()));
+            m_program.code[i].target = end;
+            m_fixups.push_back({Fixup::Operand, i, end});
             return next;
         }
         case ActionCode::DefineFunction:
@@ -479,10 +482,12 @@ private:
             t.catchName = m_heap.intern(*name);
         }
         const std::size_t limit = m_bytes.size();
+        // Parts the flags leave out take no room, whatever size is written
+        // for them: the reference player lays the block out that way.
         t.tryStart = std::uint32_t(next);
         t.catchStart = std::uint32_t(std::min(next + *trySize, limit));
-        t.finallyStart = std::uint32_t(std::min<std::size_t>(t.catchStart + *catchSize, limit));
-        t.end = std::uint32_t(std::min<std::size_t>(t.finallyStart + *finallySize, limit));
+        t.finallyStart = std::uint32_t(std::min<std::size_t>(t.catchStart + (t.hasCatch ? *catchSize : 0), limit));
+        t.end = std::uint32_t(std::min<std::size_t>(t.finallyStart + (t.hasFinally ? *finallySize : 0), limit));
         m_program.tries.push_back(t);
         const std::uint32_t index = std::uint32_t(m_program.tries.size() - 1);
         m_fixups.push_back({Fixup::Catch, index, t.catchStart});

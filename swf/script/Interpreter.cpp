@@ -136,7 +136,7 @@ private:
     void getUrl(std::string_view url, std::string_view window, std::uint8_t flags);
     void setTarget(const Value& target);
     void tryBlock(const Instruction& in);
-    void withBlock(const Instruction& in);
+    bool withBlock(const Instruction& in);
 
     Machine& m;
     Frame& f;
@@ -388,7 +388,10 @@ Value Interpreter::Runner::run()
             throw ScriptThrow {};
         }
         case Op::Try: tryBlock(in); break;
-        case Op::With: withBlock(in); break;
+        case Op::With:
+            if (!withBlock(in))
+                pc = in.operand;
+            break;
         case Op::DefineFunction:
         case Op::DefineFunction2: defineFunction(in); break;
         case Op::ConstantPool: f.pool = program.pools[in.operand]; break;
@@ -1109,9 +1112,12 @@ void Interpreter::Runner::tryBlock(const Instruction& in)
     f.blocks.push_back(block);
 }
 
-void Interpreter::Runner::withBlock(const Instruction& in)
+// False when there is no object to run the block with: it is skipped.
+bool Interpreter::Runner::withBlock(const Instruction& in)
 {
     const Value subject = pop();
+    if (subject.isNullish())
+        return false;
     Block block;
     block.kind = Block::Kind::With;
     block.start = in.offset;
@@ -1119,6 +1125,7 @@ void Interpreter::Runner::withBlock(const Instruction& in)
     block.withObject = m.toObjectOrNull(subject);
     block.stackHeight = stack.size();
     f.blocks.push_back(block);
+    return true;
 }
 
 // Execution arrived outside the innermost block: close it, and any
@@ -1147,9 +1154,16 @@ bool Interpreter::Runner::leaveBlock(std::uint32_t& pc)
     const TryTemplate& t = f.program->tries[b.tryIndex];
     const std::uint32_t offset = f.program->code[pc].offset;
     if (b.phase != Block::Phase::Finally) {
-        // Falling out of the try or catch part skips what follows it.
+        // Falling out of the try or catch part skips what follows it and
+        // runs the finally part; a jump out of them leaves the block as it
+        // is, finally and all, as the reference player does.
+        const bool fellOut = (b.phase == Block::Phase::Try && offset == t.catchStart) || (b.phase == Block::Phase::Catch && offset == t.finallyStart);
+        if (!fellOut && !f.returning) {
+            f.blocks.pop_back();
+            return true;
+        }
         std::uint32_t resume = pc;
-        if (!f.returning && ((b.phase == Block::Phase::Try && offset == t.catchStart) || (b.phase == Block::Phase::Catch && offset == t.finallyStart)))
+        if (!f.returning)
             resume = t.endIndex;
         if (t.hasFinally && t.finallyStart < t.end) {
             b.phase = Block::Phase::Finally;

@@ -114,7 +114,7 @@ enum class Op : std::uint8_t {
     WaitForFrame2 = 0x8D,
     DefineFunction2 = 0x8E, // operand: index into functions
     Try = 0x8F,             // operand: index into tries
-    With = 0x94,            // target: byte offset where the block ends
+    With = 0x94,            // target: byte offset where the block ends, operand: the instruction there
     Jump = 0x99,
     GetUrl2 = 0x9A, // flags: the method and load bits
     DefineFunction = 0x9B,

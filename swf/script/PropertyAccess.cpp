@@ -18,8 +18,9 @@ namespace swf::script {
 
 namespace {
 
-// Prototype chains are script-made and may loop; no lookup walks further.
-constexpr int kMaxChain = 256;
+// Prototype chains are script-made and may loop. A read that would walk
+// more links than this stops the script, as in the reference player.
+constexpr int kMaxChain = 257;
 
 bool isProtoKey(const Names& names, String* key, bool caseSensitive)
 {
@@ -174,6 +175,8 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
             return Value();
         return call(getter, receiver, {});
     }
+    if (object)
+        abort("a prototype chain is too long to follow; the script was stopped");
     found = false;
     return Value();
 }
@@ -325,6 +328,13 @@ void Machine::set(Object* object, String* key, const Value& incoming)
         return;
     const bool cs = caseSensitive();
     if (isProtoKey(m_names, key, cs)) {
+        // addProperty("__proto__", ...) takes writes to the link.
+        if (Property* p = findOwn(object, key); p && p->isAccessor()) {
+            const Value setter = p->setter;
+            if (setter.isObject() && setter.asObject()->isFunction())
+                call(setter, Value::object(object), std::span<const Value>(&value, 1));
+            return;
+        }
         if (!(object->prototypeFlags() & PropertyFlag::ReadOnly) || !object->hasPrototypeProperty())
             object->setPrototypeValue(value);
         return;

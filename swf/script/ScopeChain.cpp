@@ -263,21 +263,24 @@ void ScopeChain::defineLocal(Machine& machine, Frame& frame, String* name, const
     machine.define(locals, name, value);
 }
 
+// Deletes from the first object in scope that has the name as its own;
+// what objects only inherit is passed by.
 bool ScopeChain::remove(Machine& machine, Frame& frame, String* name)
 {
+    const auto own = [&](Object* object) { return object && machine.hasOwn(object, name); };
     for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it)
-        if (it->kind == Block::Kind::With && it->withObject && has(machine, it->withObject, name))
+        if (it->kind == Block::Kind::With && own(it->withObject))
             return machine.remove(it->withObject, name);
     if (frame.callee) {
-        if (frame.activation && machine.findOwn(frame.activation, name))
+        if (own(frame.activation))
             return machine.remove(frame.activation, name);
         for (Scope* s = frame.captured; s; s = s->parent())
-            if (s->object() && has(machine, s->object(), name))
+            if (own(s->object()))
                 return machine.remove(s->object(), name);
-    } else if (frame.target && has(machine, frame.target, name)) {
+    } else if (own(frame.target)) {
         return machine.remove(frame.target, name);
     }
-    if (has(machine, machine.global(), name))
+    if (own(machine.global()))
         return machine.remove(machine.global(), name);
     return false;
 }
