@@ -147,7 +147,8 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
 {
     found = true;
     const bool cs = caseSensitive();
-    for (int depth = 0; object && depth < kMaxChain; ++depth, object = object->prototype()) {
+    int depth = 0;
+    for (; object && depth < kMaxChain; ++depth, object = object->prototype()) {
         if (object->hasSpecialProperties()) {
             Value special;
             if (object->getSpecial(*this, key, special))
@@ -157,7 +158,8 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
             // An object's own link, never inherited.
             if (object->hasPrototypeProperty() && visibleTo(object->prototypeFlags(), m_vmVersion))
                 return object->prototypeValue();
-            break;
+            found = false;
+            return Value();
         }
         Property* p = object->properties().find(key, cs);
         if (!p || !visibleTo(p->flags, m_vmVersion)) {
@@ -175,7 +177,7 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
             return Value();
         return call(getter, receiver, {});
     }
-    if (object)
+    if (object && depth >= kMaxChain)
         abort("a prototype chain is too long to follow; the script was stopped");
     found = false;
     return Value();
@@ -352,6 +354,14 @@ void Machine::set(Object* object, String* key, const Value& incoming)
     }
     if (setThroughChain(object, key, value))
         return;
+    // A property this version cannot see is written over and shown, so
+    // that a name never has two properties.
+    if (Property* hidden = object->properties().find(key, cs)) {
+        hidden->value = value;
+        hidden->setter = Value();
+        hidden->flags &= ~(PropertyFlag::VersionMask | PropertyFlag::Accessor);
+        return;
+    }
     object->properties().add(key, value, 0);
     m_heap.reaccount(object);
 }

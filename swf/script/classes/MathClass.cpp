@@ -23,22 +23,20 @@ Value mathFunction(NativeCall& c)
 {
     Machine& m = c.machine;
     const int which = c.callee->tag();
+    // Every one of them reads its first two arguments, used or not.
+    const double x = c.count() > 0 ? m.toNumber(c.arg(0)) : kNaN;
+    const double y = c.count() > 1 ? m.toNumber(c.arg(1)) : kNaN;
     if (which == Random)
         return Value::number(m.host().random());
     if (which == Min || which == Max) {
         if (c.count() == 0)
             return Value::number(which == Min ? std::numeric_limits<double>::infinity() : -std::numeric_limits<double>::infinity());
-        const double a = m.toNumber(c.arg(0));
-        if (c.count() == 1)
+        if (c.count() == 1 || std::isnan(x) || std::isnan(y))
             return Value::number(kNaN);
-        const double b = m.toNumber(c.arg(1));
-        if (std::isnan(a) || std::isnan(b))
-            return Value::number(kNaN);
-        return Value::number(which == Min ? std::min(a, b) : std::max(a, b));
+        return Value::number(which == Min ? std::min(x, y) : std::max(x, y));
     }
     if (c.count() == 0)
         return Value::number(kNaN);
-    const double x = m.toNumber(c.arg(0));
     switch (which) {
     case Abs: return Value::number(std::fabs(x));
     case Sin: return Value::number(std::sin(x));
@@ -53,8 +51,12 @@ Value mathFunction(NativeCall& c)
     case Atan: return Value::number(std::atan(x));
     case Asin: return Value::number(std::asin(x));
     case Acos: return Value::number(std::acos(x));
-    case Atan2: return Value::number(c.count() < 2 ? kNaN : std::atan2(x, m.toNumber(c.arg(1))));
-    case Pow: return Value::number(c.count() < 2 ? kNaN : std::pow(x, m.toNumber(c.arg(1))));
+    case Atan2: return Value::number(c.count() < 2 ? kNaN : std::atan2(x, y));
+    case Pow:
+        // An infinite base to a fractional power is NaN here, unlike C's.
+        if (c.count() < 2 || (std::isinf(x) && y != std::trunc(y)))
+            return Value::number(kNaN);
+        return Value::number(std::pow(x, y));
     default: return Value::number(kNaN);
     }
 }

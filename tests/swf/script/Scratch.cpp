@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 #include "RunScript.h"
 using namespace swftest;
-TEST(Scratch, DateNaN)
+TEST(Scratch, Hidden)
 {
-    ScriptRun r(6);
+    ScriptRun r(5);
     ActionWriter w;
-    w.push(89, 54, 43).push("Infinity").op(ActionCode::GetVariable).push(-1).op(ActionCode::Multiply).push("Infinity").op(ActionCode::GetVariable).push(11, 1983, 7, "Date").op(ActionCode::NewObject);
-    w.op(ActionCode::PushDuplicate).op(ActionCode::Trace).push(0).op(ActionCode::StackSwap).push("getTime").op(ActionCode::CallMethod).op(ActionCode::Trace);
-    std::cout << r.run(w, 6);
+    // o = Object.prototype; trace(o.hasOwnProperty); o.hasOwnProperty = ASnative(101,5); trace(o.hasOwnProperty("toString")); trace(delete o.hasOwnProperty); trace(o.hasOwnProperty)
+    w.push("o").push("Object").op(ActionCode::GetVariable).push("prototype").op(ActionCode::GetMember).op(ActionCode::SetVariable);
+    w.push("o").op(ActionCode::GetVariable).push("hasOwnProperty").op(ActionCode::GetMember).op(ActionCode::Trace);
+    w.push("o").op(ActionCode::GetVariable).push("hasOwnProperty").push(5, 101, 2, "ASnative").op(ActionCode::CallFunction).op(ActionCode::SetMember);
+    w.push("toString", 1, "o").op(ActionCode::GetVariable).push("hasOwnProperty").op(ActionCode::CallMethod).op(ActionCode::Trace);
+    w.push("o").op(ActionCode::GetVariable).push("hasOwnProperty").op(ActionCode::Delete).op(ActionCode::Trace);
+    w.push("o").op(ActionCode::GetVariable).push("hasOwnProperty").op(ActionCode::GetMember).op(ActionCode::Trace);
+    std::cout << r.run(w, 5);
 }
