@@ -71,6 +71,22 @@ Value Machine::toPrimitive(const Value& value, PrimitiveHint hint)
     return Value::string(object->isFunction() ? m_names.functionText : m_names.typeObjectText);
 }
 
+Value Machine::valueOfStep(const Value& value)
+{
+    Object* o = value.objectOrNull();
+    if (!o)
+        return value;
+    if ((o->kind() == ObjectKind::Date && version() >= 6) || o->kind() == ObjectKind::Clip || o->kind() == ObjectKind::Super)
+        return toPrimitive(value, PrimitiveHint::None);
+    const Value method = get(value, m_names.valueOf);
+    if (!method.isObject() || !method.asObject()->isFunction())
+        return Value();
+    const Value r = call(method, value, {});
+    if (Object* clip = r.objectOrNull(); clip && clip->kind() == ObjectKind::Clip)
+        return toPrimitive(r, PrimitiveHint::None);
+    return r;
+}
+
 double Machine::toNumber(const Value& value)
 {
     switch (value.type()) {

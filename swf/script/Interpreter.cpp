@@ -590,21 +590,7 @@ void Interpreter::Runner::add2()
 {
     // The converted values go back on the stack, so they stay rooted while
     // the other side's valueOf runs.
-    const auto valueOf = [&](const Value& v) {
-        Object* o = v.objectOrNull();
-        if (!o)
-            return v;
-        if ((o->kind() == ObjectKind::Date && f.version >= 6) || o->kind() == ObjectKind::Clip || o->kind() == ObjectKind::Super)
-            return m.toPrimitive(v, PrimitiveHint::None);
-        // An object without valueOf is undefined here.
-        const Value method = m.get(v, m.names().valueOf);
-        if (!method.isObject() || !method.asObject()->isFunction())
-            return Value();
-        const Value r = m.call(method, v, {});
-        if (Object* clip = r.objectOrNull(); clip && clip->kind() == ObjectKind::Clip)
-            return m.toPrimitive(r, PrimitiveHint::None);
-        return r;
-    };
+    const auto valueOf = [&](const Value& v) { return m.valueOfStep(v); };
     const Value originalA = peek(1);
     const Value originalB = peek(0);
     // Keep the originals rooted beside the converted values.

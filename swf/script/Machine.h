@@ -175,6 +175,9 @@ public:
 
     // -- Conversions (they may run script: valueOf, toString) -----------------
     Value toPrimitive(const Value& value, PrimitiveHint hint);
+    // What Add2 and Equals2 ask of an object: its valueOf, which may be
+    // an object still; undefined for an object without one.
+    Value valueOfStep(const Value& value);
     double toNumber(const Value& value);
     String* toString(const Value& value);
     std::string toStdString(const Value& value) { return toString(value)->text(); }
