@@ -247,11 +247,21 @@ void ScopeChain::set(Machine& machine, Frame& frame, String* name, const Value& 
 void ScopeChain::defineLocal(Machine& machine, Frame& frame, String* name, const Value& value, bool onlyIfMissing)
 {
     if (!frame.callee) {
+        // Outside functions `var` is an assignment, with blocks and all;
+        // version 5 makes it on the block's own clip, not a tellTarget's.
+        if (frame.version < 6 && frame.original != frame.target) {
+            if (frame.original && !(onlyIfMissing && has(machine, frame.original, name)))
+                machine.set(Value::object(frame.original), name, value);
+            return;
+        }
         if (!frame.target)
             return;
-        if (onlyIfMissing && has(machine, frame.target, name))
+        if (onlyIfMissing) {
+            if (!has(machine, frame.target, name))
+                machine.set(Value::object(frame.target), name, value);
             return;
-        machine.set(Value::object(frame.target), name, value);
+        }
+        set(machine, frame, name, value);
         return;
     }
     Object* locals = activation(machine, frame);
