@@ -49,7 +49,8 @@ Value Machine::callMethod(const Value& object, String* name, std::span<const Val
 
 Value Machine::callFunction(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superHolder)
 {
-    if (m_depth >= m_limits.maxCallDepth)
+    // The block a call starts from counts as one of the levels.
+    if (m_depth + 1 >= m_limits.maxCallDepth)
         abort("functions called each other more than " + std::to_string(m_limits.maxCallDepth) + " deep; the script was stopped");
     ++m_depth;
     struct Depth {

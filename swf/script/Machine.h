@@ -211,6 +211,7 @@ public:
     bool hasOwn(Object* object, String* key);
     // for..in: the names an object enumerates, own first, then inherited.
     void enumerate(Object* object, std::vector<Value>& keys);
+    bool followsPrototypeLink(Object* object) const;
     // A clip reference resolved to its living clip, null when gone.
     ClipObject* resolveClip(Object* object);
     bool instanceOf(const Value& value, const Value& constructor);

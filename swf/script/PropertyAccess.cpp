@@ -418,10 +418,7 @@ void Machine::enumerate(Object* object, std::vector<Value>& keys)
         for (auto it = map.end(); it != map.begin();) {
             --it;
             const Property& p = *it;
-            // Version flags hide nothing from for..in, except the one that
-            // hides a property from version 6 alone.
-            if ((p.flags & PropertyFlag::IgnoreSwf6) && m_vmVersion == 6)
-                continue;
+            // Version flags hide nothing from for..in.
             String* identity = cs ? p.key : p.key->folded();
             if (!seen.insert(identity).second)
                 continue;
@@ -437,7 +434,24 @@ void Machine::enumerate(Object* object, std::vector<Value>& keys)
                 keys.push_back(Value::string(key));
         }
         chargeWork(map.size() + special.size());
+        if (!followsPrototypeLink(object))
+            break;
     }
+}
+
+// Whether walks along prototypes (for..in, isPrototypeOf) go past this
+// object's link. Version 5 stops at any link hidden from it; later
+// versions, as the reference player has it, only at a link flagged for
+// the version after their own.
+bool Machine::followsPrototypeLink(Object* object) const
+{
+    const std::uint32_t flags = object->prototypeFlags();
+    if (m_vmVersion <= 5)
+        return visibleTo(flags, m_vmVersion);
+    const std::uint32_t next = m_vmVersion == 6 ? PropertyFlag::OnlySwf7Up
+        : m_vmVersion == 7                     ? PropertyFlag::OnlySwf8Up
+                                               : PropertyFlag::OnlySwf9Up;
+    return !(flags & next);
 }
 
 bool Machine::instanceOf(const Value& value, const Value& constructor)

@@ -66,16 +66,9 @@ Value isPrototypeOf(NativeCall& c)
     Object* other = c.arg(0).objectOrNull();
     if (!self || !other)
         return Value::boolean(false);
-    // The reference player stops at a link whose flags name the version
-    // after this one, and only then.
-    const int version = c.machine.vmVersion();
-    const std::uint32_t stopFlag = version <= 5 ? PropertyFlag::OnlySwf6Up
-        : version == 6                          ? PropertyFlag::OnlySwf7Up
-        : version == 7                          ? PropertyFlag::OnlySwf8Up
-                                                : PropertyFlag::OnlySwf9Up;
     int depth = 0;
     for (Object* o = other; o && depth < 256; ++depth) {
-        if (o->prototypeFlags() & stopFlag)
+        if (!c.machine.followsPrototypeLink(o))
             break;
         o = o->prototype();
         if (o == self)
