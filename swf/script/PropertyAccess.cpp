@@ -354,12 +354,17 @@ void Machine::set(Object* object, String* key, const Value& incoming)
     }
     if (setThroughChain(object, key, value))
         return;
-    // A property this version cannot see is written over and shown, so
-    // that a name never has two properties.
+    // A property this version cannot see takes the value and shows
+    // itself, except that version 6 keeps one meant for version 7 hidden.
+    // A name never has two properties.
     if (Property* hidden = object->properties().find(key, cs)) {
+        if (hidden->flags & PropertyFlag::ReadOnly)
+            return;
         hidden->value = value;
         hidden->setter = Value();
-        hidden->flags &= ~(PropertyFlag::VersionMask | PropertyFlag::Accessor);
+        hidden->flags &= ~PropertyFlag::Accessor;
+        if (!(m_vmVersion == 6 && (hidden->flags & PropertyFlag::OnlySwf7Up)))
+            hidden->flags &= ~PropertyFlag::VersionMask;
         return;
     }
     object->properties().add(key, value, 0);
