@@ -36,6 +36,7 @@ void Heap::adopt(Cell* cell, std::size_t size)
     m_cells = cell;
     const std::size_t bytes = size + cell->m_accountedExtra;
     m_liveBytes += bytes;
+    m_peakBytes = std::max(m_peakBytes, m_liveBytes);
     m_sinceCollection += bytes;
     ++m_cellCount;
 }
@@ -46,6 +47,7 @@ void Heap::reaccount(Cell* cell)
     if (extra > cell->m_accountedExtra) {
         m_liveBytes += extra - cell->m_accountedExtra;
         m_sinceCollection += extra - cell->m_accountedExtra;
+        m_peakBytes = std::max(m_peakBytes, m_liveBytes);
     } else {
         m_liveBytes -= std::min(m_liveBytes, cell->m_accountedExtra - extra);
     }

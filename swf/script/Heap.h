@@ -72,6 +72,8 @@ public:
     void collect();
 
     std::size_t liveBytes() const { return m_liveBytes; }
+    // The most the heap has held at once.
+    std::size_t peakBytes() const { return m_peakBytes; }
     std::size_t cellCount() const { return m_cellCount; }
     std::size_t collections() const { return m_collections; }
     std::size_t liveLimit() const { return m_liveLimit; }
@@ -99,6 +101,7 @@ private:
     std::vector<RootSet*> m_rootSets;
     String* m_empty = nullptr;
     std::size_t m_liveBytes = 0;
+    std::size_t m_peakBytes = 0;
     std::size_t m_sinceCollection = 0;
     std::size_t m_nextCollection = kMinCollectionBytes;
     std::size_t m_cellCount = 0;

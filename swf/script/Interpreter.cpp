@@ -54,7 +54,7 @@ private:
     // The value `depth` below the top (0: the top), undefined below the frame.
     const Value& peek(std::size_t depth = 0) const
     {
-        static const Value kUndefined;
+        static const Value kUndefined = Value();
         if (stack.size() - f.stackBase <= depth)
             return kUndefined;
         return stack[stack.size() - 1 - depth];
@@ -887,10 +887,12 @@ void Interpreter::Runner::enumerate(bool fromObject)
         return;
     if (object->kind() == ObjectKind::Clip && !(object = m.resolveClip(object)))
         return;
+    // The loop takes names from the top: the first name enumerated goes
+    // on last.
     std::vector<Value> keys;
     m.enumerate(object, keys);
-    for (const Value& key : keys)
-        push(key);
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it)
+        push(*it);
 }
 
 void Interpreter::Runner::defineFunction(const Instruction& in)
