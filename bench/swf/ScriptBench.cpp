@@ -37,11 +37,6 @@ PushValue r(int reg)
     return PushValue::reg(reg);
 }
 
-ActionWriter& op(ActionWriter& w, ActionCode code)
-{
-    return w.op(code);
-}
-
 // fib(n) = n < 2 ? n : fib(n - 1) + fib(n - 2)
 ActionWriter recursion(int n)
 {
@@ -237,13 +232,17 @@ double median(std::vector<double> v)
 
 } // namespace
 
+// bench_script [ROUNDS [WORKLOAD-SUBSTRING]]
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    const std::string only = argc > 2 ? argv[2] : "";
     std::printf("%-34s %12s %12s %8s\n", "workload", "ours (ms)", "duktape (ms)", "ratio");
     bool allAgree = true;
     double worst = 1e9;
     for (const Workload& w : workloads()) {
+        if (!only.empty() && std::string(w.name).find(only) == std::string::npos)
+            continue;
         const std::vector<std::uint8_t> bytes = w.actions.build();
         std::vector<double> ours;
         std::vector<double> theirs;

@@ -169,7 +169,36 @@ private:
     {
         ByteReader r(body);
         switch (ActionCode(code)) {
-        case ActionCode::Push: return decodePush(pos, body) ? std::optional(next) : std::nullopt;
+        case ActionCode::Push: {
+            const std::size_t first = m_program.code.size();
+            if (!decodePush(pos, body))
+                return std::nullopt;
+            // One dispatch for the whole action: the first instruction runs
+            // the others, which stay in place after it.
+            const std::size_t count = m_program.code.size() - first;
+            if (count >= 2 && count <= 0xFFFF) {
+                Instruction& head = m_program.code[first];
+                head.flags = std::uint8_t(head.op);
+                head.op = Op::PushMany;
+                head.extra = std::uint16_t(count);
+            }
+            return next;
+        }
+        case ActionCode::Less2:
+        case ActionCode::Greater: {
+            // `Less2, Not, If` is how loops test their condition: one
+            // instruction, with the Not and the If still decoded after it
+            // for jumps that land on them.
+            if (next + 6 <= m_bytes.size() && m_bytes[next] == std::uint8_t(ActionCode::Not) && m_bytes[next + 1] == std::uint8_t(ActionCode::If)
+                && m_bytes[next + 2] == 2 && m_bytes[next + 3] == 0 && m_indexAt[next] < 0 && m_indexAt[next + 1] < 0) {
+                const auto delta = std::int16_t(m_bytes[next + 4] | (m_bytes[next + 5] << 8));
+                const std::uint32_t i = emit(code == std::uint8_t(ActionCode::Less2) ? Op::IfNotLess2 : Op::IfNotGreater, pos);
+                jumpTo(i, std::int64_t(next) + 6 + delta);
+                return next;
+            }
+            emit(Op(code), pos);
+            return next;
+        }
         case ActionCode::GotoFrame: {
             const auto frame = r.u16();
             if (!frame)
@@ -190,7 +219,10 @@ private:
             const auto reg = r.u8();
             if (!reg)
                 return bad(pos, "StoreRegister without a register");
-            emit(Op::StoreRegister, pos, *reg);
+            // Followed by a Pop, it also pops and skips that Pop, which
+            // stays decoded for jumps that land on it.
+            const bool popNext = next < m_bytes.size() && m_bytes[next] == std::uint8_t(ActionCode::Pop) && m_indexAt[next] < 0;
+            emit(Op::StoreRegister, pos, *reg, popNext ? 1 : 0);
             return next;
         }
         case ActionCode::ConstantPool: {

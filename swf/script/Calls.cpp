@@ -112,8 +112,8 @@ Value Machine::callScript(Function* function, const Value& thisValue, std::span<
         std::size_t registers;
         ~Cleanup()
         {
-            m.m_stack.resize(stack);
-            m.m_registers.resize(registers);
+            m.m_stack.shrink(stack);
+            m.m_registers.shrink(registers);
         }
     } cleanup {*this, stackBefore, registersBefore};
 

@@ -19,8 +19,25 @@
 namespace swf::script {
 
 namespace {
+
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// fmod, with the common case of small integers done without it.
+double modulo(double x, double y)
+{
+    if (x >= -2147483648.0 && x <= 2147483647.0 && y >= 1 && y <= 2147483647.0) {
+        const auto a = std::int32_t(x);
+        const auto b = std::int32_t(y);
+        if (double(a) == x && double(b) == y) {
+            const std::int32_t r = a % b;
+            // The sign of a zero result follows the dividend, as fmod's does.
+            return r == 0 && a < 0 ? -0.0 : double(r);
+        }
+    }
+    return std::fmod(x, y);
 }
+
+} // namespace
 
 class Interpreter::Runner {
 public:
@@ -28,10 +45,17 @@ public:
         : m(machine)
         , f(frame)
         , stack(machine.m_stack)
+        , registers(machine.m_registers.data() + frame.registerBase)
+        , registerCount(frame.registerCount)
+        , stackBase(frame.stackBase)
     {
     }
+    // Instructions run since the count was last handed to the machine.
+    ~Runner() { m.m_instructions += executed; }
 
     Value run();
+    template<bool InBlocks>
+    bool loop(Value& result);
     bool handleThrow();
 
 private:
@@ -39,13 +63,14 @@ private:
     // it stay good while calls push above them.
     void push(const Value& v)
     {
-        if (stack.size() == stack.capacity()) [[unlikely]]
-            m.abort("the operand stack is full");
+        if (stack.full()) [[unlikely]]
+            stackFull();
         stack.push_back(v);
     }
+    [[noreturn, gnu::noinline]] void stackFull() { m.abort("the operand stack is full"); }
     Value pop()
     {
-        if (stack.size() <= f.stackBase) [[unlikely]]
+        if (stack.size() <= stackBase) [[unlikely]]
             return Value();
         Value v = stack.back();
         stack.pop_back();
@@ -55,14 +80,14 @@ private:
     const Value& peek(std::size_t depth = 0) const
     {
         static const Value kUndefined = Value();
-        if (stack.size() - f.stackBase <= depth)
+        if (stack.size() - stackBase <= depth)
             return kUndefined;
         return stack[stack.size() - 1 - depth];
     }
     void drop(std::size_t count)
     {
-        const std::size_t available = stack.size() - f.stackBase;
-        stack.resize(stack.size() - std::min(count, available));
+        const std::size_t available = stack.size() - stackBase;
+        stack.shrink(stack.size() - std::min(count, available));
     }
     // Replaces the top `count` values with one.
     void replace(std::size_t count, const Value& v)
@@ -72,7 +97,7 @@ private:
     }
     Value* slotAt(std::size_t depth)
     {
-        if (stack.size() - f.stackBase <= depth)
+        if (stack.size() - stackBase <= depth)
             return nullptr;
         return &stack[stack.size() - 1 - depth];
     }
@@ -81,18 +106,18 @@ private:
     Value& registerAt(std::uint32_t r)
     {
         static Value scratch;
-        if (r >= f.registerCount) [[unlikely]] {
+        if (r >= registerCount) [[unlikely]] {
             scratch = Value();
             return scratch;
         }
-        return m.m_registers[f.registerBase + r];
+        return registers[r];
     }
 
     // Pops `count` arguments (first on top) into the order calls want:
     // reversed in place on the stack, where they stay rooted.
     std::span<const Value> popArguments(std::size_t& count)
     {
-        const std::size_t available = stack.size() - f.stackBase;
+        const std::size_t available = stack.size() - stackBase;
         count = std::min(count, available);
         Value* first = stack.data() + stack.size() - count;
         std::reverse(first, first + count);
@@ -140,11 +165,17 @@ private:
 
     Machine& m;
     Frame& f;
-    std::vector<Value>& stack;
+    ValueStack& stack;
+    Value* const registers;
+    const std::uint32_t registerCount;
+    const std::size_t stackBase;
+    std::uint64_t executed = 0;
 };
 
 void Interpreter::Runner::checkBudget()
 {
+    m.m_instructions += executed;
+    executed = 0;
     const std::uint64_t budget = m.m_limits.instructionBudget;
     if (budget && m.m_instructions > budget)
         m.abort("the script ran for too long and was stopped");
@@ -161,28 +192,50 @@ void Interpreter::Runner::safePoint()
     m.collectIfDue();
 }
 
-Value Interpreter::Runner::run()
+// Runs until the program ends (true, with its result) or blocks open or
+// all close (false): the loop outside any block does without the check
+// that execution is still inside one.
+template<bool InBlocks>
+bool Interpreter::Runner::loop(Value& result)
 {
     const Program& program = *f.program;
     const Instruction* code = program.code.data();
     std::uint32_t pc = f.pc;
+    // The innermost open block's byte range, kept in locals.
+    std::uint32_t blockStart = 0;
+    std::uint32_t blockEnd = std::numeric_limits<std::uint32_t>::max();
+    const auto blocksChanged = [&] {
+        if (f.blocks.empty()) {
+            blockStart = 0;
+            blockEnd = std::numeric_limits<std::uint32_t>::max();
+        } else {
+            blockStart = f.blocks.back().start;
+            blockEnd = f.blocks.back().end;
+        }
+        return f.blocks.empty() == InBlocks;
+    };
+    blocksChanged();
     for (;;) {
         const Instruction& in = code[pc];
-        if (!f.blocks.empty()) [[unlikely]] {
-            const Block& b = f.blocks.back();
-            if (in.offset < b.start || in.offset >= b.end) {
+        if constexpr (InBlocks) {
+            if (in.offset - blockStart >= blockEnd - blockStart) [[unlikely]] {
                 f.pc = pc;
                 leaveBlocks(pc);
+                if (blocksChanged()) {
+                    f.pc = pc;
+                    return false;
+                }
                 continue;
             }
         }
-        f.pc = pc;
+        const std::uint32_t current = pc;
         ++pc;
-        ++m.m_instructions;
+        ++executed;
         switch (in.op) {
         case Op::End:
             f.blocks.clear();
-            return f.returning ? f.returnValue : Value();
+            result = f.returning ? f.returnValue : Value();
+            return true;
         case Op::Nop: break;
         case Op::PushConstant: push(program.constants[in.operand]); break;
         case Op::PushPool:
@@ -192,8 +245,56 @@ Value Interpreter::Runner::run()
                 push(Value());
             break;
         case Op::PushRegister: push(registerAt(in.operand)); break;
-        case Op::StoreRegister: registerAt(in.operand) = peek(); break;
-        case Op::Pop: pop(); break;
+        case Op::PushMany: {
+            for (std::uint32_t k = 0; k < in.extra; ++k) {
+                const Instruction& item = code[current + k];
+                switch (k == 0 ? Op(in.flags) : item.op) {
+                case Op::PushConstant: push(program.constants[item.operand]); break;
+                case Op::PushRegister: push(registerAt(item.operand)); break;
+                default:
+                    if (f.pool && item.operand < f.pool->entries.size())
+                        push(f.pool->entries[item.operand]);
+                    else
+                        push(Value());
+                }
+            }
+            pc = current + in.extra;
+            break;
+        }
+        case Op::IfNotLess2:
+        case Op::IfNotGreater: {
+            const Value& a = peek(1);
+            const Value& b = peek(0);
+            bool holds;
+            if (a.isNumber() && b.isNumber()) {
+                holds = in.op == Op::IfNotLess2 ? a.asNumber() < b.asNumber() : a.asNumber() > b.asNumber();
+                drop(2);
+            } else {
+                compare(in.op == Op::IfNotLess2 ? Op::Less2 : Op::Greater);
+                const Value r = pop();
+                holds = r.isBoolean() && r.asBoolean();
+            }
+            if (holds) {
+                pc = current + 3;
+            } else {
+                pc = in.target;
+                if (in.target <= current)
+                    safePoint();
+            }
+            break;
+        }
+        case Op::StoreRegister:
+            registerAt(in.operand) = peek();
+            // StoreRegister and a Pop after it, as `var` compiles.
+            if (in.flags && stack.size() > stackBase) {
+                stack.pop_back();
+                ++pc;
+            }
+            break;
+        case Op::Pop:
+            if (stack.size() > stackBase)
+                stack.pop_back();
+            break;
         case Op::PushDuplicate: push(Value(peek())); break;
         case Op::StackSwap: {
             const Value a = pop();
@@ -203,20 +304,16 @@ Value Interpreter::Runner::run()
             break;
         }
         case Op::Jump:
-            if (in.target <= f.pc) {
-                pc = in.target;
+            pc = in.target;
+            if (in.target <= current)
                 safePoint();
-            } else {
-                pc = in.target;
-            }
             break;
         case Op::If: {
             const Value c = pop();
             const bool taken = c.isBoolean() ? c.asBoolean() : m.toBoolean(c);
             if (taken) {
-                const bool backward = in.target <= f.pc;
                 pc = in.target;
-                if (backward)
+                if (in.target <= current)
                     safePoint();
             }
             break;
@@ -253,11 +350,24 @@ Value Interpreter::Runner::run()
             replace(1, Value::number(in.op == Op::Increment ? n + 1 : n - 1));
             break;
         }
-        case Op::Add:
         case Op::Subtract:
         case Op::Multiply:
+        case Op::Modulo: {
+            const Value& a = peek(1);
+            const Value& b = peek(0);
+            if (a.isNumber() && b.isNumber()) {
+                const double x = a.asNumber();
+                const double y = b.asNumber();
+                const double r = in.op == Op::Subtract ? x - y : in.op == Op::Multiply ? x * y : modulo(x, y);
+                drop(1);
+                stack.back() = Value::number(r);
+            } else {
+                arithmetic(in.op);
+            }
+            break;
+        }
+        case Op::Add:
         case Op::Divide:
-        case Op::Modulo:
         case Op::BitAnd:
         case Op::BitOr:
         case Op::BitXor:
@@ -279,7 +389,8 @@ Value Interpreter::Runner::run()
             break;
         }
         case Op::Not: {
-            const bool a = m.toBoolean(peek());
+            const Value& v = peek();
+            const bool a = v.isBoolean() ? v.asBoolean() : m.toBoolean(v);
             replace(1, booleanResult(!a));
             break;
         }
@@ -369,8 +480,10 @@ Value Interpreter::Runner::run()
         case Op::Return:
             f.returnValue = pop();
             f.returning = true;
-            if (f.blocks.empty())
-                return f.returnValue;
+            if (f.blocks.empty()) {
+                result = f.returnValue;
+                return true;
+            }
             // Open blocks are left as if by a jump to the end, so that
             // finally parts run first.
             pc = std::uint32_t(program.code.size() - 1);
@@ -387,10 +500,20 @@ Value Interpreter::Runner::run()
             m.m_thrown = pop();
             throw ScriptThrow {};
         }
-        case Op::Try: tryBlock(in); break;
+        case Op::Try:
+            tryBlock(in);
+            if (blocksChanged()) {
+                f.pc = pc;
+                return false;
+            }
+            break;
         case Op::With:
             if (!withBlock(in))
                 pc = in.operand;
+            if (blocksChanged()) {
+                f.pc = pc;
+                return false;
+            }
             break;
         case Op::DefineFunction:
         case Op::DefineFunction2: defineFunction(in); break;
@@ -549,6 +672,16 @@ Value Interpreter::Runner::run()
     }
 }
 
+Value Interpreter::Runner::run()
+{
+    Value result;
+    for (;;) {
+        const bool done = f.blocks.empty() ? loop<false>(result) : loop<true>(result);
+        if (done)
+            return result;
+    }
+}
+
 void Interpreter::Runner::arithmetic(Op op)
 {
     const double b = m.toNumber(peek(0));
@@ -564,7 +697,7 @@ void Interpreter::Runner::arithmetic(Op op)
         else
             result = Value::number(a / b);
         break;
-    case Op::Modulo: result = Value::number(std::fmod(a, b)); break;
+    case Op::Modulo: result = Value::number(modulo(a, b)); break;
     default: {
         const std::int32_t x = m.toInt32(peek(1));
         const std::int32_t y = m.toInt32(peek(0));
@@ -860,7 +993,8 @@ void Interpreter::Runner::initObject()
     m.define(object, m.names().constructor, constructor, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     push(Value::object(object));
     // Below the object: value, name pairs, the first pair on top.
-    const std::size_t available = (stack.size() - 1 - f.stackBase) / 2;
+    const std::size_t available = (stack.size() - 1 - stackBase) / 2;
+    m.chargeWork(count);
     count = std::min(count, available);
     for (std::size_t i = 0; i < count; ++i) {
         const Value& value = stack[stack.size() - 2 - 2 * i];
@@ -1194,7 +1328,7 @@ bool Interpreter::Runner::handleThrow()
             continue;
         }
         const TryTemplate& t = f.program->tries[b.tryIndex];
-        stack.resize(std::max(std::min(b.stackHeight, stack.size()), f.stackBase));
+        stack.shrink(std::max(b.stackHeight, stackBase));
         if (b.phase == Block::Phase::Try && t.hasCatch) {
             b.phase = Block::Phase::Catch;
             b.start = t.catchStart;

@@ -44,10 +44,10 @@ void Builtins::trace(Tracer& tracer) const
 Machine::Machine(Host& host, int swfVersion)
     : m_host(host)
     , m_vmVersion(swfVersion)
+    , m_stack(kStackCapacity)
+    , m_registers(kRegisterCapacity)
     , m_timers(std::make_unique<Timers>(*this))
 {
-    m_stack.reserve(kStackCapacity);
-    m_registers.reserve(kRegisterCapacity);
     m_names.intern(m_heap);
     for (int i = 0; i < kClipPropertyCount; ++i)
         m_clipPropertyNames[i] = m_heap.intern(kClipPropertyTexts[i]);
@@ -175,14 +175,16 @@ bool Machine::runEntry(Program* program, Object* target, const Value* function, 
         m_frame = savedFrame;
         m_depth = savedDepth;
         m_unsafeDepth = savedUnsafe;
-        m_stack.resize(savedStack);
-        m_registers.resize(savedRegisters);
+        m_stack.shrink(savedStack);
+        m_registers.shrink(savedRegisters);
         --m_entryDepth;
     };
     bool ok = true;
     try {
         if (function) {
             // The function and its arguments stay on the stack while it runs.
+            if (m_stack.capacity() - m_stack.size() < args.size() + 2 || m_registers.capacity() - m_registers.size() < 4)
+                abort("the script's stack is full");
             m_stack.push_back(*function);
             m_stack.push_back(thisValue);
             const std::size_t at = m_stack.size();
@@ -204,6 +206,8 @@ bool Machine::runEntry(Program* program, Object* target, const Value* function, 
             frame.stackBase = m_stack.size();
             frame.registerBase = m_registers.size();
             frame.registerCount = 4;
+            if (m_registers.capacity() - m_registers.size() < 4)
+                abort("the script's stack is full");
             m_registers.resize(m_registers.size() + 4);
             execute(frame);
         }

@@ -23,6 +23,7 @@
 #include "swf/script/Names.h"
 #include "swf/script/Object.h"
 #include "swf/script/Value.h"
+#include "swf/script/ValueStack.h"
 
 namespace swf::script {
 
@@ -279,8 +280,8 @@ private:
     // The operand stack and the registers of every running frame. Their
     // capacity is reserved up front and never exceeded, so pointers into
     // them stay valid while nested calls push above.
-    std::vector<Value> m_stack;
-    std::vector<Value> m_registers;
+    ValueStack m_stack;
+    ValueStack m_registers;
     Frame* m_frame = nullptr;
     int m_depth = 0;
     int m_entryDepth = 0;

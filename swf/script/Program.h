@@ -22,6 +22,10 @@ enum class Op : std::uint8_t {
     PushPool = 0x02,     // operand: index into the running constant pool
     PushRegister = 0x03, // operand: register number
     Nop = 0x16,          // an action we do not know, kept as a jump target
+    PushMany = 0x19,     // the first of a Push action's values, flags: its own kind
+                         // (as the Op of one push); extra: how many follow in all
+    IfNotLess2 = 0x1A,   // Less2, Not and If in one, target: the If's; skips the two after it
+    IfNotGreater = 0x1B, // the same with Greater
     NextFrame = 0x04,
     PreviousFrame = 0x05,
     Play = 0x06,
@@ -106,7 +110,7 @@ enum class Op : std::uint8_t {
     Extends = 0x69,
     GotoFrame = 0x81,   // operand: frame
     GetUrl = 0x83,      // operand: constant of the url, extra: constant of the target
-    StoreRegister = 0x87,
+    StoreRegister = 0x87, // flags: 1 when it pops too, skipping the Pop after it
     ConstantPool = 0x88, // operand: index into pools
     WaitForFrame = 0x8A, // operand: frame, target: where a missing frame skips to
     SetTarget = 0x8B,    // operand: constant of the path
