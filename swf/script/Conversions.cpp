@@ -200,7 +200,7 @@ String* Machine::typeOf(const Value& value)
     return m_names.typeUndefined;
 }
 
-String* Machine::toKey(const Value& value)
+String* Machine::toKeySlow(const Value& value)
 {
     if (value.isString())
         return m_heap.intern(value.asString());

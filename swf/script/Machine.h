@@ -188,8 +188,14 @@ public:
     std::uint32_t toUInt32(const Value& value);
     String* typeOf(const Value& value);
     // The property key a value names: its string, interned.
-    String* toKey(const Value& value);
+    String* toKey(const Value& value)
+    {
+        if (value.isString() && value.asString()->isInterned())
+            return value.asString();
+        return toKeySlow(value);
+    }
     String* numberToString(double number);
+    String* toKeySlow(const Value& value);
 
     // -- Properties ------------------------------------------------------------
     Value get(const Value& object, String* key);

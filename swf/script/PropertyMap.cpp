@@ -6,7 +6,7 @@
 
 namespace swf::script {
 
-Property* PropertyMap::find(String* key, bool caseSensitive)
+Property* PropertyMap::findSlow(String* key, bool caseSensitive)
 {
     if (m_index.empty()) {
         if (caseSensitive) {

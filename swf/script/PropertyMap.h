@@ -68,7 +68,17 @@ public:
 
     // `key` must be interned. Case-insensitive lookups match any key with
     // the same folded twin.
-    Property* find(String* key, bool caseSensitive);
+    Property* find(String* key, bool caseSensitive)
+    {
+        // Small maps, the common case, are scanned here.
+        if (m_index.empty() && caseSensitive) {
+            for (Property& p : m_slots)
+                if (p.key == key)
+                    return &p;
+            return nullptr;
+        }
+        return findSlow(key, caseSensitive);
+    }
     const Property* find(String* key, bool caseSensitive) const { return const_cast<PropertyMap*>(this)->find(key, caseSensitive); }
     // Appends; the caller has checked that no such property exists.
     Property& add(String* key, const Value& value, std::uint32_t flags);
@@ -88,6 +98,7 @@ public:
 
 private:
     static constexpr std::size_t kIndexFrom = 8;
+    Property* findSlow(String* key, bool caseSensitive);
     void rebuildIndex();
     void indexSlot(std::uint32_t slot);
 
