@@ -343,6 +343,9 @@ void Machine::set(Object* object, String* key, const Value& incoming)
     }
     if (Property* p = findOwn(object, key)) {
         if (p->isAccessor()) {
+            // A read-only property's setter is not called.
+            if (p->flags & PropertyFlag::ReadOnly)
+                return;
             const Value setter = p->setter;
             if (setter.isObject() && setter.asObject()->isFunction())
                 call(setter, Value::object(object), std::span<const Value>(&value, 1));

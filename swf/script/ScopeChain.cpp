@@ -297,6 +297,12 @@ bool ScopeChain::remove(Machine& machine, Frame& frame, String* name)
 
 Scope* ScopeChain::capture(Machine& machine, Frame& frame)
 {
+    // Version 5 functions see their own variables and their timeline's,
+    // nothing of the functions around them.
+    if (frame.version < 6) {
+        Object* timeline = variableTarget(frame);
+        return timeline ? machine.heap().make<Scope>(timeline, nullptr) : nullptr;
+    }
     Scope* chain = nullptr;
     if (frame.callee) {
         chain = frame.captured;

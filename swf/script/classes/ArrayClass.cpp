@@ -198,9 +198,7 @@ std::string joinElements(Machine& m, Elements& e, std::string_view separator)
     for (std::uint32_t i = 0; i < n; ++i) {
         if (i)
             out += separator;
-        const Value v = e.get(i);
-        if (!v.isUndefined())
-            out += m.toString(v)->view();
+        out += m.toString(e.get(i))->view();
         if (out.size() > Heap::kMaxStringBytes)
             m.abort("a string grew beyond what a movie may build");
     }
