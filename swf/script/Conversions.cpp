@@ -96,9 +96,15 @@ double Machine::toNumber(const Value& value)
     case Type::Boolean: return value.asBoolean() ? 1 : 0;
     case Type::String: return stringToNumber(value.asString()->view(), version());
     case Type::Object: {
-        const Value p = toPrimitive(value, PrimitiveHint::Number);
+        // A number is asked of valueOf alone; no primitive from it is NaN,
+        // or 0 for a function before version 6.
+        Object* o = value.asObject();
+        if (o->kind() == ObjectKind::Clip || o->kind() == ObjectKind::Super)
+            return toNumber(toPrimitive(value, PrimitiveHint::Number));
+        const Value method = get(value, m_names.valueOf);
+        const Value p = method.isObject() && method.asObject()->isFunction() ? call(method, value, {}) : Value();
         if (p.isObject())
-            return kNaN;
+            return version() < 6 && o->isFunction() ? 0 : kNaN;
         return toNumber(p);
     }
     }

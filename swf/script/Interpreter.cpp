@@ -756,8 +756,11 @@ void Interpreter::Runner::add2()
         }
         return;
     }
-    const double x = a.isObject() ? kNaN : m.toNumber(a);
-    const double y = b.isObject() ? kNaN : m.toNumber(b);
+    // An object with no primitive is NaN, or 0 for a function before
+    // version 6.
+    const auto objectNumber = [&](const Value& original) { return f.version < 6 && original.asObject()->isFunction() ? 0 : kNaN; };
+    const double x = a.isObject() ? objectNumber(a) : m.toNumber(a);
+    const double y = b.isObject() ? objectNumber(b) : m.toNumber(b);
     drop(2);
     replace(2, Value::number(x + y));
 }

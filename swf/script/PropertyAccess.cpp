@@ -92,6 +92,7 @@ void Machine::define(Object* object, String* key, const Value& value, std::uint3
     }
     if (Property* p = object->properties().find(key, true)) {
         p->value = value;
+        p->getter = Value();
         p->setter = Value();
         p->flags = flags;
         return;
@@ -172,7 +173,7 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
         }
         if (!p->isAccessor())
             return p->value;
-        const Value getter = p->value;
+        const Value getter = p->getter;
         if (!getter.isObject() || !getter.asObject()->isFunction())
             return Value();
         return call(getter, receiver, {});
@@ -191,7 +192,7 @@ Value Machine::resolveMissing(Object* object, String* key)
         return Value();
     Object* holder = nullptr;
     Property* p = find(object, m_names.resolve, &holder);
-    if (!p || p->isAccessor() || !p->value.isObject() || !p->value.asObject()->isFunction())
+    if (!p || !p->value.isObject() || !p->value.asObject()->isFunction())
         return Value();
     const Value resolver = p->value;
     const Value name = Value::string(key);
@@ -364,6 +365,7 @@ void Machine::set(Object* object, String* key, const Value& incoming)
         if (hidden->flags & PropertyFlag::ReadOnly)
             return;
         hidden->value = value;
+        hidden->getter = Value();
         hidden->setter = Value();
         hidden->flags &= ~PropertyFlag::Accessor;
         if (!(m_vmVersion == 6 && (hidden->flags & PropertyFlag::OnlySwf7Up)))
@@ -456,6 +458,8 @@ bool Machine::followsPrototypeLink(Object* object) const
     const std::uint32_t flags = object->prototypeFlags();
     if (m_vmVersion <= 5)
         return visibleTo(flags, m_vmVersion);
+    if (m_vmVersion >= 9)
+        return true;
     const std::uint32_t next = m_vmVersion == 6 ? PropertyFlag::OnlySwf7Up
         : m_vmVersion == 7                     ? PropertyFlag::OnlySwf8Up
                                                : PropertyFlag::OnlySwf9Up;

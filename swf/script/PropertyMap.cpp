@@ -43,7 +43,7 @@ Property* PropertyMap::findSlow(String* key, bool caseSensitive)
 
 Property& PropertyMap::add(String* key, const Value& value, std::uint32_t flags)
 {
-    m_slots.push_back(Property {key, value, Value(), flags});
+    m_slots.push_back(Property {key, value, Value(), Value(), flags});
     if (!m_index.empty()) {
         if (m_slots.size() * 2 > m_index.size())
             rebuildIndex();
@@ -104,6 +104,7 @@ void PropertyMap::trace(Tracer& tracer) const
     for (const Property& p : m_slots) {
         tracer.mark(p.key);
         tracer.mark(p.value);
+        tracer.mark(p.getter);
         tracer.mark(p.setter);
     }
 }

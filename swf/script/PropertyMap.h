@@ -51,7 +51,10 @@ inline bool visibleTo(std::uint32_t flags, int version)
 
 struct Property {
     String* key = nullptr;
+    // What the property holds. An accessor keeps whatever it held before
+    // addProperty made it one: __resolve still finds that.
     Value value;
+    Value getter;
     Value setter;
     std::uint32_t flags = 0;
 

@@ -98,12 +98,13 @@ Value addProperty(NativeCall& c)
         return Value::boolean(false);
     String* key = m.heap().intern(name);
     if (Property* p = m.findOwn(self, key)) {
-        p->value = c.arg(1);
+        p->getter = c.arg(1);
         p->setter = setter;
         p->flags |= PropertyFlag::Accessor;
         return Value::boolean(true);
     }
-    Property& p = self->properties().add(key, c.arg(1), PropertyFlag::Accessor);
+    Property& p = self->properties().add(key, Value(), PropertyFlag::Accessor);
+    p.getter = c.arg(1);
     p.setter = setter;
     m.heap().reaccount(self);
     return Value::boolean(true);
