@@ -169,6 +169,10 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
                 if (object->getAfterOwn(*this, key, late))
                     return late;
             }
+            // Versions 5 and 6 stop reading at a link hidden from them,
+            // as their walks along prototypes do; later ones read on.
+            if (m_vmVersion <= 6 && !followsPrototypeLink(object))
+                break;
             continue;
         }
         if (!p->isAccessor())

@@ -71,6 +71,22 @@ void callMethod(ActionWriter& w, const char* object, const char* method, std::in
     w.push(method).op(A::CallMethod);
 }
 
+// o inherits x from p through a link flagged for version 7 and later.
+void inheritThroughLateLink(ActionWriter& w)
+{
+    newObject(w, "p");
+    setMember(w, "p", "x", 1);
+    newObject(w, "o");
+    get(w, "o");
+    w.push("__proto__");
+    get(w, "p");
+    w.op(A::SetMember);
+    w.push(1024, "__proto__");
+    get(w, "o");
+    w.push(3, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+    traceMember(w, "o", "x");
+}
+
 const Case kCases[] {
     // Operators and conversions.
     {"Add2 concatenates when either side is text", 6, binary("a", 1, A::Add2), "a1\n"},
@@ -319,6 +335,8 @@ const Case kCases[] {
          w.push("hasOwnProperty").op(A::CallMethod).op(A::Trace);
      },
      "undefined\ntrue\n"},
+    {"a link hidden from version 6 ends its lookups", 6, inheritThroughLateLink, "undefined\n"},
+    {"version 7 reads past a link flagged for it", 7, inheritThroughLateLink, "1\n"},
     {"for..in lists newest first, then inherited", 6, [](ActionWriter& w) {
          newObject(w, "p");
          setMember(w, "p", "inherited", 1);
