@@ -24,16 +24,19 @@ bool isPrimitive(const Value& v)
 
 } // namespace
 
-Value Machine::toPrimitive(const Value& value, PrimitiveHint hint)
+Value Machine::toPrimitive(const Value& value, PrimitiveHint hint, bool* found)
 {
     if (isPrimitive(value))
         return value;
     Object* object = value.asObject();
     if (object->kind() == ObjectKind::Clip) {
         // A clip reads as its target path, or as nothing once it is gone.
+        // As a number it has none: it compares unordered with anything.
         ClipObject* clip = resolveClip(object);
         if (!clip)
             return version() >= 7 ? Value() : Value::string(m_heap.emptyString());
+        if (hint == PrimitiveHint::Number)
+            return Value::number(kNaN);
         return stringValue(m_host.targetPath(clip->handle()));
     }
     // A String object is its text, whatever its toString says.
@@ -61,13 +64,15 @@ Value Machine::toPrimitive(const Value& value, PrimitiveHint hint)
                 return result;
             // A clip is as good as its path.
             if (hint != PrimitiveHint::String && result.isObject() && result.asObject()->kind() == ObjectKind::Clip)
-                return toPrimitive(result, hint);
+                return toPrimitive(result, hint, found);
         }
     }
     // Methods that gave no primitive leave a text that says what it is;
     // an object without them is undefined, except as a string.
     if (!called && hint != PrimitiveHint::String)
         return Value();
+    if (found)
+        *found = false;
     return Value::string(object->isFunction() ? m_names.functionText : m_names.typeObjectText);
 }
 

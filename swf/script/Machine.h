@@ -175,7 +175,9 @@ public:
     Value registeredClass(const std::string& exportName) const;
 
     // -- Conversions (they may run script: valueOf, toString) -----------------
-    Value toPrimitive(const Value& value, PrimitiveHint hint);
+    // `found`, when given, is cleared if the object had no primitive value
+    // to give and the result only stands in for one.
+    Value toPrimitive(const Value& value, PrimitiveHint hint, bool* found = nullptr);
     // What Add2 and Equals2 ask of an object: its valueOf, which may be
     // an object still; undefined for an object without one.
     Value valueOfStep(const Value& value);

@@ -181,6 +181,9 @@ Value substring(NativeCall& c)
     if (c.count() == 0)
         return Value::string(s);
     double start = std::max(0.0, m.toInteger(c.arg(0)));
+    // A start at or past the end gives nothing, whatever the other bound.
+    if (start >= length)
+        return Value::string(m.heap().emptyString());
     double end = c.arg(1).isUndefined() ? length : std::max(0.0, m.toInteger(c.arg(1)));
     if (end < start)
         std::swap(start, end);
@@ -197,7 +200,14 @@ Value substr(NativeCall& c)
     double start = m.toInteger(c.arg(0));
     if (start < 0)
         start = std::max(0.0, start + length);
-    const double count = c.arg(1).isUndefined() ? length : m.toInteger(c.arg(1));
+    double count = c.arg(1).isUndefined() ? length : m.toInteger(c.arg(1));
+    // A negative count counts back from the end, as a negative start does.
+    // Such a span that would reach the end gives nothing.
+    if (count < 0) {
+        count += length;
+        if (start + count >= length)
+            return Value::string(m.heap().emptyString());
+    }
     if (count <= 0)
         return Value::string(m.heap().emptyString());
     return substringRange(m, s, start, start + count);
