@@ -9,6 +9,7 @@
 #include "swf/script/ClipObject.h"
 #include "swf/script/Machine.h"
 #include "swf/script/NumberParse.h"
+#include "swf/script/Text.h"
 #include "swf/script/Timers.h"
 #include "swf/script/classes/Builtins.h"
 
@@ -121,26 +122,98 @@ int hexValue(char c)
     return -1;
 }
 
+// The length of the well-formed UTF-8 sequence at the start of s, or 0.
+std::size_t utf8Sequence(std::string_view s)
+{
+    const auto lead = static_cast<unsigned char>(s[0]);
+    const std::size_t n = lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+    if (n == 0 || s.size() < n)
+        return 0;
+    std::uint32_t code = lead & (0x7F >> n);
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto next = static_cast<unsigned char>(s[i]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        code = code << 6 | (next & 0x3F);
+    }
+    const std::uint32_t least = n == 2 ? 0x80 : n == 3 ? 0x800 : 0x10000;
+    if (code < least || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000))
+        return 0;
+    return n;
+}
+
+// unescape: %XX gives the byte XX and + a space. A % with a character
+// that is no hex digit after it drops both (only the % before a non-ASCII
+// byte, from version 6). A % too near the end, a bad second digit or a
+// decoded zero ends the text: version 5 then gives undefined, for the
+// first two, and later versions what came before. From version 6 the
+// bytes are read as UTF-8, a stray continuation byte as the character of
+// that code, and a broken sequence ends the text.
 Value unescape(NativeCall& c)
 {
     if (c.count() == 0)
         return Value();
-    const std::string_view in = c.machine.toString(c.arg(0))->view();
-    std::string out;
-    out.reserve(in.size());
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        if (in[i] == '%' && i + 2 < in.size()) {
-            const int high = hexValue(in[i + 1]);
-            const int low = hexValue(in[i + 2]);
-            if (high >= 0 && low >= 0) {
-                out += char(high * 16 + low);
-                i += 2;
-                continue;
-            }
+    Machine& m = c.machine;
+    const bool utf8 = m.version() >= 6;
+    const std::string_view in = m.toString(c.arg(0))->view();
+    std::string bytes;
+    bytes.reserve(in.size());
+    for (std::size_t i = 0; i < in.size();) {
+        const char ch = in[i];
+        if (ch != '%') {
+            bytes += ch == '+' ? ' ' : ch;
+            ++i;
+            continue;
         }
-        out += in[i];
+        if (in.size() - i < 3) {
+            if (!utf8)
+                return Value();
+            break;
+        }
+        const auto first = static_cast<unsigned char>(in[i + 1]);
+        if (utf8 && first >= 0x80) {
+            ++i;
+            continue;
+        }
+        const int high = hexValue(char(first));
+        if (high < 0) {
+            i += 2;
+            continue;
+        }
+        const auto second = static_cast<unsigned char>(in[i + 2]);
+        if (utf8 && second >= 0x80) {
+            i += 2;
+            continue;
+        }
+        const int low = hexValue(char(second));
+        if (low < 0) {
+            if (!utf8)
+                return Value();
+            break;
+        }
+        bytes += char(high * 16 + low);
+        i += 3;
     }
-    return c.machine.stringValue(std::move(out));
+    if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos)
+        bytes.resize(zero);
+    if (!utf8)
+        return m.stringValue(std::move(bytes));
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0xC0) {
+            text::append(out, b, 6);
+            ++i;
+            continue;
+        }
+        const std::size_t n = utf8Sequence(std::string_view(bytes).substr(i));
+        if (n == 0)
+            break;
+        out.append(bytes, i, n);
+        i += n;
+    }
+    return m.stringValue(std::move(out));
 }
 
 Value parseIntFunction(NativeCall& c)

@@ -101,6 +101,15 @@ const Case kCases[] {
     {"StrictEquals does not convert", 6, binary("1", 1, A::StrictEquals), "false\n"},
     {"Less2 with NaN is undefined", 6, binary("a", 1, A::Less2), "undefined\n"},
     {"text compares as text", 6, binary("abc", "abd", A::Less2), "true\n"},
+    {"empty text comes after other text", 6, [](ActionWriter& w) {
+         w.pushValues({"", "0"}).op(A::Less2).op(A::Trace);
+         w.pushValues({"", "0"}).op(A::Greater).op(A::Trace);
+     },
+     "false\ntrue\n"},
+    {"an object without a primitive value compares false", 6, [](ActionWriter& w) {
+         w.push(0, "Object").op(A::NewObject).push(1).op(A::Less2).op(A::Trace);
+     },
+     "false\n"},
     {"shifts take five bits of the count", 6, binary(1, 33, A::BitLShift), "2\n"},
     {"unsigned shift", 6, binary(-1, 28, A::BitURShift), "15\n"},
     {"int() wraps to 32 bits", 6, [](ActionWriter& w) { w.push(103584024400.25).op(A::ToInteger).op(A::Trace); }, "504809296\n"},
@@ -126,6 +135,16 @@ const Case kCases[] {
          w.op(A::Trace);
      },
      "ell\n"},
+    {"substring and substr at and past the end", 6, [](ActionWriter& w) {
+         w.push("s", "ABCDEF").op(A::SetVariable);
+         callMethod(w, "s", "substring", {6, 2});
+         w.op(A::Trace);
+         callMethod(w, "s", "substr", {-5, -2});
+         w.op(A::Trace);
+         callMethod(w, "s", "substr", {-5, -1});
+         w.op(A::Trace);
+     },
+     "\nBCDE\n\n"},
     {"split with a negative limit gives nothing", 6, [](ActionWriter& w) {
          w.push("s", "a,b").op(A::SetVariable);
          callMethod(w, "s", "split", {",", -1});
@@ -467,8 +486,13 @@ const Case kCases[] {
     {"escape and unescape", 6, [](ActionWriter& w) {
          w.push("a b&c", 1, "escape").op(A::CallFunction).op(A::Trace);
          w.push("%41%2", 1, "unescape").op(A::CallFunction).op(A::Trace);
+         w.push("%g+%C3%A4%80%00x", 1, "unescape").op(A::CallFunction).op(A::Trace);
      },
-     "a%20b%26c\nA%2\n"},
+     "a%20b%26c\nA\n \xC3\xA4\xC2\x80\n"},
+    {"version 5 unescapes a broken escape to undefined", 5, [](ActionWriter& w) {
+         w.push("%41%2", 1, "unescape").op(A::CallFunction).op(A::Trace);
+     },
+     "undefined\n"},
 };
 
 TEST(Language, ProgramsTraceWhatTheReferencePlayerTraces)
