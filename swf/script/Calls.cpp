@@ -64,10 +64,10 @@ Value Machine::callFunction(Function* function, const Value& thisValue, std::spa
         UnsafeRegion unsafe(*this);
         return function->native()(call);
     }
-    return callScript(function, thisValue, args, superHolder);
+    return callScript(function, thisValue, args, constructing, superHolder);
 }
 
-Value Machine::callScript(Function* function, const Value& thisValue, std::span<const Value> args, Object* superHolder)
+Value Machine::callScript(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superHolder)
 {
     const FunctionTemplate& code = function->code();
     const std::size_t stackBefore = m_stack.size();
@@ -105,6 +105,7 @@ Value Machine::callScript(Function* function, const Value& thisValue, std::span<
     frame.caseSensitive = frame.version >= 7;
     frame.superHolder = superHolder;
     frame.hasSuper = true;
+    frame.constructing = constructing;
 
     struct Cleanup {
         Machine& m;

@@ -67,6 +67,8 @@ struct Frame {
     // A Return is under way; finally parts run before it completes.
     Value returnValue;
     bool returning = false;
+    // Called by `new`, as ASnew tells the function.
+    bool constructing = false;
     int version = 0;
     bool caseSensitive = false;
 };

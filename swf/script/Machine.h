@@ -271,7 +271,7 @@ private:
     void traceRoots(Tracer& tracer) override;
     void installBuiltins();
 
-    Value callScript(Function* function, const Value& thisValue, std::span<const Value> args, Object* superHolder);
+    Value callScript(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superHolder);
     Value execute(Frame& frame);
     bool runEntry(Program* program, Object* target, const Value* function, const Value& thisValue, std::span<const Value> args, Value* result);
     bool setThroughChain(Object* object, String* key, const Value& value);

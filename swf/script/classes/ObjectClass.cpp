@@ -2,6 +2,7 @@
 // addProperty, watch ...) and Object.registerClass.
 
 #include "swf/script/ClipObject.h"
+#include "swf/script/Frame.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
 
@@ -155,6 +156,13 @@ Value registerClass(NativeCall& c)
     return Value::boolean(true);
 }
 
+// ASnew: whether the script function running was called by `new`.
+Value asNew(NativeCall& c)
+{
+    const Frame* frame = c.machine.currentFrame();
+    return Value::boolean(frame && frame->constructing);
+}
+
 } // namespace
 
 void installObjectClass(Machine& machine)
@@ -190,6 +198,7 @@ void installObjectClass(Machine& machine)
     registerNative(machine, 101, 6, isPrototypeOf);
     registerNative(machine, 101, 7, isPropertyEnumerable);
     registerNative(machine, 101, 8, toLocaleString);
+    registerNative(machine, 2, 0, asNew);
 }
 
 } // namespace swf::script

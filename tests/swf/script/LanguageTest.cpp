@@ -483,6 +483,15 @@ const Case kCases[] {
          w.push(2, 3, 2).op(A::InitArray).push(PushValue::null(), 2, "f").op(A::GetVariable).push("apply").op(A::CallMethod).op(A::Trace);
      },
      "5\n"},
+    {"ASnew tells a function whether new called it", 6, [](ActionWriter& w) {
+         w.push("ASnew", 0, 2, 2, "ASnative").op(A::CallFunction).op(A::SetVariable);
+         ActionWriter body;
+         body.push(0, "ASnew").op(A::CallFunction).op(A::Trace);
+         w.defineFunction("f", {}, body);
+         w.push(0, "f").op(A::CallFunction).op(A::Pop);
+         w.push(0, "f").op(A::NewObject).op(A::Pop);
+     },
+     "false\ntrue\n"},
     {"escape and unescape", 6, [](ActionWriter& w) {
          w.push("a b&c", 1, "escape").op(A::CallFunction).op(A::Trace);
          w.push("%41%2", 1, "unescape").op(A::CallFunction).op(A::Trace);
