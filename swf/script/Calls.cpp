@@ -72,7 +72,9 @@ Value Machine::callScript(Function* function, const Value& thisValue, std::span<
     const FunctionTemplate& code = function->code();
     const std::size_t stackBefore = m_stack.size();
     const std::size_t registersBefore = m_registers.size();
-    const std::uint32_t registerCount = code.isFunction2 ? std::max<std::uint32_t>(code.registerCount, 1) : 4;
+    // A DefineFunction2 that asks for no registers gets the four older
+    // functions have.
+    const std::uint32_t registerCount = code.isFunction2 && code.registerCount > 0 ? code.registerCount : 4;
     if (m_stack.capacity() - m_stack.size() < args.size() + 64 || m_registers.capacity() - m_registers.size() < registerCount)
         abort("the script's stack is full");
 
@@ -131,9 +133,10 @@ Value Machine::callScript(Function* function, const Value& thisValue, std::span<
         using namespace Function2Flag;
         std::uint32_t next = 1;
         Value* regs = m_registers.data() + frame.registerBase;
+        // A value both preloaded and suppressed keeps its register, empty.
         const auto preload = [&](std::uint16_t flag, const Value& v) {
             if ((code.flags & flag) && next < registerCount)
-                regs[next++] = v;
+                regs[next++] = code.flags & (flag << 1) ? Value() : v;
         };
         if (code.flags & PreloadThis)
             preload(PreloadThis, thisValue);

@@ -61,15 +61,18 @@ bool special(Machine& machine, Frame& frame, String* name, Value& out)
         }
         return false;
     }
-    if (sameName(machine, name, n.thisName)) {
+    // A function's own variable of the name (a parameter called `this`,
+    // say) comes before the built-in meaning.
+    const auto local = [&] { return frame.callee && frame.activation && machine.findOwn(frame.activation, name); };
+    if (sameName(machine, name, n.thisName) && !local()) {
         out = frame.thisValue;
         return true;
     }
-    if (frame.callee && sameName(machine, name, n.arguments) && !(frame.activation && machine.findOwn(frame.activation, name))) {
+    if (frame.callee && sameName(machine, name, n.arguments) && !local()) {
         out = Value::objectOrNull(machine.argumentsOf(frame));
         return true;
     }
-    if (frame.callee && sameName(machine, name, n.superName)) {
+    if (frame.callee && sameName(machine, name, n.superName) && !local()) {
         out = machine.superOf(frame);
         return true;
     }
