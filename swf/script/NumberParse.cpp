@@ -104,6 +104,14 @@ double signedDigits(std::string_view text, int radix)
     return negative ? -value : value;
 }
 
+// Octal digits led by 0, with a sign or none.
+bool isOctal(std::string_view text)
+{
+    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+        text.remove_prefix(1);
+    return text.size() > 1 && text[0] == '0' && text.find_first_not_of("01234567") == std::string_view::npos;
+}
+
 } // namespace
 
 // Numbers as the reference player reads them: "0x" at the very start is
@@ -113,7 +121,7 @@ double stringToNumber(std::string_view text, int version)
 {
     if (version >= 6 && startsHex(text))
         return signedDigits(text.substr(2), 16);
-    if (version >= 6 && text.size() > 1 && text[0] == '0' && text.find_first_not_of("01234567") == std::string_view::npos)
+    if (version >= 6 && isOctal(text))
         return signedDigits(text, 8);
     std::size_t start = 0;
     while (start < text.size() && isSpace(text[start]))
@@ -129,8 +137,8 @@ double stringToNumber(std::string_view text, int version)
 
 double parseIntText(std::string_view text, int radix)
 {
-    // "0x" at the very start is hex whatever the radix; a sign before it
-    // is no number.
+    // "0x" at the very start is hex, or the given radix's digits follow
+    // it; a sign before it is no number.
     if (startsHex(text)) {
         std::string_view digits = text.substr(2);
         bool negative = false;
@@ -139,15 +147,16 @@ double parseIntText(std::string_view text, int radix)
             digits.remove_prefix(1);
         }
         std::size_t used = 0;
-        const double value = integerDigits(digits, 16, used);
+        const double value = integerDigits(digits, radix == 0 ? 16 : radix, used);
         if (used == 0)
             return kNaN;
         return negative ? -value : value;
     }
     if (text.size() >= 3 && (text[0] == '-' || text[0] == '+') && startsHex(text.substr(1)))
         return kNaN;
-    // Without a radix, a text of octal digits led by 0 is octal.
-    if (radix == 0 && text.size() > 1 && text[0] == '0' && text.find_first_not_of("01234567") == std::string_view::npos)
+    // Without a radix, a text of octal digits led by 0, or by a sign and
+    // 0, is octal.
+    if (radix == 0 && isOctal(text))
         radix = 8;
     std::size_t start = 0;
     while (start < text.size() && isSpace(text[start]))

@@ -233,8 +233,9 @@ Value parseIntFunction(NativeCall& c)
 
 Value parseFloatFunction(NativeCall& c)
 {
+    // Unlike parseInt, nothing to read is undefined.
     if (c.count() == 0)
-        return Value::number(kNaN);
+        return Value();
     return Value::number(parseFloatText(c.machine.toString(c.arg(0))->view()));
 }
 
