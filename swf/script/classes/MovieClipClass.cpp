@@ -354,19 +354,22 @@ void installMovieClipClass(Machine& machine)
     struct Entry {
         const char* name;
         NativeFunction native;
+        std::uint32_t flags = HP;
     };
+    // Methods added after version 5 are hidden from the movies before.
     static const Entry kMethods[] {
         {"play", play}, {"stop", stop}, {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"nextFrame", nextFrame},
-        {"prevFrame", prevFrame}, {"attachMovie", attachMovie}, {"createEmptyMovieClip", createEmptyMovieClip},
+        {"prevFrame", prevFrame}, {"attachMovie", attachMovie}, {"createEmptyMovieClip", createEmptyMovieClip, HP | Swf6},
         {"duplicateMovieClip", duplicateMovieClip}, {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths},
-        {"getDepth", getDepth}, {"getNextHighestDepth", getNextHighestDepth}, {"getInstanceAtDepth", getInstanceAtDepth},
-        {"getBounds", getBounds}, {"getBytesLoaded", getBytesLoaded}, {"getBytesTotal", getBytesTotal}, {"hitTest", hitTest},
-        {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal}, {"startDrag", startDrag}, {"stopDrag", stopDrag},
-        {"loadMovie", loadMovie}, {"unloadMovie", unloadMovie}, {"loadVariables", loadVariables}, {"getURL", getUrl},
+        {"getDepth", getDepth, HP | Swf6}, {"getNextHighestDepth", getNextHighestDepth, HP | Swf7},
+        {"getInstanceAtDepth", getInstanceAtDepth, HP | Swf7}, {"getBounds", getBounds}, {"getBytesLoaded", getBytesLoaded},
+        {"getBytesTotal", getBytesTotal}, {"hitTest", hitTest}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal},
+        {"startDrag", startDrag}, {"stopDrag", stopDrag}, {"loadMovie", loadMovie}, {"unloadMovie", unloadMovie},
+        {"loadVariables", loadVariables}, {"getURL", getUrl},
     };
     int index = 0;
     for (const Entry& e : kMethods) {
-        defineMethod(machine, p, e.name, e.native);
+        defineMethod(machine, p, e.name, e.native, e.flags);
         registerNative(machine, 900, index++, e.native);
     }
 }

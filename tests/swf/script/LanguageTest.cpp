@@ -483,6 +483,11 @@ const Case kCases[] {
          w.push(2, 3, 2).op(A::InitArray).push(PushValue::null(), 2, "f").op(A::GetVariable).push("apply").op(A::CallMethod).op(A::Trace);
      },
      "5\n"},
+    {"clip methods added in version 6 are hidden from version 5", 5, [](ActionWriter& w) {
+         w.push("_root").op(A::GetVariable).push("createEmptyMovieClip").op(A::GetMember).op(A::TypeOf).op(A::Trace);
+         w.push("_root").op(A::GetVariable).push("attachMovie").op(A::GetMember).op(A::TypeOf).op(A::Trace);
+     },
+     "undefined\nfunction\n"},
     {"ASnew tells a function whether new called it", 6, [](ActionWriter& w) {
          w.push("ASnew", 0, 2, 2, "ASnative").op(A::CallFunction).op(A::SetVariable);
          ActionWriter body;
