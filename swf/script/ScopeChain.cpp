@@ -101,38 +101,108 @@ bool has(Machine& machine, Object* object, String* name)
     return machine.find(object, name) != nullptr;
 }
 
-// "a.b.c" and "/a/b:c": the object the last part belongs to, and that part.
+// One step of a variable path: a child clip of the name comes before a
+// variable of it, ".." is the parent, and the language's names (_root,
+// _parent, _levelN, _global, this) are theirs.
+Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view segment)
+{
+    if (segment == "..") {
+        const ClipHandle h = machine.handleOf(from);
+        return h ? machine.clipObject(machine.host().parent(h)) : nullptr;
+    }
+    String* name = machine.intern(segment);
+    if (from == nullptr) {
+        // The first part of a relative path: the target's clips, then
+        // the scope chain.
+        Value out;
+        if (special(machine, frame, name, out))
+            return out.objectOrNull();
+        if (const ClipHandle h = machine.handleOf(frame.target))
+            if (const ClipHandle child = machine.host().child(h, segment, machine.caseSensitive()))
+                return machine.clipObject(child);
+        return ScopeChain::get(machine, frame, name).objectOrNull();
+    }
+    if (from->kind() == ObjectKind::Clip) {
+        from = machine.resolveClip(from);
+        if (!from)
+            return nullptr;
+        if (const ClipHandle child = machine.host().child(machine.handleOf(from), segment, machine.caseSensitive()))
+            return machine.clipObject(child);
+    }
+    const Names& n = machine.names();
+    if (sameName(machine, name, n.parent)) {
+        const ClipHandle h = machine.handleOf(from);
+        return h ? machine.clipObject(machine.host().parent(h)) : nullptr;
+    }
+    if (sameName(machine, name, n.root)) {
+        const ClipHandle h = machine.handleOf(from);
+        return machine.clipObject(machine.host().root(h ? machine.host().level(h) : 0));
+    }
+    if (sameName(machine, name, n.thisName))
+        return from;
+    return machine.get(Value::object(from), name).objectOrNull();
+}
+
+// The object a variable path's path part leads to. Parts are split at
+// ':' and '/', and at '.' until a '/' has been seen: from there on a dot
+// belongs to the name ("/a.b" is the clip named "a.b"). A leading '/' is
+// the root of the target's level. A path that starts with a single '.',
+// or has an empty part after the first, leads nowhere.
+Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view path)
+{
+    if (path.empty() || (path[0] == '.' && !path.starts_with("..")))
+        return nullptr;
+    Object* current = nullptr;
+    bool slashes = false;
+    std::size_t i = 0;
+    if (path[0] == '/') {
+        const ClipHandle h = machine.handleOf(frame.target);
+        current = machine.clipObject(machine.host().root(h ? machine.host().level(h) : 0));
+        if (!current)
+            return nullptr;
+        slashes = true;
+        i = 1;
+    }
+    int steps = 0;
+    while (i < path.size()) {
+        std::size_t end = i;
+        if (!slashes && path.compare(i, 2, "..") == 0) {
+            end = i + 2;
+        } else {
+            while (end < path.size() && path[end] != ':' && path[end] != '/' && (slashes || path[end] != '.'))
+                ++end;
+        }
+        const std::string_view segment = path.substr(i, end - i);
+        if (end < path.size() && path[end] == '/')
+            slashes = true;
+        i = end + 1;
+        // An empty part leads nowhere, except a first one (":a.b").
+        if (++steps > 256)
+            return nullptr;
+        if (segment.empty()) {
+            if (steps > 1)
+                return nullptr;
+            continue;
+        }
+        current = pathStep(machine, frame, current, segment);
+        if (!current)
+            return nullptr;
+    }
+    if (current && current->kind() == ObjectKind::Clip)
+        current = machine.resolveClip(current);
+    return current;
+}
+
+// "a.b.c" and "/a/b:c": the object the last part belongs to, and that
+// part, split at the last ':' or '.'.
 bool splitPath(Machine& machine, Frame& frame, String* name, Object*& object, String*& variable)
 {
     const std::string_view text = name->view();
-    std::string_view path;
-    std::string_view last;
-    if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
-        path = text.substr(0, colon);
-        last = text.substr(colon + 1);
-    } else if (const auto dot = text.rfind('.'); dot != std::string_view::npos && text.find('/') == std::string_view::npos) {
-        path = text.substr(0, dot);
-        last = text.substr(dot + 1);
-    } else if (const auto slash = text.rfind('/'); slash != std::string_view::npos) {
-        path = text.substr(0, slash == 0 ? 1 : slash);
-        last = text.substr(slash + 1);
-    } else {
+    const std::size_t split = text.find_last_of(":.");
+    if (split == std::string_view::npos)
         return false;
-    }
-    if (path.empty()) {
-        object = frame.target;
-    } else if (path.find('/') == std::string_view::npos && path[0] != '.') {
-        // Dot syntax starts from a variable, as the expression would.
-        const std::size_t dot = path.find('.');
-        String* first = machine.intern(path.substr(0, dot));
-        const Value start = ScopeChain::get(machine, frame, first);
-        object = machine.toObjectOrNull(start);
-        if (object && dot != std::string_view::npos)
-            object = machine.resolvePath(object, path.substr(dot + 1));
-    } else {
-        object = machine.resolvePath(frame.target, path);
-    }
-    variable = machine.intern(last);
+    object = resolveVariablePath(machine, frame, text.substr(0, split));
+    variable = machine.intern(text.substr(split + 1));
     return object != nullptr;
 }
 
@@ -166,10 +236,10 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
         return out;
     if (isPath(name)) {
         const std::string_view text = name->view();
-        if (text.find(':') == std::string_view::npos && text.find('/') != std::string_view::npos) {
-            // A bare slash path names a clip.
-            Object* clip = machine.resolvePath(frame.target, text);
-            return Value::objectOrNull(clip).isNull() ? Value() : Value::object(clip);
+        if (text.find_first_of(":.") == std::string_view::npos) {
+            // A bare slash path names a clip, and only a clip.
+            Object* clip = resolveVariablePath(machine, frame, text);
+            return clip && clip->kind() == ObjectKind::Clip ? Value::object(clip) : Value();
         }
         Object* object = nullptr;
         String* variable = nullptr;

@@ -48,6 +48,38 @@ TEST(ClipReference, PathsInEveryForm)
     EXPECT_EQ(run.run(w), "7\n7\n7\n7\n7\n_level0.a.b\na\n/a\n");
 }
 
+// Where a variable name is split, and how its path is walked.
+TEST(ClipReference, VariablePathsSplitAndWalkAsTheReferencePlayerDoes)
+{
+    const struct {
+        const char* name;
+        const char* traced;
+    } cases[] {
+        {":a.b", "2"},           // a first empty part stays on the target
+        {":b", "undefined"},     // an empty path leads nowhere
+        {".a.b", "undefined"},   // nor does one that starts with a dot
+        {"a/a.b", "3"},          // split at the last ':' or '.'
+        {"/a.a:b", "undefined"}, // after a '/' a dot belongs to the name
+        {"a.a/..:b", "2"},       // before it, it separates
+        {"a::a:b", "undefined"}, // an empty part after the first
+        {"a/b", "undefined"},    // a bare slash path names only clips
+        {"a/a", "_level0.a.a"},
+    };
+    ScriptRun run;
+    ActionWriter w;
+    makeClip(w, "_root", "a", 1);
+    makeClip(w, "a", "a", 1);
+    w.push("b", 1).op(A::SetVariable);
+    w.push("a").op(A::GetVariable).push("b", 2).op(A::SetMember);
+    w.push("a").op(A::GetVariable).push("a").op(A::GetMember).push("b", 3).op(A::SetMember);
+    std::string expected;
+    for (const auto& c : cases) {
+        w.push(c.name).op(A::GetVariable).op(A::Trace);
+        expected += std::string(c.traced) + "\n";
+    }
+    EXPECT_EQ(run.run(w), expected);
+}
+
 TEST(ClipReference, NumberedPropertiesAndTellTargetReachTheHost)
 {
     ScriptRun run;
