@@ -12,9 +12,10 @@ namespace swf::script {
 
 namespace {
 
-bool isPath(String* name)
+// Names split into a path and a variable.
+bool isPath(std::string_view name)
 {
-    return name->view().find_first_of(":/.") != std::string_view::npos;
+    return name.find_first_of(":.") != std::string_view::npos;
 }
 
 bool sameName(Machine& machine, String* a, String* b)
@@ -234,13 +235,16 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
         *holder = nullptr;
     if (special(machine, frame, name, out))
         return out;
-    if (isPath(name)) {
-        const std::string_view text = name->view();
-        if (text.find_first_of(":.") == std::string_view::npos) {
-            // A bare slash path names a clip, and only a clip.
-            Object* clip = resolveVariablePath(machine, frame, text);
-            return clip && clip->kind() == ObjectKind::Clip ? Value::object(clip) : Value();
-        }
+    // A name with slashes but no ':' or '.' names a clip; without one
+    // there it is a plain name, as assignments take it.
+    const std::string_view text = name->view();
+    const bool bareSlashPath = text.find('/') != std::string_view::npos && text.find_first_of(":.") == std::string_view::npos;
+    if (bareSlashPath) {
+        Object* clip = resolveVariablePath(machine, frame, text);
+        if (clip && clip->kind() == ObjectKind::Clip)
+            return Value::object(clip);
+    }
+    if (isPath(text)) {
         Object* object = nullptr;
         String* variable = nullptr;
         if (!splitPath(machine, frame, name, object, variable))
@@ -288,7 +292,7 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
 
 void ScopeChain::set(Machine& machine, Frame& frame, String* name, const Value& value)
 {
-    if (isPath(name)) {
+    if (isPath(name->view())) {
         Object* object = nullptr;
         String* variable = nullptr;
         if (splitPath(machine, frame, name, object, variable))
