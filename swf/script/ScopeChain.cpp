@@ -121,7 +121,7 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
         if (const ClipHandle h = machine.handleOf(frame.target))
             if (const ClipHandle child = machine.host().child(h, segment, machine.caseSensitive()))
                 return machine.clipObject(child);
-        return ScopeChain::get(machine, frame, name).objectOrNull();
+        return ScopeChain::getPlain(machine, frame, name).objectOrNull();
     }
     if (from->kind() == ObjectKind::Clip) {
         from = machine.resolveClip(from);
@@ -144,14 +144,15 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
     return machine.get(Value::object(from), name).objectOrNull();
 }
 
-// The object a variable path's path part leads to. Parts are split at
-// ':' and '/', and at '.' until a '/' has been seen: from there on a dot
-// belongs to the name ("/a.b" is the clip named "a.b"). A leading '/' is
-// the root of the target's level. A path that starts with a single '.',
-// or has an empty part after the first, leads nowhere.
+// The object a variable path's path part leads to. A leading '/' is the
+// root of the target's level; leading ':' are passed over. Each part
+// takes its first character as it is, whatever it is, and runs to the
+// next ':' or '/', or '.' until a '/' has been seen ("/a.b" is the clip
+// named "a.b") and once the part is more than dots ("..." is a name,
+// ".." the parent).
 Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view path)
 {
-    if (path.empty() || (path[0] == '.' && !path.starts_with("..")))
+    if (path.empty())
         return nullptr;
     Object* current = nullptr;
     bool slashes = false;
@@ -163,28 +164,27 @@ Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view pat
             return nullptr;
         slashes = true;
         i = 1;
+    } else {
+        while (i < path.size() && path[i] == ':')
+            ++i;
     }
     int steps = 0;
     while (i < path.size()) {
-        std::size_t end = i;
-        if (!slashes && path.compare(i, 2, "..") == 0) {
-            end = i + 2;
-        } else {
-            while (end < path.size() && path[end] != ':' && path[end] != '/' && (slashes || path[end] != '.'))
-                ++end;
+        const std::size_t start = i++;
+        bool onlyDots = path[start] == '.';
+        for (; i < path.size(); ++i) {
+            const char c = path[i];
+            if (c == ':' || c == '/' || (c == '.' && !slashes && !onlyDots))
+                break;
+            onlyDots = onlyDots && c == '.';
         }
-        const std::string_view segment = path.substr(i, end - i);
-        if (end < path.size() && path[end] == '/')
-            slashes = true;
-        i = end + 1;
-        // An empty part leads nowhere, except a first one (":a.b").
+        const std::string_view segment = path.substr(start, i - start);
+        if (i < path.size()) {
+            slashes = slashes || path[i] == '/';
+            ++i;
+        }
         if (++steps > 256)
             return nullptr;
-        if (segment.empty()) {
-            if (steps > 1)
-                return nullptr;
-            continue;
-        }
         current = pathStep(machine, frame, current, segment);
         if (!current)
             return nullptr;
@@ -251,6 +251,12 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
             return Value();
         return machine.get(Value::object(object), variable);
     }
+    return getPlain(machine, frame, name, holder);
+}
+
+Value ScopeChain::getPlain(Machine& machine, Frame& frame, String* name, Object** holder)
+{
+    Value out;
     for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
         if (it->kind == Block::Kind::With && it->withObject && lookupIn(machine, it->withObject, name, out)) {
             if (holder)

@@ -19,6 +19,8 @@ public:
     // The value of a variable, and the object it was found on (for the
     // `this` of a plain function call).
     static Value get(Machine& machine, Frame& frame, String* name, Object** holder = nullptr);
+    // The same for a name taken as it is, never as a path.
+    static Value getPlain(Machine& machine, Frame& frame, String* name, Object** holder = nullptr);
     static void set(Machine& machine, Frame& frame, String* name, const Value& value);
     // `var`: a local of the running function, or a variable of the target.
     static void defineLocal(Machine& machine, Frame& frame, String* name, const Value& value, bool onlyIfMissing);

@@ -55,13 +55,13 @@ TEST(ClipReference, VariablePathsSplitAndWalkAsTheReferencePlayerDoes)
         const char* name;
         const char* traced;
     } cases[] {
-        {":a.b", "2"},           // a first empty part stays on the target
+        {":::a.b", "2"},         // leading colons are passed over
         {":b", "undefined"},     // an empty path leads nowhere
-        {".a.b", "undefined"},   // nor does one that starts with a dot
+        {".a.b", "undefined"},   // a part takes its first character as it is: ".a"
+        {"a::a:b", "undefined"}, // ":a"
         {"a/a.b", "3"},          // split at the last ':' or '.'
         {"/a.a:b", "undefined"}, // after a '/' a dot belongs to the name
-        {"a.a/..:b", "2"},       // before it, it separates
-        {"a::a:b", "undefined"}, // an empty part after the first
+        {"a.a/..:b", "2"},       // before it, it separates, and ".." is the parent
         {"a/b", "undefined"},    // a bare slash path names only clips
         {"a/a", "_level0.a.a"},
     };
