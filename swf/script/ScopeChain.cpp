@@ -23,6 +23,43 @@ bool sameName(Machine& machine, String* a, String* b)
     return a == b || (!machine.caseSensitive() && a->folded() == b->folded());
 }
 
+bool lookupIn(Machine& machine, Object* object, String* name, Value& out)
+{
+    return machine.getIfPresent(object, name, out);
+}
+
+// The scopes before _global: with blocks, then a function's own variables
+// and the chain it captured, or the target clip.
+bool lookupBeforeGlobal(Machine& machine, Frame& frame, String* name, Value& out, Object** holder)
+{
+    for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
+        if (it->kind == Block::Kind::With && it->withObject && lookupIn(machine, it->withObject, name, out)) {
+            if (holder)
+                *holder = it->withObject;
+            return true;
+        }
+    }
+    if (frame.callee) {
+        if (frame.activation && lookupIn(machine, frame.activation, name, out)) {
+            if (holder)
+                *holder = frame.activation;
+            return true;
+        }
+        for (Scope* s = frame.captured; s; s = s->parent()) {
+            if (s->object() && lookupIn(machine, s->object(), name, out)) {
+                if (holder)
+                    *holder = s->object();
+                return true;
+            }
+        }
+    } else if (frame.target && lookupIn(machine, frame.target, name, out)) {
+        if (holder)
+            *holder = frame.target;
+        return true;
+    }
+    return false;
+}
+
 // Names resolved before any scope: they are the language's, not variables.
 bool special(Machine& machine, Frame& frame, String* name, Value& out)
 {
@@ -49,6 +86,11 @@ bool special(Machine& machine, Frame& frame, String* name, Value& out)
             return true;
         }
         if (text.size() > 6 && (machine.caseSensitive() ? text.starts_with("_level") : name->folded()->view().starts_with("_level"))) {
+            // A variable of the name hides the level, unless _global's; a
+            // child clip of the name does not.
+            Object* holder = nullptr;
+            if (lookupBeforeGlobal(machine, frame, name, out, &holder) && machine.find(holder, name))
+                return true;
             int level = 0;
             for (char c : text.substr(6)) {
                 if (c < '0' || c > '9')
@@ -78,11 +120,6 @@ bool special(Machine& machine, Frame& frame, String* name, Value& out)
         return true;
     }
     return false;
-}
-
-bool lookupIn(Machine& machine, Object* object, String* name, Value& out)
-{
-    return machine.getIfPresent(object, name, out);
 }
 
 // Whether a variable lookup would find `name` on this object.
@@ -141,6 +178,9 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
     }
     if (sameName(machine, name, n.thisName))
         return from;
+    if (from->kind() == ObjectKind::Clip && segment.size() > 6 && segment.size() < 12 && segment.starts_with("_level")
+        && segment.find_first_not_of("0123456789", 6) == std::string_view::npos)
+        return machine.clipObject(machine.host().root(std::stoi(std::string(segment.substr(6)))));
     return machine.get(Value::object(from), name).objectOrNull();
 }
 
@@ -257,31 +297,8 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
 Value ScopeChain::getPlain(Machine& machine, Frame& frame, String* name, Object** holder)
 {
     Value out;
-    for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
-        if (it->kind == Block::Kind::With && it->withObject && lookupIn(machine, it->withObject, name, out)) {
-            if (holder)
-                *holder = it->withObject;
-            return out;
-        }
-    }
-    if (frame.callee) {
-        if (frame.activation && lookupIn(machine, frame.activation, name, out)) {
-            if (holder)
-                *holder = frame.activation;
-            return out;
-        }
-        for (Scope* s = frame.captured; s; s = s->parent()) {
-            if (s->object() && lookupIn(machine, s->object(), name, out)) {
-                if (holder)
-                    *holder = s->object();
-                return out;
-            }
-        }
-    } else if (frame.target && lookupIn(machine, frame.target, name, out)) {
-        if (holder)
-            *holder = frame.target;
+    if (lookupBeforeGlobal(machine, frame, name, out, holder))
         return out;
-    }
     if (lookupIn(machine, machine.global(), name, out)) {
         if (holder)
             *holder = machine.global();

@@ -64,12 +64,15 @@ TEST(ClipReference, VariablePathsSplitAndWalkAsTheReferencePlayerDoes)
         {"a.a/..:b", "2"},       // before it, it separates, and ".." is the parent
         {"a/b", "undefined"},    // a bare slash path names only clips
         {"a/a", "_level0.a.a"},
+        {"_level0", "shadow"},   // a variable hides the level
+        {"a/_level0", "_level0"},
     };
     ScriptRun run;
     ActionWriter w;
     makeClip(w, "_root", "a", 1);
     makeClip(w, "a", "a", 1);
     w.push("b", 1).op(A::SetVariable);
+    w.push("_level0", "shadow").op(A::SetVariable);
     w.push("a").op(A::GetVariable).push("b", 2).op(A::SetMember);
     w.push("a").op(A::GetVariable).push("a").op(A::GetMember).push("b", 3).op(A::SetMember);
     std::string expected;
