@@ -1,5 +1,6 @@
 #include "swf/script/NumberFormat.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -22,10 +23,15 @@ std::string formatNumber(double value)
         return buffer;
     }
 
-    // Fifteen significant digits as d.dddddddddddddde±x.
+    // Fifteen significant digits as d.dddddddddddddde±x. The largest
+    // numbers round down, so that the text still reads back as a number.
+    // (to_chars and from_chars, unlike printf, ignore the locale.)
     char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    std::string text = buffer;
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+    std::string text(buffer, written.ptr);
+    double back = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), back).ec == std::errc::result_out_of_range)
+        text = value < 0 ? "-1.79769313486231e+308" : "1.79769313486231e+308";
     const bool negative = text[0] == '-';
     if (negative)
         text.erase(0, 1);

@@ -1,5 +1,6 @@
 #include "swf/script/NumberParse.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -61,9 +62,23 @@ std::size_t decimalPrefix(std::string_view text)
     return i;
 }
 
+// A decimal literal's value, whatever the locale says a decimal point is.
 double toDouble(std::string_view literal)
 {
-    return std::strtod(std::string(literal).c_str(), nullptr);
+    bool negative = false;
+    if (!literal.empty() && (literal[0] == '+' || literal[0] == '-')) {
+        negative = literal[0] == '-';
+        literal.remove_prefix(1);
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(literal.data(), literal.data() + literal.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Too large is infinite; too small, zero.
+        const std::size_t e = literal.find_first_of("eE");
+        const bool tiny = e != std::string_view::npos && e + 1 < literal.size() && literal[e + 1] == '-';
+        value = tiny ? 0 : std::numeric_limits<double>::infinity();
+    }
+    return negative ? -value : value;
 }
 
 double integerDigits(std::string_view text, int radix, std::size_t& used)
