@@ -23,36 +23,45 @@ bool sameName(Machine& machine, String* a, String* b)
     return a == b || (!machine.caseSensitive() && a->folded() == b->folded());
 }
 
-bool lookupIn(Machine& machine, Object* object, String* name, Value& out)
+// Path parts look for a child clip before a variable of the name.
+bool lookupIn(Machine& machine, Object* object, String* name, Value& out, bool clipsFirst = false)
 {
+    if (clipsFirst && object->kind() == ObjectKind::Clip) {
+        if (const ClipHandle h = machine.handleOf(machine.resolveClip(object))) {
+            if (const ClipHandle child = machine.host().child(h, name->view(), machine.caseSensitive())) {
+                out = machine.clipValue(child);
+                return true;
+            }
+        }
+    }
     return machine.getIfPresent(object, name, out);
 }
 
 // The scopes before _global: with blocks, then a function's own variables
 // and the chain it captured, or the target clip.
-bool lookupBeforeGlobal(Machine& machine, Frame& frame, String* name, Value& out, Object** holder)
+bool lookupBeforeGlobal(Machine& machine, Frame& frame, String* name, Value& out, Object** holder, bool clipsFirst = false)
 {
     for (auto it = frame.blocks.rbegin(); it != frame.blocks.rend(); ++it) {
-        if (it->kind == Block::Kind::With && it->withObject && lookupIn(machine, it->withObject, name, out)) {
+        if (it->kind == Block::Kind::With && it->withObject && lookupIn(machine, it->withObject, name, out, clipsFirst)) {
             if (holder)
                 *holder = it->withObject;
             return true;
         }
     }
     if (frame.callee) {
-        if (frame.activation && lookupIn(machine, frame.activation, name, out)) {
+        if (frame.activation && lookupIn(machine, frame.activation, name, out, clipsFirst)) {
             if (holder)
                 *holder = frame.activation;
             return true;
         }
         for (Scope* s = frame.captured; s; s = s->parent()) {
-            if (s->object() && lookupIn(machine, s->object(), name, out)) {
+            if (s->object() && lookupIn(machine, s->object(), name, out, clipsFirst)) {
                 if (holder)
                     *holder = s->object();
                 return true;
             }
         }
-    } else if (frame.target && lookupIn(machine, frame.target, name, out)) {
+    } else if (frame.target && lookupIn(machine, frame.target, name, out, clipsFirst)) {
         if (holder)
             *holder = frame.target;
         return true;
@@ -150,15 +159,14 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
     }
     String* name = machine.intern(segment);
     if (from == nullptr) {
-        // The first part of a relative path: the target's clips, then
-        // the scope chain.
+        // The first part of a relative path is looked up along the scope
+        // chain, on each clip there its child clips first.
         Value out;
         if (special(machine, frame, name, out))
             return out.objectOrNull();
-        if (const ClipHandle h = machine.handleOf(frame.target))
-            if (const ClipHandle child = machine.host().child(h, segment, machine.caseSensitive()))
-                return machine.clipObject(child);
-        return ScopeChain::getPlain(machine, frame, name).objectOrNull();
+        if (lookupBeforeGlobal(machine, frame, name, out, nullptr, true))
+            return out.objectOrNull();
+        return machine.getIfPresent(machine.global(), name, out) ? out.objectOrNull() : nullptr;
     }
     if (from->kind() == ObjectKind::Clip) {
         from = machine.resolveClip(from);
@@ -190,11 +198,13 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
 // next ':' or '/', or '.' until a '/' has been seen ("/a.b" is the clip
 // named "a.b") and once the part is more than dots ("..." is a name,
 // ".." the parent).
-Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view path)
+// A clip path (a name with slashes only) starts from the target rather
+// than the scope chain.
+Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view path, bool clipPath = false)
 {
     if (path.empty())
         return nullptr;
-    Object* current = nullptr;
+    Object* current = clipPath ? frame.target : nullptr;
     bool slashes = false;
     std::size_t i = 0;
     if (path[0] == '/') {
@@ -280,7 +290,7 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
     const std::string_view text = name->view();
     const bool bareSlashPath = text.find('/') != std::string_view::npos && text.find_first_of(":.") == std::string_view::npos;
     if (bareSlashPath) {
-        Object* clip = resolveVariablePath(machine, frame, text);
+        Object* clip = resolveVariablePath(machine, frame, text, true);
         if (clip && clip->kind() == ObjectKind::Clip)
             return Value::object(clip);
     }

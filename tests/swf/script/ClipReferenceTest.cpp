@@ -80,6 +80,13 @@ TEST(ClipReference, VariablePathsSplitAndWalkAsTheReferencePlayerDoes)
         w.push(c.name).op(A::GetVariable).op(A::Trace);
         expected += std::string(c.traced) + "\n";
     }
+    // In a with block a variable path starts from the block's clip, a clip
+    // path still from the target.
+    ActionWriter body;
+    body.push("a:b").op(A::GetVariable).op(A::Trace);
+    body.push("a/a").op(A::GetVariable).op(A::Trace);
+    w.push("a").op(A::GetVariable).with(body);
+    expected += "3\n_level0.a.a\n";
     EXPECT_EQ(run.run(w), expected);
 }
 
