@@ -200,6 +200,8 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
 // ".." the parent).
 // A clip path (a name with slashes only) starts from the target rather
 // than the scope chain.
+constexpr std::size_t kMaxPathPart = 127;
+
 Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view path, bool clipPath = false)
 {
     if (path.empty())
@@ -222,14 +224,18 @@ Object* resolveVariablePath(Machine& machine, Frame& frame, std::string_view pat
     while (i < path.size()) {
         const std::size_t start = i++;
         bool onlyDots = path[start] == '.';
-        for (; i < path.size(); ++i) {
+        for (; i < path.size() && i - start < kMaxPathPart; ++i) {
             const char c = path[i];
             if (c == ':' || c == '/' || (c == '.' && !slashes && !onlyDots))
                 break;
             onlyDots = onlyDots && c == '.';
         }
         const std::string_view segment = path.substr(start, i - start);
-        if (i < path.size()) {
+        // A part is at most kMaxPathPart bytes; what is left of a longer
+        // one is the next part.
+        const bool cut = i - start == kMaxPathPart && i < path.size() && path[i] != ':' && path[i] != '/'
+            && (slashes || onlyDots || path[i] != '.');
+        if (i < path.size() && !cut) {
             slashes = slashes || path[i] == '/';
             ++i;
         }
