@@ -428,8 +428,10 @@ private:
                 break;
             }
             default:
-                problem(pos, "Push of unknown type " + std::to_string(type));
-                return false;
+                // The reference player pushes undefined for a value of an
+                // unknown type and reads no further in that Push.
+                emit(Op::PushConstant, pos, constant(Value::undefined()));
+                return true;
             }
         }
         return true;

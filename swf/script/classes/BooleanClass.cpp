@@ -13,8 +13,9 @@ Value booleanConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
     const bool value = c.count() > 0 && m.toBoolean(c.arg(0));
+    // Boolean() of nothing is undefined; new Boolean() is false.
     if (!c.constructing)
-        return Value::boolean(value);
+        return c.count() > 0 ? Value::boolean(value) : Value();
     if (Object* o = c.thisObject()) {
         o->setKind(ObjectKind::Boolean);
         o->setPrimitive(Value::boolean(value));

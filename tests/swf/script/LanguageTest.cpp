@@ -488,6 +488,10 @@ const Case kCases[] {
          w.push("_root").op(A::GetVariable).push("attachMovie").op(A::GetMember).op(A::TypeOf).op(A::Trace);
      },
      "undefined\nfunction\n"},
+    {"a Push value of an unknown type is undefined and ends the Push", 7, [](ActionWriter& w) {
+         w.push("kept").action(0x96, {0x42, 0x23, 0x03}).op(A::Trace).op(A::Trace);
+     },
+     "undefined\nkept\n"},
     {"ASnew tells a function whether new called it", 6, [](ActionWriter& w) {
          w.push("ASnew", 0, 2, 2, "ASnative").op(A::CallFunction).op(A::SetVariable);
          ActionWriter body;
