@@ -70,7 +70,10 @@ bool ClipObject::getAfterOwn(Machine& machine, String* key, Value& out)
 
 bool ClipObject::setSpecial(Machine& machine, String* key, const Value& value)
 {
-    if (key->empty() || key->view()[0] != '_')
+    // A clip keeps no property with an empty name.
+    if (key->empty())
+        return true;
+    if (key->view()[0] != '_')
         return false;
     const auto property = machine.clipPropertyOf(key);
     if (!property)

@@ -869,8 +869,23 @@ void Interpreter::Runner::stringOp(Op op)
     case Op::MbAsciiToChar: {
         const double code = m.toInteger(peek());
         std::string out;
-        if (code > 0)
+        if (code > 0 && v < 6) {
+            // Single-byte movies: chr keeps the low byte, mbchr writes the
+            // two low bytes, high first, for codes above a byte; a zero
+            // byte ends the text.
+            const auto n = std::uint32_t(std::fmod(code, 4294967296.0));
+            if (op == Op::MbAsciiToChar && n > 0xFF) {
+                if (n & 0xFF00) {
+                    out += char((n >> 8) & 0xFF);
+                    if (n & 0xFF)
+                        out += char(n & 0xFF);
+                }
+            } else if (n & 0xFF) {
+                out += char(n & 0xFF);
+            }
+        } else if (code > 0) {
             text::append(out, std::uint32_t(std::fmod(code, 65536.0)), op == Op::MbAsciiToChar ? std::max(v, 6) : v);
+        }
         replace(1, m.stringValue(std::move(out)));
         return;
     }

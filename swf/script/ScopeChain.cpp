@@ -289,6 +289,9 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
     Value out;
     if (holder)
         *holder = nullptr;
+    // No variable has an empty name.
+    if (name->empty())
+        return out;
     if (special(machine, frame, name, out))
         return out;
     // A name with slashes but no ':' or '.' names a clip; without one
@@ -331,6 +334,8 @@ Value ScopeChain::getPlain(Machine& machine, Frame& frame, String* name, Object*
 
 void ScopeChain::set(Machine& machine, Frame& frame, String* name, const Value& value)
 {
+    if (name->empty())
+        return;
     if (isPath(name->view())) {
         Object* object = nullptr;
         String* variable = nullptr;

@@ -66,6 +66,11 @@ Value fromCharCode(NativeCall& c)
         if (unit == 0)
             break;
         text::append(out, unit, m.version());
+        // A zero byte ends the text, as the zero code does.
+        if (out.back() == '\0') {
+            out.pop_back();
+            break;
+        }
     }
     return m.stringValue(std::move(out));
 }

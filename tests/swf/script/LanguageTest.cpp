@@ -128,6 +128,13 @@ const Case kCases[] {
     {"version 5 counts bytes", 5, [](ActionWriter& w) { w.push("\xC3\xA4x").op(A::StringLength).op(A::Trace); }, "3\n"},
     {"version 6 counts UTF-8 characters", 6, [](ActionWriter& w) { w.push("\xC3\xA4x").op(A::StringLength).op(A::Trace); }, "2\n"},
     {"version 5 traces single-byte text as UTF-8", 5, [](ActionWriter& w) { w.push("\xE4").op(A::Trace); }, "\xC3\xA4\n"},
+    {"version 5 chr keeps the low byte, mbchr two bytes, a zero byte ending it", 5, [](ActionWriter& w) {
+         w.push(300).op(A::AsciiToChar).op(A::Trace);
+         w.push(300).op(A::MbAsciiToChar).op(A::Trace);
+         w.push(65600).op(A::MbAsciiToChar).op(A::Trace);
+         w.push(256, 1, "String").op(A::GetVariable).push("fromCharCode").op(A::CallMethod).op(A::Trace);
+     },
+     ",\n\x01,\n\n\x01\n"},
     {"StringExtract counts from one", 6, [](ActionWriter& w) { w.push("hello", 2, 3).op(A::StringExtract).op(A::Trace); }, "ell\n"},
     {"substring swaps its ends", 6, [](ActionWriter& w) {
          w.push("s", "hello").op(A::SetVariable);
