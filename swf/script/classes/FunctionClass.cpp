@@ -33,12 +33,22 @@ Function* thisFunction(NativeCall& c)
     return self && self->isFunction() ? static_cast<Function*>(self) : nullptr;
 }
 
+// The `this` call and apply give: a primitive as its wrapper object, and
+// without one an object of no class.
+Value thisArgument(NativeCall& c)
+{
+    const Value v = c.arg(0);
+    if (v.isUndefined() || v.isNull())
+        return Value::object(c.machine.newObject(nullptr));
+    return v.isObject() ? v : Value::objectOrNull(c.machine.toObjectOrNull(v));
+}
+
 Value callMethod(NativeCall& c)
 {
     Function* function = thisFunction(c);
     if (!function)
         return Value();
-    const Value thisValue = c.count() > 0 ? c.args[0] : Value();
+    const Value thisValue = thisArgument(c);
     const std::span<const Value> rest = c.count() > 1 ? c.args.subspan(1) : std::span<const Value>();
     return c.machine.callFunction(function, thisValue, rest, false, superHolderOf(thisValue));
 }
@@ -49,7 +59,7 @@ Value applyMethod(NativeCall& c)
     Function* function = thisFunction(c);
     if (!function)
         return Value();
-    const Value thisValue = c.count() > 0 ? c.args[0] : Value();
+    const Value thisValue = thisArgument(c);
     std::vector<Value> args;
     if (Object* list = c.arg(1).objectOrNull()) {
         const double length = m.toNumber(m.get(list, m.names().length));
@@ -87,8 +97,8 @@ void installFunctionClass(Machine& machine)
     b.functionConstructor->setPrototypeFlags(HP | Swf6);
     machine.define(b.functionConstructor, machine.names().prototype, Value::object(proto), HP);
     machine.define(b.functionConstructor, machine.names().constructor, Value::object(b.functionConstructor), HP);
-    defineMethod(machine, proto, "apply", applyMethod, HP)->setTransparent();
-    defineMethod(machine, proto, "call", callMethod, HP)->setTransparent();
+    defineMethod(machine, proto, "apply", applyMethod, HP | Swf6)->setTransparent();
+    defineMethod(machine, proto, "call", callMethod, HP | Swf6)->setTransparent();
     giveConstructor(machine, machine.global());
     giveConstructor(machine, b.objectPrototype);
     giveConstructor(machine, b.objectConstructor);

@@ -508,6 +508,20 @@ const Case kCases[] {
          w.push(0, "f").op(A::NewObject).op(A::Pop);
      },
      "false\ntrue\n"},
+    {"call makes an object of a primitive this, and of none", 6, [](ActionWriter& w) {
+         ActionWriter body;
+         body.push("this").op(A::GetVariable).op(A::TypeOf).op(A::Trace);
+         w.defineFunction("f", {}, body);
+         w.push(5, 1, "f").op(A::GetVariable).push("call").op(A::CallMethod).op(A::Pop);
+         w.push(0, "f").op(A::GetVariable).push("call").op(A::CallMethod).op(A::Pop);
+     },
+     "object\nobject\n"},
+    {"call and apply are hidden from version 5", 5, [](ActionWriter& w) {
+         ActionWriter body;
+         w.defineFunction("f", {}, body);
+         w.push("f").op(A::GetVariable).push("call").op(A::GetMember).op(A::TypeOf).op(A::Trace);
+     },
+     "undefined\n"},
     {"escape and unescape", 6, [](ActionWriter& w) {
          w.push("a b&c", 1, "escape").op(A::CallFunction).op(A::Trace);
          w.push("%41%2", 1, "unescape").op(A::CallFunction).op(A::Trace);
