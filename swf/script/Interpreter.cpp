@@ -1021,17 +1021,18 @@ void Interpreter::Runner::initObject()
     Object* object = m.newObject(prototype);
     m.define(object, m.names().constructor, constructor, PropertyFlag::DontEnum | PropertyFlag::DontDelete);
     push(Value::object(object));
-    // Below the object: value, name pairs, the first pair on top.
-    const std::size_t available = (stack.size() - 1 - stackBase) / 2;
+    // Below the object: value, name pairs, the first pair on top. Asked
+    // for more than there are, it takes all there are, an odd one too.
+    const std::size_t values = stack.size() - 1 - stackBase;
     m.chargeWork(count);
-    count = std::min(count, available);
-    for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t taken = count > values / 2 ? values : 2 * count;
+    for (std::size_t i = 0; i < taken / 2; ++i) {
         const Value& value = stack[stack.size() - 2 - 2 * i];
         const Value& name = stack[stack.size() - 3 - 2 * i];
         m.set(object, m.toKey(name), value);
     }
     const Value result = stack.back();
-    drop(1 + 2 * count);
+    drop(1 + taken);
     push(result);
 }
 

@@ -499,6 +499,10 @@ const Case kCases[] {
          w.push("kept").action(0x96, {0x42, 0x23, 0x03}).op(A::Trace).op(A::Trace);
      },
      "undefined\nkept\n"},
+    {"InitObject asked for more pairs than there are takes the whole stack", 6, [](ActionWriter& w) {
+         w.push("below", 1, "one", 5).op(A::InitObject).push("one").op(A::GetMember).op(A::Trace).op(A::Trace);
+     },
+     "1\nundefined\n"},
     {"ASnew tells a function whether new called it", 6, [](ActionWriter& w) {
          w.push("ASnew", 0, 2, 2, "ASnative").op(A::CallFunction).op(A::SetVariable);
          ActionWriter body;
