@@ -500,7 +500,7 @@ const Case kCases[] {
      },
      "undefined\nkept\n"},
     {"InitObject asked for more pairs than there are takes the whole stack", 6, [](ActionWriter& w) {
-         w.push("below", 1, "one", 5).op(A::InitObject).push("one").op(A::GetMember).op(A::Trace).op(A::Trace);
+         w.push("below", "one", 1, 5).op(A::InitObject).push("one").op(A::GetMember).op(A::Trace).op(A::Trace);
      },
      "1\nundefined\n"},
     {"ASnew tells a function whether new called it", 6, [](ActionWriter& w) {
