@@ -41,6 +41,7 @@ Value removeListener(NativeCall& c)
         return Value::boolean(false);
     const double length = m.toNumber(m.get(list, m.names().length));
     const std::size_t n = length > 0 ? std::size_t(std::min(length, 1e6)) : 0;
+    m.chargeWork(n);
     for (std::size_t i = 0; i < n; ++i) {
         const Value entry = m.getMember(Value::object(list), Value::number(double(i)));
         if (strictEquals(entry, c.arg(0))) {
@@ -67,6 +68,7 @@ Value broadcastMessage(NativeCall& c)
     RootedValues listeners(m.heap());
     const double length = m.toNumber(m.get(list, m.names().length));
     const std::size_t n = length > 0 ? std::size_t(std::min(length, 1e6)) : 0;
+    m.chargeWork(n);
     for (std::size_t i = 0; i < n; ++i)
         listeners.push_back(m.getMember(Value::object(list), Value::number(double(i))));
     const std::span<const Value> args = c.args.subspan(1);

@@ -64,6 +64,7 @@ Value applyMethod(NativeCall& c)
     if (Object* list = c.arg(1).objectOrNull()) {
         const double length = m.toNumber(m.get(list, m.names().length));
         const std::size_t n = length > 0 ? std::size_t(std::min(length, 65536.0)) : 0;
+        m.chargeWork(n);
         args.reserve(n);
         for (std::size_t i = 0; i < n; ++i)
             args.push_back(m.getMember(Value::object(list), Value::number(double(i))));

@@ -29,6 +29,7 @@ std::vector<String*> propertyList(Machine& m, const Value& list)
     if (Object* array = list.objectOrNull()) {
         const double length = m.toNumber(m.get(array, m.names().length));
         const std::size_t n = length > 0 ? std::size_t(std::min(length, 1e6)) : 0;
+        m.chargeWork(n);
         for (std::size_t i = 0; i < n; ++i)
             names.push_back(m.toKey(m.getMember(list, Value::number(double(i)))));
         return names;
