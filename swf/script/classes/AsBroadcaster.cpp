@@ -109,10 +109,11 @@ void installAsBroadcaster(Machine& machine)
     machine.builtins().asBroadcaster = broadcaster;
     // These were written in script in the reference player, and have the
     // prototype objects script functions get.
-    machine.addPrototype(defineMethod(machine, broadcaster, "initialize", initialize));
-    machine.addPrototype(defineMethod(machine, broadcaster, "addListener", addListener));
-    machine.addPrototype(defineMethod(machine, broadcaster, "removeListener", removeListener));
-    defineMethod(machine, broadcaster, "broadcastMessage", broadcastMessage);
+    // The class is there for version 5 movies, its methods are not.
+    machine.addPrototype(defineMethod(machine, broadcaster, "initialize", initialize, HP | Swf6));
+    machine.addPrototype(defineMethod(machine, broadcaster, "addListener", addListener, HP | Swf6));
+    machine.addPrototype(defineMethod(machine, broadcaster, "removeListener", removeListener, HP | Swf6));
+    defineMethod(machine, broadcaster, "broadcastMessage", broadcastMessage, HP | Swf6);
     registerNative(machine, 101, 12, broadcastMessage);
 }
 
