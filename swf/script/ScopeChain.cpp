@@ -124,7 +124,8 @@ bool special(Machine& machine, Frame& frame, String* name, Value& out)
         out = Value::objectOrNull(machine.argumentsOf(frame));
         return true;
     }
-    if (frame.callee && sameName(machine, name, n.superName) && !local()) {
+    // Version 5 has no super.
+    if (frame.callee && frame.version >= 6 && sameName(machine, name, n.superName) && !local()) {
         out = machine.superOf(frame);
         return true;
     }
