@@ -251,7 +251,7 @@ Value split(NativeCall& c)
         return Value::object(m.newArray(std::move(parts)));
     }
     if (separator->empty()) {
-        if (v < 6 && !text.empty()) {
+        if (v < 6) {
             parts.push_back(Value::string(s));
         } else {
             const std::size_t n = text::length(text, v);
