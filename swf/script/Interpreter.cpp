@@ -522,6 +522,9 @@ bool Interpreter::Runner::loop(Value& result)
             const Value& v = peek();
             if (v.isUndefined()) {
                 m.m_host.trace("undefined");
+            } else if (Object* o = v.objectOrNull(); o && o->kind() == ObjectKind::Clip && !m.resolveClip(o)) {
+                // A reference to a clip that is gone traces as nothing.
+                m.m_host.trace("");
             } else {
                 String* s = m.toString(v);
                 if (f.version < 6 && !s->isAscii()) {

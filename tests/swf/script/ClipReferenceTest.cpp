@@ -24,13 +24,14 @@ TEST(ClipReference, AReferenceReachesTheClipNowAtItsPath)
     w.push("keep", "a").op(A::GetVariable).op(A::SetVariable);
     w.push("a").op(A::GetVariable).push("mark", "first").op(A::SetMember);
     w.push(0, "a").op(A::GetVariable).push("removeMovieClip").op(A::CallMethod).op(A::Pop);
+    w.push("keep").op(A::GetVariable).op(A::Trace);
     w.push("keep").op(A::GetVariable).push("_name").op(A::GetMember).op(A::Trace);
     w.push("keep").op(A::GetVariable).push("mark").op(A::GetMember).op(A::Trace);
     makeClip(w, "_root", "a", 2);
     w.push("a").op(A::GetVariable).push("mark", "second").op(A::SetMember);
     w.push("keep").op(A::GetVariable).push("mark").op(A::GetMember).op(A::Trace);
     w.push("keep").op(A::GetVariable).push("_target").op(A::GetMember).op(A::Trace);
-    EXPECT_EQ(run.run(w), "undefined\nundefined\nsecond\n/a\n");
+    EXPECT_EQ(run.run(w), "\nundefined\nundefined\nsecond\n/a\n");
 }
 
 TEST(ClipReference, PathsInEveryForm)
