@@ -194,8 +194,17 @@ Value Machine::resolveMissing(Object* object, String* key)
 {
     if (key == m_names.resolve)
         return Value();
-    Object* holder = nullptr;
-    Property* p = find(object, m_names.resolve, &holder);
+    // From version 7 a __resolve whose value is no object (one made by
+    // addProperty has none of its own) is passed by for one further up; an
+    // object that is no function ends the search.
+    Property* p = nullptr;
+    int depth = 0;
+    for (Object* o = object; o && depth < kMaxChain; o = o->prototype(), ++depth) {
+        p = findOwn(o, m_names.resolve);
+        if (p && (m_vmVersion < 7 || p->value.isObject()))
+            break;
+        p = nullptr;
+    }
     if (!p || !p->value.isObject() || !p->value.asObject()->isFunction())
         return Value();
     const Value resolver = p->value;

@@ -111,6 +111,23 @@ void superProgram(ActionWriter& w)
     w.op(A::Pop);
 }
 
+// o.__resolve is a number; its prototype's is a function.
+void resolveBehindNumber(ActionWriter& w)
+{
+    ActionWriter resolver;
+    resolver.push("resolved").op(A::Return);
+    newObject(w, "p");
+    get(w, "p");
+    w.push("__resolve").defineFunction("", {}, resolver).op(A::SetMember);
+    newObject(w, "o");
+    get(w, "o");
+    w.push("__proto__");
+    get(w, "p");
+    w.op(A::SetMember);
+    setMember(w, "o", "__resolve", 42);
+    traceMember(w, "o", "missing");
+}
+
 const Case kCases[] {
     // Operators and conversions.
     {"Add2 concatenates when either side is text", 6, binary("a", 1, A::Add2), "a1\n"},
@@ -507,6 +524,8 @@ const Case kCases[] {
          w.push("below", "one", 1, 5).op(A::InitObject).push("one").op(A::GetMember).op(A::Trace).op(A::Trace);
      },
      "1\nundefined\n"},
+    {"version 6 stops at the first __resolve", 6, resolveBehindNumber, "undefined\n"},
+    {"version 7 passes a __resolve that is no object by", 7, resolveBehindNumber, "resolved\n"},
     {"ASnew tells a function whether new called it", 6, [](ActionWriter& w) {
          w.push("ASnew", 0, 2, 2, "ASnative").op(A::CallFunction).op(A::SetVariable);
          ActionWriter body;
