@@ -295,6 +295,8 @@ Value ScopeChain::get(Machine& machine, Frame& frame, String* name, Object** hol
         return out;
     if (special(machine, frame, name, out))
         return out;
+    if (!name->hasPathCharacters())
+        return getPlain(machine, frame, name, holder);
     // A name with slashes but no ':' or '.' names a clip; without one
     // there it is a plain name, as assignments take it.
     const std::string_view text = name->view();
@@ -337,7 +339,7 @@ void ScopeChain::set(Machine& machine, Frame& frame, String* name, const Value& 
 {
     if (name->empty())
         return;
-    if (isPath(name->view())) {
+    if (name->hasPathCharacters() && isPath(name->view())) {
         Object* object = nullptr;
         String* variable = nullptr;
         if (splitPath(machine, frame, name, object, variable))

@@ -33,6 +33,14 @@ public:
     String* folded() const { return m_folded; }
     std::uint32_t hash() const;
     bool isAscii() const;
+    // Whether the text holds ':', '/' or '.', which make a variable name
+    // a path; worked out once.
+    bool hasPathCharacters() const
+    {
+        if (m_path < 0)
+            m_path = m_text.find_first_of(":/.") != std::string::npos ? 1 : 0;
+        return m_path == 1;
+    }
 
     void trace(Tracer& tracer) override;
     std::size_t extraBytes() const override { return m_text.capacity() > 15 ? m_text.capacity() : 0; }
@@ -45,6 +53,7 @@ private:
     String* m_folded = nullptr;
     mutable std::uint32_t m_hash = 0;
     mutable std::int8_t m_ascii = -1;
+    mutable std::int8_t m_path = -1;
     mutable bool m_hashed = false;
     bool m_interned = false;
 };
