@@ -139,11 +139,14 @@ QPixmap draw(Piece piece, QSize size)
 QIcon windowIcon()
 {
     QIcon icon;
-    for (int side : {16, 32, 48, 64}) {
-        QPixmap pixmap = draw(Piece::PlayButton, QSize(side, side));
-        icon.addPixmap(pixmap);
-    }
+    for (int side : {16, 32, 48, 64})
+        icon.addPixmap(draw(Piece::PlayButton, QSize(side, side)));
     return icon;
+}
+
+QImage iconImage(int side)
+{
+    return draw(Piece::PlayButton, QSize(side, side)).toImage();
 }
 
 } // namespace app::artwork

@@ -5,6 +5,7 @@
 // normal and a highlighted form.
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 #include <QSize>
 
@@ -30,5 +31,7 @@ enum class Piece {
 
 QPixmap draw(Piece piece, QSize size);
 QIcon windowIcon();
+// The program's icon, side pixels square, for the desktop's icon theme.
+QImage iconImage(int side);
 
 } // namespace app::artwork

@@ -2,12 +2,15 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
+#include "app/MoviePreviews.h"
 #include "app/Paths.h"
 
 namespace app {
@@ -163,6 +166,43 @@ void FileListBox::onClicked(const QModelIndex& index)
     // A click on a new entry was already reported through the current change.
     if (index.isValid() && index == m_currentBeforePress)
         emit Click();
+}
+
+void FileListBox::setPreviews(MoviePreviews* previews)
+{
+    if (m_previews)
+        m_previews->disconnect(this);
+    m_previews = previews;
+    if (m_previews)
+        connect(m_previews, &MoviePreviews::ready, this, &FileListBox::onPreviewReady);
+}
+
+bool FileListBox::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !m_previews)
+        return QListView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    if (!index.isValid()) {
+        m_tipPath.clear();
+        QToolTip::hideText();
+        return true;
+    }
+    m_tipPath = joinPath(m_path, m_names.value(index.row()));
+    QToolTip::showText(help->globalPos(), m_previews->toolTip(m_tipPath), viewport(), visualRect(index));
+    return true;
+}
+
+void FileListBox::onPreviewReady(const QString& path)
+{
+    // Only the tooltip still showing that entry is brought up to date.
+    if (path != m_tipPath || !QToolTip::isVisible())
+        return;
+    const int row = int(m_names.indexOf(QFileInfo(path).fileName()));
+    if (row < 0)
+        return;
+    const QRect area = visualRect(m_model.index(row));
+    QToolTip::showText(viewport()->mapToGlobal(area.center()), m_previews->toolTip(path), viewport(), area);
 }
 
 } // namespace app

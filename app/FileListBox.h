@@ -13,6 +13,8 @@
 
 namespace app {
 
+class MoviePreviews;
+
 class FileListBox : public QListView {
     Q_OBJECT
 public:
@@ -41,6 +43,10 @@ public:
     // Reads the folder again.
     void refresh();
 
+    // Resting the pointer on an entry shows its preview from these; none
+    // shows no tooltips.
+    void setPreviews(MoviePreviews* previews);
+
     // The matching file names of a folder, sorted; an unreadable folder
     // yields none.
     static QStringList listFolder(const QString& folder, const FilePattern& pattern);
@@ -52,16 +58,20 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void onCurrentChanged(const QModelIndex& current);
     void onClicked(const QModelIndex& index);
+    void onPreviewReady(const QString& path);
 
     QString m_path;
     FilePattern m_pattern{QStringLiteral("*.*")};
     QStringList m_names;
     QStringListModel m_model;
     QModelIndex m_currentBeforePress;
+    MoviePreviews* m_previews = nullptr;
+    QString m_tipPath; // the entry whose tooltip is up, or waiting for its preview
 };
 
 } // namespace app

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include "app/DriveListBox.h"
 #include "app/FileListBox.h"
 #include "app/ImageControl.h"
+#include "app/MoviePreviews.h"
 #include "app/Paths.h"
 #include "app/StatusLabel.h"
 #include "flash/ShockwaveFlash.h"
@@ -96,6 +98,11 @@ Form1::Form1(platform::Platform& platform, QWidget* parent)
     createMenus();
     createTimers();
     connectHandlers();
+    setAcceptDrops(true);
+    // The menu's shortcuts win over the text boxes' own keys: Ctrl+C stops
+    // the movie wherever the focus is, as the menu says.
+    for (QLineEdit* box : centralWidget()->findChildren<QLineEdit*>())
+        box->installEventFilter(this);
     Form_Load();
 }
 
@@ -134,6 +141,8 @@ void Form1::createControls()
     File1 = place(new FileListBox(client), 150, 3600, 2115, 2040);
     File1->setPattern(QStringLiteral("*.*swf"));
     File1->setPath(Dir1->path());
+    m_previews = new MoviePreviews(this);
+    File1->setPreviews(m_previews);
     Text1 = place(makeTextBox(client, QStringLiteral("Movie Path")), 2400, 600, 6975, 325);
 
     Picture1 = place(new QWidget(client), 2400, 1140, 7005, 4515);
@@ -288,6 +297,23 @@ void Form1::connectHandlers()
     connect(&Timer3, &QTimer::timeout, this, &Form1::Timer3_Timer);
     connect(&Timer4, &QTimer::timeout, this, &Form1::Timer4_Timer);
     connect(&Timer5, &QTimer::timeout, this, &Form1::Timer5_Timer);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : menuBar()->findChildren<QAction*>()) {
+            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed) {
+                // Left unaccepted, the key goes to the shortcut, not the box;
+                // copying stays on the box's context menu.
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::showCentered()

@@ -11,6 +11,9 @@
 #include <memory>
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -34,6 +37,7 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class ImageControl;
+class MoviePreviews;
 class StatusLabel;
 
 class Form1 : public QMainWindow {
@@ -50,6 +54,11 @@ public:
 
     // Shows the window centred on the screen.
     void showCentered();
+
+    // The movie named when the program was started: a file plays as if
+    // picked in the browser, which opens at its folder; an address plays as
+    // if opened; a folder is only browsed to.
+    void openFromCommandLine(const QString& movie);
 
     // Browser
     DriveListBox* Drive1 = nullptr;
@@ -175,8 +184,16 @@ public slots:
     void Timer4_Timer();
     void Timer5_Timer();
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static void Form_Initialize();
+    void playOpened(const QString& movie);
+    void browseTo(const QString& folder);
     void createControls();
     void createPictures();
     void createStorage();
@@ -187,6 +204,9 @@ private:
     html::PageResult GeneratePage();
 
     platform::Platform& m_platform;
+    // The facts and pictures File1 shows of a movie under the pointer.
+    MoviePreviews* m_previews = nullptr;
+    bool m_choosingColour = false;
 };
 
 } // namespace app

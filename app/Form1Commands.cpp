@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QPointer>
 
 #include "app/CommonDialog.h"
 #include "app/DirListBox.h"
@@ -28,11 +29,18 @@ namespace app {
 
 void Form1::op_Click()
 {
-    // Whatever the dialog holds afterwards is opened, cancelled or not.
+    // A cancel leaves the movie playing and its path in the box.
+    bool chosen = false;
     platform::runSkippingFailures({
-        [this] { cmd->ShowOpen(); },
-        [this] { Text1->setText(cmd->FileName()); },
-        [this] { ShockwaveFlash1->setMovie(Text1->text()); },
+        [this, &chosen] { chosen = cmd->ShowOpen(); },
+        [this, &chosen] {
+            if (chosen)
+                Text1->setText(cmd->FileName());
+        },
+        [this, &chosen] {
+            if (chosen)
+                ShockwaveFlash1->setMovie(Text1->text());
+        },
     });
 }
 
@@ -84,14 +92,24 @@ void Form1::clos_Click()
 
 void Form1::bg_Click()
 {
+    // The dialog leaves this window usable, so a second click could open a
+    // second dialog inside the first one's wait; one is enough.
+    if (m_choosingColour)
+        return;
     // Opens with black whatever the background is now; a cancel changes nothing.
+    const QPointer<Form1> self(this);
+    m_choosingColour = true;
     platform::runSkippingFailures({
-        [this] {
+        [this, &self] {
             std::int32_t colour = 0;
-            if (mCommonDialog::ShowColor(*m_platform.colorDialog, colour, true, false, false, nullptr, 0))
+            const bool chosen = mCommonDialog::ShowColor(*m_platform.colorDialog, colour, true, false, false, nullptr, 0);
+            // The window may have been closed while the dialog was open.
+            if (chosen && self)
                 ShockwaveFlash1->setBackgroundColor(colour);
         },
     });
+    if (self)
+        m_choosingColour = false;
 }
 
 void Form1::fv_Click()

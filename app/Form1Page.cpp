@@ -1,11 +1,15 @@
 // The main window's page commands: both Generate HTML items and the hidden
-// Command1 write the page for the current movie beside the program.
+// Command1 write the page for the current movie beside the program, or in
+// the user's data folder when the program's folder is not writable.
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 
 #include "app/Form1.h"
+#include "app/Paths.h"
 #include "html/GeneratePage.h"
 #include "platform/Failure.h"
 #include "platform/MessageBox.h"
@@ -18,7 +22,14 @@ html::PageResult Form1::GeneratePage()
 {
     const html::PageTemplate page {Text2->text(), Text3->text(), Text4->text(), Text5->text(),
                                    Text6->text(), Text7->text(), Text8->text()};
-    const html::PageResult result = html::GeneratePage(Label5->text(), Label6->text(), page);
+    html::PageResult result = html::GeneratePage(Label5->text(), Label6->text(), page);
+    // An installed program's folder is not the user's to write in; the page
+    // then goes to the user's own data folder.
+    if (!result.ok) {
+        const QString fallback = pagesFolder();
+        if (QDir().mkpath(fallback))
+            result = html::GeneratePage(fallback, Label6->text(), page);
+    }
     if (!result.ok) {
         // Telling the user beats opening an older page of that name, or none.
         m_platform.messageBox->show(this,
@@ -52,9 +63,14 @@ void Form1::Command1_Click()
     platform::runSkippingFailures({
         [this, &page] { page = GeneratePage(); },
         [this, &page] {
-            if (page.ok)
-                m_platform.messageBox->show(this, QStringLiteral("Output File Located In Application Directory"),
-                                            QString(), platform::MsgButtons::Ok, platform::MsgIcon::Information);
+            if (!page.ok)
+                return;
+            const QString folder = normalFolder(QFileInfo(page.path).absolutePath());
+            const QString text = folder == normalFolder(Label5->text())
+                                     ? QStringLiteral("Output File Located In Application Directory")
+                                     : QStringLiteral("Output File Located In %1").arg(folder);
+            m_platform.messageBox->show(this, text, QString(), platform::MsgButtons::Ok,
+                                        platform::MsgIcon::Information);
         },
     });
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QStandardPaths>
 
 namespace app {
 
@@ -22,6 +23,12 @@ QString normalFolder(const QString& path)
     if (clean.size() == 2 && clean.at(1) == QLatin1Char(':'))
         clean += QLatin1Char('/');
     return QDir::toNativeSeparators(clean);
+}
+
+QString pagesFolder()
+{
+    return normalFolder(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                        + QStringLiteral("/Tovimark/pages"));
 }
 
 QString programFolder()

@@ -13,6 +13,11 @@ QString joinPath(const QString& folder, const QString& name);
 // at a root.
 QString programFolder();
 
+// Where pages go when the program's folder cannot take them (an installed
+// program's folder belongs to the system): the desktop's data folder,
+// $XDG_DATA_HOME/Tovimark/pages on Linux.
+QString pagesFolder();
+
 // A folder path in the form the folder list shows: native separators, no
 // trailing separator except at a root.
 QString normalFolder(const QString& path);

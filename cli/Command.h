@@ -22,5 +22,7 @@ int fail(const QString& reason, int status = kFailed);
 
 int runInfo(const QStringList& arguments);
 int runRender(const QStringList& arguments);
+int runThumbnail(const QStringList& arguments);
+int runBench(const QStringList& arguments);
 
 } // namespace cli

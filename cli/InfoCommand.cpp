@@ -89,6 +89,8 @@ QJsonObject infoOf(const swf::Player& player)
         {"backgroundColor", colourName(player.backgroundColor())},
         {"tags", tagCountsOf(*player.movie())},
         {"diagnostics", diagnosticsOf(player)},
+        // Past the engine's cap problems are only counted.
+        {"diagnosticsDropped", qint64(player.diagnosticsDropped())},
     };
 }
 

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstdio>
 
 #include <QCommandLineParser>
 #include <QImage>
@@ -68,12 +69,16 @@ int runRender(const QStringList& arguments)
         return fail(QStringLiteral("%1: the stage has no area to render").arg(request.movie));
     if (width > kMaxSide || height > kMaxSide)
         return fail(QStringLiteral("%1: a %2x%3 image is too large to render").arg(request.movie).arg(width).arg(height));
+    const QSize size = swf::fitRenderSize(QSizeF(width, height));
+    if (size != QSize(int(width), int(height)))
+        std::fprintf(stderr, "tvk: %s: drawn at %dx%d, the largest a frame is drawn, instead of %dx%d\n", qPrintable(request.movie),
+                     size.width(), size.height(), int(width), int(height));
 
     // No wall clock: the run is the same every time.
     for (int i = 0; i < request.frames; ++i)
         player.advance();
 
-    QImage image(int(width), int(height), QImage::Format_RGB32);
+    QImage image(size, QImage::Format_RGB32);
     swf::render(player, image, {swf::ScaleMode::ExactFit, swf::Quality::High});
     if (!image.save(request.output, "PNG"))
         return fail(QStringLiteral("%1: could not write the image").arg(request.output));

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <QGuiApplication>
 
@@ -13,14 +14,23 @@ constexpr cli::Command kCommands[] {
     {"info", "info FILE", cli::runInfo},
     {"render", "render FILE -o OUT.png [--frames N] [--scale S]", cli::runRender},
     {"extract", "extract PROJECTOR OUT.swf", cli::runExtract},
+    {"bench", "bench MOVIE [--frames N] [--size WxH]", cli::runBench},
+    {"thumbnail", "thumbnail [-s SIZE] [--time-limit MS] MOVIE OUT.png", cli::runThumbnail},
 };
 
-int usage()
+// Asked for, the usage is the answer and goes to stdout; otherwise it
+// explains a refusal and goes to stderr.
+int usage(std::FILE* stream = stderr, int status = cli::kUsage)
 {
-    std::fprintf(stderr, "usage:\n");
+    std::fprintf(stream, "usage:\n");
     for (const cli::Command& command : kCommands)
-        std::fprintf(stderr, "  tvk %s\n", command.usage);
-    return cli::kUsage;
+        std::fprintf(stream, "  tvk %s\n", command.usage);
+    return status;
+}
+
+bool asksForHelp(const char* argument)
+{
+    return std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0 || std::strcmp(argument, "help") == 0;
 }
 
 // Qt's own chatter (a missing runtime folder and the like) is not ours to
@@ -37,6 +47,8 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage();
+    if (asksForHelp(argv[1]))
+        return usage(stdout, cli::kOk);
     // Device fonts are measured and drawn through Qt's font machinery, which
     // wants a GUI application; the offscreen platform needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -49,7 +61,13 @@ int main(int argc, char** argv)
         QStringList arguments;
         for (int i = 2; i < argc; ++i)
             arguments << QString::fromLocal8Bit(argv[i]);
-        return command.run(arguments);
+        // The engine holds its own memory to budgets; this is for what
+        // still runs out, which ends the command with a reason, not an abort.
+        try {
+            return command.run(arguments);
+        } catch (const std::bad_alloc&) {
+            return cli::fail(QStringLiteral("%1: out of memory").arg(QString::fromLocal8Bit(argv[1])));
+        }
     }
     cli::fail(QStringLiteral("unknown command '%1'").arg(QString::fromLocal8Bit(argv[1])), cli::kUsage);
     return usage();

@@ -3,22 +3,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include <QFile>
+#include "converter/NativePath.h"
 
 namespace converter {
-
-namespace {
-
-std::filesystem::path nativePath(const QString& path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-} // namespace
 
 bool namesSameFile(const QString& first, const QString& second)
 {

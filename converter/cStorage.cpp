@@ -7,9 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include "converter/SameFile.h"
+#include "converter/ChunkReader.h"
+#include "converter/Destination.h"
+#include "converter/MovieCopy.h"
 #include "converter/cPrecTimer.h"
 #include "platform/Clock.h"
 
@@ -35,60 +36,6 @@ const platform::Clock& steadyClock()
 QString shown(const QString& path)
 {
     return QDir::toNativeSeparators(path);
-}
-
-// Hands out the file's bytes a chunk at a time from large reads: the chunks
-// stay what ChunkSize says, but a small chunk no longer costs a call into
-// the file layer each.
-class ChunkReader {
-public:
-    static constexpr qsizetype kBlockSize = 256 * 1024;
-
-    explicit ChunkReader(QFile& file)
-        : m_file(file)
-        , m_block(kBlockSize, Qt::Uninitialized)
-    {
-    }
-
-    bool seek(std::int64_t offset)
-    {
-        m_at = m_filled = 0;
-        return m_file.seek(offset);
-    }
-
-    // Exactly n bytes, or false.
-    bool read(char* into, std::int64_t n)
-    {
-        while (n > 0) {
-            if (m_at == m_filled) {
-                const qint64 got = m_file.read(m_block.data(), m_block.size());
-                if (got <= 0)
-                    return false;
-                m_at = 0;
-                m_filled = qsizetype(got);
-            }
-            const qsizetype take = qsizetype(std::min<std::int64_t>(n, m_filled - m_at));
-            std::memcpy(into, m_block.constData() + m_at, std::size_t(take));
-            m_at += take;
-            into += take;
-            n -= take;
-        }
-        return true;
-    }
-
-private:
-    QFile& m_file;
-    QByteArray m_block;
-    qsizetype m_at = 0;
-    qsizetype m_filled = 0;
-};
-
-// A read that comes back short without an error means the file shrank
-// under us.
-QString readError(const QFile& file)
-{
-    return file.error() == QFileDevice::NoError ? QStringLiteral("it ended sooner than its length said")
-                                                 : file.errorString();
 }
 
 } // namespace
@@ -131,12 +78,9 @@ bool cStorage::extract(const QString& exePath, const QString& swfPath, std::int6
     const std::int64_t length = source.size();
     totalLength = length;
 
-    if (namesSameFile(exePath, swfPath)) {
-        m_failureReason = QStringLiteral("The SWF file %1 is the projector itself; writing it would destroy the "
-                                         "projector. Choose another name for the SWF file.")
-                              .arg(shown(swfPath));
+    m_failureReason = refusedDestination(exePath, swfPath);
+    if (!m_failureReason.isEmpty())
         return false;
-    }
     if (length <= kSearchStart + 1)
         return false;
     if (m_chunkSize <= 0) {
@@ -145,7 +89,6 @@ bool cStorage::extract(const QString& exePath, const QString& swfPath, std::int6
     }
     const std::int64_t step = std::min<std::int64_t>(m_chunkSize, kLargestStep);
     const QString readFailure = QStringLiteral("The projector %1 could not be read: %2");
-    const QString writeFailure = QStringLiteral("The SWF file %1 could not be written: %2");
 
     // Search one chunk at a time, carrying over only the bytes of the chunk
     // before that an occurrence can straddle, so the first occurrence in the
@@ -162,7 +105,7 @@ bool cStorage::extract(const QString& exePath, const QString& swfPath, std::int6
     while (offset < length) {
         const std::int64_t n = std::min(step, length - offset);
         if (!reader.read(window.data() + carried, n)) {
-            m_failureReason = readFailure.arg(shown(exePath), readError(source));
+            m_failureReason = readFailure.arg(shown(exePath), reader.readError());
             return false;
         }
         const qsizetype filled = carried + qsizetype(n);
@@ -179,36 +122,9 @@ bool cStorage::extract(const QString& exePath, const QString& swfPath, std::int6
     if (movieStart < 0)
         return false;
 
-    // The movie goes to a temporary file beside the destination that takes
-    // its place only once complete, so a failure part way (a full disk, a
-    // read error) leaves any earlier file of that name as it was.
-    QSaveFile destination(swfPath);
-    if (!destination.open(QIODevice::WriteOnly)) {
-        m_failureReason =
-            QStringLiteral("The SWF file %1 could not be created: %2").arg(shown(swfPath), destination.errorString());
+    m_failureReason = copyMovie(reader, movieStart, length, swfPath, step);
+    if (!m_failureReason.isEmpty())
         return false;
-    }
-    if (!reader.seek(movieStart)) {
-        m_failureReason = readFailure.arg(shown(exePath), source.errorString());
-        return false;
-    }
-    QByteArray chunk(step, Qt::Uninitialized);
-    for (offset = movieStart; offset < length;) {
-        const std::int64_t n = std::min(step, length - offset);
-        if (!reader.read(chunk.data(), n)) {
-            m_failureReason = readFailure.arg(shown(exePath), readError(source));
-            return false;
-        }
-        if (destination.write(chunk.constData(), n) != n) {
-            m_failureReason = writeFailure.arg(shown(swfPath), destination.errorString());
-            return false;
-        }
-        offset += n;
-    }
-    if (!destination.commit()) {
-        m_failureReason = writeFailure.arg(shown(swfPath), destination.errorString());
-        return false;
-    }
     dataLength = length - movieStart;
     return true;
 }

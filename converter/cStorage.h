@@ -37,7 +37,8 @@ public:
 
     // Why the last Parse failed when the projector itself was not to blame
     // (a file that cannot be read or written, a destination that is the
-    // projector); empty after a success or a file that holds no movie.
+    // projector or no regular file); empty after a success or a file that
+    // holds no movie.
     QString FailureReason() const { return m_failureReason; }
 
 private:

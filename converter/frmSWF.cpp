@@ -1,5 +1,6 @@
 #include "converter/frmSWF.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include <QDir>
@@ -114,8 +115,14 @@ void frmSWF::buildControls()
     txtContent->setGeometry(platform::twipsRect(720, 4440, 4775, 1695));
     txtContent->setTabChangesFocus(true);
 
-    for (QLabel* caption : lblCaption)
+    for (QLabel* caption : lblCaption) {
         caption->setFont(captionFont());
+        // The designed sizes were measured for Tahoma; in whatever font this
+        // desktop puts in its place the caption grows from its designed
+        // corner rather than losing its end.
+        const QSize needed = caption->sizeHint();
+        caption->resize(std::max(caption->width(), needed.width()), std::max(caption->height(), needed.height()));
+    }
     for (QPushButton* button : {cmdSelectEXEFile, cmdSelectSWFFile, cmdParse})
         button->setAutoDefault(false);
 

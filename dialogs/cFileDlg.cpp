@@ -12,7 +12,7 @@ namespace {
 
 constexpr QChar kNul(u'\0');
 
-// The text, then NULs up to kMaxPath characters, then the closing NUL.
+// The text, then NULs up to `capacity` characters, then the closing NUL.
 QString padded(const QString& text, int capacity)
 {
     return text + QString(capacity - text.size(), kNul) + kNul;
@@ -89,8 +89,8 @@ bool cFileDlg::show(Kind kind, QWidget* hWnd)
     m_record.nMaxFile = kMaxPath;
     m_record.lpstrFileTitle = padded(m_fileTitle, kMaxPath);
     m_record.nMaxFileTitle = kMaxPath;
-    m_record.nMaxCustFilter = kMaxPath;
-    m_record.lpstrCustomFilter = padded(m_customFilter, kMaxPath);
+    m_record.nMaxCustFilter = kMaxCustomFilter;
+    m_record.lpstrCustomFilter = padded(m_customFilter, kMaxCustomFilter);
     m_record.lpstrFilter = m_filters->BuildFilterBuffer();
     m_record.lpstrInitialDir = m_initDir + kNul;
     m_record.nFilterIndex = m_filterIndex;

@@ -18,8 +18,11 @@ class cFilters;
 // is needed, show, then read Filename (and FileTitle, FilterIndex) back.
 class cFileDlg {
 public:
-    // The longest Filename or FileTitle the dialog buffers take.
-    static constexpr int kMaxPath = 255;
+    // The longest Filename or FileTitle the dialog buffers take: room for
+    // any path the system accepts.
+    static constexpr int kMaxPath = int(platform::kMaxPathBuffer);
+    // The custom filter buffer, which holds no path.
+    static constexpr int kMaxCustomFilter = 255;
 
     explicit cFileDlg(platform::FileDialogs& system);
 

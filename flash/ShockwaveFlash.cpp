@@ -53,13 +53,31 @@ swf::ScaleMode scaleOf(const QString& name)
 
 ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     : QWidget(parent)
+    , m_renderer(new FrameRenderer(this))
+    , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
-    connect(&m_frameClock, &QTimer::timeout, this, &ShockwaveFlash::advanceFrame);
+    m_frameClock.setSingleShot(true);
+    connect(&m_frameClock, &QTimer::timeout, this, &ShockwaveFlash::onFrameClock);
 }
 
-ShockwaveFlash::~ShockwaveFlash() = default;
+void ShockwaveFlash::setClock(const swf::Clock& clock)
+{
+    m_scheduler = std::make_unique<swf::FrameScheduler>(clock);
+    if (m_frameClock.isActive()) {
+        m_frameClock.stop();
+        syncFrameClock();
+    }
+}
+
+ShockwaveFlash::~ShockwaveFlash()
+{
+    // The frame being drawn reads the player's definitions: the drawing
+    // thread ends before the player goes.
+    delete m_renderer;
+}
 
 void ShockwaveFlash::setMovie(const QString& movie)
 {
@@ -87,6 +105,9 @@ QNetworkAccessManager& ShockwaveFlash::network()
 
 void ShockwaveFlash::unload()
 {
+    m_sourceProblem.clear();
+    m_shown = QImage();
+    m_requested = {};
     if (m_source) {
         m_source->disconnect(this);
         m_source->deleteLater();
@@ -101,7 +122,11 @@ void ShockwaveFlash::startSource(MovieSource* source)
 {
     m_source = source;
     connect(source, &MovieSource::arrived, this, &ShockwaveFlash::onArrived);
-    connect(source, &MovieSource::finished, this, [this](bool complete, const QString&) { onFinished(complete); });
+    connect(source, &MovieSource::finished, this, [this](bool complete, const QString& reason) {
+        if (!complete && !reason.isEmpty())
+            m_sourceProblem = reason;
+        onFinished(complete);
+    });
     source->start();
 }
 
@@ -114,7 +139,7 @@ void ShockwaveFlash::onArrived(const QByteArray& bytes)
             m_player.stop();
         syncFrameClock();
     }
-    update();
+    repaintIfChanged();
 }
 
 void ShockwaveFlash::onFinished(bool complete)
@@ -125,8 +150,26 @@ void ShockwaveFlash::onFinished(bool complete)
         m_source.clear();
     }
     syncFrameClock();
+    repaintIfChanged();
     update();
     emit loadFinished(complete);
+}
+
+QString ShockwaveFlash::problem() const
+{
+    if (m_movie.isEmpty() || isLoading())
+        return {};
+    if (!m_player.haltReason().empty())
+        return QString::fromStdString(m_player.haltReason());
+    if (m_player.hasMovie() && m_player.framesLoaded() > 0)
+        return {};
+    // Why nothing can be shown: what went wrong reading the bytes, or what
+    // the bytes were.
+    if (!m_sourceProblem.isEmpty())
+        return m_sourceProblem;
+    if (m_player.failed())
+        return QString::fromStdString(m_player.error());
+    return m_player.hasMovie() ? tr("The movie has no frame to show.") : tr("There is nothing to play.");
 }
 
 void ShockwaveFlash::syncFrameClock()
@@ -135,17 +178,85 @@ void ShockwaveFlash::syncFrameClock()
         m_frameClock.stop();
         return;
     }
-    const int interval = m_player.frameIntervalMs();
-    if (!m_frameClock.isActive() || m_frameClock.interval() != interval)
-        m_frameClock.start(interval);
+    const double rate = m_player.clockFrameRate();
+    if (!m_frameClock.isActive())
+        m_scheduler->start(rate);
+    else
+        m_scheduler->setRate(rate);
+    armFrameClock();
+}
+
+void ShockwaveFlash::armFrameClock()
+{
+    // Whole milliseconds, rounded up, so the wake-up is never early; the
+    // scheduler keeps the rate exact whatever the timer's grain.
+    const std::int64_t wait = m_scheduler->nanosecondsUntilNext();
+    m_frameClock.start(int((wait + 999'999) / 1'000'000));
+}
+
+// Frames that came due while the control was busy are played through but
+// not drawn: only the last one shows.
+void ShockwaveFlash::onFrameClock()
+{
+    const int due = m_scheduler->takeDueFrames();
+    for (int i = 0; i < due; ++i)
+        m_player.advance();
+    repaintIfChanged();
+    armFrameClock();
 }
 
 void ShockwaveFlash::advanceFrame()
 {
-    const int before = m_player.currentFrame();
     m_player.advance();
-    if (m_player.currentFrame() != before)
+    repaintIfChanged();
+}
+
+QSize ShockwaveFlash::frameSize() const
+{
+    return swf::fitRenderSize(QSizeF(size()) * devicePixelRatioF());
+}
+
+// A frame is drawn when what it would show differs from the last one asked
+// for: the stage, the control's size or the viewer's options.
+void ShockwaveFlash::repaintIfChanged()
+{
+    if (!m_player.hasMovie())
+        return;
+    const swf::RenderOptions options = renderOptions();
+    const bool sameOptions = options.scale == m_requested.options.scale && options.quality == m_requested.options.quality
+        && options.zoom == m_requested.options.zoom;
+    if (m_player.stageVersion() != m_requested.version || frameSize() != m_requested.size || !sameOptions)
+        requestFrame();
+}
+
+void ShockwaveFlash::requestFrame()
+{
+    auto frame = std::make_shared<swf::StageFrame>();
+    m_player.captureFrame(*frame);
+    m_requested = {m_player.stageVersion(), frameSize(), renderOptions()};
+    m_renderer->request({std::move(frame), m_requested.size, devicePixelRatioF(), m_requested.options, ++m_requestKey});
+}
+
+void ShockwaveFlash::onFrameFinished()
+{
+    if (auto finished = m_renderer->takeFinished()) {
+        m_shown = std::move(finished->first);
         update();
+    }
+}
+
+void ShockwaveFlash::setFrameDraw(FrameRenderer::Draw draw)
+{
+    m_renderer->setDraw(std::move(draw));
+}
+
+bool ShockwaveFlash::waitForFrame(int timeoutMs)
+{
+    repaintIfChanged();
+    if (!m_renderer->waitUntilIdle(timeoutMs))
+        return false;
+    onFrameFinished();
+    return true;
 }
 
 void ShockwaveFlash::Play()
@@ -213,20 +324,37 @@ swf::RenderOptions ShockwaveFlash::renderOptions() const
     return {scaleOf(m_scale), qualityOf(m_quality), m_zoom};
 }
 
+// Shows the last frame drawn, never waiting for one: a frame of the right
+// size is on its way whenever this one is out of date.
 void ShockwaveFlash::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (const QString why = problem(); !why.isEmpty()) {
+        // A movie that cannot be shown says why on the stage itself, the
+        // same whichever way it was opened.
+        painter.fillRect(rect(), Qt::white);
+        painter.setPen(QColor(0x55, 0x55, 0x55));
+        painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap,
+                         tr("This movie cannot be played.") + QLatin1Char('\n') + why);
+        return;
+    }
     if (!m_player.hasMovie()) {
         painter.fillRect(rect(), Qt::white);
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    const QSize size = (QSizeF(this->size()) * ratio).toSize();
-    if (m_frame.size() != size)
-        m_frame = QImage(size, QImage::Format_ARGB32_Premultiplied);
-    m_frame.setDevicePixelRatio(ratio);
-    swf::render(m_player, m_frame, renderOptions());
-    painter.drawImage(QPoint(0, 0), m_frame);
+    repaintIfChanged();
+    if (m_shown.isNull()) {
+        const swf::Color stage = m_player.backgroundColor();
+        painter.fillRect(rect(), QColor(stage.r, stage.g, stage.b));
+        return;
+    }
+    // A frame of another size (the control was just resized, or is larger
+    // than any frame is drawn) is stretched over it until one that fits
+    // arrives.
+    if (m_shown.size() == (QSizeF(size()) * devicePixelRatioF()).toSize())
+        painter.drawImage(QPoint(0, 0), m_shown);
+    else
+        painter.drawImage(QRectF(rect()), m_shown);
 }
 
 QMenu* ShockwaveFlash::buildContextMenu()

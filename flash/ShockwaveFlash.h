@@ -1,8 +1,9 @@
 #pragma once
 
 // The movie control: a widget over the engine's player. It loads what its
-// Movie names, drives the player from a frame timer, paints the stage, and
-// offers the player's own right-click menu.
+// Movie names, drives the player at the movie's frame rate, has a frame
+// drawn (off the interface thread) when and only when the stage has changed,
+// shows the last one drawn, and offers the player's own right-click menu.
 
 #include <QImage>
 #include <QPointer>
@@ -10,8 +11,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "flash/FrameRenderer.h"
 #include "swf/Player.h"
 #include "swf/Renderer.h"
+#include "swf/runtime/Clock.h"
+#include "swf/runtime/FrameScheduler.h"
 
 class QMenu;
 class QNetworkAccessManager;
@@ -34,6 +38,10 @@ public:
     // Play setting on, plays it; the empty text unloads.
     void setMovie(const QString& movie);
     QString Movie() const { return m_movie; }
+
+    // Why the movie named cannot be shown (it could not be read, is no
+    // movie, or stopped for good), or empty while it can or is loading.
+    QString problem() const;
 
     void Play();
     void Stop();
@@ -79,9 +87,15 @@ public:
     bool DeviceFont() const { return m_deviceFont; }
     bool EmbedMovie() const { return m_embedMovie; }
 
-    // For tests and tools: the engine, and one tick of the frame clock.
+    // For tests and tools: the engine, one tick of the frame loop, the
+    // clock the frame rate is kept by (the machine's unless set; it must
+    // outlive the control), what drawing a frame means, and a wait until
+    // the frame for the stage as it stands is on show.
     const swf::Player& player() const { return m_player; }
     void advanceFrame();
+    void setClock(const swf::Clock& clock);
+    void setFrameDraw(FrameRenderer::Draw draw);
+    bool waitForFrame(int timeoutMs = 5000);
     bool isLoading() const { return !m_source.isNull(); }
     // The menu a right-click would show now.
     QMenu* buildContextMenu();
@@ -100,16 +114,37 @@ private:
     void onArrived(const QByteArray& bytes);
     void onFinished(bool complete);
     void syncFrameClock();
+    void armFrameClock();
+    void onFrameClock();
+    void repaintIfChanged();
+    void requestFrame();
+    void onFrameFinished();
+    QSize frameSize() const;
     swf::RenderOptions renderOptions() const;
     void showAbout();
 
     swf::Player m_player;
+    FrameRenderer* m_renderer;
     QPointer<MovieSource> m_source;
     QNetworkAccessManager* m_network = nullptr;
+    swf::SteadyClock m_steadyClock;
+    std::unique_ptr<swf::FrameScheduler> m_scheduler;
+    // Wakes the control when the next frame is due.
     QTimer m_frameClock;
-    QImage m_frame;
+    // The frame on show, and what the last one asked for was drawn from:
+    // when the stage, the size and the options are all still that, there
+    // is nothing new to draw.
+    QImage m_shown;
+    struct Drawn {
+        std::uint64_t version = ~std::uint64_t(0);
+        QSize size;
+        swf::RenderOptions options;
+    };
+    Drawn m_requested;
+    std::uint64_t m_requestKey = 0;
 
     QString m_movie;
+    QString m_sourceProblem;
     qint32 m_backgroundColor = -1;
     bool m_menu = true;
     double m_zoom = 1;

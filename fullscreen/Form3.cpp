@@ -3,12 +3,16 @@
 #include <utility>
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPointer>
 #include <QScreen>
 
 #include "flash/ShockwaveFlash.h"
+#include "platform/DroppedMovie.h"
 #include "platform/Failure.h"
 #include "platform/Platform.h"
 #include "platform/Twips.h"
@@ -51,6 +55,7 @@ Form3::Form3(platform::Platform& platform, std::function<void()> onUnload)
     Text1 = new QLineEdit(QStringLiteral("Text1"), this);
     Text1->setGeometry(platform::twipsRect(1680, 7440, 5175, 285));
 
+    setAcceptDrops(true);
     Form_Load();
 }
 
@@ -116,6 +121,26 @@ void Form3::closeEvent(QCloseEvent* event)
 {
     Form_Unload();
     event->accept();
+}
+
+void Form3::dragEnterEvent(QDragEnterEvent* event)
+{
+    platform::acceptMovieDrag(*event);
+}
+
+void Form3::dragMoveEvent(QDragMoveEvent* event)
+{
+    platform::acceptMovieDrag(*event);
+}
+
+void Form3::dropEvent(QDropEvent* event)
+{
+    const QString movie = platform::takeDroppedMovie(*event);
+    if (movie.isEmpty())
+        return;
+    Text1->setText(movie);
+    setWindowTitle(movie);
+    Flash1->setMovie(Text1->text());
 }
 
 // Measured on the outer window, frame and caption included, so the movie

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QColorDialog>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -58,7 +59,15 @@ int QtColorDialog::chooseColor(CHOOSECOLOR& record)
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     // Without an initial colour the system dialog starts on black.
     dialog.setCurrentColor((record.Flags & CC_RGBINIT) ? fromBgr(record.rgbResult) : QColor(Qt::black));
-    const bool chosen = dialog.exec() == QDialog::Accepted;
+    // Only an owner is kept waiting, as the system dialog does it: without
+    // one every window stays usable while the caller waits for the answer.
+    dialog.setWindowModality(record.hwndOwner ? Qt::WindowModal : Qt::NonModal);
+    QEventLoop waiting;
+    QObject::connect(&dialog, &QDialog::finished, &waiting, &QEventLoop::quit);
+    dialog.show();
+    if (dialog.isVisible())
+        waiting.exec();
+    const bool chosen = dialog.result() == QDialog::Accepted;
 
     for (int i = 0; i < kCustomColorCount; ++i)
         record.lpCustColors[i] = toBgr(QColorDialog::customColor(i));

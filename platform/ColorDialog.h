@@ -39,7 +39,8 @@ struct CHOOSECOLOR {
     const char* lpTemplateName = nullptr;
 };
 
-// ChooseColorA: shows the modal dialog the record describes. 1 when the
+// ChooseColorA: shows the dialog the record describes and waits for its
+// answer; only hwndOwner, when given, is blocked meanwhile. 1 when the
 // person chose a colour, 0 on cancel or when the record is not one the
 // dialog can show (wrong size, no custom colour table).
 class ColorDialog {

@@ -12,7 +12,7 @@ CommonDialogControl::CommonDialogControl(FileDialogs& dialogs, QWidget* owner)
 {
 }
 
-void CommonDialogControl::ShowOpen()
+bool CommonDialogControl::ShowOpen()
 {
     OpenFileNameA record;
     record.lStructSize = kOpenFileNameSize;
@@ -30,8 +30,10 @@ void CommonDialogControl::ShowOpen()
     file.resize(record.nMaxFile, '\0');
     record.lpstrFile = file;
 
-    if (m_dialogs.getOpenFileName(record))
-        m_fileName = filedialog::textOf(record.lpstrFile);
+    if (!m_dialogs.getOpenFileName(record))
+        return false;
+    m_fileName = filedialog::textOf(record.lpstrFile);
+    return true;
 }
 
 } // namespace platform

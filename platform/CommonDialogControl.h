@@ -8,17 +8,18 @@
 
 #include <QString>
 
+#include "platform/FileDialogs.h"
+
 class QWidget;
 
 namespace platform {
 
-class FileDialogs;
 
 class CommonDialogControl {
 public:
-    // The control's file name buffer holds a full path of this many
-    // characters, its terminating NUL included.
-    static constexpr std::uint32_t kMaxFileSize = 260;
+    // The control's file name buffer holds the longest path the system
+    // accepts, its terminating NUL included.
+    static constexpr std::uint32_t kMaxFileSize = kMaxPathBuffer;
 
     CommonDialogControl(FileDialogs& dialogs, QWidget* owner);
 
@@ -35,10 +36,9 @@ public:
     QString FileName() const { return m_fileName; }
     void FileName(QString vData) { m_fileName = std::move(vData); }
 
-    // The modal open dialog. A confirmed choice becomes FileName; a cancel
-    // leaves FileName as it was, so the caller cannot tell the two apart
-    // by FileName alone.
-    void ShowOpen();
+    // The modal open dialog. A confirmed choice becomes FileName and the
+    // answer is true; a cancel leaves FileName as it was and answers false.
+    bool ShowOpen();
 
 private:
     FileDialogs& m_dialogs;

@@ -71,6 +71,8 @@ QString promptFor(Verdict verdict, const QString& path)
         return QStringLiteral("%1\nThis file does not exist.\nDo you want to create it?").arg(shown);
     case Verdict::AskOverwrite:
         return QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(shown);
+    case Verdict::TooLong:
+        return QStringLiteral("%1\nThe file name is too long.\nChoose a shorter name or folder.").arg(shown);
     case Verdict::Accept:
         break;
     }
@@ -99,13 +101,14 @@ void writeInto(QByteArray& buffer, const QByteArray& bytes)
 
 } // namespace
 
-bool writeAnswer(OpenFileNameA& record, const QStringList& paths, int filterNumber)
+namespace {
+
+// The file buffer's contents for a choice: the path, or the folder and
+// each name; nameOffset receives where the (first) name starts.
+QByteArray answerBytes(const QStringList& paths, qsizetype& nameOffset)
 {
-    if (paths.isEmpty())
-        return false;
     const QFileInfo first(paths.front());
     QByteArray answer;
-    qsizetype nameOffset = 0;
     if (paths.size() == 1) {
         answer = QDir::toNativeSeparators(paths.front()).toUtf8();
         nameOffset = answer.size() - first.fileName().toUtf8().size();
@@ -120,8 +123,24 @@ bool writeAnswer(OpenFileNameA& record, const QStringList& paths, int filterNumb
         }
         answer.append('\0');
     }
-    if (answer.size() > qsizetype(record.nMaxFile))
+    return answer;
+}
+
+} // namespace
+
+bool answerFits(const QStringList& paths, std::uint32_t nMaxFile)
+{
+    qsizetype nameOffset = 0;
+    return !paths.isEmpty() && answerBytes(paths, nameOffset).size() <= qsizetype(nMaxFile);
+}
+
+bool writeAnswer(OpenFileNameA& record, const QStringList& paths, int filterNumber)
+{
+    if (!answerFits(paths, record.nMaxFile))
         return false;
+    const QFileInfo first(paths.front());
+    qsizetype nameOffset = 0;
+    const QByteArray answer = answerBytes(paths, nameOffset);
     writeInto(record.lpstrFile, answer);
 
     if (record.nMaxFileTitle > 0) {
@@ -148,10 +167,12 @@ using filedialog::Verdict;
 // a refused name leaves it open, as the system dialog does.
 class RecordDialog final : public QFileDialog {
 public:
-    RecordDialog(QWidget* owner, MessageBox& prompts, std::uint32_t flags, bool saving, QString defaultExtension)
+    RecordDialog(QWidget* owner, MessageBox& prompts, std::uint32_t flags, std::uint32_t maxFile, bool saving,
+                 QString defaultExtension)
         : QFileDialog(owner)
         , m_prompts(prompts)
         , m_flags(flags)
+        , m_maxFile(maxFile)
         , m_saving(saving)
         , m_defaultExtension(std::move(defaultExtension))
     {
@@ -184,6 +205,13 @@ public:
         }
         if (chosen.isEmpty())
             return;
+        // Said here, with the dialog still open, rather than ending it as
+        // if the person had cancelled.
+        if (!filedialog::answerFits(chosen, m_maxFile)) {
+            m_prompts.show(this, filedialog::promptFor(Verdict::TooLong, chosen.front()), windowTitle(), MsgButtons::Ok,
+                           MsgIcon::Exclamation);
+            return;
+        }
         m_chosen = chosen;
         QDialog::accept();
     }
@@ -205,6 +233,7 @@ private:
             return true;
         case Verdict::PathMissing:
         case Verdict::FileMissing:
+        case Verdict::TooLong:
             m_prompts.show(this, filedialog::promptFor(verdict, path), windowTitle(), MsgButtons::Ok,
                            MsgIcon::Exclamation);
             return false;
@@ -218,6 +247,7 @@ private:
 
     MessageBox& m_prompts;
     std::uint32_t m_flags;
+    std::uint32_t m_maxFile;
     bool m_saving;
     QString m_defaultExtension;
     QCheckBox* m_readOnly = nullptr;
@@ -258,7 +288,7 @@ bool QtFileDialogs::getSaveFileName(OpenFileNameA& record)
 bool QtFileDialogs::show(OpenFileNameA& record, bool saving)
 {
     using filedialog::textOf;
-    RecordDialog dialog(record.hwndOwner, m_prompts, record.Flags, saving, textOf(record.lpstrDefExt));
+    RecordDialog dialog(record.hwndOwner, m_prompts, record.Flags, record.nMaxFile, saving, textOf(record.lpstrDefExt));
     const QString title = textOf(record.lpstrTitle);
     dialog.setWindowTitle(!title.isEmpty() ? title : saving ? QStringLiteral("Save As") : QStringLiteral("Open"));
 

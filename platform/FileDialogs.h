@@ -32,6 +32,14 @@ inline constexpr std::uint32_t OFN_SHAREAWARE = 0x4000;
 inline constexpr std::uint32_t OFN_EXPLORER = 0x80000;
 inline constexpr std::uint32_t OFN_LONGNAMES = 0x200000;
 
+// The longest path the system accepts, in bytes of the dialogs' 8-bit
+// form with its terminating NUL: the buffers for a file name are this big.
+#if defined(Q_OS_WIN)
+inline constexpr std::uint32_t kMaxPathBuffer = 32767;
+#else
+inline constexpr std::uint32_t kMaxPathBuffer = 4096;
+#endif
+
 // The size the record announces: the layout without the fields that later
 // system versions appended after lpTemplateName.
 inline constexpr std::uint32_t kOpenFileNameSize = 76;
@@ -100,6 +108,7 @@ enum class Verdict {
     FileMissing,   // an open dialog was told the file must exist
     AskCreate,     // a new file, and the caller wants to be asked first
     AskOverwrite,  // an existing file, and the caller wants to be asked first
+    TooLong,       // the answer does not fit the caller's buffer
 };
 
 // What the dialog does with one chosen path, for the flags of the record.
@@ -114,6 +123,9 @@ QString promptFor(Verdict verdict, const QString& path);
 // within nMaxFileTitle; the filter number. False when the path does not
 // fit, in which case the buffers are left as they were.
 bool writeAnswer(OpenFileNameA& record, const QStringList& paths, int filterNumber);
+
+// Whether writeAnswer() would find room for the paths in nMaxFile bytes.
+bool answerFits(const QStringList& paths, std::uint32_t nMaxFile);
 
 } // namespace filedialog
 

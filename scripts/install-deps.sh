@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev duktape-dev
   clang-14 libclang-rt-14-dev
   fonts-dejavu-core
+  desktop-file-utils shared-mime-info
 )
 
 missing=()

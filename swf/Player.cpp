@@ -3,47 +3,109 @@
 #include <algorithm>
 #include <cmath>
 
-#include "swf/read/Movie.h"
+#include "swf/StageFrame.h"
 #include "swf/define/Dictionary.h"
+#include "swf/read/Diagnostics.h"
+#include "swf/read/Movie.h"
 #include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"
-#include "swf/runtime/Clip.h"
-#include "swf/runtime/Timeline.h"
+#include "swf/runtime/RenderList.h"
+#include "swf/runtime/Stage.h"
 
 namespace swf {
 
 struct Player::State {
     std::unique_ptr<MovieLoader> loader;
-    Timeline timeline;
     std::optional<Color> backgroundOverride;
+    bool loops = true;
+    // The one sink the whole engine reports to, the loader's reports
+    // copied in as they come. Shared with the memory budget, which reports
+    // from the drawing thread.
+    std::shared_ptr<Diagnostics> sink = std::make_shared<Diagnostics>();
+    Diagnostics& diagnostics = *sink;
+    std::size_t memoryBudget = MemoryBudget::kDefaultBytes;
+    std::size_t loaderReportsCopied = 0;
 
-    // What the movie's tags have built so far. The root clip refers to the
-    // others, so it is declared after them and reset before them.
-    Dictionary dictionary;
+    // What the movie's tags have built so far. The stage refers to the
+    // others, so it is declared after them and reset before them. The
+    // dictionary is shared with frames being drawn, which may outlive it
+    // here: a new movie gets a new one.
+    std::shared_ptr<Dictionary> dictionary = newDictionary();
     FrameScript rootScript;
-    InstanceBudget budget;
-    std::unique_ptr<Clip> root;
     std::size_t tagsRead = 0;
-    std::vector<Diagnostic> ownDiagnostics;
-    mutable std::vector<Diagnostic> allDiagnostics;
+    // The movie's cap on tags, counted over the main timeline's tags and
+    // those inside sprites alike.
+    std::size_t tagAllowance = MovieLoader::kMaxTags;
+    std::uint64_t versionBase = 0;
+    std::unique_ptr<Stage> stage;
+    // Why the movie was stopped for good, if it was.
+    std::string halted;
 
     const Movie* movie() const { return loader ? loader->movie() : nullptr; }
+    std::shared_ptr<Dictionary> newDictionary() const
+    {
+        return std::make_shared<Dictionary>(std::make_shared<MemoryBudget>(memoryBudget, sink));
+    }
     // No more frames can arrive: the bytes stopped or the End tag came.
     // Unlike isComplete(), a load cut short counts.
     bool framesFinal() const { return movie() && (loader->finished() || movie()->ended()); }
+    int framesLoaded() const;
     void forgetContent();
     void readNewTags();
-    void showTimelineFrame();
+    void copyLoaderReports();
+    void syncRootFrames();
 };
+
+int Player::State::framesLoaded() const
+{
+    const Movie* current = movie();
+    if (!current)
+        return 0;
+    // ShowFrames past the declared count are not frames anyone can reach.
+    return std::min(int(current->frames().size()), int(current->header().frameCount));
+}
+
+// Runs `work` on the movie; a movie that needs more memory than there is
+// stops where it stands, with a diagnostic, instead of taking the program
+// down with it.
+template<typename Work>
+void guarded(Player::State& state, Work&& work)
+{
+    if (!state.halted.empty())
+        return;
+    try {
+        work();
+    } catch (const std::bad_alloc&) {
+        state.halted = "the movie needed more memory than there is and was stopped";
+        state.diagnostics.report(0, -1, state.halted);
+        if (state.stage && state.stage->root())
+            state.stage->root()->stop();
+    }
+}
 
 void Player::State::forgetContent()
 {
-    root.reset();
-    dictionary.clear();
+    halted.clear();
+    if (stage)
+        versionBase += stage->version() + 1;
+    stage.reset();
+    dictionary = newDictionary();
     rootScript = FrameScript {};
     rootScript.frames.emplace_back();
     tagsRead = 0;
-    ownDiagnostics.clear();
+    tagAllowance = MovieLoader::kMaxTags;
+    diagnostics.clear();
+    loaderReportsCopied = 0;
+}
+
+void Player::State::copyLoaderReports()
+{
+    const Movie* current = movie();
+    if (!current)
+        return;
+    const std::vector<Diagnostic>& reports = current->diagnostics();
+    for (; loaderReportsCopied < reports.size(); ++loaderReportsCopied)
+        diagnostics.report(reports[loaderReportsCopied]);
 }
 
 // Definitions enter the dictionary as their tags arrive, so every frame
@@ -52,43 +114,53 @@ void Player::State::forgetContent()
 void Player::State::readNewTags()
 {
     const Movie* current = movie();
+    copyLoaderReports();
     if (!current)
         return;
     const std::vector<TagRecord>& tags = current->tags();
     for (; tagsRead < tags.size(); ++tagsRead) {
         const TagRecord& tag = tags[tagsRead];
         const std::span<const std::uint8_t> body = current->body(tag);
+        if (tagAllowance > 0)
+            --tagAllowance;
         if (tag.code == TagCode::ShowFrame) {
             rootScript.frames.emplace_back();
             continue;
         }
         if (isControlTag(tag.code)) {
             std::string problem;
-            if (!readControlTag(rootScript, tag.code, body, current->header().version, problem))
-                ownDiagnostics.push_back({tag.bodyOffset, int(tag.code), problem});
+            if (!readControlTag(rootScript, tag.code, body, current->header().version, problem, tag.bodyOffset))
+                diagnostics.report(tag.bodyOffset, int(tag.code), problem);
             continue;
         }
-        dictionary.define(tag, body, current->header().version, ownDiagnostics);
+        dictionary->define(tag, body, current->header().version, diagnostics, tagAllowance);
     }
-    if (!root)
-        root = std::make_unique<Clip>(rootScript, ClipContext {&dictionary, &budget});
+    if (!stage) {
+        stage = std::make_unique<Stage>(dictionary, diagnostics);
+        stage->createRoot(rootScript).setLoops(loops);
+    }
+    syncRootFrames();
     // The first frame is on show as soon as it has arrived.
-    if (root->currentFrame() < 0 && !current->frames().empty())
-        showTimelineFrame();
+    if (stage->root()->currentFrame() < 0 && framesLoaded() > 0)
+        stage->enterFirstFrame();
 }
 
-void Player::State::showTimelineFrame()
+void Player::State::syncRootFrames()
 {
-    const Movie* current = movie();
-    if (!root || !current || current->frames().empty())
+    if (!stage)
         return;
-    root->goTo(std::min(timeline.currentFrame(), int(current->frames().size()) - 1));
+    // Once no more can arrive, a header that promised more frames than
+    // arrived (or a load cut short) must not leave the clock waiting for
+    // them forever.
+    const Movie* current = movie();
+    const int loaded = framesLoaded();
+    const int declared = current ? current->header().frameCount : 0;
+    stage->root()->setFrames(framesFinal() ? loaded : declared, loaded);
 }
 
 namespace {
 
 const std::string kNoError;
-const std::vector<Diagnostic> kNoDiagnostics;
 constexpr Color kWhite {255, 255, 255, 255};
 
 } // namespace
@@ -96,6 +168,7 @@ constexpr Color kWhite {255, 255, 255, 255};
 Player::Player()
     : m_state(std::make_unique<State>())
 {
+    m_state->rootScript.frames.emplace_back();
 }
 
 Player::~Player() = default;
@@ -104,7 +177,8 @@ void Player::open()
 {
     m_state->forgetContent();
     m_state->loader = std::make_unique<MovieLoader>();
-    m_state->timeline.restart();
+    // The movie's bytes are loaded data like any other: half the budget at most.
+    m_state->loader->setStreamLimit(m_state->memoryBudget / 2);
     m_state->backgroundOverride.reset();
 }
 
@@ -113,23 +187,25 @@ void Player::feed(std::span<const std::uint8_t> bytes)
     // Bytes with no open() before them start a movie rather than vanish.
     if (!m_state->loader)
         open();
-    m_state->loader->feed(bytes);
-    m_state->readNewTags();
+    guarded(*m_state, [&] {
+        m_state->loader->feed(bytes);
+        m_state->readNewTags();
+    });
 }
 
 void Player::finish()
 {
-    if (m_state->loader) {
-        m_state->loader->finish();
-        m_state->readNewTags();
-    }
+    if (m_state->loader)
+        guarded(*m_state, [&] {
+            m_state->loader->finish();
+            m_state->readNewTags();
+        });
 }
 
 void Player::clear()
 {
     m_state->forgetContent();
     m_state->loader.reset();
-    m_state->timeline.restart();
     m_state->backgroundOverride.reset();
 }
 
@@ -154,20 +230,30 @@ const Header* Player::header() const
     return movie ? &movie->header() : nullptr;
 }
 
-const std::vector<Diagnostic>& Player::diagnostics() const
+std::vector<Diagnostic> Player::diagnostics() const
 {
-    const Movie* movie = m_state->movie();
-    if (!movie)
-        return kNoDiagnostics;
-    m_state->allDiagnostics = movie->diagnostics();
-    m_state->allDiagnostics.insert(m_state->allDiagnostics.end(), m_state->ownDiagnostics.begin(),
-                                   m_state->ownDiagnostics.end());
-    return m_state->allDiagnostics;
+    return m_state->diagnostics.entries();
+}
+
+const std::string& Player::haltReason() const
+{
+    return m_state->halted;
+}
+
+std::size_t Player::diagnosticsDropped() const
+{
+    return m_state->diagnostics.dropped();
+}
+
+void Player::setMemoryBudget(std::size_t bytes)
+{
+    m_state->memoryBudget = bytes;
 }
 
 int Player::currentFrame() const
 {
-    return m_state->timeline.currentFrame();
+    const Stage* stage = m_state->stage.get();
+    return stage ? std::max(0, stage->root()->currentFrame()) : 0;
 }
 
 int Player::frameCount() const
@@ -178,11 +264,7 @@ int Player::frameCount() const
 
 int Player::framesLoaded() const
 {
-    const Movie* movie = m_state->movie();
-    if (!movie)
-        return 0;
-    // ShowFrames past the declared count are not frames anyone can reach.
-    return std::min(int(movie->frames().size()), frameCount());
+    return m_state->framesLoaded();
 }
 
 double Player::frameRate() const
@@ -230,47 +312,56 @@ int Player::frameIntervalMs() const
 
 bool Player::isPlaying() const
 {
-    return m_state->timeline.isPlaying();
+    const Stage* stage = m_state->stage.get();
+    return stage ? stage->root()->isPlaying() : true;
 }
 
 void Player::play()
 {
-    m_state->timeline.play();
+    if (Stage* stage = m_state->stage.get())
+        stage->root()->play();
 }
 
 void Player::stop()
 {
-    m_state->timeline.stop();
+    if (Stage* stage = m_state->stage.get())
+        stage->root()->stop();
 }
 
 bool Player::loops() const
 {
-    return m_state->timeline.loops();
+    return m_state->loops;
 }
 
 void Player::setLoop(bool loop)
 {
-    m_state->timeline.setLoop(loop);
+    m_state->loops = loop;
+    if (Stage* stage = m_state->stage.get())
+        stage->root()->setLoops(loop);
 }
 
 void Player::advance()
 {
-    // Once no more can arrive, a header that promised more frames than
-    // arrived (or a load cut short) must not leave the clock waiting for
-    // them forever.
-    const int loaded = framesLoaded();
-    const int frames = m_state->framesFinal() ? loaded : frameCount();
-    m_state->timeline.advance(frames, loaded);
-    // Sprites on stage keep their own clocks even when the movie is stopped.
-    if (m_state->root)
-        m_state->root->tickChildren();
-    m_state->showTimelineFrame();
+    Stage* stage = m_state->stage.get();
+    if (!stage || stage->root()->currentFrame() < 0)
+        return;
+    m_state->syncRootFrames();
+    guarded(*m_state, [&] { stage->tick(); });
 }
 
 void Player::gotoFrame(int frame)
 {
-    m_state->timeline.gotoFrame(frame, framesLoaded());
-    m_state->showTimelineFrame();
+    Stage* stage = m_state->stage.get();
+    if (!stage || stage->root()->currentFrame() < 0)
+        return;
+    m_state->syncRootFrames();
+    guarded(*m_state, [&] { stage->root()->gotoFrame(frame); });
+}
+
+std::uint64_t Player::stageVersion() const
+{
+    const Stage* stage = m_state->stage.get();
+    return m_state->versionBase + (stage ? stage->version() : 0);
 }
 
 Color Player::backgroundColor() const
@@ -286,6 +377,25 @@ Color Player::backgroundColor() const
 void Player::setBackgroundColor(Color color)
 {
     m_state->backgroundOverride = color;
+    ++m_state->versionBase;
+}
+
+void Player::captureFrame(StageFrame& frame) const
+{
+    const Movie* movie = m_state->movie();
+    frame.hasMovie = movie != nullptr;
+    frame.background = backgroundColor();
+    frame.frameRect = movie ? movie->header().frameSize : Rect {};
+    try {
+        if (const Stage* stage = m_state->stage.get(); stage && stage->root()->currentFrame() >= 0)
+            buildRenderList(*stage, frame.list);
+        else
+            frame.list.clear();
+    } catch (const std::bad_alloc&) {
+        // Nothing to draw this time rather than no program.
+        frame.list.clear();
+    }
+    frame.list.diagnostics = m_state->sink;
 }
 
 const Movie* Player::movie() const
@@ -293,15 +403,19 @@ const Movie* Player::movie() const
     return m_state->movie();
 }
 
-const DisplayList* Player::displayList() const
+const Stage* Player::stage() const
 {
-    const Clip* root = m_state->root.get();
-    return root && root->currentFrame() >= 0 ? &root->displayList() : nullptr;
+    return m_state->stage.get();
+}
+
+Stage* Player::stage()
+{
+    return m_state->stage.get();
 }
 
 const Dictionary* Player::dictionary() const
 {
-    return &m_state->dictionary;
+    return m_state->dictionary.get();
 }
 
 } // namespace swf

@@ -1,8 +1,9 @@
 #pragma once
 
-// The movie runtime as the movie control sees it: bytes go in as they
-// arrive, whole frames come out at the movie's frame rate. There is no wall
-// clock in here; whoever owns the player calls advance() once per frame.
+// The engine as the movie control sees it: bytes go in as they arrive,
+// whole frames come out at the movie's frame rate. There is no wall clock
+// in here; whoever owns the player calls advance() once per frame (a
+// FrameScheduler says how many are due) and draws what captureFrame() gives.
 
 #include <cstdint>
 #include <map>
@@ -20,7 +21,8 @@ namespace swf {
 
 class Dictionary;
 class Movie;
-struct DisplayObject;
+class Stage;
+struct StageFrame;
 
 class Player {
 public:
@@ -44,7 +46,15 @@ public:
     bool failed() const;
     const std::string& error() const;
     const Header* header() const;
-    const std::vector<Diagnostic>& diagnostics() const;
+    // What the engine skipped or could not make sense of, first ones first;
+    // past a cap they are only counted.
+    std::vector<Diagnostic> diagnostics() const;
+    std::size_t diagnosticsDropped() const;
+    // Why the movie was stopped for good (it ran out of memory), or empty.
+    const std::string& haltReason() const;
+    // The memory a movie's decoded bitmaps may take at once, from the next
+    // movie opened on.
+    void setMemoryBudget(std::size_t bytes);
 
     // Playback. Frames count from 0, as the control reports them.
     int currentFrame() const;
@@ -74,24 +84,34 @@ public:
     void stop();
     bool loops() const;
     void setLoop(bool loop);
-    // One tick of the frame clock: moves to the next frame when playing and
-    // that frame has arrived; at the end it wraps when looping, else stops.
+    // One tick of the frame loop for the whole movie: the main timeline
+    // moves to its next frame when playing and that frame has arrived (at
+    // the end it wraps when looping, else stops); sprites move on their own
+    // clocks even when the main timeline stands still.
     void advance();
     void gotoFrame(int frame);
+
+    // Goes up whenever what the stage shows changes (the background colour
+    // included): an unchanged value means there is nothing new to draw.
+    std::uint64_t stageVersion() const;
 
     // The stage colour: the movie's own, unless one was set from outside.
     Color backgroundColor() const;
     void setBackgroundColor(Color color);
 
-    // For the renderer: what is on stage now.
+    // What is on stage now, for drawing on any thread.
+    void captureFrame(StageFrame& frame) const;
+
     const Movie* movie() const;
-    // The main timeline's display list (null before the first frame) and
-    // the characters the movie has defined so far.
-    const std::map<int, DisplayObject>* displayList() const;
+    // The display tree (null before a movie's header has arrived) and the
+    // characters the movie has defined so far.
+    const Stage* stage() const;
+    Stage* stage();
     const Dictionary* dictionary() const;
 
-private:
     struct State;
+
+private:
     std::unique_ptr<State> m_state;
 };
 

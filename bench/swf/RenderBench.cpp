@@ -105,9 +105,10 @@ void runFrames(benchmark::State& state, const BenchMovie& movie)
     swf::Player player;
     loadWhole(player, bytes);
     QImage target(movie.width, movie.height, QImage::Format_ARGB32_Premultiplied);
+    swf::Renderer renderer;
     for (auto _ : state) {
         player.advance();
-        swf::render(player, target);
+        renderer.render(player, target);
         benchmark::DoNotOptimize(target.constBits());
     }
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);

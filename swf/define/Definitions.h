@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "swf/define/Font.h"
 #include "swf/define/StaticText.h"
 #include "swf/define/FrameScript.h"
+#include "swf/define/MemoryBudget.h"
 #include "swf/define/ShapeGeometry.h"
 #include "swf/read/Result.h"
 
@@ -54,34 +56,65 @@ public:
     std::vector<ShapeRecord> startRecords;
     std::vector<ShapeRecord> endRecords;
 
-    // The shape at `ratio` (0..65535), built the first time it is asked for.
-    const ShapeGeometry& geometryAt(std::uint16_t ratio) const;
+    // The shape at `ratio` (0..65535), built the first time it is asked
+    // for. The cache may let it go while a caller still holds it, so it is
+    // shared, never borrowed.
+    std::shared_ptr<const ShapeGeometry> geometryAt(std::uint16_t ratio) const;
+    // The shape at `ratio` if it has been built and is still kept, else null.
+    std::shared_ptr<const ShapeGeometry> cachedGeometryAt(std::uint16_t ratio) const;
+    // The edges building a shape at a new ratio goes through.
+    std::size_t edgeCount() const { return startRecords.size() + endRecords.size(); }
 
 private:
     ShapeGeometry build(double t) const;
 
-    mutable std::map<std::uint16_t, ShapeGeometry> m_cache;
+    mutable std::mutex m_cacheLock;
+    mutable std::map<std::uint16_t, std::shared_ptr<const ShapeGeometry>> m_cache;
+    mutable std::size_t m_cachedEdges = 0;
 };
 
-// Pixels stay compressed until the bitmap is first drawn.
-class BitmapDefinition final : public Character {
+// Pixels stay compressed until the bitmap is first drawn, and are counted
+// against the movie's memory budget while they are kept: the bitmaps used
+// least recently let go of theirs when room is needed, and decode again
+// when next drawn. Drawing may happen on several threads at once; the
+// images handed out are shared copies, valid whatever happens next.
+class BitmapDefinition final : public Character, public MemoryBudget::Entry {
 public:
+    // `body` is the tag's body after the character id; `jpegTables` the
+    // movie's JPEGTables, for DefineBits. Without a budget nothing is counted.
+    BitmapDefinition(std::uint16_t tagCode, std::vector<std::uint8_t> body, std::vector<std::uint8_t> jpegTables = {},
+                     std::shared_ptr<MemoryBudget> budget = nullptr);
+    ~BitmapDefinition() override;
+
     Kind kind() const override { return Kind::Bitmap; }
+    std::uint16_t tagCode() const { return m_tagCode; }
 
-    std::uint16_t tagCode = 0;
-    // After the character id; released once decoded.
-    mutable std::vector<std::uint8_t> body;
-    mutable std::vector<std::uint8_t> jpegTables; // DefineBits only
-
-    // Premultiplied pixels, or a null image when they cannot be decoded.
-    const QImage& image() const;
+    // Premultiplied pixels, or a null image when they cannot be decoded or
+    // do not fit the budget.
+    QImage image() const;
     // The same with its edge pixels repeated once all round, for fills that
     // clamp at the bitmap's edge instead of tiling it.
-    const QImage& edgePaddedImage() const;
+    QImage edgePaddedImage() const;
+    // Whether image() has its pixels at hand, and the size its header
+    // claims (what decoding them would cost; empty if it cannot tell).
+    bool hasPixels() const;
+    QSize claimedSize() const;
+
+    bool tryRelease() override;
 
 private:
+    QImage decodedLocked() const;
+    bool chargeFor(std::int64_t pixels) const;
+
+    std::uint16_t m_tagCode;
+    mutable std::mutex m_lock;
+    std::vector<std::uint8_t> m_body;
+    std::vector<std::uint8_t> m_jpegTables;
+    std::shared_ptr<MemoryBudget> m_budget;
     mutable std::optional<QImage> m_image;
     mutable std::optional<QImage> m_padded;
+    mutable bool m_failed = false;
+    mutable bool m_refusalReported = false;
 };
 
 class SpriteDefinition final : public Character {
@@ -103,13 +136,19 @@ public:
         std::uint16_t depth = 0;
         Matrix matrix;
         ColorTransform colorTransform;
-        std::vector<Filter> filters;
+        std::shared_ptr<const std::vector<Filter>> filters; // null: none
         std::uint8_t blendMode = 0;
     };
+    // Actions and the transitions that run them: DefineButton2's condition
+    // bits as stored, or none for DefineButton's one set, which runs on
+    // release over the button.
+    struct Actions {
+        std::optional<std::uint16_t> conditions;
+        TagRef actions;
+    };
     std::vector<Record> records;
+    std::vector<Actions> actions;
     bool trackAsMenu = false;
-    // The up state as a one-frame timeline, which is how it is shown.
-    FrameScript upState;
 };
 
 class FontDefinition final : public Character {

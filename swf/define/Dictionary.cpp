@@ -2,41 +2,11 @@
 
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
-
-enum : std::uint16_t {
-    kDefineShape = 2,
-    kDefineBits = 6,
-    kDefineButton = 7,
-    kJpegTables = 8,
-    kDefineFont = 10,
-    kDefineText = 11,
-    kDefineFontInfo = 13,
-    kDefineBitsLossless = 20,
-    kDefineBitsJpeg2 = 21,
-    kDefineShape2 = 22,
-    kDefineShape3 = 32,
-    kDefineButtonCxform = 23,
-    kDefineText2 = 33,
-    kDefineButton2 = 34,
-    kDefineBitsJpeg3 = 35,
-    kDefineBitsLossless2 = 36,
-    kDefineEditText = 37,
-    kDefineSprite = 39,
-    kDefineMorphShape = 46,
-    kDefineFont2 = 48,
-    kDefineFontInfo2 = 62,
-    kDefineFontAlignZones = 73,
-    kDefineFont3 = 75,
-    kDefineScalingGrid = 78,
-    kDefineShape4 = 83,
-    kDefineMorphShape2 = 84,
-    kDefineFontName = 88,
-    kDefineBitsJpeg4 = 90,
-};
 
 template<typename T>
 std::shared_ptr<const Character> orReport(Result<std::shared_ptr<T>> result, std::string& problem)
@@ -50,160 +20,221 @@ std::shared_ptr<const Character> orReport(Result<std::shared_ptr<T>> result, std
 
 } // namespace
 
+Dictionary::Dictionary(std::shared_ptr<MemoryBudget> budget)
+    : m_budget(std::move(budget))
+{
+}
+
 bool Dictionary::isDefinitionTag(std::uint16_t code)
 {
-    switch (code) {
-    case kDefineShape:
-    case kDefineBits:
-    case kDefineButton:
-    case kDefineButtonCxform:
-    case kJpegTables:
-    case kDefineBitsLossless:
-    case kDefineBitsJpeg2:
-    case kDefineShape2:
-    case kDefineShape3:
-    case kDefineButton2:
-    case kDefineBitsJpeg3:
-    case kDefineBitsLossless2:
-    case kDefineSprite:
-    case kDefineMorphShape:
-    case kDefineScalingGrid:
-    case kDefineShape4:
-    case kDefineMorphShape2:
-    case kDefineBitsJpeg4:
-    case kDefineFont:
-    case kDefineText:
-    case kDefineFontInfo:
-    case kDefineText2:
-    case kDefineEditText:
-    case kDefineFont2:
-    case kDefineFontInfo2:
-    case kDefineFontAlignZones:
-    case kDefineFont3:
-    case kDefineFontName:
+    switch (TagCode(code)) {
+    case TagCode::DefineShape:
+    case TagCode::DefineBits:
+    case TagCode::DefineButton:
+    case TagCode::DefineButtonCxform:
+    case TagCode::DefineButtonSound:
+    case TagCode::JPEGTables:
+    case TagCode::DefineBitsLossless:
+    case TagCode::DefineBitsJPEG2:
+    case TagCode::DefineShape2:
+    case TagCode::DefineShape3:
+    case TagCode::DefineButton2:
+    case TagCode::DefineBitsJPEG3:
+    case TagCode::DefineBitsLossless2:
+    case TagCode::DefineSprite:
+    case TagCode::DefineMorphShape:
+    case TagCode::DefineScalingGrid:
+    case TagCode::DefineShape4:
+    case TagCode::DefineMorphShape2:
+    case TagCode::DefineBitsJPEG4:
+    case TagCode::DefineFont:
+    case TagCode::DefineText:
+    case TagCode::DefineFontInfo:
+    case TagCode::DefineText2:
+    case TagCode::DefineEditText:
+    case TagCode::DefineFont2:
+    case TagCode::DefineFontInfo2:
+    case TagCode::DefineFontAlignZones:
+    case TagCode::DefineFont3:
+    case TagCode::DefineFontName:
+    case TagCode::ExportAssets:
         return true;
     default:
         return false;
     }
 }
 
-void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion,
-                        std::vector<Diagnostic>& diagnostics)
+void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion, Diagnostics& diagnostics,
+                        std::size_t& tagAllowance)
 {
     if (!isDefinitionTag(tag.code))
         return;
-    const auto report = [&](const std::string& message) {
-        diagnostics.push_back({tag.bodyOffset, int(tag.code), message});
-    };
-    if (tag.code == kJpegTables) {
+    if (tag.code == TagCode::JPEGTables) {
+        const std::unique_lock lock(m_lock);
         m_jpegTables.assign(body.begin(), body.end());
+        return;
+    }
+    if (tag.code == TagCode::ExportAssets) {
+        readExports(tag, body, diagnostics);
         return;
     }
     ByteReader bytes(body);
     const auto id = bytes.u16();
     if (!id) {
-        report("definition without a character id");
+        diagnostics.report(tag.bodyOffset, tag.code, "definition without a character id");
         return;
     }
-    if (tag.code == kDefineScalingGrid) {
-        if (const auto rect = readRect(bytes))
+    const auto report = [&](const std::string& message) { diagnostics.report(tag.bodyOffset, tag.code, message); };
+    switch (TagCode(tag.code)) {
+    case TagCode::DefineScalingGrid:
+        if (const auto rect = readRect(bytes)) {
+            const std::unique_lock lock(m_lock);
             m_grids.emplace(*id, ScalingGrid {*rect});
-        else
+        } else {
             report("scaling grid cut short");
-        return;
-    }
-    if (tag.code == kDefineButtonCxform) {
-        if (const auto cxform = readColorTransform(bytes, false))
-            m_buttonColors[*id] = *cxform;
-        else
-            report("button colour transform cut short");
-        return;
-    }
-    const auto fontToAmend = [&]() -> Font* {
-        const auto found = m_fonts.find(*id);
-        if (found == m_fonts.end()) {
-            report("font " + std::to_string(*id) + " amended before it was defined");
-            return nullptr;
         }
-        return &found->second->font;
-    };
-    switch (tag.code) {
-    case kDefineFontInfo:
-    case kDefineFontInfo2:
-        if (Font* font = fontToAmend())
-            applyFontInfo(*font, tag.code, bytes.rest());
         return;
-    case kDefineFontAlignZones:
-        if (Font* font = fontToAmend())
-            applyAlignZones(*font, bytes.rest());
+    case TagCode::DefineButtonCxform:
+        if (const auto cxform = readColorTransform(bytes, false)) {
+            const std::unique_lock lock(m_lock);
+            m_buttonColors[*id] = *cxform;
+        } else {
+            report("button colour transform cut short");
+        }
         return;
-    case kDefineFontName:
-        if (Font* font = fontToAmend())
-            applyFontName(*font, bytes.rest());
+    case TagCode::DefineButtonSound: {
+        const std::unique_lock lock(m_lock);
+        m_buttonSounds[*id] = TagRef {tag.code, tag.bodyOffset + 2, std::uint32_t(bytes.remaining())};
+        return;
+    }
+    case TagCode::DefineFontInfo:
+    case TagCode::DefineFontInfo2:
+    case TagCode::DefineFontAlignZones:
+    case TagCode::DefineFontName:
+        amendFont(*id, tag, bytes.rest(), diagnostics);
         return;
     default:
-        break;
-    }
-    if (m_characters.count(*id)) {
-        report("character " + std::to_string(*id) + " defined again; the first definition stands");
+        defineCharacter(*id, tag, bytes.rest(), swfVersion, diagnostics, tagAllowance);
         return;
     }
+}
 
-    const std::span<const std::uint8_t> rest = bytes.rest();
+void Dictionary::amendFont(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics)
+{
+    std::shared_ptr<const FontDefinition> current;
+    {
+        const std::shared_lock lock(m_lock);
+        const auto found = m_fonts.find(id);
+        if (found != m_fonts.end())
+            current = found->second;
+    }
+    if (!current) {
+        diagnostics.report(tag.bodyOffset, tag.code, "font " + std::to_string(id) + " amended before it was defined");
+        return;
+    }
+    // A frame being drawn may hold the font as it was; the amended one is
+    // a copy that takes its place.
+    auto amended = std::make_shared<FontDefinition>(*current);
+    if (tag.code == TagCode::DefineFontAlignZones)
+        applyAlignZones(amended->font, rest);
+    else if (tag.code == TagCode::DefineFontName)
+        applyFontName(amended->font, rest);
+    else
+        applyFontInfo(amended->font, tag.code, rest);
+    const std::unique_lock lock(m_lock);
+    m_fonts[id] = amended;
+    m_characters[id] = amended;
+}
+
+void Dictionary::readExports(const TagRecord& tag, std::span<const std::uint8_t> body, Diagnostics& diagnostics)
+{
+    ByteReader bytes(body);
+    const auto count = bytes.u16();
+    if (!count) {
+        diagnostics.report(tag.bodyOffset, tag.code, "export list cut short");
+        return;
+    }
+    for (std::uint16_t i = 0; i < *count; ++i) {
+        const auto id = bytes.u16();
+        auto name = bytes.string();
+        if (!id || !name) {
+            diagnostics.report(tag.bodyOffset, tag.code, "export list cut short");
+            return;
+        }
+        const std::unique_lock lock(m_lock);
+        m_exports.emplace(std::move(*name), *id);
+    }
+}
+
+void Dictionary::defineCharacter(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, std::uint8_t swfVersion,
+                                 Diagnostics& diagnostics, std::size_t& tagAllowance)
+{
+    const auto report = [&](const std::string& message) { diagnostics.report(tag.bodyOffset, tag.code, message); };
+    {
+        const std::shared_lock lock(m_lock);
+        if (m_characters.count(id)) {
+            report("character " + std::to_string(id) + " defined again; the first definition stands");
+            return;
+        }
+    }
+    // Where the body after the id sits in the stream.
+    const std::uint64_t restOffset = tag.bodyOffset + 2;
     std::string problem;
     std::shared_ptr<const Character> character;
-    switch (tag.code) {
-    case kDefineShape:
-    case kDefineShape2:
-    case kDefineShape3:
-    case kDefineShape4:
+    std::shared_ptr<const FontDefinition> font;
+    switch (TagCode(tag.code)) {
+    case TagCode::DefineShape:
+    case TagCode::DefineShape2:
+    case TagCode::DefineShape3:
+    case TagCode::DefineShape4:
         character = orReport(readShapeDefinition(tag.code, rest), problem);
         break;
-    case kDefineMorphShape:
-    case kDefineMorphShape2:
+    case TagCode::DefineMorphShape:
+    case TagCode::DefineMorphShape2:
         character = orReport(readMorphShapeDefinition(tag.code, rest), problem);
         break;
-    case kDefineSprite: {
+    case TagCode::DefineSprite: {
         std::vector<std::string> problems;
-        character = orReport(readSpriteDefinition(rest, swfVersion, problems), problem);
+        character = orReport(readSpriteDefinition(rest, swfVersion, problems, restOffset, tagAllowance), problem);
         for (const std::string& message : problems)
             report(message);
         break;
     }
-    case kDefineButton:
-    case kDefineButton2:
-        character = orReport(readButtonDefinition(tag.code, rest), problem);
+    case TagCode::DefineButton:
+    case TagCode::DefineButton2:
+        character = orReport(readButtonDefinition(tag.code, rest, restOffset), problem);
         break;
-    case kDefineBits:
-    case kDefineBitsLossless:
-    case kDefineBitsJpeg2:
-    case kDefineBitsJpeg3:
-    case kDefineBitsLossless2:
-    case kDefineBitsJpeg4: {
-        auto bitmap = std::make_shared<BitmapDefinition>();
-        bitmap->tagCode = tag.code;
-        bitmap->body.assign(rest.begin(), rest.end());
-        if (tag.code == kDefineBits)
-            bitmap->jpegTables = m_jpegTables;
-        character = std::move(bitmap);
+    case TagCode::DefineBits:
+    case TagCode::DefineBitsLossless:
+    case TagCode::DefineBitsJPEG2:
+    case TagCode::DefineBitsJPEG3:
+    case TagCode::DefineBitsLossless2:
+    case TagCode::DefineBitsJPEG4: {
+        std::vector<std::uint8_t> tables;
+        if (tag.code == TagCode::DefineBits) {
+            const std::shared_lock lock(m_lock);
+            tables = m_jpegTables;
+        }
+        character = std::make_shared<BitmapDefinition>(tag.code, std::vector<std::uint8_t>(rest.begin(), rest.end()), std::move(tables),
+                                                       m_budget);
         break;
     }
-    case kDefineFont:
-    case kDefineFont2:
-    case kDefineFont3: {
-        auto font = readFont(tag.code, rest, swfVersion);
-        if (!font) {
-            problem = font.error();
+    case TagCode::DefineFont:
+    case TagCode::DefineFont2:
+    case TagCode::DefineFont3: {
+        auto read = readFont(tag.code, rest, swfVersion);
+        if (!read) {
+            problem = read.error();
             break;
         }
         auto definition = std::make_shared<FontDefinition>();
-        definition->font = std::move(font.value());
-        m_fonts.emplace(*id, definition);
+        definition->font = std::move(read.value());
+        font = definition;
         character = std::move(definition);
         break;
     }
-    case kDefineText:
-    case kDefineText2: {
+    case TagCode::DefineText:
+    case TagCode::DefineText2: {
         auto text = readStaticText(tag.code, rest);
         if (!text) {
             problem = text.error();
@@ -214,7 +245,7 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
         character = std::move(definition);
         break;
     }
-    case kDefineEditText: {
+    case TagCode::DefineEditText: {
         auto field = readEditText(rest);
         if (!field) {
             problem = field.error();
@@ -232,40 +263,72 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
         report(problem);
         return;
     }
-    m_characters.emplace(*id, std::move(character));
+    const std::unique_lock lock(m_lock);
+    if (font)
+        m_fonts.emplace(id, std::move(font));
+    m_characters.emplace(id, std::move(character));
 }
 
 void Dictionary::clear()
 {
+    const std::unique_lock lock(m_lock);
     m_characters.clear();
     m_fonts.clear();
     m_grids.clear();
     m_buttonColors.clear();
+    m_buttonSounds.clear();
+    m_exports.clear();
     m_jpegTables.clear();
+}
+
+std::size_t Dictionary::size() const
+{
+    const std::shared_lock lock(m_lock);
+    return m_characters.size();
 }
 
 std::shared_ptr<const Character> Dictionary::find(std::uint16_t id) const
 {
+    const std::shared_lock lock(m_lock);
     const auto found = m_characters.find(id);
     return found == m_characters.end() ? nullptr : found->second;
 }
 
-const Font* Dictionary::font(std::uint16_t id) const
+std::shared_ptr<const Font> Dictionary::font(std::uint16_t id) const
 {
+    const std::shared_lock lock(m_lock);
     const auto found = m_fonts.find(id);
-    return found == m_fonts.end() ? nullptr : &found->second->font;
+    if (found == m_fonts.end())
+        return nullptr;
+    return std::shared_ptr<const Font>(found->second, &found->second->font);
 }
 
-const ScalingGrid* Dictionary::scalingGrid(std::uint16_t id) const
+std::optional<ScalingGrid> Dictionary::scalingGrid(std::uint16_t id) const
 {
+    const std::shared_lock lock(m_lock);
     const auto found = m_grids.find(id);
-    return found == m_grids.end() ? nullptr : &found->second;
+    return found == m_grids.end() ? std::nullopt : std::optional(found->second);
 }
 
-const ColorTransform* Dictionary::buttonColorTransform(std::uint16_t id) const
+std::optional<ColorTransform> Dictionary::buttonColorTransform(std::uint16_t id) const
 {
+    const std::shared_lock lock(m_lock);
     const auto found = m_buttonColors.find(id);
-    return found == m_buttonColors.end() ? nullptr : &found->second;
+    return found == m_buttonColors.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<TagRef> Dictionary::buttonSounds(std::uint16_t id) const
+{
+    const std::shared_lock lock(m_lock);
+    const auto found = m_buttonSounds.find(id);
+    return found == m_buttonSounds.end() ? std::nullopt : std::optional(found->second);
+}
+
+std::optional<std::uint16_t> Dictionary::exported(const std::string& name) const
+{
+    const std::shared_lock lock(m_lock);
+    const auto found = m_exports.find(name);
+    return found == m_exports.end() ? std::nullopt : std::optional(found->second);
 }
 
 } // namespace swf

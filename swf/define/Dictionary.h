@@ -3,14 +3,21 @@
 // Character id to definition, filled as defining tags are reached in load
 // order. An id keeps its first definition; a movie that defines an id again
 // gets a diagnostic, not a different picture half way through.
+//
+// The movie goes on loading while a frame is drawn on another thread, so
+// lookups may run while a tag is being defined: a lock guards the tables,
+// and what a lookup hands out is shared and never changed afterwards (a
+// font amended by a later tag is a new copy).
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <shared_mutex>
 #include <span>
+#include <string>
 #include <vector>
 
-#include "swf/Diagnostic.h"
+#include "swf/read/Diagnostics.h"
 #include "swf/define/Character.h"
 #include "swf/define/Definitions.h"
 #include "swf/read/TagRecord.h"
@@ -19,38 +26,62 @@ namespace swf {
 
 class Dictionary {
 public:
+    // Decoded pixels are counted against `budget`.
+    explicit Dictionary(std::shared_ptr<MemoryBudget> budget = std::make_shared<MemoryBudget>());
+
     // Reads the tag if it defines something (or carries JPEG tables or a
     // scaling grid); any other tag is left alone.
-    void define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion,
-                std::vector<Diagnostic>& diagnostics);
+    // `tagAllowance` is what is left of the movie's cap on tags; the tags
+    // inside a sprite are taken from it, and a sprite that would overrun it
+    // is cut short.
+    void define(const TagRecord& tag, std::span<const std::uint8_t> body, std::uint8_t swfVersion, Diagnostics& diagnostics,
+                std::size_t& tagAllowance);
     void clear();
 
     std::shared_ptr<const Character> find(std::uint16_t id) const;
-    const Font* font(std::uint16_t id) const;
-    const ScalingGrid* scalingGrid(std::uint16_t id) const;
+    std::shared_ptr<const Font> font(std::uint16_t id) const;
+    std::optional<ScalingGrid> scalingGrid(std::uint16_t id) const;
     // DefineButtonCxform: a colour transform for everything a button of the
-    // first kind shows; null when it has none.
-    const ColorTransform* buttonColorTransform(std::uint16_t id) const;
-    std::size_t size() const { return m_characters.size(); }
+    // first kind shows.
+    std::optional<ColorTransform> buttonColorTransform(std::uint16_t id) const;
+    // DefineButtonSound: the button's four sound records, for the mixer.
+    std::optional<TagRef> buttonSounds(std::uint16_t id) const;
+    // ExportAssets: the character a movie exports under `name`.
+    std::optional<std::uint16_t> exported(const std::string& name) const;
+    std::size_t size() const;
 
     // Whether `code` is one of the tags define() reads.
     static bool isDefinitionTag(std::uint16_t code);
 
 private:
+    void defineCharacter(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, std::uint8_t swfVersion,
+                         Diagnostics& diagnostics, std::size_t& tagAllowance);
+    void amendFont(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics);
+    void readExports(const TagRecord& tag, std::span<const std::uint8_t> body, Diagnostics& diagnostics);
+
+    mutable std::shared_mutex m_lock;
     std::map<std::uint16_t, std::shared_ptr<const Character>> m_characters;
     std::map<std::uint16_t, ScalingGrid> m_grids;
     std::map<std::uint16_t, ColorTransform> m_buttonColors;
-    // Fonts stay writable: their name, code table and zones arrive in later tags.
-    std::map<std::uint16_t, std::shared_ptr<FontDefinition>> m_fonts;
+    std::map<std::uint16_t, TagRef> m_buttonSounds;
+    std::map<std::string, std::uint16_t> m_exports;
+    std::map<std::uint16_t, std::shared_ptr<const FontDefinition>> m_fonts;
     std::vector<std::uint8_t> m_jpegTables;
+    std::shared_ptr<MemoryBudget> m_budget;
 };
 
 // The definition readers, one per kind of tag; `body` starts after the
 // character id.
 Result<std::shared_ptr<ShapeDefinition>> readShapeDefinition(std::uint16_t code, std::span<const std::uint8_t> body);
 Result<std::shared_ptr<MorphShapeDefinition>> readMorphShapeDefinition(std::uint16_t code, std::span<const std::uint8_t> body);
+// `bodyOffset` is where `body` sits in the movie's stream; each tag read
+// is taken from `tagAllowance`, and reading stops when none is left.
+// `problems` gets at most kMaxSpriteProblems entries.
+inline constexpr std::size_t kMaxSpriteProblems = 100;
 Result<std::shared_ptr<SpriteDefinition>> readSpriteDefinition(std::span<const std::uint8_t> body, std::uint8_t swfVersion,
-                                                               std::vector<std::string>& problems);
-Result<std::shared_ptr<ButtonDefinition>> readButtonDefinition(std::uint16_t code, std::span<const std::uint8_t> body);
+                                                               std::vector<std::string>& problems, std::uint64_t bodyOffset,
+                                                               std::size_t& tagAllowance);
+Result<std::shared_ptr<ButtonDefinition>> readButtonDefinition(std::uint16_t code, std::span<const std::uint8_t> body,
+                                                               std::uint64_t bodyOffset = 0);
 
 } // namespace swf

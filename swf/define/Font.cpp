@@ -7,15 +7,16 @@
 #include "swf/define/ShapeRecords.h"
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
 
-constexpr std::uint16_t kDefineFont = 10;
-constexpr std::uint16_t kDefineFont2 = 48;
-constexpr std::uint16_t kDefineFont3 = 75;
-constexpr std::uint16_t kDefineFontInfo2 = 62;
+constexpr std::uint16_t kDefineFont = +TagCode::DefineFont;
+constexpr std::uint16_t kDefineFont2 = +TagCode::DefineFont2;
+constexpr std::uint16_t kDefineFont3 = +TagCode::DefineFont3;
+constexpr std::uint16_t kDefineFontInfo2 = +TagCode::DefineFontInfo2;
 
 // Glyphs are drawn with one fill and no lines; the outline's direction does
 // not matter because the reference fills them even-odd.

@@ -2,18 +2,11 @@
 
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
-
-constexpr std::uint16_t kPlaceObject = 4;
-constexpr std::uint16_t kRemoveObject = 5;
-constexpr std::uint16_t kPlaceObject2 = 26;
-constexpr std::uint16_t kRemoveObject2 = 28;
-constexpr std::uint16_t kFrameLabel = 43;
-constexpr std::uint16_t kPlaceObject3 = 70;
-constexpr std::uint16_t kSceneAndFrameLabelData = 86;
 
 std::optional<PlaceCommand> readPlaceObject1(ByteReader& bytes)
 {
@@ -34,7 +27,7 @@ std::optional<PlaceCommand> readPlaceObject1(ByteReader& bytes)
     return place;
 }
 
-std::optional<PlaceCommand> readPlaceObject23(ByteReader& bytes, bool third)
+std::optional<PlaceCommand> readPlaceObject23(ByteReader& bytes, bool third, std::uint16_t code, std::uint64_t bodyOffset)
 {
     const auto flags = bytes.u8();
     const auto flags2 = third ? bytes.u8() : std::optional<std::uint8_t>(0);
@@ -46,8 +39,7 @@ std::optional<PlaceCommand> readPlaceObject23(ByteReader& bytes, bool third)
     place.move = *flags & 0x01;
     const bool hasCharacter = *flags & 0x02;
     if (third && ((*flags2 & 0x08) || ((*flags2 & 0x10) && hasCharacter))) {
-        // The class name only matters to scripts, which are not run here.
-        if (!bytes.string())
+        if (!(place.className = bytes.string()))
             return std::nullopt;
     }
     if (hasCharacter && !(place.characterId = bytes.u16()))
@@ -62,10 +54,12 @@ std::optional<PlaceCommand> readPlaceObject23(ByteReader& bytes, bool third)
         return std::nullopt;
     if ((*flags & 0x40) && !(place.clipDepth = bytes.u16()))
         return std::nullopt;
-    if (!third)
-        return place;
-    if ((*flags2 & 0x01) && !(place.filters = readFilterList(bytes)))
-        return std::nullopt;
+    if (third && (*flags2 & 0x01)) {
+        auto filters = readFilterList(bytes);
+        if (!filters)
+            return std::nullopt;
+        place.filters = std::make_shared<const std::vector<Filter>>(std::move(*filters));
+    }
     if ((*flags2 & 0x02) && !(place.blendMode = bytes.u8()))
         return std::nullopt;
     if (*flags2 & 0x04) {
@@ -82,6 +76,10 @@ std::optional<PlaceCommand> readPlaceObject23(ByteReader& bytes, bool third)
     }
     if ((*flags2 & 0x40) && !(place.background = readRgba(bytes)))
         return std::nullopt;
+    // Clip actions come last in both tags; what they mean is the script
+    // machine's to read.
+    if ((*flags & 0x80) && !bytes.atEnd())
+        place.clipActions = TagRef {code, bodyOffset + bytes.position(), std::uint32_t(bytes.remaining())};
     return place;
 }
 
@@ -117,49 +115,73 @@ bool readSceneData(FrameScript& script, ByteReader& bytes)
     return true;
 }
 
-} // namespace
 
-bool isControlTag(std::uint16_t code)
+// Tags the timeline keeps in their frame, unread, for the layers above.
+bool isCarriedTag(std::uint16_t code)
 {
-    switch (code) {
-    case kPlaceObject:
-    case kRemoveObject:
-    case kPlaceObject2:
-    case kRemoveObject2:
-    case kFrameLabel:
-    case kPlaceObject3:
-    case kSceneAndFrameLabelData:
+    switch (TagCode(code)) {
+    case TagCode::DoAction:
+    case TagCode::DoInitAction:
+    case TagCode::StartSound:
+    case TagCode::StartSound2:
+    case TagCode::SoundStreamHead:
+    case TagCode::SoundStreamHead2:
+    case TagCode::SoundStreamBlock:
+    case TagCode::VideoFrame:
         return true;
     default:
         return false;
     }
 }
 
-std::optional<PlaceCommand> readPlaceObject(std::uint16_t code, std::span<const std::uint8_t> body, std::uint8_t swfVersion)
+} // namespace
+
+bool isControlTag(std::uint16_t code)
+{
+    switch (TagCode(code)) {
+    case TagCode::PlaceObject:
+    case TagCode::RemoveObject:
+    case TagCode::PlaceObject2:
+    case TagCode::RemoveObject2:
+    case TagCode::FrameLabel:
+    case TagCode::PlaceObject3:
+    case TagCode::DefineSceneAndFrameLabelData:
+        return true;
+    default:
+        return isCarriedTag(code);
+    }
+}
+
+std::optional<PlaceCommand> readPlaceObject(std::uint16_t code, std::span<const std::uint8_t> body, std::uint8_t swfVersion,
+                                            std::uint64_t bodyOffset)
 {
     (void)swfVersion;
     ByteReader bytes(body);
-    if (code == kPlaceObject)
+    if (code == TagCode::PlaceObject)
         return readPlaceObject1(bytes);
-    if (code == kPlaceObject2 || code == kPlaceObject3)
-        return readPlaceObject23(bytes, code == kPlaceObject3);
+    if (code == TagCode::PlaceObject2 || code == TagCode::PlaceObject3)
+        return readPlaceObject23(bytes, code == TagCode::PlaceObject3, code, bodyOffset);
     return std::nullopt;
 }
 
 bool readControlTag(FrameScript& script, std::uint16_t code, std::span<const std::uint8_t> body, std::uint8_t swfVersion,
-                    std::string& problem)
+                    std::string& problem, std::uint64_t bodyOffset)
 {
     if (!isControlTag(code))
         return true;
     if (script.frames.empty())
         script.frames.emplace_back();
     std::vector<FrameCommand>& frame = script.frames.back();
+    if (isCarriedTag(code)) {
+        frame.emplace_back(CarriedTag {code, bodyOffset, std::uint32_t(body.size())});
+        return true;
+    }
     ByteReader bytes(body);
-    switch (code) {
-    case kPlaceObject:
-    case kPlaceObject2:
-    case kPlaceObject3: {
-        auto place = readPlaceObject(code, body, swfVersion);
+    switch (TagCode(code)) {
+    case TagCode::PlaceObject:
+    case TagCode::PlaceObject2:
+    case TagCode::PlaceObject3: {
+        auto place = readPlaceObject(code, body, swfVersion, bodyOffset);
         if (!place) {
             problem = "place tag cut short";
             return false;
@@ -167,7 +189,7 @@ bool readControlTag(FrameScript& script, std::uint16_t code, std::span<const std
         frame.emplace_back(std::move(*place));
         return true;
     }
-    case kRemoveObject: {
+    case TagCode::RemoveObject: {
         const auto id = bytes.u16();
         const auto depth = bytes.u16();
         if (!id || !depth) {
@@ -177,7 +199,7 @@ bool readControlTag(FrameScript& script, std::uint16_t code, std::span<const std
         frame.emplace_back(RemoveCommand {*depth});
         return true;
     }
-    case kRemoveObject2: {
+    case TagCode::RemoveObject2: {
         const auto depth = bytes.u16();
         if (!depth) {
             problem = "remove tag cut short";
@@ -186,7 +208,7 @@ bool readControlTag(FrameScript& script, std::uint16_t code, std::span<const std
         frame.emplace_back(RemoveCommand {*depth});
         return true;
     }
-    case kFrameLabel: {
+    case TagCode::FrameLabel: {
         auto name = bytes.string();
         if (!name) {
             problem = "frame label without its terminator";
@@ -195,7 +217,7 @@ bool readControlTag(FrameScript& script, std::uint16_t code, std::span<const std
         script.labels.push_back({int(script.frames.size()) - 1, std::move(*name)});
         return true;
     }
-    case kSceneAndFrameLabelData:
+    case TagCode::DefineSceneAndFrameLabelData:
         if (!readSceneData(script, bytes)) {
             problem = "scene and label table cut short";
             return false;

@@ -5,15 +5,22 @@
 
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
 
-constexpr std::uint16_t kDefineMorphShape2 = 84;
+constexpr std::uint16_t kDefineMorphShape2 = +TagCode::DefineMorphShape2;
 // Ratios a morph is drawn at are few in practice (one per frame of a
-// tween); a movie sweeping through thousands only costs rebuilds.
+// tween); a movie sweeping through thousands only costs rebuilds. A morph
+// of very many edges keeps fewer of them, so its cache stays within
+// bounds whatever the ratios.
 constexpr std::size_t kMaxCachedRatios = 64;
+constexpr std::size_t kMaxCachedEdges = 1'000'000;
+// A morph is worked out afresh at every ratio it is drawn at, so it is kept
+// to far more edges than a tween ever has, but not to what a file can hold.
+constexpr std::size_t kMaxMorphRecords = 100'000;
 
 using MorphFill = MorphShapeDefinition::MorphFill;
 using MorphLine = MorphShapeDefinition::MorphLine;
@@ -267,17 +274,36 @@ Result<std::shared_ptr<MorphShapeDefinition>> readMorphShapeDefinition(std::uint
     auto endRecords = readShape(bytes, second ? 4 : 3);
     if (endRecords)
         morph->endRecords = std::move(*endRecords);
+    if (morph->startRecords.size() > kMaxMorphRecords)
+        morph->startRecords.resize(kMaxMorphRecords);
+    if (morph->endRecords.size() > kMaxMorphRecords)
+        morph->endRecords.resize(kMaxMorphRecords);
     return morph;
 }
 
-const ShapeGeometry& MorphShapeDefinition::geometryAt(std::uint16_t ratio) const
+std::shared_ptr<const ShapeGeometry> MorphShapeDefinition::cachedGeometryAt(std::uint16_t ratio) const
 {
-    auto found = m_cache.find(ratio);
-    if (found != m_cache.end())
-        return found->second;
-    if (m_cache.size() >= kMaxCachedRatios)
+    const std::lock_guard lock(m_cacheLock);
+    const auto found = m_cache.find(ratio);
+    return found == m_cache.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<const ShapeGeometry> MorphShapeDefinition::geometryAt(std::uint16_t ratio) const
+{
+    if (auto cached = cachedGeometryAt(ratio))
+        return cached;
+    auto geometry = std::make_shared<const ShapeGeometry>(build(ratio / 65535.0));
+    const std::size_t edges = std::max<std::size_t>(edgeCount(), 1);
+    if (edges > kMaxCachedEdges)
+        return geometry;
+    const std::lock_guard lock(m_cacheLock);
+    if (m_cache.size() >= kMaxCachedRatios || m_cachedEdges + edges > kMaxCachedEdges) {
         m_cache.clear();
-    return m_cache.emplace(ratio, build(ratio / 65535.0)).first->second;
+        m_cachedEdges = 0;
+    }
+    if (m_cache.emplace(ratio, geometry).second)
+        m_cachedEdges += edges;
+    return geometry;
 }
 
 ShapeGeometry MorphShapeDefinition::build(double t) const

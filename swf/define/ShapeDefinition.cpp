@@ -2,19 +2,20 @@
 
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
 
-constexpr std::uint16_t kDefineShape4 = 83;
+constexpr std::uint16_t kDefineShape4 = +TagCode::DefineShape4;
 
 ShapeVersion shapeVersion(std::uint16_t code)
 {
     switch (code) {
-    case 22:
+    case +TagCode::DefineShape2:
         return 2;
-    case 32:
+    case +TagCode::DefineShape3:
         return 3;
     case kDefineShape4:
         return 4;

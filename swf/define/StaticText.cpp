@@ -3,13 +3,14 @@
 #include "swf/read/BitReader.h"
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
+#include "swf/read/TagCode.h"
 
 namespace swf {
 
 namespace {
 
-constexpr std::uint16_t kDefineText = 11;
-constexpr std::uint16_t kDefineText2 = 33;
+constexpr std::uint16_t kDefineText = +TagCode::DefineText;
+constexpr std::uint16_t kDefineText2 = +TagCode::DefineText2;
 
 } // namespace
 

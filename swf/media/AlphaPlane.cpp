@@ -24,6 +24,8 @@ Result<QImage> applyAlphaPlane(QImage opaque, std::span<const std::uint8_t> comp
     if (!plane)
         return Result<QImage>::failure("alpha plane: " + plane.error());
     QImage image = opaque.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return Result<QImage>::failure("alpha plane: no memory for the pixels");
     for (int y = 0; y < image.height(); ++y) {
         const std::uint8_t* alpha = plane.value().data() + std::size_t(y) * width;
         QRgb* row = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -1,5 +1,6 @@
 #include "swf/media/BitmapDecoder.h"
 
+#include <new>
 #include <string>
 
 #include "swf/media/AlphaPlane.h"
@@ -60,9 +61,7 @@ Result<QImage> decodeWithAlpha(std::span<const std::uint8_t> body, bool hasDeblo
     return applyAlphaPlane(std::move(opaque.value()), reader.rest());
 }
 
-} // namespace
-
-Result<QImage> decodeBitmap(std::uint16_t tagCode, std::span<const std::uint8_t> body, std::span<const std::uint8_t> jpegTables)
+Result<QImage> decodeBitmapTag(std::uint16_t tagCode, std::span<const std::uint8_t> body, std::span<const std::uint8_t> jpegTables)
 {
     switch (tagCode) {
     case DefineBits:
@@ -79,6 +78,20 @@ Result<QImage> decodeBitmap(std::uint16_t tagCode, std::span<const std::uint8_t>
         return decodeLossless(body, LosslessAlpha::Premultiplied);
     }
     return Result<QImage>::failure("tag " + std::to_string(tagCode) + " defines no bitmap");
+}
+
+} // namespace
+
+Result<QImage> decodeBitmap(std::uint16_t tagCode, std::span<const std::uint8_t> body, std::span<const std::uint8_t> jpegTables)
+{
+    // What a movie asks for is checked against what its data can justify,
+    // but several justified bitmaps can still outgrow the memory there is;
+    // then this bitmap is lost, not the program.
+    try {
+        return decodeBitmapTag(tagCode, body, jpegTables);
+    } catch (const std::bad_alloc&) {
+        return Result<QImage>::failure("tag " + std::to_string(tagCode) + ": no memory to decode the bitmap");
+    }
 }
 
 } // namespace swf

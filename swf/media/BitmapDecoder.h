@@ -11,9 +11,16 @@
 
 namespace swf {
 
-// No movie justifies a bitmap larger than this; bigger ones are refused
-// before any pixel memory is taken.
-inline constexpr std::int64_t kMaxBitmapPixels = std::int64_t(8192) * 8192;
+// The largest bitmap there is, as the reference player's own bitmaps were
+// bounded: 8,191 pixels a side and 16,777,215 in all. Bigger ones are
+// refused before any pixel memory is taken.
+inline constexpr std::int64_t kMaxBitmapSide = 8191;
+inline constexpr std::int64_t kMaxBitmapPixels = 16'777'215;
+
+constexpr bool bitmapSizeAllowed(std::int64_t width, std::int64_t height)
+{
+    return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide && width * height <= kMaxBitmapPixels;
+}
 
 // Decodes DefineBits (6, using the movie's JPEGTables body), DefineBitsJPEG2
 // (21), DefineBitsJPEG3 (35, with its zlib alpha plane), DefineBitsJPEG4

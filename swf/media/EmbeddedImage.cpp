@@ -8,6 +8,7 @@
 #include <QImageReader>
 
 #include "swf/media/BitmapDecoder.h"
+#include "swf/media/Inflate.h"
 
 namespace swf {
 
@@ -25,6 +26,10 @@ bool startsWith(std::span<const std::uint8_t> data, const std::array<std::uint8_
 
 bool isPng(std::span<const std::uint8_t> data) { return startsWith(data, kPngSignature); }
 
+// One-bit PNG pixels deflated at deflate's densest; GIF's twelve-bit codes
+// of at most 4,096 pixels each stay well under it.
+constexpr std::uint64_t kMaxPixelsPerByte = 8 * kMaxInflateRatio;
+
 } // namespace
 
 bool isPngOrGif(std::span<const std::uint8_t> data)
@@ -41,8 +46,10 @@ Result<QImage> decodePngOrGif(std::span<const std::uint8_t> data)
     QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || std::int64_t(size.width()) * size.height() > kMaxBitmapPixels)
+    if (!size.isValid() || !bitmapSizeAllowed(size.width(), size.height()))
         return Result<QImage>::failure(std::string("embedded ") + format + " has no acceptable size");
+    if (std::uint64_t(size.width()) * std::uint64_t(size.height()) > kMaxPixelsPerByte * data.size())
+        return Result<QImage>::failure(std::string("embedded ") + format + " size is more than its data can hold");
     QImage image;
     if (!reader.read(&image))
         return Result<QImage>::failure(std::string("embedded ") + format + " cannot be decoded: " + reader.errorString().toStdString());

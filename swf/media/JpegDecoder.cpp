@@ -21,6 +21,15 @@ constexpr int kMaxScans = 1000;
 // libjpeg's own working memory, beyond the output image: whole-image
 // coefficient buffers for progressive data at the largest size we accept.
 constexpr long kMaxDecoderMemory = long(kMaxBitmapPixels) * 8;
+// The most pixels a byte of JPEG data can stand for. Every 8x8 block of a
+// complete image costs at least one bit: a baseline block two (a DC code and
+// an end-of-block code of one bit each), a progressive one one (its first DC
+// scan; the AC scans can skip runs of 32,767 blocks at a time). One
+// component alone covers every pixel, so a whole image holds at most 512
+// pixels a byte; the cap doubles that. libjpeg makes up whatever a stream
+// leaves out, so a header claiming more is not a picture the data describes
+// but a request for memory, and is refused before any is taken.
+constexpr std::uint64_t kMaxPixelsPerByte = 1024;
 
 // Everything the decode touches lives here, in the caller's frame, so that
 // a longjmp out of libjpeg leaves nothing with a destructor stranded.
@@ -97,9 +106,14 @@ bool decompress(Session& session, std::span<const std::uint8_t> stream, QImage& 
 
     jpeg_mem_src(&info, stream.data(), static_cast<unsigned long>(stream.size()));
     jpeg_read_header(&info, TRUE);
-    if (info.image_width == 0 || info.image_height == 0
-        || std::int64_t(info.image_width) * info.image_height > kMaxBitmapPixels) {
+    if (!bitmapSizeAllowed(info.image_width, info.image_height)) {
         std::snprintf(session.message, sizeof session.message, "JPEG size %ux%u is refused", info.image_width, info.image_height);
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    if (std::uint64_t(info.image_width) * info.image_height > kMaxPixelsPerByte * stream.size()) {
+        std::snprintf(session.message, sizeof session.message, "JPEG of %ux%u pixels is more than its %zu bytes can hold",
+                      info.image_width, info.image_height, stream.size());
         jpeg_destroy_decompress(&info);
         return false;
     }

@@ -65,7 +65,7 @@ Result<QImage> decodeLossless(std::span<const std::uint8_t> body, LosslessAlpha 
     default:
         return refuse("unknown format " + std::to_string(*format));
     }
-    if (*width == 0 || *height == 0 || std::int64_t(*width) * *height > kMaxBitmapPixels)
+    if (!bitmapSizeAllowed(*width, *height))
         return refuse("size " + std::to_string(*width) + "x" + std::to_string(*height) + " is refused");
 
     const std::size_t entryBytes = hasAlpha ? 4 : 3;

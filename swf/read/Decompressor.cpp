@@ -16,6 +16,7 @@ public:
     {
         const std::size_t room = limit > output.size() ? limit - output.size() : 0;
         const std::size_t take = std::min(room, input.size());
+        m_consumed = take;
         output.insert(output.end(), input.begin(), input.begin() + std::ptrdiff_t(take));
         return take < input.size() ? Status::LimitReached : Status::NeedMore;
     }

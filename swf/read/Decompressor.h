@@ -29,6 +29,10 @@ public:
     // allocate more than its header can justify.
     virtual Status decode(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& output, std::size_t limit) = 0;
 
+    // How much of the last decode's input it took. After LimitReached the
+    // rest is for the next call, once the output has room again.
+    std::size_t consumed() const { return m_consumed; }
+
     const std::string& error() const { return m_error; }
 
     // `uncompressedBody` is the declared length less the eight bytes that
@@ -41,6 +45,8 @@ protected:
         m_error = std::move(reason);
         return Status::Corrupt;
     }
+
+    std::size_t m_consumed = 0;
 
 private:
     std::string m_error;

@@ -1,6 +1,7 @@
 #include "swf/read/LzmaDecompressor.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace swf {
 
@@ -26,6 +27,7 @@ LzmaDecompressor::~LzmaDecompressor()
 
 Decompressor::Status LzmaDecompressor::decode(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& output, std::size_t limit)
 {
+    m_consumed = 0;
     if (m_ended)
         return Status::Ended;
     if (!m_started) {
@@ -33,15 +35,19 @@ Decompressor::Status LzmaDecompressor::decode(std::span<const std::uint8_t> inpu
         std::copy_n(input.begin(), take, m_preamble.begin() + std::ptrdiff_t(m_preambleFilled));
         m_preambleFilled += take;
         input = input.subspan(take);
+        m_consumed = take;
         if (m_preambleFilled < kPreambleSize)
             return Status::NeedMore;
-        if (const Status status = start(output, limit); status != Status::NeedMore)
+        if (const Status status = start(output); status != Status::NeedMore)
             return status;
     }
-    return run(input, output, limit);
+    const std::size_t before = m_consumed;
+    const Status status = run(input, output, limit);
+    m_consumed = before + (input.size() - m_stream.avail_in);
+    return status;
 }
 
-Decompressor::Status LzmaDecompressor::start(std::vector<std::uint8_t>& output, std::size_t limit)
+Decompressor::Status LzmaDecompressor::start(std::vector<std::uint8_t>& output)
 {
     if (lzma_alone_decoder(&m_stream, kMemoryLimit) != LZMA_OK)
         return fail("liblzma could not be initialised");
@@ -64,8 +70,9 @@ Decompressor::Status LzmaDecompressor::start(std::vector<std::uint8_t>& output, 
         header[std::size_t(1 + i)] = std::uint8_t(dictionary >> (8 * i));
     std::fill(header.begin() + 5, header.end(), std::uint8_t(0xFF));
 
-    // The header itself decodes to nothing, so it shares the caller's output.
-    return run(header, output, limit);
+    // The header itself decodes to nothing, so it shares the caller's
+    // output, and no limit on it may keep it from being taken.
+    return run(header, output, std::numeric_limits<std::size_t>::max());
 }
 
 Decompressor::Status LzmaDecompressor::run(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& output, std::size_t limit)
@@ -76,12 +83,16 @@ Decompressor::Status LzmaDecompressor::run(std::span<const std::uint8_t> input, 
     for (;;) {
         const std::size_t room = limit > output.size() ? limit - output.size() : 0;
         if (room == 0)
-            return m_stream.avail_in > 0 ? Status::LimitReached : Status::NeedMore;
+            return m_stream.avail_in > 0 || m_holdingOutput ? Status::LimitReached : Status::NeedMore;
+        if (m_stream.avail_in == 0 && !m_holdingOutput)
+            return Status::NeedMore;
         m_stream.next_out = chunk.data();
         m_stream.avail_out = std::min(room, chunk.size());
         const lzma_ret status = lzma_code(&m_stream, LZMA_RUN);
         const std::size_t produced = std::size_t(m_stream.next_out - chunk.data());
         output.insert(output.end(), chunk.begin(), chunk.begin() + std::ptrdiff_t(produced));
+        // As with zlib: a full chunk may mean more output is waiting.
+        m_holdingOutput = m_stream.avail_out == 0;
         if (status == LZMA_STREAM_END) {
             m_ended = true;
             return Status::Ended;
@@ -94,11 +105,12 @@ Decompressor::Status LzmaDecompressor::run(std::span<const std::uint8_t> input, 
             return fail("corrupt LZMA data");
         if (status != LZMA_OK && status != LZMA_BUF_ERROR)
             return fail("LZMA decoding failed");
-        // As with zlib: a full chunk may mean more output is waiting.
-        if (status == LZMA_BUF_ERROR || (m_stream.avail_in == 0 && m_stream.avail_out > 0))
-            break;
+        if (status == LZMA_BUF_ERROR) {
+            if (m_stream.avail_in > 0)
+                return fail("LZMA decoding made no progress");
+            m_holdingOutput = false;
+        }
     }
-    return Status::NeedMore;
 }
 
 } // namespace swf

@@ -22,7 +22,7 @@ public:
 private:
     static constexpr std::size_t kPreambleSize = 4 + 5;
 
-    Status start(std::vector<std::uint8_t>& output, std::size_t limit);
+    Status start(std::vector<std::uint8_t>& output);
     Status run(std::span<const std::uint8_t> input, std::vector<std::uint8_t>& output, std::size_t limit);
 
     std::uint64_t m_uncompressedBody;
@@ -31,6 +31,7 @@ private:
     lzma_stream m_stream = LZMA_STREAM_INIT;
     bool m_started = false;
     bool m_ended = false;
+    bool m_holdingOutput = false;
 };
 
 } // namespace swf

@@ -4,11 +4,16 @@ namespace swf {
 
 std::span<const std::uint8_t> Movie::body(const TagRecord& tag) const
 {
+    return bytes(tag.bodyOffset, tag.length);
+}
+
+std::span<const std::uint8_t> Movie::bytes(std::uint64_t offset, std::uint32_t length) const
+{
     // Records come from this stream, but a stale or hand-made one must not
     // read outside it.
-    if (tag.bodyOffset > m_stream.size() || tag.length > m_stream.size() - tag.bodyOffset)
+    if (offset > m_stream.size() || length > m_stream.size() - offset)
         return {};
-    return std::span(m_stream).subspan(tag.bodyOffset, tag.length);
+    return std::span(m_stream).subspan(offset, length);
 }
 
 std::span<const TagRecord> Movie::tagsOf(const FrameRecord& frame) const

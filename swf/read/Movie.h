@@ -23,6 +23,9 @@ public:
     // The uncompressed stream, starting with the eight-byte prefix.
     std::span<const std::uint8_t> stream() const { return m_stream; }
     std::span<const std::uint8_t> body(const TagRecord& tag) const;
+    // `length` bytes of the stream from `offset`, or nothing if they are
+    // not all there: how later layers read the tags frames carry.
+    std::span<const std::uint8_t> bytes(std::uint64_t offset, std::uint32_t length) const;
 
     // Every tag read so far, in stream order.
     const std::vector<TagRecord>& tags() const { return m_tags; }

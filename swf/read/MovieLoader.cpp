@@ -1,6 +1,7 @@
 #include "swf/read/MovieLoader.h"
 
 #include <algorithm>
+#include <new>
 
 #include "swf/read/ByteReader.h"
 #include "swf/read/HeaderParser.h"
@@ -20,7 +21,13 @@ void MovieLoader::feed(std::span<const std::uint8_t> bytes)
         if (!m_decompressor)
             return;
     }
-    decompress(bytes);
+    while (decompress(bytes) && !failed())
+        readRecords();
+    readRecords();
+}
+
+void MovieLoader::readRecords()
+{
     if (!m_headerRead)
         readFrameHeader();
     if (m_headerRead)
@@ -37,6 +44,9 @@ void MovieLoader::finish()
         return;
     }
     walkTags();
+    // The stream was not read to its end, so its length tells nothing.
+    if (m_stoppedAtEnd)
+        return;
 
     const std::uint64_t declared = m_movie.m_header.fileLength;
     const std::uint64_t loaded = bytesLoaded();
@@ -62,25 +72,54 @@ void MovieLoader::readPrefix(std::span<const std::uint8_t>& bytes)
     m_movie.m_header = prefix.value();
     m_movie.m_stream.reserve(std::min<std::size_t>(m_movie.m_header.fileLength, kMaxInitialReserve));
     m_movie.m_stream.assign(m_prefix.begin(), m_prefix.end());
-    m_limit = std::size_t(m_movie.m_header.fileLength) + kLengthSlack;
+    m_limit = std::min(std::size_t(m_movie.m_header.fileLength) + kLengthSlack, m_streamLimit);
     m_decompressor = Decompressor::create(m_movie.m_header.compression, m_movie.m_header.fileLength - kHeaderPrefixSize);
 }
 
-void MovieLoader::decompress(std::span<const std::uint8_t> bytes)
+bool MovieLoader::decompress(std::span<const std::uint8_t>& bytes)
 {
     if (m_decoderStopped)
-        return;
+        return false;
+    if (m_movie.m_ended) {
+        m_decoderStopped = m_stoppedAtEnd = true;
+        return false;
+    }
     const std::uint64_t before = bytesLoaded();
-    switch (m_decompressor->decode(bytes, m_movie.m_stream, m_limit)) {
+    const std::uint64_t step = std::min<std::uint64_t>(kInflateStep, m_limit > before ? m_limit - before : 0);
+    // Past a tag the walk stopped at, bytes are still inflated, so that the
+    // share loaded goes on telling how far the download is, but not kept.
+    std::vector<std::uint8_t>& output = m_walkStopped ? m_discard : m_movie.m_stream;
+    if (m_walkStopped)
+        m_discard.clear();
+    Decompressor::Status status;
+    try {
+        status = m_decompressor->decode(bytes, output, output.size() + std::size_t(step));
+    } catch (const std::bad_alloc&) {
+        // What was inflated before stays; the rest of the movie is lost.
+        m_decoderStopped = true;
+        if (m_headerRead)
+            diagnose(bytesLoaded(), -1, "out of memory reading the movie; the rest is not read");
+        else
+            fail("out of memory reading the movie");
+        return false;
+    }
+    bytes = bytes.subspan(std::min(bytes.size(), m_decompressor->consumed()));
+    if (m_walkStopped)
+        m_discarded += m_discard.size();
+    switch (status) {
     case Decompressor::Status::NeedMore:
-        return;
+        return false;
     case Decompressor::Status::Ended:
         m_decoderStopped = true;
-        return;
+        return false;
     case Decompressor::Status::LimitReached:
+        if (bytesLoaded() < m_limit)
+            return true;
         m_decoderStopped = true;
-        diagnose(bytesLoaded(), -1, "data far beyond the declared length ignored");
-        return;
+        diagnose(bytesLoaded(), -1,
+                 m_limit == m_streamLimit ? "the movie is larger than its memory budget allows; the rest is not read"
+                                          : "data far beyond the declared length ignored");
+        return false;
     case Decompressor::Status::Corrupt:
         m_decoderStopped = true;
         if (m_headerRead)
@@ -89,8 +128,9 @@ void MovieLoader::decompress(std::span<const std::uint8_t> bytes)
             readFrameHeader();
         if (!m_headerRead)
             fail("compressed data unreadable: " + m_decompressor->error());
-        return;
+        return false;
     }
+    return false;
 }
 
 void MovieLoader::readFrameHeader()

@@ -29,11 +29,20 @@ public:
     // so that growing it does not copy it over and over. A header is only a
     // claim; beyond this the stream grows as bytes actually arrive.
     static constexpr std::size_t kMaxInitialReserve = 16 * 1024 * 1024;
+    // A compressed body is inflated this much at a time, its tags read in
+    // between, so that inflating stops soon after the End tag, and what
+    // follows a tag the walk cannot get past is not kept: neither belongs to
+    // the movie, however much the header declares.
+    static constexpr std::size_t kInflateStep = 1024 * 1024;
 
     MovieLoader();
     ~MovieLoader();
     MovieLoader(const MovieLoader&) = delete;
     MovieLoader& operator=(const MovieLoader&) = delete;
+
+    // The most of the uncompressed stream that is kept, whatever the
+    // header declares; set before the first bytes arrive.
+    void setStreamLimit(std::size_t bytes) { m_streamLimit = bytes; }
 
     void feed(std::span<const std::uint8_t> bytes);
     void finish();
@@ -43,12 +52,17 @@ public:
     bool failed() const { return !m_error.empty(); }
     const std::string& error() const { return m_error; }
     bool finished() const { return m_finished; }
-    // Bytes of the uncompressed stream available so far.
-    std::uint64_t bytesLoaded() const { return m_movie.m_stream.size(); }
+    // Bytes of the uncompressed stream that have arrived so far, counting
+    // those past a tag the walk stopped at, which are inflated only to be
+    // counted.
+    std::uint64_t bytesLoaded() const { return m_movie.m_stream.size() + m_discarded; }
 
 private:
     void readPrefix(std::span<const std::uint8_t>& bytes);
-    void decompress(std::span<const std::uint8_t> bytes);
+    // One step of inflating; true when it stopped at the step's end with
+    // input or decoded bytes left for the next one.
+    bool decompress(std::span<const std::uint8_t>& bytes);
+    void readRecords();
     void readFrameHeader();
     void walkTags();
     void accept(TagRecord tag);
@@ -58,12 +72,17 @@ private:
     Movie m_movie;
     std::vector<std::uint8_t> m_prefix;
     std::unique_ptr<Decompressor> m_decompressor;
+    std::vector<std::uint8_t> m_discard;
+    std::uint64_t m_discarded = 0;
     std::optional<TagWalker> m_walker;
     std::size_t m_limit = 0;
+    std::size_t m_streamLimit = std::size_t(-1);
     std::size_t m_nextFrameFirstTag = 0;
     std::string m_error;
     bool m_headerRead = false;
     bool m_decoderStopped = false;
+    // Inflating ended at the End tag, before the stream said it was done.
+    bool m_stoppedAtEnd = false;
     bool m_walkStopped = false;
     bool m_finished = false;
 };

@@ -20,6 +20,7 @@ private:
     z_stream m_stream {};
     bool m_ready = false;
     bool m_ended = false;
+    bool m_holdingOutput = false;
 };
 
 } // namespace swf

@@ -113,21 +113,32 @@ BlendMode blendModeFromByte(std::uint8_t value)
     return BlendMode(value);
 }
 
-void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode)
+void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode, QPoint at)
 {
     if (dest.isNull() || layer.isNull())
         return;
     if (dest.format() != QImage::Format_ARGB32_Premultiplied)
         dest.convertTo(QImage::Format_ARGB32_Premultiplied);
     const QImage source = premultipliedCopy(layer);
-    // Sizes are meant to agree; where they do not, only the overlap is drawn.
-    const int width = std::min(dest.width(), source.width());
-    const int height = std::min(dest.height(), source.height());
+    const QRect overlap = QRect(at, source.size()) & dest.rect();
+    if (mode == BlendMode::Alpha) {
+        // Where the layer has nothing, its alpha is 0, and so becomes the
+        // backdrop's.
+        for (int y = 0; y < dest.height(); ++y) {
+            auto* out = reinterpret_cast<QRgb*>(dest.scanLine(y));
+            const bool rowInside = y >= overlap.top() && y <= overlap.bottom();
+            for (int x = 0; x < dest.width(); ++x)
+                if (!rowInside || x < overlap.left() || x > overlap.right())
+                    out[x] = 0;
+        }
+    }
+    if (overlap.isEmpty())
+        return;
     const Term term = termFor(mode);
-    for (int y = 0; y < height; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(dest.scanLine(y));
-        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
-        for (int x = 0; x < width; ++x) {
+    for (int y = overlap.top(); y <= overlap.bottom(); ++y) {
+        auto* out = reinterpret_cast<QRgb*>(dest.scanLine(y)) + overlap.left();
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y - at.y())) + (overlap.left() - at.x());
+        for (int x = 0; x < overlap.width(); ++x) {
             const QRgb s = in[x];
             const int as = qAlpha(s);
             switch (mode) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include <QImage>
+#include <QPoint>
 
 namespace swf {
 
@@ -26,9 +27,10 @@ enum class BlendMode : std::uint8_t {
 
 BlendMode blendModeFromByte(std::uint8_t value);
 
-// Composites `layer` onto `dest` (both Format_ARGB32_Premultiplied, same
-// size, layer already placed) by `mode`. Alpha and Erase act on dest's own
-// alpha, as they do inside a parent drawn as a layer.
-void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode);
+// Composites `layer`, its top left corner at `at` in `dest` (both
+// Format_ARGB32_Premultiplied), onto `dest` by `mode`. Alpha and Erase act
+// on dest's own alpha, as they do inside a parent drawn as a layer; for
+// Alpha, dest outside the layer counts as under a transparent part of it.
+void compositeLayer(QImage& dest, const QImage& layer, BlendMode mode, QPoint at = {});
 
 } // namespace swf

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
 
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
@@ -12,34 +13,174 @@ namespace swf {
 
 namespace {
 
-// Past the runtime's own nesting cap nothing more can be on stage; this
-// only guards against a list built some other way.
-constexpr int kMaxPaintNesting = Clip::kMaxNesting + 2;
 // Layers alive at once, masks and groups together. Past this a movie that
 // nests masks without end draws unmasked rather than taking a target-sized
 // image per level.
 constexpr int kMaxLayers = 16;
-// Filters asking for more room than this around a layer get no more.
+// Filters asking for more room than this around a layer get no more, and
+// nothing further than this outside the target is drawn into a layer.
 constexpr int kMaxFilterMargin = 1024;
+// What one frame may spend on filters, in pixels a filter pass goes over
+// for each pixel of the target (at least enough for a small target to show
+// a blur), and on working out morph shapes at ratios not cached, in edges.
+// Past either the frame is drawn without what did not fit: well under a
+// second of work, where real movies spend a few milliseconds.
+constexpr double kFilterWorkPerTargetPixel = 200;
+constexpr double kMinFilterWorkPerFrame = 16e6;
+constexpr std::size_t kMorphEdgesPerFrame = 500'000;
+// Pixels of bitmaps not at hand that one frame may decode.
+constexpr std::int64_t kDecodedPixelsPerFrame = std::int64_t(64) << 20;
+
+// Pixel passes the filters take over a layer of `area` pixels.
+double filterWork(const std::vector<Filter>& filters, double area)
+{
+    double work = 0;
+    for (const Filter& filter : filters) {
+        switch (filter.type) {
+        case FilterType::ColorMatrix:
+            work += area;
+            break;
+        case FilterType::Convolution:
+            work += area * std::max(1, filter.matrixX * filter.matrixY);
+            break;
+        default:
+            // A blur each way per pass, and the composite after.
+            work += area * (2.0 * std::max(1, filter.passes) + 1);
+            break;
+        }
+    }
+    return work;
+}
+
+QMargins clampedMargins(const QMargins& margins)
+{
+    return QMargins(std::clamp(margins.left(), 0, kMaxFilterMargin), std::clamp(margins.top(), 0, kMaxFilterMargin),
+                    std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
+}
+
+QRectF rectOf(const Rect& rect)
+{
+    return QRectF(rect.xMin, rect.yMin, rect.width(), rect.height());
+}
 
 // Masks only need where something is: every colour opaque black.
 constexpr ColorTransform kCoverageColor {0, 0, 0, 0, 0, 0, 0, 255};
 
 } // namespace
 
-FramePainter::FramePainter(QImage& target, const Dictionary& dictionary, const RenderOptions& options, double stageScale)
+FramePainter::FramePainter(QImage& target, const RenderList& list, const RenderOptions& options, double stageScale,
+                           RenderScratch& scratch)
     : m_target(target)
-    , m_dictionary(dictionary)
+    , m_list(list)
     , m_options(options)
     , m_stageScale(stageScale)
+    , m_scratch(scratch)
 {
+    const Dictionary* dictionary = list.dictionary.get();
+    m_bitmaps = [this, dictionary](std::uint16_t id) -> std::shared_ptr<const BitmapDefinition> {
+        auto found = dictionary ? dictionary->find(id) : nullptr;
+        if (!found || found->kind() != Character::Kind::Bitmap)
+            return nullptr;
+        const auto& bitmap = static_cast<const BitmapDefinition&>(*found);
+        return affordable(bitmap) ? std::static_pointer_cast<const BitmapDefinition>(std::move(found)) : nullptr;
+    };
+    m_fonts = [dictionary](std::uint16_t id) { return dictionary ? dictionary->font(id) : nullptr; };
 }
 
-void FramePainter::paint(const DisplayList& list, const QTransform& toDevice)
+void FramePainter::paint(const QTransform& toDevice)
 {
     QPainter painter(&m_target);
     prepare(painter);
-    paintRange(m_target, painter, list.begin(), list.end(), toDevice, {}, 0, false);
+    paintRange(m_target, painter, 0, std::uint32_t(m_list.nodes.size()), toDevice, {}, false);
+    painter.end();
+    if (m_filtersSkipped)
+        report("a frame's filters cost more than a frame may spend; some were left out", m_scratch.reportedFilterBudget);
+    if (m_morphsSkipped)
+        report("a frame's morph shapes cost more than a frame may spend; some were left out", m_scratch.reportedMorphBudget);
+    if (m_bitmapsSkipped)
+        report("a frame's bitmaps cost more to decode than a frame may spend; some were left out", m_scratch.reportedBitmapBudget);
+}
+
+// Whether the bitmap's pixels are at hand or this frame may still decode
+// them.
+bool FramePainter::affordable(const BitmapDefinition& bitmap)
+{
+    if (bitmap.hasPixels())
+        return true;
+    const QSize size = bitmap.claimedSize();
+    const std::int64_t pixels = std::int64_t(size.width()) * size.height();
+    if (m_decodedPixels > 0 && m_decodedPixels + pixels > kDecodedPixelsPerFrame) {
+        m_bitmapsSkipped = true;
+        return false;
+    }
+    m_decodedPixels += pixels;
+    return true;
+}
+
+void FramePainter::report(const std::string& message, bool& reported)
+{
+    if (reported || !m_list.diagnostics)
+        return;
+    reported = true;
+    m_list.diagnostics->report(0, -1, message);
+}
+
+// The morph's shape at the node's ratio, unless working it out would take
+// the frame past what it may spend.
+std::shared_ptr<const ShapeGeometry> FramePainter::morphGeometry(const RenderNode& node)
+{
+    const auto& morph = static_cast<const MorphShapeDefinition&>(*node.character);
+    if (auto cached = morph.cachedGeometryAt(node.ratio))
+        return cached;
+    const std::size_t edges = morph.edgeCount();
+    if (m_morphEdges + edges > kMorphEdgesPerFrame && m_morphEdges > 0) {
+        m_morphsSkipped = true;
+        return nullptr;
+    }
+    m_morphEdges += edges;
+    return morph.geometryAt(node.ratio);
+}
+
+// Where the node's pixels can land under `transform`, its filters' reach
+// included; empty when it draws nothing.
+QRectF FramePainter::deviceBounds(std::uint32_t index, const QTransform& transform) const
+{
+    const RenderNode& node = m_list.nodes[index];
+    if (!node.character)
+        return {};
+    QRectF bounds;
+    switch (node.kind) {
+    case RenderNode::Kind::Shape:
+        bounds = transform.mapRect(rectOf(static_cast<const ShapeDefinition&>(*node.character).bounds));
+        break;
+    case RenderNode::Kind::MorphShape: {
+        const auto& morph = static_cast<const MorphShapeDefinition&>(*node.character);
+        bounds = transform.mapRect(rectOf(morph.startBounds) | rectOf(morph.endBounds));
+        break;
+    }
+    case RenderNode::Kind::Bitmap: {
+        const QSize size = static_cast<const BitmapDefinition&>(*node.character).claimedSize();
+        bounds = transform.mapRect(QRectF(0, 0, size.width() * 20.0, size.height() * 20.0));
+        break;
+    }
+    case RenderNode::Kind::StaticText:
+        bounds = transform.mapRect(rectOf(static_cast<const StaticTextDefinition&>(*node.character).text.bounds));
+        break;
+    case RenderNode::Kind::EditText:
+        bounds = transform.mapRect(rectOf(node.text ? node.text->bounds : static_cast<const EditTextDefinition&>(*node.character).field.bounds));
+        break;
+    case RenderNode::Kind::Container:
+        for (std::uint32_t at = index + 1; at < node.end; at = m_list.nodes[at].end)
+            bounds |= deviceBounds(at, m_list.nodes[at].matrix.toTransform() * transform);
+        break;
+    }
+    if (bounds.isEmpty())
+        return {};
+    // Lines that do not scale, and antialiasing, reach a little past.
+    bounds.adjust(-2, -2, 2, 2);
+    if (node.filters)
+        bounds = bounds.marginsAdded(clampedMargins(filterMargins(*node.filters, m_stageScale, m_stageScale)));
+    return bounds;
 }
 
 void FramePainter::prepare(QPainter& painter) const
@@ -87,11 +228,12 @@ QPainterPath mapPath(const QPainterPath& path, const QTransform& toSprite, const
 // moved apart, instead of the whole being stretched. Only direct child
 // shapes take part, and only under a matrix without rotation, as in the
 // reference player.
-bool FramePainter::paintScaledGrid(QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                                   const ColorTransform& cxform, bool coverage)
+bool FramePainter::paintScaledGrid(QPainter& painter, std::uint32_t index, const QTransform& transform, const ColorTransform& cxform,
+                                   bool coverage)
 {
-    const ScalingGrid* grid = m_dictionary.scalingGrid(object.placement.characterId);
-    const Matrix& own = object.placement.matrix;
+    const RenderNode& object = m_list.nodes[index];
+    const std::optional<ScalingGrid>& grid = object.scalingGrid;
+    const Matrix& own = object.matrix;
     if (!grid || own.b != 0 || own.c != 0 || own.a == 0 || own.d == 0 || (own.a == 1 && own.d == 1))
         return false;
     const Rect& centre = grid->center;
@@ -99,40 +241,39 @@ bool FramePainter::paintScaledGrid(QPainter& painter, const DisplayObject& objec
         return false;
 
     struct Part {
-        const DisplayObject* child;
-        const ShapeGeometry* geometry;
+        const RenderNode* child;
+        // Shared: a morph's cache may let go of a geometry while another
+        // part is being worked out.
+        std::shared_ptr<const ShapeGeometry> geometry;
     };
     std::vector<Part> parts;
     QRectF bounds;
-    for (const auto& [depth, child] : object.clip->displayList()) {
-        if (!child.character || !child.placement.visible || child.placement.clipDepth)
+    for (std::uint32_t at = index + 1; at < object.end; at = m_list.nodes[at].end) {
+        const RenderNode& child = m_list.nodes[at];
+        if (!child.character || !child.visible || child.clipDepth)
             continue;
-        const ShapeGeometry* geometry = nullptr;
-        if (child.character->kind() == Character::Kind::Shape)
-            geometry = &static_cast<const ShapeDefinition&>(*child.character).geometry;
-        else if (child.character->kind() == Character::Kind::MorphShape)
-            geometry = &static_cast<const MorphShapeDefinition&>(*child.character).geometryAt(child.placement.ratio);
+        std::shared_ptr<const ShapeGeometry> geometry;
+        if (child.kind == RenderNode::Kind::Shape)
+            geometry = std::shared_ptr<const ShapeGeometry>(child.character, &static_cast<const ShapeDefinition&>(*child.character).geometry);
+        else if (child.kind == RenderNode::Kind::MorphShape && !(geometry = morphGeometry(child)))
+            continue; // over the frame's budget
         if (!geometry)
             return false; // anything but shapes: draw the sprite plainly
-        parts.push_back({&child, geometry});
         for (const ShapeLayer& layer : geometry->layers) {
             for (const FillPath& fill : layer.fills)
-                bounds |= child.placement.matrix.toTransform().map(fill.path).boundingRect();
+                bounds |= child.matrix.toTransform().map(fill.path).boundingRect();
             for (const StrokePath& stroke : layer.strokes)
-                bounds |= child.placement.matrix.toTransform().map(stroke.path).boundingRect();
+                bounds |= child.matrix.toTransform().map(stroke.path).boundingRect();
         }
+        parts.push_back({&child, std::move(geometry)});
     }
     if (parts.empty() || bounds.isEmpty())
         return false;
     const GridAxis x {bounds.left(), bounds.right(), double(centre.xMin), double(centre.xMax), std::abs(own.a)};
     const GridAxis y {bounds.top(), bounds.bottom(), double(centre.yMin), double(centre.yMax), std::abs(own.d)};
 
-    const BitmapLookup bitmaps = [this](std::uint16_t id) -> const BitmapDefinition* {
-        const auto found = m_dictionary.find(id);
-        return found && found->kind() == Character::Kind::Bitmap ? static_cast<const BitmapDefinition*>(found.get()) : nullptr;
-    };
     for (const Part& part : parts) {
-        const Matrix& childMatrix = part.child->placement.matrix;
+        const Matrix& childMatrix = part.child->matrix;
         ShapeGeometry sliced = *part.geometry;
         for (ShapeLayer& layer : sliced.layers) {
             for (FillPath& fill : layer.fills) {
@@ -145,8 +286,9 @@ bool FramePainter::paintScaledGrid(QPainter& painter, const DisplayObject& objec
                     stroke.style.fill->matrix = childMatrix * stroke.style.fill->matrix;
             }
         }
-        const ColorTransform childCxform = cxform * part.child->placement.colorTransform;
-        paintShape(painter, sliced, transform, childCxform, bitmaps, {m_options.quality >= Quality::High, coverage, m_stageScale / 20});
+        const ColorTransform childCxform = cxform * part.child->colorTransform;
+        paintShape(painter, sliced, transform, childCxform, m_bitmaps, {m_options.quality >= Quality::High, coverage, m_stageScale / 20},
+                   m_scratch);
     }
     return true;
 }
@@ -161,8 +303,8 @@ QImage FramePainter::blankLayer(QSize size) const
 // Masks work as a stack: a mask drawn while others are active only
 // covers where they do, and the objects up to its clip depth are drawn
 // through it. Objects under the same mask share one layer.
-void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first, Iterator last, const QTransform& transform,
-                              const ColorTransform& cxform, int nesting, bool coverage)
+void FramePainter::paintRange(QImage& surface, QPainter& painter, std::uint32_t first, std::uint32_t last, const QTransform& transform,
+                              const ColorTransform& cxform, bool coverage)
 {
     struct ActiveMask {
         int clipDepth;
@@ -185,14 +327,15 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
         masked.reset();
     };
 
-    for (Iterator it = first; it != last; ++it) {
-        const auto& [depth, object] = *it;
+    for (std::uint32_t index = first; index < last; index = m_list.nodes[index].end) {
+        const RenderNode& object = m_list.nodes[index];
+        const int depth = object.depth;
         while (!masks.empty() && masks.back().clipDepth < depth) {
             flush();
             masks.pop_back();
             --m_layers;
         }
-        const int clipDepth = object.placement.clipDepth;
+        const int clipDepth = object.clipDepth;
         if (clipDepth > 0) {
             // Within a mask's own drawing, masks nested in it add nothing.
             if (coverage || clipDepth <= depth || m_layers >= kMaxLayers)
@@ -203,7 +346,7 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
             {
                 QPainter maskPainter(&layer);
                 prepare(maskPainter);
-                paintObject(layer, maskPainter, object, transform, {}, nesting, true);
+                paintObject(layer, maskPainter, index, transform, {}, true);
                 if (!masks.empty()) {
                     maskPainter.resetTransform();
                     maskPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
@@ -214,7 +357,7 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
             continue;
         }
         if (masks.empty()) {
-            paintObject(surface, painter, object, transform, cxform, nesting, coverage);
+            paintObject(surface, painter, index, transform, cxform, coverage);
             continue;
         }
         if (!masked) {
@@ -223,89 +366,116 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, Iterator first
         }
         QPainter layerPainter(&*masked);
         prepare(layerPainter);
-        paintObject(*masked, layerPainter, object, transform, cxform, nesting, false);
+        paintObject(*masked, layerPainter, index, transform, cxform, false);
     }
     flush();
     m_layers -= int(masks.size());
 }
 
-void FramePainter::paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
-                               const ColorTransform& parentCxform, int nesting, bool coverage)
+void FramePainter::paintObject(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& parentTransform,
+                               const ColorTransform& parentCxform, bool coverage)
 {
-    if (!object.character || nesting > kMaxPaintNesting)
+    const RenderNode& object = m_list.nodes[index];
+    if (!object.character)
         return;
-    if (!object.placement.visible && !coverage)
+    if (!object.visible && !coverage)
         return;
-    const QTransform transform = object.placement.matrix.toTransform() * parentTransform;
-    ColorTransform cxform = parentCxform * object.placement.colorTransform;
-    if (object.character->kind() == Character::Kind::Button)
-        if (const ColorTransform* own = m_dictionary.buttonColorTransform(object.placement.characterId))
-            cxform = cxform * *own;
+    const QTransform transform = object.matrix.toTransform() * parentTransform;
+    const ColorTransform cxform = parentCxform * object.colorTransform;
     if (!coverage) {
-        const BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
+        const BlendMode mode = object.blendMode ? blendModeFromByte(object.blendMode) : BlendMode::Normal;
         const bool grouped = mode != BlendMode::Normal;
-        if ((grouped || !object.placement.filters.empty()) && m_layers < kMaxLayers) {
-            paintLayered(surface, painter, object, transform, cxform, nesting);
+        if ((grouped || object.filters) && m_layers < kMaxLayers) {
+            paintLayered(surface, painter, index, transform, cxform);
             return;
         }
     }
-    paintContent(surface, painter, object, transform, cxform, nesting, coverage);
+    paintContent(surface, painter, index, transform, cxform, coverage);
 }
 
-void FramePainter::paintLayered(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                                const ColorTransform& cxform, int nesting)
+// The object drawn alone into a layer, coloured as a whole, filtered, and
+// laid onto the surface by its blend mode. The layer covers only where the
+// object's pixels can land, within reach of what the target shows.
+void FramePainter::paintLayered(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                                const ColorTransform& cxform)
 {
-    const std::vector<Filter>& filters = object.placement.filters;
-    QMargins margins = filters.empty() ? QMargins() : filterMargins(filters, m_stageScale, m_stageScale);
-    margins = QMargins(std::clamp(margins.left(), 0, kMaxFilterMargin), std::clamp(margins.top(), 0, kMaxFilterMargin),
-                       std::clamp(margins.right(), 0, kMaxFilterMargin), std::clamp(margins.bottom(), 0, kMaxFilterMargin));
-    QImage layer = blankLayer(surface.size().grownBy(margins));
+    const RenderNode& object = m_list.nodes[index];
+    static const std::vector<Filter> kNoFilters;
+    const std::vector<Filter>* filters = object.filters ? object.filters.get() : &kNoFilters;
+    QMargins margins = filters->empty() ? QMargins() : clampedMargins(filterMargins(*filters, m_stageScale, m_stageScale));
+    // What can reach the target: what it shows, plus how far this layer's
+    // filters and those of the layers it is drawn into can carry a pixel.
+    const QMargins reach = clampedMargins(m_reach + margins);
+    const QRect reachable = QRect(-m_surfaceOrigin, m_target.size()).marginsAdded(reach);
+    QRect area = deviceBounds(index, transform).toAlignedRect() & reachable;
+    if (area.isEmpty())
+        return;
+    if (!filters->empty()) {
+        const double work = filterWork(*filters, double(area.width()) * area.height());
+        const double budget = std::max(kMinFilterWorkPerFrame, kFilterWorkPerTargetPixel * m_target.width() * m_target.height());
+        if (m_filterWork + work > budget) {
+            // Over budget: the object is drawn as if it had no filters.
+            m_filtersSkipped = true;
+            filters = &kNoFilters;
+            margins = {};
+            area = (deviceBounds(index, transform).toAlignedRect() & reachable);
+        } else {
+            m_filterWork += work;
+        }
+    }
+    QImage layer = blankLayer(area.size());
+    if (layer.isNull())
+        return; // no memory for it: the object is left out of this frame
     ++m_layers;
     {
         QPainter layerPainter(&layer);
         prepare(layerPainter);
-        const QTransform shifted = transform * QTransform::fromTranslate(margins.left(), margins.top());
-        paintContent(layer, layerPainter, object, shifted, {}, nesting, false);
+        const QTransform shifted = transform * QTransform::fromTranslate(-area.left(), -area.top());
+        const QPoint origin = m_surfaceOrigin;
+        const QMargins outerReach = m_reach;
+        m_surfaceOrigin += area.topLeft();
+        m_reach = reach;
+        paintContent(layer, layerPainter, index, shifted, {}, false);
+        m_surfaceOrigin = origin;
+        m_reach = outerReach;
     }
     // A group takes its colour transform as a whole, after its parts are drawn.
     --m_layers;
     if (!cxform.isIdentity())
         layer = transformedImage(layer, cxform);
-    if (!filters.empty())
-        applyFilters(layer, filters, m_stageScale, m_stageScale);
-    if (!margins.isNull())
-        layer = layer.copy(margins.left(), margins.top(), surface.width(), surface.height());
-    BlendMode mode = object.placement.blendMode ? blendModeFromByte(object.placement.blendMode) : BlendMode::Normal;
+    if (!filters->empty())
+        applyFilters(layer, *filters, m_stageScale, m_stageScale);
+    BlendMode mode = object.blendMode ? blendModeFromByte(object.blendMode) : BlendMode::Normal;
     if (mode == BlendMode::Layer)
         mode = BlendMode::Normal;
     // The blend reads the surface's pixels, so whatever is being painted on
     // it has to land first.
     painter.end();
-    compositeLayer(surface, layer, mode);
+    compositeLayer(surface, layer, mode, area.topLeft());
     painter.begin(&surface);
     prepare(painter);
 }
 
-void FramePainter::paintContent(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                                const ColorTransform& cxform, int nesting, bool coverage)
+void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                                const ColorTransform& cxform, bool coverage)
 {
+    const RenderNode& object = m_list.nodes[index];
     const Character& character = *object.character;
-    const BitmapLookup bitmaps = [this](std::uint16_t id) -> const BitmapDefinition* {
-        const auto found = m_dictionary.find(id);
-        return found && found->kind() == Character::Kind::Bitmap ? static_cast<const BitmapDefinition*>(found.get()) : nullptr;
-    };
-    const FontLookup fonts = [this](std::uint16_t id) { return m_dictionary.font(id); };
     const ShapePaintOptions shapeOptions {m_options.quality >= Quality::High, coverage, m_stageScale / 20};
-    switch (character.kind()) {
-    case Character::Kind::Shape:
-        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, bitmaps, shapeOptions);
+    switch (object.kind) {
+    case RenderNode::Kind::Shape:
+        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, m_bitmaps, shapeOptions,
+                   m_scratch);
         return;
-    case Character::Kind::MorphShape:
-        paintShape(painter, static_cast<const MorphShapeDefinition&>(character).geometryAt(object.placement.ratio), transform,
-                   cxform, bitmaps, shapeOptions);
+    case RenderNode::Kind::MorphShape:
+        if (const auto geometry = morphGeometry(object))
+            paintShape(painter, *geometry, transform, cxform, m_bitmaps, shapeOptions, m_scratch);
         return;
-    case Character::Kind::Bitmap: {
-        const QImage& image = static_cast<const BitmapDefinition&>(character).image();
+    case RenderNode::Kind::Bitmap: {
+        const auto& bitmap = static_cast<const BitmapDefinition&>(character);
+        if (!affordable(bitmap))
+            return;
+        const QImage image = bitmap.image();
         if (image.isNull())
             return;
         // Placed on its own, a bitmap is drawn at twenty twips to the pixel.
@@ -318,24 +488,21 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, const Displa
         painter.drawImage(0, 0, transformedImage(image, cxform));
         return;
     }
-    case Character::Kind::Sprite:
-    case Character::Kind::Button:
-        if (object.clip && paintScaledGrid(painter, object, transform, cxform, coverage))
+    case RenderNode::Kind::Container:
+        if (object.scalingGrid && paintScaledGrid(painter, index, transform, cxform, coverage))
             return;
-        if (object.clip) {
-            const DisplayList& children = object.clip->displayList();
-            paintRange(surface, painter, children.begin(), children.end(), transform, cxform, nesting + 1, coverage);
-        }
+        paintRange(surface, painter, index + 1, object.end, transform, cxform, coverage);
         return;
-    case Character::Kind::StaticText:
+    case RenderNode::Kind::StaticText:
         painter.setTransform(transform);
-        paintStaticText(painter, static_cast<const StaticTextDefinition&>(character).text, fonts, coverage ? kCoverageColor : cxform);
+        paintStaticText(painter, static_cast<const StaticTextDefinition&>(character).text, m_fonts, coverage ? kCoverageColor : cxform);
         return;
-    case Character::Kind::EditText:
+    case RenderNode::Kind::EditText:
+        if (!object.text)
+            return;
         painter.setTransform(transform);
-        paintEditText(painter, static_cast<const EditTextDefinition&>(character).field, fonts, coverage ? kCoverageColor : cxform);
-        return;
-    case Character::Kind::Font:
+        paintEditText(painter, static_cast<const EditTextDefinition&>(character).field, *object.text,
+                      coverage ? kCoverageColor : cxform);
         return;
     }
 }

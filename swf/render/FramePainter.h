@@ -1,8 +1,8 @@
 #pragma once
 
-// Draws a display list onto an image: objects in depth order, masks over
-// the depths they cover, and blend modes and filters through layers. Plain
-// objects draw straight onto the target.
+// Draws what a render list holds onto an image: objects in depth order,
+// masks over the depths they cover, and blend modes and filters through
+// layers. Plain objects draw straight onto the target.
 
 #include <QImage>
 #include <QPainter>
@@ -10,8 +10,10 @@
 
 #include "swf/ColorTransform.h"
 #include "swf/render/RenderOptions.h"
-#include "swf/define/Dictionary.h"
-#include "swf/runtime/Clip.h"
+#include "swf/render/RenderScratch.h"
+#include "swf/render/ShapePainter.h"
+#include "swf/render/TextPainter.h"
+#include "swf/runtime/RenderList.h"
 
 namespace swf {
 
@@ -19,32 +21,48 @@ class FramePainter {
 public:
     // `target` must be Format_ARGB32_Premultiplied. `stageScale` is device
     // pixels per movie pixel, which filters are measured in.
-    FramePainter(QImage& target, const Dictionary& dictionary, const RenderOptions& options, double stageScale);
+    FramePainter(QImage& target, const RenderList& list, const RenderOptions& options, double stageScale, RenderScratch& scratch);
 
-    void paint(const DisplayList& list, const QTransform& toDevice);
+    void paint(const QTransform& toDevice);
 
 private:
-    using Iterator = DisplayList::const_iterator;
+    void paintRange(QImage& surface, QPainter& painter, std::uint32_t first, std::uint32_t last, const QTransform& transform,
+                    const ColorTransform& cxform, bool coverage);
+    void paintObject(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& parentTransform,
+                     const ColorTransform& parentCxform, bool coverage);
+    void paintLayered(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                      const ColorTransform& cxform);
+    void paintContent(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                      const ColorTransform& cxform, bool coverage);
 
-    void paintRange(QImage& surface, QPainter& painter, Iterator first, Iterator last, const QTransform& transform,
-                    const ColorTransform& cxform, int nesting, bool coverage);
-    void paintObject(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& parentTransform,
-                     const ColorTransform& parentCxform, int nesting, bool coverage);
-    void paintLayered(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                      const ColorTransform& cxform, int nesting);
-    void paintContent(QImage& surface, QPainter& painter, const DisplayObject& object, const QTransform& transform,
-                      const ColorTransform& cxform, int nesting, bool coverage);
-
-    bool paintScaledGrid(QPainter& painter, const DisplayObject& object, const QTransform& transform, const ColorTransform& cxform,
+    bool paintScaledGrid(QPainter& painter, std::uint32_t index, const QTransform& transform, const ColorTransform& cxform,
                          bool coverage);
+    QRectF deviceBounds(std::uint32_t index, const QTransform& transform) const;
+    std::shared_ptr<const ShapeGeometry> morphGeometry(const RenderNode& node);
+    bool affordable(const BitmapDefinition& bitmap);
+    void report(const std::string& message, bool& reported);
     QImage blankLayer(QSize size) const;
     void prepare(QPainter& painter) const;
 
     QImage& m_target;
-    const Dictionary& m_dictionary;
+    const RenderList& m_list;
     RenderOptions m_options;
     double m_stageScale;
+    RenderScratch& m_scratch;
+    BitmapLookup m_bitmaps;
+    FontLookup m_fonts;
     int m_layers = 0;
+    // Where the surface being drawn on sits in the target's pixels, and how
+    // far the filters of the layers it is in can carry a pixel onto it.
+    QPoint m_surfaceOrigin;
+    QMargins m_reach;
+    // What this frame has spent so far, and whether it went without.
+    double m_filterWork = 0;
+    std::size_t m_morphEdges = 0;
+    std::int64_t m_decodedPixels = 0;
+    bool m_filtersSkipped = false;
+    bool m_morphsSkipped = false;
+    bool m_bitmapsSkipped = false;
 };
 
 } // namespace swf

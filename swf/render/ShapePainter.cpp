@@ -7,10 +7,8 @@
 #include <QRadialGradient>
 
 #include "swf/define/Definitions.h"
-#include "swf/render/raster/Coverage.h"
-#include "swf/render/raster/Outline.h"
-#include "swf/render/raster/Paint.h"
-#include "swf/render/raster/Stroker.h"
+#include "swf/render/GradientRamps.h"
+#include "swf/render/RenderScratch.h"
 
 namespace swf {
 
@@ -20,56 +18,10 @@ namespace {
 // matrix places it on the shape.
 constexpr double kGradientHalfSize = 16384;
 constexpr double kMaxPenWidth = 8192;
-// Stops added between two stored ones to follow linear-light blending.
-constexpr int kLinearSteps = 8;
 
 QColor qcolor(Color color)
 {
     return QColor(color.r, color.g, color.b, color.a);
-}
-
-double toLinear(double channel)
-{
-    channel /= 255.0;
-    return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
-}
-
-double fromLinear(double channel)
-{
-    const double value = channel <= 0.0031308 ? channel * 12.92 : 1.055 * std::pow(channel, 1 / 2.4) - 0.055;
-    return std::clamp(value * 255.0, 0.0, 255.0);
-}
-
-QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& cxform)
-{
-    QGradientStops stops;
-    double last = -1;
-    for (const GradientRecord& record : gradient.records) {
-        // Two stops at one ratio make a hard edge; Qt keeps both only if
-        // they differ in position.
-        double position = std::max(record.ratio / 255.0, last + 1e-6);
-        position = std::min(position, 1.0);
-        last = position;
-        stops.append({position, qcolor(cxform.apply(record.color))});
-    }
-    if (gradient.interpolation != InterpolationMode::Linear || stops.size() < 2)
-        return stops;
-    QGradientStops linear;
-    for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
-        const auto& [p0, c0] = stops[i];
-        const auto& [p1, c1] = stops[i + 1];
-        for (int step = 0; step < kLinearSteps; ++step) {
-            const double t = double(step) / kLinearSteps;
-            const auto mixChannel = [t](int a, int b) {
-                return int(std::lround(fromLinear(toLinear(a) + (toLinear(b) - toLinear(a)) * t)));
-            };
-            linear.append({p0 + (p1 - p0) * t,
-                           QColor(mixChannel(c0.red(), c1.red()), mixChannel(c0.green(), c1.green()),
-                                  mixChannel(c0.blue(), c1.blue()), int(std::lround(c0.alpha() + (c1.alpha() - c0.alpha()) * t)))});
-        }
-    }
-    linear.append(stops.back());
-    return linear;
 }
 
 QBrush gradientBrush(const FillStyle& fill, const ColorTransform& cxform)
@@ -151,40 +103,13 @@ bool smoothedFill(FillType type)
     return type == FillType::RepeatingBitmap || type == FillType::ClippedBitmap;
 }
 
-// The same few gradients come round frame after frame; their ramps are
-// kept rather than worked out again for every shape.
-const raster::Ramp& rampFor(const Gradient& gradient, const ColorTransform& cxform)
-{
-    struct Entry {
-        std::vector<GradientRecord> records;
-        InterpolationMode interpolation;
-        ColorTransform cxform;
-        raster::Ramp ramp;
-    };
-    constexpr std::size_t kKept = 64;
-    thread_local std::vector<Entry> kept;
-    thread_local std::size_t nextSlot = 0;
-    for (const Entry& entry : kept)
-        if (entry.interpolation == gradient.interpolation && entry.cxform == cxform && entry.records == gradient.records)
-            return entry.ramp;
-    Entry entry {gradient.records, gradient.interpolation, cxform, raster::buildRamp(gradientStops(gradient, cxform))};
-    if (kept.size() < kKept) {
-        kept.push_back(std::move(entry));
-        return kept.back().ramp;
-    }
-    Entry& slot = kept[nextSlot];
-    nextSlot = (nextSlot + 1) % kKept;
-    slot = std::move(entry);
-    return slot.ramp;
-}
-
 // Shapes drawn straight into the image's pixels by our own rasterizer,
 // which costs far less per shape than going through the painter. Bitmap
 // fills still go through the painter, on the same pixels.
 class DirectPainter {
 public:
     DirectPainter(QPainter& painter, QImage& image, const QTransform& toDevice, const ColorTransform& cxform,
-                  const BitmapLookup& bitmaps, const ShapePaintOptions& options)
+                  const BitmapLookup& bitmaps, const ShapePaintOptions& options, RenderScratch& scratch)
         : m_painter(painter)
         , m_image(image)
         , m_toDevice(toDevice)
@@ -192,6 +117,7 @@ public:
         , m_bitmaps(bitmaps)
         , m_options(options)
         , m_antialias(painter.testRenderHint(QPainter::Antialiasing))
+        , m_scratch(scratch)
     {
     }
 
@@ -239,7 +165,7 @@ private:
         const raster::GradientSpread spread = style.gradient.spread == SpreadMode::Reflect ? raster::GradientSpread::Reflect
             : style.gradient.spread == SpreadMode::Repeat                                   ? raster::GradientSpread::Repeat
                                                                                             : raster::GradientSpread::Pad;
-        return raster::Paint::gradient(rampFor(style.gradient, m_cxform), shape, spread, style.gradient.focalPoint,
+        return raster::Paint::gradient(m_scratch.ramps.rampFor(style.gradient, m_cxform), shape, spread, style.gradient.focalPoint,
                                        style.matrix.toTransform() * m_toDevice);
     }
 
@@ -256,13 +182,13 @@ private:
         if (visible.isEmpty())
             return;
         const QRect area = visible.toAlignedRect().intersected(m_image.rect());
-        thread_local raster::Outline outline;
-        thread_local raster::Coverage coverage;
+        raster::Outline& outline = m_scratch.outline;
+        raster::Coverage& coverage = m_scratch.coverage;
         // A stroke reaches its half width beyond the curve it follows.
         raster::flatten(path, m_toDevice, QRectF(area).adjusted(-reach - 1, -reach - 1, reach + 1, reach + 1), outline);
         coverage.begin(area);
         if (pen) {
-            raster::stroke(outline, *pen, coverage);
+            raster::stroke(outline, *pen, coverage, m_scratch.stroke);
         } else {
             for (const raster::Outline::Run& run : outline.runs)
                 coverage.addContour(outline.points.data() + run.first, run.count);
@@ -282,6 +208,7 @@ private:
     const BitmapLookup& m_bitmaps;
     const ShapePaintOptions& m_options;
     bool m_antialias;
+    RenderScratch& m_scratch;
 };
 
 // The painter's own pixels, when nothing it would do differs from laying
@@ -325,7 +252,7 @@ QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const B
     if (fill.isGradient())
         return gradientBrush(fill, cxform);
     if (fill.isBitmap()) {
-        const BitmapDefinition* bitmap = bitmaps ? bitmaps(fill.bitmapId) : nullptr;
+        const std::shared_ptr<const BitmapDefinition> bitmap = bitmaps ? bitmaps(fill.bitmapId) : nullptr;
         if (!bitmap || bitmap->image().isNull())
             return Qt::NoBrush;
         // A clipped fill shows the edge pixels past the bitmap's edge, not
@@ -339,11 +266,11 @@ QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const B
 }
 
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& cxform,
-                const BitmapLookup& bitmaps, const ShapePaintOptions& options)
+                const BitmapLookup& bitmaps, const ShapePaintOptions& options, RenderScratch& scratch)
 {
     painter.setTransform(toDevice);
     if (QImage* image = directTarget(painter, toDevice)) {
-        DirectPainter direct(painter, *image, toDevice, cxform, bitmaps, options);
+        DirectPainter direct(painter, *image, toDevice, cxform, bitmaps, options, scratch);
         for (const ShapeLayer& layer : geometry.layers) {
             for (const FillPath& fill : layer.fills)
                 direct.fill(fill);

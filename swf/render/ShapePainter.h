@@ -4,6 +4,7 @@
 // their pens, styles coloured by the object's colour transform.
 
 #include <functional>
+#include <memory>
 
 #include <QPainter>
 #include <QTransform>
@@ -14,8 +15,11 @@
 namespace swf {
 
 class BitmapDefinition;
+struct RenderScratch;
 
-using BitmapLookup = std::function<const BitmapDefinition*(std::uint16_t)>;
+// Bitmap fills name their bitmap by id; what the lookup hands out stays
+// valid while it is held, whatever the movie loads meanwhile.
+using BitmapLookup = std::function<std::shared_ptr<const BitmapDefinition>(std::uint16_t)>;
 
 struct ShapePaintOptions {
     bool smoothBitmaps = true; // false at low quality
@@ -28,7 +32,7 @@ struct ShapePaintOptions {
 
 // `toDevice` maps the shape's twips to the painter's device pixels.
 void paintShape(QPainter& painter, const ShapeGeometry& geometry, const QTransform& toDevice, const ColorTransform& cxform,
-                const BitmapLookup& bitmaps, const ShapePaintOptions& options);
+                const BitmapLookup& bitmaps, const ShapePaintOptions& options, RenderScratch& scratch);
 
 // The brush a fill style paints with, in shape coordinates.
 QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const BitmapLookup& bitmaps);

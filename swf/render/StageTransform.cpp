@@ -1,6 +1,7 @@
 #include "swf/render/StageTransform.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace swf {
 
@@ -60,6 +61,17 @@ QTransform stageTransform(const Header& header, QSizeF target, ScaleMode mode)
     return QTransform(m11, 0, 0, m22,
         placement.rect.left() - header.frameSize.xMin * m11,
         placement.rect.top() - header.frameSize.yMin * m22);
+}
+
+QSize fitRenderSize(QSizeF wanted)
+{
+    double width = std::isfinite(wanted.width()) ? std::max(wanted.width(), 1.0) : 1.0;
+    double height = std::isfinite(wanted.height()) ? std::max(wanted.height(), 1.0) : 1.0;
+    double scale = std::min({1.0, kMaxRenderSide / width, kMaxRenderSide / height});
+    scale = std::min(scale, std::sqrt(double(kMaxRenderPixels) / (width * height)));
+    width = std::max(1.0, std::floor(width * scale));
+    height = std::max(1.0, std::floor(height * scale));
+    return QSize(int(std::min(width, double(kMaxRenderSide))), int(std::min(height, double(kMaxRenderSide))));
 }
 
 } // namespace swf

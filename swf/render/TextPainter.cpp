@@ -5,7 +5,6 @@
 #include <QColor>
 
 #include "swf/text/TextLayout.h"
-#include "swf/text/HtmlText.h"
 
 namespace swf {
 
@@ -35,19 +34,6 @@ void drawDeviceGlyph(QPainter& painter, const Font& font, std::uint32_t index, d
     painter.setFont(device);
     painter.setPen(color);
     painter.drawText(QPointF(x, y), QString(QChar(font.codes[index])));
-}
-
-std::vector<Paragraph> fieldParagraphs(const EditText& field)
-{
-    const QString text = field.initialText ? decodeMovieText(*field.initialText) : QString();
-    const CharFormat base = baseCharFormat(field);
-    const ParagraphFormat paragraph = baseParagraphFormat(field);
-    std::vector<Paragraph> paragraphs = field.html ? parseHtmlText(text, base, paragraph) : plainParagraphs(text, base, paragraph);
-    if (field.password)
-        for (auto& p : paragraphs)
-            for (auto& span : p.spans)
-                span.text.fill(u'*');
-    return paragraphs;
 }
 
 void paintRun(QPainter& painter, const QTransform& base, const LaidLine& line, const LaidRun& run, const TextFace& face,
@@ -117,7 +103,7 @@ void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup
     painter.setRenderHint(QPainter::Antialiasing);
     const QTransform base = text.matrix.toTransform() * painter.worldTransform();
     for (const TextRun& run : text.runs) {
-        const Font* font = run.hasFont && fonts ? fonts(run.fontId) : nullptr;
+        const std::shared_ptr<const Font> font = run.hasFont && fonts ? fonts(run.fontId) : nullptr;
         if (!font || run.height == 0)
             continue;
         const QColor color = toQColor(cx.apply(run.color));
@@ -138,10 +124,8 @@ void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup
     painter.restore();
 }
 
-void paintEditText(QPainter& painter, const EditText& field, const FontLookup& fonts, const ColorTransform& cx)
+void paintEditText(QPainter& painter, const EditText& field, const TextLayout& layout, const ColorTransform& cx)
 {
-    const Font* font = field.fontId && fonts ? fonts(*field.fontId) : nullptr;
-    const TextLayout layout = layoutText(field, fieldParagraphs(field), font);
     const Rect& b = layout.bounds;
     const QRectF box(b.xMin, b.yMin, b.width(), b.height());
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include <QPainter>
 
@@ -12,12 +13,16 @@
 #include "swf/define/EditText.h"
 #include "swf/define/Font.h"
 #include "swf/define/StaticText.h"
+#include "swf/text/TextLayout.h"
 
 namespace swf {
 
-using FontLookup = std::function<const Font*(std::uint16_t)>;
+// Static text names its fonts by id; what the lookup hands out stays valid
+// while it is held, whatever the movie loads meanwhile.
+using FontLookup = std::function<std::shared_ptr<const Font>(std::uint16_t)>;
 
 void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup& fonts, const ColorTransform& cx);
-void paintEditText(QPainter& painter, const EditText& field, const FontLookup& fonts, const ColorTransform& cx);
+// A field as laid out for its current text.
+void paintEditText(QPainter& painter, const EditText& field, const TextLayout& layout, const ColorTransform& cx);
 
 } // namespace swf

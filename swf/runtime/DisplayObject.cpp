@@ -1,34 +1,124 @@
 #include "swf/runtime/DisplayObject.h"
 
-#include "swf/runtime/Clip.h"
+#include "swf/runtime/Stage.h"
 
 namespace swf {
 
-DisplayObject::DisplayObject(DisplayObject&& other) noexcept
-    : placement(std::move(other.placement))
-    , character(std::move(other.character))
-    , clip(std::move(other.clip))
-    , budget(std::exchange(other.budget, nullptr))
+DisplayObject::DisplayObject(Type type, Stage& stage, std::uint16_t characterId, std::shared_ptr<const Character> character)
+    : m_type(type)
+    , m_stage(stage)
+    , m_id(stage.takeObjectId())
+    , m_characterId(characterId)
+    , m_character(std::move(character))
 {
-}
-
-DisplayObject& DisplayObject::operator=(DisplayObject&& other) noexcept
-{
-    if (this != &other) {
-        if (budget)
-            --budget->live;
-        placement = std::move(other.placement);
-        character = std::move(other.character);
-        clip = std::move(other.clip);
-        budget = std::exchange(other.budget, nullptr);
-    }
-    return *this;
+    m_charged = stage.chargeInstance();
 }
 
 DisplayObject::~DisplayObject()
 {
-    if (budget)
-        --budget->live;
+    if (m_charged)
+        m_stage.releaseInstance();
+}
+
+void DisplayObject::changed()
+{
+    m_stage.markChanged();
+}
+
+namespace {
+
+template<typename T>
+bool assign(T& field, T value)
+{
+    if (field == value)
+        return false;
+    field = std::move(value);
+    return true;
+}
+
+} // namespace
+
+void DisplayObject::setMatrix(const Matrix& matrix)
+{
+    if (assign(m_placement.matrix, matrix))
+        changed();
+}
+
+void DisplayObject::setColorTransform(const ColorTransform& colorTransform)
+{
+    if (assign(m_placement.colorTransform, colorTransform))
+        changed();
+}
+
+void DisplayObject::setRatio(std::uint16_t ratio)
+{
+    if (assign(m_placement.ratio, ratio))
+        changed();
+}
+
+void DisplayObject::setName(std::string name)
+{
+    // A name does not show.
+    m_placement.name = std::move(name);
+}
+
+void DisplayObject::setClipDepth(std::uint16_t clipDepth)
+{
+    if (assign(m_placement.clipDepth, clipDepth))
+        changed();
+}
+
+void DisplayObject::setBlendMode(std::uint8_t blendMode)
+{
+    if (assign(m_placement.blendMode, blendMode))
+        changed();
+}
+
+void DisplayObject::setFilters(std::shared_ptr<const std::vector<Filter>> filters)
+{
+    // An empty list and none draw the same.
+    if (filters && filters->empty())
+        filters = nullptr;
+    if (assign(m_placement.filters, std::move(filters)))
+        changed();
+}
+
+void DisplayObject::setVisible(bool visible)
+{
+    if (assign(m_placement.visible, visible))
+        changed();
+}
+
+void DisplayObject::setCacheAsBitmap(bool cache)
+{
+    // Read, not drawn: only later versions give it a visible effect.
+    m_placement.cacheAsBitmap = cache;
+}
+
+void DisplayObject::setBackground(std::optional<Color> background)
+{
+    m_placement.background = background;
+}
+
+void DisplayObject::apply(const PlaceCommand& place)
+{
+    PlacementState next = m_placement;
+    next.merge(place);
+    setPlacement(next);
+}
+
+void DisplayObject::setPlacement(const PlacementState& placement)
+{
+    setMatrix(placement.matrix);
+    setColorTransform(placement.colorTransform);
+    setRatio(placement.ratio);
+    setName(placement.name);
+    setClipDepth(placement.clipDepth);
+    setBlendMode(placement.blendMode);
+    setFilters(placement.filters);
+    setVisible(placement.visible);
+    setCacheAsBitmap(placement.cacheAsBitmap);
+    setBackground(placement.background);
 }
 
 } // namespace swf

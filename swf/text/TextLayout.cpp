@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QSet>
 
+#include "swf/text/HtmlText.h"
+
 namespace swf {
 
 namespace {
@@ -424,6 +426,20 @@ TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& parag
         if (line.bullet)
             line.bulletX = line.x - line.ascent * 0.9;
     }
+    return layout;
+}
+
+std::shared_ptr<const TextLayout> layoutField(const EditText& field, const QString& text, bool html, std::shared_ptr<const Font> fieldFont)
+{
+    const CharFormat base = baseCharFormat(field);
+    const ParagraphFormat paragraph = baseParagraphFormat(field);
+    std::vector<Paragraph> paragraphs = html ? parseHtmlText(text, base, paragraph) : plainParagraphs(text, base, paragraph);
+    if (field.password)
+        for (Paragraph& p : paragraphs)
+            for (auto& span : p.spans)
+                span.text.fill(u'*');
+    auto layout = std::make_shared<TextLayout>(layoutText(field, paragraphs, fieldFont.get()));
+    layout->font = std::move(fieldFont);
     return layout;
 }
 

@@ -5,6 +5,7 @@
 // alignment, margins and indents. Lengths are twips in the field's space.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -67,6 +68,8 @@ struct LaidLine {
 };
 
 struct TextLayout {
+    // The field's font, kept alive for the faces that draw with it.
+    std::shared_ptr<const Font> font;
     Rect bounds; // the field's, grown or shrunk when it sizes itself to its text
     std::vector<TextFace> faces;
     std::vector<LaidLine> lines; // those that can show; lines wholly below the field are only measured
@@ -76,5 +79,9 @@ struct TextLayout {
 
 // `fieldFont` is the font the field names, or null.
 TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& paragraphs, const Font* fieldFont);
+
+// A field showing `text` (HTML when `html`), with its password masking,
+// laid out with the font it names.
+std::shared_ptr<const TextLayout> layoutField(const EditText& field, const QString& text, bool html, std::shared_ptr<const Font> fieldFont);
 
 } // namespace swf

@@ -115,12 +115,17 @@ protected:
     template<typename Answer>
     int show(Answer answer)
     {
-        QTimer::singleShot(0, [answer] {
-            if (auto* open = qobject_cast<QColorDialog*>(QApplication::activeModalWidget()))
-                answer(*open);
+        QTimer::singleShot(0, [this, answer] {
+            blocking = QApplication::activeModalWidget();
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* open = qobject_cast<QColorDialog*>(window); open && open->isVisible())
+                    return answer(*open);
+            }
         });
         return QtColorDialog().chooseColor(record);
     }
+
+    QWidget* blocking = nullptr; // the modal window while the dialog was open
 
     std::array<std::uint32_t, kCustomColorCount> custom{};
     CHOOSECOLOR record{kChooseColorSize, nullptr, nullptr, 0x00563412, custom.data(), CC_ANYCOLOR | CC_RGBINIT};
@@ -144,6 +149,17 @@ TEST_F(QtColorDialogTest, OpensOnTheInitialColourAndAnswersTheChosenOne)
     EXPECT_EQ(record.rgbResult, 0x000180FEu);
     EXPECT_EQ(custom[2], 0x000C0B0Au);
     EXPECT_EQ(custom[7], 0x00010203u);
+}
+
+TEST_F(QtColorDialogTest, WithoutAnOwnerEveryWindowStaysUsableWhileItIsOpen)
+{
+    bool shown = false;
+    show([&](QColorDialog& dialog) {
+        shown = true;
+        dialog.reject();
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(blocking, nullptr);
 }
 
 TEST_F(QtColorDialogTest, CancelAnswersZeroAndLeavesTheColour)

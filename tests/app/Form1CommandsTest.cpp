@@ -47,15 +47,24 @@ TEST_F(Form1CommandsTest, OpenPlaysTheChosenFileWithTheDialogsTitleAndFilter)
     expectMovieCommandsGreyed();
 }
 
-TEST_F(Form1CommandsTest, ACancelledOpenGoesOnWithWhatTheDialogHolds)
+TEST_F(Form1CommandsTest, ACancelledOpenLeavesTheMovieAndItsPathAsTheyWere)
 {
-    fakes.fileDialogs.answers.push_back(fakes::choose(QStringLiteral("/movies/first.swf")));
-    form->op_Click();
+    // Whether the dialog keeps its buffer or empties it on the way out.
+    for (const fakes::DialogAnswer& cancel : {fakes::cancel(), fakes::DialogAnswer {fakes::DialogAnswer::Kind::CancelCleared}}) {
+        fakes.fileDialogs.answers.push_back(fakes::choose(QStringLiteral("/movies/first.swf")));
+        form->op_Click();
+        form->Text1->setText(QStringLiteral("typed by hand"));
+        fakes.fileDialogs.answers.push_back(cancel);
+        form->op_Click();
+        EXPECT_EQ(form->Text1->text(), QStringLiteral("typed by hand"));
+        EXPECT_EQ(form->ShockwaveFlash1->Movie(), QStringLiteral("/movies/first.swf"));
+    }
+    // A first Open cancelled leaves the window in its start state.
+    form = std::make_unique<app::Form1>(fakes.platform);
     fakes.fileDialogs.answers.push_back(fakes::cancel());
-    form->Text1->setText(QStringLiteral("typed by hand"));
     form->op_Click();
-    EXPECT_EQ(form->Text1->text(), QStringLiteral("/movies/first.swf"));
-    EXPECT_EQ(form->ShockwaveFlash1->Movie(), QStringLiteral("/movies/first.swf"));
+    EXPECT_EQ(form->Text1->text(), QStringLiteral("Movie Path"));
+    EXPECT_TRUE(form->ShockwaveFlash1->Movie().isEmpty());
     EXPECT_TRUE(fakes.messageBox.shown.empty());
 }
 

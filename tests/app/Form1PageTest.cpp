@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,12 +18,17 @@ class Form1PageTest : public testing::Test {
 protected:
     void SetUp() override
     {
+        // Pages that miss the program's folder land here, not in the home folder.
+        m_dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", tree.at(QStringLiteral("data")).toUtf8());
         form = std::make_unique<app::Form1>(fakes.platform);
         form->Label5->setText(tree.path());
         form->Label6->setText(QStringLiteral("intro.swf"));
         form->Text1->setText(QStringLiteral("/movies/a&b <c>.swf"));
         form->Timer2_Timer();
     }
+
+    void TearDown() override { qputenv("XDG_DATA_HOME", m_dataHome); }
 
     QString pagePath() const { return tree.at(QStringLiteral("intro.swf.HTML")); }
 
@@ -35,6 +41,7 @@ protected:
     TempTree tree;
     fakes::FakePlatform fakes;
     std::unique_ptr<app::Form1> form;
+    QByteArray m_dataHome;
 };
 
 } // namespace
@@ -72,8 +79,24 @@ TEST_F(Form1PageTest, Command1AnnouncesThePageInsteadOfOpeningIt)
     EXPECT_EQ(fakes.messageBox.shown[0].icon, platform::MsgIcon::Information);
 }
 
+TEST_F(Form1PageTest, APageTheProgramsFolderCannotTakeGoesToTheUsersDataFolder)
+{
+    form->Label5->setText(tree.at(QStringLiteral("no/such/folder")));
+    const QString pages = QDir::toNativeSeparators(tree.at(QStringLiteral("data/Tovimark/pages")));
+    const QString page = pages + QDir::separator() + QStringLiteral("intro.swf.HTML");
+    form->GH_Click();
+    EXPECT_TRUE(QFile::exists(page));
+    EXPECT_EQ(fakes.shell.opened, QStringList {page});
+    form->Command1_Click();
+    ASSERT_EQ(fakes.messageBox.shown.size(), 1u);
+    EXPECT_EQ(fakes.messageBox.shown[0].text, QStringLiteral("Output File Located In ") + pages);
+}
+
 TEST_F(Form1PageTest, APageThatCannotBeWrittenIsReportedAndNeitherOpenedNorAnnounced)
 {
+    // Neither the program's folder nor a data folder under a plain file.
+    tree.file(QStringLiteral("plain"));
+    qputenv("XDG_DATA_HOME", tree.at(QStringLiteral("plain")).toUtf8());
     form->Label5->setText(tree.at(QStringLiteral("no/such/folder")));
     form->GH_Click();
     form->Command1_Click();

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QSignalSpy>
+#include <QTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -325,4 +329,22 @@ TEST_F(Form1Test, AReloadedWindowStartsInTheDesignState)
 
     form = std::make_unique<app::Form1>(fakes.platform);
     expectStartState(*form);
+}
+
+TEST_F(Form1Test, CtrlCStopsTheMovieEvenWhileTheBoxHasTheFocus)
+{
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Text1->setFocus();
+    form->Text1->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("left alone"));
+    QSignalSpy stopped(form->stp, &QAction::triggered);
+    QTest::keyClick(form->Text1, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(stopped.count(), 1);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("left alone"));
+    // The box's own keys that the menu does not claim still work.
+    QTest::keyClick(form->Text1, Qt::Key_End);
+    QTest::keyClick(form->Text1, Qt::Key_X);
+    EXPECT_EQ(form->Text1->text(), QStringLiteral("Movie Pathx"));
 }

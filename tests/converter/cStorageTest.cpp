@@ -2,7 +2,16 @@
 #include <cstdint>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +202,56 @@ TEST_F(cStorageTest, DestinationThatCannotBeCreatedIsReported)
         EXPECT_EQ(outcome.data, kUntouched);
         EXPECT_FALSE(outcome.reason.isEmpty()) << destination.toStdString();
     }
+}
+
+// What `path` is, down to the device it stands for: the same before and
+// after means untouched.
+std::string nodeOf(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+        return "missing";
+    return std::to_string(info.st_mode) + "/" + std::to_string(info.st_rdev) + "/" + std::to_string(info.st_ino) + "/"
+        + std::to_string(info.st_size);
+}
+
+// The finished movie would be renamed over the destination, whatever it
+// is; anything but a regular file is refused before a byte is written.
+TEST_F(cStorageTest, DestinationThatIsNoRegularFileIsRefusedUntouched)
+{
+    ASSERT_TRUE(testprojector::write(path(QStringLiteral("in.exe")), testprojector::bytes(400'000, {350'000})));
+    const QByteArray fifo = QFile::encodeName(path(QStringLiteral("fifo.swf")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(path(QStringLiteral("fifo.swf")), path(QStringLiteral("link.swf"))));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.swf")));
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(path(QStringLiteral("socket.swf")));
+    ASSERT_LT(std::size_t(socketPath.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, socketPath.constData(), std::size_t(socketPath.size()));
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::vector<std::pair<QString, QString>> destinations {
+        {QStringLiteral("fifo.swf"), QStringLiteral("a FIFO")},
+        {QStringLiteral("link.swf"), QStringLiteral("a FIFO")},
+        {QStringLiteral("folder.swf"), QStringLiteral("a folder")},
+        {QStringLiteral("socket.swf"), QStringLiteral("a socket")},
+    };
+    // Only the superuser can make a device node; /dev/full's numbers.
+    if (::mknod(QFile::encodeName(path(QStringLiteral("full.swf"))).constData(), S_IFCHR | 0600, makedev(1, 7)) == 0)
+        destinations.push_back({QStringLiteral("full.swf"), QStringLiteral("a character device")});
+    const QStringList before = entries();
+    for (const auto& [name, kind] : destinations) {
+        const std::string node = nodeOf(path(name));
+        const Outcome outcome = parse(path(QStringLiteral("in.exe")), path(name));
+        EXPECT_FALSE(outcome.result) << name.toStdString();
+        EXPECT_EQ(outcome.total, 400'000);
+        EXPECT_EQ(outcome.data, kUntouched);
+        EXPECT_TRUE(outcome.reason.contains(kind)) << outcome.reason.toStdString();
+        EXPECT_EQ(nodeOf(path(name)), node) << name.toStdString();
+    }
+    EXPECT_EQ(entries(), before) << "no temporary file left behind";
+    ::close(listening);
 }
 
 // A file size limit makes writes fail the way a full disk does.

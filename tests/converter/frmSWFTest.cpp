@@ -1,7 +1,10 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -53,8 +56,15 @@ TEST_F(frmSWFTest, OpensInItsDesignState)
     };
     for (const Control& each : controls) {
         const QRect t = each.twips;
-        EXPECT_EQ(each.widget->geometry(), platform::twipsRect(t.x(), t.y(), t.width(), t.height()))
-            << each.text.toStdString();
+        const QRect designed = platform::twipsRect(t.x(), t.y(), t.width(), t.height());
+        // The captions keep their designed corner and grow, if need be, to show whole.
+        if (each.widget == form.lblCaption[0] || each.widget == form.lblCaption[1]) {
+            EXPECT_EQ(each.widget->pos(), designed.topLeft());
+            EXPECT_GE(each.widget->width(), designed.width());
+            EXPECT_GE(each.widget->height(), designed.height());
+        } else {
+            EXPECT_EQ(each.widget->geometry(), designed) << each.text.toStdString();
+        }
         QString text;
         if (auto* label = qobject_cast<QLabel*>(each.widget))
             text = label->text();
@@ -65,6 +75,12 @@ TEST_F(frmSWFTest, OpensInItsDesignState)
         else if (auto* box = qobject_cast<QPlainTextEdit*>(each.widget))
             text = box->toPlainText();
         EXPECT_EQ(text, each.text);
+    }
+    for (const QLabel* caption : form.lblCaption) {
+        const QFontMetrics metrics(caption->font());
+        EXPECT_GE(caption->contentsRect().width(), metrics.horizontalAdvance(caption->text()))
+            << caption->text().toStdString();
+        EXPECT_GE(caption->contentsRect().height(), metrics.height()) << caption->text().toStdString();
     }
     EXPECT_EQ(form.lblCaption[0]->font().pointSizeF(), 8.25);
     EXPECT_EQ(form.lblCaption[1]->font().family(), QStringLiteral("Tahoma"));
@@ -212,16 +228,29 @@ TEST_F(frmSWFTest, FailureThatIsNotTheProjectorsIsExplained)
 {
     const QString source = folder.filePath(QStringLiteral("intro.exe"));
     ASSERT_TRUE(testprojector::write(source, testprojector::bytes(400'000, {350'000})));
-    form.txtEXEPath->setText(source);
-    form.txtSWFPath->setText(source);
-    form.cmdParse_Click();
+    const QString fifo = folder.filePath(QStringLiteral("pipe.swf"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct {
+        QString destination;
+        QString words;
+    } cases[] {
+        {source, QStringLiteral("projector itself")},
+        {fifo, QStringLiteral("a FIFO, not a regular file")},
+    };
+    for (const auto& c : cases) {
+        fake.messageBox.shown.clear();
+        form.txtEXEPath->setText(source);
+        form.txtSWFPath->setText(c.destination);
+        form.cmdParse_Click();
 
-    EXPECT_EQ(form.Label1->text(), QStringLiteral("Converting...: Bad File\r\n"));
-    ASSERT_EQ(fake.messageBox.shown.size(), 1u);
-    EXPECT_EQ(fake.messageBox.shown[0].title, QStringLiteral("converter"));
-    EXPECT_EQ(fake.messageBox.shown[0].icon, MsgIcon::Critical);
-    EXPECT_TRUE(fake.messageBox.shown[0].text.contains(QStringLiteral("projector itself")));
-    EXPECT_EQ(QFile(source).size(), 400'000);
+        EXPECT_EQ(form.Label1->text(), QStringLiteral("Converting...: Bad File\r\n"));
+        ASSERT_EQ(fake.messageBox.shown.size(), 1u);
+        EXPECT_EQ(fake.messageBox.shown[0].title, QStringLiteral("converter"));
+        EXPECT_EQ(fake.messageBox.shown[0].icon, MsgIcon::Critical);
+        EXPECT_TRUE(fake.messageBox.shown[0].text.contains(c.words)) << fake.messageBox.shown[0].text.toStdString();
+        EXPECT_EQ(QFile(source).size(), 400'000);
+    }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
 }
 
 TEST(frmSWFSingle, OneWindowAtATimeBuiltAfreshAfterClosing)

@@ -52,16 +52,16 @@ TEST(cFileDlg, EmptyPropertiesGiveEmptyTextsAndFullBuffers)
     dialog.ShowOpen(nullptr);
     const platform::OpenFileNameA& record = system.shown.back().record;
     EXPECT_EQ(system.shown.back().call, FakeFileDialogs::Call::Open);
-    EXPECT_EQ(record.lpstrFile, nuls(256));
-    EXPECT_EQ(record.nMaxFile, 255u);
-    EXPECT_EQ(record.lpstrFileTitle, nuls(256));
-    EXPECT_EQ(record.nMaxFileTitle, 255u);
+    EXPECT_EQ(record.lpstrFile, nuls(cFileDlg::kMaxPath + 1));
+    EXPECT_EQ(record.nMaxFile, std::uint32_t(cFileDlg::kMaxPath));
+    EXPECT_EQ(record.lpstrFileTitle, nuls(cFileDlg::kMaxPath + 1));
+    EXPECT_EQ(record.nMaxFileTitle, std::uint32_t(cFileDlg::kMaxPath));
     EXPECT_EQ(record.lpstrInitialDir, nuls(1));
     EXPECT_EQ(record.lpstrTitle, nuls(1));
     EXPECT_TRUE(record.lpstrDefExt.isEmpty());
 }
 
-TEST(cFileDlg, FileBufferTakesUpTo255Characters)
+TEST(cFileDlg, FileBufferTakesUpToTheLongestPathTheSystemAccepts)
 {
     struct Case {
         const char* property;
@@ -69,10 +69,10 @@ TEST(cFileDlg, FileBufferTakesUpTo255Characters)
         bool accepted;
     };
     const Case cases[] = {
-        {"Filename", 255, true},
-        {"Filename", 256, false},
-        {"FileTitle", 255, true},
-        {"FileTitle", 256, false},
+        {"Filename", cFileDlg::kMaxPath, true},
+        {"Filename", cFileDlg::kMaxPath + 1, false},
+        {"FileTitle", cFileDlg::kMaxPath, true},
+        {"FileTitle", cFileDlg::kMaxPath + 1, false},
     };
     for (const Case& each : cases) {
         FakeFileDialogs system;
@@ -178,6 +178,21 @@ TEST(cFileDlg, TextsSurviveTheEightBitCopy)
     ASSERT_TRUE(dialog.ShowSave(nullptr));
     EXPECT_EQ(dialog.Filename(), name);
     EXPECT_EQ(dialog.FileTitle(), QStringLiteral("\u00e9t\u00e9 \u6620\u753b.swf"));
+}
+
+TEST(cFileDlg, AChosenPathComesBackWholeWhateverItsLength)
+{
+    // A folder deep enough for any path the system takes: 254 bytes was
+    // once the most a dialog answered.
+    for (const int length : {254, 255, 1000, cFileDlg::kMaxPath - 1}) {
+        const QString path = QStringLiteral("/") + QString(length - 1, QLatin1Char('d'));
+        FakeFileDialogs system;
+        system.answers.push_back(fakes::choose(path));
+        cFileDlg dialog(system);
+        EXPECT_TRUE(dialog.ShowSave(nullptr)) << length;
+        EXPECT_EQ(dialog.Filename(), path) << length;
+        EXPECT_FALSE(dialog.Cancelled()) << length;
+    }
 }
 
 } // namespace

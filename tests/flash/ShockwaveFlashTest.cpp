@@ -5,12 +5,21 @@
 #include <memory>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "flash/FileSource.h"
 #include "flash/ShockwaveFlash.h"
 #include "support/FakePlatform.h"
+#include "support/PaintCounter.h"
+#include "support/RegressionMovies.h"
 #include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
+#include "swf/runtime/Stage.h"
 
 namespace {
 
@@ -46,8 +55,18 @@ protected:
         }
     }
 
+    QString writeBytes(const QString& name, const std::vector<std::uint8_t>& bytes)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        return path;
+    }
+
     QColor pixelAt(int x, int y)
     {
+        EXPECT_TRUE(control.waitForFrame());
         return control.grab().toImage().pixelColor(x, y);
     }
 
@@ -139,13 +158,29 @@ TEST_F(ShockwaveFlashTest, WhatIsNotAMovieLeavesTheControlEmpty)
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("hello, this is no movie");
     text.close();
-    for (const QString& path : {text.fileName(), dir.filePath(QStringLiteral("missing.swf")), dir.path()}) {
-        loadFully(path);
-        EXPECT_FALSE(control.player().hasMovie()) << path.toStdString();
+    control.resize(300, 200);
+    struct Case {
+        QString path;
+        const char* says;
+    };
+    for (const Case& c : {Case {text.fileName(), "not a Flash movie"}, Case {dir.filePath(QStringLiteral("missing.swf")), ""},
+                          Case {dir.path(), ""}}) {
+        loadFully(c.path);
+        EXPECT_FALSE(control.player().hasMovie()) << c.path.toStdString();
         EXPECT_EQ(control.CurrentFrame(), 0);
+        // The stage says why, in words.
+        EXPECT_TRUE(control.problem().contains(QLatin1String(c.says))) << control.problem().toStdString();
+        EXPECT_FALSE(control.problem().isEmpty()) << c.path.toStdString();
+        const QImage shown = control.grab().toImage();
+        int ink = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                ink += shown.pixel(x, y) != qRgb(255, 255, 255);
+        EXPECT_GT(ink, 50) << "the reason is written on the stage";
     }
     control.setMovie(QString());
     EXPECT_FALSE(control.player().hasMovie());
+    EXPECT_TRUE(control.problem().isEmpty());
 }
 
 TEST_F(ShockwaveFlashTest, StageIsPaintedInTheMovieColourThenInTheChosenOne)
@@ -161,6 +196,82 @@ TEST_F(ShockwaveFlashTest, StageIsPaintedInTheMovieColourThenInTheChosenOne)
     // The chosen colour holds for the next movie too.
     loadFully(writeMovie(QStringLiteral("next.swf"), 1));
     EXPECT_EQ(pixelAt(100, 25), QColor(0x12, 0x34, 0x56));
+}
+
+// A one-frame main timeline holding a sprite that moves its shape on each
+// of its own two frames: the root never changes frame, the stage does.
+TEST_F(ShockwaveFlashTest, RepaintsWhenOnlyASpriteMovesAndOnlyThen)
+{
+    control.resize(400, 300);
+    control.show();
+    loadFully(writeBytes(QStringLiteral("sprite.swf"), swftest::spriteMovingInAStillMovie(24)));
+
+    swftest::PaintCounter counter;
+    control.installEventFilter(&counter);
+    const auto step = [&] {
+        control.advanceFrame();
+        ASSERT_TRUE(control.waitForFrame());
+        QCoreApplication::processEvents();
+    };
+    ASSERT_TRUE(control.waitForFrame());
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    for (int i = 0; i < 4; ++i)
+        step();
+    EXPECT_EQ(control.CurrentFrame(), 0);
+    EXPECT_EQ(counter.paints, 4) << "every step of the sprite shows";
+
+    // A still stage costs no painting.
+    loadFully(writeMovie(QStringLiteral("still.swf"), 1));
+    ASSERT_TRUE(control.waitForFrame());
+    QCoreApplication::processEvents();
+    counter.paints = 0;
+    for (int i = 0; i < 4; ++i)
+        step();
+    EXPECT_EQ(counter.paints, 0);
+}
+
+// Frames that take seconds to draw: the control keeps answering the
+// pointer and the keyboard, shows the last finished frame meanwhile, and
+// plays on by dropping frames instead of queueing them.
+TEST_F(ShockwaveFlashTest, ASlowFrameNeverHoldsUpTheInterface)
+{
+    const auto drawn = std::make_shared<std::atomic<int>>(0);
+    control.setFrameDraw([drawn](const swf::StageFrame& frame, QImage& target, const swf::RenderOptions& options) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        swf::Renderer().render(frame, target, options);
+        ++*drawn;
+    });
+    control.resize(400, 300);
+    control.show();
+    loadFully(writeBytes(QStringLiteral("slow.swf"), swftest::spriteMovingInAStillMovie(30)));
+
+    // The event loop's longest pause over three seconds of play, and the
+    // time a right-click menu takes to show.
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    probe.start(10);
+    QTest::qWait(3000);
+    EXPECT_LT(longest, 200);
+    QElapsedTimer menuClock;
+    menuClock.start();
+    std::unique_ptr<QMenu> menu(control.buildContextMenu());
+    menu->popup(control.mapToGlobal(QPoint(10, 10)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return menu->isVisible(); }, 200));
+    EXPECT_LT(menuClock.elapsed(), 200);
+    menu->close();
+    EXPECT_GE(drawn->load(), 1) << "frames still come, one at a time";
+    EXPECT_LE(drawn->load(), 3);
+    EXPECT_GT(control.player().stage()->tickCount(), 60u) << "the movie plays on at its rate";
+    control.setMovie(QString());
+    EXPECT_TRUE(control.waitForFrame());
 }
 
 TEST_F(ShockwaveFlashTest, ReducedMenuOffersOnlyAbout)

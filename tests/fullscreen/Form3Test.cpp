@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QUrl>
 #include <QPointer>
 #include <QWindow>
 
@@ -123,6 +126,26 @@ TEST_F(Form3Test, ShowingAgainWhileOpenKeepsTheOneWindow)
 {
     Form3* first = open();
     EXPECT_EQ(open(), first);
+    EXPECT_EQ(unloads, 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Form3Test, AMovieDroppedOnTheWindowPlaysInPlaceOfTheStoredOne)
+{
+    storePath(QStringLiteral("/nowhere/stored.swf"));
+    Form3 form(fake.platform, {});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QStringLiteral("/nowhere/dropped.swf"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&form, &drop);
+    EXPECT_EQ(form.Flash1->Movie(), QStringLiteral("/nowhere/dropped.swf"));
+    EXPECT_EQ(form.Text1->text(), QStringLiteral("/nowhere/dropped.swf"));
     EXPECT_EQ(unloads, 0);
 }
 

@@ -31,21 +31,32 @@ TEST(CommonDialogControl, FileNameIsTheChoiceAndSurvivesACancel)
     fakes::FakeFileDialogs system;
     CommonDialogControl cdlg(system, nullptr);
     system.answers = {fakes::choose(QStringLiteral("/movies/intro.exe")), fakes::cancel()};
-    cdlg.ShowOpen();
+    EXPECT_TRUE(cdlg.ShowOpen());
     EXPECT_EQ(cdlg.FileName(), QStringLiteral("/movies/intro.exe"));
-    cdlg.ShowOpen();
+    EXPECT_FALSE(cdlg.ShowOpen());
     EXPECT_EQ(cdlg.FileName(), QStringLiteral("/movies/intro.exe"));
     EXPECT_TRUE(system.shown[1].record.lpstrFile.startsWith("/movies/intro.exe"));
 }
 
-TEST(CommonDialogControl, LongFileNameGetsABufferLargeEnough)
+TEST(CommonDialogControl, LongFileNamesGoInAndComeBackWhole)
 {
+    // In: a preset name longer than the usual buffer gets a buffer of its own.
     fakes::FakeFileDialogs system;
     CommonDialogControl cdlg(system, nullptr);
-    cdlg.FileName(QString(400, QLatin1Char('a')));
+    const QString preset(int(CommonDialogControl::kMaxFileSize) + 100, QLatin1Char('a'));
+    cdlg.FileName(preset);
     cdlg.ShowOpen();
-    EXPECT_EQ(system.shown[0].record.nMaxFile, 401u);
-    EXPECT_EQ(cdlg.FileName(), QString(400, QLatin1Char('a')));
+    EXPECT_EQ(system.shown[0].record.nMaxFile, CommonDialogControl::kMaxFileSize + 101);
+    EXPECT_EQ(cdlg.FileName(), preset);
+    // Out: any path the system accepts is an answer, not a silent cancel.
+    for (const int length : {255, 1000, int(CommonDialogControl::kMaxFileSize) - 1}) {
+        const QString chosen = QStringLiteral("/") + QString(length - 1, QLatin1Char('m'));
+        fakes::FakeFileDialogs again;
+        again.answers.push_back(fakes::choose(chosen));
+        CommonDialogControl fresh(again, nullptr);
+        EXPECT_TRUE(fresh.ShowOpen()) << length;
+        EXPECT_EQ(fresh.FileName(), chosen) << length;
+    }
 }
 
 } // namespace

@@ -36,15 +36,19 @@ void LoopbackHttpServer::respond(QTcpSocket* socket)
     ++m_requests;
     const QByteArray head = "HTTP/1.1 " + QByteArray::number(m_reply.status) + " Status\r\n"
                             + "Content-Type: application/x-shockwave-flash\r\n"
-                            + "Content-Length: " + QByteArray::number(m_reply.body.size()) + "\r\n"
+                            + "Content-Length: "
+                            + QByteArray::number(m_reply.contentLength >= 0 ? m_reply.contentLength : m_reply.body.size())
+                            + "\r\n"
                             + "Connection: close\r\n\r\n";
+    connect(socket, &QTcpSocket::bytesWritten, this, [this](qint64 bytes) { m_sent += bytes; });
     socket->write(head);
     sendMore(socket, 0);
 }
 
 void LoopbackHttpServer::sendMore(QPointer<QTcpSocket> socket, qsizetype offset)
 {
-    if (!socket)
+    // A client that hung up gets no more.
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
         return;
     qsizetype end = m_reply.chunkSize > 0 ? std::min(offset + m_reply.chunkSize, m_reply.body.size())
                                           : m_reply.body.size();

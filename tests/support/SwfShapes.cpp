@@ -132,4 +132,75 @@ std::vector<std::uint8_t> placeObject2(const Placement& placement)
     return body;
 }
 
+std::vector<std::uint8_t> tagBytes(std::uint16_t code, const std::vector<std::uint8_t>& body)
+{
+    std::vector<std::uint8_t> out;
+    if (body.size() < 63) {
+        putU16(out, std::uint16_t(code << 6 | body.size()));
+    } else {
+        putU16(out, std::uint16_t(code << 6 | 63));
+        const auto length = std::uint32_t(body.size());
+        out.insert(out.end(), {std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16), std::uint8_t(length >> 24)});
+    }
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+std::vector<std::uint8_t> defineSprite(std::uint16_t id, const std::vector<std::vector<std::vector<std::uint8_t>>>& frames)
+{
+    std::vector<std::uint8_t> body;
+    putU16(body, id);
+    putU16(body, std::uint16_t(frames.size()));
+    for (const auto& frame : frames) {
+        for (const auto& tag : frame)
+            body.insert(body.end(), tag.begin(), tag.end());
+        const auto showFrame = tagBytes(1, {});
+        body.insert(body.end(), showFrame.begin(), showFrame.end());
+    }
+    const auto end = tagBytes(0, {});
+    body.insert(body.end(), end.begin(), end.end());
+    return body;
+}
+
+std::vector<std::uint8_t> square(std::int32_t side, bool selectFill)
+{
+    std::vector<std::uint8_t> out {std::uint8_t(selectFill ? 0x10 : 0x00)};
+    BitWriter bits;
+    bits.ub(0, 1).ub(0x01 | (selectFill ? 0x04 : 0), 5).ub(1, 5).sb(0, 1).sb(0, 1);
+    if (selectFill)
+        bits.ub(1, 1);
+    const unsigned n = BitWriter::signedBits({side, -side});
+    for (auto [dx, dy] : {std::pair {side, 0}, std::pair {0, side}, std::pair {-side, 0}, std::pair {0, -side}})
+        bits.ub(1, 1).ub(1, 1).ub(n - 2, 4).ub(1, 1).sb(dx, n).sb(dy, n);
+    bits.ub(0, 1).ub(0, 5);
+    const std::vector<std::uint8_t> packed = bits.finish();
+    out.insert(out.end(), packed.begin(), packed.end());
+    return out;
+}
+
+std::vector<std::uint8_t> rectBytes(std::int32_t side)
+{
+    BitWriter bits;
+    const unsigned n = BitWriter::signedBits({side});
+    bits.ub(n, 5).sb(0, n).sb(side, n).sb(0, n).sb(side, n);
+    return bits.finish();
+}
+
+const std::vector<std::uint8_t> kSolidStyles {1, 0x00, 255, 0, 0, 255, 0, 0, 255, 255, 0};
+
+std::vector<std::uint8_t> morphBody(const std::vector<std::uint8_t>& styles)
+{
+    std::vector<std::uint8_t> body = rectBytes(2000);
+    const std::vector<std::uint8_t> endBounds = rectBytes(4000);
+    body.insert(body.end(), endBounds.begin(), endBounds.end());
+    const std::vector<std::uint8_t> start = square(2000, true);
+    const std::vector<std::uint8_t> end = square(4000, false);
+    const auto offset = std::uint32_t(styles.size() + start.size());
+    body.insert(body.end(), {std::uint8_t(offset), std::uint8_t(offset >> 8), std::uint8_t(offset >> 16), std::uint8_t(offset >> 24)});
+    body.insert(body.end(), styles.begin(), styles.end());
+    body.insert(body.end(), start.begin(), start.end());
+    body.insert(body.end(), end.begin(), end.end());
+    return body;
+}
+
 } // namespace swftest

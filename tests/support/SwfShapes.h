@@ -1,8 +1,8 @@
 #pragma once
 
 // Tag bodies for the drawing tags most tests and benchmarks need: a
-// rectangle shape with a solid or gradient fill and an outline, and
-// PlaceObject2 records.
+// rectangle shape with a solid or gradient fill and an outline,
+// PlaceObject2 records and sprites.
 
 #include <cstdint>
 #include <optional>
@@ -39,5 +39,23 @@ struct Placement {
 
 // PlaceObject2 (tag 26) body.
 std::vector<std::uint8_t> placeObject2(const Placement& placement);
+
+// A square of `side` twips from the origin as SHAPE records; the start
+// shape selects fill 1, the end shape only moves.
+std::vector<std::uint8_t> square(std::int32_t side, bool selectFill);
+// A RECT from the origin to (side, side).
+std::vector<std::uint8_t> rectBytes(std::int32_t side);
+// Morph styles: one solid fill, red to blue, and no lines.
+extern const std::vector<std::uint8_t> kSolidStyles;
+// DefineMorphShape body after the id: a 2000-twip square to 4000 filled
+// with the first of `styles`.
+std::vector<std::uint8_t> morphBody(const std::vector<std::uint8_t>& styles = kSolidStyles);
+
+// A tag as it sits in a stream, header and body, for building sprite bodies.
+std::vector<std::uint8_t> tagBytes(std::uint16_t code, const std::vector<std::uint8_t>& body);
+
+// DefineSprite (tag 39) body: each inner frame is a list of whole tags, to
+// which a ShowFrame is added.
+std::vector<std::uint8_t> defineSprite(std::uint16_t id, const std::vector<std::vector<std::vector<std::uint8_t>>>& frames);
 
 } // namespace swftest

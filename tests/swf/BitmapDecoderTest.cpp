@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,19 +24,20 @@
 #include "swf/read/Movie.h"
 #include "swf/Player.h"
 #include "swf/media/BitmapDecoder.h"
+#include "swf/read/TagCode.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-constexpr std::uint16_t kDefineBits = 6;
-constexpr std::uint16_t kJpegTables = 8;
-constexpr std::uint16_t kLossless = 20;
-constexpr std::uint16_t kJpeg2 = 21;
-constexpr std::uint16_t kJpeg3 = 35;
-constexpr std::uint16_t kLossless2 = 36;
-constexpr std::uint16_t kJpeg4 = 90;
+constexpr std::uint16_t kDefineBits = +swf::TagCode::DefineBits;
+constexpr std::uint16_t kJpegTables = +swf::TagCode::JPEGTables;
+constexpr std::uint16_t kLossless = +swf::TagCode::DefineBitsLossless;
+constexpr std::uint16_t kJpeg2 = +swf::TagCode::DefineBitsJPEG2;
+constexpr std::uint16_t kJpeg3 = +swf::TagCode::DefineBitsJPEG3;
+constexpr std::uint16_t kLossless2 = +swf::TagCode::DefineBitsLossless2;
+constexpr std::uint16_t kJpeg4 = +swf::TagCode::DefineBitsJPEG4;
 
 Bytes operator+(Bytes a, const Bytes& b)
 {
@@ -54,13 +60,15 @@ QImage gradient(int width, int height)
     return image;
 }
 
-Bytes encode(const QImage& image, const char* format, bool progressive = false)
+Bytes encode(const QImage& image, const char* format, bool progressive = false, int quality = 95)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
-    writer.setQuality(95);
+    writer.setQuality(quality);
+    // Huffman tables fitted to the picture: smaller, never different.
+    writer.setOptimizedWrite(true);
     writer.setProgressiveScanWrite(progressive);
     EXPECT_TRUE(writer.write(image)) << format << ": " << writer.errorString().toStdString();
     return Bytes(bytes.begin(), bytes.end());
@@ -230,7 +238,9 @@ TEST(BitmapDecoder, BrokenJpegOrAlphaDataFailsWithoutEndingTheProcess)
         {"cut before the scan", kJpeg2, {}, Bytes(jpeg.begin(), jpeg.begin() + std::ptrdiff_t(firstScan(jpeg)))},
         {"segment running past the end", kJpeg2, {}, {0xFF, 0xD8, 0xFF, 0xDB, 0x40, 0x00, 0x01}},
         {"frame of 60000 x 60000", kJpeg2, {}, withFrameSize(jpeg, 60000, 60000), "refused"},
-        {"frame just over the pixel cap", kJpeg2, {}, withFrameSize(jpeg, 8193, 8192), "refused"},
+        {"frame just over the side cap", kJpeg2, {}, withFrameSize(jpeg, 8192, 100), "refused"},
+        {"frame just over the pixel cap", kJpeg2, {}, withFrameSize(jpeg, 4096, 4096), "refused"},
+        {"4095 x 4096 frame over a few hundred bytes", kJpeg2, {}, withFrameSize(jpeg, 4095, 4096), "can hold"},
         {"frame of zero height", kJpeg2, {}, withFrameSize(jpeg, 64, 0)},
         {"a thousand and more scans", kJpeg2, {}, endlessScans(encode(gradient(16, 16), "JPG", true), 1100), "scans"},
         {"alpha plane a byte short", kJpeg3, {}, length + jpeg + zlib(Bytes(64 * 48 - 1, 255)), "alpha"},
@@ -397,12 +407,15 @@ TEST(BitmapDecoder, HostileLosslessDataFails)
         const char* name;
         std::uint16_t tag;
         Bytes body;
+        const char* why = "";
     } cases[] {
         {"header cut short", kLossless, {5, 2, 0, 2}},
         {"colour table size missing", kLossless, {3, 2, 0, 2, 0}},
         {"zero width", kLossless, lossless(5, 0, 4, std::nullopt, fourPixels)},
         {"zero height", kLossless2, lossless(5, 4, 0, std::nullopt, fourPixels)},
-        {"just over the pixel cap", kLossless, lossless(3, 8193, 8192, 0, fourPixels)},
+        {"just over the pixel cap", kLossless, lossless(3, 4096, 4096, 0, fourPixels)},
+        {"just over the side cap", kLossless, lossless(3, 8192, 2, 0, fourPixels)},
+        {"4095 x 4096 over a kilobyte inflated", kLossless2, lossless(5, 4095, 4096, std::nullopt, Bytes(1024, 0)), "can hold"},
         {"unknown format", kLossless, lossless(6, 2, 2, std::nullopt, fourPixels)},
         {"PIX15 in Lossless2", kLossless2, lossless(4, 2, 2, std::nullopt, fourPixels)},
         {"zlib data a byte short", kLossless, lossless(5, 2, 2, std::nullopt, Bytes(15, 1))},
@@ -413,8 +426,56 @@ TEST(BitmapDecoder, HostileLosslessDataFails)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(swf::decodeBitmap(c.tag, c.body).ok());
+        const auto decoded = swf::decodeBitmap(c.tag, c.body);
+        ASSERT_FALSE(decoded.ok());
+        EXPECT_NE(decoded.error().find(c.why), std::string::npos) << decoded.error();
     }
+}
+
+// The caps on pixels a byte must leave room for the densest pictures real
+// encoders write: one flat colour, Huffman tables fitted to it. (Qt writes
+// no GIF; GIF's codes stay well under the PNG cap.)
+TEST(BitmapDecoder, FlatPicturesAtTheirDensestStillDecode)
+{
+    QImage flat(2048, 2048, QImage::Format_Grayscale8);
+    flat.fill(90);
+    QImage twoColours(2048, 2048, QImage::Format_Mono);
+    twoColours.fill(1);
+    for (const QImage& picture : {flat, twoColours}) {
+        for (const char* format : {"JPG", "PNG"}) {
+            for (const bool progressive : {false, true}) {
+                const Bytes data = encode(picture, format, progressive, 0);
+                const auto decoded = swf::decodeBitmap(kJpeg2, data);
+                EXPECT_TRUE(decoded.ok()) << format << " " << progressive << " at " << 2048 * 2048 / data.size()
+                                          << " pixels a byte: " << (decoded.ok() ? "" : decoded.error());
+            }
+        }
+    }
+    const auto inflated = swf::decodeBitmap(kLossless, lossless(3, 2048, 2048, 0, Bytes(3 + 2048 * 2048, 0)));
+    EXPECT_TRUE(inflated.ok()) << inflated.error();
+}
+
+// Decodes `body` with only `spare` bytes of address space left, saying on
+// stderr how it went; exits 0 when the decode failed as it should.
+[[noreturn]] void decodeWithin(const Bytes& body, rlim_t spare)
+{
+    long pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + spare;
+    const rlimit limit {room, room};
+    setrlimit(RLIMIT_AS, &limit);
+    const auto decoded = swf::decodeBitmap(kLossless2, body);
+    std::fprintf(stderr, "%s\n", decoded.ok() ? "decoded" : decoded.error().c_str());
+    std::_Exit(decoded.ok() ? 1 : 0);
+}
+
+// Bitmaps that each pass every cap can still outgrow the memory there is:
+// here a 4095 x 4096 one, given 40 MiB to decode its 64 MiB in.
+TEST(BitmapDecoderDeathTest, RunningOutOfMemoryIsADecodingFailure)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const Bytes body = lossless(5, 4095, 4096, std::nullopt, Bytes(std::size_t(4095) * 4096 * 4, 0x40));
+    EXPECT_EXIT(decodeWithin(body, rlim_t(40) << 20), testing::ExitedWithCode(0), "no memory");
 }
 
 // ---------------------------------------------------------------- movies

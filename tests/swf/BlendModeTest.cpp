@@ -25,6 +25,30 @@ QRgb composite(QRgb backdrop, QRgb source, BlendMode mode)
     return ::testing::AssertionFailure() << std::hex << "got " << got << ", expected " << expected;
 }
 
+TEST(BlendMode, ALayerSmallerThanItsSurfaceLandsWhereItIsPlaced)
+{
+    QImage layer(2, 2, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(qRgb(0, 0, 255));
+    for (BlendMode mode : {BlendMode::Normal, BlendMode::Alpha}) {
+        QImage dest(6, 4, QImage::Format_ARGB32_Premultiplied);
+        dest.fill(qRgb(255, 0, 0));
+        // Placed partly off the surface: only the overlap is drawn.
+        compositeLayer(dest, layer, mode, QPoint(5, 1));
+        const QRgb inside = dest.pixel(5, 1);
+        const QRgb outside = dest.pixel(1, 1);
+        if (mode == BlendMode::Normal) {
+            EXPECT_EQ(inside, qRgb(0, 0, 255));
+            EXPECT_EQ(outside, qRgb(255, 0, 0));
+            EXPECT_EQ(dest.pixel(5, 3), qRgb(255, 0, 0));
+        } else {
+            // Alpha keeps the backdrop where the layer is opaque and clears
+            // it everywhere else, outside the layer included.
+            EXPECT_EQ(inside, qRgb(255, 0, 0));
+            EXPECT_EQ(qAlpha(outside), 0);
+        }
+    }
+}
+
 TEST(BlendMode, EachModeOnAPairOfOpaquePixels)
 {
     const QRgb backdrop = qRgb(200, 100, 40);

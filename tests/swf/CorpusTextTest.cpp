@@ -11,6 +11,8 @@
 #include "swf/read/Movie.h"
 #include "swf/Player.h"
 #include "swf/render/TextPainter.h"
+#include "swf/text/FormattedText.h"
+#include "swf/text/TextLayout.h"
 
 namespace fs = std::filesystem;
 
@@ -37,10 +39,10 @@ TEST(CorpusText, EveryFontAndTextReadsAndPaints)
         if (!player.hasMovie())
             continue;
         const swf::Movie& movie = *player.movie();
-        std::map<std::uint16_t, swf::Font> fonts;
-        const swf::FontLookup lookup = [&](std::uint16_t id) -> const swf::Font* {
+        std::map<std::uint16_t, std::shared_ptr<swf::Font>> fonts;
+        const swf::FontLookup lookup = [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> {
             const auto found = fonts.find(id);
-            return found == fonts.end() ? nullptr : &found->second;
+            return found == fonts.end() ? nullptr : found->second;
         };
         QPainter painter(&image);
         painter.scale(0.05, 0.05);
@@ -57,21 +59,21 @@ TEST(CorpusText, EveryFontAndTextReadsAndPaints)
             case 75: {
                 auto font = swf::readFont(tag.code, rest, movie.header().version);
                 ASSERT_TRUE(font) << where << ": " << font.error();
-                fonts[id] = std::move(font.value());
+                fonts[id] = std::make_shared<swf::Font>(std::move(font.value()));
                 ++fontsRead;
                 break;
             }
             case 13:
             case 62:
                 if (fonts.count(id))
-                    swf::applyFontInfo(fonts[id], tag.code, rest);
+                    swf::applyFontInfo(*fonts[id], tag.code, rest);
                 break;
             case 11:
             case 33: {
                 const auto text = swf::readStaticText(tag.code, rest);
                 ASSERT_TRUE(text) << where << ": " << text.error();
                 for (const auto& run : text.value().runs) {
-                    const swf::Font* font = lookup(run.fontId);
+                    const auto font = lookup(run.fontId);
                     ASSERT_TRUE(font) << where << ": font " << run.fontId;
                     for (const auto& glyph : run.glyphs)
                         EXPECT_LT(glyph.index, font->glyphs.size()) << where;
@@ -83,7 +85,9 @@ TEST(CorpusText, EveryFontAndTextReadsAndPaints)
             case 37: {
                 const auto field = swf::readEditText(rest);
                 ASSERT_TRUE(field) << where << ": " << field.error();
-                swf::paintEditText(painter, field.value(), lookup, {});
+                const auto& defined = field.value();
+                const QString text = defined.initialText ? swf::decodeMovieText(*defined.initialText) : QString();
+                swf::paintEditText(painter, defined, *swf::layoutField(defined, text, defined.html, defined.fontId ? lookup(*defined.fontId) : nullptr), {});
                 ++fieldsRead;
                 break;
             }

@@ -76,6 +76,29 @@ TEST_P(DecompressorRoundTrip, NeverGrowsOutputPastTheLimit)
     EXPECT_TRUE(std::equal(output.begin() + 3, output.end(), data.begin()));
 }
 
+// Decoding in steps of a little output each, the input not taken by one
+// step handed to the next, gives the whole of the data: nothing is skipped,
+// and nothing the decoder holds back when the input runs out is lost.
+TEST_P(DecompressorRoundTrip, StepsOfLimitedOutputResumeWhereTheyStopped)
+{
+    const auto data = sample(300'000);
+    const auto input = packed(GetParam(), data);
+    for (std::size_t step : {std::size_t(1000), std::size_t(64 * 1024), std::size_t(100'000)}) {
+        auto decompressor = Decompressor::create(GetParam(), data.size());
+        std::vector<std::uint8_t> output;
+        std::span<const std::uint8_t> rest(input);
+        Status status = Status::LimitReached;
+        for (int steps = 0; status == Status::LimitReached && steps < 10'000; ++steps) {
+            status = decompressor->decode(rest, output, output.size() + step);
+            ASSERT_LE(decompressor->consumed(), rest.size());
+            rest = rest.subspan(decompressor->consumed());
+        }
+        EXPECT_NE(status, Status::Corrupt) << decompressor->error();
+        EXPECT_TRUE(rest.empty()) << "step " << step;
+        EXPECT_EQ(output, data) << "step " << step;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllCompressions, DecompressorRoundTrip,
     testing::Values(Compression::None, Compression::Zlib, Compression::Lzma));
 

@@ -2,16 +2,17 @@
 
 #include "TextBodies.h"
 #include "swf/define/Font.h"
+#include "swf/read/TagCode.h"
 
 using namespace texttest;
 
 namespace {
 
-constexpr std::uint16_t kDefineFont = 10;
-constexpr std::uint16_t kDefineFontInfo = 13;
-constexpr std::uint16_t kDefineFont2 = 48;
-constexpr std::uint16_t kDefineFontInfo2 = 62;
-constexpr std::uint16_t kDefineFont3 = 75;
+constexpr std::uint16_t kDefineFont = +swf::TagCode::DefineFont;
+constexpr std::uint16_t kDefineFontInfo = +swf::TagCode::DefineFontInfo;
+constexpr std::uint16_t kDefineFont2 = +swf::TagCode::DefineFont2;
+constexpr std::uint16_t kDefineFontInfo2 = +swf::TagCode::DefineFontInfo2;
+constexpr std::uint16_t kDefineFont3 = +swf::TagCode::DefineFont3;
 
 FontDesign twoGlyphFont()
 {

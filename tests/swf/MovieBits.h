@@ -22,37 +22,8 @@ inline void putU16(Bytes& out, std::uint16_t value)
     out.push_back(std::uint8_t(value >> 8));
 }
 
-// A tag as it sits in a stream, for building sprite bodies.
-inline Bytes tagBytes(std::uint16_t code, const Bytes& body)
-{
-    Bytes out;
-    if (body.size() < 63) {
-        putU16(out, std::uint16_t(code << 6 | body.size()));
-    } else {
-        putU16(out, std::uint16_t(code << 6 | 63));
-        const auto length = std::uint32_t(body.size());
-        out.insert(out.end(), {std::uint8_t(length), std::uint8_t(length >> 8), std::uint8_t(length >> 16), std::uint8_t(length >> 24)});
-    }
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
-}
-
-// DefineSprite body: each inner frame is a list of tags, ShowFrame added.
-inline Bytes defineSprite(std::uint16_t id, const std::vector<std::vector<Bytes>>& frames)
-{
-    Bytes body;
-    putU16(body, id);
-    putU16(body, std::uint16_t(frames.size()));
-    for (const auto& frame : frames) {
-        for (const Bytes& tag : frame)
-            body.insert(body.end(), tag.begin(), tag.end());
-        const Bytes showFrame = tagBytes(1, {});
-        body.insert(body.end(), showFrame.begin(), showFrame.end());
-    }
-    const Bytes end = tagBytes(0, {});
-    body.insert(body.end(), end.begin(), end.end());
-    return body;
-}
+using swftest::defineSprite;
+using swftest::tagBytes;
 
 inline Bytes place(std::uint16_t depth, std::uint16_t id, swf::Matrix matrix = {})
 {
@@ -105,6 +76,11 @@ inline swf::Matrix translate(double x, double y)
     m.ty = y;
     return m;
 }
+
+using swftest::kSolidStyles;
+using swftest::morphBody;
+using swftest::rectBytes;
+using swftest::square;
 
 inline void load(swf::Player& player, const Bytes& movie)
 {

@@ -227,6 +227,33 @@ TEST(MovieLoader, NothingAfterTheEndTagIsRead)
     EXPECT_EQ(loaded.movie().frames().size(), 1u);
 }
 
+// A body that declares megabytes behind an early End tag or a tag
+// the walk cannot pass: the movie keeps no more of it than one step of
+// inflating, and the share loaded still comes out whole.
+TEST(MovieLoader, NothingPastTheEndTagOrAStoppedWalkIsKept)
+{
+    const std::vector<std::uint8_t> zeros(8u << 20, 0);
+    for (const Compression compression : kAllCompressions) {
+        SwfWriter ended;
+        ended.showFrame().end().raw(zeros);
+        // A tag claiming more than the whole movie: the walk stops there.
+        SwfWriter stopped;
+        stopped.showFrame().tagClaiming(2, 0xFFFFFFF0u).raw(zeros).withoutEnd();
+        for (SwfWriter* writer : {&ended, &stopped}) {
+            const auto loaded = load(writer->build(compression), 64 * 1024);
+            const Movie& movie = loaded.movie();
+            SCOPED_TRACE(int(compression));
+            EXPECT_EQ(movie.frames().size(), 1u);
+            EXPECT_LE(movie.stream().size(), 2 * MovieLoader::kInflateStep);
+            EXPECT_FALSE(mentions(movie, "shorter than its header declares"));
+            if (writer == &stopped)
+                EXPECT_EQ(loaded.loader->bytesLoaded(), movie.header().fileLength);
+            else
+                EXPECT_TRUE(movie.ended());
+        }
+    }
+}
+
 TEST(MovieLoader, MissingEndTagIsReportedOnFinish)
 {
     const auto loaded = load(SwfWriter().showFrame().withoutEnd().build());

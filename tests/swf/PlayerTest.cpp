@@ -4,6 +4,7 @@
 
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
+#include "swf/read/Diagnostics.h"
 
 using namespace swf;
 using swftest::SwfWriter;
@@ -249,6 +250,23 @@ TEST(Player, ClockRateTable)
         EXPECT_DOUBLE_EQ(player.clockFrameRate(), c.clockRate) << c.fixed;
         EXPECT_EQ(player.frameIntervalMs(), c.intervalMs) << c.fixed;
     }
+}
+
+TEST(Player, DiagnosticsStopAtTheCapAndCountTheRest)
+{
+    // Every one of these place tags is cut short.
+    SwfWriter writer;
+    const std::vector<std::uint8_t> cutShort {0x06, 0x01};
+    for (int i = 0; i < 2500; ++i)
+        writer.tag(26, cutShort);
+    Player player;
+    loadInto(player, writer.showFrame().build());
+    EXPECT_EQ(player.diagnostics().size(), Diagnostics::kCapacity);
+    EXPECT_EQ(player.diagnosticsDropped(), 2500 - Diagnostics::kCapacity);
+    // A new movie starts with none.
+    loadInto(player, movieOf(1));
+    EXPECT_TRUE(player.diagnostics().empty());
+    EXPECT_EQ(player.diagnosticsDropped(), 0u);
 }
 
 } // namespace

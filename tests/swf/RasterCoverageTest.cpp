@@ -151,6 +151,33 @@ TEST(RasterCoverage, WindingRulesDecideHolesAndPolygonsAddUp)
     EXPECT_EQ(grid.at(15, 3), 0);
 }
 
+// One square walked over and over: past 32,896 walks its sums would no
+// longer fit in 32 bits. Nonzero stays covered; even-odd goes by parity.
+TEST(RasterCoverage, SquareWalkedTensOfThousandsOfTimesNeverWraps)
+{
+    const auto walk = square(4, 4, 8);
+    // A plain square beside the walked one, in the same rows, is not
+    // disturbed by what the walks leave.
+    const auto beside = square(13, 6, 2);
+    for (const int walks : {32'897, 65'793, 65'794, 140'001}) {
+        for (const Winding winding : {Winding::NonZero, Winding::EvenOdd}) {
+            Coverage coverage;
+            coverage.begin(QRect(0, 0, 16, 16));
+            for (int i = 0; i < walks; ++i)
+                coverage.addContour(walk.data(), walk.size());
+            coverage.addContour(beside.data(), beside.size());
+            const Grid grid = sweep(coverage, 16, 16, winding);
+            const int inside = winding == Winding::EvenOdd && walks % 2 == 0 ? 0 : 255;
+            EXPECT_EQ(grid.at(4, 4), inside) << walks;
+            EXPECT_EQ(grid.at(11, 11), inside) << walks;
+            EXPECT_EQ(grid.at(12, 7), 0) << walks;
+            EXPECT_EQ(grid.at(13, 7), 255) << walks;
+            EXPECT_EQ(grid.at(3, 7), 0) << walks;
+            EXPECT_DOUBLE_EQ(grid.area(), (inside ? 64 : 0) + 4) << walks;
+        }
+    }
+}
+
 TEST(RasterCoverage, ShapesReachingPastTheClipStillFillWhatIsInside)
 {
     // The clip sits at (10, 10); the square starts left of and above it.

@@ -58,4 +58,25 @@ TEST(StageTransform, NegativeStageIsPlacedNotInverted)
     EXPECT_DOUBLE_EQ(transform.m11(), 1.0 / 20);
 }
 
+TEST(StageTransform, FramesLargerThanAnyBitmapAreDrawnSmaller)
+{
+    struct Case {
+        QSizeF wanted;
+        QSize drawn;
+    };
+    const Case cases[] {
+        {{550, 400}, {550, 400}},
+        {{8191, 2048}, {8191, 2048}},
+        {{16384, 16384}, {4095, 4095}}, // the pixel count binds
+        {{20000, 100}, {8191, 40}},     // the side binds
+        {{100, 20000}, {40, 8191}},
+        {{0.2, 0}, {1, 1}},
+    };
+    for (const Case& c : cases) {
+        const QSize drawn = fitRenderSize(c.wanted);
+        EXPECT_EQ(drawn, c.drawn) << c.wanted.width() << "x" << c.wanted.height();
+        EXPECT_LE(std::int64_t(drawn.width()) * drawn.height(), kMaxRenderPixels);
+    }
+}
+
 } // namespace

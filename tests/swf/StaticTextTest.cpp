@@ -2,13 +2,14 @@
 
 #include "TextBodies.h"
 #include "swf/define/StaticText.h"
+#include "swf/read/TagCode.h"
 
 using namespace texttest;
 
 namespace {
 
-constexpr std::uint16_t kDefineText = 11;
-constexpr std::uint16_t kDefineText2 = 33;
+constexpr std::uint16_t kDefineText = +swf::TagCode::DefineText;
+constexpr std::uint16_t kDefineText2 = +swf::TagCode::DefineText2;
 
 // Two records in font 1, then a third in font 2: colour, then only a line
 // change, then a new font; the pen carries along.

@@ -7,13 +7,16 @@
 
 #include "TextBodies.h"
 #include "swf/render/TextPainter.h"
+#include "swf/text/FormattedText.h"
+#include "swf/text/TextLayout.h"
+#include "swf/read/TagCode.h"
 
 using namespace texttest;
 
 namespace {
 
-constexpr std::uint16_t kDefineText = 11;
-constexpr std::uint16_t kDefineFont2 = 48;
+constexpr std::uint16_t kDefineText = +swf::TagCode::DefineText;
+constexpr std::uint16_t kDefineFont2 = +swf::TagCode::DefineFont2;
 const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kGrey = qRgb(128, 128, 128);
 
@@ -56,9 +59,21 @@ swf::EditText field(swf::Rect bounds, std::string text)
 
 } // namespace
 
+namespace {
+
+// A field laid out for its initial text, as the stage does, then painted.
+void paintField(QPainter& painter, const swf::EditText& field, const swf::FontLookup& fonts)
+{
+    const QString text = field.initialText ? swf::decodeMovieText(*field.initialText) : QString();
+    const auto font = field.fontId && fonts ? fonts(*field.fontId) : nullptr;
+    swf::paintEditText(painter, field, *swf::layoutField(field, text, field.html, font), {});
+}
+
+} // namespace
+
 TEST(StaticTextPainting, GlyphPixelsLandWhereTheTextPutsThem)
 {
-    const swf::Font font = swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value();
+    const auto font = std::make_shared<const swf::Font>(swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value());
     // 'a' in the block font is a square of half the height, on the baseline.
     const std::vector<TextRecord> records = {
         {1, swf::Color {0, 0, 255, 255}, 200, 1000, 800, {{0, 400}, {4, 400}, {1, 400}}},
@@ -70,7 +85,7 @@ TEST(StaticTextPainting, GlyphPixelsLandWhereTheTextPutsThem)
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.scale(1.0 / 20, 1.0 / 20);
-    const swf::FontLookup fonts = [&](std::uint16_t id) { return id == 1 ? &font : nullptr; };
+    const swf::FontLookup fonts = [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> { return id == 1 ? font : nullptr; };
     swf::ColorTransform addRed;
     addRed.rAdd = 255;
     swf::paintStaticText(painter, text.value(), fonts, addRed);
@@ -88,7 +103,7 @@ TEST(StaticTextPainting, GlyphPixelsLandWhereTheTextPutsThem)
 
 TEST(StaticTextPainting, UnknownFontsAndGlyphIndicesDrawNothing)
 {
-    const swf::Font font = swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value();
+    const auto font = std::make_shared<const swf::Font>(swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value());
     const std::vector<TextRecord> records = {
         {7, swf::Color {0, 0, 0, 255}, 200, 1000, 800, {{0, 400}}},
         {1, std::nullopt, 200, 1000, 800, {{60, 400}}},
@@ -99,7 +114,7 @@ TEST(StaticTextPainting, UnknownFontsAndGlyphIndicesDrawNothing)
     image.fill(Qt::white);
     QPainter painter(&image);
     painter.scale(1.0 / 20, 1.0 / 20);
-    swf::paintStaticText(painter, text.value(), [&](std::uint16_t id) { return id == 1 ? &font : nullptr; }, {});
+    swf::paintStaticText(painter, text.value(), [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> { return id == 1 ? font : nullptr; }, {});
     painter.end();
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 100; ++x)
@@ -111,7 +126,7 @@ TEST(EditTextPainting, BorderDrawsAWhiteBoxWithABlackEdge)
     swf::EditText f = field({200, 1800, 200, 1800}, "");
     f.border = true;
     Canvas canvas(kGrey);
-    swf::paintEditText(canvas.painter, f, {}, {});
+    paintField(canvas.painter, f, {});
     const QImage image = canvas.done();
     EXPECT_EQ(image.pixel(50, 50), kWhite);
     EXPECT_EQ(image.pixel(10, 50), qRgb(0, 0, 0));
@@ -122,15 +137,15 @@ TEST(EditTextPainting, BorderDrawsAWhiteBoxWithABlackEdge)
 
 TEST(EditTextPainting, EmbeddedTextSitsInsideTheGutterAndIsClippedToTheField)
 {
-    const swf::Font font = swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value();
-    const swf::FontLookup fonts = [&](std::uint16_t id) { return id == 1 ? &font : nullptr; };
+    const auto font = std::make_shared<const swf::Font>(swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value());
+    const swf::FontLookup fonts = [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> { return id == 1 ? font : nullptr; };
     // Characters are 10 px wide and tall; a line of 12 runs far past the
     // field's right edge at x = 60 px.
     swf::EditText f = field({0, 1200, 0, 1000}, "aaaaaaaaaaaa");
     f.useOutlines = true;
     f.color = swf::Color {0, 0, 255, 255};
     Canvas canvas;
-    swf::paintEditText(canvas.painter, f, fonts, {});
+    paintField(canvas.painter, f, fonts);
     const QImage image = canvas.done();
     // Baseline at 2 px gutter plus the ascent (312.5 twips): about 17.6 px.
     EXPECT_EQ(image.pixel(5, 12), qRgb(0, 0, 255));
@@ -143,18 +158,18 @@ TEST(EditTextPainting, EmbeddedTextSitsInsideTheGutterAndIsClippedToTheField)
 TEST(EditTextPainting, PasswordFieldsDrawAsterisks)
 {
     // The font has '*' but no 'x': only a password field shows anything.
-    const swf::Font font = swf::readFont(kDefineFont2, fontBody(blockFont(u"*")), 10).value();
-    const swf::FontLookup fonts = [&](std::uint16_t id) { return id == 1 ? &font : nullptr; };
+    const auto font = std::make_shared<const swf::Font>(swf::readFont(kDefineFont2, fontBody(blockFont(u"*")), 10).value());
+    const swf::FontLookup fonts = [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> { return id == 1 ? font : nullptr; };
     swf::EditText f = field({0, 2000, 0, 2000}, "xxx");
     f.useOutlines = true;
 
     Canvas plain;
-    swf::paintEditText(plain.painter, f, fonts, {});
+    paintField(plain.painter, f, fonts);
     EXPECT_FALSE(anyPixelIn(plain.done(), {0, 0, 100, 100}, kWhite));
 
     f.password = true;
     Canvas hidden;
-    swf::paintEditText(hidden.painter, f, fonts, {});
+    paintField(hidden.painter, f, fonts);
     const QImage image = hidden.done();
     EXPECT_TRUE(anyPixelIn(image, {2, 8, 30, 10}, kWhite));
     EXPECT_FALSE(anyPixelIn(image, {33, 0, 67, 100}, kWhite));
@@ -166,7 +181,7 @@ TEST(EditTextPainting, DeviceTextAndHtmlDrawWithinTheField)
     f.fontId.reset();
     f.html = true;
     Canvas canvas;
-    swf::paintEditText(canvas.painter, f, {}, {});
+    paintField(canvas.painter, f, {});
     const QImage image = canvas.done();
     // Right-aligned: ink in the right half only, red.
     EXPECT_FALSE(anyPixelIn(image, {0, 0, 50, 100}, kWhite));
@@ -179,8 +194,8 @@ TEST(EditTextPainting, DeviceTextAndHtmlDrawWithinTheField)
 
 TEST(TextPainting, ArbitraryBytesReadAndPaintWithoutHarm)
 {
-    const swf::Font font = swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value();
-    const swf::FontLookup fonts = [&](std::uint16_t id) { return id % 2 ? &font : nullptr; };
+    const auto font = std::make_shared<const swf::Font>(swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value());
+    const swf::FontLookup fonts = [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> { return id % 2 ? font : nullptr; };
     std::mt19937 random(20240611);
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<int> length(0, 300);
@@ -194,7 +209,7 @@ TEST(TextPainting, ArbitraryBytesReadAndPaintWithoutHarm)
             swf::Rect& b = field.value().bounds;
             b = {b.xMin % 4000, b.xMin % 4000 + std::abs(b.width()) % 4000, b.yMin % 4000,
                  b.yMin % 4000 + std::abs(b.height()) % 4000};
-            swf::paintEditText(canvas.painter, field.value(), fonts, {});
+            paintField(canvas.painter, field.value(), fonts);
         }
         if (auto text = swf::readStaticText(round % 2 ? 11 : 33, body))
             swf::paintStaticText(canvas.painter, text.value(), fonts, {});
@@ -213,7 +228,7 @@ TEST(TextPainting, HugeDeviceTextStaysInsideItsField)
     f.height = 65535;
     f.wordWrap = true;
     Canvas canvas;
-    swf::paintEditText(canvas.painter, f, {}, {});
+    paintField(canvas.painter, f, {});
     const QImage image = canvas.done();
     EXPECT_FALSE(anyPixelIn(image, {0, 0, 100, 19}, kWhite));
     EXPECT_FALSE(anyPixelIn(image, {0, 81, 100, 19}, kWhite));

@@ -21,6 +21,10 @@ void Coverage::begin(const QRect& clip)
     if (m_cells.size() < needed)
         m_cells.resize(needed, 0);
     m_blocks.assign(rows, 0);
+    m_crossingEdges.assign(rows + 1, 0);
+    m_windingBound.assign(rows, 0);
+    m_linesSinceCount = 0;
+    m_windingsBounded = false;
     m_blockShift = 3;
     while ((m_stride >> m_blockShift) >= 64)
         ++m_blockShift;
@@ -40,6 +44,7 @@ void Coverage::clear()
         }
         m_blocks[row] = 0;
     }
+    forgetCrossings();
     m_top = m_bottom = 0;
 }
 
@@ -227,6 +232,89 @@ void Coverage::trim(const std::uint8_t* mask, int& from, int& to)
     }
 }
 
+namespace {
+
+// Between two counts no row takes more than kLinesPerCount crossings, and
+// after a count none is left bounded above kRebaseAbove windings, so no
+// sum ever passes 32,768 whole windings: 2,139,095,040, inside an int32.
+constexpr int kLinesPerCount = 16'384;
+constexpr std::int32_t kRebaseAbove = 16'384;
+// Far enough out that the nonzero rule sees a whole pixel whatever happens
+// to the sum before the sweep short of an outline that undoes thousands of
+// windings, which no drawing does.
+constexpr std::int32_t kRebasedWindings = 8'192;
+
+// A sum past kRebasedWindings windings either way moved back towards zero
+// by whole double windings: the nonzero rule still sees a covered pixel,
+// and the even-odd rule, which only sees the sum modulo two windings, sees
+// the very same coverage.
+std::int32_t rebased(std::int32_t sum)
+{
+    constexpr std::int64_t kLimit = std::int64_t(kRebasedWindings) * kFull;
+    constexpr std::int64_t kTwo = 2 * std::int64_t(kFull);
+    std::int64_t value = sum;
+    if (value > kLimit)
+        value -= kTwo * ((value - kLimit + kTwo - 1) / kTwo);
+    else if (value < -kLimit)
+        value += kTwo * ((-kLimit - value + kTwo - 1) / kTwo);
+    return std::int32_t(value);
+}
+
+} // namespace
+
+void Coverage::countCrossing(int firstRow, int lastRow)
+{
+    ++m_crossingEdges[std::size_t(firstRow)];
+    --m_crossingEdges[std::size_t(lastRow)];
+    if (++m_linesSinceCount == kLinesPerCount)
+        boundWindings();
+}
+
+void Coverage::boundWindings()
+{
+    std::int32_t crossing = 0;
+    for (int row = m_top; row < m_bottom; ++row) {
+        crossing += m_crossingEdges[std::size_t(row)];
+        m_crossingEdges[std::size_t(row)] = 0;
+        std::int32_t& bound = m_windingBound[std::size_t(row)];
+        bound += crossing;
+        if (bound > kRebaseAbove) {
+            rebase(row);
+            bound = kRebasedWindings;
+        }
+    }
+    m_crossingEdges[std::size_t(m_bottom)] = 0;
+    m_linesSinceCount = 0;
+    m_windingsBounded = true;
+}
+
+// The row's running sums, each rebased, written back as differences. A
+// rebased sum changes only where the sum does, so no cell that was zero
+// stops being zero and the row's block bits still hold.
+void Coverage::rebase(int row)
+{
+    std::uint32_t* cells = m_cells.data() + std::size_t(row) * std::size_t(m_stride);
+    std::uint32_t sum = 0;
+    std::int32_t previous = 0;
+    for (int x = 0; x < m_clip.width(); ++x) {
+        sum += cells[x];
+        const std::int32_t kept = rebased(std::int32_t(sum));
+        cells[x] = std::uint32_t(kept) - std::uint32_t(previous);
+        previous = kept;
+    }
+}
+
+void Coverage::forgetCrossings()
+{
+    if (m_top == m_bottom)
+        return;
+    std::fill(m_crossingEdges.begin() + m_top, m_crossingEdges.begin() + m_bottom + 1, 0);
+    if (m_windingsBounded)
+        std::fill(m_windingBound.begin() + m_top, m_windingBound.begin() + m_bottom, 0);
+    m_windingsBounded = false;
+    m_linesSinceCount = 0;
+}
+
 void Coverage::addPolygon(const QPointF* points, std::size_t count)
 {
     if (count < 3)
@@ -401,6 +489,7 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
         m_top = std::min(m_top, firstRow);
         m_bottom = std::max(m_bottom, lastRow);
     }
+    countCrossing(firstRow, lastRow);
     const int shift = m_blockShift;
     const std::ptrdiff_t stride = m_stride;
     std::uint32_t* cells = m_cells.data() + std::ptrdiff_t(firstRow) * stride;

@@ -54,6 +54,15 @@ private:
     void accumulate(float x0, float y0, float x1, float y1, float direction);
     void clear();
 
+    // A row's sums stay exact while fewer than 32,896 lines have crossed
+    // it; a hostile outline can walk one square far more often than that.
+    // Lines are counted per row as they come, and a row that nears the
+    // limit has its sums brought back towards zero (see rebase()).
+    void countCrossing(int firstRow, int lastRow);
+    void boundWindings();
+    void rebase(int row);
+    void forgetCrossings();
+
     QRect m_clip;
     int m_stride = 0;
     // Rows touched so far.
@@ -65,6 +74,14 @@ private:
     std::vector<std::uint64_t> m_blocks;
     int m_blockShift = 3;
     std::vector<std::uint8_t> m_mask;
+    // Lines starting (+1) and ending (-1) at each row since the last count;
+    // one entry more than there are rows.
+    std::vector<std::int32_t> m_crossingEdges;
+    // For every row, the most whole windings its sums can hold: what the
+    // counts so far add up to.
+    std::vector<std::int32_t> m_windingBound;
+    int m_linesSinceCount = 0;
+    bool m_windingsBounded = false;
 };
 
 template <typename Span>
@@ -94,6 +111,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         if (from < to)
             span(m_clip.left() + from, m_clip.top() + row, to - from, mask + from);
     }
+    forgetCrossings();
     m_top = m_bottom = 0;
 }
 

@@ -23,16 +23,7 @@ QPointF unit(QPointF v)
 
 class StrokeBuilder {
 public:
-    // Room for the points of one run, kept from outline to outline.
-    struct Scratch {
-        std::vector<QPointF> run;
-        std::vector<QPointF> right;
-        std::vector<QPointF> left;
-        std::vector<QPointF> round;
-        std::vector<QPointF> circle;
-    };
-
-    StrokeBuilder(const Pen& pen, Coverage& coverage, Scratch& scratch)
+    StrokeBuilder(const Pen& pen, Coverage& coverage, StrokeScratch& scratch)
         : m_pen(pen)
         , m_half(pen.width / 2)
         , m_coverage(coverage)
@@ -222,12 +213,17 @@ private:
 
 } // namespace
 
-void stroke(const Outline& outline, const Pen& pen, Coverage& coverage)
+void stroke(const Outline& outline, const Pen& pen, Coverage& coverage, StrokeScratch& scratch)
 {
-    thread_local StrokeBuilder::Scratch scratch;
     StrokeBuilder builder(pen, coverage, scratch);
     for (const Outline::Run& run : outline.runs)
         builder.run(outline.points.data() + run.first, run.count, run.closed);
+}
+
+void stroke(const Outline& outline, const Pen& pen, Coverage& coverage)
+{
+    StrokeScratch scratch;
+    stroke(outline, pen, coverage, scratch);
 }
 
 } // namespace swf::raster

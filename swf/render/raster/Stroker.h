@@ -5,6 +5,10 @@
 // and a cap at each open end. Where the ring crosses itself Coverage adds
 // the windings up into one stroke.
 
+#include <vector>
+
+#include <QPointF>
+
 #include "swf/define/Styles.h"
 #include "swf/render/raster/Coverage.h"
 #include "swf/render/raster/Outline.h"
@@ -20,6 +24,18 @@ struct Pen {
     bool noClose = false; // a run that ends where it began still gets caps
 };
 
+// Room for the points of one run, kept from outline to outline by whoever
+// strokes many.
+struct StrokeScratch {
+    std::vector<QPointF> run;
+    std::vector<QPointF> right;
+    std::vector<QPointF> left;
+    std::vector<QPointF> round;
+    std::vector<QPointF> circle;
+};
+
+void stroke(const Outline& outline, const Pen& pen, Coverage& coverage, StrokeScratch& scratch);
+// The same with scratch room of its own.
 void stroke(const Outline& outline, const Pen& pen, Coverage& coverage);
 
 } // namespace swf::raster

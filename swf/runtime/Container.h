@@ -1,0 +1,42 @@
+#pragma once
+
+// A display object that holds others, each at its own depth, drawn from the
+// lowest depth up. Sprites (the main movie among them) and buttons are
+// containers.
+
+#include <memory>
+#include <vector>
+
+#include "swf/runtime/DisplayObject.h"
+
+namespace swf {
+
+class Container : public DisplayObject {
+public:
+    // In depth order.
+    const std::vector<std::shared_ptr<DisplayObject>>& children() const { return m_children; }
+    DisplayObject* childAt(int depth) const;
+    std::shared_ptr<DisplayObject> sharedChildAt(int depth) const;
+
+    // Puts `child` at `depth`, taking off whatever was there.
+    void placeChild(int depth, std::shared_ptr<DisplayObject> child);
+    // Takes the object at `depth` off the stage; returns it, or null.
+    std::shared_ptr<DisplayObject> removeChild(int depth);
+    // Takes every child off the stage.
+    void removeAllChildren();
+
+    // How deep this container sits: the root is 0.
+    int nesting() const { return m_nesting; }
+
+protected:
+    Container(Type type, Stage& stage, std::uint16_t characterId, std::shared_ptr<const Character> character, int nesting);
+
+private:
+    std::vector<std::shared_ptr<DisplayObject>>::const_iterator lowerBound(int depth) const;
+    void detach(DisplayObject& child);
+
+    std::vector<std::shared_ptr<DisplayObject>> m_children;
+    int m_nesting;
+};
+
+} // namespace swf

@@ -1,0 +1,84 @@
+#include "swf/runtime/RenderList.h"
+
+#include "swf/runtime/ButtonInstance.h"
+#include "swf/runtime/EditTextInstance.h"
+#include "swf/runtime/Stage.h"
+
+namespace swf {
+
+namespace {
+
+RenderNode::Kind kindOf(DisplayObject::Type type)
+{
+    switch (type) {
+    case DisplayObject::Type::Shape:
+        return RenderNode::Kind::Shape;
+    case DisplayObject::Type::MorphShape:
+        return RenderNode::Kind::MorphShape;
+    case DisplayObject::Type::Bitmap:
+        return RenderNode::Kind::Bitmap;
+    case DisplayObject::Type::StaticText:
+        return RenderNode::Kind::StaticText;
+    case DisplayObject::Type::EditText:
+        return RenderNode::Kind::EditText;
+    default:
+        return RenderNode::Kind::Container;
+    }
+}
+
+void addChildren(const Container& container, const Dictionary& dictionary, std::vector<RenderNode>& nodes)
+{
+    for (const auto& child : container.children()) {
+        const std::size_t at = nodes.size();
+        RenderNode& node = nodes.emplace_back();
+        node.kind = kindOf(child->type());
+        node.visible = child->isVisible();
+        node.blendMode = child->blendMode();
+        node.clipDepth = child->clipDepth();
+        node.ratio = child->ratio();
+        node.depth = child->depth();
+        node.objectId = child->id();
+        node.matrix = child->matrix();
+        node.colorTransform = child->colorTransform();
+        node.character = child->character();
+        node.filters = child->filters();
+        switch (child->type()) {
+        case DisplayObject::Type::EditText:
+            node.text = static_cast<const EditTextInstance&>(*child).layout();
+            break;
+        case DisplayObject::Type::Button:
+            if (const auto own = dictionary.buttonColorTransform(child->characterId()))
+                node.colorTransform = node.colorTransform * *own;
+            [[fallthrough]];
+        case DisplayObject::Type::Sprite:
+            node.scalingGrid = dictionary.scalingGrid(child->characterId());
+            addChildren(static_cast<const Container&>(*child), dictionary, nodes);
+            break;
+        default:
+            break;
+        }
+        // `node` may have moved as the children were added.
+        nodes[at].end = std::uint32_t(nodes.size());
+    }
+}
+
+} // namespace
+
+void RenderList::clear()
+{
+    nodes.clear();
+    dictionary.reset();
+    diagnostics.reset();
+    version = 0;
+}
+
+void buildRenderList(const Stage& stage, RenderList& list)
+{
+    list.nodes.clear();
+    list.dictionary = stage.sharedDictionary();
+    list.version = stage.version();
+    if (const SpriteInstance* root = stage.root())
+        addChildren(*root, stage.dictionary(), list.nodes);
+}
+
+} // namespace swf

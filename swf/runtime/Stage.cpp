@@ -1,0 +1,208 @@
+#include "swf/runtime/Stage.h"
+
+#include <algorithm>
+
+#include "swf/read/TagCode.h"
+#include "swf/runtime/ButtonInstance.h"
+#include "swf/runtime/EditTextInstance.h"
+#include "swf/runtime/GraphicInstances.h"
+
+namespace swf {
+
+Stage::Stage(std::shared_ptr<const Dictionary> dictionary, Diagnostics& diagnostics)
+    : m_dictionary(std::move(dictionary))
+    , m_diagnostics(diagnostics)
+{
+}
+
+Stage::~Stage()
+{
+    // Events hold objects; let them go before the tree they came from.
+    m_events.clear();
+    m_root.reset();
+}
+
+SpriteInstance& Stage::createRoot(const FrameScript& script)
+{
+    m_events.clear();
+    m_root = std::make_shared<SpriteInstance>(*this, 0, nullptr, script, 0);
+    markChanged();
+    return *m_root;
+}
+
+void Stage::enterFirstFrame()
+{
+    if (!m_root || m_root->currentFrame() >= 0)
+        return;
+    m_root->gotoFrame(0);
+    settle();
+}
+
+void Stage::tick()
+{
+    if (!m_root)
+        return;
+    ++m_tick;
+    for (FrameListener* listener : m_listeners)
+        listener->enterFrame();
+    advanceClocks(*m_root);
+    settle();
+}
+
+// Parents move before their children, so a child a parent places this tick
+// shows its first frame and moves on from the next.
+void Stage::advanceClocks(Container& container)
+{
+    if (container.type() == DisplayObject::Type::Sprite) {
+        auto& sprite = static_cast<SpriteInstance&>(container);
+        if (sprite.bornInTick() != m_tick)
+            sprite.advanceClock();
+    }
+    // A child's clock changes only what that child holds, never this list,
+    // so the list is walked as it stands; by index, so that even a list
+    // that did change could not be read past its end.
+    const auto& children = container.children();
+    for (std::size_t i = 0; i < children.size(); ++i) {
+        DisplayObject& child = *children[i];
+        if (child.type() == DisplayObject::Type::Sprite || child.type() == DisplayObject::Type::Button)
+            advanceClocks(static_cast<Container&>(child));
+    }
+}
+
+// Hands what happened to the tree on, as long as handling it makes more,
+// then ends the frame.
+void Stage::settle()
+{
+    int round = 0;
+    for (; !m_events.empty() && round < kMaxEventRounds; ++round) {
+        const std::vector<FrameEvent> events = std::exchange(m_events, {});
+        for (FrameListener* listener : m_listeners)
+            listener->frameEvents(events);
+    }
+    if (!m_events.empty()) {
+        m_diagnostics.report(0, -1, "frame events kept coming after " + std::to_string(round) + " rounds; the rest were dropped");
+        m_events.clear();
+    }
+    for (FrameListener* listener : m_listeners)
+        listener->exitFrame();
+}
+
+void Stage::addListener(FrameListener* listener)
+{
+    if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
+        m_listeners.push_back(listener);
+}
+
+void Stage::removeListener(FrameListener* listener)
+{
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+}
+
+// The deeper an object would sit, the less of the instance budget it may
+// find spent: a sprite that places itself over and over runs out long
+// before the objects beside it near the top of the tree do.
+std::size_t Stage::instanceAllowance(int nesting) const
+{
+    const std::size_t levels = kMaxNesting + 1;
+    return m_budget.limit / levels * (levels - std::size_t(std::clamp(nesting, 1, kMaxNesting)));
+}
+
+std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int nesting)
+{
+    if (nesting > kMaxNesting)
+        return nullptr;
+    if (m_budget.live >= instanceAllowance(nesting)) {
+        if (!m_budgetReported)
+            m_diagnostics.report(0, -1, "display object budget spent at nesting level " + std::to_string(nesting) + "; no more objects are made there");
+        m_budgetReported = true;
+        return nullptr;
+    }
+    std::shared_ptr<const Character> character = m_dictionary->find(characterId);
+    if (!character)
+        return nullptr;
+    std::shared_ptr<DisplayObject> object;
+    switch (character->kind()) {
+    case Character::Kind::Shape:
+        object = std::make_shared<ShapeInstance>(*this, characterId, std::move(character));
+        break;
+    case Character::Kind::MorphShape:
+        object = std::make_shared<MorphInstance>(*this, characterId, std::move(character));
+        break;
+    case Character::Kind::Bitmap:
+        object = std::make_shared<BitmapInstance>(*this, characterId, std::move(character));
+        break;
+    case Character::Kind::StaticText:
+        object = std::make_shared<StaticTextInstance>(*this, characterId, std::move(character));
+        break;
+    case Character::Kind::EditText: {
+        auto definition = std::static_pointer_cast<const EditTextDefinition>(character);
+        std::shared_ptr<const Font> font = definition->field.fontId ? m_dictionary->font(*definition->field.fontId) : nullptr;
+        object = std::make_shared<EditTextInstance>(*this, characterId, std::move(definition), std::move(font));
+        break;
+    }
+    case Character::Kind::Sprite: {
+        const auto& script = static_cast<const SpriteDefinition&>(*character).script;
+        object = std::make_shared<SpriteInstance>(*this, characterId, character, script, nesting);
+        break;
+    }
+    case Character::Kind::Button:
+        object = std::make_shared<ButtonInstance>(*this, characterId, std::static_pointer_cast<const ButtonDefinition>(character),
+                                                  nesting);
+        break;
+    case Character::Kind::Font:
+        return nullptr;
+    }
+    // Announced before its own first frame fills it, so a container comes
+    // before what it holds.
+    if (!m_listeners.empty())
+        m_events.push_back({FrameEvent::Kind::Constructed, object, {}});
+    if (object->type() == DisplayObject::Type::Sprite)
+        static_cast<SpriteInstance&>(*object).gotoFrame(0);
+    else if (object->type() == DisplayObject::Type::Button)
+        static_cast<ButtonInstance&>(*object).setState(ButtonInstance::State::Up);
+    return object;
+}
+
+void Stage::objectRemoved(DisplayObject& object)
+{
+    if (m_listeners.empty())
+        return;
+    m_events.push_back({FrameEvent::Kind::Removed, object.shared_from_this(), {}});
+}
+
+void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)
+{
+    if (tag.code == TagCode::DoAction) {
+        // Actions of frames passed over are not run.
+        if (shown && !m_listeners.empty())
+            m_events.push_back({FrameEvent::Kind::FrameActions, sprite.shared_from_this(), tag});
+        return;
+    }
+    if (tag.code == TagCode::DoInitAction) {
+        if (!m_listeners.empty())
+            m_events.push_back({FrameEvent::Kind::InitActions, sprite.shared_from_this(), tag});
+        return;
+    }
+    for (FrameListener* listener : m_listeners)
+        listener->mediaTag(sprite, tag, shown);
+}
+
+bool Stage::chargeInstance()
+{
+    if (m_budget.spent()) {
+        if (!m_budgetReported)
+            m_diagnostics.report(0, -1, "display object budget spent; no more objects are made");
+        m_budgetReported = true;
+        return false;
+    }
+    ++m_budget.live;
+    return true;
+}
+
+void Stage::releaseInstance()
+{
+    if (m_budget.live > 0)
+        --m_budget.live;
+}
+
+} // namespace swf

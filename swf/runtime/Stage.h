@@ -1,0 +1,86 @@
+#pragma once
+
+// The display tree of one movie and the frame loop that moves it. The main
+// movie's timeline is the root, a sprite like any other. One tick runs the
+// phases of a frame for the whole tree, in the order docs/frame-loop.md
+// gives; the layers above hook into them through FrameListener.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "swf/define/Dictionary.h"
+#include "swf/read/Diagnostics.h"
+#include "swf/runtime/DisplayObject.h"
+#include "swf/runtime/FrameEvents.h"
+#include "swf/runtime/InstanceBudget.h"
+#include "swf/runtime/SpriteInstance.h"
+
+namespace swf {
+
+class Stage {
+public:
+    // Sprites inside sprites stop being made this deep; a sprite that
+    // places itself ends here instead of recursing without end.
+    static constexpr int kMaxNesting = 32;
+    // Rounds of frame events a tick hands on before it gives up on a movie
+    // whose actions keep making more.
+    static constexpr int kMaxEventRounds = 64;
+
+    Stage(std::shared_ptr<const Dictionary> dictionary, Diagnostics& diagnostics);
+    ~Stage();
+    Stage(const Stage&) = delete;
+    Stage& operator=(const Stage&) = delete;
+
+    // The main movie's timeline, made with its (growing) script.
+    SpriteInstance& createRoot(const FrameScript& script);
+    SpriteInstance* root() const { return m_root.get(); }
+    const Dictionary& dictionary() const { return *m_dictionary; }
+    const std::shared_ptr<const Dictionary>& sharedDictionary() const { return m_dictionary; }
+    Diagnostics& diagnostics() const { return m_diagnostics; }
+
+    // Goes up whenever something that shows changes; equal values mean the
+    // same picture.
+    std::uint64_t version() const { return m_version; }
+    void markChanged() { ++m_version; }
+
+    // The frame loop.
+    std::uint64_t tickCount() const { return m_tick; }
+    // The main movie's first frame, shown as soon as it has arrived: the
+    // root enters it and the tree settles, without a tick's clocks.
+    void enterFirstFrame();
+    // One frame for the whole tree.
+    void tick();
+    void addListener(FrameListener* listener);
+    void removeListener(FrameListener* listener);
+
+    // For the display objects: making them, and telling of what happens.
+    std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting);
+    void objectRemoved(DisplayObject& object);
+    void tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown);
+    std::uint64_t takeObjectId() { return m_nextId++; }
+    bool chargeInstance();
+    void releaseInstance();
+    const InstanceBudget& budget() const { return m_budget; }
+    void setInstanceLimit(std::size_t limit) { m_budget.limit = limit; }
+
+private:
+    std::size_t instanceAllowance(int nesting) const;
+    void advanceClocks(Container& container);
+    void settle();
+
+    std::shared_ptr<const Dictionary> m_dictionary;
+    Diagnostics& m_diagnostics;
+    InstanceBudget m_budget;
+    std::uint64_t m_version = 0;
+    std::uint64_t m_tick = 0;
+    std::uint64_t m_nextId = 1;
+    std::vector<FrameListener*> m_listeners;
+    std::vector<FrameEvent> m_events;
+    bool m_budgetReported = false;
+    // Declared last: the objects it holds report back to the members above
+    // as they go.
+    std::shared_ptr<SpriteInstance> m_root;
+};
+
+} // namespace swf
