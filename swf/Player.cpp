@@ -46,7 +46,7 @@ struct Player::State {
     // The movie's script, declared after the stage it acts on so that it
     // goes first.
     std::function<void(std::string_view)> traceSink;
-    bool realTime = false;
+    const Clock* scriptClock = nullptr;
     std::unique_ptr<script::StageHost> scriptHost;
     std::unique_ptr<script::Machine> machine;
     std::unique_ptr<script::FrameScripts> frameScripts;
@@ -179,13 +179,12 @@ void Player::State::startScript()
     if (!current || !stage)
         return;
     const int version = current->header().version;
-    scriptHost = std::make_unique<script::StageHost>(*stage, *current,
-                                                     realTime ? script::ScriptTiming::RealTime : script::ScriptTiming::Reproducible);
+    scriptHost = std::make_unique<script::StageHost>(*stage, *current, scriptClock);
     scriptHost->setTraceSink(traceSink);
     machine = std::make_unique<script::Machine>(*scriptHost, version);
     scriptHost->setMachine(machine.get());
     script::ScriptLimits limits;
-    limits.instructionBudget = realTime ? 0 : kReproducibleInstructionBudget;
+    limits.instructionBudget = scriptClock ? 0 : kReproducibleInstructionBudget;
     machine->setLimits(limits);
     compiledFrom = current->stream().data();
     frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost, version);
@@ -266,9 +265,9 @@ void Player::setTraceOutput(std::function<void(std::string_view)> sink)
         m_state->scriptHost->setTraceSink(m_state->traceSink);
 }
 
-void Player::setRealTime(bool realTime)
+void Player::setScriptClock(const Clock* clock)
 {
-    m_state->realTime = realTime;
+    m_state->scriptClock = clock;
 }
 
 bool Player::quitRequested() const

@@ -21,6 +21,7 @@
 
 namespace swf {
 
+class Clock;
 class Dictionary;
 class Movie;
 class Stage;
@@ -44,11 +45,12 @@ public:
 
     // Script. Each trace() line goes to `sink`, without its line break.
     void setTraceOutput(std::function<void(std::string_view)> sink);
-    // From the next movie opened on: script sees the real clock, date and
-    // time zone, and a runaway script is stopped by time. Otherwise (the
-    // default, for tools and tests) the clock follows the frames played
-    // and a run is the same every time.
-    void setRealTime(bool realTime);
+    // From the next movie opened on, with a clock (which must outlive the
+    // player): getTimer() and script timers follow it, dates and time zone
+    // are the machine's, and a runaway script is stopped by time. Without
+    // (the default, for tools and tests) the script clock follows the
+    // frames played and a run is the same every time.
+    void setScriptClock(const Clock* clock);
     // The movie asked to end the run (fscommand "quit").
     bool quitRequested() const;
 

@@ -9,6 +9,7 @@
 
 #include "swf/read/Movie.h"
 #include "swf/read/TagCode.h"
+#include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
@@ -69,14 +70,13 @@ double degrees(double radians)
 
 } // namespace
 
-StageHost::StageHost(Stage& stage, const Movie& movie, ScriptTiming timing)
+StageHost::StageHost(Stage& stage, const Movie& movie, const Clock* clock)
     : m_stage(stage)
     , m_movie(movie)
-    , m_timing(timing)
-    , m_start(std::chrono::steady_clock::now())
-    , m_roundStart(m_start)
-    , m_random(timing == ScriptTiming::Reproducible ? 0x2545F4914F6CDD1Dull
-                                                     : std::uint64_t(m_start.time_since_epoch().count()) | 1)
+    , m_clock(clock)
+    , m_clockStart(clock ? clock->nanoseconds() : 0)
+    , m_roundStart(std::chrono::steady_clock::now())
+    , m_random(clock ? std::uint64_t(m_roundStart.time_since_epoch().count()) | 1 : 0x2545F4914F6CDD1Dull)
 {
 }
 
@@ -138,23 +138,22 @@ void StageHost::diagnostic(std::string_view message)
 
 double StageHost::timer()
 {
-    if (m_timing == ScriptTiming::Reproducible) {
-        const double rate = m_movie.header().frameRate();
-        return double(m_stage.tickCount()) * 1000.0 / (rate > 0 ? rate : 12.0);
-    }
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - m_start).count();
+    if (m_clock)
+        return double(m_clock->nanoseconds() - m_clockStart) / 1e6;
+    const double rate = m_movie.header().frameRate();
+    return double(m_stage.tickCount()) * 1000.0 / (rate > 0 ? rate : 12.0);
 }
 
 double StageHost::currentTime()
 {
-    if (m_timing == ScriptTiming::Reproducible)
+    if (!m_clock)
         return kFixedMoment + timer();
     return double(QDateTime::currentMSecsSinceEpoch());
 }
 
 double StageHost::timezoneOffsetMinutes(double utcMilliseconds)
 {
-    if (m_timing == ScriptTiming::Reproducible || !std::isfinite(utcMilliseconds))
+    if (!m_clock || !std::isfinite(utcMilliseconds))
         return 0;
     const QDateTime moment = QDateTime::fromMSecsSinceEpoch(qint64(utcMilliseconds), Qt::UTC);
     return QTimeZone::systemTimeZone().offsetFromUtc(moment) / 60.0;
@@ -172,7 +171,7 @@ bool StageHost::scriptTimeExceeded()
 {
     // Reproducible runs stop runaway scripts by the instruction budget,
     // which stops them at the same place every time.
-    return m_timing == ScriptTiming::RealTime && std::chrono::steady_clock::now() - m_roundStart > kScriptTimeLimit;
+    return m_clock && std::chrono::steady_clock::now() - m_roundStart > kScriptTimeLimit;
 }
 
 void StageHost::getUrl(std::string_view, std::string_view, UrlMethod)

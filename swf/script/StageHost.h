@@ -5,11 +5,11 @@
 // timeline calls move their sprites. What the display side cannot do yet
 // (loading movies, sound, dragging) is a quiet no-op with a diagnostic.
 //
-// Two timings. Reproducible: the clock is the frames ticked times the frame
-// interval, the date a fixed moment, random numbers a fixed sequence, so a
-// headless run gives the same output every time. RealTime: the machine's
-// steady clock, the local date and time zone, and a wall-clock limit on how
-// long one round of script may run.
+// Two timings. Without a clock (tools, tests): getTimer() is the frames
+// ticked times the frame interval, the date a fixed moment, random numbers
+// a fixed sequence, so a headless run gives the same output every time.
+// With the player's clock: getTimer() follows it, the date and time zone
+// are the machine's, and one round of script may run only so long.
 
 #include <chrono>
 #include <cstdint>
@@ -24,6 +24,7 @@
 #include "swf/script/Host.h"
 
 namespace swf {
+class Clock;
 class DisplayObject;
 class Movie;
 class SpriteInstance;
@@ -34,15 +35,14 @@ namespace swf::script {
 
 class Machine;
 
-enum class ScriptTiming : std::uint8_t { Reproducible, RealTime };
-
 class StageHost final : public Host {
 public:
     // How long one round of script may run in real time before it is
     // stopped, as the reference player's default limit.
     static constexpr std::chrono::seconds kScriptTimeLimit {15};
 
-    StageHost(Stage& stage, const Movie& movie, ScriptTiming timing);
+    // `clock` null for reproducible runs; it must outlive the host.
+    StageHost(Stage& stage, const Movie& movie, const Clock* clock);
 
     void setMachine(Machine* machine) { m_machine = machine; }
     void setTraceSink(std::function<void(std::string_view)> sink) { m_traceSink = std::move(sink); }
@@ -128,14 +128,14 @@ private:
 
     Stage& m_stage;
     const Movie& m_movie;
-    ScriptTiming m_timing;
+    const Clock* m_clock;
+    std::int64_t m_clockStart = 0;
     Machine* m_machine = nullptr;
     std::function<void(std::string_view)> m_traceSink;
     std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;
     // Target paths as last seen, for objects already taken away.
     std::unordered_map<std::uint64_t, std::string> m_paths;
     std::unordered_map<std::string, bool> m_reported;
-    std::chrono::steady_clock::time_point m_start;
     std::chrono::steady_clock::time_point m_roundStart;
     std::uint64_t m_random;
     bool m_quit = false;
