@@ -15,6 +15,7 @@ enum ClipEvent : std::uint32_t {
     kClipEventLoad = 1u << 0,
     kClipEventEnterFrame = 1u << 1,
     kClipEventUnload = 1u << 2,
+    kClipEventInitialize = 1u << 9,
     kClipEventKeyPress = 1u << 17,
 };
 

@@ -129,19 +129,30 @@ void FrameScripts::clipGone(DisplayObject& clip)
     m_handlers.erase(clip.id());
 }
 
-// The reference player's order within a round: every init action first;
-// then the frame code of the timelines already on stage, in the order they
-// reached it (parents before children), a clip taken away being told when
-// it went; then each clip made in the round, parents first: its load
-// handler, then its own first frame's code.
+// The reference player's order within a round: every init action and each
+// new clip's initialize handler first; then the frame code of the
+// timelines already on stage, in the order they reached it (parents before
+// children), a clip taken away being told when it went; then each clip
+// made in the round, parents first: its load handler, then its own first
+// frame's code.
 void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 {
     if (stopped())
         return;
     m_host.beginRound();
-    for (const FrameEvent& event : events)
-        if (event.kind == FrameEvent::Kind::InitActions && !stopped())
+    for (const FrameEvent& event : events) {
+        if (stopped())
+            return;
+        if (event.kind == FrameEvent::Kind::InitActions) {
             runTag(*event.object, event.tag, true);
+        } else if (event.kind == FrameEvent::Kind::Constructed && isSprite(*event.object) && !event.object->isRemoved()) {
+            DisplayObject& clip = *event.object;
+            if (clip.name().empty())
+                clip.setName("instance" + std::to_string(++m_unnamed));
+            readHandlers(clip);
+            runHandlers(clip, kClipEventInitialize);
+        }
+    }
 
     // The clips made in the round, and the first frame code of each.
     std::vector<DisplayObject*> made;
@@ -167,7 +178,6 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             return;
         if (clip->isRemoved())
             continue;
-        readHandlers(*clip);
         runHandlers(*clip, kClipEventLoad);
         for (const TagRef& tag : madeCode[clip])
             if (!clip->isRemoved() && !stopped())

@@ -43,6 +43,8 @@ private:
     std::unordered_set<std::uint64_t> m_initsRun;
     // The onClipEvent handlers of the clips on stage that have any.
     std::unordered_map<std::uint64_t, std::vector<ClipActionRecord>> m_handlers;
+    // Clips placed without a name are named in turn, as script sees them.
+    std::uint64_t m_unnamed = 0;
 };
 
 } // namespace swf::script
