@@ -130,11 +130,11 @@ void FrameScripts::clipGone(DisplayObject& clip)
 }
 
 // The reference player's order within a round: every init action and each
-// new clip's initialize handler first; then the frame code of the
-// timelines already on stage, in the order they reached it (parents before
-// children), a clip taken away being told when it went; then each clip
-// made in the round, parents first: its load handler, then its own first
-// frame's code.
+// new clip's initialize handler first; then the unload handlers of clips
+// taken away; then the frame code of the timelines already on stage,
+// children before parents (the timeline that reached its frame last goes
+// first); then each clip made in the round, parents first: its load
+// handler, then its own first frame's code.
 void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 {
     if (stopped())
@@ -161,18 +161,30 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         if (event.kind == FrameEvent::Kind::Constructed && isSprite(*event.object) && madeCode.try_emplace(event.object.get()).second)
             made.push_back(event.object.get());
 
+    // Frame code of the timelines already on stage, grouped by timeline.
+    std::vector<std::pair<DisplayObject*, std::vector<TagRef>>> onStage;
+    std::unordered_map<const DisplayObject*, std::size_t> onStageIndex;
     for (const FrameEvent& event : events) {
         if (stopped())
             return;
         if (event.kind == FrameEvent::Kind::FrameActions) {
-            if (const auto own = madeCode.find(event.object.get()); own != madeCode.end())
+            if (const auto own = madeCode.find(event.object.get()); own != madeCode.end()) {
                 own->second.push_back(event.tag);
-            else if (!event.object->isRemoved())
-                runTag(*event.object, event.tag, false);
+                continue;
+            }
+            const auto [at, added] = onStageIndex.try_emplace(event.object.get(), onStage.size());
+            if (added)
+                onStage.push_back({event.object.get(), {}});
+            onStage[at->second].second.push_back(event.tag);
         } else if (event.kind == FrameEvent::Kind::Removed) {
             clipGone(*event.object);
         }
     }
+    // Children before their parents, the last reached first.
+    for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
+        for (const TagRef& tag : it->second)
+            if (!it->first->isRemoved() && !stopped())
+                runTag(*it->first, tag, false);
     for (DisplayObject* clip : made) {
         if (stopped())
             return;
