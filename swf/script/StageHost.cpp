@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "swf/define/Definitions.h"
 #include "swf/read/Movie.h"
 #include "swf/read/TagCode.h"
 #include "swf/runtime/Clock.h"
@@ -61,6 +62,47 @@ Matrix concatenated(const DisplayObject& object)
     for (const DisplayObject* up = object.parent(); up; up = up->parent())
         m = up->matrix() * m;
     return m;
+}
+
+// What an object covers in its own space, in twips; nothing when empty.
+std::optional<QRectF> localBounds(const DisplayObject& object);
+
+// What `object` covers in the space its matrix maps into.
+std::optional<QRectF> boundsThrough(const DisplayObject& object, const Matrix& matrix)
+{
+    const std::optional<QRectF> local = localBounds(object);
+    if (!local)
+        return std::nullopt;
+    return matrix.toTransform().mapRect(*local);
+}
+
+std::optional<QRectF> localBounds(const DisplayObject& object)
+{
+    const auto fromRect = [](const Rect& r) -> std::optional<QRectF> {
+        if (r.xMax < r.xMin || r.yMax < r.yMin)
+            return std::nullopt;
+        return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax));
+    };
+    const Character* character = object.character().get();
+    switch (object.type()) {
+    case DisplayObject::Type::Shape:
+        return character ? fromRect(static_cast<const ShapeDefinition&>(*character).bounds) : std::nullopt;
+    case DisplayObject::Type::StaticText:
+        return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
+    case DisplayObject::Type::EditText:
+        return character ? fromRect(static_cast<const EditTextDefinition&>(*character).field.bounds) : std::nullopt;
+    case DisplayObject::Type::Sprite:
+    case DisplayObject::Type::Button: {
+        std::optional<QRectF> all;
+        for (const auto& child : static_cast<const Container&>(object).children()) {
+            const std::optional<QRectF> part = boundsThrough(*child, child->matrix());
+            if (part)
+                all = all ? all->united(*part) : *part;
+        }
+        return all;
+    }
+    default: return std::nullopt;
+    }
 }
 
 double degrees(double radians)
@@ -290,6 +332,13 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     case ClipProperty::XScale: return std::hypot(m.a, m.b) * 100;
     case ClipProperty::YScale: return std::hypot(m.c, m.d) * 100;
     case ClipProperty::Rotation: return degrees(std::atan2(m.b, m.a));
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        const std::optional<QRectF> area = boundsThrough(*found, m);
+        if (!area)
+            return 0.0;
+        return (property == ClipProperty::Width ? area->width() : area->height()) / kTwips;
+    }
     case ClipProperty::Alpha: return found->colorTransform().aMult * 100.0 / 256;
     case ClipProperty::Visible: return found->isVisible();
     case ClipProperty::Name: return found->name();
@@ -346,6 +395,24 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
         m.b = xScale * std::sin(angle);
         m.c = -yScale * std::sin(angle);
         m.d = yScale * std::cos(angle);
+        break;
+    }
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        // A size is a scale that gives it; an empty clip has none to give.
+        const std::optional<QRectF> area = boundsThrough(*found, m);
+        const bool wide = property == ClipProperty::Width;
+        const double now = area ? (wide ? area->width() : area->height()) : 0;
+        if (!(now > 0))
+            return;
+        const double factor = *number * kTwips / now;
+        if (wide) {
+            m.a *= factor;
+            m.b *= factor;
+        } else {
+            m.c *= factor;
+            m.d *= factor;
+        }
         break;
     }
     case ClipProperty::Alpha: {
@@ -560,10 +627,27 @@ std::string StageHost::exportName(ClipHandle)
     return {};
 }
 
-HostRect StageHost::bounds(ClipHandle, ClipHandle)
+HostRect StageHost::bounds(ClipHandle clip, ClipHandle space)
 {
-    reportOnce("getBounds");
-    return {};
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return {};
+    // Into the other clip's space through the stage's.
+    Matrix toSpace;
+    if (const DisplayObject* other = space ? object(space) : nullptr; other && other != found) {
+        bool invertible = false;
+        const QTransform inverse = concatenated(*other).toTransform().inverted(&invertible);
+        const QTransform through = concatenated(*found).toTransform() * inverse;
+        if (invertible)
+            toSpace = {through.m11(), through.m12(), through.m21(), through.m22(), through.dx(), through.dy()};
+    }
+    const std::optional<QRectF> area = boundsThrough(*found, toSpace);
+    if (!area) {
+        // What the reference player reports for a clip with nothing in it.
+        constexpr double kNowhere = 6710886.35;
+        return {kNowhere, kNowhere, kNowhere, kNowhere};
+    }
+    return {area->left() / kTwips, area->top() / kTwips, area->right() / kTwips, area->bottom() / kTwips};
 }
 
 bool StageHost::hitTestPoint(ClipHandle, double, double, bool)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/ActionWriter.h"
+#include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
 #include "swf/read/TagCode.h"
@@ -154,4 +155,47 @@ TEST(StageScript, ReferenceToARemovedClipReachesTheOneMadeAtItsPath)
     MovieRun run;
     play(run, {frame, later, read}, 2);
     EXPECT_EQ(run.trace, "7\n");
+}
+
+TEST(StageScript, PlacedClipRunsItsHandlersInOrderAndHasTheSizeOfWhatItHolds)
+{
+    // A 100 x 50 pixel rectangle inside a sprite whose frame traces.
+    swftest::RectShape rect;
+    rect.width = 2000;
+    rect.height = 1000;
+    const std::vector<std::uint8_t> childCode = traced("child").build();
+    const std::vector<std::uint8_t> sprite = swftest::defineSprite(
+        2, {{swftest::tagBytes(26, swftest::placeObject2({1, std::uint16_t(1)})), swftest::tagBytes(std::uint16_t(swf::TagCode::DoAction), childCode)}});
+
+    // PlaceObject2 of the sprite named "s" with onClipEvent(load).
+    const std::vector<std::uint8_t> onLoad = traced("load").build();
+    std::vector<std::uint8_t> place {0x80 | 0x20 | 0x02, 1, 0, 2, 0, 's', 0, 0, 0, 0, 0, 0, 0};
+    const auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            place.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    u32(1); // load
+    u32(std::uint32_t(onLoad.size()));
+    place.insert(place.end(), onLoad.begin(), onLoad.end());
+    u32(0);
+
+    ActionWriter root = traced("root");
+    root.push("s._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    root.push("s._width", 50).op(ActionCode::SetVariable);
+    root.push("s._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    const std::vector<std::uint8_t> rootCode = root.build();
+
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(200, 200).setFrameCount(1);
+    writer.tag(32, swftest::defineShape3(rect)).tag(39, sprite).tag(26, place);
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), rootCode).showFrame();
+    const std::vector<std::uint8_t> bytes = writer.end().build();
+
+    std::string trace;
+    swf::Player player;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.open();
+    player.feed(bytes);
+    player.finish();
+    EXPECT_EQ(trace, "root\n100\n50\nload\nchild\n");
 }
