@@ -188,6 +188,7 @@ void Player::State::startScript()
     machine->setLimits(limits);
     compiledFrom = current->stream().data();
     frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost, version);
+    scriptHost->setFrameScripts(frameScripts.get());
     stage->addListener(frameScripts.get());
 }
 
@@ -195,6 +196,8 @@ void Player::State::forgetScript()
 {
     if (stage && frameScripts)
         stage->removeListener(frameScripts.get());
+    if (scriptHost)
+        scriptHost->setFrameScripts(nullptr);
     frameScripts.reset();
     machine.reset();
     scriptHost.reset();

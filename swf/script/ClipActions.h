@@ -17,6 +17,7 @@ enum ClipEvent : std::uint32_t {
     kClipEventUnload = 1u << 2,
     kClipEventInitialize = 1u << 9,
     kClipEventKeyPress = 1u << 17,
+    kClipEventConstruct = 1u << 18,
 };
 
 struct ClipActionRecord {

@@ -117,6 +117,16 @@ void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
             m_machine.runActions(handler.actions, handle, m_version);
 }
 
+void FrameScripts::duplicated(DisplayObject& original, DisplayObject& copy)
+{
+    const auto found = m_handlers.find(original.id());
+    if (found == m_handlers.end())
+        return;
+    m_handlers[copy.id()] = found->second;
+    m_constructed.insert(copy.id());
+    runHandlers(copy, kClipEventConstruct);
+}
+
 void FrameScripts::clipGone(DisplayObject& clip)
 {
     if (!isSprite(clip))
@@ -127,6 +137,7 @@ void FrameScripts::clipGone(DisplayObject& clip)
     m_machine.clipRemoved(handle);
     m_host.forget(handle);
     m_handlers.erase(clip.id());
+    m_constructed.erase(clip.id());
 }
 
 // The reference player's order within a round: every init action and each
@@ -149,8 +160,11 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             DisplayObject& clip = *event.object;
             if (clip.name().empty())
                 clip.setName("instance" + std::to_string(++m_unnamed));
-            readHandlers(clip);
+            if (!m_handlers.count(clip.id()))
+                readHandlers(clip);
             runHandlers(clip, kClipEventInitialize);
+            if (!m_constructed.erase(clip.id()))
+                runHandlers(clip, kClipEventConstruct);
         }
     }
 

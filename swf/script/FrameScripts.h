@@ -27,6 +27,10 @@ public:
     void frameEvents(const std::vector<FrameEvent>& events) override;
     void exitFrame() override;
 
+    // Script duplicated `original` as `copy`: the copy answers the same
+    // events, and its construct handler runs now, inside the call.
+    void duplicated(DisplayObject& original, DisplayObject& copy);
+
 private:
     void runTag(DisplayObject& timeline, const TagRef& tag, bool init);
     void readHandlers(DisplayObject& clip);
@@ -43,6 +47,8 @@ private:
     std::unordered_set<std::uint64_t> m_initsRun;
     // The onClipEvent handlers of the clips on stage that have any.
     std::unordered_map<std::uint64_t, std::vector<ClipActionRecord>> m_handlers;
+    // Clips whose construct handler already ran when they were made.
+    std::unordered_set<std::uint64_t> m_constructed;
     // Clips placed without a name are named in turn, as script sees them.
     std::uint64_t m_unnamed = 0;
 };

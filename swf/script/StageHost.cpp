@@ -14,6 +14,7 @@
 #include "swf/runtime/Container.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
+#include "swf/script/FrameScripts.h"
 #include "swf/script/Machine.h"
 
 namespace swf::script {
@@ -569,18 +570,28 @@ ClipHandle StageHost::createEmptyMovieClip(ClipHandle parentClip, std::string_vi
 ClipHandle StageHost::duplicateMovieClip(ClipHandle clip, std::string_view name, int depth)
 {
     SpriteInstance* original = sprite(clip);
-    // The root cannot be duplicated; a clip script made from nothing has
-    // no character to make again.
-    if (!original || !original->parent() || original->characterId() == 0 || depth < -kDepthOffset || depth > kMaxScriptDepth)
+    // The root cannot be duplicated.
+    if (!original || !original->parent() || depth < -kDepthOffset || depth > kMaxScriptDepth)
         return {};
     auto* parent = dynamic_cast<SpriteInstance*>(original->parent());
-    if (!parent)
+    if (!parent || parent->nesting() >= Stage::kMaxNesting)
         return {};
-    std::shared_ptr<DisplayObject> made = m_stage.instantiate(original->characterId(), parent->nesting() + 1);
+    // A clip script made from nothing is made again from nothing.
+    std::shared_ptr<DisplayObject> made;
+    if (original->characterId() == 0) {
+        made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
+        static_cast<SpriteInstance&>(*made).gotoFrame(0);
+    } else {
+        made = m_stage.instantiate(original->characterId(), parent->nesting() + 1);
+    }
     if (!made)
         return {};
     made->setPlacement(original->placement());
-    return placeMade(*parent, std::move(made), name, depth);
+    DisplayObject& copy = *made;
+    const ClipHandle handle = placeMade(*parent, std::move(made), name, depth);
+    if (m_scripts)
+        m_scripts->duplicated(*original, copy);
+    return handle;
 }
 
 void StageHost::removeMovieClip(ClipHandle clip)

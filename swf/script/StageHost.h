@@ -33,6 +33,7 @@ class Stage;
 
 namespace swf::script {
 
+class FrameScripts;
 class Machine;
 
 class StageHost final : public Host {
@@ -45,6 +46,7 @@ public:
     StageHost(Stage& stage, const Movie& movie, const Clock* clock);
 
     void setMachine(Machine* machine) { m_machine = machine; }
+    void setFrameScripts(FrameScripts* scripts) { m_scripts = scripts; }
     void setTraceSink(std::function<void(std::string_view)> sink) { m_traceSink = std::move(sink); }
     bool quitRequested() const { return m_quit; }
     // A round of script starts now: the wall-clock limit counts from here.
@@ -131,6 +133,7 @@ private:
     const Clock* m_clock;
     std::int64_t m_clockStart = 0;
     Machine* m_machine = nullptr;
+    FrameScripts* m_scripts = nullptr;
     std::function<void(std::string_view)> m_traceSink;
     std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;
     // Target paths as last seen, for objects already taken away.

@@ -157,7 +157,7 @@ TEST(StageScript, ReferenceToARemovedClipReachesTheOneMadeAtItsPath)
     EXPECT_EQ(run.trace, "7\n");
 }
 
-TEST(StageScript, PlacedClipRunsItsHandlersInOrderAndHasTheSizeOfWhatItHolds)
+TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeOfWhatTheyHold)
 {
     // A 100 x 50 pixel rectangle inside a sprite whose frame traces.
     swftest::RectShape rect;
@@ -183,6 +183,9 @@ TEST(StageScript, PlacedClipRunsItsHandlersInOrderAndHasTheSizeOfWhatItHolds)
     root.push("s._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
     root.push("s._width", 50).op(ActionCode::SetVariable);
     root.push("s._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    // A copy answers the same events and has the placement of the original.
+    root.push("s", "t", 16384 + 5).op(ActionCode::CloneSprite);
+    root.push("t._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
     const std::vector<std::uint8_t> rootCode = root.build();
 
     swftest::SwfWriter writer;
@@ -197,5 +200,5 @@ TEST(StageScript, PlacedClipRunsItsHandlersInOrderAndHasTheSizeOfWhatItHolds)
     player.open();
     player.feed(bytes);
     player.finish();
-    EXPECT_EQ(trace, "root\n100\n50\nload\nchild\n");
+    EXPECT_EQ(trace, "root\n100\n50\n50\nload\nchild\nload\nchild\n");
 }
