@@ -205,6 +205,8 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         if (clip->isRemoved())
             continue;
         runHandlers(*clip, kClipEventLoad);
+        if (!clip->isRemoved() && !stopped())
+            m_machine.callClipMethod(m_host.handleOf(*clip), "onLoad");
         for (const TagRef& tag : madeCode[clip])
             if (!clip->isRemoved() && !stopped())
                 runTag(*clip, tag, false);
