@@ -560,7 +560,10 @@ ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view export
 ClipHandle StageHost::createEmptyMovieClip(ClipHandle parentClip, std::string_view name, int depth)
 {
     SpriteInstance* parent = sprite(parentClip);
-    if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth || parent->nesting() >= Stage::kMaxNesting)
+    // A script making clips without end stops getting them where the
+    // timeline would.
+    if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth || parent->nesting() >= Stage::kMaxNesting
+        || m_stage.budget().spent())
         return {};
     auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
     made->gotoFrame(0);
@@ -579,6 +582,8 @@ ClipHandle StageHost::duplicateMovieClip(ClipHandle clip, std::string_view name,
     // A clip script made from nothing is made again from nothing.
     std::shared_ptr<DisplayObject> made;
     if (original->characterId() == 0) {
+        if (m_stage.budget().spent())
+            return {};
         made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
         static_cast<SpriteInstance&>(*made).gotoFrame(0);
     } else {
@@ -661,16 +666,26 @@ HostRect StageHost::bounds(ClipHandle clip, ClipHandle space)
     return {area->left() / kTwips, area->top() / kTwips, area->right() / kTwips, area->bottom() / kTwips};
 }
 
-bool StageHost::hitTestPoint(ClipHandle, double, double, bool)
+// By bounds: the shape itself is not at hand in this layer, so a point in
+// a clip's box but outside its outline still counts as a hit.
+bool StageHost::hitTestPoint(ClipHandle clip, double x, double y, bool)
 {
-    reportOnce("hitTest");
-    return false;
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return false;
+    const std::optional<QRectF> area = boundsThrough(*found, concatenated(*found));
+    return area && area->contains(QPointF(x * kTwips, y * kTwips));
 }
 
-bool StageHost::hitTestClip(ClipHandle, ClipHandle)
+bool StageHost::hitTestClip(ClipHandle clip, ClipHandle other)
 {
-    reportOnce("hitTest");
-    return false;
+    const DisplayObject* first = object(clip);
+    const DisplayObject* second = object(other);
+    if (!first || !second)
+        return false;
+    const std::optional<QRectF> a = boundsThrough(*first, concatenated(*first));
+    const std::optional<QRectF> b = boundsThrough(*second, concatenated(*second));
+    return a && b && a->intersects(*b);
 }
 
 HostPoint StageHost::localToGlobal(ClipHandle clip, HostPoint point)
