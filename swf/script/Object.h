@@ -57,11 +57,20 @@ public:
     // The `__proto__` link. Kept out of the property map because every
     // lookup walks it; the flags say whether the property is there at all
     // (it can be deleted) and how ASSetPropFlags left it.
-    Object* prototype() const { return m_hasPrototypeProperty ? m_prototype : nullptr; }
+    // From version 7, deleting the property leaves the link lookups follow
+    // (only reading `__proto__` finds nothing); before, it cuts the link.
+    Object* prototype() const { return m_prototype; }
     Value prototypeValue() const { return m_hasPrototypeProperty ? prototypeAsValue() : Value(); }
     void setPrototypeValue(const Value& value);
     bool hasPrototypeProperty() const { return m_hasPrototypeProperty; }
-    void removePrototypeProperty() { m_hasPrototypeProperty = false; m_prototype = nullptr; m_prototypeOther = Value(); }
+    void removePrototypeProperty(bool keepLink)
+    {
+        m_hasPrototypeProperty = false;
+        if (!keepLink) {
+            m_prototype = nullptr;
+            m_prototypeOther = Value();
+        }
+    }
     std::uint32_t prototypeFlags() const { return m_prototypeFlags; }
     void setPrototypeFlags(std::uint32_t flags) { m_prototypeFlags = flags; }
 

@@ -417,7 +417,7 @@ bool Machine::remove(Object* object, String* key)
     if (isProtoKey(m_names, key, caseSensitive())) {
         if (!object->hasPrototypeProperty() || (object->prototypeFlags() & PropertyFlag::DontDelete))
             return false;
-        object->removePrototypeProperty();
+        object->removePrototypeProperty(version() >= 7);
         return true;
     }
     Property* p = findOwn(object, key);

@@ -128,6 +128,18 @@ void resolveBehindNumber(ActionWriter& w)
     traceMember(w, "o", "missing");
 }
 
+// p inherits x from o; p's __proto__ is made deletable and deleted.
+void deletePrototypeLink(ActionWriter& w)
+{
+    w.push("o", 0, "Object").op(A::NewObject).op(A::SetVariable);
+    w.push("o").op(A::GetVariable).push("x", 42).op(A::SetMember);
+    w.push("p", 0, "Object").op(A::NewObject).op(A::SetVariable);
+    w.push("p").op(A::GetVariable).push("__proto__", "o").op(A::GetVariable).op(A::SetMember);
+    w.push(7, 0, "__proto__", "p").op(A::GetVariable).push(4, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+    w.push("p").op(A::GetVariable).push("__proto__").op(A::Delete).op(A::Pop);
+    w.push("p").op(A::GetVariable).push("x").op(A::GetMember).op(A::Trace);
+}
+
 const Case kCases[] {
     // Operators and conversions.
     {"Add2 concatenates when either side is text", 6, binary("a", 1, A::Add2), "a1\n"},
@@ -399,6 +411,8 @@ const Case kCases[] {
          w.pushValues({PushValue::reg(0)}).op(A::Trace).jump("loop").label("done");
      },
      "second\nfirst\ninherited\n"},
+    {"deleting __proto__ cuts the link before version 7", 6, deletePrototypeLink, "undefined\n"},
+    {"deleting __proto__ leaves the link lookups follow from version 7", 7, deletePrototypeLink, "42\n"},
     {"delete removes own properties only", 6, [](ActionWriter& w) {
          set(w, "x", 1);
          w.push("x").op(A::Delete2).op(A::Trace);
