@@ -197,10 +197,11 @@ Value Machine::resolveMissing(Object* object, String* key)
     // From version 7 a __resolve whose value is no object (one made by
     // addProperty has none of its own) is passed by for one further up; an
     // object that is no function ends the search.
+    // The flags that hide a property from a version do not hide __resolve.
     Property* p = nullptr;
     int depth = 0;
     for (Object* o = object; o && depth < kMaxChain; o = o->prototype(), ++depth) {
-        p = findOwn(o, m_names.resolve);
+        p = o->properties().find(m_names.resolve, caseSensitive());
         if (p && (m_vmVersion < 7 || p->value.isObject()))
             break;
         p = nullptr;

@@ -413,6 +413,15 @@ const Case kCases[] {
      "second\nfirst\ninherited\n"},
     {"deleting __proto__ cuts the link before version 7", 6, deletePrototypeLink, "undefined\n"},
     {"deleting __proto__ leaves the link lookups follow from version 7", 7, deletePrototypeLink, "42\n"},
+    {"__resolve answers even when hidden from the version", 8, [](ActionWriter& w) {
+         ActionWriter body;
+         body.push("resolved").op(A::Return);
+         w.push("o", 0, "Object").op(A::NewObject).op(A::SetVariable);
+         w.push("o").op(A::GetVariable).push("__resolve").defineFunction("", {}, body).op(A::SetMember);
+         w.push(0, 1 << 13, "__resolve", "o").op(A::GetVariable).push(4, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+         w.push("o").op(A::GetVariable).push("missing").op(A::GetMember).op(A::Trace);
+     },
+     "resolved\n"},
     {"delete removes own properties only", 6, [](ActionWriter& w) {
          set(w, "x", 1);
          w.push("x").op(A::Delete2).op(A::Trace);
