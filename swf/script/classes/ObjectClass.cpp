@@ -49,7 +49,12 @@ Value hasOwnProperty(NativeCall& c)
     Object* self = c.thisObject();
     if (!self || c.count() == 0)
         return Value::boolean(false);
-    return Value::boolean(c.machine.hasOwn(self, c.machine.toKey(c.arg(0))));
+    String* key = c.machine.toKey(c.arg(0));
+    // The flag that hides a property from version 6 hides it from this
+    // question in every version (the propflags traces).
+    if (const Property* p = self->properties().find(key, c.machine.caseSensitive()); p && (p->flags & PropertyFlag::IgnoreSwf6))
+        return Value::boolean(false);
+    return Value::boolean(c.machine.hasOwn(self, key));
 }
 
 Value isPropertyEnumerable(NativeCall& c)

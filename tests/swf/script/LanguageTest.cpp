@@ -422,6 +422,16 @@ const Case kCases[] {
          w.push("o").op(A::GetVariable).push("missing").op(A::GetMember).op(A::Trace);
      },
      "resolved\n"},
+    {"hasOwnProperty passes by what is hidden from version 6, in any version", 8, [](ActionWriter& w) {
+         w.push("o", 0, "Object").op(A::NewObject).op(A::SetVariable);
+         w.push("o").op(A::GetVariable).push("a", 1).op(A::SetMember);
+         w.push("o").op(A::GetVariable).push("b", 2).op(A::SetMember);
+         w.push(256, "b", "o").op(A::GetVariable).push(3, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+         for (const char* name : {"a", "b"})
+             w.push(name, 1, "o").op(A::GetVariable).push("hasOwnProperty").op(A::CallMethod).op(A::Trace);
+         w.push("o").op(A::GetVariable).push("b").op(A::GetMember).op(A::Trace);
+     },
+     "true\nfalse\n2\n"},
     {"delete removes own properties only", 6, [](ActionWriter& w) {
          set(w, "x", 1);
          w.push("x").op(A::Delete2).op(A::Trace);
