@@ -127,17 +127,25 @@ void FrameScripts::duplicated(DisplayObject& original, DisplayObject& copy)
     runHandlers(copy, kClipEventConstruct);
 }
 
+// What a removed clip held goes with it: each clip inside is told too,
+// the outer one first.
 void FrameScripts::clipGone(DisplayObject& clip)
 {
-    if (!isSprite(clip))
-        return;
     const ClipHandle handle {clip.id()};
+    if (!isSprite(clip)) {
+        m_host.forget(handle);
+        return;
+    }
     runHandlers(clip, kClipEventUnload);
     m_machine.callClipMethod(handle, "onUnload");
     m_machine.clipRemoved(handle);
     m_host.forget(handle);
     m_handlers.erase(clip.id());
     m_constructed.erase(clip.id());
+    // Copied: an unload handler may change what the clip holds.
+    const std::vector<std::shared_ptr<DisplayObject>> inside = static_cast<Container&>(clip).children();
+    for (const auto& child : inside)
+        clipGone(*child);
 }
 
 // The reference player's order within a round: every init action and each
@@ -215,6 +223,7 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 
 void FrameScripts::exitFrame()
 {
+    m_host.prune();
     m_machine.collectIfDue();
 }
 

@@ -139,8 +139,15 @@ DisplayObject* StageHost::object(ClipHandle clip)
         return nullptr;
     const std::shared_ptr<DisplayObject> object = found->second.lock();
     // The stage keeps the living ones; a weak reference that still locks
-    // but is off the stage is one script may no longer reach.
-    if (!object || object->isRemoved())
+    // but is off the stage, or inside something taken off it, is one
+    // script may no longer reach.
+    if (!object)
+        return nullptr;
+    const DisplayObject* top = object.get();
+    for (; top->parent(); top = top->parent())
+        if (top->isRemoved())
+            return nullptr;
+    if (top != m_stage.root())
         return nullptr;
     return object.get();
 }
@@ -160,6 +167,21 @@ void StageHost::forget(ClipHandle clip)
 {
     m_objects.erase(clip.id);
     m_paths.erase(clip.id);
+}
+
+void StageHost::prune()
+{
+    // Objects taken off inside others are not announced one by one; their
+    // entries go once the objects themselves are gone.
+    if (m_objects.size() < m_pruneAt)
+        return;
+    std::erase_if(m_objects, [&](const auto& entry) {
+        if (!entry.second.expired())
+            return false;
+        m_paths.erase(entry.first);
+        return true;
+    });
+    m_pruneAt = std::max<std::size_t>(kPruneFloor, m_objects.size() * 2);
 }
 
 void StageHost::reportOnce(std::string_view what)

@@ -60,6 +60,8 @@ public:
     std::span<const std::uint8_t> tagBody(const TagRef& tag) const;
     // Forgets an object the stage took away, once script was told.
     void forget(ClipHandle clip);
+    // Lets go of what it keeps for objects that no longer exist.
+    void prune();
 
     // -- Host --
     void trace(std::string_view line) override;
@@ -139,6 +141,8 @@ private:
     // Target paths as last seen, for objects already taken away.
     std::unordered_map<std::uint64_t, std::string> m_paths;
     std::unordered_map<std::string, bool> m_reported;
+    static constexpr std::size_t kPruneFloor = 1024;
+    std::size_t m_pruneAt = kPruneFloor;
     std::chrono::steady_clock::time_point m_roundStart;
     std::uint64_t m_random;
     bool m_quit = false;

@@ -146,15 +146,19 @@ TEST(StageScript, ReferenceToARemovedClipReachesTheOneMadeAtItsPath)
     ActionWriter frame;
     createClip(frame, 1);
     frame.push("keep").push("c").op(ActionCode::GetVariable).op(ActionCode::SetVariable);
+    frame.push("inner", 1, "d", 2, "c").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod);
+    frame.op(ActionCode::SetVariable);
     frame.push(0, "keep").op(ActionCode::GetVariable).push("removeMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
     ActionWriter later;
     createClip(later, 7);
     ActionWriter read;
-    read.push(0, "keep").op(ActionCode::GetVariable).push("getDepth").op(ActionCode::CallMethod).op(ActionCode::Trace).op(ActionCode::Stop);
+    read.push(0, "keep").op(ActionCode::GetVariable).push("getDepth").op(ActionCode::CallMethod).op(ActionCode::Trace);
+    // What the removed clip held went with it, and nothing is there now.
+    read.push("inner._name").op(ActionCode::GetVariable).op(ActionCode::Trace).op(ActionCode::Stop);
 
     MovieRun run;
     play(run, {frame, later, read}, 2);
-    EXPECT_EQ(run.trace, "7\n");
+    EXPECT_EQ(run.trace, "7\nundefined\n");
 }
 
 TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeOfWhatTheyHold)
