@@ -1,6 +1,7 @@
 #include "swf/script/FrameScripts.h"
 
 #include <string>
+#include <utility>
 
 #include "swf/read/TagCode.h"
 #include "swf/runtime/SpriteInstance.h"
@@ -202,11 +203,21 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             clipGone(*event.object);
         }
     }
-    // Children before their parents, the last reached first.
-    for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
-        for (const TagRef& tag : it->second)
-            if (!it->first->isRemoved() && !stopped())
-                runTag(*it->first, tag, false);
+    // Moving on, children before their parents, the last reached first;
+    // what script's jumps reached, in the order they jumped.
+    const auto runCode = [&](DisplayObject& timeline, const TagRef& tag) {
+        if (!timeline.isRemoved() && !stopped())
+            runTag(timeline, tag, false);
+    };
+    if (std::exchange(m_firstRound, false)) {
+        for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
+            for (const TagRef& tag : it->second)
+                runCode(*it->first, tag);
+    } else {
+        for (const FrameEvent& event : events)
+            if (event.kind == FrameEvent::Kind::FrameActions && !madeCode.count(event.object.get()))
+                runCode(*event.object, event.tag);
+    }
     for (DisplayObject* clip : made) {
         if (stopped())
             return;
@@ -223,6 +234,7 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 
 void FrameScripts::exitFrame()
 {
+    m_firstRound = true;
     m_host.prune();
     m_machine.collectIfDue();
 }

@@ -49,6 +49,9 @@ private:
     std::unordered_map<std::uint64_t, std::vector<ClipActionRecord>> m_handlers;
     // Clips whose construct handler already ran when they were made.
     std::unordered_set<std::uint64_t> m_constructed;
+    // The first round of a frame holds what the timelines reached by
+    // moving on; later ones what script asked for, in the order it asked.
+    bool m_firstRound = true;
     // Clips placed without a name are named in turn, as script sees them.
     std::uint64_t m_unnamed = 0;
 };
