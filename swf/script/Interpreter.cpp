@@ -1249,6 +1249,9 @@ void Interpreter::Runner::setTarget(const Value& target)
         return;
     }
     Object* resolved = target.isString() ? m.resolvePath(f.original, target.asString()->view()) : m.resolveTarget(f.original, target);
+    // A path names a clip; one that leads to a plain object names nothing.
+    if (resolved && target.isString() && resolved->kind() != ObjectKind::Clip)
+        resolved = nullptr;
     f.target = resolved ? resolved : f.original;
     if (!resolved)
         m.report("SetTarget: no clip at " + (target.isString() ? target.asString()->text() : std::string("that target")));

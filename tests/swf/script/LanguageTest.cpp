@@ -432,6 +432,13 @@ const Case kCases[] {
          w.push("o").op(A::GetVariable).push("b").op(A::GetMember).op(A::Trace);
      },
      "true\nfalse\n2\n"},
+    {"tellTarget by a path to a plain object stays on the timeline", 7, [](ActionWriter& w) {
+         w.push("o", 0, "Object").op(A::NewObject).op(A::SetVariable);
+         w.push("o").op(A::GetVariable).push("v", "object").op(A::SetMember);
+         w.push("v", "timeline").op(A::SetVariable);
+         w.setTarget("o").push("v").op(A::GetVariable).op(A::Trace).setTarget("");
+     },
+     "timeline\n"},
     {"delete removes own properties only", 6, [](ActionWriter& w) {
          set(w, "x", 1);
          w.push("x").op(A::Delete2).op(A::Trace);
