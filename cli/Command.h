@@ -24,5 +24,6 @@ int runInfo(const QStringList& arguments);
 int runRender(const QStringList& arguments);
 int runThumbnail(const QStringList& arguments);
 int runBench(const QStringList& arguments);
+int runRun(const QStringList& arguments);
 
 } // namespace cli

@@ -57,6 +57,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_player.setScriptClock(&m_steadyClock);
     connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
     m_frameClock.setSingleShot(true);
@@ -66,6 +67,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
 void ShockwaveFlash::setClock(const swf::Clock& clock)
 {
     m_scheduler = std::make_unique<swf::FrameScheduler>(clock);
+    m_player.setScriptClock(&clock);
     if (m_frameClock.isActive()) {
         m_frameClock.stop();
         syncFrameClock();

@@ -11,10 +11,15 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/RenderList.h"
 #include "swf/runtime/Stage.h"
+#include "swf/script/FrameScripts.h"
+#include "swf/script/Machine.h"
+#include "swf/script/StageHost.h"
 
 namespace swf {
 
 struct Player::State {
+    ~State() { forgetScript(); }
+
     std::unique_ptr<MovieLoader> loader;
     std::optional<Color> backgroundOverride;
     bool loops = true;
@@ -38,6 +43,15 @@ struct Player::State {
     std::size_t tagAllowance = MovieLoader::kMaxTags;
     std::uint64_t versionBase = 0;
     std::unique_ptr<Stage> stage;
+    // The movie's script, declared after the stage it acts on so that it
+    // goes first.
+    std::function<void(std::string_view)> traceSink;
+    const Clock* scriptClock = nullptr;
+    std::unique_ptr<script::StageHost> scriptHost;
+    std::unique_ptr<script::Machine> machine;
+    std::unique_ptr<script::FrameScripts> frameScripts;
+    // Where the stream's bytes sat when script last compiled from them.
+    const std::uint8_t* compiledFrom = nullptr;
     // Why the movie was stopped for good, if it was.
     std::string halted;
 
@@ -54,6 +68,8 @@ struct Player::State {
     void readNewTags();
     void copyLoaderReports();
     void syncRootFrames();
+    void startScript();
+    void forgetScript();
 };
 
 int Player::State::framesLoaded() const
@@ -86,6 +102,7 @@ void guarded(Player::State& state, Work&& work)
 void Player::State::forgetContent()
 {
     halted.clear();
+    forgetScript();
     if (stage)
         versionBase += stage->version() + 1;
     stage.reset();
@@ -117,6 +134,12 @@ void Player::State::readNewTags()
     copyLoaderReports();
     if (!current)
         return;
+    // The stream grows as it arrives and may move: code compiled from its
+    // old place must not be found again by address.
+    if (machine && current->stream().data() != compiledFrom) {
+        machine->forgetCompiled();
+        compiledFrom = current->stream().data();
+    }
     const std::vector<TagRecord>& tags = current->tags();
     for (; tagsRead < tags.size(); ++tagsRead) {
         const TagRecord& tag = tags[tagsRead];
@@ -138,11 +161,47 @@ void Player::State::readNewTags()
     if (!stage) {
         stage = std::make_unique<Stage>(dictionary, diagnostics);
         stage->createRoot(rootScript).setLoops(loops);
+        startScript();
     }
     syncRootFrames();
     // The first frame is on show as soon as it has arrived.
     if (stage->root()->currentFrame() < 0 && framesLoaded() > 0)
         stage->enterFirstFrame();
+}
+
+// A headless run stops a runaway script after this many instructions, at
+// the same place every time; the player's own limit is the wall clock.
+constexpr std::uint64_t kReproducibleInstructionBudget = 20'000'000;
+
+void Player::State::startScript()
+{
+    const Movie* current = movie();
+    if (!current || !stage)
+        return;
+    const int version = current->header().version;
+    scriptHost = std::make_unique<script::StageHost>(*stage, *current, scriptClock);
+    scriptHost->setTraceSink(traceSink);
+    machine = std::make_unique<script::Machine>(*scriptHost, version);
+    scriptHost->setMachine(machine.get());
+    script::ScriptLimits limits;
+    limits.instructionBudget = scriptClock ? 0 : kReproducibleInstructionBudget;
+    machine->setLimits(limits);
+    compiledFrom = current->stream().data();
+    frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost, version);
+    scriptHost->setFrameScripts(frameScripts.get());
+    stage->addListener(frameScripts.get());
+}
+
+void Player::State::forgetScript()
+{
+    if (stage && frameScripts)
+        stage->removeListener(frameScripts.get());
+    if (scriptHost)
+        scriptHost->setFrameScripts(nullptr);
+    frameScripts.reset();
+    machine.reset();
+    scriptHost.reset();
+    compiledFrom = nullptr;
 }
 
 void Player::State::syncRootFrames()
@@ -200,6 +259,23 @@ void Player::finish()
             m_state->loader->finish();
             m_state->readNewTags();
         });
+}
+
+void Player::setTraceOutput(std::function<void(std::string_view)> sink)
+{
+    m_state->traceSink = std::move(sink);
+    if (m_state->scriptHost)
+        m_state->scriptHost->setTraceSink(m_state->traceSink);
+}
+
+void Player::setScriptClock(const Clock* clock)
+{
+    m_state->scriptClock = clock;
+}
+
+bool Player::quitRequested() const
+{
+    return m_state->scriptHost && m_state->scriptHost->quitRequested();
 }
 
 void Player::clear()

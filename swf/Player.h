@@ -6,11 +6,13 @@
 // FrameScheduler says how many are due) and draws what captureFrame() gives.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "swf/Color.h"
@@ -19,6 +21,7 @@
 
 namespace swf {
 
+class Clock;
 class Dictionary;
 class Movie;
 class Stage;
@@ -39,6 +42,17 @@ public:
     void finish();
     // Forgets the movie: the player holds nothing and shows nothing.
     void clear();
+
+    // Script. Each trace() line goes to `sink`, without its line break.
+    void setTraceOutput(std::function<void(std::string_view)> sink);
+    // From the next movie opened on, with a clock (which must outlive the
+    // player): getTimer() and script timers follow it, dates and time zone
+    // are the machine's, and a runaway script is stopped by time. Without
+    // (the default, for tools and tests) the script clock follows the
+    // frames played and a run is the same every time.
+    void setScriptClock(const Clock* clock);
+    // The movie asked to end the run (fscommand "quit").
+    bool quitRequested() const;
 
     // True once the header has been read and the movie can be shown.
     bool hasMovie() const;

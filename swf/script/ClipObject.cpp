@@ -1,0 +1,115 @@
+#include "swf/script/ClipObject.h"
+
+#include <cmath>
+
+#include "swf/script/Machine.h"
+
+namespace swf::script {
+
+namespace {
+
+// "_level0.a.b" as _target gives it: "/a/b"; a level's root is "/" for
+// level 0 and "_level1" for the others.
+std::string slashPath(const std::string& dotPath)
+{
+    std::string_view rest = dotPath;
+    std::string head;
+    if (rest.starts_with("_level")) {
+        const std::size_t dot = rest.find('.');
+        const std::string_view level = rest.substr(0, dot);
+        if (level != "_level0")
+            head = std::string(level);
+        rest = dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1);
+    }
+    if (rest.empty())
+        return head.empty() ? "/" : head;
+    std::string out = head;
+    out += '/';
+    for (char c : rest)
+        out += c == '.' ? '/' : c;
+    return out;
+}
+
+} // namespace
+
+bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
+{
+    if (key->empty() || key->view()[0] != '_')
+        return false;
+    Host& host = machine.host();
+    const Names& names = machine.names();
+    if (const auto property = machine.clipPropertyOf(key)) {
+        if (*property == ClipProperty::Target) {
+            out = machine.stringValue(slashPath(host.targetPath(m_handle)));
+            return true;
+        }
+        out = machine.fromHost(host.property(m_handle, *property));
+        return true;
+    }
+    String* folded = key->isInterned() ? key->folded() : key;
+    if (folded == names.parent) {
+        const ClipHandle parent = host.parent(m_handle);
+        out = parent ? machine.clipValue(parent) : Value();
+        return true;
+    }
+    if (folded == names.root) {
+        out = machine.clipValue(host.root(host.level(m_handle)));
+        return true;
+    }
+    return false;
+}
+
+bool ClipObject::getAfterOwn(Machine& machine, String* key, Value& out)
+{
+    const ClipHandle child = machine.host().child(m_handle, key->view(), machine.caseSensitive());
+    if (!child)
+        return false;
+    out = machine.clipValue(child);
+    return !out.isUndefined();
+}
+
+bool ClipObject::setSpecial(Machine& machine, String* key, const Value& value)
+{
+    // A clip keeps no property with an empty name.
+    if (key->empty())
+        return true;
+    if (key->view()[0] != '_')
+        return false;
+    const auto property = machine.clipPropertyOf(key);
+    if (!property)
+        return false;
+    HostValue converted;
+    switch (*property) {
+    case ClipProperty::Target:
+    case ClipProperty::Url:
+    case ClipProperty::CurrentFrame:
+    case ClipProperty::TotalFrames:
+    case ClipProperty::FramesLoaded:
+    case ClipProperty::DropTarget:
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse:
+        return true; // read-only
+    case ClipProperty::Name:
+    case ClipProperty::Quality: converted = machine.toStdString(value); break;
+    case ClipProperty::Visible: converted = machine.toBoolean(value); break;
+    default: {
+        const double n = machine.toNumber(value);
+        // Nothing sensible to do with NaN; the reference player ignores it.
+        if (std::isnan(n))
+            return true;
+        converted = n;
+    }
+    }
+    machine.host().setProperty(m_handle, *property, converted);
+    return true;
+}
+
+void ClipObject::specialKeys(Machine& machine, std::vector<Value>& keys)
+{
+    std::vector<std::string> names;
+    machine.host().childNames(m_handle, names);
+    for (const std::string& name : names)
+        keys.push_back(Value::string(machine.intern(name)));
+}
+
+} // namespace swf::script

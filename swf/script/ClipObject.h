@@ -1,0 +1,49 @@
+#pragma once
+
+// The script side of a movie clip: the object its variables live on, and
+// the handle of the display object behind it. Its underscore properties
+// (_x, _name, _currentframe ...) and its children by name are the host's,
+// read and written through the handle.
+//
+// When the clip is removed the object keeps its absolute target path; a
+// reference held by script then re-resolves by that path (see Host.h).
+
+#include <string>
+
+#include "swf/script/Host.h"
+#include "swf/script/Object.h"
+
+namespace swf::script {
+
+class ClipObject final : public Object {
+public:
+    ClipObject(Object* prototype, ClipHandle handle)
+        : Object(prototype, ObjectKind::Clip)
+        , m_handle(handle)
+    {
+        setHasSpecialProperties();
+    }
+
+    ClipHandle handle() const { return m_handle; }
+    bool removed() const { return m_removed; }
+    const std::string& removedPath() const { return m_path; }
+    void markRemoved(std::string path)
+    {
+        m_removed = true;
+        m_path = std::move(path);
+    }
+
+    bool getSpecial(Machine& machine, String* key, Value& out) override;
+    bool getAfterOwn(Machine& machine, String* key, Value& out) override;
+    bool setSpecial(Machine& machine, String* key, const Value& value) override;
+    void specialKeys(Machine& machine, std::vector<Value>& keys) override;
+
+    std::size_t extraBytes() const override { return Object::extraBytes() + m_path.capacity(); }
+
+private:
+    ClipHandle m_handle;
+    std::string m_path;
+    bool m_removed = false;
+};
+
+} // namespace swf::script

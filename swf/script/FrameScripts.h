@@ -1,0 +1,59 @@
+#pragma once
+
+// Runs a movie's script in the frame loop: the init actions and frame
+// actions the timelines reach, the clips' onClipEvent handlers and their
+// onEnterFrame and onUnload methods, in the order the reference player
+// runs them, and the timers that fall due. It owns nothing but the order;
+// the machine runs the code and the host resolves the clips.
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "swf/runtime/FrameEvents.h"
+#include "swf/script/ClipActions.h"
+
+namespace swf::script {
+
+class Machine;
+class StageHost;
+
+class FrameScripts final : public FrameListener {
+public:
+    FrameScripts(Machine& machine, StageHost& host, int swfVersion);
+
+    void enterFrame() override;
+    void frameEvents(const std::vector<FrameEvent>& events) override;
+    void exitFrame() override;
+
+    // Script duplicated `original` as `copy`: the copy answers the same
+    // events, and its construct handler runs now, inside the call.
+    void duplicated(DisplayObject& original, DisplayObject& copy);
+
+private:
+    void runTag(DisplayObject& timeline, const TagRef& tag, bool init);
+    void readHandlers(DisplayObject& clip);
+    // The clip's onClipEvent handlers for `event`; true if it has any.
+    void runHandlers(DisplayObject& clip, std::uint32_t event);
+    void clipGone(DisplayObject& clip);
+    bool stopped() const;
+
+    Machine& m_machine;
+    StageHost& m_host;
+    int m_version;
+    // Each sprite's init actions run once, however often a frame with
+    // them is reached.
+    std::unordered_set<std::uint64_t> m_initsRun;
+    // The onClipEvent handlers of the clips on stage that have any.
+    std::unordered_map<std::uint64_t, std::vector<ClipActionRecord>> m_handlers;
+    // Clips whose construct handler already ran when they were made.
+    std::unordered_set<std::uint64_t> m_constructed;
+    // The first round of a frame holds what the timelines reached by
+    // moving on; later ones what script asked for, in the order it asked.
+    bool m_firstRound = true;
+    // Clips placed without a name are named in turn, as script sees them.
+    std::uint64_t m_unnamed = 0;
+};
+
+} // namespace swf::script

@@ -1,0 +1,203 @@
+#pragma once
+
+// Everything the script machine reaches outside itself goes through this
+// interface: output, the clock, requests to load or send, and the display
+// side. The machine never sees a display object; it holds ClipHandles,
+// opaque numbers the host mints, and asks the host about them.
+//
+// How clip references behave. Script keeps a reference to a clip as a
+// script object that carries the clip's handle. While the clip lives, the
+// handle is the answer. When the host removes the clip it calls
+// Machine::clipRemoved() (before the clip is gone, so its target path can
+// still be read); the reference then keeps that path, and each later use
+// looks the path up again with findClip(). If a clip has been placed or
+// created at the same path since, the old reference reaches the new clip;
+// otherwise it reads as undefined. A handle must never be reused for
+// another display object.
+//
+// Paths. Absolute target paths are in dot form from the level:
+// "_level0.a.b". findClip() resolves those; child() resolves one name below
+// a clip. Slash paths ("/a/b:var", "../x") and relative dot paths are taken
+// apart by the machine, which walks them with root(), parent() and child().
+//
+// Re-entrancy. Timeline calls (gotoFrame, attachMovie, removeClip ...) may
+// make the host run script (a new frame's actions, onUnload, a
+// constructor) through the machine's entry points before they return; the
+// machine allows this as long as the nesting stays within its limits.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace swf::script {
+
+struct ClipHandle {
+    std::uint64_t id = 0;
+
+    explicit operator bool() const { return id != 0; }
+    bool operator==(const ClipHandle&) const = default;
+};
+
+// The numbered properties of GetProperty and SetProperty, in their order.
+enum class ClipProperty : std::uint8_t {
+    X = 0,
+    Y = 1,
+    XScale = 2,
+    YScale = 3,
+    CurrentFrame = 4,
+    TotalFrames = 5,
+    Alpha = 6,
+    Visible = 7,
+    Width = 8,
+    Height = 9,
+    Rotation = 10,
+    Target = 11,
+    FramesLoaded = 12,
+    Name = 13,
+    DropTarget = 14,
+    Url = 15,
+    HighQuality = 16,
+    FocusRect = 17,
+    SoundBufTime = 18,
+    Quality = 19,
+    XMouse = 20,
+    YMouse = 21,
+};
+constexpr int kClipPropertyCount = 22;
+
+// A property value as the display side knows it: nothing (undefined),
+// a boolean, a number or a string.
+using HostValue = std::variant<std::monostate, bool, double, std::string>;
+
+struct HostRect {
+    double xMin = 0;
+    double yMin = 0;
+    double xMax = 0;
+    double yMax = 0;
+};
+
+struct HostPoint {
+    double x = 0;
+    double y = 0;
+};
+
+enum class UrlMethod : std::uint8_t { None, Get, Post };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // -- Output and environment --------------------------------------------
+    // One trace() line, without its line break.
+    virtual void trace(std::string_view line) = 0;
+    // Something the machine skipped or stopped (a malformed action block,
+    // a runaway script); for diagnostics, never shown as a dialog.
+    virtual void diagnostic(std::string_view message) = 0;
+    // Milliseconds since the movie started, by the engine's one clock:
+    // getTimer(), and the clock setInterval and setTimeout run on.
+    virtual double timer() = 0;
+    // Milliseconds since 1970 UTC for new Date(); headless runs give a
+    // fixed moment.
+    virtual double currentTime() = 0;
+    // The local time zone's offset from UTC in minutes at a UTC moment
+    // (east positive), for Date's local-time methods.
+    virtual double timezoneOffsetMinutes(double utcMilliseconds) = 0;
+    // A number in [0, 1) for Math.random and RandomNumber; headless runs
+    // seed it so that a run is reproducible.
+    virtual double random() = 0;
+    // Called every so many thousand instructions of one run: true stops
+    // the running script (the player's wall-clock limit). Headless hosts
+    // answer false and rely on the instruction budget instead.
+    virtual bool scriptTimeExceeded() { return false; }
+
+    // -- Requests ----------------------------------------------------------
+    // GetURL and GetURL2 that are not fscommands and not loads into a
+    // level or clip: a page to open, or a variables request.
+    virtual void getUrl(std::string_view url, std::string_view window, UrlMethod method) = 0;
+    // "FSCommand:cmd" URLs and fscommand(): "quit" ends a headless run.
+    virtual void fsCommand(std::string_view command, std::string_view arguments) = 0;
+    // loadMovie/loadMovieNum into a clip or level (null target: `level`
+    // says which); an empty URL unloads.
+    virtual void loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod method) = 0;
+    virtual void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) = 0;
+
+    // -- The display side: finding clips -----------------------------------
+    // The movie at a level, or null when none is loaded there.
+    virtual ClipHandle root(int level) = 0;
+    // The parent clip, null for a level's root.
+    virtual ClipHandle parent(ClipHandle clip) = 0;
+    // A child by instance name, case-insensitive when asked.
+    virtual ClipHandle child(ClipHandle clip, std::string_view name, bool caseSensitive) = 0;
+    // Named children in the order for..in lists them.
+    virtual void childNames(ClipHandle clip, std::vector<std::string>& names) = 0;
+    virtual bool alive(ClipHandle clip) = 0;
+    // An absolute dot path: "_level0.a.b".
+    virtual ClipHandle findClip(std::string_view path) = 0;
+    // The clip's absolute dot path, "_level0" for a level root.
+    virtual std::string targetPath(ClipHandle clip) = 0;
+    // The level number of the clip's root.
+    virtual int level(ClipHandle clip) = 0;
+
+    // -- Properties --------------------------------------------------------
+    virtual HostValue property(ClipHandle clip, ClipProperty property) = 0;
+    // Values come already converted: numbers for the numeric properties,
+    // a string for _name, a boolean for _visible.
+    virtual void setProperty(ClipHandle clip, ClipProperty property, const HostValue& value) = 0;
+
+    // -- Timeline ----------------------------------------------------------
+    virtual void play(ClipHandle clip) = 0;
+    virtual void stop(ClipHandle clip) = 0;
+    // Frames count from 0 here. Out-of-range frames are the host's to
+    // clamp or ignore, as the timeline rules say.
+    virtual void gotoFrame(ClipHandle clip, int frame, bool andPlay) = 0;
+    // A frame label, or "Scene 2" style scene names; false when unknown.
+    virtual bool gotoLabel(ClipHandle clip, std::string_view label, bool andPlay) = 0;
+    // The 0-based frame a label names, if any.
+    virtual std::optional<int> frameOfLabel(ClipHandle clip, std::string_view label) = 0;
+    // Runs the actions of one of the clip's frames (the Call action)
+    // through Machine::runActions, without moving the playhead.
+    virtual void callFrame(ClipHandle clip, int frame) = 0;
+    virtual void nextFrame(ClipHandle clip) = 0;
+    virtual void previousFrame(ClipHandle clip) = 0;
+    virtual int currentFrame(ClipHandle clip) = 0; // 0-based
+    virtual int totalFrames(ClipHandle clip) = 0;
+    virtual int framesLoaded(ClipHandle clip) = 0;
+    virtual double bytesLoaded(ClipHandle clip) = 0;
+    virtual double bytesTotal(ClipHandle clip) = 0;
+
+    // -- Making and removing clips ----------------------------------------
+    // Null handles when it cannot be done (unknown export name, a depth
+    // out of range, a clip that may not be duplicated).
+    virtual ClipHandle attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth) = 0;
+    virtual ClipHandle createEmptyMovieClip(ClipHandle parent, std::string_view name, int depth) = 0;
+    virtual ClipHandle duplicateMovieClip(ClipHandle clip, std::string_view name, int depth) = 0;
+    virtual void removeMovieClip(ClipHandle clip) = 0;
+    // Swaps with whatever is at `depth` in the same parent, or moves there.
+    virtual void swapDepths(ClipHandle clip, int depth) = 0;
+    virtual void swapDepthsWith(ClipHandle clip, ClipHandle other) = 0;
+    virtual int depth(ClipHandle clip) = 0;
+    virtual int nextHighestDepth(ClipHandle clip) = 0;
+    virtual ClipHandle instanceAtDepth(ClipHandle clip, int depth) = 0;
+    // The export name a clip was attached by, for Object.registerClass.
+    virtual std::string exportName(ClipHandle clip) = 0;
+
+    // -- Geometry ----------------------------------------------------------
+    // In pixels, in the coordinate space of `space` (the clip itself when
+    // null).
+    virtual HostRect bounds(ClipHandle clip, ClipHandle space) = 0;
+    virtual bool hitTestPoint(ClipHandle clip, double x, double y, bool shapeFlag) = 0;
+    virtual bool hitTestClip(ClipHandle clip, ClipHandle other) = 0;
+    virtual HostPoint localToGlobal(ClipHandle clip, HostPoint point) = 0;
+    virtual HostPoint globalToLocal(ClipHandle clip, HostPoint point) = 0;
+    virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) = 0;
+    virtual void stopDrag() = 0;
+
+    // -- Sound and quality -------------------------------------------------
+    virtual void stopAllSounds() = 0;
+    virtual void toggleQuality() = 0;
+};
+
+} // namespace swf::script

@@ -1,0 +1,746 @@
+#include "swf/script/StageHost.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "swf/define/Definitions.h"
+#include "swf/read/Movie.h"
+#include "swf/read/TagCode.h"
+#include "swf/runtime/Clock.h"
+#include "swf/runtime/Container.h"
+#include "swf/runtime/SpriteInstance.h"
+#include "swf/runtime/Stage.h"
+#include "swf/script/FrameScripts.h"
+#include "swf/script/Machine.h"
+
+namespace swf::script {
+
+namespace {
+
+// Script counts depths from the timeline's lowest: a timeline depth d is
+// d - 16384 to script, and what script makes at 0 and up sits above
+// everything the timeline places.
+constexpr int kDepthOffset = 16384;
+// The highest depth script may make a clip at, and the lowest it may
+// remove one from.
+constexpr int kMaxScriptDepth = 2130690045;
+constexpr int kMinRemovableDepth = 0;
+constexpr double kTwips = 20;
+// Where reproducible runs say the clock stands; the reference traces were
+// recorded at this moment.
+constexpr double kFixedMoment = 1035840244000.0;
+
+bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
+{
+    if (caseSensitive)
+        return a == b;
+    return std::ranges::equal(a, b, [](char x, char y) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        return lower(x) == lower(y);
+    });
+}
+
+// Script sees sprites as clips; the other objects have no script face yet.
+bool isClip(const DisplayObject& object)
+{
+    return object.type() == DisplayObject::Type::Sprite;
+}
+
+// A frame script with one empty frame, for clips script makes from nothing.
+const FrameScript& emptyScript()
+{
+    static const FrameScript script {std::vector<std::vector<FrameCommand>>(1), {}, {}};
+    return script;
+}
+
+Matrix concatenated(const DisplayObject& object)
+{
+    Matrix m = object.matrix();
+    for (const DisplayObject* up = object.parent(); up; up = up->parent())
+        m = up->matrix() * m;
+    return m;
+}
+
+// What an object covers in its own space, in twips; nothing when empty.
+std::optional<QRectF> localBounds(const DisplayObject& object);
+
+// What `object` covers in the space its matrix maps into.
+std::optional<QRectF> boundsThrough(const DisplayObject& object, const Matrix& matrix)
+{
+    const std::optional<QRectF> local = localBounds(object);
+    if (!local)
+        return std::nullopt;
+    return matrix.toTransform().mapRect(*local);
+}
+
+std::optional<QRectF> localBounds(const DisplayObject& object)
+{
+    const auto fromRect = [](const Rect& r) -> std::optional<QRectF> {
+        if (r.xMax < r.xMin || r.yMax < r.yMin)
+            return std::nullopt;
+        return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax));
+    };
+    const Character* character = object.character().get();
+    switch (object.type()) {
+    case DisplayObject::Type::Shape:
+        return character ? fromRect(static_cast<const ShapeDefinition&>(*character).bounds) : std::nullopt;
+    case DisplayObject::Type::StaticText:
+        return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
+    case DisplayObject::Type::EditText:
+        return character ? fromRect(static_cast<const EditTextDefinition&>(*character).field.bounds) : std::nullopt;
+    case DisplayObject::Type::Sprite:
+    case DisplayObject::Type::Button: {
+        std::optional<QRectF> all;
+        for (const auto& child : static_cast<const Container&>(object).children()) {
+            const std::optional<QRectF> part = boundsThrough(*child, child->matrix());
+            if (part)
+                all = all ? all->united(*part) : *part;
+        }
+        return all;
+    }
+    default: return std::nullopt;
+    }
+}
+
+double degrees(double radians)
+{
+    return radians * 180 / std::numbers::pi;
+}
+
+} // namespace
+
+StageHost::StageHost(Stage& stage, const Movie& movie, const Clock* clock)
+    : m_stage(stage)
+    , m_movie(movie)
+    , m_clock(clock)
+    , m_clockStart(clock ? clock->nanoseconds() : 0)
+    , m_roundStart(std::chrono::steady_clock::now())
+    , m_random(clock ? std::uint64_t(m_roundStart.time_since_epoch().count()) | 1 : 0x2545F4914F6CDD1Dull)
+{
+}
+
+ClipHandle StageHost::handleOf(DisplayObject& object)
+{
+    const ClipHandle handle {object.id()};
+    // Its path is kept from the start, for references that outlive it.
+    if (m_objects.try_emplace(object.id(), object.weak_from_this()).second && !object.isRemoved())
+        targetPath(handle);
+    return handle;
+}
+
+DisplayObject* StageHost::object(ClipHandle clip)
+{
+    const auto found = m_objects.find(clip.id);
+    if (found == m_objects.end())
+        return nullptr;
+    const std::shared_ptr<DisplayObject> object = found->second.lock();
+    // The stage keeps the living ones; a weak reference that still locks
+    // but is off the stage, or inside something taken off it, is one
+    // script may no longer reach.
+    if (!object)
+        return nullptr;
+    const DisplayObject* top = object.get();
+    for (; top->parent(); top = top->parent())
+        if (top->isRemoved())
+            return nullptr;
+    if (top != m_stage.root())
+        return nullptr;
+    return object.get();
+}
+
+SpriteInstance* StageHost::sprite(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    return found && isClip(*found) ? static_cast<SpriteInstance*>(found) : nullptr;
+}
+
+std::span<const std::uint8_t> StageHost::tagBody(const TagRef& tag) const
+{
+    return m_movie.bytes(tag.offset, tag.length);
+}
+
+void StageHost::forget(ClipHandle clip)
+{
+    m_objects.erase(clip.id);
+    m_paths.erase(clip.id);
+}
+
+void StageHost::prune()
+{
+    // Objects taken off inside others are not announced one by one; their
+    // entries go once the objects themselves are gone.
+    if (m_objects.size() < m_pruneAt)
+        return;
+    std::erase_if(m_objects, [&](const auto& entry) {
+        if (!entry.second.expired())
+            return false;
+        m_paths.erase(entry.first);
+        return true;
+    });
+    m_pruneAt = std::max<std::size_t>(kPruneFloor, m_objects.size() * 2);
+}
+
+void StageHost::reportOnce(std::string_view what)
+{
+    if (m_reported.emplace(std::string(what), true).second)
+        diagnostic(std::string(what) + " is not supported yet; the script goes on without it");
+}
+
+void StageHost::trace(std::string_view line)
+{
+    if (m_traceSink)
+        m_traceSink(line);
+}
+
+void StageHost::diagnostic(std::string_view message)
+{
+    m_stage.diagnostics().report(0, -1, "script: " + std::string(message));
+}
+
+double StageHost::timer()
+{
+    if (m_clock)
+        return double(m_clock->nanoseconds() - m_clockStart) / 1e6;
+    const double rate = m_movie.header().frameRate();
+    return double(m_stage.tickCount()) * 1000.0 / (rate > 0 ? rate : 12.0);
+}
+
+double StageHost::currentTime()
+{
+    if (!m_clock)
+        return kFixedMoment + timer();
+    return double(QDateTime::currentMSecsSinceEpoch());
+}
+
+double StageHost::timezoneOffsetMinutes(double utcMilliseconds)
+{
+    if (!m_clock || !std::isfinite(utcMilliseconds))
+        return 0;
+    const QDateTime moment = QDateTime::fromMSecsSinceEpoch(qint64(utcMilliseconds), Qt::UTC);
+    return QTimeZone::systemTimeZone().offsetFromUtc(moment) / 60.0;
+}
+
+double StageHost::random()
+{
+    m_random ^= m_random << 13;
+    m_random ^= m_random >> 7;
+    m_random ^= m_random << 17;
+    return double(m_random >> 11) / 9007199254740992.0;
+}
+
+bool StageHost::scriptTimeExceeded()
+{
+    // Reproducible runs stop runaway scripts by the instruction budget,
+    // which stops them at the same place every time.
+    return m_clock && std::chrono::steady_clock::now() - m_roundStart > kScriptTimeLimit;
+}
+
+void StageHost::getUrl(std::string_view, std::string_view, UrlMethod)
+{
+    reportOnce("opening pages (getURL)");
+}
+
+void StageHost::fsCommand(std::string_view command, std::string_view)
+{
+    if (sameName(command, "quit", false))
+        m_quit = true;
+}
+
+void StageHost::loadMovie(ClipHandle, int, std::string_view, UrlMethod)
+{
+    reportOnce("loadMovie");
+}
+
+void StageHost::loadVariables(ClipHandle, int, std::string_view, UrlMethod)
+{
+    reportOnce("loadVariables");
+}
+
+ClipHandle StageHost::root(int level)
+{
+    return level == 0 ? handleOf(m_stage.root()) : ClipHandle {};
+}
+
+ClipHandle StageHost::parent(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    return found ? handleOf(found->parent()) : ClipHandle {};
+}
+
+ClipHandle StageHost::child(ClipHandle clip, std::string_view name, bool caseSensitive)
+{
+    const SpriteInstance* container = sprite(clip);
+    if (!container || name.empty())
+        return {};
+    for (const auto& each : container->children())
+        if (isClip(*each) && sameName(each->name(), name, caseSensitive))
+            return handleOf(*each);
+    return {};
+}
+
+void StageHost::childNames(ClipHandle clip, std::vector<std::string>& names)
+{
+    const SpriteInstance* container = sprite(clip);
+    if (!container)
+        return;
+    // Deepest first: the one placed last on top is listed first.
+    for (auto it = container->children().rbegin(); it != container->children().rend(); ++it)
+        if (isClip(**it) && !(*it)->name().empty())
+            names.push_back((*it)->name());
+}
+
+bool StageHost::alive(ClipHandle clip)
+{
+    return object(clip) != nullptr;
+}
+
+ClipHandle StageHost::findClip(std::string_view path)
+{
+    ClipHandle at;
+    bool first = true;
+    while (!path.empty() || first) {
+        const std::size_t dot = path.find('.');
+        const std::string_view part = path.substr(0, dot);
+        path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
+        if (first) {
+            if (!sameName(part, "_level0", false))
+                return {};
+            at = root(0);
+            first = false;
+        } else {
+            at = child(at, part, false);
+        }
+        if (!at)
+            return {};
+    }
+    return at;
+}
+
+std::string StageHost::targetPath(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    if (!found) {
+        const auto known = m_paths.find(clip.id);
+        return known != m_paths.end() ? known->second : std::string();
+    }
+    std::vector<const DisplayObject*> chain;
+    for (const DisplayObject* up = found; up && up->parent(); up = up->parent())
+        chain.push_back(up);
+    std::string path = "_level0";
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        path += '.' + (*it)->name();
+    m_paths[clip.id] = path;
+    return path;
+}
+
+int StageHost::level(ClipHandle)
+{
+    return 0;
+}
+
+HostValue StageHost::property(ClipHandle clip, ClipProperty property)
+{
+    DisplayObject* found = object(clip);
+    if (!found)
+        return {};
+    const Matrix& m = found->matrix();
+    const SpriteInstance* asSprite = isClip(*found) ? static_cast<SpriteInstance*>(found) : nullptr;
+    switch (property) {
+    case ClipProperty::X: return m.tx / kTwips;
+    case ClipProperty::Y: return m.ty / kTwips;
+    case ClipProperty::XScale: return std::hypot(m.a, m.b) * 100;
+    case ClipProperty::YScale: return std::hypot(m.c, m.d) * 100;
+    case ClipProperty::Rotation: return degrees(std::atan2(m.b, m.a));
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        const std::optional<QRectF> area = boundsThrough(*found, m);
+        if (!area)
+            return 0.0;
+        return (property == ClipProperty::Width ? area->width() : area->height()) / kTwips;
+    }
+    case ClipProperty::Alpha: return found->colorTransform().aMult * 100.0 / 256;
+    case ClipProperty::Visible: return found->isVisible();
+    case ClipProperty::Name: return found->name();
+    case ClipProperty::CurrentFrame: return asSprite ? double(std::max(0, asSprite->currentFrame()) + 1) : 1.0;
+    case ClipProperty::TotalFrames: return asSprite ? double(asSprite->totalFrames()) : 1.0;
+    case ClipProperty::FramesLoaded: return asSprite ? double(asSprite->framesLoaded()) : 1.0;
+    case ClipProperty::Url: return std::string();
+    case ClipProperty::Quality: return std::string("HIGH");
+    case ClipProperty::HighQuality: return 1.0;
+    case ClipProperty::SoundBufTime: return 5.0;
+    case ClipProperty::DropTarget: return std::string();
+    case ClipProperty::FocusRect: return HostValue();
+    default: return 0.0;
+    }
+}
+
+void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostValue& value)
+{
+    DisplayObject* found = object(clip);
+    if (!found)
+        return;
+    if (property == ClipProperty::Name) {
+        if (const std::string* name = std::get_if<std::string>(&value))
+            found->setName(*name);
+        return;
+    }
+    if (property == ClipProperty::Visible) {
+        if (const bool* visible = std::get_if<bool>(&value))
+            found->setVisible(*visible);
+        return;
+    }
+    const double* number = std::get_if<double>(&value);
+    if (!number || !std::isfinite(*number))
+        return;
+    Matrix m = found->matrix();
+    const double xScale = std::hypot(m.a, m.b);
+    const double yScale = std::hypot(m.c, m.d);
+    const double xAngle = std::atan2(m.b, m.a);
+    const double yAngle = std::atan2(-m.c, m.d);
+    switch (property) {
+    case ClipProperty::X: m.tx = std::round(*number * kTwips); break;
+    case ClipProperty::Y: m.ty = std::round(*number * kTwips); break;
+    case ClipProperty::XScale:
+        m.a = *number / 100 * std::cos(xAngle);
+        m.b = *number / 100 * std::sin(xAngle);
+        break;
+    case ClipProperty::YScale:
+        m.c = -*number / 100 * std::sin(yAngle);
+        m.d = *number / 100 * std::cos(yAngle);
+        break;
+    case ClipProperty::Rotation: {
+        const double angle = std::remainder(*number, 360) * std::numbers::pi / 180;
+        m.a = xScale * std::cos(angle);
+        m.b = xScale * std::sin(angle);
+        m.c = -yScale * std::sin(angle);
+        m.d = yScale * std::cos(angle);
+        break;
+    }
+    case ClipProperty::Width:
+    case ClipProperty::Height: {
+        // A size is a scale that gives it; an empty clip has none to give.
+        const std::optional<QRectF> area = boundsThrough(*found, m);
+        const bool wide = property == ClipProperty::Width;
+        const double now = area ? (wide ? area->width() : area->height()) : 0;
+        if (!(now > 0))
+            return;
+        const double factor = *number * kTwips / now;
+        if (wide) {
+            m.a *= factor;
+            m.b *= factor;
+        } else {
+            m.c *= factor;
+            m.d *= factor;
+        }
+        break;
+    }
+    case ClipProperty::Alpha: {
+        ColorTransform transform = found->colorTransform();
+        transform.aMult = int(std::clamp(std::round(*number * 256 / 100), -32768.0, 32767.0));
+        found->setColorTransform(transform);
+        return;
+    }
+    default: return;
+    }
+    found->setMatrix(m);
+}
+
+void StageHost::play(ClipHandle clip)
+{
+    if (SpriteInstance* s = sprite(clip))
+        s->play();
+}
+
+void StageHost::stop(ClipHandle clip)
+{
+    if (SpriteInstance* s = sprite(clip))
+        s->stop();
+}
+
+void StageHost::gotoFrame(ClipHandle clip, int frame, bool andPlay)
+{
+    SpriteInstance* s = sprite(clip);
+    if (!s)
+        return;
+    const int last = s->framesLoaded() - 1;
+    if (last < 0)
+        return;
+    const int target = std::clamp(frame, 0, last);
+    if (target != s->currentFrame())
+        s->gotoFrame(target);
+    andPlay ? s->play() : s->stop();
+}
+
+std::optional<int> StageHost::frameOfLabel(ClipHandle clip, std::string_view label)
+{
+    const SpriteInstance* s = sprite(clip);
+    if (!s)
+        return std::nullopt;
+    for (const FrameLabel& each : s->script().labels)
+        if (sameName(each.name, label, false))
+            return each.frame;
+    for (const Scene& scene : s->script().scenes)
+        if (sameName(scene.name, label, false))
+            return scene.firstFrame;
+    return std::nullopt;
+}
+
+bool StageHost::gotoLabel(ClipHandle clip, std::string_view label, bool andPlay)
+{
+    const std::optional<int> frame = frameOfLabel(clip, label);
+    if (!frame)
+        return false;
+    gotoFrame(clip, *frame, andPlay);
+    return true;
+}
+
+void StageHost::callFrame(ClipHandle clip, int frame)
+{
+    SpriteInstance* s = sprite(clip);
+    if (!s || !m_machine || frame < 0 || frame >= s->framesLoaded())
+        return;
+    // The frame's commands may change as a movie loads; run from a copy
+    // of the tags so that script cannot pull them from under the loop.
+    std::vector<TagRef> actions;
+    for (const FrameCommand& command : s->script().frames[std::size_t(frame)])
+        if (const auto* tag = std::get_if<CarriedTag>(&command); tag && tag->code == TagCode::DoAction)
+            actions.push_back(*tag);
+    const int version = m_movie.header().version;
+    for (const TagRef& tag : actions)
+        m_machine->runActions(tagBody(tag), clip, version);
+}
+
+void StageHost::nextFrame(ClipHandle clip)
+{
+    if (SpriteInstance* s = sprite(clip))
+        gotoFrame(clip, std::min(s->currentFrame() + 1, s->framesLoaded() - 1), false);
+}
+
+void StageHost::previousFrame(ClipHandle clip)
+{
+    if (SpriteInstance* s = sprite(clip))
+        gotoFrame(clip, std::max(s->currentFrame() - 1, 0), false);
+}
+
+int StageHost::currentFrame(ClipHandle clip)
+{
+    const SpriteInstance* s = sprite(clip);
+    return s ? std::max(0, s->currentFrame()) : 0;
+}
+
+int StageHost::totalFrames(ClipHandle clip)
+{
+    const SpriteInstance* s = sprite(clip);
+    return s ? s->totalFrames() : 0;
+}
+
+int StageHost::framesLoaded(ClipHandle clip)
+{
+    const SpriteInstance* s = sprite(clip);
+    return s ? s->framesLoaded() : 0;
+}
+
+double StageHost::bytesLoaded(ClipHandle clip)
+{
+    return alive(clip) ? double(m_movie.stream().size()) : 0;
+}
+
+double StageHost::bytesTotal(ClipHandle clip)
+{
+    return alive(clip) ? double(m_movie.header().fileLength) : 0;
+}
+
+ClipHandle StageHost::placeMade(SpriteInstance& parent, std::shared_ptr<DisplayObject> made, std::string_view name, int depth)
+{
+    if (!made)
+        return {};
+    made->setName(std::string(name));
+    DisplayObject& placed = *made;
+    // Whatever sat at the depth goes, as the reference player replaces it.
+    parent.placeChild(depth + kDepthOffset, std::move(made));
+    return handleOf(placed);
+}
+
+ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view exportName, std::string_view name, int depth)
+{
+    SpriteInstance* parent = sprite(parentClip);
+    if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth)
+        return {};
+    const std::optional<std::uint16_t> id = m_stage.dictionary().exported(std::string(exportName));
+    if (!id)
+        return {};
+    std::shared_ptr<DisplayObject> made = m_stage.instantiate(*id, parent->nesting() + 1);
+    if (!made || !isClip(*made))
+        return {};
+    return placeMade(*parent, std::move(made), name, depth);
+}
+
+ClipHandle StageHost::createEmptyMovieClip(ClipHandle parentClip, std::string_view name, int depth)
+{
+    SpriteInstance* parent = sprite(parentClip);
+    // A script making clips without end stops getting them where the
+    // timeline would.
+    if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth || parent->nesting() >= Stage::kMaxNesting
+        || m_stage.budget().spent())
+        return {};
+    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
+    made->gotoFrame(0);
+    return placeMade(*parent, std::move(made), name, depth);
+}
+
+ClipHandle StageHost::duplicateMovieClip(ClipHandle clip, std::string_view name, int depth)
+{
+    SpriteInstance* original = sprite(clip);
+    // The root cannot be duplicated.
+    if (!original || !original->parent() || depth < -kDepthOffset || depth > kMaxScriptDepth)
+        return {};
+    auto* parent = dynamic_cast<SpriteInstance*>(original->parent());
+    if (!parent || parent->nesting() >= Stage::kMaxNesting)
+        return {};
+    // A clip script made from nothing is made again from nothing.
+    std::shared_ptr<DisplayObject> made;
+    if (original->characterId() == 0) {
+        if (m_stage.budget().spent())
+            return {};
+        made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
+        static_cast<SpriteInstance&>(*made).gotoFrame(0);
+    } else {
+        made = m_stage.instantiate(original->characterId(), parent->nesting() + 1);
+    }
+    if (!made)
+        return {};
+    made->setPlacement(original->placement());
+    DisplayObject& copy = *made;
+    const ClipHandle handle = placeMade(*parent, std::move(made), name, depth);
+    if (m_scripts)
+        m_scripts->duplicated(*original, copy);
+    return handle;
+}
+
+void StageHost::removeMovieClip(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    if (!found || !found->parent() || found->depth() - kDepthOffset < kMinRemovableDepth)
+        return;
+    found->parent()->removeChild(found->depth());
+}
+
+void StageHost::swapDepths(ClipHandle, int)
+{
+    reportOnce("swapDepths");
+}
+
+void StageHost::swapDepthsWith(ClipHandle, ClipHandle)
+{
+    reportOnce("swapDepths");
+}
+
+int StageHost::depth(ClipHandle clip)
+{
+    const DisplayObject* found = object(clip);
+    return found ? found->depth() - kDepthOffset : 0;
+}
+
+int StageHost::nextHighestDepth(ClipHandle clip)
+{
+    const SpriteInstance* s = sprite(clip);
+    if (!s || s->children().empty())
+        return 0;
+    return std::max(0, s->children().back()->depth() - kDepthOffset + 1);
+}
+
+ClipHandle StageHost::instanceAtDepth(ClipHandle clip, int depth)
+{
+    const SpriteInstance* s = sprite(clip);
+    DisplayObject* found = s ? s->childAt(depth + kDepthOffset) : nullptr;
+    return found && isClip(*found) ? handleOf(*found) : ClipHandle {};
+}
+
+std::string StageHost::exportName(ClipHandle)
+{
+    return {};
+}
+
+HostRect StageHost::bounds(ClipHandle clip, ClipHandle space)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return {};
+    // Into the other clip's space through the stage's.
+    Matrix toSpace;
+    if (const DisplayObject* other = space ? object(space) : nullptr; other && other != found) {
+        bool invertible = false;
+        const QTransform inverse = concatenated(*other).toTransform().inverted(&invertible);
+        const QTransform through = concatenated(*found).toTransform() * inverse;
+        if (invertible)
+            toSpace = {through.m11(), through.m12(), through.m21(), through.m22(), through.dx(), through.dy()};
+    }
+    const std::optional<QRectF> area = boundsThrough(*found, toSpace);
+    if (!area) {
+        // What the reference player reports for a clip with nothing in it.
+        constexpr double kNowhere = 6710886.35;
+        return {kNowhere, kNowhere, kNowhere, kNowhere};
+    }
+    return {area->left() / kTwips, area->top() / kTwips, area->right() / kTwips, area->bottom() / kTwips};
+}
+
+// By bounds: the shape itself is not at hand in this layer, so a point in
+// a clip's box but outside its outline still counts as a hit.
+bool StageHost::hitTestPoint(ClipHandle clip, double x, double y, bool)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return false;
+    const std::optional<QRectF> area = boundsThrough(*found, concatenated(*found));
+    return area && area->contains(QPointF(x * kTwips, y * kTwips));
+}
+
+bool StageHost::hitTestClip(ClipHandle clip, ClipHandle other)
+{
+    const DisplayObject* first = object(clip);
+    const DisplayObject* second = object(other);
+    if (!first || !second)
+        return false;
+    const std::optional<QRectF> a = boundsThrough(*first, concatenated(*first));
+    const std::optional<QRectF> b = boundsThrough(*second, concatenated(*second));
+    return a && b && a->intersects(*b);
+}
+
+HostPoint StageHost::localToGlobal(ClipHandle clip, HostPoint point)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return point;
+    const QPointF mapped = concatenated(*found).toTransform().map(QPointF(point.x * kTwips, point.y * kTwips));
+    return {mapped.x() / kTwips, mapped.y() / kTwips};
+}
+
+HostPoint StageHost::globalToLocal(ClipHandle clip, HostPoint point)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return point;
+    bool invertible = false;
+    const QTransform inverse = concatenated(*found).toTransform().inverted(&invertible);
+    if (!invertible)
+        return point;
+    const QPointF mapped = inverse.map(QPointF(point.x * kTwips, point.y * kTwips));
+    return {mapped.x() / kTwips, mapped.y() / kTwips};
+}
+
+void StageHost::startDrag(ClipHandle, bool, std::optional<HostRect>)
+{
+    reportOnce("startDrag");
+}
+
+void StageHost::stopDrag() {}
+
+void StageHost::stopAllSounds() {}
+
+void StageHost::toggleQuality() {}
+
+} // namespace swf::script

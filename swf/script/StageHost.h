@@ -1,0 +1,151 @@
+#pragma once
+
+// The script machine's host over the runtime's display tree: clip handles
+// are display object ids, properties read and write the objects' placement,
+// timeline calls move their sprites. What the display side cannot do yet
+// (loading movies, sound, dragging) is a quiet no-op with a diagnostic.
+//
+// Two timings. Without a clock (tools, tests): getTimer() is the frames
+// ticked times the frame interval, the date a fixed moment, random numbers
+// a fixed sequence, so a headless run gives the same output every time.
+// With the player's clock: getTimer() follows it, the date and time zone
+// are the machine's, and one round of script may run only so long.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "swf/define/FrameScript.h"
+#include "swf/script/Host.h"
+
+namespace swf {
+class Clock;
+class DisplayObject;
+class Movie;
+class SpriteInstance;
+class Stage;
+} // namespace swf
+
+namespace swf::script {
+
+class FrameScripts;
+class Machine;
+
+class StageHost final : public Host {
+public:
+    // How long one round of script may run in real time before it is
+    // stopped, as the reference player's default limit.
+    static constexpr std::chrono::seconds kScriptTimeLimit {15};
+
+    // `clock` null for reproducible runs; it must outlive the host.
+    StageHost(Stage& stage, const Movie& movie, const Clock* clock);
+
+    void setMachine(Machine* machine) { m_machine = machine; }
+    void setFrameScripts(FrameScripts* scripts) { m_scripts = scripts; }
+    void setTraceSink(std::function<void(std::string_view)> sink) { m_traceSink = std::move(sink); }
+    bool quitRequested() const { return m_quit; }
+    // A round of script starts now: the wall-clock limit counts from here.
+    void beginRound() { m_roundStart = std::chrono::steady_clock::now(); }
+
+    ClipHandle handleOf(DisplayObject& object);
+    // The living object a handle names, or null.
+    DisplayObject* object(ClipHandle clip);
+    SpriteInstance* sprite(ClipHandle clip);
+    // A tag's body in the movie's stream; empty when it is not all there.
+    std::span<const std::uint8_t> tagBody(const TagRef& tag) const;
+    // Forgets an object the stage took away, once script was told.
+    void forget(ClipHandle clip);
+    // Lets go of what it keeps for objects that no longer exist.
+    void prune();
+
+    // -- Host --
+    void trace(std::string_view line) override;
+    void diagnostic(std::string_view message) override;
+    double timer() override;
+    double currentTime() override;
+    double timezoneOffsetMinutes(double utcMilliseconds) override;
+    double random() override;
+    bool scriptTimeExceeded() override;
+
+    void getUrl(std::string_view url, std::string_view window, UrlMethod method) override;
+    void fsCommand(std::string_view command, std::string_view arguments) override;
+    void loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
+    void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
+
+    ClipHandle root(int level) override;
+    ClipHandle parent(ClipHandle clip) override;
+    ClipHandle child(ClipHandle clip, std::string_view name, bool caseSensitive) override;
+    void childNames(ClipHandle clip, std::vector<std::string>& names) override;
+    bool alive(ClipHandle clip) override;
+    ClipHandle findClip(std::string_view path) override;
+    std::string targetPath(ClipHandle clip) override;
+    int level(ClipHandle clip) override;
+
+    HostValue property(ClipHandle clip, ClipProperty property) override;
+    void setProperty(ClipHandle clip, ClipProperty property, const HostValue& value) override;
+
+    void play(ClipHandle clip) override;
+    void stop(ClipHandle clip) override;
+    void gotoFrame(ClipHandle clip, int frame, bool andPlay) override;
+    bool gotoLabel(ClipHandle clip, std::string_view label, bool andPlay) override;
+    std::optional<int> frameOfLabel(ClipHandle clip, std::string_view label) override;
+    void callFrame(ClipHandle clip, int frame) override;
+    void nextFrame(ClipHandle clip) override;
+    void previousFrame(ClipHandle clip) override;
+    int currentFrame(ClipHandle clip) override;
+    int totalFrames(ClipHandle clip) override;
+    int framesLoaded(ClipHandle clip) override;
+    double bytesLoaded(ClipHandle clip) override;
+    double bytesTotal(ClipHandle clip) override;
+
+    ClipHandle attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth) override;
+    ClipHandle createEmptyMovieClip(ClipHandle parent, std::string_view name, int depth) override;
+    ClipHandle duplicateMovieClip(ClipHandle clip, std::string_view name, int depth) override;
+    void removeMovieClip(ClipHandle clip) override;
+    void swapDepths(ClipHandle clip, int depth) override;
+    void swapDepthsWith(ClipHandle clip, ClipHandle other) override;
+    int depth(ClipHandle clip) override;
+    int nextHighestDepth(ClipHandle clip) override;
+    ClipHandle instanceAtDepth(ClipHandle clip, int depth) override;
+    std::string exportName(ClipHandle clip) override;
+
+    HostRect bounds(ClipHandle clip, ClipHandle space) override;
+    bool hitTestPoint(ClipHandle clip, double x, double y, bool shapeFlag) override;
+    bool hitTestClip(ClipHandle clip, ClipHandle other) override;
+    HostPoint localToGlobal(ClipHandle clip, HostPoint point) override;
+    HostPoint globalToLocal(ClipHandle clip, HostPoint point) override;
+    void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) override;
+    void stopDrag() override;
+    void stopAllSounds() override;
+    void toggleQuality() override;
+
+private:
+    ClipHandle handleOf(DisplayObject* object) { return object ? handleOf(*object) : ClipHandle {}; }
+    void reportOnce(std::string_view what);
+    // Places a new object made by script at a depth script counts in.
+    ClipHandle placeMade(SpriteInstance& parent, std::shared_ptr<DisplayObject> made, std::string_view name, int depth);
+
+    Stage& m_stage;
+    const Movie& m_movie;
+    const Clock* m_clock;
+    std::int64_t m_clockStart = 0;
+    Machine* m_machine = nullptr;
+    FrameScripts* m_scripts = nullptr;
+    std::function<void(std::string_view)> m_traceSink;
+    std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;
+    // Target paths as last seen, for objects already taken away.
+    std::unordered_map<std::uint64_t, std::string> m_paths;
+    std::unordered_map<std::string, bool> m_reported;
+    static constexpr std::size_t kPruneFloor = 1024;
+    std::size_t m_pruneAt = kPruneFloor;
+    std::chrono::steady_clock::time_point m_roundStart;
+    std::uint64_t m_random;
+    bool m_quit = false;
+};
+
+} // namespace swf::script

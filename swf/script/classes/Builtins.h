@@ -1,0 +1,60 @@
+#pragma once
+
+// The classes and global functions every movie starts with, and the small
+// vocabulary their installers share: the flags the reference player gives
+// built-in properties, and functions made the way it makes them.
+
+#include <cstdint>
+#include <string_view>
+
+#include "swf/script/Function.h"
+#include "swf/script/PropertyMap.h"
+
+namespace swf::script {
+
+class Machine;
+
+namespace BuiltinFlags {
+// h: not enumerated; p: not deletable; c: read-only.
+constexpr std::uint32_t H = PropertyFlag::DontEnum;
+constexpr std::uint32_t HP = PropertyFlag::DontEnum | PropertyFlag::DontDelete;
+constexpr std::uint32_t HPC = PropertyFlag::DontEnum | PropertyFlag::DontDelete | PropertyFlag::ReadOnly;
+constexpr std::uint32_t Swf6 = PropertyFlag::OnlySwf6Up;
+constexpr std::uint32_t Swf7 = PropertyFlag::OnlySwf7Up;
+constexpr std::uint32_t Swf8 = PropertyFlag::OnlySwf8Up;
+} // namespace BuiltinFlags
+
+void installAllClasses(Machine& machine);
+
+void installObjectClass(Machine& machine);
+void installFunctionClass(Machine& machine);
+void installGlobalFunctions(Machine& machine);
+void installArrayClass(Machine& machine);
+void installStringClass(Machine& machine);
+void installNumberClass(Machine& machine);
+void installBooleanClass(Machine& machine);
+void installMathClass(Machine& machine);
+void installDateClass(Machine& machine);
+void installErrorClass(Machine& machine);
+void installAsBroadcaster(Machine& machine);
+void installMovieClipClass(Machine& machine);
+void installContextMenuClasses(Machine& machine);
+
+// A native function as the reference player's own: `__proto__` and
+// `constructor` of its own, hidden and permanent.
+Function* makeNativeFunction(Machine& machine, NativeFunction native, int tag = 0);
+// Makes and defines a method.
+Function* defineMethod(Machine& machine, Object* target, std::string_view name, NativeFunction native, std::uint32_t flags = BuiltinFlags::HP,
+                       int tag = 0);
+// A class: its constructor with a `prototype` whose `constructor` leads
+// back, both as the reference player sets them, defined on _global.
+Function* defineClass(Machine& machine, std::string_view name, NativeFunction constructor, Object* prototype,
+                      std::uint32_t globalFlags = BuiltinFlags::H, std::uint32_t ownFlags = BuiltinFlags::HP);
+// Gives a function made elsewhere the properties functions have.
+void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags);
+
+// ASnative(table, index): the natives movies reach by number.
+void registerNative(Machine& machine, int table, int index, NativeFunction native, int tag = 0);
+Function* lookupNative(Machine& machine, int table, int index);
+
+} // namespace swf::script

@@ -1,0 +1,377 @@
+// MovieClip: the timeline and placement methods, each a call to the host
+// on the clip the method runs on.
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/script/ClipObject.h"
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+ClipHandle thisClip(NativeCall& c)
+{
+    return c.machine.handleOf(c.thisObject());
+}
+
+Value clipResult(Machine& m, ClipHandle handle)
+{
+    return handle ? m.clipValue(handle) : Value();
+}
+
+int depthArgument(Machine& m, const Value& v)
+{
+    const double d = m.toInteger(v);
+    return int(std::clamp(d, -2147483648.0, 2147483647.0));
+}
+
+void gotoFrame(NativeCall& c, bool play)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip || c.count() == 0)
+        return;
+    const Value frame = c.arg(0);
+    if (frame.isString()) {
+        const double n = m.toNumber(frame);
+        if (std::isfinite(n)) {
+            if (n >= 1)
+                m.host().gotoFrame(clip, int(std::min(n, 1e7)) - 1, play);
+            return;
+        }
+        m.host().gotoLabel(clip, frame.asString()->view(), play);
+        return;
+    }
+    const double n = m.toInteger(frame);
+    if (n >= 1)
+        m.host().gotoFrame(clip, int(std::min(n, 1e7)) - 1, play);
+}
+
+Value play(NativeCall& c)
+{
+    if (const ClipHandle clip = thisClip(c))
+        c.machine.host().play(clip);
+    return Value();
+}
+
+Value stop(NativeCall& c)
+{
+    if (const ClipHandle clip = thisClip(c))
+        c.machine.host().stop(clip);
+    return Value();
+}
+
+Value gotoAndPlay(NativeCall& c)
+{
+    gotoFrame(c, true);
+    return Value();
+}
+
+Value gotoAndStop(NativeCall& c)
+{
+    gotoFrame(c, false);
+    return Value();
+}
+
+Value nextFrame(NativeCall& c)
+{
+    if (const ClipHandle clip = thisClip(c))
+        c.machine.host().nextFrame(clip);
+    return Value();
+}
+
+Value prevFrame(NativeCall& c)
+{
+    if (const ClipHandle clip = thisClip(c))
+        c.machine.host().previousFrame(clip);
+    return Value();
+}
+
+// Copies an init object's properties onto a new clip.
+void initialize(Machine& m, ClipHandle clip, const Value& init)
+{
+    Object* from = init.objectOrNull();
+    Object* to = m.clipObject(clip);
+    if (!from || !to)
+        return;
+    std::vector<Value> keys;
+    m.enumerate(from, keys);
+    for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+        String* key = m.toKey(*it);
+        m.set(to, key, m.get(from, key));
+    }
+}
+
+Value attachMovie(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle parent = thisClip(c);
+    if (!parent || c.count() < 3)
+        return Value();
+    const std::string exportName = m.toStdString(c.arg(0));
+    const std::string name = m.toStdString(c.arg(1));
+    const ClipHandle clip = m.host().attachMovie(parent, exportName, name, depthArgument(m, c.arg(2)));
+    if (!clip)
+        return Value();
+    initialize(m, clip, c.arg(3));
+    m.initializeClip(clip, exportName);
+    return clipResult(m, clip);
+}
+
+Value createEmptyMovieClip(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle parent = thisClip(c);
+    if (!parent || c.count() < 2)
+        return Value();
+    const ClipHandle clip = m.host().createEmptyMovieClip(parent, m.toStdString(c.arg(0)), depthArgument(m, c.arg(1)));
+    return clipResult(m, clip);
+}
+
+Value duplicateMovieClip(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle source = thisClip(c);
+    if (!source || c.count() < 2)
+        return Value();
+    const ClipHandle clip = m.host().duplicateMovieClip(source, m.toStdString(c.arg(0)), depthArgument(m, c.arg(1)));
+    if (!clip)
+        return Value();
+    initialize(m, clip, c.arg(2));
+    return clipResult(m, clip);
+}
+
+Value removeMovieClip(NativeCall& c)
+{
+    if (const ClipHandle clip = thisClip(c))
+        c.machine.host().removeMovieClip(clip);
+    return Value();
+}
+
+Value swapDepths(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip || c.count() == 0)
+        return Value();
+    if (Object* other = c.arg(0).objectOrNull()) {
+        if (const ClipHandle h = m.handleOf(other))
+            m.host().swapDepthsWith(clip, h);
+        return Value();
+    }
+    if (c.arg(0).isString()) {
+        if (const ClipHandle h = m.handleOf(m.resolvePath(c.thisObject(), c.arg(0).asString()->view())))
+            m.host().swapDepthsWith(clip, h);
+        return Value();
+    }
+    const double depth = m.toNumber(c.arg(0));
+    if (std::isfinite(depth))
+        m.host().swapDepths(clip, depthArgument(m, c.arg(0)));
+    return Value();
+}
+
+Value getDepth(NativeCall& c)
+{
+    const ClipHandle clip = thisClip(c);
+    return clip ? Value::number(c.machine.host().depth(clip)) : Value();
+}
+
+Value getNextHighestDepth(NativeCall& c)
+{
+    const ClipHandle clip = thisClip(c);
+    return clip ? Value::number(c.machine.host().nextHighestDepth(clip)) : Value();
+}
+
+Value getInstanceAtDepth(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip || c.count() == 0)
+        return Value();
+    return clipResult(m, m.host().instanceAtDepth(clip, depthArgument(m, c.arg(0))));
+}
+
+Value getBounds(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip)
+        return Value();
+    ClipHandle space = clip;
+    if (c.count() > 0) {
+        space = m.handleOf(m.resolveTarget(c.thisObject(), c.arg(0)));
+        if (!space)
+            return Value();
+    }
+    const HostRect r = m.host().bounds(clip, space);
+    Object* o = m.newObject();
+    m.set(o, "xMin", Value::number(r.xMin));
+    m.set(o, "xMax", Value::number(r.xMax));
+    m.set(o, "yMin", Value::number(r.yMin));
+    m.set(o, "yMax", Value::number(r.yMax));
+    return Value::object(o);
+}
+
+Value getBytesLoaded(NativeCall& c)
+{
+    const ClipHandle clip = thisClip(c);
+    return clip ? Value::number(c.machine.host().bytesLoaded(clip)) : Value();
+}
+
+Value getBytesTotal(NativeCall& c)
+{
+    const ClipHandle clip = thisClip(c);
+    return clip ? Value::number(c.machine.host().bytesTotal(clip)) : Value();
+}
+
+Value hitTest(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip || c.count() == 0)
+        return Value::boolean(false);
+    if (c.count() >= 2) {
+        const double x = m.toNumber(c.arg(0));
+        const double y = m.toNumber(c.arg(1));
+        return Value::boolean(m.host().hitTestPoint(clip, x, y, m.toBoolean(c.arg(2))));
+    }
+    const ClipHandle other = m.handleOf(m.resolveTarget(c.thisObject(), c.arg(0)));
+    return Value::boolean(other && m.host().hitTestClip(clip, other));
+}
+
+Value convertPoint(NativeCall& c, bool toGlobal)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    Object* point = c.arg(0).objectOrNull();
+    if (!clip || !point)
+        return Value();
+    String* x = m.intern("x");
+    String* y = m.intern("y");
+    const HostPoint in {m.toNumber(m.get(point, x)), m.toNumber(m.get(point, y))};
+    const HostPoint out = toGlobal ? m.host().localToGlobal(clip, in) : m.host().globalToLocal(clip, in);
+    m.set(point, x, Value::number(out.x));
+    m.set(point, y, Value::number(out.y));
+    return Value();
+}
+
+Value localToGlobal(NativeCall& c)
+{
+    return convertPoint(c, true);
+}
+
+Value globalToLocal(NativeCall& c)
+{
+    return convertPoint(c, false);
+}
+
+Value startDrag(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip)
+        return Value();
+    std::optional<HostRect> constraint;
+    if (c.count() >= 5) {
+        constraint = HostRect {m.toNumber(c.arg(1)), m.toNumber(c.arg(2)), m.toNumber(c.arg(3)), m.toNumber(c.arg(4))};
+    }
+    m.host().startDrag(clip, m.toBoolean(c.arg(0)), constraint);
+    return Value();
+}
+
+Value stopDrag(NativeCall& c)
+{
+    c.machine.host().stopDrag();
+    return Value();
+}
+
+UrlMethod methodArgument(Machine& m, const Value& v)
+{
+    if (v.isUndefined())
+        return UrlMethod::None;
+    const std::string text = m.toStdString(v);
+    if (text.size() == 3 && (text[0] == 'G' || text[0] == 'g'))
+        return UrlMethod::Get;
+    if (text.size() == 4 && (text[0] == 'P' || text[0] == 'p'))
+        return UrlMethod::Post;
+    return UrlMethod::None;
+}
+
+Value loadMovie(NativeCall& c)
+{
+    Machine& m = c.machine;
+    if (const ClipHandle clip = thisClip(c))
+        m.host().loadMovie(clip, -1, m.toStdString(c.arg(0)), methodArgument(m, c.arg(1)));
+    return Value();
+}
+
+Value unloadMovie(NativeCall& c)
+{
+    if (const ClipHandle clip = thisClip(c))
+        c.machine.host().loadMovie(clip, -1, "", UrlMethod::None);
+    return Value();
+}
+
+Value loadVariables(NativeCall& c)
+{
+    Machine& m = c.machine;
+    if (const ClipHandle clip = thisClip(c))
+        m.host().loadVariables(clip, -1, m.toStdString(c.arg(0)), methodArgument(m, c.arg(1)));
+    return Value();
+}
+
+Value getUrl(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const std::string url = m.toStdString(c.arg(0));
+    const std::string window = c.arg(1).isUndefined() ? std::string() : m.toStdString(c.arg(1));
+    if (url.size() >= 10 && (url.compare(0, 10, "FSCommand:") == 0 || url.compare(0, 10, "fscommand:") == 0)) {
+        m.host().fsCommand(std::string_view(url).substr(10), window);
+        return Value();
+    }
+    m.host().getUrl(url, window, methodArgument(m, c.arg(2)));
+    return Value();
+}
+
+Value movieClipConstructor(NativeCall&)
+{
+    return Value();
+}
+
+} // namespace
+
+void installMovieClipClass(Machine& machine)
+{
+    Builtins& b = machine.builtins();
+    b.movieClipPrototype = machine.newObject();
+    Object* p = b.movieClipPrototype;
+    b.movieClipConstructor = defineClass(machine, "MovieClip", movieClipConstructor, p, H, HP);
+    struct Entry {
+        const char* name;
+        NativeFunction native;
+        std::uint32_t flags = HP;
+    };
+    // Methods added after version 5 are hidden from the movies before.
+    static const Entry kMethods[] {
+        {"play", play}, {"stop", stop}, {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"nextFrame", nextFrame},
+        {"prevFrame", prevFrame}, {"attachMovie", attachMovie}, {"createEmptyMovieClip", createEmptyMovieClip, HP | Swf6},
+        {"duplicateMovieClip", duplicateMovieClip}, {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths},
+        {"getDepth", getDepth, HP | Swf6}, {"getNextHighestDepth", getNextHighestDepth, HP | Swf7},
+        {"getInstanceAtDepth", getInstanceAtDepth, HP | Swf7}, {"getBounds", getBounds}, {"getBytesLoaded", getBytesLoaded},
+        {"getBytesTotal", getBytesTotal}, {"hitTest", hitTest}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal},
+        {"startDrag", startDrag}, {"stopDrag", stopDrag}, {"loadMovie", loadMovie}, {"unloadMovie", unloadMovie},
+        {"loadVariables", loadVariables}, {"getURL", getUrl},
+    };
+    int index = 0;
+    for (const Entry& e : kMethods) {
+        defineMethod(machine, p, e.name, e.native, e.flags);
+        registerNative(machine, 900, index++, e.native);
+    }
+}
+
+} // namespace swf::script

@@ -1,0 +1,89 @@
+// Runaway scripts are stopped with a diagnostic, and the machine goes on
+// with the next block.
+
+#include <gtest/gtest.h>
+
+#include "RunScript.h"
+#include "swf/script/Heap.h"
+
+namespace {
+
+using namespace swftest;
+using A = ActionCode;
+
+ActionWriter foreverLoop()
+{
+    ActionWriter w;
+    w.label("loop").push(true).branchIf("loop");
+    return w;
+}
+
+ActionWriter traceDone()
+{
+    ActionWriter w;
+    w.push("next block runs").op(A::Trace);
+    return w;
+}
+
+TEST(Limits, EachLimitStopsTheScriptAndTheMachineGoesOn)
+{
+    struct Case {
+        const char* name;
+        std::function<void(ScriptRun&)> prepare;
+        ActionWriter program;
+    };
+    ActionWriter recursion;
+    {
+        ActionWriter body;
+        body.push(0, "f").op(A::CallFunction).op(A::Return);
+        recursion.defineFunction("f", {}, body).push(0, "f").op(A::CallFunction);
+    }
+    ActionWriter growingString;
+    growingString.push("s", "0123456789abcdef").op(A::SetVariable);
+    growingString.label("loop").push("s", "s").op(A::GetVariable).push("s").op(A::GetVariable).op(A::Add2).op(A::SetVariable);
+    growingString.push(true).branchIf("loop");
+    ActionWriter growingArray;
+    growingArray.push("a", 0).op(A::InitArray).op(A::SetVariable);
+    growingArray.label("loop").push("x", 1, "a").op(A::GetVariable).push("push").op(A::CallMethod).op(A::Pop);
+    growingArray.push(true).branchIf("loop");
+    ActionWriter pushForever;
+    pushForever.label("loop").push(1).push(true).branchIf("loop");
+
+    const Case cases[] {
+        {"instruction budget", [](ScriptRun& r) { r.machine->setLimits({256, 100'000}); }, foreverLoop()},
+        {"time check", [](ScriptRun& r) { r.host.setTimeChecksBeforeTimeout(3); }, foreverLoop()},
+        {"recursion", [](ScriptRun&) {}, recursion},
+        {"string size", [](ScriptRun&) {}, growingString},
+        {"live memory", [](ScriptRun& r) { r.machine->heap().setLiveLimit(8 * 1024 * 1024); }, growingArray},
+        {"operand stack", [](ScriptRun& r) { r.machine->setLimits({256, 5'000'000}); }, pushForever},
+    };
+    for (const Case& c : cases) {
+        ScriptRun run;
+        c.prepare(run);
+        run.run(c.program);
+        EXPECT_FALSE(run.host.diagnostics().empty()) << c.name;
+        EXPECT_EQ(run.run(traceDone()), "next block runs\n") << c.name;
+    }
+}
+
+TEST(Limits, TheBudgetStopsAtTheSameInstructionEveryTime)
+{
+    ActionWriter w;
+    w.push("i", 0).op(A::SetVariable);
+    w.label("loop").push("i", "i").op(A::GetVariable).op(A::Increment).op(A::SetVariable).push(true).branchIf("loop");
+    std::string first;
+    for (int run = 0; run < 2; ++run) {
+        ScriptRun r;
+        r.machine->setLimits({256, 50'000});
+        r.run(w);
+        ActionWriter show;
+        show.push("i").op(A::GetVariable).op(A::Trace);
+        const std::string count = r.run(show);
+        if (run == 0)
+            first = count;
+        else
+            EXPECT_EQ(count, first);
+    }
+}
+
+} // namespace

@@ -1,0 +1,208 @@
+// The machine in the player: movies whose frames carry actions, played
+// through the Player as the tool and the control play them, checked by
+// what they trace and what the display tree holds.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/ActionWriter.h"
+#include "support/SwfShapes.h"
+#include "support/SwfWriter.h"
+#include "swf/Player.h"
+#include "swf/read/TagCode.h"
+#include "swf/runtime/SpriteInstance.h"
+#include "swf/runtime/Stage.h"
+
+namespace {
+
+using swftest::ActionCode;
+using swftest::ActionWriter;
+
+// A movie of one DoAction per frame.
+std::vector<std::uint8_t> movieOf(const std::vector<ActionWriter>& frames)
+{
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(100, 100).setFrameRate(12).setFrameCount(std::uint16_t(frames.size()));
+    for (const ActionWriter& frame : frames) {
+        const std::vector<std::uint8_t> body = frame.build();
+        writer.tag(std::uint16_t(swf::TagCode::DoAction), body).showFrame();
+    }
+    return writer.end().build();
+}
+
+struct MovieRun {
+    std::string trace;
+    swf::Player player;
+};
+
+void play(MovieRun& run, const std::vector<ActionWriter>& frames, int advances)
+{
+    run.player.setTraceOutput([&](std::string_view line) { run.trace.append(line).append("\n"); });
+    const std::vector<std::uint8_t> bytes = movieOf(frames);
+    run.player.open();
+    run.player.feed(bytes);
+    run.player.finish();
+    for (int i = 0; i < advances && !run.player.quitRequested(); ++i)
+        run.player.advance();
+}
+
+ActionWriter traced(const std::string& text)
+{
+    ActionWriter w;
+    w.push(text.c_str()).op(ActionCode::Trace);
+    return w;
+}
+
+// c = _root.createEmptyMovieClip("c", depth)
+ActionWriter& createClip(ActionWriter& w, int depth)
+{
+    return w.push("c", depth, "c", 2, "_root").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(
+        ActionCode::SetVariable);
+}
+
+ActionWriter traceExpression(const char* path)
+{
+    ActionWriter w;
+    w.push(path).op(ActionCode::GetVariable).op(ActionCode::Trace);
+    return w;
+}
+
+} // namespace
+
+TEST(StageScript, FramesRunTheirActionsAndScriptMovesTheTimeline)
+{
+    ActionWriter stopHere = traced("first");
+    stopHere.op(ActionCode::Stop);
+    ActionWriter jump = traced("first");
+    jump.gotoFrame(2).op(ActionCode::Stop);
+    ActionWriter next;
+    next.op(ActionCode::NextFrame);
+    ActionWriter runaway;
+    runaway.label("again").jump("again");
+
+    struct Case {
+        const char* name;
+        std::vector<ActionWriter> frames;
+        int advances;
+        std::string trace;
+        int frame; // where the main timeline ends, from 0
+    };
+    const std::vector<Case> cases {
+        {"plays on", {traced("a"), traced("b"), traced("c")}, 3, "a\nb\nc\na\n", 0},
+        {"stop holds the timeline", {stopHere, traced("never")}, 3, "first\n", 0},
+        {"goto runs the frame gone to", {jump, traced("skipped"), traced("third")}, 2, "first\nthird\n", 2},
+        {"nextFrame steps and stops", {next, traced("second"), traced("never")}, 3, "second\n", 1},
+        {"a runaway script stops, the movie goes on", {runaway, traced("after")}, 1, "after\n", 1},
+    };
+    for (const Case& c : cases) {
+        MovieRun run;
+        play(run, c.frames, c.advances);
+        EXPECT_EQ(run.trace, c.trace) << c.name;
+        EXPECT_EQ(run.player.currentFrame(), c.frame) << c.name;
+    }
+}
+
+TEST(StageScript, RunawayScriptLeavesADiagnostic)
+{
+    ActionWriter runaway;
+    runaway.label("again").jump("again");
+    MovieRun run;
+    play(run, {runaway}, 0);
+    bool reported = false;
+    for (const swf::Diagnostic& d : run.player.diagnostics())
+        reported = reported || d.message.find("script") != std::string::npos;
+    EXPECT_TRUE(reported);
+}
+
+TEST(StageScript, PlacementPropertiesActOnTheDisplayObject)
+{
+    ActionWriter frame;
+    createClip(frame, 5);
+    frame.push("c._x", 12.5).op(ActionCode::SetVariable);
+    frame.push("c._alpha", 50).op(ActionCode::SetVariable);
+    frame.push("c._visible", false).op(ActionCode::SetVariable);
+    frame.push("c._name", "d").op(ActionCode::SetVariable);
+    ActionWriter read = traceExpression("d._x");
+    read.push("d._alpha").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    read.push("d._target").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    read.push("_root._currentframe").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    read.op(ActionCode::Stop);
+
+    MovieRun run;
+    play(run, {frame, read}, 1);
+    EXPECT_EQ(run.trace, "12.5\n50\n/d\n2\n");
+    const swf::DisplayObject* made = run.player.stage()->root()->childAt(16384 + 5);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->matrix().tx, 250);
+    EXPECT_EQ(made->colorTransform().aMult, 128);
+    EXPECT_FALSE(made->isVisible());
+    EXPECT_EQ(made->name(), "d");
+}
+
+TEST(StageScript, ReferenceToARemovedClipReachesTheOneMadeAtItsPath)
+{
+    ActionWriter frame;
+    createClip(frame, 1);
+    frame.push("keep").push("c").op(ActionCode::GetVariable).op(ActionCode::SetVariable);
+    frame.push("inner", 1, "d", 2, "c").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod);
+    frame.op(ActionCode::SetVariable);
+    frame.push(0, "keep").op(ActionCode::GetVariable).push("removeMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    ActionWriter later;
+    createClip(later, 7);
+    ActionWriter read;
+    read.push(0, "keep").op(ActionCode::GetVariable).push("getDepth").op(ActionCode::CallMethod).op(ActionCode::Trace);
+    // What the removed clip held went with it, and nothing is there now.
+    read.push("inner._name").op(ActionCode::GetVariable).op(ActionCode::Trace).op(ActionCode::Stop);
+
+    MovieRun run;
+    play(run, {frame, later, read}, 2);
+    EXPECT_EQ(run.trace, "7\nundefined\n");
+}
+
+TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeOfWhatTheyHold)
+{
+    // A 100 x 50 pixel rectangle inside a sprite whose frame traces.
+    swftest::RectShape rect;
+    rect.width = 2000;
+    rect.height = 1000;
+    const std::vector<std::uint8_t> childCode = traced("child").build();
+    const std::vector<std::uint8_t> sprite = swftest::defineSprite(
+        2, {{swftest::tagBytes(26, swftest::placeObject2({1, std::uint16_t(1)})), swftest::tagBytes(std::uint16_t(swf::TagCode::DoAction), childCode)}});
+
+    // PlaceObject2 of the sprite named "s" with onClipEvent(load).
+    const std::vector<std::uint8_t> onLoad = traced("load").build();
+    std::vector<std::uint8_t> place {0x80 | 0x20 | 0x02, 1, 0, 2, 0, 's', 0, 0, 0, 0, 0, 0, 0};
+    const auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            place.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    u32(1); // load
+    u32(std::uint32_t(onLoad.size()));
+    place.insert(place.end(), onLoad.begin(), onLoad.end());
+    u32(0);
+
+    ActionWriter root = traced("root");
+    root.push("s._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    root.push("s._width", 50).op(ActionCode::SetVariable);
+    root.push("s._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    // A copy answers the same events and has the placement of the original.
+    root.push("s", "t", 16384 + 5).op(ActionCode::CloneSprite);
+    root.push("t._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    const std::vector<std::uint8_t> rootCode = root.build();
+
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(200, 200).setFrameCount(1);
+    writer.tag(32, swftest::defineShape3(rect)).tag(39, sprite).tag(26, place);
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), rootCode).showFrame();
+    const std::vector<std::uint8_t> bytes = writer.end().build();
+
+    std::string trace;
+    swf::Player player;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.open();
+    player.feed(bytes);
+    player.finish();
+    EXPECT_EQ(trace, "root\n100\n50\n50\nload\nchild\nload\nchild\n");
+}
