@@ -97,12 +97,13 @@ void FrameScripts::readHandlers(DisplayObject& clip)
     const auto* place = std::get_if<PlaceCommand>(&commands[std::size_t(origin.command)]);
     if (!place || !place->clipActions)
         return;
+    const std::span<const std::uint8_t> body = m_host.tagBody(*place->clipActions);
     std::string problem;
-    std::vector<ClipActionRecord> handlers = readClipActions(m_host.tagBody(*place->clipActions), m_version, problem);
+    std::vector<ClipActionRecord> records = readClipActions(body, m_version, problem);
     if (!problem.empty())
         m_host.diagnostic(problem);
-    if (!handlers.empty())
-        m_handlers[clip.id()] = std::move(handlers);
+    if (!records.empty())
+        m_handlers[clip.id()] = {*place->clipActions, body.data(), std::move(records)};
 }
 
 void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
@@ -110,8 +111,16 @@ void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
     const auto found = m_handlers.find(clip.id());
     if (found == m_handlers.end())
         return;
+    Handlers& held = found->second;
+    const std::span<const std::uint8_t> body = m_host.tagBody(held.source);
+    if (body.data() != held.readFrom) {
+        // Read before; the same bytes give the same handlers, without a word.
+        std::string problem;
+        held.records = readClipActions(body, m_version, problem);
+        held.readFrom = body.data();
+    }
     // Copied: a handler may remove the clip, and its handlers with it.
-    const std::vector<ClipActionRecord> handlers = found->second;
+    const std::vector<ClipActionRecord> handlers = held.records;
     const ClipHandle handle = m_host.handleOf(clip);
     for (const ClipActionRecord& handler : handlers)
         if ((handler.events & event) && !stopped())

@@ -45,8 +45,17 @@ private:
     // Each sprite's init actions run once, however often a frame with
     // them is reached.
     std::unordered_set<std::uint64_t> m_initsRun;
-    // The onClipEvent handlers of the clips on stage that have any.
-    std::unordered_map<std::uint64_t, std::vector<ClipActionRecord>> m_handlers;
+    // The onClipEvent handlers of a clip, read from its place command. They
+    // point into the movie's stream, which moves as more of it arrives:
+    // `readFrom` says where it was, so that they are read again once it
+    // has moved.
+    struct Handlers {
+        TagRef source;
+        const std::uint8_t* readFrom = nullptr;
+        std::vector<ClipActionRecord> records;
+    };
+    // Those of the clips on stage that have any.
+    std::unordered_map<std::uint64_t, Handlers> m_handlers;
     // Clips whose construct handler already ran when they were made.
     std::unordered_set<std::uint64_t> m_constructed;
     // The first round of a frame holds what the timelines reached by

@@ -206,3 +206,42 @@ TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeO
     player.finish();
     EXPECT_EQ(trace, "root\n100\n50\n50\nload\nchild\nload\nchild\n");
 }
+
+// A clip's handlers are read from the movie's stream, which moves when
+// more of the movie arrives than its header promised room for.
+TEST(StageScript, ClipHandlersOutliveTheStreamMovingAsTheMovieArrives)
+{
+    const std::vector<std::uint8_t> onEnterFrame = traced("tick").build();
+    // PlaceObject2 of sprite 1 at depth 1 with onClipEvent(enterFrame).
+    std::vector<std::uint8_t> place {0x80 | 0x02, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+    const auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            place.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    u32(2); // enterFrame
+    u32(std::uint32_t(onEnterFrame.size()));
+    place.insert(place.end(), onEnterFrame.begin(), onEnterFrame.end());
+    u32(0);
+
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(100, 100).setFrameCount(2);
+    writer.tag(39, swftest::defineSprite(1, {{}})).tag(26, place).showFrame();
+    // The second frame carries far more than the header says the movie holds.
+    writer.tag(77, std::vector<std::uint8_t>(60'000, 'x')).showFrame();
+    std::vector<std::uint8_t> bytes = writer.end().build();
+    const std::size_t firstFrame = bytes.size() - 60'000 - 6 - 2 - 2;
+    for (int i = 0; i < 4; ++i)
+        bytes[4 + std::size_t(i)] = std::uint8_t(firstFrame >> (8 * i));
+
+    std::string trace;
+    swf::Player player;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.open();
+    player.feed(std::span(bytes).first(firstFrame));
+    player.advance();
+    player.feed(std::span(bytes).subspan(firstFrame));
+    player.finish();
+    player.advance();
+    player.advance();
+    EXPECT_EQ(trace, "tick\ntick\ntick\n");
+}
