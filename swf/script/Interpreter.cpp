@@ -236,7 +236,9 @@ bool Interpreter::Runner::loop(Value& result)
             f.blocks.clear();
             result = f.returning ? f.returnValue : Value();
             return true;
-        case Op::Nop: break;
+        case Op::Nop:
+        case Op::Push: // never decoded to: its values are pushed one by one
+            break;
         case Op::PushConstant: push(program.constants[in.operand]); break;
         case Op::PushPool:
             if (f.pool && in.operand < f.pool->entries.size())

@@ -9,15 +9,26 @@
 #include <string>
 #include <vector>
 
+#include "swf/script/ActionCode.h"
 #include "swf/script/Cell.h"
 #include "swf/script/String.h"
 #include "swf/script/Value.h"
 
 namespace swf::script {
 
-// Most instructions are the action of the same code; the rest are ours.
+// Most instructions are the action of the same code; the rest are ours,
+// at codes no action has. What the operands hold, where an action has any:
+//   GotoFrame: frame. GotoFrame2: flags the play bit, operand the scene bias.
+//   GetUrl: constant of the url, extra: constant of the target.
+//   GetUrl2: flags the method and load bits.
+//   StoreRegister: flags 1 when it pops too, skipping the Pop after it.
+//   ConstantPool: index into pools. DefineFunction2: index into functions.
+//   Try: index into tries. SetTarget, GoToLabel: constant of the path, label.
+//   WaitForFrame: frame, target: where a missing frame skips to.
+//   With: target the byte offset where the block ends, operand the
+//   instruction there.
+// Push itself is never an instruction: its values are pushed one by one.
 enum class Op : std::uint8_t {
-    End = 0x00,
     PushConstant = 0x01, // operand: index into constants
     PushPool = 0x02,     // operand: index into the running constant pool
     PushRegister = 0x03, // operand: register number
@@ -26,105 +37,9 @@ enum class Op : std::uint8_t {
                          // (as the Op of one push); extra: how many follow in all
     IfNotLess2 = 0x1A,   // Less2, Not and If in one, target: the If's; skips the two after it
     IfNotGreater = 0x1B, // the same with Greater
-    NextFrame = 0x04,
-    PreviousFrame = 0x05,
-    Play = 0x06,
-    Stop = 0x07,
-    ToggleQuality = 0x08,
-    StopSounds = 0x09,
-    Add = 0x0A,
-    Subtract = 0x0B,
-    Multiply = 0x0C,
-    Divide = 0x0D,
-    Equals = 0x0E,
-    Less = 0x0F,
-    And = 0x10,
-    Or = 0x11,
-    Not = 0x12,
-    StringEquals = 0x13,
-    StringLength = 0x14,
-    StringExtract = 0x15,
-    Pop = 0x17,
-    ToInteger = 0x18,
-    GetVariable = 0x1C,
-    SetVariable = 0x1D,
-    SetTarget2 = 0x20,
-    StringAdd = 0x21,
-    GetProperty = 0x22,
-    SetProperty = 0x23,
-    CloneSprite = 0x24,
-    RemoveSprite = 0x25,
-    Trace = 0x26,
-    StartDrag = 0x27,
-    EndDrag = 0x28,
-    StringLess = 0x29,
-    Throw = 0x2A,
-    CastOp = 0x2B,
-    ImplementsOp = 0x2C,
-    FsCommand2 = 0x2D,
-    RandomNumber = 0x30,
-    MbStringLength = 0x31,
-    CharToAscii = 0x32,
-    AsciiToChar = 0x33,
-    GetTime = 0x34,
-    MbStringExtract = 0x35,
-    MbCharToAscii = 0x36,
-    MbAsciiToChar = 0x37,
-    Delete = 0x3A,
-    Delete2 = 0x3B,
-    DefineLocal = 0x3C,
-    CallFunction = 0x3D,
-    Return = 0x3E,
-    Modulo = 0x3F,
-    NewObject = 0x40,
-    DefineLocal2 = 0x41,
-    InitArray = 0x42,
-    InitObject = 0x43,
-    TypeOf = 0x44,
-    TargetPath = 0x45,
-    Enumerate = 0x46,
-    Add2 = 0x47,
-    Less2 = 0x48,
-    Equals2 = 0x49,
-    ToNumber = 0x4A,
-    ToString = 0x4B,
-    PushDuplicate = 0x4C,
-    StackSwap = 0x4D,
-    GetMember = 0x4E,
-    SetMember = 0x4F,
-    Increment = 0x50,
-    Decrement = 0x51,
-    CallMethod = 0x52,
-    NewMethod = 0x53,
-    InstanceOf = 0x54,
-    Enumerate2 = 0x55,
-    BitAnd = 0x60,
-    BitOr = 0x61,
-    BitXor = 0x62,
-    BitLShift = 0x63,
-    BitRShift = 0x64,
-    BitURShift = 0x65,
-    StrictEquals = 0x66,
-    Greater = 0x67,
-    StringGreater = 0x68,
-    Extends = 0x69,
-    GotoFrame = 0x81,   // operand: frame
-    GetUrl = 0x83,      // operand: constant of the url, extra: constant of the target
-    StoreRegister = 0x87, // flags: 1 when it pops too, skipping the Pop after it
-    ConstantPool = 0x88, // operand: index into pools
-    WaitForFrame = 0x8A, // operand: frame, target: where a missing frame skips to
-    SetTarget = 0x8B,    // operand: constant of the path
-    GoToLabel = 0x8C,    // operand: constant of the label
-    WaitForFrame2 = 0x8D,
-    DefineFunction2 = 0x8E, // operand: index into functions
-    Try = 0x8F,             // operand: index into tries
-    With = 0x94,            // target: byte offset where the block ends, operand: the instruction there
-    Jump = 0x99,
-    GetUrl2 = 0x9A, // flags: the method and load bits
-    DefineFunction = 0x9B,
-    If = 0x9D,
-    Call = 0x9E,
-    GotoFrame2 = 0x9F, // flags: play bit, operand: scene bias
+#define TVK_SCRIPT_ACTION_OP(name, code) name = code,
+    TVK_SCRIPT_ACTIONS(TVK_SCRIPT_ACTION_OP)
+#undef TVK_SCRIPT_ACTION_OP
 };
 
 struct Instruction {
