@@ -9,13 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QTextStream>
 
 #include <cmath>
 #include <cstdio>
 #include <set>
 
 #include "ImageCompare.h"
+#include "NameList.h"
 #include "swf/Player.h"
 #include "swf/Renderer.h"
 
@@ -29,20 +29,7 @@ QString corpusFolder()
     return QStringLiteral(TVK_CORPUS_DIR "/image");
 }
 
-std::set<QString> expectedPasses()
-{
-    std::set<QString> names;
-    QFile file(QStringLiteral(TVK_EXPECTED_PASSES));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return names;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            names.insert(line);
-    }
-    return names;
-}
+std::set<QString> expectedPasses() { return corpus::readNameList(QStringLiteral(TVK_EXPECTED_PASSES)); }
 
 // The stage after the corpus protocol, or a null image when the movie
 // cannot be shown at all.

@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTextStream>
 
 #include <algorithm>
 #include <atomic>
@@ -19,26 +18,15 @@
 #include <thread>
 #include <vector>
 
+#include "NameList.h"
+
 namespace {
 
 constexpr int kAdvances = 10;
 constexpr int kTimeoutMs = 30'000;
 constexpr int kWorkers = 2;
 
-std::set<QString> expectedPasses()
-{
-    std::set<QString> names;
-    QFile file(QStringLiteral(TVK_TRACE_EXPECTED_PASSES));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return names;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine().trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            names.insert(line);
-    }
-    return names;
-}
+std::set<QString> expectedPasses() { return corpus::readNameList(QStringLiteral(TVK_TRACE_EXPECTED_PASSES)); }
 
 // A movie's family is its name up to the first '-', '_', digit or '.'.
 QString familyOf(const QString& name)
