@@ -175,16 +175,12 @@ Value swapDepths(NativeCall& c)
     return Value();
 }
 
-Value getDepth(NativeCall& c)
+// A number the host keeps for the clip, undefined when `this` is none.
+template <auto Read>
+Value clipNumber(NativeCall& c)
 {
     const ClipHandle clip = thisClip(c);
-    return clip ? Value::number(c.machine.host().depth(clip)) : Value();
-}
-
-Value getNextHighestDepth(NativeCall& c)
-{
-    const ClipHandle clip = thisClip(c);
-    return clip ? Value::number(c.machine.host().nextHighestDepth(clip)) : Value();
+    return clip ? Value::number(double((c.machine.host().*Read)(clip))) : Value();
 }
 
 Value getInstanceAtDepth(NativeCall& c)
@@ -215,18 +211,6 @@ Value getBounds(NativeCall& c)
     m.set(o, "yMin", Value::number(r.yMin));
     m.set(o, "yMax", Value::number(r.yMax));
     return Value::object(o);
-}
-
-Value getBytesLoaded(NativeCall& c)
-{
-    const ClipHandle clip = thisClip(c);
-    return clip ? Value::number(c.machine.host().bytesLoaded(clip)) : Value();
-}
-
-Value getBytesTotal(NativeCall& c)
-{
-    const ClipHandle clip = thisClip(c);
-    return clip ? Value::number(c.machine.host().bytesTotal(clip)) : Value();
 }
 
 Value hitTest(NativeCall& c)
@@ -361,9 +345,9 @@ void installMovieClipClass(Machine& machine)
         {"play", play}, {"stop", stop}, {"gotoAndPlay", gotoAndPlay}, {"gotoAndStop", gotoAndStop}, {"nextFrame", nextFrame},
         {"prevFrame", prevFrame}, {"attachMovie", attachMovie}, {"createEmptyMovieClip", createEmptyMovieClip, HP | Swf6},
         {"duplicateMovieClip", duplicateMovieClip}, {"removeMovieClip", removeMovieClip}, {"swapDepths", swapDepths},
-        {"getDepth", getDepth, HP | Swf6}, {"getNextHighestDepth", getNextHighestDepth, HP | Swf7},
-        {"getInstanceAtDepth", getInstanceAtDepth, HP | Swf7}, {"getBounds", getBounds}, {"getBytesLoaded", getBytesLoaded},
-        {"getBytesTotal", getBytesTotal}, {"hitTest", hitTest}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal},
+        {"getDepth", clipNumber<&Host::depth>, HP | Swf6}, {"getNextHighestDepth", clipNumber<&Host::nextHighestDepth>, HP | Swf7},
+        {"getInstanceAtDepth", getInstanceAtDepth, HP | Swf7}, {"getBounds", getBounds}, {"getBytesLoaded", clipNumber<&Host::bytesLoaded>},
+        {"getBytesTotal", clipNumber<&Host::bytesTotal>}, {"hitTest", hitTest}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal},
         {"startDrag", startDrag}, {"stopDrag", stopDrag}, {"loadMovie", loadMovie}, {"unloadMovie", unloadMovie},
         {"loadVariables", loadVariables}, {"getURL", getUrl},
     };
