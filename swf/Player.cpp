@@ -160,6 +160,7 @@ void Player::State::readNewTags()
     }
     if (!stage) {
         stage = std::make_unique<Stage>(dictionary, diagnostics);
+        stage->setSwfVersion(current->header().version);
         stage->createRoot(rootScript).setLoops(loops);
         startScript();
     }

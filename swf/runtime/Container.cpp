@@ -30,13 +30,13 @@ std::shared_ptr<DisplayObject> Container::sharedChildAt(int depth) const
     return found != m_children.end() && (*found)->depth() == depth ? *found : nullptr;
 }
 
-void Container::placeChild(int depth, std::shared_ptr<DisplayObject> child)
+void Container::placeChild(int depth, std::shared_ptr<DisplayObject> child, bool quiet)
 {
     if (!child)
         return;
     auto at = m_children.begin() + (lowerBound(depth) - m_children.cbegin());
     if (at != m_children.end() && (*at)->depth() == depth) {
-        detach(**at);
+        detach(**at, quiet);
         *at = std::move(child);
     } else {
         at = m_children.insert(at, std::move(child));
@@ -71,11 +71,11 @@ void Container::removeAllChildren()
     stage().markChanged();
 }
 
-void Container::detach(DisplayObject& child)
+void Container::detach(DisplayObject& child, bool quiet)
 {
     child.m_parent = nullptr;
     child.m_removed = true;
-    stage().objectRemoved(child);
+    stage().objectRemoved(child, quiet);
 }
 
 } // namespace swf

@@ -18,8 +18,9 @@ public:
     DisplayObject* childAt(int depth) const;
     std::shared_ptr<DisplayObject> sharedChildAt(int depth) const;
 
-    // Puts `child` at `depth`, taking off whatever was there.
-    void placeChild(int depth, std::shared_ptr<DisplayObject> child);
+    // Puts `child` at `depth`, taking off whatever was there; what a
+    // `quiet` replacement takes off gets no unload of its own.
+    void placeChild(int depth, std::shared_ptr<DisplayObject> child, bool quiet = false);
     // Takes the object at `depth` off the stage; returns it, or null.
     std::shared_ptr<DisplayObject> removeChild(int depth);
     // Takes every child off the stage.
@@ -33,7 +34,7 @@ protected:
 
 private:
     std::vector<std::shared_ptr<DisplayObject>>::const_iterator lowerBound(int depth) const;
-    void detach(DisplayObject& child);
+    void detach(DisplayObject& child, bool quiet = false);
 
     std::vector<std::shared_ptr<DisplayObject>> m_children;
     int m_nesting;

@@ -24,6 +24,9 @@ struct FrameEvent {
     Kind kind;
     std::shared_ptr<DisplayObject> object;
     TagRef tag;
+    // Removed without an unload of its own: an old movie's place over an
+    // occupied depth drops what was there that way.
+    bool quiet = false;
 };
 
 // Hooks into the frame loop for the layers above the runtime (the script

@@ -26,12 +26,16 @@ void PlacementState::merge(const PlaceCommand& place)
         background = place.background;
 }
 
-PlaceAction placeAction(const PlaceCommand& place, std::optional<std::uint16_t> current, bool replaceable)
+PlaceAction placeAction(const PlaceCommand& place, std::optional<std::uint16_t> current, bool replaceable, int swfVersion)
 {
+    // A move finds nothing to move at an empty depth, even when it names a
+    // character: the reference player makes nothing there.
     if (!current)
-        return place.characterId ? PlaceAction::Create : PlaceAction::Ignore;
+        return place.characterId && !place.move ? PlaceAction::Create : PlaceAction::Ignore;
+    // A fresh place over an occupied depth: movies of version 6 on keep the
+    // object there; older ones get a new object in its place.
     if (place.characterId && !place.move)
-        return PlaceAction::Create; // a fresh place over an occupied depth starts a new object there
+        return swfVersion >= 6 ? PlaceAction::Ignore : PlaceAction::Create;
     if (place.characterId && *place.characterId != *current && replaceable)
         return PlaceAction::Replace;
     return PlaceAction::Modify;

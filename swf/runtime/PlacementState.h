@@ -44,6 +44,6 @@ enum class PlaceAction {
 
 // `current` is the character at the depth, if any; `replaceable` says
 // whether the reference player swaps between the two characters.
-PlaceAction placeAction(const PlaceCommand& place, std::optional<std::uint16_t> current, bool replaceable);
+PlaceAction placeAction(const PlaceCommand& place, std::optional<std::uint16_t> current, bool replaceable, int swfVersion);
 
 } // namespace swf

@@ -87,7 +87,7 @@ void SpriteInstance::place(const PlaceCommand& command, PlacementOrigin origin)
     DisplayObject* existing = childAt(depth);
     const std::optional<std::uint16_t> current = existing ? std::optional(existing->characterId()) : std::nullopt;
     const bool canReplace = current && command.characterId && replaceable(*current, *command.characterId);
-    switch (placeAction(command, current, canReplace)) {
+    switch (placeAction(command, current, canReplace, stage().swfVersion())) {
     case PlaceAction::Ignore:
         return;
     case PlaceAction::Modify:
@@ -106,7 +106,7 @@ void SpriteInstance::place(const PlaceCommand& command, PlacementOrigin origin)
         }
         created->setOrigin(origin);
         created->setPlacement(state);
-        placeChild(depth, std::move(created));
+        placeChild(depth, std::move(created), true);
         return;
     }
     }
@@ -175,7 +175,7 @@ void SpriteInstance::planFrame(Plan& plan, int frame, bool target)
         const auto existing = plan.find(command->depth);
         const std::optional<std::uint16_t> current = existing != plan.end() ? std::optional(existing->second.characterId) : std::nullopt;
         const bool canReplace = current && command->characterId && replaceable(*current, *command->characterId);
-        switch (placeAction(*command, current, canReplace)) {
+        switch (placeAction(*command, current, canReplace, stage().swfVersion())) {
         case PlaceAction::Ignore:
             break;
         case PlaceAction::Modify:

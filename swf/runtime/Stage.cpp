@@ -163,11 +163,11 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
     return object;
 }
 
-void Stage::objectRemoved(DisplayObject& object)
+void Stage::objectRemoved(DisplayObject& object, bool quiet)
 {
     if (m_listeners.empty())
         return;
-    m_events.push_back({FrameEvent::Kind::Removed, object.shared_from_this(), {}});
+    m_events.push_back({FrameEvent::Kind::Removed, object.shared_from_this(), {}, quiet});
 }
 
 void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)

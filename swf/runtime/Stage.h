@@ -44,6 +44,10 @@ public:
     std::uint64_t version() const { return m_version; }
     void markChanged() { ++m_version; }
 
+    // The movie's format version, for the rules that changed with it.
+    int swfVersion() const { return m_swfVersion; }
+    void setSwfVersion(int version) { m_swfVersion = version; }
+
     // The frame loop.
     std::uint64_t tickCount() const { return m_tick; }
     // The main movie's first frame, shown as soon as it has arrived: the
@@ -56,7 +60,7 @@ public:
 
     // For the display objects: making them, and telling of what happens.
     std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting);
-    void objectRemoved(DisplayObject& object);
+    void objectRemoved(DisplayObject& object, bool quiet = false);
     void tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown);
     std::uint64_t takeObjectId() { return m_nextId++; }
     bool chargeInstance();
@@ -73,6 +77,7 @@ private:
     Diagnostics& m_diagnostics;
     InstanceBudget m_budget;
     std::uint64_t m_version = 0;
+    int m_swfVersion = 10;
     std::uint64_t m_tick = 0;
     std::uint64_t m_nextId = 1;
     std::vector<FrameListener*> m_listeners;

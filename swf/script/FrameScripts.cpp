@@ -139,15 +139,17 @@ void FrameScripts::duplicated(DisplayObject& original, DisplayObject& copy)
 
 // What a removed clip held goes with it: each clip inside is told too,
 // the outer one first.
-void FrameScripts::clipGone(DisplayObject& clip)
+void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 {
     const ClipHandle handle {clip.id()};
     if (!isSprite(clip)) {
         m_host.forget(handle);
         return;
     }
-    runHandlers(clip, kClipEventUnload);
-    m_machine.callClipMethod(handle, "onUnload");
+    if (unload) {
+        runHandlers(clip, kClipEventUnload);
+        m_machine.callClipMethod(handle, "onUnload");
+    }
     m_machine.clipRemoved(handle);
     m_host.forget(handle);
     m_handlers.erase(clip.id());
@@ -155,7 +157,7 @@ void FrameScripts::clipGone(DisplayObject& clip)
     // Copied: an unload handler may change what the clip holds.
     const std::vector<std::shared_ptr<DisplayObject>> inside = static_cast<Container&>(clip).children();
     for (const auto& child : inside)
-        clipGone(*child);
+        clipGone(*child, unload);
 }
 
 // The reference player's order within a round: every init action and each
@@ -209,7 +211,7 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
                 onStage.push_back({event.object.get(), {}});
             onStage[at->second].second.push_back(event.tag);
         } else if (event.kind == FrameEvent::Kind::Removed) {
-            clipGone(*event.object);
+            clipGone(*event.object, !event.quiet);
         }
     }
     // Moving on, children before their parents, the last reached first;

@@ -251,6 +251,38 @@ TEST(DisplayList, MissingCharactersAndStrayCommandsAreHarmless)
     swf::render(player, image);
 }
 
+// A place over an occupied depth, and a move that names a character at an
+// empty depth, as the reference player takes them: movies before version 6
+// get a new object over the old, later ones keep the old; the move makes
+// nothing. A jump to each frame agrees with the step.
+TEST(DisplayList, PlacesOverTakenDepthsAndMovesOntoEmptyOnesFollowTheVersion)
+{
+    for (const int version : {5, 6}) {
+        SCOPED_TRACE(version);
+        SwfWriter w;
+        w.setVersion(std::uint8_t(version));
+        w.tag(kDefineShape3, rect(1)).tag(kDefineShape3, rect(2)).tag(kPlaceObject2, place(1, 1)).showFrame();
+        w.tag(kPlaceObject2, place(1, 2)).showFrame();
+        swftest::Placement moveIn;
+        moveIn.depth = 1;
+        moveIn.move = true;
+        moveIn.characterId = 2;
+        w.tag(kRemoveObject2, remove(1)).tag(kPlaceObject2, swftest::placeObject2(moveIn)).showFrame();
+        swf::Player player;
+        load(player, w.build());
+        const std::uint64_t first = at(player, 1)->id();
+        player.advance();
+        ASSERT_NE(at(player, 1), nullptr);
+        EXPECT_EQ(at(player, 1)->characterId(), version < 6 ? 2 : 1);
+        EXPECT_EQ(at(player, 1)->id() == first, version >= 6);
+        player.advance();
+        EXPECT_EQ(at(player, 1), nullptr) << "a move onto an empty depth makes nothing";
+        player.gotoFrame(1);
+        ASSERT_NE(at(player, 1), nullptr);
+        EXPECT_EQ(at(player, 1)->characterId(), version < 6 ? 2 : 1);
+    }
+}
+
 // The tree as depth, character and position, all the way down.
 std::string describe(const swf::Container& container)
 {
