@@ -174,26 +174,35 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
     for (const FrameEvent& event : events) {
         if (stopped())
             return;
-        if (event.kind == FrameEvent::Kind::InitActions) {
+        if (event.kind == FrameEvent::Kind::InitActions)
             runTag(*event.object, event.tag, true);
-        } else if (event.kind == FrameEvent::Kind::Constructed && isSprite(*event.object) && !event.object->isRemoved()) {
-            DisplayObject& clip = *event.object;
-            if (clip.name().empty())
-                clip.setName("instance" + std::to_string(++m_unnamed));
-            if (!m_handlers.count(clip.id()))
-                readHandlers(clip);
-            runHandlers(clip, kClipEventInitialize);
-            if (!m_constructed.erase(clip.id()))
-                runHandlers(clip, kClipEventConstruct);
-        }
+        else if (event.kind == FrameEvent::Kind::Constructed && !m_madeEarly.count(event.object->id()))
+            initialize(*event.object);
     }
 
     // The clips made in the round, and the first frame code of each.
-    std::vector<DisplayObject*> made;
+    std::vector<std::shared_ptr<DisplayObject>> made;
     std::unordered_map<const DisplayObject*, std::vector<TagRef>> madeCode;
     for (const FrameEvent& event : events)
-        if (event.kind == FrameEvent::Kind::Constructed && isSprite(*event.object) && madeCode.try_emplace(event.object.get()).second)
-            made.push_back(event.object.get());
+        if (event.kind == FrameEvent::Kind::Constructed && isSprite(*event.object) && !m_madeEarly.erase(event.object->id())
+            && madeCode.try_emplace(event.object.get()).second)
+            made.push_back(event.object);
+    // Clips the round's code makes are initialised as soon as that code
+    // has run, before the loads still to come, and load after them.
+    std::size_t pendingSeen = 0;
+    const auto takeMade = [&] {
+        const std::vector<FrameEvent>& pending = m_host.stage().pendingEvents();
+        for (; pendingSeen < pending.size(); ++pendingSeen) {
+            const FrameEvent& event = pending[pendingSeen];
+            if (event.kind != FrameEvent::Kind::Constructed || !isSprite(*event.object) || stopped())
+                continue;
+            if (!madeCode.try_emplace(event.object.get()).second)
+                continue;
+            m_madeEarly.insert(event.object->id());
+            made.push_back(event.object);
+            initialize(*event.object);
+        }
+    };
 
     // Frame code of the timelines already on stage, grouped by timeline.
     std::vector<std::pair<DisplayObject*, std::vector<TagRef>>> onStage;
@@ -229,9 +238,11 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             if (event.kind == FrameEvent::Kind::FrameActions && !madeCode.count(event.object.get()))
                 runCode(*event.object, event.tag);
     }
-    for (DisplayObject* clip : made) {
+    takeMade();
+    for (std::size_t i = 0; i < made.size(); ++i) {
         if (stopped())
             return;
+        DisplayObject* clip = made[i].get();
         if (clip->isRemoved())
             continue;
         runHandlers(*clip, kClipEventLoad);
@@ -240,12 +251,30 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         for (const TagRef& tag : madeCode[clip])
             if (!clip->isRemoved() && !stopped())
                 runTag(*clip, tag, false);
+        takeMade();
     }
+}
+
+// A new clip as script first sees it: named, with its handlers read, its
+// initialize handler run, and its construct handler unless that already
+// ran inside the call that made it.
+void FrameScripts::initialize(DisplayObject& clip)
+{
+    if (!isSprite(clip) || clip.isRemoved())
+        return;
+    if (clip.name().empty())
+        clip.setName("instance" + std::to_string(++m_unnamed));
+    if (!m_handlers.count(clip.id()))
+        readHandlers(clip);
+    runHandlers(clip, kClipEventInitialize);
+    if (!m_constructed.erase(clip.id()))
+        runHandlers(clip, kClipEventConstruct);
 }
 
 void FrameScripts::exitFrame()
 {
     m_firstRound = true;
+    m_madeEarly.clear();
     m_host.prune();
     m_machine.collectIfDue();
 }

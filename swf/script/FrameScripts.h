@@ -36,6 +36,7 @@ private:
     void readHandlers(DisplayObject& clip);
     // The clip's onClipEvent handlers for `event`; true if it has any.
     void runHandlers(DisplayObject& clip, std::uint32_t event);
+    void initialize(DisplayObject& clip);
     void clipGone(DisplayObject& clip, bool unload);
     bool stopped() const;
 
@@ -61,6 +62,9 @@ private:
     // The first round of a frame holds what the timelines reached by
     // moving on; later ones what script asked for, in the order it asked.
     bool m_firstRound = true;
+    // Clips made by script and handled within the round that made them,
+    // whose announcement is still to come in the next.
+    std::unordered_set<std::uint64_t> m_madeEarly;
     // Clips placed without a name are named in turn, as script sees them.
     std::uint64_t m_unnamed = 0;
 };

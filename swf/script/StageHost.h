@@ -45,6 +45,7 @@ public:
     // `clock` null for reproducible runs; it must outlive the host.
     StageHost(Stage& stage, const Movie& movie, const Clock* clock);
 
+    Stage& stage() const { return m_stage; }
     void setMachine(Machine* machine) { m_machine = machine; }
     void setFrameScripts(FrameScripts* scripts) { m_scripts = scripts; }
     void setTraceSink(std::function<void(std::string_view)> sink) { m_traceSink = std::move(sink); }
