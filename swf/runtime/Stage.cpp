@@ -73,8 +73,10 @@ void Stage::advanceClocks(Container& container)
 // then ends the frame.
 void Stage::settle()
 {
+    // The first round is handed on even when nothing happened: script runs
+    // its clips' enterFrame handlers in it.
     int round = 0;
-    for (; !m_events.empty() && round < kMaxEventRounds; ++round) {
+    for (; (round == 0 || !m_events.empty()) && round < kMaxEventRounds; ++round) {
         const std::vector<FrameEvent> events = std::exchange(m_events, {});
         for (FrameListener* listener : m_listeners)
             listener->frameEvents(events);

@@ -51,7 +51,7 @@ Value Machine::callFunction(Function* function, const Value& thisValue, std::spa
 {
     // The block a call starts from counts as one of the levels.
     if (m_depth + 1 >= m_limits.maxCallDepth)
-        abort("functions called each other more than " + std::to_string(m_limits.maxCallDepth) + " deep; the script was stopped");
+        abort("functions called each other more than " + std::to_string(m_limits.maxCallDepth) + " deep; the script was stopped", true);
     ++m_depth;
     struct Depth {
         int& depth;

@@ -1,5 +1,6 @@
 #include "swf/script/FrameScripts.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -43,29 +44,15 @@ bool FrameScripts::stopped() const
     return m_host.quitRequested();
 }
 
+// The clips' enterFrame handlers wait for the timelines to move: each runs
+// with the frame code of its clip in the tick's first round of events.
 void FrameScripts::enterFrame()
 {
     if (stopped())
         return;
+    m_inTick = true;
     m_host.beginRound();
-    SpriteInstance* root = m_host.sprite(m_host.root(0));
-    if (!root)
-        return;
-    // Script may add and remove clips as it goes: the clips of this frame
-    // are the ones there when it began, and each still there gets its call.
-    std::vector<std::shared_ptr<DisplayObject>> sprites {root->shared_from_this()};
-    collectSprites(*root, sprites);
-    for (const auto& sprite : sprites) {
-        if (stopped())
-            return;
-        if (sprite->isRemoved())
-            continue;
-        runHandlers(*sprite, kClipEventEnterFrame);
-        if (!sprite->isRemoved())
-            m_machine.callClipMethod(m_host.handleOf(*sprite), "onEnterFrame");
-    }
-    if (!stopped())
-        m_machine.runTimers();
+    m_machine.runTimers();
 }
 
 void FrameScripts::runTag(DisplayObject& timeline, const TagRef& tag, bool init)
@@ -230,6 +217,35 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             runTag(timeline, tag, false);
     };
     if (std::exchange(m_firstRound, false)) {
+        // A tick's first round: each clip that was already on stage, the
+        // newest first (so children before their parents), has its
+        // enterFrame handlers and then the code of the frame it moved to.
+        // Clips made this round and clips gone already have none.
+        if (std::exchange(m_inTick, false)) {
+            std::vector<std::shared_ptr<DisplayObject>> sprites;
+            if (SpriteInstance* root = m_host.sprite(m_host.root(0))) {
+                sprites.push_back(root->shared_from_this());
+                collectSprites(*root, sprites);
+            }
+            // Ids grow with each object made.
+            std::sort(sprites.begin(), sprites.end(), [](const auto& a, const auto& b) { return a->id() > b->id(); });
+            for (const auto& sprite : sprites) {
+                DisplayObject& clip = *sprite;
+                if (stopped())
+                    return;
+                if (clip.isRemoved() || madeCode.count(&clip))
+                    continue;
+                runHandlers(clip, kClipEventEnterFrame);
+                if (!clip.isRemoved())
+                    m_machine.callClipMethod(m_host.handleOf(clip), "onEnterFrame");
+                if (const auto code = onStageIndex.find(&clip); code != onStageIndex.end()) {
+                    for (const TagRef& tag : std::exchange(onStage[code->second].second, {}))
+                        runCode(clip, tag);
+                }
+            }
+        }
+        // The rest (timelines out of the sprites' tree, such as those inside
+        // buttons), children before their parents, the last reached first.
         for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
             for (const TagRef& tag : it->second)
                 runCode(*it->first, tag);
@@ -274,6 +290,7 @@ void FrameScripts::initialize(DisplayObject& clip)
 void FrameScripts::exitFrame()
 {
     m_firstRound = true;
+    m_inTick = false;
     m_madeEarly.clear();
     m_host.prune();
     m_machine.collectIfDue();

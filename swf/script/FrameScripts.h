@@ -62,6 +62,9 @@ private:
     // The first round of a frame holds what the timelines reached by
     // moving on; later ones what script asked for, in the order it asked.
     bool m_firstRound = true;
+    // A tick began (not the movie's first frame): its first round runs the
+    // clips' enterFrame handlers.
+    bool m_inTick = false;
     // Clips made by script and handled within the round that made them,
     // whose announcement is still to come in the next.
     std::unordered_set<std::uint64_t> m_madeEarly;

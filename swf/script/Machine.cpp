@@ -161,6 +161,8 @@ bool Machine::callFromHost(const Value& function, const Value& thisValue, std::s
 bool Machine::runEntry(Program* program, Object* target, const Value* function, const Value& thisValue, std::span<const Value> args,
                        Value* result)
 {
+    if (m_halted)
+        return false;
     Frame* const savedFrame = m_frame;
     const int savedDepth = m_depth;
     const int savedUnsafe = m_unsafeDepth;
@@ -215,7 +217,12 @@ bool Machine::runEntry(Program* program, Object* target, const Value* function, 
         report("an exception was thrown and not caught: " + toStdStringSafely(m_thrown));
         m_thrown = Value();
     } catch (const ScriptAbort& abort) {
-        report(abort.reason);
+        if (abort.endsAllScript && !m_halted) {
+            report(abort.reason + "; no more of the movie's script runs");
+            m_halted = true;
+        } else if (!abort.endsAllScript) {
+            report(abort.reason);
+        }
         ok = false;
         if (m_entryDepth > 1) {
             // A runaway script stops everything that led to it, not just the
@@ -263,9 +270,9 @@ void Machine::report(const std::string& message)
     m_host.diagnostic(message);
 }
 
-void Machine::abort(std::string reason)
+void Machine::abort(std::string reason, bool endsAllScript)
 {
-    throw ScriptAbort {std::move(reason)};
+    throw ScriptAbort {std::move(reason), endsAllScript};
 }
 
 void Machine::throwValue(const Value& value)
@@ -315,7 +322,8 @@ void Machine::removeHostRoot(std::size_t id)
 
 void Machine::runTimers()
 {
-    m_timers->run();
+    if (!m_halted)
+        m_timers->run();
 }
 
 void Machine::registerClass(const std::string& exportName, const Value& constructor)

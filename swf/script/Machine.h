@@ -51,6 +51,8 @@ struct ScriptThrow { };
 // Unwinds everything up to the host's entry point: a limit was hit.
 struct ScriptAbort {
     std::string reason;
+    // The reference player runs no more of the movie's script after this.
+    bool endsAllScript = false;
 };
 
 // The prototypes and constructors natives reach directly.
@@ -231,7 +233,9 @@ public:
     Value construct(const Value& constructor, std::span<const Value> args);
     // Runs a function body as a constructor on an existing object (super).
     [[noreturn]] void throwValue(const Value& value);
-    [[noreturn]] void abort(std::string reason);
+    [[noreturn]] void abort(std::string reason, bool endsAllScript = false);
+    // A limit that ends all script stopped the movie's script for good.
+    bool halted() const { return m_halted; }
     // Counts work a native does in a loop against the instruction budget.
     void chargeWork(std::uint64_t units);
 
@@ -293,6 +297,7 @@ private:
     Frame* m_frame = nullptr;
     int m_depth = 0;
     int m_entryDepth = 0;
+    bool m_halted = false;
     // Native code is on the native stack holding cells the collector
     // cannot see; collection waits until it has returned.
     int m_unsafeDepth = 0;
