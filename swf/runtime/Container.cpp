@@ -75,7 +75,7 @@ void Container::detach(DisplayObject& child, bool quiet)
 {
     child.m_parent = nullptr;
     child.m_removed = true;
-    stage().objectRemoved(child, quiet);
+    stage().objectRemoved(child, *this, quiet);
 }
 
 } // namespace swf

@@ -27,6 +27,8 @@ struct FrameEvent {
     // Removed without an unload of its own: an old movie's place over an
     // occupied depth drops what was there that way.
     bool quiet = false;
+    // Removed: the container it was taken from.
+    std::shared_ptr<DisplayObject> owner;
 };
 
 // Hooks into the frame loop for the layers above the runtime (the script

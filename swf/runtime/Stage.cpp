@@ -165,11 +165,12 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
     return object;
 }
 
-void Stage::objectRemoved(DisplayObject& object, bool quiet)
+void Stage::objectRemoved(DisplayObject& object, DisplayObject& owner, bool quiet)
 {
     if (m_listeners.empty())
         return;
-    m_events.push_back({FrameEvent::Kind::Removed, object.shared_from_this(), {}, quiet});
+    // The owner may be on its way out itself, past sharing.
+    m_events.push_back({FrameEvent::Kind::Removed, object.shared_from_this(), {}, quiet, owner.weak_from_this().lock()});
 }
 
 void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)

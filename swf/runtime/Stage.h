@@ -60,7 +60,7 @@ public:
 
     // For the display objects: making them, and telling of what happens.
     std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting);
-    void objectRemoved(DisplayObject& object, bool quiet = false);
+    void objectRemoved(DisplayObject& object, DisplayObject& owner, bool quiet = false);
     // What happened since the queue was last handed on, for a listener
     // that acts on some of it within the round that caused it.
     const std::vector<FrameEvent>& pendingEvents() const { return m_events; }

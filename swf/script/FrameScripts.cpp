@@ -191,69 +191,87 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         }
     };
 
-    // Frame code of the timelines already on stage, grouped by timeline.
-    std::vector<std::pair<DisplayObject*, std::vector<TagRef>>> onStage;
+    // In a tick's first round, what each timeline already on stage reached
+    // as it moved, in tag order: its frame code, and the unloads of the
+    // clips its commands took away.
+    const bool firstRound = std::exchange(m_firstRound, false);
+    const bool tickRound = firstRound && std::exchange(m_inTick, false);
+    struct Reached {
+        TagRef code;
+        std::shared_ptr<DisplayObject> removed;
+        bool unload = true;
+    };
+    std::vector<std::pair<DisplayObject*, std::vector<Reached>>> onStage;
     std::unordered_map<const DisplayObject*, std::size_t> onStageIndex;
+    // Later rounds run what script's jumps reached in the order they jumped.
+    std::vector<std::pair<DisplayObject*, TagRef>> jumpedTo;
+    const auto reachedBy = [&](DisplayObject* timeline) -> std::vector<Reached>& {
+        const auto [at, added] = onStageIndex.try_emplace(timeline, onStage.size());
+        if (added)
+            onStage.push_back({timeline, {}});
+        return onStage[at->second].second;
+    };
     for (const FrameEvent& event : events) {
         if (stopped())
             return;
         if (event.kind == FrameEvent::Kind::FrameActions) {
-            if (const auto own = madeCode.find(event.object.get()); own != madeCode.end()) {
+            if (const auto own = madeCode.find(event.object.get()); own != madeCode.end())
                 own->second.push_back(event.tag);
-                continue;
-            }
-            const auto [at, added] = onStageIndex.try_emplace(event.object.get(), onStage.size());
-            if (added)
-                onStage.push_back({event.object.get(), {}});
-            onStage[at->second].second.push_back(event.tag);
+            else if (firstRound)
+                reachedBy(event.object.get()).push_back({event.tag, nullptr});
+            else
+                jumpedTo.emplace_back(event.object.get(), event.tag);
         } else if (event.kind == FrameEvent::Kind::Removed) {
-            clipGone(*event.object, !event.quiet);
+            DisplayObject* owner = event.owner.get();
+            if (tickRound && owner && !owner->isRemoved() && !madeCode.count(owner))
+                reachedBy(owner).push_back({{}, event.object, !event.quiet});
+            else
+                clipGone(*event.object, !event.quiet);
         }
     }
-    // Moving on, children before their parents, the last reached first;
-    // what script's jumps reached, in the order they jumped.
-    const auto runCode = [&](DisplayObject& timeline, const TagRef& tag) {
-        if (!timeline.isRemoved() && !stopped())
-            runTag(timeline, tag, false);
+    const auto runReached = [&](DisplayObject& timeline, std::vector<Reached> reached) {
+        for (const Reached& item : reached) {
+            if (stopped())
+                return;
+            if (item.removed)
+                clipGone(*item.removed, item.unload);
+            else if (!timeline.isRemoved())
+                runTag(timeline, item.code, false);
+        }
     };
-    if (std::exchange(m_firstRound, false)) {
-        // A tick's first round: each clip that was already on stage, the
-        // newest first (so children before their parents), has its
-        // enterFrame handlers and then the code of the frame it moved to.
-        // Clips made this round and clips gone already have none.
-        if (std::exchange(m_inTick, false)) {
-            std::vector<std::shared_ptr<DisplayObject>> sprites;
-            if (SpriteInstance* root = m_host.sprite(m_host.root(0))) {
-                sprites.push_back(root->shared_from_this());
-                collectSprites(*root, sprites);
-            }
-            // Ids grow with each object made.
-            std::sort(sprites.begin(), sprites.end(), [](const auto& a, const auto& b) { return a->id() > b->id(); });
-            for (const auto& sprite : sprites) {
-                DisplayObject& clip = *sprite;
-                if (stopped())
-                    return;
-                if (clip.isRemoved() || madeCode.count(&clip))
-                    continue;
-                runHandlers(clip, kClipEventEnterFrame);
-                if (!clip.isRemoved())
-                    m_machine.callClipMethod(m_host.handleOf(clip), "onEnterFrame");
-                if (const auto code = onStageIndex.find(&clip); code != onStageIndex.end()) {
-                    for (const TagRef& tag : std::exchange(onStage[code->second].second, {}))
-                        runCode(clip, tag);
-                }
-            }
+    if (tickRound) {
+        // Each clip that was already on stage, the newest first (so children
+        // before their parents), has its enterFrame handlers and then what
+        // it reached. Clips made this round and clips gone already have
+        // none.
+        std::vector<std::shared_ptr<DisplayObject>> sprites;
+        if (SpriteInstance* root = m_host.sprite(m_host.root(0))) {
+            sprites.push_back(root->shared_from_this());
+            collectSprites(*root, sprites);
         }
-        // The rest (timelines out of the sprites' tree, such as those inside
-        // buttons), children before their parents, the last reached first.
-        for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
-            for (const TagRef& tag : it->second)
-                runCode(*it->first, tag);
-    } else {
-        for (const FrameEvent& event : events)
-            if (event.kind == FrameEvent::Kind::FrameActions && !madeCode.count(event.object.get()))
-                runCode(*event.object, event.tag);
+        // Ids grow with each object made.
+        std::sort(sprites.begin(), sprites.end(), [](const auto& a, const auto& b) { return a->id() > b->id(); });
+        for (const auto& sprite : sprites) {
+            DisplayObject& clip = *sprite;
+            if (stopped())
+                return;
+            if (clip.isRemoved() || madeCode.count(&clip))
+                continue;
+            runHandlers(clip, kClipEventEnterFrame);
+            if (!clip.isRemoved())
+                m_machine.callClipMethod(m_host.handleOf(clip), "onEnterFrame");
+            if (const auto found = onStageIndex.find(&clip); found != onStageIndex.end())
+                runReached(clip, std::exchange(onStage[found->second].second, {}));
+        }
     }
+    // The rest of a frame's first round (in a tick, timelines out of the
+    // sprites' tree, such as those inside buttons): children before their
+    // parents, the last reached first.
+    for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
+        runReached(*it->first, std::exchange(it->second, {}));
+    for (const auto& [timeline, code] : jumpedTo)
+        if (!timeline->isRemoved() && !stopped())
+            runTag(*timeline, code, false);
     takeMade();
     for (std::size_t i = 0; i < made.size(); ++i) {
         if (stopped())
