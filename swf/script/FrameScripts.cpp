@@ -158,14 +158,22 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
     if (stopped())
         return;
     m_host.beginRound();
+    // Initialize handlers and init actions in the order reached; the
+    // construct handlers once the init actions have all run.
+    std::vector<DisplayObject*> toConstruct;
     for (const FrameEvent& event : events) {
         if (stopped())
             return;
-        if (event.kind == FrameEvent::Kind::InitActions)
+        if (event.kind == FrameEvent::Kind::InitActions) {
             runTag(*event.object, event.tag, true);
-        else if (event.kind == FrameEvent::Kind::Constructed && !m_madeEarly.count(event.object->id()))
-            initialize(*event.object);
+        } else if (event.kind == FrameEvent::Kind::Constructed && !m_madeEarly.count(event.object->id())) {
+            initialize(*event.object, false);
+            toConstruct.push_back(event.object.get());
+        }
     }
+    for (DisplayObject* clip : toConstruct)
+        if (isSprite(*clip) && !clip->isRemoved() && !stopped() && !m_constructed.erase(clip->id()))
+            runHandlers(*clip, kClipEventConstruct);
 
     // The clips made in the round, and the first frame code of each.
     std::vector<std::shared_ptr<DisplayObject>> made;
@@ -187,7 +195,7 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
                 continue;
             m_madeEarly.insert(event.object->id());
             made.push_back(event.object);
-            initialize(*event.object);
+            initialize(*event.object, true);
         }
     };
 
@@ -290,9 +298,9 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 }
 
 // A new clip as script first sees it: named, with its handlers read, its
-// initialize handler run, and its construct handler unless that already
-// ran inside the call that made it.
-void FrameScripts::initialize(DisplayObject& clip)
+// initialize handler run, and if asked its construct handler, unless that
+// already ran inside the call that made it.
+void FrameScripts::initialize(DisplayObject& clip, bool construct)
 {
     if (!isSprite(clip) || clip.isRemoved())
         return;
@@ -301,7 +309,7 @@ void FrameScripts::initialize(DisplayObject& clip)
     if (!m_handlers.count(clip.id()))
         readHandlers(clip);
     runHandlers(clip, kClipEventInitialize);
-    if (!m_constructed.erase(clip.id()))
+    if (construct && !clip.isRemoved() && !m_constructed.erase(clip.id()))
         runHandlers(clip, kClipEventConstruct);
 }
 

@@ -36,7 +36,7 @@ private:
     void readHandlers(DisplayObject& clip);
     // The clip's onClipEvent handlers for `event`; true if it has any.
     void runHandlers(DisplayObject& clip, std::uint32_t event);
-    void initialize(DisplayObject& clip);
+    void initialize(DisplayObject& clip, bool construct);
     void clipGone(DisplayObject& clip, bool unload);
     bool stopped() const;
 
