@@ -11,8 +11,10 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/RenderList.h"
 #include "swf/runtime/Stage.h"
+#include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/Machine.h"
+#include "swf/script/PlayerVersion.h"
 #include "swf/script/StageHost.h"
 
 namespace swf {
@@ -188,6 +190,9 @@ void Player::State::startScript()
     limits.instructionBudget = scriptClock ? 0 : kReproducibleInstructionBudget;
     machine->setLimits(limits);
     compiledFrom = current->stream().data();
+    // The first variable of every movie, before any of its own.
+    if (script::Object* root = machine->clipObject(scriptHost->root(0)))
+        machine->set(root, "$version", script::Value::string(machine->intern(script::kPlayerVersion)));
     frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost, version);
     scriptHost->setFrameScripts(frameScripts.get());
     stage->addListener(frameScripts.get());
