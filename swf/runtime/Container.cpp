@@ -60,6 +60,22 @@ std::shared_ptr<DisplayObject> Container::removeChild(int depth)
     return child;
 }
 
+bool Container::moveChild(int from, int to)
+{
+    const auto source = lowerBound(from);
+    if (source == m_children.end() || (*source)->depth() != from)
+        return false;
+    if (from == to)
+        return true;
+    const auto target = lowerBound(to);
+    if (target != m_children.end() && (*target)->depth() == to)
+        (*target)->m_depth = from;
+    (*source)->m_depth = to;
+    std::sort(m_children.begin(), m_children.end(), [](const auto& a, const auto& b) { return a->depth() < b->depth(); });
+    stage().markChanged();
+    return true;
+}
+
 void Container::removeAllChildren()
 {
     if (m_children.empty())

@@ -25,6 +25,10 @@ public:
     std::shared_ptr<DisplayObject> removeChild(int depth);
     // Takes every child off the stage.
     void removeAllChildren();
+    // Moves the child at `from` to `to`; one already at `to` takes its
+    // place at `from`. Both stay on stage, as they are. False when nothing
+    // is at `from`.
+    bool moveChild(int from, int to);
 
     // How deep this container sits: the root is 0.
     int nesting() const { return m_nesting; }

@@ -629,14 +629,26 @@ void StageHost::removeMovieClip(ClipHandle clip)
     found->parent()->removeChild(found->depth());
 }
 
-void StageHost::swapDepths(ClipHandle, int)
+// A clip script has moved is the script's from then on: the timeline that
+// placed it no longer takes it away or brings it back on a jump.
+void StageHost::swapDepths(ClipHandle clip, int depth)
 {
-    reportOnce("swapDepths");
+    DisplayObject* found = object(clip);
+    if (!found || !found->parent() || depth < -kDepthOffset || depth >= kMaxScriptDepth)
+        return;
+    if (DisplayObject* other = found->parent()->childAt(depth + kDepthOffset))
+        other->setOrigin({});
+    found->setOrigin({});
+    found->parent()->moveChild(found->depth(), depth + kDepthOffset);
 }
 
-void StageHost::swapDepthsWith(ClipHandle, ClipHandle)
+void StageHost::swapDepthsWith(ClipHandle clip, ClipHandle with)
 {
-    reportOnce("swapDepths");
+    DisplayObject* found = object(clip);
+    const DisplayObject* other = object(with);
+    if (!found || !other || found == other || !found->parent() || found->parent() != other->parent())
+        return;
+    swapDepths(clip, other->depth() - kDepthOffset);
 }
 
 int StageHost::depth(ClipHandle clip)
