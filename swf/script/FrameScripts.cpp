@@ -127,6 +127,17 @@ void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
             m_machine.runActions(handler.actions, handle, m_version);
 }
 
+bool FrameScripts::handles(const DisplayObject& clip, std::uint32_t events) const
+{
+    const auto found = m_handlers.find(clip.id());
+    if (found == m_handlers.end())
+        return false;
+    for (const ClipActionRecord& handler : found->second.records)
+        if (handler.events & events)
+            return true;
+    return false;
+}
+
 void FrameScripts::duplicated(DisplayObject& original, DisplayObject& copy)
 {
     const auto found = m_handlers.find(original.id());

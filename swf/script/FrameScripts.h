@@ -31,6 +31,11 @@ public:
     // events, and its construct handler runs now, inside the call.
     void duplicated(DisplayObject& original, DisplayObject& copy);
 
+    // Input's way to the clips' onClipEvent handlers: whether a clip has
+    // one for any of `events`, and running those for one event.
+    bool handles(const DisplayObject& clip, std::uint32_t events) const;
+    void clipEvent(DisplayObject& clip, std::uint32_t event) { runHandlers(clip, event); }
+
 private:
     void runTag(DisplayObject& timeline, const TagRef& tag, bool init);
     void readHandlers(DisplayObject& clip);
