@@ -84,7 +84,8 @@ namespace {
 DisplayObject* findTarget(const Container& container, QPointF local, QPointF stagePoint,
                           const std::function<InputListener::Interaction(const DisplayObject&)>& interactionOf)
 {
-    const auto& children = container.children();
+    // Copied: the listener is asked about each clip on the way.
+    const std::vector<std::shared_ptr<DisplayObject>> children = container.children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) {
         DisplayObject& child = **it;
         if (child.clipDepth() || !child.isVisible())

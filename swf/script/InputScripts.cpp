@@ -11,6 +11,7 @@
 #include "swf/script/FrameScripts.h"
 #include "swf/script/Heap.h"
 #include "swf/script/Machine.h"
+#include "swf/script/PropertyMap.h"
 #include "swf/script/StageHost.h"
 
 namespace swf::script {
@@ -37,6 +38,21 @@ constexpr std::array<TransitionNames, 9> kTransitions {{
 
 constexpr std::uint32_t kButtonClipEvents = kClipEventPress | kClipEventRelease | kClipEventReleaseOutside | kClipEventRollOver |
     kClipEventRollOut | kClipEventDragOver | kClipEventDragOut;
+
+// A property as it is stored, along the prototype chain, without running
+// a getter or __resolve: the pointer asks this of every clip it passes
+// over, and must not set script going (or let it change the tree) while
+// it looks. A getter counts as nothing.
+Value storedProperty(Machine& machine, Object* object, String* key)
+{
+    constexpr int kMaxChain = 64;
+    for (int depth = 0; object && depth < kMaxChain; ++depth, object = object->prototype()) {
+        const Property* property = object->properties().find(key, machine.caseSensitive());
+        if (property && visibleTo(property->flags, machine.version()))
+            return property->isAccessor() ? Value() : property->value;
+    }
+    return Value();
+}
 
 void collectSprites(Container& container, std::vector<std::shared_ptr<DisplayObject>>& out)
 {
@@ -72,8 +88,7 @@ InputListener::Interaction InputScripts::interaction(const DisplayObject& object
     ClipObject* self = m_machine.clipObject(m_host.handleOf(clip));
     if (!self)
         return answer;
-    const Value selfValue = Value::object(self);
-    const auto own = [&](const char* name) { return m_machine.get(selfValue, m_machine.intern(name)); };
+    const auto own = [&](const char* name) { return storedProperty(m_machine, self, m_machine.intern(name)); };
     answer.interactive = m_frameScripts.handles(object, kButtonClipEvents);
     for (const TransitionNames& names : kTransitions) {
         if (answer.interactive)
@@ -83,11 +98,16 @@ InputListener::Interaction InputScripts::interaction(const DisplayObject& object
     }
     if (!answer.interactive)
         return answer;
-    if (const Value enabled = own("enabled"); !enabled.isUndefined())
-        answer.enabled = m_machine.toBoolean(enabled);
-    if (const Value hand = own("useHandCursor"); !hand.isUndefined())
-        answer.handCursor = m_machine.toBoolean(hand);
-    answer.trackAsMenu = m_machine.toBoolean(own("trackAsMenu"));
+    // Read as stored: converting an object would run its valueOf.
+    const auto flag = [&](const char* name, bool otherwise) {
+        const Value value = own(name);
+        if (value.isUndefined())
+            return otherwise;
+        return value.isObject() ? true : m_machine.toBoolean(value);
+    };
+    answer.enabled = flag("enabled", true);
+    answer.handCursor = flag("useHandCursor", true);
+    answer.trackAsMenu = flag("trackAsMenu", false);
     if (Object* area = own("hitArea").objectOrNull())
         if (ClipObject* areaClip = m_machine.resolveClip(area))
             answer.hitArea = m_host.object(areaClip->handle());
