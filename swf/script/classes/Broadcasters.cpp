@@ -2,6 +2,7 @@
 
 #include "swf/script/ArrayObject.h"
 #include "swf/script/Machine.h"
+#include "swf/script/PropertyMap.h"
 #include "swf/script/classes/Builtins.h"
 
 namespace swf::script {
@@ -16,8 +17,13 @@ void makeBroadcaster(Machine& machine, Object* target)
     Object* broadcaster = machine.builtins().asBroadcaster;
     Function* broadcast = lookupNative(machine, 101, 12);
     machine.define(target, "broadcastMessage", broadcast ? Value::object(broadcast) : Value(), flags);
-    machine.define(target, "addListener", machine.get(broadcaster, "addListener"), flags);
-    machine.define(target, "removeListener", machine.get(broadcaster, "removeListener"), flags);
+    // AsBroadcaster's own, read as stored: version 5 code cannot see them.
+    const auto shared = [&](const char* name) {
+        const Property* method = broadcaster ? broadcaster->properties().find(machine.intern(name), true) : nullptr;
+        return method ? method->value : Value();
+    };
+    machine.define(target, "addListener", shared("addListener"), flags);
+    machine.define(target, "removeListener", shared("removeListener"), flags);
     machine.define(target, machine.names().listeners, Value::object(machine.newArray()), flags);
 }
 
