@@ -187,6 +187,29 @@ TEST(InputState, KeysRunTheButtonActionsThatNameThem)
     }
 }
 
+TEST(InputState, AButtonsJumpToALabelledFrameShowsWithoutWaitingForTheNextFrame)
+{
+    ActionWriter jump;
+    jump.gotoLabel("two").op(ActionCode::Stop);
+    ActionWriter stop;
+    stop.op(ActionCode::Stop);
+    SwfWriter w;
+    w.setVersion(8);
+    w.tag(kDefineShape3, rect(1));
+    w.tag(kDefineButton2, defineButton2(2, false, {{0x0F, 1}}, {{0x008, jump.build()}}));
+    w.tag(kPlaceObject2, place(1, 2)).tag(kDoAction, stop.build()).showFrame();
+    const std::string label = "two";
+    w.tag(+swf::TagCode::FrameLabel, Bytes(label.c_str(), label.c_str() + label.size() + 1));
+    w.tag(kDoAction, traceOf("frame two")).showFrame();
+    InputRun run(w.build());
+    run.moveTo(50, 50);
+    run.player.pointerPress();
+    EXPECT_EQ(run.take(), "");
+    run.player.pointerRelease();
+    EXPECT_EQ(run.take(), "frame two ");
+    EXPECT_EQ(run.player.currentFrame(), 1);
+}
+
 TEST(InputState, HitTestingFollowsOutlinesStrokesTransformsAndMasks)
 {
     SwfWriter w;
