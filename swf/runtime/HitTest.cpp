@@ -16,6 +16,9 @@ namespace {
 
 // A hairline is drawn one pixel wide whatever the scale; it is hit the same.
 constexpr double kHairlineTwips = 20;
+// Characters one test may look into: a sprite in a button's hit state
+// that places itself many times over would otherwise branch without end.
+constexpr int kMaxCharactersVisited = 4096;
 
 std::optional<QPointF> through(const Matrix& matrix, QPointF point)
 {
@@ -53,7 +56,9 @@ bool geometryCovers(const ShapeGeometry& geometry, QPointF p)
     return false;
 }
 
-bool definitionCovers(const Stage& stage, const Character& character, std::uint16_t ratio, QPointF p, int nesting)
+bool coveredBy(const Stage& stage, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting, int& budget);
+
+bool definitionCovers(const Stage& stage, const Character& character, std::uint16_t ratio, QPointF p, int nesting, int& budget)
 {
     switch (character.kind()) {
     case Character::Kind::Shape: {
@@ -83,7 +88,7 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
             if (!place || !place->characterId || place->clipDepth)
                 continue;
             const std::optional<QPointF> inner = through(place->matrix.value_or(Matrix {}), p);
-            if (inner && characterCovers(stage, *place->characterId, place->ratio.value_or(0), *inner, nesting + 1))
+            if (inner && coveredBy(stage, *place->characterId, place->ratio.value_or(0), *inner, nesting + 1, budget))
                 return true;
         }
         return false;
@@ -93,7 +98,7 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
             if (!(record.states & ButtonDefinition::HitTest))
                 continue;
             const std::optional<QPointF> inner = through(record.matrix, p);
-            if (inner && characterCovers(stage, record.characterId, 0, *inner, nesting + 1))
+            if (inner && coveredBy(stage, record.characterId, 0, *inner, nesting + 1, budget))
                 return true;
         }
         return false;
@@ -102,6 +107,20 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
         return false;
     }
     return false;
+}
+
+bool coveredBy(const Stage& stage, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting, int& budget)
+{
+    if (nesting > Stage::kMaxNesting || --budget < 0)
+        return false;
+    const std::shared_ptr<const Character> character = stage.dictionary().find(characterId);
+    return character && definitionCovers(stage, *character, ratio, local, nesting, budget);
+}
+
+bool definitionCovers(const Stage& stage, const Character& character, std::uint16_t ratio, QPointF p)
+{
+    int budget = kMaxCharactersVisited;
+    return definitionCovers(stage, character, ratio, p, 0, budget);
 }
 
 } // namespace
@@ -117,14 +136,6 @@ Matrix stageMatrix(const DisplayObject& object)
 std::optional<QPointF> toLocal(const DisplayObject& object, QPointF stagePoint)
 {
     return through(stageMatrix(object), stagePoint);
-}
-
-bool characterCovers(const Stage& stage, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting)
-{
-    if (nesting > Stage::kMaxNesting)
-        return false;
-    const std::shared_ptr<const Character> character = stage.dictionary().find(characterId);
-    return character && definitionCovers(stage, *character, ratio, local, nesting);
 }
 
 bool maskAdmits(const Container& container, const DisplayObject& child, QPointF local)
@@ -145,7 +156,7 @@ bool coversPoint(const DisplayObject& object, QPointF local)
 {
     if (object.type() == DisplayObject::Type::Button) {
         const auto& button = static_cast<const ButtonInstance&>(object);
-        return definitionCovers(object.stage(), button.definition(), 0, local, 0);
+        return definitionCovers(object.stage(), button.definition(), 0, local);
     }
     if (object.type() == DisplayObject::Type::Sprite) {
         const auto& container = static_cast<const Container&>(object);
@@ -159,7 +170,7 @@ bool coversPoint(const DisplayObject& object, QPointF local)
         return false;
     }
     const Character* character = object.character().get();
-    return character && definitionCovers(object.stage(), *character, object.ratio(), local, 0);
+    return character && definitionCovers(object.stage(), *character, object.ratio(), local);
 }
 
 } // namespace swf

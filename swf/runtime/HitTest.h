@@ -23,10 +23,9 @@ std::optional<QPointF> toLocal(const DisplayObject& object, QPointF stagePoint);
 
 // `local` is in the object's own space. Invisible objects are still hit
 // here: script asks about them too; pointer targeting leaves them out.
+// How deep and how many characters inside characters (a button's hit
+// state holding sprites) are followed is bounded.
 bool coversPoint(const DisplayObject& object, QPointF local);
-// The same for a character as a definition describes it, drawn at `ratio`
-// (for morphs); how deep sprites inside sprites are followed is bounded.
-bool characterCovers(const Stage& stage, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting = 0);
 // Whether the masks among `container`'s children let `child` be hit at
 // `local` (the container's space).
 bool maskAdmits(const Container& container, const DisplayObject& child, QPointF local);
