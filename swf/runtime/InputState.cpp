@@ -40,17 +40,6 @@ InputState::InputState(Stage& stage)
 
 InputState::~InputState() = default;
 
-void InputState::reset()
-{
-    m_down = false;
-    m_hovered.reset();
-    m_pressed.reset();
-    m_pressedInside = false;
-    m_keys.clear();
-    m_dragged.reset();
-    m_dragBounds.reset();
-}
-
 DisplayObject* InputState::hovered() const
 {
     return alive(m_hovered);
@@ -179,6 +168,20 @@ InputState::Cursor InputState::cursor() const
 
 void InputState::show(DisplayObject* object, int state)
 {
+    if (object && object->type() == DisplayObject::Type::Sprite) {
+        // A clip acting as a button shows its _up, _over and _down frames,
+        // when it has them.
+        static constexpr const char* kLabels[] {"_up", "_over", "_down"};
+        auto& sprite = static_cast<SpriteInstance&>(*object);
+        for (const FrameLabel& label : sprite.script().labels) {
+            if (label.name == kLabels[state]) {
+                sprite.gotoFrame(label.frame);
+                sprite.stop();
+                return;
+            }
+        }
+        return;
+    }
     if (!object || object->type() != DisplayObject::Type::Button)
         return;
     static constexpr ButtonInstance::State kStates[] {ButtonInstance::State::Up, ButtonInstance::State::Over,
@@ -269,6 +272,7 @@ void InputState::follow()
 void InputState::pointerMove(QPointF point)
 {
     m_pointer = point;
+    m_pointerKnown = true;
     follow();
     track();
     if (m_listener)
@@ -341,7 +345,8 @@ void InputState::keyUp(int code, int ascii)
 void InputState::refresh()
 {
     follow();
-    track();
+    if (m_pointerKnown)
+        track();
 }
 
 void InputState::startDrag(DisplayObject& object, bool lockCenter, std::optional<QRectF> bounds)

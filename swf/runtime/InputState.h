@@ -82,8 +82,6 @@ public:
     // The tree changed under a still pointer (a frame went by): what is
     // under it may be something else now.
     void refresh();
-    // Forgets everything held; for a new movie.
-    void reset();
 
     QPointF pointer() const { return m_pointer; }
     bool isPointerDown() const { return m_down; }
@@ -121,6 +119,9 @@ private:
     Stage& m_stage;
     InputListener* m_listener = nullptr;
     QPointF m_pointer;
+    // Until the pointer first comes over the stage (never, in a headless
+    // run) there is nothing under it to keep track of.
+    bool m_pointerKnown = false;
     bool m_down = false;
     std::weak_ptr<DisplayObject> m_hovered;
     std::weak_ptr<DisplayObject> m_pressed;
