@@ -34,6 +34,8 @@ enum ClipEvent : std::uint32_t {
 
 struct ClipActionRecord {
     std::uint32_t events = 0;
+    // For a KeyPress handler, the key it answers, as buttons number keys.
+    std::uint8_t key = 0;
     std::span<const std::uint8_t> actions;
 };
 

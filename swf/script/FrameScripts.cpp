@@ -31,6 +31,13 @@ bool isSprite(const DisplayObject& object)
 
 } // namespace
 
+std::vector<std::shared_ptr<DisplayObject>> clipsUnder(SpriteInstance& root)
+{
+    std::vector<std::shared_ptr<DisplayObject>> clips {root.shared_from_this()};
+    collectSprites(root, clips);
+    return clips;
+}
+
 FrameScripts::FrameScripts(Machine& machine, StageHost& host, int swfVersion)
     : m_machine(machine)
     , m_host(host)
@@ -53,9 +60,7 @@ void FrameScripts::enterFrame()
         return;
     // Script may add and remove clips as it goes: the clips of this frame
     // are the ones there when it began, and each still there gets its call.
-    std::vector<std::shared_ptr<DisplayObject>> sprites {root->shared_from_this()};
-    collectSprites(*root, sprites);
-    for (const auto& sprite : sprites) {
+    for (const auto& sprite : clipsUnder(*root)) {
         if (stopped())
             return;
         if (sprite->isRemoved())
@@ -106,7 +111,7 @@ void FrameScripts::readHandlers(DisplayObject& clip)
         m_handlers[clip.id()] = {*place->clipActions, body.data(), std::move(records)};
 }
 
-void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
+void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event, int key)
 {
     const auto found = m_handlers.find(clip.id());
     if (found == m_handlers.end())
@@ -123,7 +128,7 @@ void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
     const std::vector<ClipActionRecord> handlers = held.records;
     const ClipHandle handle = m_host.handleOf(clip);
     for (const ClipActionRecord& handler : handlers)
-        if ((handler.events & event) && !stopped())
+        if ((handler.events & event) && (key < 0 || handler.key == key) && !stopped())
             m_machine.runActions(handler.actions, handle, m_version);
 }
 

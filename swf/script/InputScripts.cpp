@@ -54,16 +54,6 @@ Value storedProperty(Machine& machine, Object* object, String* key)
     return Value();
 }
 
-void collectSprites(Container& container, std::vector<std::shared_ptr<DisplayObject>>& out)
-{
-    for (const auto& child : container.children()) {
-        if (child->type() != DisplayObject::Type::Sprite)
-            continue;
-        out.push_back(child);
-        collectSprites(static_cast<Container&>(*child), out);
-    }
-}
-
 } // namespace
 
 InputScripts::InputScripts(Machine& machine, StageHost& host, FrameScripts& frameScripts, int swfVersion)
@@ -160,9 +150,7 @@ void InputScripts::everyClip(std::uint32_t event, const char* method)
     if (!root)
         return;
     // The clips there when the event came, each still there called.
-    std::vector<std::shared_ptr<DisplayObject>> clips {root->shared_from_this()};
-    collectSprites(*root, clips);
-    for (const auto& clip : clips) {
+    for (const auto& clip : clipsUnder(*root)) {
         if (stopped())
             return;
         if (clip->isRemoved())
@@ -241,9 +229,14 @@ void InputScripts::keyAction(bool down, int code, int ascii)
     broadcast("Key", down ? "onKeyDown" : "onKeyUp");
     if (!down)
         return;
-    if (const int key = buttonKey(code, ascii))
-        if (SpriteInstance* root = m_host.sprite(m_host.root(0)))
-            pressKeyOnButtons(*root, key);
+    const int key = buttonKey(code, ascii);
+    SpriteInstance* root = m_host.sprite(m_host.root(0));
+    if (!key || !root)
+        return;
+    for (const auto& clip : clipsUnder(*root))
+        if (!clip->isRemoved() && !stopped())
+            m_frameScripts.keyPress(*clip, key);
+    pressKeyOnButtons(*root, key);
 }
 
 } // namespace swf::script

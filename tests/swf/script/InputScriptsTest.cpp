@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
 #include "swf/read/TagCode.h"
+#include "swf/runtime/SpriteInstance.h"
+#include "swf/runtime/Stage.h"
 
 namespace {
 
@@ -41,11 +44,20 @@ void assignMethod(ActionWriter& w, const std::string& object, const std::string&
 }
 
 // A 100-pixel square in sprite 2, placed at (100, 100) as "s" with these
-// onClipEvent handlers, and the frame code `code`.
-Bytes clipMovie(const std::vector<std::pair<std::uint32_t, ActionWriter>>& handlers, const ActionWriter& code)
+// onClipEvent handlers, and the frame code `code`. With `buttonFrames`
+// the sprite has three frames labelled as a button's states.
+Bytes clipMovie(const std::vector<std::pair<std::uint32_t, ActionWriter>>& handlers, const ActionWriter& code,
+                bool buttonFrames = false)
 {
     swftest::RectShape rect;
-    const Bytes sprite = swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2({1, std::uint16_t(1)}))}});
+    std::vector<std::vector<Bytes>> frames {{swftest::tagBytes(26, swftest::placeObject2({1, std::uint16_t(1)}))}};
+    if (buttonFrames) {
+        frames.resize(3);
+        const char* labels[] {"_up", "_over", "_down"};
+        for (int i = 0; i < 3; ++i)
+            frames[std::size_t(i)].push_back(swftest::tagBytes(43, Bytes(labels[i], labels[i] + std::strlen(labels[i]) + 1)));
+    }
+    const Bytes sprite = swftest::defineSprite(2, frames);
     swftest::Placement placement;
     placement.depth = 1;
     placement.characterId = 2;
@@ -64,7 +76,10 @@ Bytes clipMovie(const std::vector<std::pair<std::uint32_t, ActionWriter>>& handl
             all |= handler.first;
         u32(all);
         for (const auto& [events, body] : handlers) {
-            const Bytes bytes = body.build();
+            Bytes bytes = body.build();
+            // Key press handlers here all answer "x".
+            if (events & (1u << 17))
+                bytes.insert(bytes.begin(), 'x');
             u32(events);
             u32(std::uint32_t(bytes.size()));
             place.insert(place.end(), bytes.begin(), bytes.end());
@@ -98,13 +113,14 @@ TEST(InputScripts, ClipEventsAnswerThePointerAndKeys)
 {
     constexpr std::uint32_t kMouseMove = 1u << 3, kMouseDown = 1u << 4, kMouseUp = 1u << 5, kKeyDown = 1u << 6,
                             kKeyUp = 1u << 7, kPress = 1u << 10, kRelease = 1u << 11, kRollOver = 1u << 13,
-                            kRollOut = 1u << 14;
+                            kRollOut = 1u << 14, kKeyPress = 1u << 17;
     ActionWriter keyDown;
     keyDown.push("keyDown ").push(0, "Key").op(ActionCode::GetVariable).push("getCode").op(ActionCode::CallMethod);
     keyDown.op(ActionCode::Add2).op(ActionCode::Trace);
     InputRun run(clipMovie({{kMouseMove, tracedWith("move", "_xmouse")}, {kMouseDown, traced("down")}, {kMouseUp, traced("up")},
                        {kKeyDown, keyDown}, {kKeyUp, traced("keyUp")}, {kPress, traced("press")},
-                       {kRelease, traced("release")}, {kRollOver, traced("over")}, {kRollOut, traced("out")}},
+                       {kRelease, traced("release")}, {kRollOver, traced("over")}, {kRollOut, traced("out")},
+                       {kKeyPress, traced("x pressed")}},
                       ActionWriter()));
     run.moveTo(150, 120);
     EXPECT_EQ(run.take(), "over|move 50|");
@@ -119,6 +135,8 @@ TEST(InputScripts, ClipEventsAnswerThePointerAndKeys)
     run.player.keyDown(37, 0);
     run.player.keyUp(37, 0);
     EXPECT_EQ(run.take(), "keyDown 37|keyUp|");
+    run.player.keyDown(88, 'x');
+    EXPECT_EQ(run.take(), "keyDown 88|x pressed|");
 }
 
 TEST(InputScripts, MethodsListenersAndTheClipsProperties)
@@ -174,6 +192,30 @@ TEST(InputScripts, ADisabledClipLetsThePointerByAndMouseHideHidesIt)
     player.pointerPress();
     EXPECT_EQ(trace, "1|") << "hide() says the pointer showed; the disabled clip hears no press";
     EXPECT_EQ(player.cursor(), swf::Player::Cursor::Hidden);
+}
+
+TEST(InputScripts, AClipActingAsAButtonShowsItsLabelledStateFrames)
+{
+    ActionWriter code;
+    assignMethod(code, "s", "onRelease", traced("onRelease"));
+    InputRun run(clipMovie({}, code, true));
+    const auto* clip = dynamic_cast<const swf::SpriteInstance*>(run.player.stage()->root()->childAt(1));
+    ASSERT_NE(clip, nullptr);
+    const struct {
+        int op; // 0 move, 1 press, 2 release
+        double x, y;
+        int frame;
+    } steps[] {{0, 150, 150, 1}, {1, 0, 0, 2}, {2, 0, 0, 1}, {0, 10, 10, 0}};
+    for (const auto& step : steps) {
+        if (step.op == 0)
+            run.moveTo(step.x, step.y);
+        else if (step.op == 1)
+            run.player.pointerPress();
+        else
+            run.player.pointerRelease();
+        EXPECT_EQ(clip->currentFrame(), step.frame) << step.op << " " << step.x;
+    }
+    EXPECT_EQ(run.take(), "onRelease|");
 }
 
 } // namespace
