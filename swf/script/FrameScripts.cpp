@@ -111,7 +111,12 @@ void FrameScripts::readHandlers(DisplayObject& clip)
         m_handlers[clip.id()] = {*place->clipActions, body.data(), std::move(records)};
 }
 
-void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event, int key)
+void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
+{
+    runHandlersFor(clip, event, -1);
+}
+
+void FrameScripts::runHandlersFor(DisplayObject& clip, std::uint32_t event, int key)
 {
     const auto found = m_handlers.find(clip.id());
     if (found == m_handlers.end())

@@ -40,14 +40,16 @@ public:
     bool handles(const DisplayObject& clip, std::uint32_t events) const;
     void clipEvent(DisplayObject& clip, std::uint32_t event) { runHandlers(clip, event); }
     // onClipEvent(keyPress "...") handlers for `key`, numbered as buttons number keys.
-    void keyPress(DisplayObject& clip, int key) { runHandlers(clip, kClipEventKeyPress, key); }
+    void keyPress(DisplayObject& clip, int key) { runHandlersFor(clip, kClipEventKeyPress, key); }
 
 private:
+    // The clip's handlers for `event`, and of key presses only those for
+    // `key` (any key when negative).
+    void runHandlersFor(DisplayObject& clip, std::uint32_t event, int key);
     void runTag(DisplayObject& timeline, const TagRef& tag, bool init);
     void readHandlers(DisplayObject& clip);
-    // The clip's onClipEvent handlers for `event` (and, for key presses,
-    // only those for `key`).
-    void runHandlers(DisplayObject& clip, std::uint32_t event, int key = -1);
+    // The clip's onClipEvent handlers for `event`; true if it has any.
+    void runHandlers(DisplayObject& clip, std::uint32_t event);
     void clipGone(DisplayObject& clip);
     bool stopped() const;
 
