@@ -1,17 +1,22 @@
 #include "flash/ShockwaveFlash.h"
 
 #include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
 #include <QUrl>
 
 #include "flash/FileSource.h"
+#include "flash/KeyCodes.h"
 #include "flash/NetworkSource.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
 #include "platform/Printer.h"
 #include "platform/Twips.h"
+#include "swf/render/StageTransform.h"
 
 namespace flash {
 
@@ -57,6 +62,10 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The movie hears the pointer without a button held, and takes the
+    // keyboard once clicked.
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
     m_player.setScriptClock(&m_steadyClock);
     connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
@@ -466,6 +475,103 @@ void ShockwaveFlash::contextMenuEvent(QContextMenuEvent* event)
 void ShockwaveFlash::showAbout()
 {
     QMessageBox::about(this, tr("About Tovimark Player"), tr("Tovimark movie player"));
+}
+
+std::optional<QPointF> ShockwaveFlash::stagePointAt(QPointF widgetPoint) const
+{
+    const swf::Header* header = m_player.header();
+    if (!header || width() <= 0 || height() <= 0)
+        return std::nullopt;
+    // Frames are drawn at frameSize() and shown stretched over the control.
+    const QSize target = frameSize();
+    const QPointF inTarget(widgetPoint.x() * target.width() / width(), widgetPoint.y() * target.height() / height());
+    bool invertible = false;
+    const QTransform toStage = swf::viewTransform(*header, QSizeF(target), renderOptions()).inverted(&invertible);
+    if (!invertible)
+        return std::nullopt;
+    return toStage.map(inTarget);
+}
+
+void ShockwaveFlash::afterInput()
+{
+    switch (m_player.cursor()) {
+    case swf::Player::Cursor::Hand: setCursor(Qt::PointingHandCursor); break;
+    case swf::Player::Cursor::IBeam: setCursor(Qt::IBeamCursor); break;
+    case swf::Player::Cursor::Hidden: setCursor(Qt::BlankCursor); break;
+    case swf::Player::Cursor::Arrow: unsetCursor(); break;
+    }
+    repaintIfChanged();
+}
+
+// Keys without Ctrl, Alt or Meta are the movie's while it has the focus;
+// the window keeps its shortcuts made with them.
+bool ShockwaveFlash::event(QEvent* event)
+{
+    if (event->type() == QEvent::ShortcutOverride && m_player.hasMovie()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void ShockwaveFlash::mouseMoveEvent(QMouseEvent* event)
+{
+    if (const std::optional<QPointF> point = stagePointAt(event->position())) {
+        m_player.pointerMove(point->x(), point->y());
+        afterInput();
+    }
+}
+
+void ShockwaveFlash::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mousePressEvent(event);
+    if (const std::optional<QPointF> point = stagePointAt(event->position())) {
+        m_player.pointerMove(point->x(), point->y());
+        m_player.pointerPress();
+        afterInput();
+    }
+}
+
+void ShockwaveFlash::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseReleaseEvent(event);
+    if (const std::optional<QPointF> point = stagePointAt(event->position()))
+        m_player.pointerMove(point->x(), point->y());
+    m_player.pointerRelease();
+    afterInput();
+}
+
+void ShockwaveFlash::wheelEvent(QWheelEvent* event)
+{
+    // One notch is 120 eighths of a degree; movies count notches.
+    const int notches = event->angleDelta().y() / 120;
+    if (notches == 0 || !m_player.hasMovie())
+        return QWidget::wheelEvent(event);
+    m_player.wheel(notches);
+    afterInput();
+}
+
+void ShockwaveFlash::keyPressEvent(QKeyEvent* event)
+{
+    const MovieKey key = movieKeyOf(*event);
+    if (!key.code || !m_player.hasMovie())
+        return QWidget::keyPressEvent(event);
+    m_player.keyDown(key.code, key.ascii);
+    afterInput();
+}
+
+void ShockwaveFlash::keyReleaseEvent(QKeyEvent* event)
+{
+    const MovieKey key = movieKeyOf(*event);
+    if (!key.code || !m_player.hasMovie() || event->isAutoRepeat())
+        return QWidget::keyReleaseEvent(event);
+    m_player.keyUp(key.code, key.ascii);
+    afterInput();
 }
 
 } // namespace flash

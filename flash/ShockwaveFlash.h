@@ -5,6 +5,8 @@
 // drawn (off the interface thread) when and only when the stage has changed,
 // shows the last one drawn, and offers the player's own right-click menu.
 
+#include <optional>
+
 #include <QImage>
 #include <QPointer>
 #include <QString>
@@ -99,6 +101,9 @@ public:
     bool isLoading() const { return !m_source.isNull(); }
     // The menu a right-click would show now.
     QMenu* buildContextMenu();
+    // Where a point of the control (logical pixels) lands on stage, in
+    // twips; nothing before a movie's header has arrived.
+    std::optional<QPointF> stagePointAt(QPointF widgetPoint) const;
 
 signals:
     void loadFinished(bool complete);
@@ -106,6 +111,13 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     void unload();
@@ -122,6 +134,9 @@ private:
     QSize frameSize() const;
     swf::RenderOptions renderOptions() const;
     void showAbout();
+    // After input reached the movie: the cursor it asks for, and its
+    // answer drawn now rather than at the next frame.
+    void afterInput();
 
     swf::Player m_player;
     FrameRenderer* m_renderer;

@@ -13,6 +13,7 @@
 #include "swf/runtime/Stage.h"
 #include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
+#include "swf/script/InputScripts.h"
 #include "swf/script/Machine.h"
 #include "swf/script/PlayerVersion.h"
 #include "swf/script/StageHost.h"
@@ -52,6 +53,7 @@ struct Player::State {
     std::unique_ptr<script::StageHost> scriptHost;
     std::unique_ptr<script::Machine> machine;
     std::unique_ptr<script::FrameScripts> frameScripts;
+    std::unique_ptr<script::InputScripts> inputScripts;
     // Where the stream's bytes sat when script last compiled from them.
     const std::uint8_t* compiledFrom = nullptr;
     // Why the movie was stopped for good, if it was.
@@ -196,12 +198,17 @@ void Player::State::startScript()
     frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost, version);
     scriptHost->setFrameScripts(frameScripts.get());
     stage->addListener(frameScripts.get());
+    inputScripts = std::make_unique<script::InputScripts>(*machine, *scriptHost, *frameScripts, version);
+    stage->input().setListener(inputScripts.get());
 }
 
 void Player::State::forgetScript()
 {
     if (stage && frameScripts)
         stage->removeListener(frameScripts.get());
+    if (stage)
+        stage->input().setListener(nullptr);
+    inputScripts.reset();
     if (scriptHost)
         scriptHost->setFrameScripts(nullptr);
     frameScripts.reset();
@@ -428,7 +435,12 @@ void Player::advance()
     if (!stage || stage->root()->currentFrame() < 0)
         return;
     m_state->syncRootFrames();
-    guarded(*m_state, [&] { stage->tick(); });
+    guarded(*m_state, [&] {
+        stage->tick();
+        // What moved may have moved under a pointer standing still.
+        stage->input().refresh();
+        stage->settleOutsideTick();
+    });
 }
 
 void Player::gotoFrame(int frame)
@@ -498,6 +510,68 @@ Stage* Player::stage()
 const Dictionary* Player::dictionary() const
 {
     return m_state->dictionary.get();
+}
+
+// Input goes to the movie once its first frame shows; what its handlers
+// set going is handed on before the call returns.
+template<typename Work>
+void withInput(Player::State& state, Work&& work)
+{
+    Stage* stage = state.stage.get();
+    if (!stage || !stage->root() || stage->root()->currentFrame() < 0)
+        return;
+    guarded(state, [&] {
+        work(stage->input());
+        stage->settleOutsideTick();
+    });
+}
+
+void Player::pointerMove(double x, double y)
+{
+    if (!std::isfinite(x) || !std::isfinite(y))
+        return;
+    withInput(*m_state, [&](InputState& input) { input.pointerMove(QPointF(x, y)); });
+}
+
+void Player::pointerPress()
+{
+    withInput(*m_state, [](InputState& input) { input.pointerPress(); });
+}
+
+void Player::pointerRelease()
+{
+    withInput(*m_state, [](InputState& input) { input.pointerRelease(); });
+}
+
+void Player::wheel(int delta)
+{
+    withInput(*m_state, [&](InputState& input) { input.wheel(delta); });
+}
+
+void Player::keyDown(int code, int ascii)
+{
+    withInput(*m_state, [&](InputState& input) { input.keyDown(code, ascii); });
+}
+
+void Player::keyUp(int code, int ascii)
+{
+    withInput(*m_state, [&](InputState& input) { input.keyUp(code, ascii); });
+}
+
+Player::Cursor Player::cursor() const
+{
+    const Stage* stage = m_state->stage.get();
+    if (!stage)
+        return Cursor::Arrow;
+    const InputState& input = stage->input();
+    if (input.isCursorHidden())
+        return Cursor::Hidden;
+    switch (input.cursor()) {
+    case InputState::Cursor::Hand: return Cursor::Hand;
+    case InputState::Cursor::IBeam: return Cursor::IBeam;
+    case InputState::Cursor::Arrow: break;
+    }
+    return Cursor::Arrow;
 }
 
 } // namespace swf

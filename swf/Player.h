@@ -116,6 +116,20 @@ public:
     // What is on stage now, for drawing on any thread.
     void captureFrame(StageFrame& frame) const;
 
+    // Input, at stage points in twips (the frame rectangle's origin
+    // included, as stageTransform() maps them). Key codes are the movie's
+    // (Key.LEFT and the like), `ascii` the character typed, 0 for none.
+    // Handlers run at once; what they change shows in the next frame drawn.
+    void pointerMove(double x, double y);
+    void pointerPress();
+    void pointerRelease();
+    // Notches, positive away from the user.
+    void wheel(int delta);
+    void keyDown(int code, int ascii);
+    void keyUp(int code, int ascii);
+    enum class Cursor { Arrow, Hand, IBeam, Hidden };
+    Cursor cursor() const;
+
     const Movie* movie() const;
     // The display tree (null before a movie's header has arrived) and the
     // characters the movie has defined so far.

@@ -94,12 +94,7 @@ Renderer::Placement Renderer::placementOf(const StageFrame& frame, QSize target,
 {
     Header header;
     header.frameSize = frame.frameRect;
-    QTransform toTarget = stageTransform(header, target, options.scale);
-    if (options.zoom != 1 && std::isfinite(options.zoom) && options.zoom > 0) {
-        const QPointF centre(target.width() / 2.0, target.height() / 2.0);
-        toTarget *= QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform::fromScale(options.zoom, options.zoom)
-            * QTransform::fromTranslate(centre.x(), centre.y());
-    }
+    const QTransform toTarget = viewTransform(header, target, options);
     return {toTarget, std::sqrt(std::abs(toTarget.determinant())) * 20};
 }
 

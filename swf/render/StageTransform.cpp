@@ -63,6 +63,17 @@ QTransform stageTransform(const Header& header, QSizeF target, ScaleMode mode)
         placement.rect.top() - header.frameSize.yMin * m22);
 }
 
+QTransform viewTransform(const Header& header, QSizeF target, const RenderOptions& options)
+{
+    QTransform toTarget = stageTransform(header, target, options.scale);
+    if (options.zoom != 1 && std::isfinite(options.zoom) && options.zoom > 0) {
+        const QPointF centre(target.width() / 2.0, target.height() / 2.0);
+        toTarget *= QTransform::fromTranslate(-centre.x(), -centre.y()) * QTransform::fromScale(options.zoom, options.zoom)
+            * QTransform::fromTranslate(centre.x(), centre.y());
+    }
+    return toTarget;
+}
+
 QSize fitRenderSize(QSizeF wanted)
 {
     double width = std::isfinite(wanted.width()) ? std::max(wanted.width(), 1.0) : 1.0;

@@ -31,5 +31,9 @@ QSize fitRenderSize(QSizeF wanted);
 // Maps stage coordinates (twips, the frame rectangle's origin included) to
 // target pixels. Everything drawn on stage goes through this one transform.
 QTransform stageTransform(const Header& header, QSizeF target, ScaleMode mode);
+// The same with the viewer's zoom about the target's centre on top: where
+// a frame drawn with `options` puts each stage point, and so where a
+// pointer over the view points on stage.
+QTransform viewTransform(const Header& header, QSizeF target, const RenderOptions& options);
 
 } // namespace swf

@@ -13,6 +13,7 @@
 #include "swf/read/Diagnostics.h"
 #include "swf/runtime/DisplayObject.h"
 #include "swf/runtime/FrameEvents.h"
+#include "swf/runtime/InputState.h"
 #include "swf/runtime/InstanceBudget.h"
 #include "swf/runtime/SpriteInstance.h"
 
@@ -57,6 +58,17 @@ public:
     void tick();
     void addListener(FrameListener* listener);
     void removeListener(FrameListener* listener);
+    // Hands on what input handlers did to the tree (a jump, a clip made)
+    // now, between ticks, so that the frame they asked for shows at once.
+    void settleOutsideTick()
+    {
+        if (!m_events.empty())
+            settle();
+    }
+
+    // The pointer and keyboard.
+    InputState& input() { return m_input; }
+    const InputState& input() const { return m_input; }
 
     // For the display objects: making them, and telling of what happens.
     std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting);
@@ -86,6 +98,7 @@ private:
     std::vector<FrameListener*> m_listeners;
     std::vector<FrameEvent> m_events;
     bool m_budgetReported = false;
+    InputState m_input {*this};
     // Declared last: the objects it holds report back to the members above
     // as they go.
     std::shared_ptr<SpriteInstance> m_root;

@@ -39,9 +39,12 @@ std::vector<ClipActionRecord> readClipActions(std::span<const std::uint8_t> reco
             return handlers;
         }
         // The key a KeyPress handler answers comes first, inside the size.
-        if ((*events & kClipEventKeyPress) && wide)
-            *body = body->empty() ? *body : body->subspan(1);
-        handlers.push_back({*events, *body});
+        std::uint8_t key = 0;
+        if ((*events & kClipEventKeyPress) && wide && !body->empty()) {
+            key = (*body)[0];
+            *body = body->subspan(1);
+        }
+        handlers.push_back({*events, key, *body});
     }
 }
 

@@ -32,6 +32,13 @@ bool isSprite(const DisplayObject& object)
 
 } // namespace
 
+std::vector<std::shared_ptr<DisplayObject>> clipsUnder(SpriteInstance& root)
+{
+    std::vector<std::shared_ptr<DisplayObject>> clips {root.shared_from_this()};
+    collectSprites(root, clips);
+    return clips;
+}
+
 FrameScripts::FrameScripts(Machine& machine, StageHost& host, int swfVersion)
     : m_machine(machine)
     , m_host(host)
@@ -95,6 +102,11 @@ void FrameScripts::readHandlers(DisplayObject& clip)
 
 void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
 {
+    runHandlersFor(clip, event, -1);
+}
+
+void FrameScripts::runHandlersFor(DisplayObject& clip, std::uint32_t event, int key)
+{
     const auto found = m_handlers.find(clip.id());
     if (found == m_handlers.end())
         return;
@@ -110,8 +122,19 @@ void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
     const std::vector<ClipActionRecord> handlers = held.records;
     const ClipHandle handle = m_host.handleOf(clip);
     for (const ClipActionRecord& handler : handlers)
-        if ((handler.events & event) && !stopped())
+        if ((handler.events & event) && (key < 0 || handler.key == key) && !stopped())
             m_machine.runActions(handler.actions, handle, m_version);
+}
+
+bool FrameScripts::handles(const DisplayObject& clip, std::uint32_t events) const
+{
+    const auto found = m_handlers.find(clip.id());
+    if (found == m_handlers.end())
+        return false;
+    for (const ClipActionRecord& handler : found->second.records)
+        if (handler.events & events)
+            return true;
+    return false;
 }
 
 void FrameScripts::duplicated(DisplayObject& original, DisplayObject& copy)
@@ -253,10 +276,8 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         // it reached. Clips made this round and clips gone already have
         // none.
         std::vector<std::shared_ptr<DisplayObject>> sprites;
-        if (SpriteInstance* root = m_host.sprite(m_host.root(0))) {
-            sprites.push_back(root->shared_from_this());
-            collectSprites(*root, sprites);
-        }
+        if (SpriteInstance* root = m_host.sprite(m_host.root(0)))
+            sprites = clipsUnder(*root);
         // Ids grow with each object made.
         std::sort(sprites.begin(), sprites.end(), [](const auto& a, const auto& b) { return a->id() > b->id(); });
         for (const auto& sprite : sprites) {

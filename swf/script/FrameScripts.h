@@ -19,6 +19,10 @@ namespace swf::script {
 class Machine;
 class StageHost;
 
+// `root` and every sprite under it, parents first: the clips an event
+// for all of them goes to, held while their handlers run.
+std::vector<std::shared_ptr<DisplayObject>> clipsUnder(SpriteInstance& root);
+
 class FrameScripts final : public FrameListener {
 public:
     FrameScripts(Machine& machine, StageHost& host, int swfVersion);
@@ -31,7 +35,17 @@ public:
     // events, and its construct handler runs now, inside the call.
     void duplicated(DisplayObject& original, DisplayObject& copy);
 
+    // Input's way to the clips' onClipEvent handlers: whether a clip has
+    // one for any of `events`, and running those for one event.
+    bool handles(const DisplayObject& clip, std::uint32_t events) const;
+    void clipEvent(DisplayObject& clip, std::uint32_t event) { runHandlers(clip, event); }
+    // onClipEvent(keyPress "...") handlers for `key`, numbered as buttons number keys.
+    void keyPress(DisplayObject& clip, int key) { runHandlersFor(clip, kClipEventKeyPress, key); }
+
 private:
+    // The clip's handlers for `event`, and of key presses only those for
+    // `key` (any key when negative).
+    void runHandlersFor(DisplayObject& clip, std::uint32_t event, int key);
     void runTag(DisplayObject& timeline, const TagRef& tag, bool init);
     void readHandlers(DisplayObject& clip);
     // The clip's onClipEvent handlers for `event`; true if it has any.

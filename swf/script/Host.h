@@ -195,6 +195,15 @@ public:
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) = 0;
     virtual void stopDrag() = 0;
 
+    // -- Input -------------------------------------------------------------
+    // Key codes as Key.getCode() gives them.
+    virtual bool keyIsDown(int code) { (void)code; return false; }
+    virtual bool keyIsToggled(int code) { (void)code; return false; }
+    virtual int lastKeyCode() { return 0; }
+    virtual int lastKeyAscii() { return 0; }
+    // Shows or hides the pointer over the stage; says whether it showed before.
+    virtual bool setPointerShown(bool shown) { (void)shown; return true; }
+
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
     virtual void toggleQuality() = 0;

@@ -12,6 +12,7 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
+#include "swf/runtime/HitTest.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/FrameScripts.h"
@@ -372,7 +373,14 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     case ClipProperty::Quality: return std::string("HIGH");
     case ClipProperty::HighQuality: return 1.0;
     case ClipProperty::SoundBufTime: return 5.0;
-    case ClipProperty::DropTarget: return std::string();
+    case ClipProperty::DropTarget: return dropTargetPath();
+    case ClipProperty::XMouse:
+    case ClipProperty::YMouse: {
+        const std::optional<QPointF> local = toLocal(*found, m_stage.input().pointer());
+        if (!local)
+            return 0.0;
+        return (property == ClipProperty::XMouse ? local->x() : local->y()) / kTwips;
+    }
     case ClipProperty::FocusRect: return HostValue();
     default: return 0.0;
     }
@@ -700,15 +708,19 @@ HostRect StageHost::bounds(ClipHandle clip, ClipHandle space)
     return {area->left() / kTwips, area->top() / kTwips, area->right() / kTwips, area->bottom() / kTwips};
 }
 
-// By bounds: the shape itself is not at hand in this layer, so a point in
-// a clip's box but outside its outline still counts as a hit.
-bool StageHost::hitTestPoint(ClipHandle clip, double x, double y, bool)
+// By the box the clip covers on stage, or with `shapeFlag` by what it draws.
+bool StageHost::hitTestPoint(ClipHandle clip, double x, double y, bool shapeFlag)
 {
     const DisplayObject* found = object(clip);
     if (!found)
         return false;
+    const QPointF point(x * kTwips, y * kTwips);
+    if (shapeFlag) {
+        const std::optional<QPointF> local = toLocal(*found, point);
+        return local && coversPoint(*found, *local);
+    }
     const std::optional<QRectF> area = boundsThrough(*found, concatenated(*found));
-    return area && area->contains(QPointF(x * kTwips, y * kTwips));
+    return area && area->contains(point);
 }
 
 bool StageHost::hitTestClip(ClipHandle clip, ClipHandle other)
@@ -744,12 +756,62 @@ HostPoint StageHost::globalToLocal(ClipHandle clip, HostPoint point)
     return {mapped.x() / kTwips, mapped.y() / kTwips};
 }
 
-void StageHost::startDrag(ClipHandle, bool, std::optional<HostRect>)
+void StageHost::startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint)
 {
-    reportOnce("startDrag");
+    DisplayObject* found = object(clip);
+    if (!found)
+        return;
+    std::optional<QRectF> bounds;
+    if (constraint)
+        bounds = QRectF(QPointF(constraint->xMin * kTwips, constraint->yMin * kTwips), QPointF(constraint->xMax * kTwips, constraint->yMax * kTwips));
+    m_stage.input().startDrag(*found, lockCenter, bounds);
 }
 
-void StageHost::stopDrag() {}
+void StageHost::stopDrag()
+{
+    m_stage.input().stopDrag();
+}
+
+// Slash syntax, as the reference player gives _droptarget: "/a/b".
+std::string StageHost::dropTargetPath()
+{
+    DisplayObject* target = m_stage.input().dropTarget();
+    if (!target)
+        return {};
+    std::string path = targetPath(handleOf(*target));
+    const std::string levelPrefix = "_level0";
+    if (path.rfind(levelPrefix, 0) == 0)
+        path.erase(0, levelPrefix.size());
+    std::replace(path.begin(), path.end(), '.', '/');
+    return path.empty() ? "/" : path;
+}
+
+bool StageHost::keyIsDown(int code)
+{
+    return m_stage.input().isKeyDown(code);
+}
+
+bool StageHost::keyIsToggled(int code)
+{
+    return m_stage.input().isToggled(code);
+}
+
+int StageHost::lastKeyCode()
+{
+    return m_stage.input().lastKeyCode();
+}
+
+int StageHost::lastKeyAscii()
+{
+    return m_stage.input().lastAscii();
+}
+
+bool StageHost::setPointerShown(bool shown)
+{
+    const bool before = !m_stage.input().isCursorHidden();
+    m_stage.input().setCursorHidden(!shown);
+    return before;
+}
 
 void StageHost::stopAllSounds() {}
 

@@ -125,9 +125,16 @@ public:
     void stopAllSounds() override;
     void toggleQuality() override;
 
+    bool keyIsDown(int code) override;
+    bool keyIsToggled(int code) override;
+    int lastKeyCode() override;
+    int lastKeyAscii() override;
+    bool setPointerShown(bool shown) override;
+
 private:
     ClipHandle handleOf(DisplayObject* object) { return object ? handleOf(*object) : ClipHandle {}; }
     void reportOnce(std::string_view what);
+    std::string dropTargetPath();
     // Places a new object made by script at a depth script counts in.
     ClipHandle placeMade(SpriteInstance& parent, std::shared_ptr<DisplayObject> made, std::string_view name, int depth);
 

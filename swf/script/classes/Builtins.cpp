@@ -23,6 +23,8 @@ void installAllClasses(Machine& machine)
     installAsBroadcaster(machine);
     installMovieClipClass(machine);
     installContextMenuClasses(machine);
+    installKeyClass(machine);
+    installMouseClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -39,6 +39,8 @@ void installErrorClass(Machine& machine);
 void installAsBroadcaster(Machine& machine);
 void installMovieClipClass(Machine& machine);
 void installContextMenuClasses(Machine& machine);
+void installKeyClass(Machine& machine);
+void installMouseClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

@@ -1,0 +1,90 @@
+// Qt's pointer and keys reaching the movie: control points land on the
+// stage through the scale mode's placing, letterboxing and the zoom, and
+// keys arrive with the movie's own codes.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "flash/KeyCodes.h"
+#include "flash/ShockwaveFlash.h"
+#include "support/SwfWriter.h"
+#include "swf/runtime/Stage.h"
+
+namespace {
+
+TEST(MovieInput, PointerLandsOnTheStageAtEveryZoomAndPlacing)
+{
+    QTemporaryDir dir;
+    swftest::SwfWriter writer;
+    writer.setFrameSize(400, 300).showFrame();
+    const std::vector<std::uint8_t> bytes = writer.build();
+    const QString path = dir.filePath(QStringLiteral("stage.swf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    file.close();
+
+    flash::ShockwaveFlash control;
+    QSignalSpy done(&control, &flash::ShockwaveFlash::loadFinished);
+    control.setMovie(path);
+    if (done.isEmpty()) {
+        ASSERT_TRUE(done.wait(5000));
+    }
+
+    const struct {
+        QSize size;
+        int zoomIns;
+        QPoint at;
+        QPointF stagePixels;
+    } cases[] {
+        {{400, 300}, 0, {10, 20}, {10, 20}},    // one to one
+        {{800, 600}, 0, {200, 100}, {100, 50}}, // scaled up twice
+        {{800, 300}, 0, {300, 150}, {100, 150}}, // bars left and right
+        {{400, 600}, 0, {100, 250}, {100, 100}}, // bars above and below
+        {{400, 300}, 1, {200, 150}, {200, 150}}, // the centre stays put
+        {{400, 300}, 1, {2, 2}, {101, 76}},
+        {{400, 300}, 2, {4, 4}, {151, 113.5}},
+    };
+    for (const auto& c : cases) {
+        control.resize(c.size);
+        control.showAll();
+        for (int i = 0; i < c.zoomIns; ++i)
+            control.zoomIn();
+        QTest::mousePress(&control, Qt::LeftButton, {}, c.at);
+        const QPointF pointer = control.player().stage()->input().pointer();
+        EXPECT_DOUBLE_EQ(pointer.x(), c.stagePixels.x() * 20) << c.size.width() << "x" << c.size.height() << " zoom " << c.zoomIns;
+        EXPECT_DOUBLE_EQ(pointer.y(), c.stagePixels.y() * 20) << c.size.width() << "x" << c.size.height() << " zoom " << c.zoomIns;
+        EXPECT_TRUE(control.player().stage()->input().isPointerDown());
+        QTest::mouseRelease(&control, Qt::LeftButton, {}, c.at);
+        EXPECT_FALSE(control.player().stage()->input().isPointerDown());
+    }
+
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        int code;
+        int ascii;
+    } keys[] {
+        {Qt::Key_Left, {}, {}, 37, 0},         {Qt::Key_A, {}, QStringLiteral("a"), 65, 'a'},
+        {Qt::Key_A, Qt::ShiftModifier, QStringLiteral("A"), 65, 'A'},
+        {Qt::Key_Return, {}, QStringLiteral("\r"), 13, 13}, {Qt::Key_F5, {}, {}, 116, 0},
+        {Qt::Key_5, Qt::KeypadModifier, QStringLiteral("5"), 101, '5'}, {Qt::Key_Slash, {}, QStringLiteral("/"), 191, '/'},
+    };
+    for (const auto& k : keys) {
+        const flash::MovieKey key = flash::movieKeyOf(QKeyEvent(QEvent::KeyPress, k.key, k.modifiers, k.text));
+        EXPECT_EQ(key.code, k.code) << k.key;
+        EXPECT_EQ(key.ascii, k.ascii) << k.key;
+    }
+    QTest::keyPress(&control, Qt::Key_Up);
+    EXPECT_TRUE(control.player().stage()->input().isKeyDown(38));
+    QTest::keyRelease(&control, Qt::Key_Up);
+    EXPECT_FALSE(control.player().stage()->input().isKeyDown(38));
+    EXPECT_EQ(control.player().stage()->input().lastKeyCode(), 38);
+}
+
+} // namespace
