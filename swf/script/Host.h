@@ -32,6 +32,10 @@
 #include <variant>
 #include <vector>
 
+namespace swf {
+class ClipDrawing;
+} // namespace swf
+
 namespace swf::script {
 
 struct ClipHandle {
@@ -194,6 +198,11 @@ public:
     virtual HostPoint globalToLocal(ClipHandle clip, HostPoint point) = 0;
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) = 0;
     virtual void stopDrag() = 0;
+
+    // -- Drawing -----------------------------------------------------------
+    // The drawing a clip's drawing methods change, null for anything that
+    // cannot take one; whatever is done to it shows on stage.
+    virtual ClipDrawing* drawing(ClipHandle) { return nullptr; }
 
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
