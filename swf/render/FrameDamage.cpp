@@ -119,7 +119,7 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         entry.character = node.character.get();
         entry.filters = node.filters.get();
         entry.text = node.text.get();
-        entry.drawing = node.drawing.get();
+        entry.drawing = node.drawing;
         entry.matrix = node.matrix;
         entry.colorTransform = node.colorTransform;
         entry.ratio = node.ratio;
@@ -221,7 +221,7 @@ std::shared_ptr<FrameOutline> FrameDamage::outline(const RenderList& list, const
         // What script drew into the main movie counts as one more object.
         FrameOutline::Entry& entry = outline->entries.emplace_back();
         entry.objectId = list.rootId;
-        entry.drawing = list.rootDrawing.get();
+        entry.drawing = list.rootDrawing;
         const Extent extent = extentFrom(list.rootDrawing->geometry);
         const QRectF bounds = grown(linedBounds(setting.toTarget, extent.box, extent.scalingLine, extent.fixedLine, extent.miter), kEdge);
         entry.bounds = bounds.isValid() && !bounds.isEmpty() ? bounds.toAlignedRect() : QRect();

@@ -47,7 +47,8 @@ struct FrameOutline {
         const Character* character = nullptr;
         const void* filters = nullptr;
         const void* text = nullptr;
-        const void* drawing = nullptr;
+        // Held, so that a later drawing cannot take its address.
+        std::shared_ptr<const void> drawing;
         Matrix matrix;
         ColorTransform colorTransform;
         std::uint16_t ratio = 0;

@@ -62,10 +62,12 @@ std::string textOf(Machine& m, const Value& v)
     return v.isNullish() ? std::string() : m.toStdString(v);
 }
 
+// A matrix field, held to where coordinates reach so that no product of
+// them overflows.
 double numberOf(Machine& m, Object* o, std::string_view key)
 {
     const double n = m.toNumber(m.get(o, key));
-    return std::isfinite(n) ? n : 0;
+    return std::isfinite(n) ? std::clamp(n, -kMaxPixels, kMaxPixels) : 0;
 }
 
 // The three forms a gradient's matrix comes in: a box to fit, the 3x3
@@ -175,7 +177,8 @@ Value beginFill(NativeCall& c)
     ClipDrawing* drawing = drawingOf(c);
     if (!drawing)
         return Value();
-    if (c.count() == 0) {
+    // No colour, or an undefined one, fills nothing; null is black.
+    if (c.arg(0).isUndefined()) {
         drawing->beginFill(std::nullopt);
         return Value();
     }

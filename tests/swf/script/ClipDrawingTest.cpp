@@ -32,6 +32,12 @@ struct Arg {
         : value(text)
     {
     }
+    static Arg undefined()
+    {
+        Arg arg(0);
+        arg.value = PushValue::undefined();
+        return arg;
+    }
     static Arg var(const char* name)
     {
         Arg arg(name);
@@ -60,10 +66,10 @@ ActionWriter& array(ActionWriter& w, const char* name, const std::vector<int>& v
     return w.push(int(values.size())).op(ActionCode::InitArray).op(ActionCode::SetVariable);
 }
 
-// A square from (x0, y0) to (x1, y1) in `target`, filled with `rgb`.
-ActionWriter& square(ActionWriter& w, const char* target, int rgb, int x0, int y0, int x1, int y1)
+// A square from (x0, y0) to (x1, y1) in `target`, begun with `fill`.
+ActionWriter& square(ActionWriter& w, const char* target, const std::vector<Arg>& fill, int x0, int y0, int x1, int y1)
 {
-    call(w, target, "beginFill", {rgb});
+    call(w, target, "beginFill", fill);
     call(w, target, "moveTo", {x0, y0});
     call(w, target, "lineTo", {x1, y0});
     call(w, target, "lineTo", {x1, y1});
@@ -104,7 +110,7 @@ bool near(QRgb a, QRgb b)
 TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
 {
     ActionWriter fill;
-    square(fill, "_root", 0xFF0000, 10, 10, 90, 90);
+    square(fill, "_root", {0xFF0000}, 10, 10, 90, 90);
 
     ActionWriter triangle; // two sides drawn, endFill closes the third
     call(triangle, "_root", "beginFill", {0x00FF00});
@@ -124,7 +130,7 @@ TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
     call(curve, "_root", "curveTo", {50, 90, 90, 50});
 
     ActionWriter cleared;
-    square(cleared, "_root", 0xFF0000, 10, 10, 90, 90);
+    square(cleared, "_root", {0xFF0000}, 10, 10, 90, 90);
     call(cleared, "_root", "clear");
 
     ActionWriter fillOverLine; // a fill begun later covers the line before it
@@ -132,18 +138,22 @@ TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
     call(fillOverLine, "_root", "moveTo", {0, 50});
     call(fillOverLine, "_root", "lineTo", {100, 50});
     call(fillOverLine, "_root", "lineStyle");
-    square(fillOverLine, "_root", 0xFF0000, 30, 30, 70, 70);
+    square(fillOverLine, "_root", {0xFF0000}, 30, 30, 70, 70);
 
     ActionWriter children; // the root's drawing lies under a made clip's
-    square(children, "_root", 0xFF0000, 0, 0, 100, 100);
+    square(children, "_root", {0xFF0000}, 0, 0, 100, 100);
     call(children, "_root", "createEmptyMovieClip", {"c", 1});
-    square(children, "c", 0x00FF00, 40, 40, 60, 60);
+    square(children, "c", {0x00FF00}, 40, 40, 60, 60);
 
     ActionWriter duplicated; // the copy starts with the original's drawing
     call(duplicated, "_root", "createEmptyMovieClip", {"c", 1});
-    square(duplicated, "c", 0xFF0000, 0, 0, 20, 20);
+    square(duplicated, "c", {0xFF0000}, 0, 0, 20, 20);
     call(duplicated, "c", "duplicateMovieClip", {"d", 2});
     duplicated.push("d").op(ActionCode::GetVariable).push("_x", 50).op(ActionCode::SetMember);
+
+    ActionWriter undefinedColours; // fill nothing, as in the reference player
+    square(undefinedColours, "_root", {Arg::undefined()}, 10, 10, 50, 50);
+    square(undefinedColours, "_root", {0xFF0000, Arg::undefined()}, 50, 50, 90, 90);
 
     ActionWriter gradient; // red at the left of its box, blue at the right
     array(gradient, "colors", {0xFF0000, 0x0000FF});
@@ -173,6 +183,7 @@ TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
         {"later fill over earlier line", fillOverLine, {{50, 50, kRed}, {10, 50, kBlue}}},
         {"drawing under children", children, {{50, 50, kGreen}, {20, 20, kRed}}},
         {"duplicate", duplicated, {{10, 10, kRed}, {60, 10, kRed}, {30, 10, kWhite}}},
+        {"undefined colour or alpha", undefinedColours, {{30, 30, kWhite}, {70, 70, kWhite}}},
         {"gradient", gradient, {{2, 50, kRed}, {97, 50, kBlue}, {50, 50, qRgb(128, 0, 128)}}},
     };
     for (const Case& c : cases) {
