@@ -129,7 +129,7 @@ bool Renderer::draw(const StageFrame& frame, QImage& target, const RenderOptions
         QImage view(bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
         const QRect clip = jobs.empty() ? QRect() : jobs[std::size_t(job)];
         fill(view, clip.isNull() ? view.rect() : clip, background);
-        if (frame.list.nodes.empty())
+        if (frame.list.nodes.empty() && !frame.list.rootDrawing)
             return;
         FramePainter painter(view, frame.list, options, placement.stageScale, *m_scratch[std::size_t(thread)]);
         painter.setClip(clip, threadsUsed > 1 ? &m_sharedDrawing : nullptr);

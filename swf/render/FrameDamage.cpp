@@ -53,7 +53,8 @@ bool sameState(const FrameOutline::Entry& a, const FrameOutline::Entry& b)
 {
     return a.parentId == b.parentId && a.depth == b.depth && a.character == b.character && a.filters == b.filters && a.text == b.text
         && a.matrix == b.matrix && a.colorTransform == b.colorTransform && a.ratio == b.ratio && a.clipDepth == b.clipDepth
-        && a.blendMode == b.blendMode && a.visible == b.visible && a.scalingGrid == b.scalingGrid && a.bounds == b.bounds;
+        && a.blendMode == b.blendMode && a.visible == b.visible && a.scalingGrid == b.scalingGrid && a.drawing == b.drawing
+        && a.bounds == b.bounds;
 }
 
 std::int64_t areaOf(const QRect& rect)
@@ -93,6 +94,18 @@ const FrameDamage::Extent& FrameDamage::extentOf(std::shared_ptr<const void> own
     return m_extents.emplace(&geometry, Cached {std::move(owner), extentFrom(geometry)}).first->second.extent;
 }
 
+// A box on the target, widened by the lines drawn along it.
+QRectF FrameDamage::linedBounds(const QTransform& transform, const QRectF& box, double scalingLine, double fixedLine, double miter) const
+{
+    QRectF device = transform.mapRect(box);
+    if (scalingLine > 0 || fixedLine > 0) {
+        const double scale = std::sqrt(std::abs(transform.determinant()));
+        const double width = std::max(scalingLine * scale, fixedLine * m_setting.stageScale / 20);
+        device = grown(device, std::clamp(std::isfinite(width) ? width : kMaxPenWidth, 1.0, kMaxPenWidth) / 2 * miter);
+    }
+    return device;
+}
+
 QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::uint64_t parentId, const QTransform& parentTransform,
                             const QMargins& reach, FrameOutline& outline)
 {
@@ -106,6 +119,7 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         entry.character = node.character.get();
         entry.filters = node.filters.get();
         entry.text = node.text.get();
+        entry.drawing = node.drawing;
         entry.matrix = node.matrix;
         entry.colorTransform = node.colorTransform;
         entry.ratio = node.ratio;
@@ -115,24 +129,22 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         entry.scalingGrid = node.scalingGrid.has_value();
     }
     const QTransform transform = node.matrix.toTransform() * parentTransform;
-    const double scale = std::sqrt(std::abs(transform.determinant()));
     const auto withLines = [&](const QRectF& box, double scalingLine, double fixedLine, double miter) {
-        QRectF device = transform.mapRect(box);
-        if (scalingLine > 0 || fixedLine > 0) {
-            const double width = std::max(scalingLine * scale, fixedLine * m_setting.stageScale / 20);
-            device = grown(device, std::clamp(std::isfinite(width) ? width : kMaxPenWidth, 1.0, kMaxPenWidth) / 2 * miter);
-        }
-        return device;
+        return linedBounds(transform, box, scalingLine, fixedLine, miter);
     };
     QMargins childReach = reach;
     if (node.filters)
         childReach = clamped(childReach + clamped(filterMargins(*node.filters, m_setting.stageScale, m_setting.stageScale)));
 
     QRectF bounds;
-    if (node.character) {
-        const Character& character = *node.character;
+    if (node.drawing) {
+        const Extent extent = extentFrom(node.drawing->geometry);
+        bounds = withLines(extent.box, extent.scalingLine, extent.fixedLine, extent.miter);
+    }
+    if (node.character || node.kind == RenderNode::Kind::Container) {
         switch (node.kind) {
         case RenderNode::Kind::Shape: {
+            const Character& character = *node.character;
             const Extent& extent = extentOf(node.character, static_cast<const ShapeDefinition&>(character).geometry);
             bounds = withLines(extent.box | rectOf(static_cast<const ShapeDefinition&>(character).bounds), extent.scalingLine,
                                extent.fixedLine, extent.miter);
@@ -141,7 +153,7 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         case RenderNode::Kind::MorphShape: {
             // Each point of the shape at a ratio lies between its places at
             // the two ends.
-            const auto& morph = static_cast<const MorphShapeDefinition&>(character);
+            const auto& morph = static_cast<const MorphShapeDefinition&>(*node.character);
             double widest = 0;
             for (const auto& line : morph.lines)
                 widest = std::max({widest, double(line.start.width), double(line.end.width)});
@@ -154,12 +166,13 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
             break;
         }
         case RenderNode::Kind::Bitmap: {
-            const QSize size = static_cast<const BitmapDefinition&>(character).claimedSize();
+            const QSize size = static_cast<const BitmapDefinition&>(*node.character).claimedSize();
             bounds = transform.mapRect(QRectF(0, 0, size.width() * 20.0, size.height() * 20.0));
             break;
         }
         case RenderNode::Kind::StaticText:
         case RenderNode::Kind::EditText: {
+            const Character& character = *node.character;
             const Rect& rect = node.kind == RenderNode::Kind::StaticText ? static_cast<const StaticTextDefinition&>(character).text.bounds
                 : node.text                                             ? node.text->bounds
                                                                         : static_cast<const EditTextDefinition&>(character).field.bounds;
@@ -203,7 +216,16 @@ std::shared_ptr<FrameOutline> FrameDamage::outline(const RenderList& list, const
     m_setting = setting;
     auto outline = std::make_shared<FrameOutline>();
     outline->setting = setting;
-    outline->entries.reserve(list.nodes.size());
+    outline->entries.reserve(list.nodes.size() + 1);
+    if (list.rootDrawing) {
+        // What script drew into the main movie counts as one more object.
+        FrameOutline::Entry& entry = outline->entries.emplace_back();
+        entry.objectId = list.rootId;
+        entry.drawing = list.rootDrawing;
+        const Extent extent = extentFrom(list.rootDrawing->geometry);
+        const QRectF bounds = grown(linedBounds(setting.toTarget, extent.box, extent.scalingLine, extent.fixedLine, extent.miter), kEdge);
+        entry.bounds = bounds.isValid() && !bounds.isEmpty() ? bounds.toAlignedRect() : QRect();
+    }
     for (std::uint32_t index = 0; index < list.nodes.size(); index = list.nodes[index].end)
         subtree(list, index, 0, setting.toTarget, {}, *outline);
     return outline;

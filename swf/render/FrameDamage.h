@@ -47,6 +47,8 @@ struct FrameOutline {
         const Character* character = nullptr;
         const void* filters = nullptr;
         const void* text = nullptr;
+        // Held, so that a later drawing cannot take its address.
+        std::shared_ptr<const void> drawing;
         Matrix matrix;
         ColorTransform colorTransform;
         std::uint16_t ratio = 0;
@@ -93,6 +95,7 @@ private:
     static Extent extentFrom(const ShapeGeometry& geometry);
     // A shape definition's, kept.
     const Extent& extentOf(std::shared_ptr<const void> owner, const ShapeGeometry& geometry);
+    QRectF linedBounds(const QTransform& transform, const QRectF& box, double scalingLine, double fixedLine, double miter) const;
     QRectF subtree(const RenderList& list, std::uint32_t index, std::uint64_t parentId, const QTransform& transform,
                    const QMargins& reach, FrameOutline& outline);
 

@@ -111,6 +111,8 @@ void FramePainter::paint(const QTransform& toDevice)
     m_scratch.edgesSkipped = false;
     QPainter painter(&m_target);
     prepare(painter);
+    if (m_list.rootDrawing)
+        paintShape(painter, m_list.rootDrawing->geometry, toDevice, {}, m_bitmaps, shapeOptions(false), m_scratch);
     paintRange(m_target, painter, 0, std::uint32_t(m_list.nodes.size()), toDevice, {}, false);
     painter.end();
     if (m_filtersSkipped)
@@ -168,12 +170,14 @@ std::shared_ptr<const ShapeGeometry> FramePainter::morphGeometry(const RenderNod
 QRectF FramePainter::deviceBounds(std::uint32_t index, const QTransform& transform) const
 {
     const RenderNode& node = m_list.nodes[index];
-    if (!node.character)
+    if (!node.character && !node.drawing)
         return {};
     QRectF bounds;
-    switch (node.kind) {
+    if (node.drawing)
+        bounds = transform.mapRect(node.drawing->bounds.adjusted(-1, -1, 1, 1));
+    switch (node.character ? node.kind : RenderNode::Kind::Container) {
     case RenderNode::Kind::Shape:
-        bounds = transform.mapRect(rectOf(static_cast<const ShapeDefinition&>(*node.character).bounds));
+        bounds |= transform.mapRect(rectOf(static_cast<const ShapeDefinition&>(*node.character).bounds));
         break;
     case RenderNode::Kind::MorphShape: {
         const auto& morph = static_cast<const MorphShapeDefinition&>(*node.character);
@@ -401,7 +405,9 @@ void FramePainter::paintObject(QImage& surface, QPainter& painter, std::uint32_t
                                const ColorTransform& parentCxform, bool coverage)
 {
     const RenderNode& object = m_list.nodes[index];
-    if (!object.character)
+    // Clips script made from nothing have no character, yet hold a
+    // drawing and children.
+    if (!object.character && object.kind != RenderNode::Kind::Container)
         return;
     if (!object.visible && !coverage)
         return;
@@ -494,6 +500,14 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
                                 const ColorTransform& cxform, bool coverage)
 {
     const RenderNode& object = m_list.nodes[index];
+    if (object.kind == RenderNode::Kind::Container) {
+        if (object.drawing)
+            paintShape(painter, object.drawing->geometry, transform, cxform, m_bitmaps, shapeOptions(coverage), m_scratch);
+        if (object.scalingGrid && paintScaledGrid(painter, index, transform, cxform, coverage))
+            return;
+        paintRange(surface, painter, index + 1, object.end, transform, cxform, coverage);
+        return;
+    }
     const Character& character = *object.character;
     switch (object.kind) {
     case RenderNode::Kind::Shape:
@@ -523,10 +537,7 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
         return;
     }
     case RenderNode::Kind::Container:
-        if (object.scalingGrid && paintScaledGrid(painter, index, transform, cxform, coverage))
-            return;
-        paintRange(surface, painter, index + 1, object.end, transform, cxform, coverage);
-        return;
+        return; // drawn above
     case RenderNode::Kind::StaticText: {
         const auto lock = lockShared();
         painter.setTransform(transform);

@@ -51,6 +51,8 @@ void addChildren(const Container& container, const Dictionary& dictionary, std::
                 node.colorTransform = node.colorTransform * *own;
             [[fallthrough]];
         case DisplayObject::Type::Sprite:
+            if (child->type() == DisplayObject::Type::Sprite)
+                node.drawing = static_cast<const SpriteInstance&>(*child).drawing().shape();
             node.scalingGrid = dictionary.scalingGrid(child->characterId());
             addChildren(static_cast<const Container&>(*child), dictionary, nodes);
             break;
@@ -67,6 +69,8 @@ void addChildren(const Container& container, const Dictionary& dictionary, std::
 void RenderList::clear()
 {
     nodes.clear();
+    rootDrawing.reset();
+    rootId = 0;
     dictionary.reset();
     diagnostics.reset();
     version = 0;
@@ -77,8 +81,13 @@ void buildRenderList(const Stage& stage, RenderList& list)
     list.nodes.clear();
     list.dictionary = stage.sharedDictionary();
     list.version = stage.version();
-    if (const SpriteInstance* root = stage.root())
+    list.rootDrawing.reset();
+    list.rootId = 0;
+    if (const SpriteInstance* root = stage.root()) {
+        list.rootDrawing = root->drawing().shape();
+        list.rootId = root->id();
         addChildren(*root, stage.dictionary(), list.nodes);
+    }
 }
 
 } // namespace swf

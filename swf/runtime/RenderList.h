@@ -15,6 +15,7 @@
 #include "swf/Header.h"
 #include "swf/Matrix.h"
 #include "swf/define/Dictionary.h"
+#include "swf/runtime/ClipDrawing.h"
 #include "swf/text/TextLayout.h"
 
 namespace swf {
@@ -41,11 +42,15 @@ struct RenderNode {
     std::shared_ptr<const std::vector<Filter>> filters; // null: none
     std::shared_ptr<const TextLayout> text;             // edit text only
     std::optional<ScalingGrid> scalingGrid;             // containers only
+    std::shared_ptr<const DrawnShape> drawing;          // sprites script drew into
 };
 
 struct RenderList {
     // The main movie's children and everything below them.
     std::vector<RenderNode> nodes;
+    // What script drew into the main movie, below everything else.
+    std::shared_ptr<const DrawnShape> rootDrawing;
+    std::uint64_t rootId = 0;
     // For what nodes name by id: bitmap fills, fonts.
     std::shared_ptr<const Dictionary> dictionary;
     // Where drawing tells what it had to leave out.

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "swf/define/FrameScript.h"
+#include "swf/runtime/ClipDrawing.h"
 #include "swf/runtime/Container.h"
 
 namespace swf {
@@ -50,6 +51,15 @@ public:
     // first frame then and does not move again in that tick.
     std::uint64_t bornInTick() const { return m_bornInTick; }
 
+    // What script drew into the sprite, shown below its children.
+    const ClipDrawing& drawing() const { return m_drawing; }
+    // The drawing to change: the stage shows whatever is done to it.
+    ClipDrawing& changeDrawing()
+    {
+        changed();
+        return m_drawing;
+    }
+
 private:
     struct Planned {
         std::uint16_t characterId = 0;
@@ -71,6 +81,7 @@ private:
     bool m_playing = true;
     bool m_loops = true;
     std::uint64_t m_bornInTick;
+    ClipDrawing m_drawing;
 };
 
 } // namespace swf

@@ -32,6 +32,10 @@
 #include <variant>
 #include <vector>
 
+namespace swf {
+class ClipDrawing;
+} // namespace swf
+
 namespace swf::script {
 
 struct ClipHandle {
@@ -203,6 +207,10 @@ public:
     virtual int lastKeyAscii() { return 0; }
     // Shows or hides the pointer over the stage; says whether it showed before.
     virtual bool setPointerShown(bool shown) { (void)shown; return true; }
+    // -- Drawing -----------------------------------------------------------
+    // The drawing a clip's drawing methods change, null for anything that
+    // cannot take one; whatever is done to it shows on stage.
+    virtual ClipDrawing* drawing(ClipHandle) { return nullptr; }
 
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;

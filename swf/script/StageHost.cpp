@@ -96,6 +96,12 @@ std::optional<QRectF> localBounds(const DisplayObject& object)
     case DisplayObject::Type::Sprite:
     case DisplayObject::Type::Button: {
         std::optional<QRectF> all;
+        if (object.type() == DisplayObject::Type::Sprite) {
+            const ClipDrawing& drawing = static_cast<const SpriteInstance&>(object).drawing();
+            all = drawing.edgeBounds();
+            if (const auto drawn = drawing.shape())
+                all = all ? all->united(drawn->bounds) : drawn->bounds;
+        }
         for (const auto& child : static_cast<const Container&>(object).children()) {
             const std::optional<QRectF> part = boundsThrough(*child, child->matrix());
             if (part)
@@ -622,11 +628,20 @@ ClipHandle StageHost::duplicateMovieClip(ClipHandle clip, std::string_view name,
     if (!made)
         return {};
     made->setPlacement(original->placement());
+    // The copy starts with what script drew into the original.
+    if (auto* copy = dynamic_cast<SpriteInstance*>(made.get()))
+        copy->changeDrawing() = original->drawing();
     DisplayObject& copy = *made;
     const ClipHandle handle = placeMade(*parent, std::move(made), name, depth);
     if (m_scripts)
         m_scripts->duplicated(*original, copy);
     return handle;
+}
+
+ClipDrawing* StageHost::drawing(ClipHandle clip)
+{
+    SpriteInstance* found = sprite(clip);
+    return found ? &found->changeDrawing() : nullptr;
 }
 
 void StageHost::removeMovieClip(ClipHandle clip)

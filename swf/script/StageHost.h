@@ -122,6 +122,7 @@ public:
     HostPoint globalToLocal(ClipHandle clip, HostPoint point) override;
     void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) override;
     void stopDrag() override;
+    ClipDrawing* drawing(ClipHandle clip) override;
     void stopAllSounds() override;
     void toggleQuality() override;
 

@@ -2,9 +2,11 @@
 
 #include <cstring>
 
+#include "support/ActionWriter.h"
 #include "support/RenderScenes.h"
 #include "support/SwfWriter.h"
 #include "swf/Renderer.h"
+#include "swf/read/TagCode.h"
 
 using namespace swf;
 using swftest::SwfWriter;
@@ -94,6 +96,41 @@ int changesOutside(const QImage& before, const QImage& after, const QRegion& reg
     return count;
 }
 
+// Frames whose script draws: a square into the main movie that moves
+// and changes colour, and one into a made clip that grows.
+std::vector<std::uint8_t> scriptDrawnMovie(int frames)
+{
+    using swftest::ActionCode;
+    SwfWriter writer;
+    writer.setVersion(8).setFrameSize(640, 480).setFrameRate(12).setFrameCount(std::uint16_t(frames));
+    for (int k = 0; k < frames; ++k) {
+        swftest::ActionWriter w;
+        const auto call = [&w](const char* target, const char* method, std::initializer_list<swftest::PushValue> args) {
+            std::vector<swftest::PushValue> reversed(args);
+            for (auto it = reversed.rbegin(); it != reversed.rend(); ++it)
+                w.pushValues({*it});
+            w.push(int(args.size()), target).op(ActionCode::GetVariable).push(method).op(ActionCode::CallMethod).op(ActionCode::Pop);
+        };
+        const auto square = [&call](const char* target, int rgb, int x, int y, int size) {
+            call(target, "beginFill", {rgb});
+            call(target, "moveTo", {x, y});
+            call(target, "lineTo", {x + size, y});
+            call(target, "lineTo", {x + size, y + size});
+            call(target, "lineTo", {x, y + size});
+            call(target, "endFill", {});
+        };
+        call("_root", "clear", {});
+        call("_root", "lineStyle", {4, 0x000000});
+        square("_root", 0x200000 * (k + 1), 40 + 30 * k, 40, 100);
+        if (k == 0)
+            call("_root", "createEmptyMovieClip", {"c", 1});
+        square("c", 0x00A000, 300, 200 + 10 * k, 20 + 15 * k);
+        const std::vector<std::uint8_t> body = w.build();
+        writer.tag(std::uint16_t(TagCode::DoAction), body).showFrame();
+    }
+    return writer.end().build();
+}
+
 // Bands drawn at once, and frames drawn only where they changed, against
 // the whole frame on one thread: the same bytes, and the region said to
 // have changed holds every pixel that did.
@@ -109,6 +146,7 @@ TEST(Renderer, FramesDrawnInBandsOrByChangesMatchTheWholeFrame)
         {"stress", swftest::sceneMovie(swftest::kStress, 3), QSize(1280, 720)},
         {"cartoon filling 1920x1080", swftest::sceneMovie(swftest::kCartoon, 3), QSize(1920, 1080)},
         {"one clip moving", swftest::stillSceneWithOneClip(4), QSize(1280, 720)},
+        {"drawn by script", scriptDrawnMovie(4), QSize(640, 480)},
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.name);

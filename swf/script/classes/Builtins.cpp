@@ -22,6 +22,7 @@ void installAllClasses(Machine& machine)
     installErrorClass(machine);
     installAsBroadcaster(machine);
     installMovieClipClass(machine);
+    installMovieClipDrawing(machine);
     installContextMenuClasses(machine);
     installKeyClass(machine);
     installMouseClass(machine);

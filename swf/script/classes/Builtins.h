@@ -38,6 +38,7 @@ void installDateClass(Machine& machine);
 void installErrorClass(Machine& machine);
 void installAsBroadcaster(Machine& machine);
 void installMovieClipClass(Machine& machine);
+void installMovieClipDrawing(Machine& machine);
 void installContextMenuClasses(Machine& machine);
 void installKeyClass(Machine& machine);
 void installMouseClass(Machine& machine);
