@@ -10,6 +10,8 @@
 #include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"
 #include "swf/runtime/RenderList.h"
+#include "swf/runtime/SoundMixer.h"
+#include "swf/runtime/SoundTimeline.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/Machine.h"
@@ -43,6 +45,9 @@ struct Player::State {
     std::size_t tagAllowance = MovieLoader::kMaxTags;
     std::uint64_t versionBase = 0;
     std::unique_ptr<Stage> stage;
+    // Outlives every movie: the audio output keeps pulling from it.
+    SoundMixer mixer;
+    std::unique_ptr<SoundTimeline> sounds;
     // The movie's script, declared after the stage it acts on so that it
     // goes first.
     std::function<void(std::string_view)> traceSink;
@@ -70,6 +75,8 @@ struct Player::State {
     void syncRootFrames();
     void startScript();
     void forgetScript();
+    void startSound();
+    void forgetSound();
 };
 
 int Player::State::framesLoaded() const
@@ -103,6 +110,7 @@ void Player::State::forgetContent()
 {
     halted.clear();
     forgetScript();
+    forgetSound();
     if (stage)
         versionBase += stage->version() + 1;
     stage.reset();
@@ -162,6 +170,7 @@ void Player::State::readNewTags()
         stage = std::make_unique<Stage>(dictionary, diagnostics);
         stage->createRoot(rootScript).setLoops(loops);
         startScript();
+        startSound();
     }
     syncRootFrames();
     // The first frame is on show as soon as it has arrived.
@@ -202,6 +211,27 @@ void Player::State::forgetScript()
     machine.reset();
     scriptHost.reset();
     compiledFrom = nullptr;
+}
+
+void Player::State::startSound()
+{
+    // Sounds of the first frame are first heard in the output's frame 1;
+    // those of tick t in frame t + 1.
+    mixer.setFrame(1);
+    sounds = std::make_unique<SoundTimeline>(
+        mixer, dictionary, [this](const TagRef& tag) { return movie() ? movie()->bytes(tag.offset, tag.length) : std::span<const std::uint8_t> {}; },
+        diagnostics);
+    stage->addListener(sounds.get());
+    if (scriptHost)
+        scriptHost->setSoundMixer(&mixer);
+}
+
+void Player::State::forgetSound()
+{
+    if (stage && sounds)
+        stage->removeListener(sounds.get());
+    sounds.reset();
+    mixer.stopAll();
 }
 
 void Player::State::syncRootFrames()
@@ -422,6 +452,7 @@ void Player::advance()
     if (!stage || stage->root()->currentFrame() < 0)
         return;
     m_state->syncRootFrames();
+    m_state->mixer.setFrame(int(stage->tickCount()) + 2);
     guarded(*m_state, [&] { stage->tick(); });
 }
 
@@ -472,6 +503,26 @@ void Player::captureFrame(StageFrame& frame) const
         frame.list.clear();
     }
     frame.list.diagnostics = m_state->sink;
+}
+
+void Player::mixAudio(std::span<std::int16_t> out)
+{
+    m_state->mixer.render(out);
+}
+
+void Player::setSoundTap(std::function<void(int frame, int index, std::span<const std::int16_t> samples)> tap)
+{
+    m_state->mixer.setTap(std::move(tap));
+}
+
+void Player::setVolume(double volume)
+{
+    m_state->mixer.setVolume(volume);
+}
+
+void Player::setMuted(bool muted)
+{
+    m_state->mixer.setMuted(muted);
 }
 
 const Movie* Player::movie() const

@@ -12,6 +12,7 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
+#include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/FrameScripts.h"
@@ -739,7 +740,11 @@ void StageHost::startDrag(ClipHandle, bool, std::optional<HostRect>)
 
 void StageHost::stopDrag() {}
 
-void StageHost::stopAllSounds() {}
+void StageHost::stopAllSounds()
+{
+    if (m_soundMixer)
+        m_soundMixer->stopAll();
+}
 
 void StageHost::toggleQuality() {}
 
