@@ -122,6 +122,11 @@ public:
     // heard in output frame `frame` (those the first frame starts are first
     // heard in frame 1, those of the n-th advance in frame n + 1).
     void setSoundTap(std::function<void(int frame, int index, std::span<const std::int16_t> samples)> tap);
+    // While the main timeline's stream sound plays: the tick the picture
+    // should have reached to keep to it (the frames it has played since its
+    // first block was heard), so that whoever drives the player can let the
+    // sound set the pace, dropping frames rather than sound.
+    std::optional<std::uint64_t> soundTick() const;
     // 0..1 for the whole mix; muting keeps the sounds going, unheard.
     void setVolume(double volume);
     void setMuted(bool muted);

@@ -103,13 +103,13 @@ bool SoundMixer::hasStream(std::uint64_t key) const
     });
 }
 
-std::uint64_t SoundMixer::streamPlayed(std::uint64_t key) const
+std::optional<SoundMixer::StreamProgress> SoundMixer::streamProgress(std::uint64_t key) const
 {
     const std::lock_guard lock(m_lock);
     for (const Playing& playing : m_playing)
         if (playing.channel->isStream() && playing.streamKey == key && playing.channel->isOpen())
-            return playing.channel->played();
-    return 0;
+            return StreamProgress {playing.frame, playing.channel->position()};
+    return std::nullopt;
 }
 
 void SoundMixer::setVolume(double volume)

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -50,8 +51,15 @@ public:
     bool appendStream(std::uint64_t key, std::span<const std::int16_t> samples);
     void closeStream(std::uint64_t key);
     bool hasStream(std::uint64_t key) const;
-    // Output frames the stream under `key` has played (0 when none).
-    std::uint64_t streamPlayed(std::uint64_t key) const;
+    // Where the stream under `key` has got to: the output frame it was
+    // first heard in and the sample frames of its own it has played since
+    // (silence while it waited for blocks does not count). None when no
+    // stream plays under `key`.
+    struct StreamProgress {
+        int firstFrame = 0;
+        std::uint64_t played = 0;
+    };
+    std::optional<StreamProgress> streamProgress(std::uint64_t key) const;
 
     // Global volume, 0..1, and mute; they act on the mix, not on the tap.
     void setVolume(double volume);

@@ -99,20 +99,26 @@ TEST(SoundTimeline, StartSoundHonoursNoMultipleAndStop)
     EXPECT_EQ(lengths, (std::map<std::pair<int, int>, std::size_t> {{{1, 0}, 3 * kFrameSamples}, {{3, 0}, kFrameSamples}}));
 }
 
-// A stream of five blocks, one a frame, each its frame's number + 1: every
-// block is heard in the output frame right after its own, whole, and the
-// stream ends when the blocks do.
-TEST(SoundTimeline, StreamBlocksKeepStepWithTheirFrames)
+std::vector<std::uint8_t> streamMovie(int blocks, int quietFrames)
 {
     SwfWriter writer;
     writer.setFrameRate(kFrameRate);
     std::vector<std::uint8_t> head = {kPcm44Mono, kPcm44Mono};
     put16(head, kFrameSamples);
     writer.tag(+TagCode::SoundStreamHead2, head);
-    for (int frame = 0; frame < 5; ++frame)
+    for (int frame = 0; frame < blocks; ++frame)
         writer.tag(+TagCode::SoundStreamBlock, pcmOf(kFrameSamples, std::int16_t(frame + 1))).showFrame();
-    writer.showFrame().showFrame().showFrame();
-    const auto heard = play(writer.build(), 8);
+    for (int frame = 0; frame < quietFrames; ++frame)
+        writer.showFrame();
+    return writer.build();
+}
+
+// A stream of five blocks, one a frame, each its frame's number + 1: every
+// block is heard in the output frame right after its own, whole, and the
+// stream ends when the blocks do.
+TEST(SoundTimeline, StreamBlocksKeepStepWithTheirFrames)
+{
+    const auto heard = play(streamMovie(5, 3), 8);
 
     ASSERT_EQ(heard.size(), 1u);
     EXPECT_EQ(heard.begin()->first, std::make_pair(1, 0));
@@ -121,4 +127,29 @@ TEST(SoundTimeline, StreamBlocksKeepStepWithTheirFrames)
     for (std::size_t frame = 0; frame < 5; ++frame)
         for (std::size_t i : {std::size_t(0), kFrameSamples - 1})
             EXPECT_EQ(stream[2 * (frame * kFrameSamples + i)], std::int16_t(frame + 1)) << "frame " << frame << " sample " << i;
+}
+
+// The tick the sound has reached follows the samples the output took, not
+// the ticks played, and stops where the blocks delivered so far end.
+TEST(SoundTimeline, SoundTickFollowsTheSamplesPlayed)
+{
+    Player player;
+    player.open();
+    player.feed(streamMovie(20, 0));
+    player.finish();
+    EXPECT_EQ(player.soundTick(), std::optional<std::uint64_t>(0));
+    for (int i = 0; i < 4; ++i)
+        player.advance();
+    std::vector<std::int16_t> mix(2 * kFrameSamples * 5 / 2);
+    player.mixAudio(mix);
+    EXPECT_EQ(player.soundTick(), std::optional<std::uint64_t>(2)) << "two and a half frames of sound";
+    player.mixAudio(mix);
+    player.mixAudio(mix);
+    EXPECT_EQ(player.soundTick(), std::optional<std::uint64_t>(5)) << "five blocks delivered, no more";
+
+    Player silent;
+    silent.open();
+    silent.feed(streamMovie(0, 3));
+    silent.finish();
+    EXPECT_EQ(silent.soundTick(), std::nullopt) << "no stream, no pace";
 }
