@@ -1,7 +1,11 @@
 #include <cstdio>
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 
+#include <optional>
+
+#include "cli/AudioCapture.h"
 #include "cli/Command.h"
 #include "cli/MovieFile.h"
 
@@ -15,6 +19,7 @@ struct RunRequest {
     QString movie;
     int frames = 0;
     bool trace = false;
+    QString audioOut;
 };
 
 QString parse(const QStringList& arguments, RunRequest& request)
@@ -22,13 +27,15 @@ QString parse(const QStringList& arguments, RunRequest& request)
     QCommandLineParser parser;
     const QCommandLineOption frames("frames", "frames to advance after the first", "N", "0");
     const QCommandLineOption trace("trace", "print each trace() line to stdout");
-    parser.addOptions({frames, trace});
+    const QCommandLineOption audioOut("audio-out", "write each sound started as raw PCM into DIR", "DIR");
+    parser.addOptions({frames, trace, audioOut});
     if (!parser.parse(QStringList {QStringLiteral("tvk run")} + arguments))
         return parser.errorText();
     if (parser.positionalArguments().size() != 1)
-        return QStringLiteral("usage: tvk run FILE [--frames N] [--trace]");
+        return QStringLiteral("usage: tvk run FILE [--frames N] [--trace] [--audio-out DIR]");
     request.movie = parser.positionalArguments().front();
     request.trace = parser.isSet(trace);
+    request.audioOut = parser.value(audioOut);
     bool ok = false;
     request.frames = parser.value(frames).toInt(&ok);
     if (!ok || request.frames < 0 || request.frames > kMaxFrames)
@@ -45,6 +52,13 @@ int runRun(const QStringList& arguments)
         return fail(problem, kUsage);
 
     swf::Player player;
+    std::optional<AudioCapture> capture;
+    if (!request.audioOut.isEmpty()) {
+        capture.emplace(request.audioOut, QFileInfo(request.movie).fileName());
+        if (const QString problem = capture->prepare(); !problem.isEmpty())
+            return fail(problem);
+        capture->attach(player);
+    }
     // Set before the load: the first frame's actions run as soon as it
     // has arrived.
     if (request.trace)
@@ -57,9 +71,15 @@ int runRun(const QStringList& arguments)
 
     // No wall clock: the run is the same every time. A movie that asks to
     // quit ends the run there.
-    for (int i = 0; i < request.frames && !player.quitRequested(); ++i)
+    for (int i = 0; i < request.frames && !player.quitRequested(); ++i) {
+        // The sound of the frame on show plays out before the next one comes.
+        if (capture)
+            capture->playFrame(player, player.clockFrameRate());
         player.advance();
+    }
     std::fflush(stdout);
+    if (capture && !capture->error().isEmpty())
+        return fail(capture->error());
     return kOk;
 }
 

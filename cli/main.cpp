@@ -13,7 +13,7 @@ namespace {
 constexpr cli::Command kCommands[] {
     {"info", "info FILE", cli::runInfo},
     {"render", "render FILE -o OUT.png [--frames N] [--scale S]", cli::runRender},
-    {"run", "run FILE [--frames N] [--trace]", cli::runRun},
+    {"run", "run FILE [--frames N] [--trace] [--audio-out DIR]", cli::runRun},
     {"extract", "extract PROJECTOR OUT.swf", cli::runExtract},
     {"bench", "bench MOVIE [--frames N] [--size WxH]", cli::runBench},
     {"thumbnail", "thumbnail [-s SIZE] [--time-limit MS] MOVIE OUT.png", cli::runThumbnail},

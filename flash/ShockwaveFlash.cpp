@@ -9,6 +9,10 @@
 #include <QPainter>
 #include <QUrl>
 
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "flash/FileSource.h"
 #include "flash/KeyCodes.h"
 #include "flash/NetworkSource.h"
@@ -17,6 +21,7 @@
 #include "platform/Printer.h"
 #include "platform/Twips.h"
 #include "swf/render/StageTransform.h"
+#include "swf/runtime/Stage.h"
 
 namespace flash {
 
@@ -58,6 +63,7 @@ swf::ScaleMode scaleOf(const QString& name)
 
 ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     : QWidget(parent)
+    , m_audio(std::make_unique<AudioOutput>(m_player))
     , m_renderer(new FrameRenderer(this))
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
@@ -126,6 +132,7 @@ void ShockwaveFlash::unload()
     }
     m_frameClock.stop();
     m_player.clear();
+    m_silentFrames = m_silentSamples = 0;
     update();
 }
 
@@ -209,7 +216,12 @@ void ShockwaveFlash::armFrameClock()
 // not drawn: only the last one shows.
 void ShockwaveFlash::onFrameClock()
 {
-    const int due = m_scheduler->takeDueFrames();
+    int due = m_scheduler->takeDueFrames();
+    // A stream sound heard through a device sets the pace while it plays:
+    // the picture catches up with it, dropping frames, or waits for it.
+    if (const std::optional<std::uint64_t> soundTick = m_player.soundTick(); soundTick && m_audio->isPlaying())
+        due = int(std::min<std::uint64_t>(*soundTick - std::min(*soundTick, m_player.stage()->tickCount()), kMaxCatchUpFrames));
+    playSoundSilently(due);
     for (int i = 0; i < due; ++i)
         m_player.advance();
     repaintIfChanged();
@@ -218,8 +230,34 @@ void ShockwaveFlash::onFrameClock()
 
 void ShockwaveFlash::advanceFrame()
 {
+    playSoundSilently(1);
     m_player.advance();
     repaintIfChanged();
+}
+
+// Without a device nobody pulls the mix: the frames' sound is mixed here and
+// let go of, so sounds still end when they would have been heard out.
+void ShockwaveFlash::playSoundSilently(int frames)
+{
+    if (m_audio->isPlaying() || frames <= 0 || !m_player.hasMovie())
+        return;
+    m_silentFrames += std::uint64_t(frames);
+    const auto due = std::uint64_t(double(m_silentFrames) * swf::Player::kAudioRate / m_player.clockFrameRate());
+    std::vector<std::int16_t> discarded(std::size_t(std::min<std::uint64_t>(due - std::min(due, m_silentSamples), swf::Player::kAudioRate)) * 2);
+    m_silentSamples = due;
+    m_player.mixAudio(discarded);
+}
+
+void ShockwaveFlash::setMuted(bool muted)
+{
+    m_muted = muted;
+    m_player.setMuted(muted);
+}
+
+void ShockwaveFlash::setVolume(double volume)
+{
+    m_volume = std::clamp(volume, 0.0, 1.0);
+    m_player.setVolume(m_volume);
 }
 
 QSize ShockwaveFlash::frameSize() const
@@ -415,6 +453,15 @@ QMenu* ShockwaveFlash::buildContextMenu()
             QAction* action = quality->addAction(level, this, [this, level] { setQuality(level); });
             action->setCheckable(true);
             action->setChecked(m_quality.compare(level, Qt::CaseInsensitive) == 0);
+        }
+        QAction* mute = menu->addAction(tr("Mute"), this, [this] { setMuted(!m_muted); });
+        mute->setCheckable(true);
+        mute->setChecked(m_muted);
+        QMenu* volume = menu->addMenu(tr("Volume"));
+        for (const int percent : {100, 75, 50, 25}) {
+            QAction* action = volume->addAction(tr("%1%").arg(percent), this, [this, percent] { setVolume(percent / 100.0); });
+            action->setCheckable(true);
+            action->setChecked(std::lround(m_volume * 100) == percent);
         }
         menu->addSeparator();
         QAction* print = menu->addAction(tr("Print..."), this, &ShockwaveFlash::print);

@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "flash/AudioOutput.h"
 #include "flash/FrameRenderer.h"
 #include "swf/Player.h"
 #include "swf/Renderer.h"
@@ -65,6 +66,12 @@ public:
     void zoomIn();
     void zoomOut();
     void showAll();
+
+    // The menu's Mute and Volume (0..1): the movie's whole sound.
+    bool isMuted() const { return m_muted; }
+    void setMuted(bool muted);
+    double volume() const { return m_volume; }
+    void setVolume(double volume);
 
     // The menu's Print: the frame on screen through the desktop's printer;
     // a failure is told in a message box. The system's desktop unless set.
@@ -137,8 +144,19 @@ private:
     // After input reached the movie: the cursor it asks for, and its
     // answer drawn now rather than at the next frame.
     void afterInput();
+    void playSoundSilently(int frames);
+
+    // Frames played at most in one wake-up to catch up with a stream sound.
+    static constexpr std::uint64_t kMaxCatchUpFrames = 30;
 
     swf::Player m_player;
+    // Declared after the player it pulls from, so it stops first.
+    std::unique_ptr<AudioOutput> m_audio;
+    // Sample frames of sound let go of while there is no output device.
+    std::uint64_t m_silentFrames = 0;
+    std::uint64_t m_silentSamples = 0;
+    bool m_muted = false;
+    double m_volume = 1;
     FrameRenderer* m_renderer;
     QPointer<MovieSource> m_source;
     QNetworkAccessManager* m_network = nullptr;

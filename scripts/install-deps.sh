@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   zlib1g-dev liblzma-dev libjpeg62-turbo-dev
+  libavcodec-dev libavformat-dev libavutil-dev libswresample-dev
   libgtest-dev libgmock-dev libbenchmark-dev duktape-dev
   clang-14 libclang-rt-14-dev
   libcairo2-dev

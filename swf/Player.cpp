@@ -10,6 +10,8 @@
 #include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"
 #include "swf/runtime/RenderList.h"
+#include "swf/runtime/SoundMixer.h"
+#include "swf/runtime/SoundTimeline.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
@@ -46,6 +48,9 @@ struct Player::State {
     std::size_t tagAllowance = MovieLoader::kMaxTags;
     std::uint64_t versionBase = 0;
     std::unique_ptr<Stage> stage;
+    // Outlives every movie: the audio output keeps pulling from it.
+    SoundMixer mixer;
+    std::unique_ptr<SoundTimeline> sounds;
     // The movie's script, declared after the stage it acts on so that it
     // goes first.
     std::function<void(std::string_view)> traceSink;
@@ -74,6 +79,8 @@ struct Player::State {
     void syncRootFrames();
     void startScript();
     void forgetScript();
+    void startSound();
+    void forgetSound();
 };
 
 int Player::State::framesLoaded() const
@@ -107,6 +114,7 @@ void Player::State::forgetContent()
 {
     halted.clear();
     forgetScript();
+    forgetSound();
     if (stage)
         versionBase += stage->version() + 1;
     stage.reset();
@@ -167,6 +175,7 @@ void Player::State::readNewTags()
         stage->setSwfVersion(current->header().version);
         stage->createRoot(rootScript).setLoops(loops);
         startScript();
+        startSound();
     }
     syncRootFrames();
     // The first frame is on show as soon as it has arrived.
@@ -215,6 +224,27 @@ void Player::State::forgetScript()
     machine.reset();
     scriptHost.reset();
     compiledFrom = nullptr;
+}
+
+void Player::State::startSound()
+{
+    // Sounds of the first frame are first heard in the output's frame 1;
+    // those of tick t in frame t + 1.
+    mixer.setFrame(1);
+    sounds = std::make_unique<SoundTimeline>(
+        mixer, dictionary, [this](const TagRef& tag) { return movie() ? movie()->bytes(tag.offset, tag.length) : std::span<const std::uint8_t> {}; },
+        diagnostics);
+    stage->addListener(sounds.get());
+    if (scriptHost)
+        scriptHost->setSoundMixer(&mixer);
+}
+
+void Player::State::forgetSound()
+{
+    if (stage && sounds)
+        stage->removeListener(sounds.get());
+    sounds.reset();
+    mixer.stopAll();
 }
 
 void Player::State::syncRootFrames()
@@ -435,6 +465,7 @@ void Player::advance()
     if (!stage || stage->root()->currentFrame() < 0)
         return;
     m_state->syncRootFrames();
+    m_state->mixer.setFrame(int(stage->tickCount()) + 2);
     guarded(*m_state, [&] {
         stage->tick();
         // What moved may have moved under a pointer standing still.
@@ -490,6 +521,39 @@ void Player::captureFrame(StageFrame& frame) const
         frame.list.clear();
     }
     frame.list.diagnostics = m_state->sink;
+}
+
+void Player::mixAudio(std::span<std::int16_t> out)
+{
+    m_state->mixer.render(out);
+}
+
+void Player::setSoundTap(std::function<void(int frame, int index, std::span<const std::int16_t> samples)> tap)
+{
+    m_state->mixer.setTap(std::move(tap));
+}
+
+std::optional<std::uint64_t> Player::soundTick() const
+{
+    const Stage* stage = m_state->stage.get();
+    if (!stage)
+        return std::nullopt;
+    const std::optional<SoundMixer::StreamProgress> progress = m_state->mixer.streamProgress(stage->root()->id());
+    if (!progress)
+        return std::nullopt;
+    // The block of tick t is first heard in output frame t + 1.
+    const auto samplesPerFrame = double(kAudioRate) / clockFrameRate();
+    return std::uint64_t(progress->firstFrame - 1) + std::uint64_t(double(progress->played) / samplesPerFrame);
+}
+
+void Player::setVolume(double volume)
+{
+    m_state->mixer.setVolume(volume);
+}
+
+void Player::setMuted(bool muted)
+{
+    m_state->mixer.setMuted(muted);
 }
 
 const Movie* Player::movie() const

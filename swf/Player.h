@@ -113,6 +113,24 @@ public:
     Color backgroundColor() const;
     void setBackgroundColor(Color color);
 
+    // Sound: the movie's sounds mixed to 44.1 kHz stereo, signed 16-bit,
+    // interleaved. mixAudio() fills `out` with the next out.size() / 2
+    // frames and may be called from another thread than the frame loop's.
+    static constexpr int kAudioRate = 44'100;
+    void mixAudio(std::span<std::int16_t> out);
+    // Each sound's own output as it is mixed: the `index`-th sound first
+    // heard in output frame `frame` (those the first frame starts are first
+    // heard in frame 1, those of the n-th advance in frame n + 1).
+    void setSoundTap(std::function<void(int frame, int index, std::span<const std::int16_t> samples)> tap);
+    // While the main timeline's stream sound plays: the tick the picture
+    // should have reached to keep to it (the frames it has played since its
+    // first block was heard), so that whoever drives the player can let the
+    // sound set the pace, dropping frames rather than sound.
+    std::optional<std::uint64_t> soundTick() const;
+    // 0..1 for the whole mix; muting keeps the sounds going, unheard.
+    void setVolume(double volume);
+    void setMuted(bool muted);
+
     // What is on stage now, for drawing on any thread.
     void captureFrame(StageFrame& frame) const;
 

@@ -1,5 +1,6 @@
 #include "swf/define/Dictionary.h"
 
+#include "swf/define/SoundDefinition.h"
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
 #include "swf/read/TagCode.h"
@@ -57,6 +58,7 @@ bool Dictionary::isDefinitionTag(std::uint16_t code)
     case TagCode::DefineFontAlignZones:
     case TagCode::DefineFont3:
     case TagCode::DefineFontName:
+    case TagCode::DefineSound:
     case TagCode::ExportAssets:
         return true;
     default:
@@ -107,6 +109,9 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
         m_buttonSounds[*id] = TagRef {tag.code, tag.bodyOffset + 2, std::uint32_t(bytes.remaining())};
         return;
     }
+    case TagCode::DefineSound:
+        defineSound(*id, tag, bytes.rest(), diagnostics);
+        return;
     case TagCode::DefineFontInfo:
     case TagCode::DefineFontInfo2:
     case TagCode::DefineFontAlignZones:
@@ -117,6 +122,25 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
         defineCharacter(*id, tag, bytes.rest(), swfVersion, diagnostics, tagAllowance);
         return;
     }
+}
+
+void Dictionary::defineSound(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics)
+{
+    Result<std::shared_ptr<SoundDefinition>> sound = readSoundDefinition(id, rest);
+    if (!sound) {
+        diagnostics.report(tag.bodyOffset, tag.code, sound.error());
+        return;
+    }
+    const std::unique_lock lock(m_lock);
+    if (!m_sounds.emplace(id, std::move(sound.value())).second)
+        diagnostics.report(tag.bodyOffset, tag.code, "sound " + std::to_string(id) + " defined again; the first one stays");
+}
+
+std::shared_ptr<const SoundDefinition> Dictionary::sound(std::uint16_t id) const
+{
+    const std::shared_lock lock(m_lock);
+    const auto found = m_sounds.find(id);
+    return found == m_sounds.end() ? nullptr : found->second;
 }
 
 void Dictionary::amendFont(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics)
@@ -278,6 +302,7 @@ void Dictionary::clear()
     m_buttonColors.clear();
     m_buttonSounds.clear();
     m_exports.clear();
+    m_sounds.clear();
     m_jpegTables.clear();
 }
 

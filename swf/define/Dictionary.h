@@ -24,6 +24,8 @@
 
 namespace swf {
 
+class SoundDefinition;
+
 class Dictionary {
 public:
     // Decoded pixels are counted against `budget`.
@@ -46,6 +48,8 @@ public:
     std::optional<ColorTransform> buttonColorTransform(std::uint16_t id) const;
     // DefineButtonSound: the button's four sound records, for the mixer.
     std::optional<TagRef> buttonSounds(std::uint16_t id) const;
+    // DefineSound: sounds live beside the characters, never on a display list.
+    std::shared_ptr<const SoundDefinition> sound(std::uint16_t id) const;
     // ExportAssets: the character a movie exports under `name`.
     std::optional<std::uint16_t> exported(const std::string& name) const;
     std::size_t size() const;
@@ -56,6 +60,7 @@ public:
 private:
     void defineCharacter(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, std::uint8_t swfVersion,
                          Diagnostics& diagnostics, std::size_t& tagAllowance);
+    void defineSound(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics);
     void amendFont(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics);
     void readExports(const TagRecord& tag, std::span<const std::uint8_t> body, Diagnostics& diagnostics);
 
@@ -65,6 +70,7 @@ private:
     std::map<std::uint16_t, ColorTransform> m_buttonColors;
     std::map<std::uint16_t, TagRef> m_buttonSounds;
     std::map<std::string, std::uint16_t> m_exports;
+    std::map<std::uint16_t, std::shared_ptr<const SoundDefinition>> m_sounds;
     std::map<std::uint16_t, std::shared_ptr<const FontDefinition>> m_fonts;
     std::vector<std::uint8_t> m_jpegTables;
     std::shared_ptr<MemoryBudget> m_budget;

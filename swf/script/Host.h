@@ -207,6 +207,7 @@ public:
     virtual int lastKeyAscii() { return 0; }
     // Shows or hides the pointer over the stage; says whether it showed before.
     virtual bool setPointerShown(bool shown) { (void)shown; return true; }
+
     // -- Drawing -----------------------------------------------------------
     // The drawing a clip's drawing methods change, null for anything that
     // cannot take one; whatever is done to it shows on stage.

@@ -13,6 +13,7 @@
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
 #include "swf/runtime/HitTest.h"
+#include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/FrameScripts.h"
@@ -828,7 +829,11 @@ bool StageHost::setPointerShown(bool shown)
     return before;
 }
 
-void StageHost::stopAllSounds() {}
+void StageHost::stopAllSounds()
+{
+    if (m_soundMixer)
+        m_soundMixer->stopAll();
+}
 
 void StageHost::toggleQuality() {}
 

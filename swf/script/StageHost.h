@@ -27,6 +27,7 @@ namespace swf {
 class Clock;
 class DisplayObject;
 class Movie;
+class SoundMixer;
 class SpriteInstance;
 class Stage;
 } // namespace swf
@@ -49,6 +50,7 @@ public:
     void setMachine(Machine* machine) { m_machine = machine; }
     void setFrameScripts(FrameScripts* scripts) { m_scripts = scripts; }
     void setTraceSink(std::function<void(std::string_view)> sink) { m_traceSink = std::move(sink); }
+    void setSoundMixer(SoundMixer* mixer) { m_soundMixer = mixer; }
     bool quitRequested() const { return m_quit; }
     // A round of script starts now: the wall-clock limit counts from here.
     void beginRound() { m_roundStart = std::chrono::steady_clock::now(); }
@@ -146,6 +148,7 @@ private:
     Machine* m_machine = nullptr;
     FrameScripts* m_scripts = nullptr;
     std::function<void(std::string_view)> m_traceSink;
+    SoundMixer* m_soundMixer = nullptr;
     std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;
     // Target paths as last seen, for objects already taken away.
     std::unordered_map<std::uint64_t, std::string> m_paths;

@@ -404,3 +404,18 @@ TEST_F(ShockwaveFlashTest, PrintHandsTheFrameToThePrinterAndTellsOfAFailure)
     control.print();
     EXPECT_EQ(desktop.printer.pages.size(), 3u);
 }
+
+TEST_F(ShockwaveFlashTest, MuteAndVolumeFromTheMenuStayChosen)
+{
+    std::unique_ptr<QMenu> menu(control.buildContextMenu());
+    ASSERT_NE(entry(*menu, QStringLiteral("Mute")), nullptr);
+    entry(*menu, QStringLiteral("Mute"))->trigger();
+    QAction* volume = entry(*menu, QStringLiteral("Volume"));
+    ASSERT_TRUE(volume && volume->menu());
+    entry(*volume->menu(), QStringLiteral("50%"))->trigger();
+
+    std::unique_ptr<QMenu> again(control.buildContextMenu());
+    EXPECT_TRUE(entry(*again, QStringLiteral("Mute"))->isChecked());
+    EXPECT_TRUE(entry(*entry(*again, QStringLiteral("Volume"))->menu(), QStringLiteral("50%"))->isChecked());
+    EXPECT_FALSE(entry(*entry(*again, QStringLiteral("Volume"))->menu(), QStringLiteral("100%"))->isChecked());
+}

@@ -1,0 +1,184 @@
+#include "swf/media/AudioCodec.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/log.h>
+#include <libavutil/mem.h>
+}
+
+namespace swf {
+
+namespace {
+
+AVCodecID codecId(SoundCodec codec)
+{
+    switch (codec) {
+    case SoundCodec::Adpcm:
+        return AV_CODEC_ID_ADPCM_SWF;
+    case SoundCodec::Mp3:
+        return AV_CODEC_ID_MP3;
+    case SoundCodec::Nellymoser16k:
+    case SoundCodec::Nellymoser8k:
+    case SoundCodec::Nellymoser:
+        return AV_CODEC_ID_NELLYMOSER;
+    case SoundCodec::Speex:
+        return AV_CODEC_ID_SPEEX;
+    default:
+        return AV_CODEC_ID_NONE;
+    }
+}
+
+std::int16_t fromFloat(float value)
+{
+    if (!(value == value))
+        return 0;
+    return std::int16_t(std::lrint(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
+}
+
+// One sample of channel `channel` at `index`, whatever layout the decoder
+// chose for its output.
+std::int16_t sampleAt(const AVFrame& frame, int channel, int index)
+{
+    const int channels = frame.ch_layout.nb_channels;
+    const auto format = AVSampleFormat(frame.format);
+    const bool planar = av_sample_fmt_is_planar(format);
+    const int plane = planar ? channel : 0;
+    const int at = planar ? index : index * channels + channel;
+    const std::uint8_t* data = frame.extended_data[plane];
+    switch (av_get_packed_sample_fmt(format)) {
+    case AV_SAMPLE_FMT_S16:
+        return reinterpret_cast<const std::int16_t*>(data)[at];
+    case AV_SAMPLE_FMT_S32:
+        return std::int16_t(reinterpret_cast<const std::int32_t*>(data)[at] >> 16);
+    case AV_SAMPLE_FMT_FLT:
+        return fromFloat(reinterpret_cast<const float*>(data)[at]);
+    case AV_SAMPLE_FMT_DBL:
+        return fromFloat(float(reinterpret_cast<const double*>(data)[at]));
+    case AV_SAMPLE_FMT_U8:
+        return std::int16_t((int(data[at]) - 128) << 8);
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
+struct AudioCodec::State {
+    ~State()
+    {
+        av_parser_close(parser);
+        av_packet_free(&packet);
+        av_frame_free(&frame);
+        avcodec_free_context(&context);
+    }
+
+    AVCodecContext* context = nullptr;
+    AVCodecParserContext* parser = nullptr; // splits MP3 data into frames
+    AVPacket* packet = nullptr;
+    AVFrame* frame = nullptr;
+    int channels = 1;
+
+    void drain(std::vector<std::int16_t>& out, std::size_t maxSamples)
+    {
+        while (avcodec_receive_frame(context, frame) == 0) {
+            const int have = frame->ch_layout.nb_channels;
+            if (have > 0 && frame->extended_data) {
+                for (int i = 0; i < frame->nb_samples && out.size() + std::size_t(channels) <= maxSamples; ++i)
+                    for (int c = 0; c < channels; ++c)
+                        out.push_back(sampleAt(*frame, std::min(c, have - 1), i));
+            }
+            av_frame_unref(frame);
+        }
+    }
+
+    // True when the decoder took the packet.
+    bool send(const std::uint8_t* data, int size, std::vector<std::int16_t>& out, std::size_t maxSamples)
+    {
+        if (size <= 0)
+            return false;
+        // The decoders read a little past the end of what they are given.
+        if (av_new_packet(packet, size) < 0)
+            return false;
+        std::memcpy(packet->data, data, std::size_t(size));
+        const int sent = avcodec_send_packet(context, packet);
+        av_packet_unref(packet);
+        drain(out, maxSamples);
+        return sent == 0;
+    }
+};
+
+AudioCodec::AudioCodec(std::unique_ptr<State> state)
+    : m_state(std::move(state))
+{
+}
+
+AudioCodec::~AudioCodec() = default;
+
+std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::string& error)
+{
+    // A hostile movie would otherwise fill the terminal with FFmpeg's
+    // complaints; the engine reports what it could not decode itself.
+    static std::once_flag quiet;
+    std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+
+    const AVCodecID id = codecId(SoundCodec(format.codec));
+    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    if (!codec) {
+        error = "no decoder for sound format " + std::to_string(format.codec);
+        return nullptr;
+    }
+    auto state = std::make_unique<State>();
+    state->channels = format.channels();
+    state->context = avcodec_alloc_context3(codec);
+    state->packet = av_packet_alloc();
+    state->frame = av_frame_alloc();
+    if (!state->context || !state->packet || !state->frame) {
+        error = "out of memory for a sound decoder";
+        return nullptr;
+    }
+    state->context->sample_rate = format.doubledRate() / 2;
+    av_channel_layout_default(&state->context->ch_layout, state->channels);
+    if (avcodec_open2(state->context, codec, nullptr) < 0) {
+        error = std::string("the ") + codec->name + " decoder would not start";
+        return nullptr;
+    }
+    if (id == AV_CODEC_ID_MP3)
+        state->parser = av_parser_init(id);
+    return std::unique_ptr<AudioCodec>(new AudioCodec(std::move(state)));
+}
+
+bool AudioCodec::decode(std::span<const std::uint8_t> data, std::vector<std::int16_t>& out, std::size_t maxSamples)
+{
+    State& state = *m_state;
+    if (!state.parser)
+        return state.send(data.data(), int(std::min<std::size_t>(data.size(), INT32_MAX)), out, maxSamples);
+
+    bool any = false;
+    while (!data.empty() && out.size() < maxSamples) {
+        std::uint8_t* frameData = nullptr;
+        int frameSize = 0;
+        const int used = av_parser_parse2(state.parser, state.context, &frameData, &frameSize, data.data(),
+                                          int(std::min<std::size_t>(data.size(), INT32_MAX)), AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        if (used <= 0 && frameSize == 0)
+            break;
+        data = data.subspan(std::size_t(std::max(used, 0)));
+        if (frameSize > 0)
+            any |= state.send(frameData, frameSize, out, maxSamples);
+    }
+    // Movies keep whole MP3 frames in each piece of data: the last one is
+    // not held back waiting for the next piece.
+    std::uint8_t* frameData = nullptr;
+    int frameSize = 0;
+    av_parser_parse2(state.parser, state.context, &frameData, &frameSize, nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+    if (frameSize > 0)
+        any |= state.send(frameData, frameSize, out, maxSamples);
+    return any;
+}
+
+} // namespace swf

@@ -1,0 +1,153 @@
+#include "swf/runtime/SoundMixer.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace swf {
+
+void SoundMixer::setTap(Tap tap)
+{
+    const std::lock_guard lock(m_lock);
+    m_tap = std::move(tap);
+}
+
+void SoundMixer::setFrame(int frame)
+{
+    const std::lock_guard lock(m_lock);
+    if (frame != m_frame)
+        m_startedInFrame = 0;
+    m_frame = frame;
+}
+
+bool SoundMixer::admit(Playing& playing)
+{
+    if (m_playing.size() >= kMaxChannels)
+        return false;
+    playing.frame = m_frame;
+    playing.index = m_startedInFrame++;
+    m_playing.push_back(std::move(playing));
+    return true;
+}
+
+std::uint64_t SoundMixer::startEvent(std::uint16_t soundId, std::shared_ptr<const PcmSound> sound, const SoundInfo& info)
+{
+    const std::lock_guard lock(m_lock);
+    const auto same = [&](const Playing& playing) { return !playing.channel->isStream() && playing.soundId == soundId; };
+    if (info.stop) {
+        std::erase_if(m_playing, same);
+        return 0;
+    }
+    if (!sound || (info.noMultiple && std::any_of(m_playing.begin(), m_playing.end(), same)))
+        return 0;
+    Playing playing;
+    playing.channel = std::make_unique<SoundChannel>(std::move(sound), info);
+    playing.soundId = soundId;
+    return admit(playing) ? 1 : 0;
+}
+
+void SoundMixer::stopEvent(std::uint16_t soundId)
+{
+    const std::lock_guard lock(m_lock);
+    std::erase_if(m_playing, [&](const Playing& playing) { return !playing.channel->isStream() && playing.soundId == soundId; });
+}
+
+bool SoundMixer::isPlaying(std::uint16_t soundId) const
+{
+    const std::lock_guard lock(m_lock);
+    return std::any_of(m_playing.begin(), m_playing.end(),
+                       [&](const Playing& playing) { return !playing.channel->isStream() && playing.soundId == soundId; });
+}
+
+void SoundMixer::stopAll()
+{
+    const std::lock_guard lock(m_lock);
+    m_playing.clear();
+}
+
+void SoundMixer::openStream(std::uint64_t key, int doubledRate, int channels)
+{
+    const std::lock_guard lock(m_lock);
+    for (Playing& playing : m_playing)
+        if (playing.channel->isStream() && playing.streamKey == key)
+            playing.channel->close();
+    Playing playing;
+    playing.channel = std::make_unique<SoundChannel>(doubledRate, channels);
+    playing.streamKey = key;
+    admit(playing);
+}
+
+bool SoundMixer::appendStream(std::uint64_t key, std::span<const std::int16_t> samples)
+{
+    const std::lock_guard lock(m_lock);
+    for (Playing& playing : m_playing)
+        if (playing.channel->isStream() && playing.streamKey == key && playing.channel->isOpen()) {
+            playing.channel->append(samples);
+            return true;
+        }
+    return false;
+}
+
+void SoundMixer::closeStream(std::uint64_t key)
+{
+    const std::lock_guard lock(m_lock);
+    for (Playing& playing : m_playing)
+        if (playing.channel->isStream() && playing.streamKey == key)
+            playing.channel->close();
+}
+
+bool SoundMixer::hasStream(std::uint64_t key) const
+{
+    const std::lock_guard lock(m_lock);
+    return std::any_of(m_playing.begin(), m_playing.end(), [&](const Playing& playing) {
+        return playing.channel->isStream() && playing.streamKey == key && playing.channel->isOpen();
+    });
+}
+
+std::optional<SoundMixer::StreamProgress> SoundMixer::streamProgress(std::uint64_t key) const
+{
+    const std::lock_guard lock(m_lock);
+    for (const Playing& playing : m_playing)
+        if (playing.channel->isStream() && playing.streamKey == key && playing.channel->isOpen())
+            return StreamProgress {playing.frame, playing.channel->position()};
+    return std::nullopt;
+}
+
+void SoundMixer::setVolume(double volume)
+{
+    const std::lock_guard lock(m_lock);
+    m_volume = std::clamp(volume, 0.0, 1.0);
+}
+
+void SoundMixer::setMuted(bool muted)
+{
+    const std::lock_guard lock(m_lock);
+    m_muted = muted;
+}
+
+std::size_t SoundMixer::activeCount() const
+{
+    const std::lock_guard lock(m_lock);
+    return m_playing.size();
+}
+
+void SoundMixer::render(std::span<std::int16_t> out)
+{
+    const std::lock_guard lock(m_lock);
+    const std::size_t frames = out.size() / 2;
+    m_sum.assign(frames * 2, 0);
+    m_scratch.resize(frames * 2);
+    for (Playing& playing : m_playing) {
+        const std::size_t made = playing.channel->render(m_scratch.data(), frames);
+        for (std::size_t i = 0; i < made * 2; ++i)
+            m_sum[i] += m_scratch[i];
+        // A sound with no samples still started: its capture exists, empty.
+        if (m_tap)
+            m_tap(playing.frame, playing.index, std::span<const std::int16_t>(m_scratch.data(), made * 2));
+    }
+    std::erase_if(m_playing, [](const Playing& playing) { return playing.channel->finished(); });
+    const double gain = m_muted ? 0 : m_volume;
+    for (std::size_t i = 0; i < frames * 2; ++i)
+        out[i] = std::int16_t(std::clamp<long>(std::lround(m_sum[i] * gain), -32768, 32767));
+}
+
+} // namespace swf

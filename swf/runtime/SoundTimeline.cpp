@@ -1,0 +1,129 @@
+#include "swf/runtime/SoundTimeline.h"
+
+#include "swf/define/SoundDefinition.h"
+#include "swf/read/TagCode.h"
+#include "swf/runtime/SpriteInstance.h"
+
+namespace swf {
+
+SoundTimeline::SoundTimeline(SoundMixer& mixer, std::shared_ptr<const Dictionary> dictionary, TagBody tagBody, Diagnostics& diagnostics)
+    : m_mixer(mixer)
+    , m_dictionary(std::move(dictionary))
+    , m_tagBody(std::move(tagBody))
+    , m_diagnostics(diagnostics)
+{
+}
+
+void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool shown)
+{
+    const std::span<const std::uint8_t> body = m_tagBody(tag);
+    const std::uint64_t key = sprite.id();
+    switch (TagCode(tag.code)) {
+    case TagCode::StartSound:
+    case TagCode::StartSound2:
+        // A sound of a frame a jump passed over is not heard.
+        if (shown)
+            startSound(tag, body);
+        return;
+    case TagCode::SoundStreamHead:
+    case TagCode::SoundStreamHead2: {
+        Result<SoundStreamHead> head = readSoundStreamHead(body);
+        if (!head) {
+            m_diagnostics.report(tag.offset, tag.code, head.error());
+            return;
+        }
+        Stream& stream = m_streams[key];
+        stream.head = head.value();
+        stream.decoder.reset();
+        m_mixer.closeStream(key);
+        return;
+    }
+    case TagCode::SoundStreamBlock: {
+        const auto found = m_streams.find(key);
+        if (found == m_streams.end())
+            return;
+        if (!shown) {
+            // The stream picks up afresh where the jump lands.
+            found->second.decoder.reset();
+            m_mixer.closeStream(key);
+            return;
+        }
+        streamBlock(key, found->second, tag, body);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void SoundTimeline::startSound(const TagRef& tag, std::span<const std::uint8_t> body)
+{
+    Result<StartSoundCommand> command = readStartSound(tag.code, body);
+    if (!command) {
+        m_diagnostics.report(tag.offset, tag.code, command.error());
+        return;
+    }
+    std::uint16_t id = command.value().soundId;
+    if (tag.code == TagCode::StartSound2) {
+        const std::optional<std::uint16_t> exported = m_dictionary->exported(command.value().className);
+        if (!exported)
+            return;
+        id = *exported;
+    }
+    const std::shared_ptr<const SoundDefinition> sound = m_dictionary->sound(id);
+    if (!sound) {
+        m_diagnostics.report(tag.offset, tag.code, "start of sound " + std::to_string(id) + ", which is not defined");
+        return;
+    }
+    if (command.value().info.stop) {
+        m_mixer.stopEvent(id);
+        return;
+    }
+    std::shared_ptr<const PcmSound> pcm = sound->pcm();
+    if (!pcm) {
+        m_diagnostics.report(tag.offset, tag.code, "sound " + std::to_string(id) + ": " + sound->decodeError());
+        return;
+    }
+    m_mixer.startEvent(id, std::move(pcm), command.value().info);
+}
+
+void SoundTimeline::streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body)
+{
+    if (!stream.decoder) {
+        stream.decoder = std::make_unique<SoundDecoder>(stream.head.format);
+        m_mixer.closeStream(key);
+    }
+    if (!m_mixer.hasStream(key))
+        m_mixer.openStream(key, stream.head.format.doubledRate(), stream.head.format.channels());
+    stream.fed = true;
+    m_decoded.clear();
+    if (!stream.decoder->decode(streamBlockSoundData(stream.head.format, body), m_decoded) && !stream.reported) {
+        stream.reported = true;
+        m_diagnostics.report(tag.offset, tag.code, "sound stream: " + stream.decoder->error());
+    }
+    m_mixer.appendStream(key, m_decoded);
+}
+
+void SoundTimeline::frameEvents(const std::vector<FrameEvent>& events)
+{
+    for (const FrameEvent& event : events)
+        if (event.kind == FrameEvent::Kind::Removed && event.object) {
+            m_mixer.closeStream(event.object->id());
+            m_streams.erase(event.object->id());
+        }
+}
+
+// A stream ends with the first frame of its timeline that carries no block
+// for it: the timeline stopped, or the sound did.
+void SoundTimeline::exitFrame()
+{
+    for (auto& [key, stream] : m_streams) {
+        if (!stream.fed && stream.decoder) {
+            m_mixer.closeStream(key);
+            stream.decoder.reset();
+        }
+        stream.fed = false;
+    }
+}
+
+} // namespace swf

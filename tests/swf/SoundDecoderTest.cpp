@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+}
+
+#include "swf/media/SoundDecoder.h"
+
+using namespace swf;
+
+namespace {
+
+std::uint8_t formatByte(SoundCodec codec, int rateCode, bool is16Bit, bool stereo)
+{
+    return std::uint8_t(std::uint8_t(codec) << 4 | rateCode << 2 | (is16Bit ? 2 : 0) | (stereo ? 1 : 0));
+}
+
+// A 1 kHz tone at `rate`, half of full scale, encoded by libavcodec's own
+// encoder for `id`, packet by packet; none when this FFmpeg has no encoder.
+std::vector<std::vector<std::uint8_t>> encodedPackets(AVCodecID id, int rate, int seconds)
+{
+    const AVCodec* codec = avcodec_find_encoder(id);
+    if (!codec)
+        return {};
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    context->sample_rate = rate;
+    context->sample_fmt = codec->sample_fmts[0];
+    for (const AVSampleFormat* format = codec->sample_fmts; *format != AV_SAMPLE_FMT_NONE; ++format)
+        if (*format == AV_SAMPLE_FMT_FLTP || *format == AV_SAMPLE_FMT_FLT)
+            context->sample_fmt = *format;
+    context->bit_rate = 64'000;
+    av_channel_layout_default(&context->ch_layout, 1);
+    std::vector<std::vector<std::uint8_t>> out;
+    if (avcodec_open2(context, codec, nullptr) < 0) {
+        avcodec_free_context(&context);
+        return {};
+    }
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    const int total = rate * seconds;
+    for (int at = 0; at <= total; at += context->frame_size) {
+        const bool last = at + context->frame_size > total;
+        if (!last) {
+            frame->nb_samples = context->frame_size;
+            frame->format = context->sample_fmt;
+            av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
+            av_frame_get_buffer(frame, 0);
+            for (int i = 0; i < frame->nb_samples; ++i) {
+                const double value = 0.5 * std::sin(2 * std::numbers::pi * 1000 * (at + i) / rate);
+                if (av_get_packed_sample_fmt(context->sample_fmt) == AV_SAMPLE_FMT_S16)
+                    reinterpret_cast<std::int16_t*>(frame->data[0])[i] = std::int16_t(value * 32767);
+                else
+                    reinterpret_cast<float*>(frame->data[0])[i] = float(value);
+            }
+        }
+        avcodec_send_frame(context, last ? nullptr : frame);
+        av_frame_unref(frame);
+        while (avcodec_receive_packet(context, packet) == 0) {
+            out.emplace_back(packet->data, packet->data + packet->size);
+            av_packet_unref(packet);
+        }
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&context);
+    return out;
+}
+
+std::vector<std::uint8_t> encodedTone(AVCodecID id, int rate, int seconds)
+{
+    std::vector<std::uint8_t> joined;
+    for (const std::vector<std::uint8_t>& packet : encodedPackets(id, rate, seconds))
+        joined.insert(joined.end(), packet.begin(), packet.end());
+    return joined;
+}
+
+// Crossings of zero a second, over the middle half, where codec delays and
+// start-up do not reach: twice the tone's frequency.
+double crossingsPerSecond(const PcmSound& sound)
+{
+    const std::size_t from = sound.frames() / 4;
+    const std::size_t to = 3 * sound.frames() / 4;
+    int crossings = 0;
+    for (std::size_t i = from + 1; i < to; ++i)
+        crossings += (sound.samples[i - 1] < 0) != (sound.samples[i] < 0);
+    return crossings * (sound.doubledRate / 2.0) / double(to - from);
+}
+
+double rms(const PcmSound& sound)
+{
+    double sum = 0;
+    for (std::int16_t sample : sound.samples)
+        sum += double(sample) * sample;
+    return std::sqrt(sum / double(std::max<std::size_t>(1, sound.samples.size())));
+}
+
+} // namespace
+
+TEST(SoundDecoder, PcmKeepsItsSamplesInEveryLayout)
+{
+    struct Case {
+        const char* what;
+        std::uint8_t format;
+        std::vector<std::uint8_t> data;
+        std::uint32_t declared;
+        std::vector<std::int16_t> samples;
+    };
+    const std::vector<Case> cases = {
+        {"16-bit little-endian", formatByte(SoundCodec::PcmLittle, 3, true, false), {0x34, 0x12, 0xFF, 0xFF}, 2, {0x1234, -1}},
+        {"native order read as little-endian", formatByte(SoundCodec::PcmNative, 3, true, false), {0x34, 0x12}, 1, {0x1234}},
+        {"8-bit is unsigned", formatByte(SoundCodec::PcmLittle, 1, false, false), {0x80, 0xFF, 0x00}, 3, {0, 127 << 8, -32768}},
+        {"stereo pairs", formatByte(SoundCodec::PcmLittle, 2, true, true), {1, 0, 2, 0, 3, 0, 4, 0}, 2, {1, 2, 3, 4}},
+        {"declared count cuts the data", formatByte(SoundCodec::PcmLittle, 3, true, false), {1, 0, 2, 0, 3, 0}, 2, {1, 2}},
+        {"an odd byte and half a pair go", formatByte(SoundCodec::PcmLittle, 3, true, true), {1, 0, 2, 0, 3, 0, 9}, 9, {1, 2}},
+        {"no data", formatByte(SoundCodec::PcmLittle, 3, true, false), {}, 100, {}},
+    };
+    for (const Case& c : cases) {
+        const Result<PcmSound> sound = decodeEventSound(SoundFormat::fromByte(c.format), c.declared, c.data);
+        ASSERT_TRUE(sound.ok()) << c.what;
+        EXPECT_EQ(sound.value().samples, c.samples) << c.what;
+    }
+}
+
+// Each compressed format, encoded from a 1 kHz tone by FFmpeg, decodes to a
+// tone of that pitch and about that level, as long as declared.
+TEST(SoundDecoder, CompressedTonesComeBackAsTones)
+{
+    struct Case {
+        const char* what;
+        AVCodecID encoder;
+        int rate;
+        std::uint8_t format;
+    };
+    const std::vector<Case> cases = {
+        {"MP3 at 44 kHz", AV_CODEC_ID_MP3, 44'100, formatByte(SoundCodec::Mp3, 3, true, false)},
+        {"MP3 at 22 kHz", AV_CODEC_ID_MP3, 22'050, formatByte(SoundCodec::Mp3, 2, true, false)},
+        {"Nellymoser at 44 kHz", AV_CODEC_ID_NELLYMOSER, 44'100, formatByte(SoundCodec::Nellymoser, 3, true, false)},
+        {"Nellymoser 8 kHz", AV_CODEC_ID_NELLYMOSER, 8'000, formatByte(SoundCodec::Nellymoser8k, 0, true, false)},
+        {"Nellymoser 16 kHz", AV_CODEC_ID_NELLYMOSER, 16'000, formatByte(SoundCodec::Nellymoser16k, 0, true, false)},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> data = encodedTone(c.encoder, c.rate, 2);
+        if (data.empty()) {
+            std::printf("  no encoder in this FFmpeg for %s; not checked\n", c.what);
+            continue;
+        }
+        if (c.encoder == AV_CODEC_ID_MP3)
+            data.insert(data.begin(), {0, 0}); // no samples to skip
+        const Result<PcmSound> sound = decodeEventSound(SoundFormat::fromByte(c.format), std::uint32_t(2 * c.rate), data);
+        ASSERT_TRUE(sound.ok()) << c.what << ": " << sound.error();
+        EXPECT_EQ(sound.value().doubledRate, 2 * c.rate) << c.what;
+        EXPECT_NEAR(double(sound.value().frames()), 2.0 * c.rate, 0.02 * c.rate) << c.what;
+        EXPECT_NEAR(crossingsPerSecond(sound.value()), 2000, 40) << c.what;
+        // Lossy coders of speech keep a pure tone's level only roughly; this
+        // tells a tone from silence or noise at full scale.
+        const double toneLevel = 0.5 * 32767 / std::sqrt(2.0);
+        EXPECT_GT(rms(sound.value()), 0.1 * toneLevel) << c.what;
+        EXPECT_LT(rms(sound.value()), 1.5 * toneLevel) << c.what;
+    }
+}
+
+// A Speex stream, a packet a block, as streams carry it.
+TEST(SoundDecoder, SpeexStreamBlocksComeBackAsATone)
+{
+    const std::vector<std::vector<std::uint8_t>> packets = encodedPackets(AV_CODEC_ID_SPEEX, 16'000, 2);
+    if (packets.empty())
+        GTEST_SKIP() << "no Speex encoder in this FFmpeg";
+    SoundDecoder decoder(SoundFormat::fromByte(formatByte(SoundCodec::Speex, 0, true, false)));
+    PcmSound sound;
+    sound.doubledRate = 32'000;
+    for (const std::vector<std::uint8_t>& packet : packets)
+        EXPECT_TRUE(decoder.decode(packet, sound.samples));
+    EXPECT_NEAR(double(sound.frames()), 32'000, 640);
+    EXPECT_NEAR(crossingsPerSecond(sound), 2000, 40);
+    EXPECT_GT(rms(sound), 0.1 * 0.5 * 32767 / std::sqrt(2.0));
+}
+
+// Data cut anywhere, or noise where sound should be, decodes to what it can
+// (or to a failure) and never to more than the data can justify.
+TEST(SoundDecoder, HostileDataStaysBounded)
+{
+    const std::vector<std::uint8_t> tone = encodedTone(AV_CODEC_ID_MP3, 44'100, 1);
+    const std::vector<std::uint8_t> noise = [] {
+        std::vector<std::uint8_t> bytes(4096);
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = std::uint8_t(i * 2654435761u >> 13);
+        return bytes;
+    }();
+    for (const SoundCodec codec : {SoundCodec::Adpcm, SoundCodec::Mp3, SoundCodec::Nellymoser, SoundCodec::Speex, SoundCodec(7)}) {
+        for (const std::vector<std::uint8_t>* source : {&tone, &noise}) {
+            for (std::size_t length : {std::size_t(0), std::size_t(1), std::size_t(3), std::size_t(65), source->size() / 2}) {
+                const std::span<const std::uint8_t> data(source->data(), std::min(length, source->size()));
+                const Result<PcmSound> sound = decodeEventSound(SoundFormat::fromByte(formatByte(codec, 3, true, true)), 0xFFFF'FFFF, data);
+                if (sound.ok()) {
+                    EXPECT_LE(sound.value().frames(), data.size() * SoundDecoder::kMaxFramesPerByte + SoundDecoder::kSlackFrames)
+                        << int(codec) << " " << length;
+                }
+            }
+        }
+    }
+}
