@@ -84,6 +84,29 @@ struct HostPoint {
     double y = 0;
 };
 
+// A clip's colour transform: each channel becomes channel * multiplier +
+// offset, multipliers as fractions (1 leaves it), offsets in 0..255 steps.
+struct HostColorTransform {
+    double redMultiplier = 1;
+    double greenMultiplier = 1;
+    double blueMultiplier = 1;
+    double alphaMultiplier = 1;
+    double redOffset = 0;
+    double greenOffset = 0;
+    double blueOffset = 0;
+    double alphaOffset = 0;
+};
+
+// A clip's placement: x' = a*x + c*y + tx, y' = b*x + d*y + ty, in pixels.
+struct HostMatrix {
+    double a = 1;
+    double b = 0;
+    double c = 0;
+    double d = 1;
+    double tx = 0;
+    double ty = 0;
+};
+
 enum class UrlMethod : std::uint8_t { None, Get, Post };
 
 class Host {
@@ -192,6 +215,13 @@ public:
     virtual bool hitTestClip(ClipHandle clip, ClipHandle other) = 0;
     virtual HostPoint localToGlobal(ClipHandle clip, HostPoint point) = 0;
     virtual HostPoint globalToLocal(ClipHandle clip, HostPoint point) = 0;
+    // The clip's own placement and colour, or with its parents' applied
+    // (`concatenated`); nothing when the clip is gone. Hosts without a
+    // display side have none.
+    virtual std::optional<HostMatrix> matrix(ClipHandle, bool /*concatenated*/) { return std::nullopt; }
+    virtual void setMatrix(ClipHandle, const HostMatrix&) { }
+    virtual std::optional<HostColorTransform> colorTransform(ClipHandle, bool /*concatenated*/) { return std::nullopt; }
+    virtual void setColorTransform(ClipHandle, const HostColorTransform&) { }
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) = 0;
     virtual void stopDrag() = 0;
 

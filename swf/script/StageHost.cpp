@@ -732,6 +732,52 @@ HostPoint StageHost::globalToLocal(ClipHandle clip, HostPoint point)
     return {mapped.x() / kTwips, mapped.y() / kTwips};
 }
 
+std::optional<HostMatrix> StageHost::matrix(ClipHandle clip, bool concatenate)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return std::nullopt;
+    const Matrix m = concatenate ? concatenated(*found) : found->matrix();
+    return HostMatrix {m.a, m.b, m.c, m.d, m.tx / kTwips, m.ty / kTwips};
+}
+
+void StageHost::setMatrix(ClipHandle clip, const HostMatrix& m)
+{
+    DisplayObject* found = object(clip);
+    const double terms[] {m.a, m.b, m.c, m.d, m.tx, m.ty};
+    if (!found || !std::all_of(std::begin(terms), std::end(terms), [](double t) { return std::isfinite(t); }))
+        return;
+    found->setMatrix({m.a, m.b, m.c, m.d, std::round(m.tx * kTwips), std::round(m.ty * kTwips)});
+}
+
+std::optional<HostColorTransform> StageHost::colorTransform(ClipHandle clip, bool concatenate)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return std::nullopt;
+    ColorTransform t = found->colorTransform();
+    if (concatenate)
+        for (const DisplayObject* up = found->parent(); up; up = up->parent())
+            t = up->colorTransform() * t;
+    return HostColorTransform {t.rMult / 256.0, t.gMult / 256.0, t.bMult / 256.0, t.aMult / 256.0,
+                               double(t.rAdd), double(t.gAdd), double(t.bAdd), double(t.aAdd)};
+}
+
+void StageHost::setColorTransform(ClipHandle clip, const HostColorTransform& t)
+{
+    DisplayObject* found = object(clip);
+    if (!found)
+        return;
+    // Kept in the 8.8 form movies store, cut toward zero and bounded so
+    // that no product of terms overflows.
+    const auto fixed = [](double value, double scale) {
+        return std::isfinite(value) ? int(std::clamp(std::trunc(value * scale), -32768.0, 32767.0)) : 0;
+    };
+    found->setColorTransform({fixed(t.redMultiplier, 256), fixed(t.greenMultiplier, 256), fixed(t.blueMultiplier, 256),
+                              fixed(t.alphaMultiplier, 256), fixed(t.redOffset, 1), fixed(t.greenOffset, 1), fixed(t.blueOffset, 1),
+                              fixed(t.alphaOffset, 1)});
+}
+
 void StageHost::startDrag(ClipHandle, bool, std::optional<HostRect>)
 {
     reportOnce("startDrag");

@@ -119,6 +119,10 @@ public:
     bool hitTestClip(ClipHandle clip, ClipHandle other) override;
     HostPoint localToGlobal(ClipHandle clip, HostPoint point) override;
     HostPoint globalToLocal(ClipHandle clip, HostPoint point) override;
+    std::optional<HostMatrix> matrix(ClipHandle clip, bool concatenated) override;
+    void setMatrix(ClipHandle clip, const HostMatrix& matrix) override;
+    std::optional<HostColorTransform> colorTransform(ClipHandle clip, bool concatenated) override;
+    void setColorTransform(ClipHandle clip, const HostColorTransform& transform) override;
     void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) override;
     void stopDrag() override;
     void stopAllSounds() override;

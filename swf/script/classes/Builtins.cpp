@@ -23,6 +23,12 @@ void installAllClasses(Machine& machine)
     installAsBroadcaster(machine);
     installMovieClipClass(machine);
     installContextMenuClasses(machine);
+    installPointClass(machine);
+    installRectangleClass(machine);
+    installMatrixClass(machine);
+    installColorTransformClass(machine);
+    installTransformClass(machine);
+    installColorClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

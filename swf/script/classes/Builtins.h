@@ -39,6 +39,12 @@ void installErrorClass(Machine& machine);
 void installAsBroadcaster(Machine& machine);
 void installMovieClipClass(Machine& machine);
 void installContextMenuClasses(Machine& machine);
+void installPointClass(Machine& machine);
+void installRectangleClass(Machine& machine);
+void installMatrixClass(Machine& machine);
+void installColorTransformClass(Machine& machine);
+void installTransformClass(Machine& machine);
+void installColorClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.
