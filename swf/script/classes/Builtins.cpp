@@ -29,6 +29,8 @@ void installAllClasses(Machine& machine)
     installColorTransformClass(machine);
     installTransformClass(machine);
     installColorClass(machine);
+    installXmlNodeClass(machine);
+    installXmlClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

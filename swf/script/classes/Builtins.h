@@ -45,6 +45,8 @@ void installMatrixClass(Machine& machine);
 void installColorTransformClass(Machine& machine);
 void installTransformClass(Machine& machine);
 void installColorClass(Machine& machine);
+void installXmlNodeClass(Machine& machine);
+void installXmlClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

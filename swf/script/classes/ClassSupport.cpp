@@ -44,11 +44,23 @@ Function* defineScriptMethod(Machine& machine, Object* target, std::string_view 
 
 Value scriptAdd(Machine& machine, const Value& a, const Value& b)
 {
-    const Value x = machine.toPrimitive(a, PrimitiveHint::None);
-    const Value y = machine.toPrimitive(b, PrimitiveHint::None);
+    const Value x = machine.valueOfStep(a);
+    const Value y = machine.valueOfStep(b);
     if (x.isString() || y.isString())
-        return machine.stringValue(machine.toStdString(x) + machine.toStdString(y));
-    return Value::number(machine.toNumber(x) + machine.toNumber(y));
+        return machine.stringValue(machine.toStdString(x.isObject() ? a : x) + machine.toStdString(y.isObject() ? b : y));
+    // An object with no primitive is NaN, a function 0 before version 6.
+    const auto number = [&](const Value& converted) {
+        if (!converted.isObject())
+            return machine.toNumber(converted);
+        return machine.version() < 6 && converted.asObject()->isFunction() ? 0.0 : std::nan("");
+    };
+    return Value::number(number(x) + number(y));
+}
+
+std::string scriptText(Machine& machine, const Value& value)
+{
+    const Value converted = machine.valueOfStep(value);
+    return machine.toStdString(converted.isObject() ? value : converted);
 }
 
 Value scriptLess(Machine& machine, const Value& a, const Value& b)

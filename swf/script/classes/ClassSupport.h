@@ -7,6 +7,7 @@
 // on (Add2's joining of text, and comparisons that may be undefined).
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "swf/script/Function.h"
@@ -27,6 +28,9 @@ Function* defineScriptMethod(Machine& machine, Object* target, std::string_view 
 
 // a + b as script adds: text when either side is text once valueOf ran.
 Value scriptAdd(Machine& machine, const Value& a, const Value& b);
+// What "text" + value gives after the text: valueOf first, and the
+// value's own text when that gives no primitive.
+std::string scriptText(Machine& machine, const Value& value);
 // a < b as script compares: undefined when either side is not a number.
 Value scriptLess(Machine& machine, const Value& a, const Value& b);
 // Script's && of comparison results: the first one that is not true.

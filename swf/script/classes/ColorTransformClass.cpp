@@ -20,6 +20,12 @@ namespace {
 constexpr const char* kNames[] {"redMultiplier", "greenMultiplier", "blueMultiplier", "alphaMultiplier",
                                 "redOffset",     "greenOffset",     "blueOffset",     "alphaOffset"};
 
+// The natives behind the terms answer code of version 8 and later only.
+bool availableToCode(Machine& m)
+{
+    return m.version() >= 8;
+}
+
 // The store: an array with no prototype in the object's inner value,
 // which only natives reach.
 ArrayObject* storeOf(const Value& of)
@@ -73,14 +79,32 @@ Value colorTransformConstructor(NativeCall& c)
 
 Value termGetter(NativeCall& c)
 {
+    if (!availableToCode(c.machine))
+        return Value();
     const std::optional<HostColorTransform> t = colorTransformOf(c.thisValue);
     if (!t)
         return Value();
     return Value::number(termsOf(*t)[std::size_t(c.callee->tag())]);
 }
 
+// Before version 8 a write lands on the object itself, as if the
+// accessor were not there, and reads find it there afterwards.
+void shadow(Machine& m, Object* self, const char* name, const Value& value)
+{
+    String* key = m.intern(name);
+    if (Property* own = m.findOwn(self, key); own && !own->isAccessor())
+        own->value = value;
+    else if (!own)
+        m.define(self, key, value);
+}
+
 Value termSetter(NativeCall& c)
 {
+    if (!availableToCode(c.machine)) {
+        if (Object* self = c.thisObject())
+            shadow(c.machine, self, kNames[c.callee->tag()], c.arg(0));
+        return Value();
+    }
     Machine& m = c.machine;
     ArrayObject* s = storeOf(c.thisValue);
     if (s)
@@ -90,15 +114,26 @@ Value termSetter(NativeCall& c)
 
 Value rgbGetter(NativeCall& c)
 {
+    if (!availableToCode(c.machine))
+        return Value();
     const std::optional<HostColorTransform> t = colorTransformOf(c.thisValue);
     if (!t)
         return Value();
-    const auto channel = [](double offset) { return std::uint32_t(std::int64_t(offset) & 0xFF); };
-    return Value::number(double(channel(t->redOffset) << 16 | channel(t->greenOffset) << 8 | channel(t->blueOffset)));
+    // Offsets out of 0..255 spill into the other channels, as the
+    // reference player's integer arithmetic lets them.
+    Machine& m = c.machine;
+    const auto channel = [&](double offset) { return std::uint32_t(m.toInt32(Value::number(offset))); };
+    const std::uint32_t rgb = channel(t->redOffset) << 16 | channel(t->greenOffset) << 8 | channel(t->blueOffset);
+    return Value::number(double(std::int32_t(rgb)));
 }
 
 Value rgbSetter(NativeCall& c)
 {
+    if (!availableToCode(c.machine)) {
+        if (Object* self = c.thisObject())
+            shadow(c.machine, self, "rgb", c.arg(0));
+        return Value();
+    }
     Machine& m = c.machine;
     Object* self = c.thisObject();
     if (!self || !storeOf(c.thisValue))
@@ -113,22 +148,21 @@ Value rgbSetter(NativeCall& c)
     return Value();
 }
 
+// Through the properties, as script reads them.
 Value toStringMethod(NativeCall& c)
 {
     Machine& m = c.machine;
-    const std::optional<HostColorTransform> t = colorTransformOf(c.thisValue);
-    if (!t)
-        return Value();
-    const std::array<double, 8> terms = termsOf(*t);
     std::string text = "(";
     for (std::size_t i = 0; i < 8; ++i)
-        text += std::string(i ? ", " : "") + kNames[i] + "=" + m.toStdString(Value::number(terms[i]));
+        text += std::string(i ? ", " : "") + kNames[i] + "=" + scriptText(m, m.get(c.thisValue, m.intern(kNames[i])));
     return m.stringValue(text + ")");
 }
 
 // `other` applied first, then this one.
 Value concatMethod(NativeCall& c)
 {
+    if (!availableToCode(c.machine))
+        return Value();
     Object* self = c.thisObject();
     const std::optional<HostColorTransform> outer = colorTransformOf(c.thisValue);
     const std::optional<HostColorTransform> inner = colorTransformOf(c.arg(0));

@@ -64,7 +64,7 @@ Value matrixConstructor(NativeCall& c)
     if (!self)
         return Value();
     if (c.count() == 0) {
-        write(m, c.thisValue, {1, 0, 0, 1, 0, 0});
+        m.callMethod(c.thisValue, m.intern("identity"), {});
         return Value();
     }
     for (std::size_t i = 0; i < 6; ++i)
@@ -80,7 +80,7 @@ Value toStringMethod(NativeCall& c)
         text += i ? ", " : "";
         text += kTerms[i];
         text += '=';
-        text += m.toStdString(m.get(c.thisValue, m.intern(kTerms[i])));
+        text += scriptText(m, m.get(c.thisValue, m.intern(kTerms[i])));
     }
     return m.stringValue(text + ")");
 }

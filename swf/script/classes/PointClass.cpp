@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "swf/script/Equality.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
 #include "swf/script/classes/ClassSupport.h"
@@ -53,7 +54,10 @@ Value lengthGetter(NativeCall& c)
 Value toStringMethod(NativeCall& c)
 {
     Machine& m = c.machine;
-    return m.stringValue("(x=" + m.toStdString(field(c, c.thisValue, "x")) + ", y=" + m.toStdString(field(c, c.thisValue, "y")) + ")");
+    // One part after the other: converting may run script that traces.
+    std::string text = "(x=" + scriptText(m, field(c, c.thisValue, "x"));
+    text += ", y=" + scriptText(m, field(c, c.thisValue, "y"));
+    return m.stringValue(text + ")");
 }
 
 Value cloneMethod(NativeCall& c)
@@ -65,15 +69,19 @@ Value addMethod(NativeCall& c)
 {
     Machine& m = c.machine;
     const Value other = c.arg(0);
-    return point(m, scriptAdd(m, field(c, c.thisValue, "x"), field(c, other, "x")),
-                 scriptAdd(m, field(c, c.thisValue, "y"), field(c, other, "y")));
+    const Value x = scriptAdd(m, field(c, c.thisValue, "x"), field(c, other, "x"));
+    const Value y = scriptAdd(m, field(c, c.thisValue, "y"), field(c, other, "y"));
+    return point(m, x, y);
 }
 
 Value subtractMethod(NativeCall& c)
 {
     const Value other = c.arg(0);
-    return point(c.machine, Value::number(number(c, c.thisValue, "x") - number(c, other, "x")),
-                 Value::number(number(c, c.thisValue, "y") - number(c, other, "y")));
+    const double x = number(c, c.thisValue, "x");
+    const double dx = x - number(c, other, "x");
+    const double y = number(c, c.thisValue, "y");
+    const double dy = y - number(c, other, "y");
+    return point(c.machine, Value::number(dx), Value::number(dy));
 }
 
 Value equalsMethod(NativeCall& c)
@@ -84,7 +92,8 @@ Value equalsMethod(NativeCall& c)
     const Value pointClass = m.get(Value::object(geometryPackage(m)), m.intern("Point"));
     if (!o || !m.instanceOf(other, pointClass))
         return Value::boolean(false);
-    return Value::boolean(number(c, c.thisValue, "x") == number(c, other, "x") && number(c, c.thisValue, "y") == number(c, other, "y"));
+    return Value::boolean(looseEquals(m, field(c, c.thisValue, "x"), field(c, other, "x"))
+                          && looseEquals(m, field(c, c.thisValue, "y"), field(c, other, "y")));
 }
 
 Value normalizeMethod(NativeCall& c)

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "swf/script/Equality.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
 #include "swf/script/classes/ClassSupport.h"
@@ -69,7 +70,7 @@ Value rectangleConstructor(NativeCall& c)
     if (!c.thisObject())
         return Value();
     if (c.count() == 0) {
-        setEmpty(m, c.thisValue);
+        m.callMethod(c.thisValue, m.intern("setEmpty"), {});
         return Value();
     }
     put(m, c.thisValue, "x", c.arg(0));
@@ -83,8 +84,12 @@ Value toStringMethod(NativeCall& c)
 {
     Machine& m = c.machine;
     const Value& s = c.thisValue;
-    return m.stringValue("(x=" + m.toStdString(field(m, s, "x")) + ", y=" + m.toStdString(field(m, s, "y")) + ", w="
-                         + m.toStdString(field(m, s, "width")) + ", h=" + m.toStdString(field(m, s, "height")) + ")");
+    // One part after the other: converting may run script that traces.
+    std::string text = "(x=" + scriptText(m, field(m, s, "x"));
+    text += ", y=" + scriptText(m, field(m, s, "y"));
+    text += ", w=" + scriptText(m, field(m, s, "width"));
+    text += ", h=" + scriptText(m, field(m, s, "height"));
+    return m.stringValue(text + ")");
 }
 
 Value cloneOf(Machine& m, const Value& s)
@@ -169,12 +174,17 @@ Value setEmptyMethod(NativeCall& c)
     return Value();
 }
 
-// px >= left && px < right, with script's undefined for what does not
-// compare.
+// a >= b as compiled script has it: not (a < b), so true where the two
+// do not compare.
+Value atLeast(Machine& m, const Value& a, const Value& b)
+{
+    return Value::boolean(!m.toBoolean(scriptLess(m, a, b)));
+}
+
+// px >= left && px < right.
 Value within(Machine& m, const Value& p, const Value& low, const Value& high)
 {
-    const Value below = scriptLess(m, p, low);
-    const Value atOrAbove = below.isUndefined() ? below : Value::boolean(!below.asBoolean());
+    const Value atOrAbove = atLeast(m, p, low);
     if (!m.toBoolean(atOrAbove))
         return atOrAbove;
     return scriptLess(m, p, high);
@@ -204,12 +214,16 @@ Value containsRectangleMethod(NativeCall& c)
     Machine& m = c.machine;
     const Value& s = c.thisValue;
     const Value r = c.arg(0);
-    const double x = number(m, r, "x");
-    const double y = number(m, r, "y");
-    const double right = m.toNumber(rightOf(m, r));
-    const double bottom = m.toNumber(bottomOf(m, r));
-    return Value::boolean(x >= number(m, s, "x") && y >= number(m, s, "y") && right <= m.toNumber(rightOf(m, s))
-                          && bottom <= m.toNumber(bottomOf(m, s)));
+    // r.x >= x && r.y >= y && r.right <= right && r.bottom <= bottom,
+    // each part only once the one before it held.
+    Value result = atLeast(m, field(m, r, "x"), field(m, s, "x"));
+    if (m.toBoolean(result))
+        result = atLeast(m, field(m, r, "y"), field(m, s, "y"));
+    if (m.toBoolean(result))
+        result = atLeast(m, rightOf(m, s), rightOf(m, r));
+    if (m.toBoolean(result))
+        result = atLeast(m, bottomOf(m, s), bottomOf(m, r));
+    return result;
 }
 
 Value equalsMethod(NativeCall& c)
@@ -221,7 +235,7 @@ Value equalsMethod(NativeCall& c)
     if (!r.isObject() || !m.instanceOf(r, rectangleClass))
         return Value::boolean(false);
     for (const char* name : {"x", "y", "width", "height"})
-        if (!(number(m, s, name) == number(m, r, name)))
+        if (!looseEquals(m, field(m, s, name), field(m, r, name)))
             return Value::boolean(false);
     return Value::boolean(true);
 }

@@ -17,6 +17,8 @@ namespace {
 
 constexpr const char* kTerms[] {"a", "b", "c", "d", "tx", "ty"};
 
+// Its natives answer code of version 8 and later only; before, a
+// Transform reads as undefined throughout.
 ClipHandle clipOf(Machine& m, const Value& transform)
 {
     Object* o = transform.objectOrNull();
@@ -35,6 +37,8 @@ Value matrixValue(Machine& m, const HostMatrix& t)
 
 Value transformConstructor(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Object* self = c.thisObject();
     Object* clip = c.arg(0).objectOrNull();
     if (self && clip && clip->kind() == ObjectKind::Clip)
@@ -45,6 +49,8 @@ Value transformConstructor(NativeCall& c)
 // Tags: 0 matrix, 1 concatenatedMatrix.
 Value matrixGetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Machine& m = c.machine;
     const ClipHandle clip = clipOf(m, c.thisValue);
     const std::optional<HostMatrix> t = clip ? m.host().matrix(clip, c.callee->tag() == 1) : std::nullopt;
@@ -53,6 +59,8 @@ Value matrixGetter(NativeCall& c)
 
 Value matrixSetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Machine& m = c.machine;
     const ClipHandle clip = clipOf(m, c.thisValue);
     if (!clip || !c.arg(0).isObject())
@@ -67,6 +75,8 @@ Value matrixSetter(NativeCall& c)
 // Tags: 0 colorTransform, 1 concatenatedColorTransform.
 Value colorGetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Machine& m = c.machine;
     const ClipHandle clip = clipOf(m, c.thisValue);
     const std::optional<HostColorTransform> t = clip ? m.host().colorTransform(clip, c.callee->tag() == 1) : std::nullopt;
@@ -75,6 +85,8 @@ Value colorGetter(NativeCall& c)
 
 Value colorSetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Machine& m = c.machine;
     const ClipHandle clip = clipOf(m, c.thisValue);
     const std::optional<HostColorTransform> t = colorTransformOf(c.arg(0));
@@ -85,6 +97,8 @@ Value colorSetter(NativeCall& c)
 
 Value pixelBoundsGetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Machine& m = c.machine;
     const ClipHandle clip = clipOf(m, c.thisValue);
     if (!clip)
@@ -98,6 +112,8 @@ Value pixelBoundsGetter(NativeCall& c)
 // given one's placement and colour.
 Value clipTransformGetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     if (!c.thisObject() || c.thisObject()->kind() != ObjectKind::Clip)
         return Value();
     const Value args[] {c.thisValue};
@@ -106,6 +122,8 @@ Value clipTransformGetter(NativeCall& c)
 
 Value clipTransformSetter(NativeCall& c)
 {
+    if (c.machine.version() < 8)
+        return Value();
     Machine& m = c.machine;
     const ClipHandle clip = m.handleOf(c.thisObject());
     const ClipHandle from = clipOf(m, c.arg(0));

@@ -1,0 +1,130 @@
+// XML: a document node that parses text into its children. Its state
+// (status, xmlDecl, docTypeDecl, loaded) is plain properties of the
+// object, so movies read and override them as they always have; whether
+// white space is ignored is read from `ignoreWhite` wherever the movie
+// put it, its prototype included.
+
+#include "swf/script/ArrayObject.h"
+#include "swf/script/Machine.h"
+#include "swf/script/XmlParser.h"
+#include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClassSupport.h"
+#include "swf/script/classes/XmlNodes.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+void parseInto(Machine& m, Object* self, const Value& source)
+{
+    const std::string text = m.toStdString(source);
+    const XmlDocumentData parsed = parseXml(text, m.toBoolean(m.get(self, "ignoreWhite")));
+    m.chargeWork(text.size() / 64);
+    clearXmlChildren(m, self);
+    appendParsedXml(m, self, parsed);
+    if (!parsed.xmlDecl.empty())
+        m.set(self, "xmlDecl", m.stringValue(parsed.xmlDecl));
+    if (!parsed.docTypeDecl.empty())
+        m.set(self, "docTypeDecl", m.stringValue(parsed.docTypeDecl));
+    m.set(self, "status", Value::number(parsed.status));
+}
+
+Value xmlConstructor(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self)
+        return Value();
+    makeIntoXmlNode(m, self, kXmlElement, Value::null());
+    m.set(self, "status", Value::number(0));
+    if (c.count() > 0 && !c.arg(0).isNullish())
+        parseInto(m, self, c.arg(0));
+    return Value();
+}
+
+Value parseXmlMethod(NativeCall& c)
+{
+    if (isXmlNode(c.thisValue))
+        parseInto(c.machine, c.thisObject(), c.arg(0));
+    return Value();
+}
+
+Value createNodeMethod(NativeCall& c)
+{
+    return Value::object(newXmlNode(c.machine, c.callee->tag(), c.arg(0)));
+}
+
+// The default onData: parse what came, or report the failure.
+Value onDataMethod(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self)
+        return Value();
+    const bool arrived = !c.arg(0).isUndefined();
+    if (arrived)
+        parseInto(m, self, c.arg(0));
+    m.set(self, "loaded", Value::boolean(arrived));
+    const Value args[] {Value::boolean(arrived)};
+    m.callMethod(c.thisValue, m.intern("onLoad"), args);
+    return Value();
+}
+
+Value nothing(NativeCall&)
+{
+    return Value();
+}
+
+Value addRequestHeaderMethod(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self)
+        return Value();
+    // Kept where the reference player keeps them, in _customHeaders.
+    Object* headers = m.get(self, "_customHeaders").objectOrNull();
+    if (!headers) {
+        headers = m.newArray();
+        m.define(self, "_customHeaders", Value::object(headers), H);
+    }
+    const auto push = [&](const Value& v) { m.callMethod(Value::object(headers), m.intern("push"), std::span(&v, 1)); };
+    if (Object* pairs = c.arg(0).objectOrNull(); pairs && pairs->kind() == ObjectKind::Array) {
+        const double n = m.toNumber(m.get(pairs, m.names().length));
+        for (double i = 0; i + 1 < n && i < 65536; i += 2) {
+            push(m.getMember(c.arg(0), Value::number(i)));
+            push(m.getMember(c.arg(0), Value::number(i + 1)));
+        }
+    } else if (c.count() >= 2) {
+        push(c.arg(0));
+        push(c.arg(1));
+    }
+    return Value();
+}
+
+} // namespace
+
+void installXmlClass(Machine& machine)
+{
+    const Value nodeClass = machine.get(Value::object(machine.global()), machine.intern("XMLNode"));
+    Object* nodePrototype = machine.get(nodeClass, machine.names().prototype).objectOrNull();
+    Object* p = machine.newObject(nodePrototype);
+    machine.define(p, "__constructor__", nodeClass, H);
+    Function* xml = machine.newNative(xmlConstructor);
+    initializeFunction(machine, xml, HP);
+    machine.define(xml, machine.names().prototype, Value::object(p), HP);
+    machine.define(machine.global(), "XML", Value::object(xml), H);
+    defineScriptMethod(machine, p, "addRequestHeader", addRequestHeaderMethod);
+    defineScriptMethod(machine, p, "createElement", createNodeMethod, 0, kXmlElement);
+    defineScriptMethod(machine, p, "createTextNode", createNodeMethod, 0, kXmlText);
+    defineScriptMethod(machine, p, "getBytesLoaded", nothing);
+    defineScriptMethod(machine, p, "getBytesTotal", nothing);
+    defineScriptMethod(machine, p, "onData", onDataMethod);
+    defineScriptMethod(machine, p, "onLoad", nothing);
+    defineScriptMethod(machine, p, "parseXML", parseXmlMethod);
+    machine.define(p, "contentType", machine.stringValue("application/x-www-form-urlencoded"), H);
+    machine.define(p, "ignoreWhite", Value::boolean(false), H);
+}
+
+} // namespace swf::script
