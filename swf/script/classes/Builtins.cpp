@@ -31,6 +31,7 @@ void installAllClasses(Machine& machine)
     installColorClass(machine);
     installXmlNodeClass(machine);
     installXmlClass(machine);
+    installLoadVarsClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

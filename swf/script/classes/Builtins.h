@@ -47,6 +47,7 @@ void installTransformClass(Machine& machine);
 void installColorClass(Machine& machine);
 void installXmlNodeClass(Machine& machine);
 void installXmlClass(Machine& machine);
+void installLoadVarsClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.
