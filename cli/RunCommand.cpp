@@ -1,6 +1,8 @@
 #include <cstdio>
 
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QUrl>
 
 #include "cli/Command.h"
 #include "cli/MovieFile.h"
@@ -52,6 +54,9 @@ int runRun(const QStringList& arguments)
             std::fwrite(line.data(), 1, line.size(), stdout);
             std::fputc('\n', stdout);
         });
+    // Loads resolve against the movie's own folder, wherever the run was
+    // started from.
+    player.setMovieUrl(QUrl::fromLocalFile(QFileInfo(request.movie).absoluteFilePath()).toString().toStdString());
     if (const QString problem = loadMovieFile(request.movie, player); !problem.isEmpty())
         return fail(problem);
 

@@ -7,6 +7,7 @@
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/Loads.h"
 #include "swf/script/StageHost.h"
 
 namespace swf::script {
@@ -48,6 +49,11 @@ void FrameScripts::enterFrame()
     if (stopped())
         return;
     m_host.beginRound();
+    // What finished loading since the last frame arrives before the
+    // frame's own events, as the reference player hands it over.
+    deliverLoads(m_machine);
+    if (stopped())
+        return;
     SpriteInstance* root = m_host.sprite(m_host.root(0));
     if (!root)
         return;

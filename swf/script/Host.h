@@ -29,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -146,6 +147,18 @@ public:
     // says which); an empty URL unloads.
     virtual void loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod method) = 0;
     virtual void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) = 0;
+    // Text for script (LoadVars, XML, loadVariables), read from `url`
+    // relative to the movie under its sandbox. The answer never comes
+    // before this returns: the host hands it over at a frame boundary
+    // through finishedFetches(). Hosts that load nothing refuse all.
+    struct FetchResult {
+        std::uint64_t id = 0;
+        bool ok = false;
+        std::string data; // UTF-8, as script reads it
+        std::size_t bytes = 0; // as they arrived
+    };
+    virtual void fetch(std::uint64_t id, std::string_view /*url*/, UrlMethod, std::string_view /*body*/) { m_refused.push_back({id, false, {}}); }
+    virtual std::vector<FetchResult> finishedFetches() { return std::exchange(m_refused, {}); }
 
     // -- The display side: finding clips -----------------------------------
     // The movie at a level, or null when none is loaded there.
@@ -228,6 +241,9 @@ public:
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
     virtual void toggleQuality() = 0;
+
+private:
+    std::vector<FetchResult> m_refused;
 };
 
 } // namespace swf::script

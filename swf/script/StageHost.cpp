@@ -1,6 +1,7 @@
 #include "swf/script/StageHost.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -15,7 +16,9 @@
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/FrameScripts.h"
+#include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/Loads.h"
 
 namespace swf::script {
 
@@ -255,9 +258,77 @@ void StageHost::loadMovie(ClipHandle, int, std::string_view, UrlMethod)
     reportOnce("loadMovie");
 }
 
-void StageHost::loadVariables(ClipHandle, int, std::string_view, UrlMethod)
+namespace {
+
+// Loaded text as script sees it: a byte order mark says UTF-8 or UTF-16,
+// anything else is taken as it is; a zero ends it.
+std::string loadedText(const QByteArray& bytes)
 {
-    reportOnce("loadVariables");
+    std::string text;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text = bytes.mid(3).toStdString();
+    } else if (bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xFF\xFE")) {
+        const bool big = bytes[0] == '\xFE';
+        QString decoded;
+        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto hi = std::uint8_t(bytes[big ? i : i + 1]);
+            const auto lo = std::uint8_t(bytes[big ? i + 1 : i]);
+            decoded += QChar(char16_t(hi << 8 | lo));
+        }
+        text = decoded.toStdString();
+    } else {
+        text = bytes.toStdString();
+    }
+    if (const std::size_t zero = text.find('\0'); zero != std::string::npos)
+        text.resize(zero);
+    return text;
+}
+
+} // namespace
+
+void StageHost::loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method)
+{
+    const ClipHandle into = target ? target : root(level);
+    if (!m_machine || !into)
+        return;
+    startLoad(*m_machine, m_machine->clipValue(into), url, method, {});
+}
+
+void StageHost::fetch(std::uint64_t id, std::string_view url, UrlMethod, std::string_view)
+{
+    const LoadTarget where = resolveLoad(m_movieUrl, url);
+    if (where.kind == LoadTarget::Kind::LocalFile) {
+        m_fetches.push_back({id, where.location});
+        return;
+    }
+    if (where.kind == LoadTarget::Kind::Refused)
+        diagnostic("loading \"" + std::string(url) + "\" refused: " + where.reason);
+    else
+        diagnostic("loading \"" + std::string(url) + "\" failed: this player does not load from the web yet");
+    m_fetches.push_back({id, {}});
+}
+
+std::vector<Host::FetchResult> StageHost::finishedFetches()
+{
+    std::vector<FetchResult> done;
+    for (const PendingFetch& pending : std::exchange(m_fetches, {})) {
+        FetchResult result {pending.id, false, {}};
+        if (!pending.path.empty()) {
+            QFile file(QString::fromStdString(pending.path));
+            if (file.open(QIODevice::ReadOnly) && file.size() <= qint64(kMaxLoadBytes)) {
+                const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
+                result.ok = file.error() == QFileDevice::NoError && bytes.size() <= qsizetype(kMaxLoadBytes);
+                if (result.ok) {
+                    result.bytes = std::size_t(bytes.size());
+                    result.data = loadedText(bytes);
+                }
+            }
+            if (!result.ok)
+                diagnostic("loading \"" + pending.path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
+        }
+        done.push_back(std::move(result));
+    }
+    return done;
 }
 
 ClipHandle StageHost::root(int level)

@@ -7,6 +7,7 @@
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
 #include "swf/script/classes/ClassSupport.h"
+#include "swf/script/classes/Loads.h"
 #include "swf/script/classes/UrlVariables.h"
 
 namespace swf::script {
@@ -77,6 +78,7 @@ Value nothing(NativeCall&)
     return Value();
 }
 
+
 } // namespace
 
 void installLoadVarsClass(Machine& machine)
@@ -84,11 +86,15 @@ void installLoadVarsClass(Machine& machine)
     Object* p = machine.newObject();
     // Movies before version 6 do not see the class.
     defineClass(machine, "LoadVars", loadVarsConstructor, p, H | Swf6);
-    defineScriptMethod(machine, p, "addRequestHeader", nothing, HP);
+    defineScriptMethod(machine, p, "addRequestHeader", addRequestHeaderMethod, HP);
     machine.define(p, "contentType", machine.stringValue("application/x-www-form-urlencoded"), HP);
     defineMethod(machine, p, "decode", decodeMethod);
-    defineScriptMethod(machine, p, "getBytesLoaded", nothing, HP);
-    defineScriptMethod(machine, p, "getBytesTotal", nothing, HP);
+    defineScriptMethod(machine, p, "getBytesLoaded", bytesLoadedMethod, HP, 0);
+    defineMethod(machine, p, "load", loadMethod);
+    defineMethod(machine, p, "send", sendMethod);
+    defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod);
+    defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, HP, 1);
+    registerNative(machine, 301, 0, loadMethod);
     defineScriptMethod(machine, p, "onData", onDataMethod, HP);
     defineScriptMethod(machine, p, "onLoad", nothing, HP);
     defineScriptMethod(machine, p, "toString", toStringMethod, HP);

@@ -37,6 +37,9 @@ void decodeUrlVariables(Machine& machine, Object* into, std::string_view text)
     };
     for (const auto& [name, value] : splitUrlVariables(text)) {
         machine.chargeWork(1);
+        // A pair without a name sets nothing.
+        if (name.empty())
+            continue;
         const Value key = decoded(name);
         machine.set(into, machine.toKey(key), decoded(value));
     }

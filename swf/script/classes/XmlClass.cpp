@@ -4,11 +4,11 @@
 // white space is ignored is read from `ignoreWhite` wherever the movie
 // put it, its prototype included.
 
-#include "swf/script/ArrayObject.h"
 #include "swf/script/Machine.h"
 #include "swf/script/XmlParser.h"
 #include "swf/script/classes/Builtins.h"
 #include "swf/script/classes/ClassSupport.h"
+#include "swf/script/classes/Loads.h"
 #include "swf/script/classes/XmlNodes.h"
 
 namespace swf::script {
@@ -77,32 +77,6 @@ Value nothing(NativeCall&)
     return Value();
 }
 
-Value addRequestHeaderMethod(NativeCall& c)
-{
-    Machine& m = c.machine;
-    Object* self = c.thisObject();
-    if (!self)
-        return Value();
-    // Kept where the reference player keeps them, in _customHeaders.
-    Object* headers = m.get(self, "_customHeaders").objectOrNull();
-    if (!headers) {
-        headers = m.newArray();
-        m.define(self, "_customHeaders", Value::object(headers), H);
-    }
-    const auto push = [&](const Value& v) { m.callMethod(Value::object(headers), m.intern("push"), std::span(&v, 1)); };
-    if (Object* pairs = c.arg(0).objectOrNull(); pairs && pairs->kind() == ObjectKind::Array) {
-        const double n = m.toNumber(m.get(pairs, m.names().length));
-        for (double i = 0; i + 1 < n && i < 65536; i += 2) {
-            push(m.getMember(c.arg(0), Value::number(i)));
-            push(m.getMember(c.arg(0), Value::number(i + 1)));
-        }
-    } else if (c.count() >= 2) {
-        push(c.arg(0));
-        push(c.arg(1));
-    }
-    return Value();
-}
-
 } // namespace
 
 void installXmlClass(Machine& machine)
@@ -118,11 +92,14 @@ void installXmlClass(Machine& machine)
     defineScriptMethod(machine, p, "addRequestHeader", addRequestHeaderMethod);
     defineScriptMethod(machine, p, "createElement", createNodeMethod, 0, kXmlElement);
     defineScriptMethod(machine, p, "createTextNode", createNodeMethod, 0, kXmlText);
-    defineScriptMethod(machine, p, "getBytesLoaded", nothing);
-    defineScriptMethod(machine, p, "getBytesTotal", nothing);
+    defineScriptMethod(machine, p, "getBytesLoaded", bytesLoadedMethod, 0, 0);
+    defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, 0, 1);
+    defineMethod(machine, p, "load", loadMethod, 0);
     defineScriptMethod(machine, p, "onData", onDataMethod);
     defineScriptMethod(machine, p, "onLoad", nothing);
     defineScriptMethod(machine, p, "parseXML", parseXmlMethod);
+    defineMethod(machine, p, "send", sendMethod, 0);
+    defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod, 0);
     machine.define(p, "contentType", machine.stringValue("application/x-www-form-urlencoded"), H);
     machine.define(p, "ignoreWhite", Value::boolean(false), H);
 }
