@@ -261,11 +261,14 @@ void StageHost::loadMovie(ClipHandle, int, std::string_view, UrlMethod)
 namespace {
 
 // Loaded text as script sees it: a byte order mark says UTF-8 or UTF-16,
-// anything else is taken as it is; a zero ends it.
-std::string loadedText(const QByteArray& bytes)
+// anything else is taken as it is; a zero ends it. Movies before version
+// 6 take the bytes as they are, marks and all.
+std::string loadedText(const QByteArray& bytes, int version)
 {
     std::string text;
-    if (bytes.startsWith("\xEF\xBB\xBF")) {
+    if (version < 6) {
+        text = bytes.toStdString();
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
         text = bytes.mid(3).toStdString();
     } else if (bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xFF\xFE")) {
         const bool big = bytes[0] == '\xFE';
@@ -320,7 +323,7 @@ std::vector<Host::FetchResult> StageHost::finishedFetches()
                 result.ok = file.error() == QFileDevice::NoError && bytes.size() <= qsizetype(kMaxLoadBytes);
                 if (result.ok) {
                     result.bytes = std::size_t(bytes.size());
-                    result.data = loadedText(bytes);
+                    result.data = loadedText(bytes, m_movie.header().version);
                 }
             }
             if (!result.ok)

@@ -29,10 +29,12 @@ Value deliverOne(NativeCall& c)
         m.define(object, "_bytesTotal", c.arg(1), PropertyFlag::DontEnum);
     }
     if (object->kind() == ObjectKind::Clip) {
-        // loadVariables: the clip takes the variables; nothing is told of
-        // a failure.
-        if (c.arg(0).isString())
+        // loadVariables: the clip takes the variables, then hears of it;
+        // nothing is told of a failure.
+        if (c.arg(0).isString()) {
             decodeUrlVariables(m, object, c.arg(0).asString()->view());
+            m.callMethod(c.thisValue, m.intern("onData"), {});
+        }
         return Value();
     }
     m.callMethod(c.thisValue, m.intern("onData"), c.args.subspan(0, 1));
@@ -97,22 +99,29 @@ Value addRequestHeaderMethod(NativeCall& c)
     Object* self = c.thisObject();
     if (!self)
         return Value();
-    // Kept where the reference player keeps them, in _customHeaders.
-    Object* headers = m.get(self, "_customHeaders").objectOrNull();
-    if (!headers) {
+    // Kept where the reference player keeps them, in _customHeaders; if
+    // the movie put something else there, nothing is added.
+    const Value existing = m.get(self, "_customHeaders");
+    Object* headers = existing.objectOrNull();
+    if (existing.isUndefined()) {
         headers = m.newArray();
         m.define(self, "_customHeaders", Value::object(headers), PropertyFlag::DontEnum);
     }
-    const auto push = [&](const Value& v) { m.callMethod(Value::object(headers), m.intern("push"), std::span(&v, 1)); };
+    if (!headers || headers->kind() != ObjectKind::Array)
+        return Value();
+    // Only names and values that are text are taken, a pair at a time.
+    const auto pushPair = [&](const Value& name, const Value& value) {
+        if (!name.isString() || !value.isString())
+            return;
+        const Value pair[] {name, value};
+        m.callMethod(Value::object(headers), m.intern("push"), pair);
+    };
     if (Object* pairs = c.arg(0).objectOrNull(); pairs && pairs->kind() == ObjectKind::Array) {
         const double n = m.toNumber(m.get(pairs, m.names().length));
-        for (double i = 0; i + 1 < n && i < 65536; i += 2) {
-            push(m.getMember(c.arg(0), Value::number(i)));
-            push(m.getMember(c.arg(0), Value::number(i + 1)));
-        }
+        for (double i = 0; i + 1 < n && i < 65536; i += 2)
+            pushPair(m.getMember(c.arg(0), Value::number(i)), m.getMember(c.arg(0), Value::number(i + 1)));
     } else if (c.count() >= 2) {
-        push(c.arg(0));
-        push(c.arg(1));
+        pushPair(c.arg(0), c.arg(1));
     }
     return Value();
 }
