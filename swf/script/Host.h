@@ -228,6 +228,8 @@ public:
     virtual bool hitTestClip(ClipHandle clip, ClipHandle other) = 0;
     virtual HostPoint localToGlobal(ClipHandle clip, HostPoint point) = 0;
     virtual HostPoint globalToLocal(ClipHandle clip, HostPoint point) = 0;
+    // The stage as the movie's header sets it, in pixels.
+    virtual HostRect stageArea() { return {}; }
     // The clip's own placement and colour, or with its parents' applied
     // (`concatenated`); nothing when the clip is gone. Hosts without a
     // display side have none.

@@ -806,6 +806,12 @@ HostPoint StageHost::globalToLocal(ClipHandle clip, HostPoint point)
     return {mapped.x() / kTwips, mapped.y() / kTwips};
 }
 
+HostRect StageHost::stageArea()
+{
+    const auto& frame = m_movie.header().frameSize;
+    return {frame.xMin / kTwips, frame.yMin / kTwips, frame.xMax / kTwips, frame.yMax / kTwips};
+}
+
 std::optional<HostMatrix> StageHost::matrix(ClipHandle clip, bool concatenate)
 {
     const DisplayObject* found = object(clip);

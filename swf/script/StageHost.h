@@ -126,6 +126,7 @@ public:
     bool hitTestClip(ClipHandle clip, ClipHandle other) override;
     HostPoint localToGlobal(ClipHandle clip, HostPoint point) override;
     HostPoint globalToLocal(ClipHandle clip, HostPoint point) override;
+    HostRect stageArea() override;
     std::optional<HostMatrix> matrix(ClipHandle clip, bool concatenated) override;
     void setMatrix(ClipHandle clip, const HostMatrix& matrix) override;
     std::optional<HostColorTransform> colorTransform(ClipHandle clip, bool concatenated) override;

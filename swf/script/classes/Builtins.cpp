@@ -32,6 +32,7 @@ void installAllClasses(Machine& machine)
     installXmlNodeClass(machine);
     installXmlClass(machine);
     installLoadVarsClass(machine);
+    installStageObject(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -34,9 +34,16 @@ ArrayObject* storeOf(const Value& of)
     if (!o || o->kind() != ObjectKind::Plain)
         return nullptr;
     Object* store = o->primitive().objectOrNull();
-    if (!store || store->kind() != ObjectKind::Array || store->prototype() || static_cast<ArrayObject*>(store)->denseSize() != 8)
+    if (!store || store->kind() != ObjectKind::Array || store->prototype())
         return nullptr;
-    return static_cast<ArrayObject*>(store);
+    auto* terms = static_cast<ArrayObject*>(store);
+    if (terms->denseSize() != 8)
+        return nullptr;
+    // Other natives keep stores of their own: this one holds numbers only.
+    for (std::size_t i = 0; i < 8; ++i)
+        if (!terms->dense(i).isNumber())
+            return nullptr;
+    return terms;
 }
 
 std::array<double, 8> termsOf(const HostColorTransform& t)

@@ -57,25 +57,9 @@ Value toStringMethod(NativeCall& c)
     return m.stringValue(std::move(text));
 }
 
-// The default onData: decode what came, or report the failure.
 Value onDataMethod(NativeCall& c)
 {
-    Machine& m = c.machine;
-    Object* self = c.thisObject();
-    if (!self)
-        return Value();
-    const bool arrived = !c.arg(0).isUndefined();
-    if (arrived)
-        decodeUrlVariables(m, self, m.toString(c.arg(0))->view());
-    m.set(self, "loaded", Value::boolean(arrived));
-    const Value args[] {Value::boolean(arrived)};
-    m.callMethod(c.thisValue, m.intern("onLoad"), args);
-    return Value();
-}
-
-Value nothing(NativeCall&)
-{
-    return Value();
+    return defaultOnData(c, [](Machine& m, Object* self, const Value& text) { decodeUrlVariables(m, self, m.toString(text)->view()); });
 }
 
 
@@ -96,7 +80,7 @@ void installLoadVarsClass(Machine& machine)
     defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, HP, 1);
     registerNative(machine, 301, 0, loadMethod);
     defineScriptMethod(machine, p, "onData", onDataMethod, HP);
-    defineScriptMethod(machine, p, "onLoad", nothing, HP);
+    defineScriptMethod(machine, p, "onLoad", ignoreOnLoad, HP);
     defineScriptMethod(machine, p, "toString", toStringMethod, HP);
 }
 

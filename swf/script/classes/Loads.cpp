@@ -142,6 +142,26 @@ Value sendMethod(NativeCall& c)
     return Value::boolean(true);
 }
 
+Value defaultOnData(NativeCall& c, void (*take)(Machine&, Object*, const Value&))
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self)
+        return Value();
+    const bool arrived = !c.arg(0).isUndefined();
+    if (arrived)
+        take(m, self, c.arg(0));
+    m.set(self, "loaded", Value::boolean(arrived));
+    const Value args[] {Value::boolean(arrived)};
+    m.callMethod(c.thisValue, m.intern("onLoad"), args);
+    return Value();
+}
+
+Value ignoreOnLoad(NativeCall&)
+{
+    return Value();
+}
+
 void deliverLoads(Machine& machine)
 {
     for (const Host::FetchResult& result : machine.host().finishedFetches()) {

@@ -19,6 +19,7 @@ void startLoad(Machine& machine, const Value& target, std::string_view url, UrlM
 // The natives LoadVars and XML share: load(url), send(url, window,
 // method), sendAndLoad(url, target, method); the text sent is the
 // object's toString().
+class Object;
 struct NativeCall;
 Value loadMethod(NativeCall& c);
 Value sendMethod(NativeCall& c);
@@ -28,6 +29,11 @@ Value bytesLoadedMethod(NativeCall& c);
 // addRequestHeader(name, value) or (array of pairs).
 Value addRequestHeaderMethod(NativeCall& c);
 UrlMethod urlMethodOf(Machine& machine, const Value& method);
+// The default onData of LoadVars and XML: `take` what came, or nothing
+// when the load failed, then tell onLoad whether it arrived.
+Value defaultOnData(NativeCall& c, void (*take)(Machine&, Object*, const Value&));
+// The default onLoad, which does nothing.
+Value ignoreOnLoad(NativeCall& c);
 // Runs what the host has finished; the frame loop calls this once a frame.
 void deliverLoads(Machine& machine);
 

@@ -56,25 +56,9 @@ Value createNodeMethod(NativeCall& c)
     return Value::object(newXmlNode(c.machine, c.callee->tag(), c.arg(0)));
 }
 
-// The default onData: parse what came, or report the failure.
 Value onDataMethod(NativeCall& c)
 {
-    Machine& m = c.machine;
-    Object* self = c.thisObject();
-    if (!self)
-        return Value();
-    const bool arrived = !c.arg(0).isUndefined();
-    if (arrived)
-        parseInto(m, self, c.arg(0));
-    m.set(self, "loaded", Value::boolean(arrived));
-    const Value args[] {Value::boolean(arrived)};
-    m.callMethod(c.thisValue, m.intern("onLoad"), args);
-    return Value();
-}
-
-Value nothing(NativeCall&)
-{
-    return Value();
+    return defaultOnData(c, parseInto);
 }
 
 } // namespace
@@ -96,7 +80,7 @@ void installXmlClass(Machine& machine)
     defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, 0, 1);
     defineMethod(machine, p, "load", loadMethod, 0);
     defineScriptMethod(machine, p, "onData", onDataMethod);
-    defineScriptMethod(machine, p, "onLoad", nothing);
+    defineScriptMethod(machine, p, "onLoad", ignoreOnLoad);
     defineScriptMethod(machine, p, "parseXML", parseXmlMethod);
     defineMethod(machine, p, "send", sendMethod, 0);
     defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod, 0);
