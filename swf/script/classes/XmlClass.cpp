@@ -74,18 +74,16 @@ void installXmlClass(Machine& machine)
     machine.define(xml, machine.names().prototype, Value::object(p), HP);
     machine.define(machine.global(), "XML", Value::object(xml), H);
     defineScriptMethod(machine, p, "addRequestHeader", addRequestHeaderMethod);
-    defineScriptMethod(machine, p, "createElement", createNodeMethod, 0, kXmlElement);
-    defineScriptMethod(machine, p, "createTextNode", createNodeMethod, 0, kXmlText);
+    defineMethod(machine, p, "createElement", createNodeMethod, 0, kXmlElement);
+    defineMethod(machine, p, "createTextNode", createNodeMethod, 0, kXmlText);
     defineScriptMethod(machine, p, "getBytesLoaded", bytesLoadedMethod, 0, 0);
     defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, 0, 1);
     defineMethod(machine, p, "load", loadMethod, 0);
     defineScriptMethod(machine, p, "onData", onDataMethod);
     defineScriptMethod(machine, p, "onLoad", ignoreOnLoad);
-    defineScriptMethod(machine, p, "parseXML", parseXmlMethod);
+    defineMethod(machine, p, "parseXML", parseXmlMethod, 0);
     defineMethod(machine, p, "send", sendMethod, 0);
     defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod, 0);
-    machine.define(p, "contentType", machine.stringValue("application/x-www-form-urlencoded"), H);
-    machine.define(p, "ignoreWhite", Value::boolean(false), H);
 }
 
 } // namespace swf::script

@@ -52,6 +52,8 @@ ArrayObject* childList(Object* node)
 
 void setChildren(Machine& m, Object* node, const std::vector<Object*>& children)
 {
+    // Each change copies the list: a movie that grows a long one pays.
+    m.chargeWork(children.size());
     std::vector<Value> values;
     values.reserve(children.size());
     for (Object* child : children)
@@ -161,8 +163,10 @@ Value fieldGetter(NativeCall& c)
             return Value::null();
         return Value::object(c.callee->tag() == FieldFirst ? children.front() : children.back());
     }
-    case FieldNext: return sibling(node, 1);
-    case FieldPrevious: return sibling(node, -1);
+    case FieldNext:
+    case FieldPrevious:
+        m.chargeWork(xmlChildren(parentOf(node)).size());
+        return sibling(node, c.callee->tag() == FieldNext ? 1 : -1);
     case FieldParent: return Value::objectOrNull(parentOf(node));
     case FieldPrefix:
     case FieldLocalName:
