@@ -97,11 +97,14 @@ void installStageObject(Machine& machine)
     defineAccessor(machine, stage, "height", sizeGetter, nullptr, 0, 1);
     defineAccessor(machine, stage, "displayState", displayStateGetter, nullptr, Swf7);
     machine.define(stage, "showMenu", Value::boolean(true));
-    // Listeners: the broadcaster's own methods, as initialize() gives them.
+    // Listeners, as initialize() gives them: the broadcaster's own add and
+    // remove, and a broadcastMessage of its own.
     if (Object* broadcaster = machine.builtins().asBroadcaster) {
-        for (const char* name : {"addListener", "removeListener", "broadcastMessage"})
+        for (const char* name : {"addListener", "removeListener"})
             if (const Property* p = broadcaster->properties().find(machine.intern(name), true))
                 machine.define(stage, name, p->value, HP);
+        if (Function* broadcast = lookupNative(machine, 101, 12))
+            machine.define(stage, "broadcastMessage", Value::object(broadcast), HP);
         machine.define(stage, machine.names().listeners, Value::object(machine.newArray()), HP);
     }
 }

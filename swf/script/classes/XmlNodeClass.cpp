@@ -297,9 +297,16 @@ Value escapeMethod(NativeCall& c)
 Value toStringMethod(NativeCall& c)
 {
     Machine& m = c.machine;
-    if (!storeOf(c.thisObject()))
+    Object* self = c.thisObject();
+    if (!storeOf(self))
         return Value::string(m.names().objectText);
-    return m.stringValue(xmlText(m, c.thisObject()));
+    // A document starts with the declarations it was parsed with.
+    std::string text;
+    if (slot(self, Name).isNull() && m.toNumber(slot(self, TypeSlot)) == kXmlElement)
+        for (const char* key : {"xmlDecl", "docTypeDecl"})
+            if (const Value decl = m.get(c.thisValue, m.intern(key)); decl.isString())
+                text += decl.asString()->view();
+    return m.stringValue(text + xmlText(m, self));
 }
 
 Value namespaceForPrefixMethod(NativeCall& c)
