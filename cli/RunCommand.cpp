@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QUrl>
 
 #include <optional>
 
@@ -66,6 +67,9 @@ int runRun(const QStringList& arguments)
             std::fwrite(line.data(), 1, line.size(), stdout);
             std::fputc('\n', stdout);
         });
+    // Loads resolve against the movie's own folder, wherever the run was
+    // started from.
+    player.setMovieUrl(QUrl::fromLocalFile(QFileInfo(request.movie).absoluteFilePath()).toString().toStdString());
     if (const QString problem = loadMovieFile(request.movie, player); !problem.isEmpty())
         return fail(problem);
 

@@ -55,6 +55,7 @@ struct Player::State {
     // goes first.
     std::function<void(std::string_view)> traceSink;
     const Clock* scriptClock = nullptr;
+    std::string movieUrl;
     std::unique_ptr<script::StageHost> scriptHost;
     std::unique_ptr<script::Machine> machine;
     std::unique_ptr<script::FrameScripts> frameScripts;
@@ -195,6 +196,7 @@ void Player::State::startScript()
     const int version = current->header().version;
     scriptHost = std::make_unique<script::StageHost>(*stage, *current, scriptClock);
     scriptHost->setTraceSink(traceSink);
+    scriptHost->setMovieUrl(movieUrl);
     machine = std::make_unique<script::Machine>(*scriptHost, version);
     scriptHost->setMachine(machine.get());
     script::ScriptLimits limits;
@@ -314,6 +316,13 @@ void Player::setTraceOutput(std::function<void(std::string_view)> sink)
 void Player::setScriptClock(const Clock* clock)
 {
     m_state->scriptClock = clock;
+}
+
+void Player::setMovieUrl(std::string url)
+{
+    m_state->movieUrl = std::move(url);
+    if (m_state->scriptHost)
+        m_state->scriptHost->setMovieUrl(m_state->movieUrl);
 }
 
 bool Player::quitRequested() const

@@ -51,6 +51,10 @@ public:
     // (the default, for tools and tests) the script clock follows the
     // frames played and a run is the same every time.
     void setScriptClock(const Clock* clock);
+    // The movie's own address (file:///... or http(s)://...): what script
+    // loads resolve against and the sandbox judges by. Without one a movie
+    // loads nothing.
+    void setMovieUrl(std::string url);
     // The movie asked to end the run (fscommand "quit").
     bool quitRequested() const;
 

@@ -8,6 +8,7 @@
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/Loads.h"
 #include "swf/script/StageHost.h"
 
 namespace swf::script {
@@ -59,6 +60,11 @@ void FrameScripts::enterFrame()
         return;
     m_inTick = true;
     m_host.beginRound();
+    // What finished loading since the last frame arrives before the
+    // frame's own events, as the reference player hands it over.
+    deliverLoads(m_machine);
+    if (stopped())
+        return;
     m_machine.runTimers();
 }
 

@@ -29,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -88,6 +89,29 @@ struct HostPoint {
     double y = 0;
 };
 
+// A clip's colour transform: each channel becomes channel * multiplier +
+// offset, multipliers as fractions (1 leaves it), offsets in 0..255 steps.
+struct HostColorTransform {
+    double redMultiplier = 1;
+    double greenMultiplier = 1;
+    double blueMultiplier = 1;
+    double alphaMultiplier = 1;
+    double redOffset = 0;
+    double greenOffset = 0;
+    double blueOffset = 0;
+    double alphaOffset = 0;
+};
+
+// A clip's placement: x' = a*x + c*y + tx, y' = b*x + d*y + ty, in pixels.
+struct HostMatrix {
+    double a = 1;
+    double b = 0;
+    double c = 0;
+    double d = 1;
+    double tx = 0;
+    double ty = 0;
+};
+
 enum class UrlMethod : std::uint8_t { None, Get, Post };
 
 class Host {
@@ -127,6 +151,18 @@ public:
     // says which); an empty URL unloads.
     virtual void loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod method) = 0;
     virtual void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) = 0;
+    // Text for script (LoadVars, XML, loadVariables), read from `url`
+    // relative to the movie under its sandbox. The answer never comes
+    // before this returns: the host hands it over at a frame boundary
+    // through finishedFetches(). Hosts that load nothing refuse all.
+    struct FetchResult {
+        std::uint64_t id = 0;
+        bool ok = false;
+        std::string data; // UTF-8, as script reads it
+        std::size_t bytes = 0; // as they arrived
+    };
+    virtual void fetch(std::uint64_t id, std::string_view /*url*/, UrlMethod, std::string_view /*body*/) { m_refused.push_back({id, false, {}}); }
+    virtual std::vector<FetchResult> finishedFetches() { return std::exchange(m_refused, {}); }
 
     // -- The display side: finding clips -----------------------------------
     // The movie at a level, or null when none is loaded there.
@@ -196,6 +232,15 @@ public:
     virtual bool hitTestClip(ClipHandle clip, ClipHandle other) = 0;
     virtual HostPoint localToGlobal(ClipHandle clip, HostPoint point) = 0;
     virtual HostPoint globalToLocal(ClipHandle clip, HostPoint point) = 0;
+    // The stage as the movie's header sets it, in pixels.
+    virtual HostRect stageArea() { return {}; }
+    // The clip's own placement and colour, or with its parents' applied
+    // (`concatenated`); nothing when the clip is gone. Hosts without a
+    // display side have none.
+    virtual std::optional<HostMatrix> matrix(ClipHandle, bool /*concatenated*/) { return std::nullopt; }
+    virtual void setMatrix(ClipHandle, const HostMatrix&) { }
+    virtual std::optional<HostColorTransform> colorTransform(ClipHandle, bool /*concatenated*/) { return std::nullopt; }
+    virtual void setColorTransform(ClipHandle, const HostColorTransform&) { }
     virtual void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) = 0;
     virtual void stopDrag() = 0;
 
@@ -216,6 +261,9 @@ public:
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
     virtual void toggleQuality() = 0;
+
+private:
+    std::vector<FetchResult> m_refused;
 };
 
 } // namespace swf::script

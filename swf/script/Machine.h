@@ -127,6 +127,11 @@ public:
     // Values the host keeps across calls are rooted here.
     std::size_t addHostRoot(const Value& value);
     void removeHostRoot(std::size_t id);
+    Value hostRoot(std::size_t id) const
+    {
+        const auto it = m_hostRoots.find(id);
+        return it == m_hostRoots.end() ? Value() : it->second;
+    }
 
     // -- The machine's state ---------------------------------------------------
     Host& host() { return m_host; }

@@ -1,6 +1,7 @@
 #include "swf/script/StageHost.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QTimeZone>
 
 #include <algorithm>
@@ -17,7 +18,9 @@
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/FrameScripts.h"
+#include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/Loads.h"
 
 namespace swf::script {
 
@@ -263,9 +266,80 @@ void StageHost::loadMovie(ClipHandle, int, std::string_view, UrlMethod)
     reportOnce("loadMovie");
 }
 
-void StageHost::loadVariables(ClipHandle, int, std::string_view, UrlMethod)
+namespace {
+
+// Loaded text as script sees it: a byte order mark says UTF-8 or UTF-16,
+// anything else is taken as it is; a zero ends it. Movies before version
+// 6 take the bytes as they are, marks and all.
+std::string loadedText(const QByteArray& bytes, int version)
 {
-    reportOnce("loadVariables");
+    std::string text;
+    if (version < 6) {
+        text = bytes.toStdString();
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text = bytes.mid(3).toStdString();
+    } else if (bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xFF\xFE")) {
+        const bool big = bytes[0] == '\xFE';
+        QString decoded;
+        for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto hi = std::uint8_t(bytes[big ? i : i + 1]);
+            const auto lo = std::uint8_t(bytes[big ? i + 1 : i]);
+            decoded += QChar(char16_t(hi << 8 | lo));
+        }
+        text = decoded.toStdString();
+    } else {
+        text = bytes.toStdString();
+    }
+    if (const std::size_t zero = text.find('\0'); zero != std::string::npos)
+        text.resize(zero);
+    return text;
+}
+
+} // namespace
+
+void StageHost::loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method)
+{
+    const ClipHandle into = target ? target : root(level);
+    if (!m_machine || !into)
+        return;
+    startLoad(*m_machine, m_machine->clipValue(into), url, method, {});
+}
+
+void StageHost::fetch(std::uint64_t id, std::string_view url, UrlMethod, std::string_view)
+{
+    const LoadTarget where = resolveLoad(m_movieUrl, url);
+    if (where.kind == LoadTarget::Kind::LocalFile) {
+        m_fetches.push_back({id, where.location});
+        return;
+    }
+    if (where.kind == LoadTarget::Kind::Refused)
+        diagnostic("loading \"" + std::string(url) + "\" refused: " + where.reason);
+    else
+        diagnostic("loading \"" + std::string(url) + "\" failed: this player does not load from the web yet");
+    m_fetches.push_back({id, {}});
+}
+
+std::vector<Host::FetchResult> StageHost::finishedFetches()
+{
+    std::vector<FetchResult> done;
+    for (const PendingFetch& pending : std::exchange(m_fetches, {})) {
+        FetchResult result {pending.id, false, {}};
+        if (!pending.path.empty()) {
+            QFile file(QString::fromStdString(pending.path));
+            if (file.open(QIODevice::ReadOnly) && file.size() <= qint64(kMaxLoadBytes)) {
+                const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
+                result.ok = file.error() == QFileDevice::NoError && bytes.size() <= qsizetype(kMaxLoadBytes);
+                if (result.ok) {
+                    result.bytes = std::size_t(bytes.size());
+                    result.data = loadedText(bytes, m_movie.header().version);
+                }
+            }
+            if (!result.ok)
+                diagnostic("loading \"" + pending.path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
+        }
+        done.push_back(std::move(result));
+    }
+    return done;
 }
 
 ClipHandle StageHost::root(int level)
@@ -770,6 +844,58 @@ HostPoint StageHost::globalToLocal(ClipHandle clip, HostPoint point)
         return point;
     const QPointF mapped = inverse.map(QPointF(point.x * kTwips, point.y * kTwips));
     return {mapped.x() / kTwips, mapped.y() / kTwips};
+}
+
+HostRect StageHost::stageArea()
+{
+    const auto& frame = m_movie.header().frameSize;
+    return {frame.xMin / kTwips, frame.yMin / kTwips, frame.xMax / kTwips, frame.yMax / kTwips};
+}
+
+std::optional<HostMatrix> StageHost::matrix(ClipHandle clip, bool concatenate)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return std::nullopt;
+    const Matrix m = concatenate ? concatenated(*found) : found->matrix();
+    return HostMatrix {m.a, m.b, m.c, m.d, m.tx / kTwips, m.ty / kTwips};
+}
+
+void StageHost::setMatrix(ClipHandle clip, const HostMatrix& m)
+{
+    DisplayObject* found = object(clip);
+    const double terms[] {m.a, m.b, m.c, m.d, m.tx, m.ty};
+    if (!found || !std::all_of(std::begin(terms), std::end(terms), [](double t) { return std::isfinite(t); }))
+        return;
+    found->setMatrix({m.a, m.b, m.c, m.d, std::round(m.tx * kTwips), std::round(m.ty * kTwips)});
+}
+
+std::optional<HostColorTransform> StageHost::colorTransform(ClipHandle clip, bool concatenate)
+{
+    const DisplayObject* found = object(clip);
+    if (!found)
+        return std::nullopt;
+    ColorTransform t = found->colorTransform();
+    if (concatenate)
+        for (const DisplayObject* up = found->parent(); up; up = up->parent())
+            t = up->colorTransform() * t;
+    return HostColorTransform {t.rMult / 256.0, t.gMult / 256.0, t.bMult / 256.0, t.aMult / 256.0,
+                               double(t.rAdd), double(t.gAdd), double(t.bAdd), double(t.aAdd)};
+}
+
+void StageHost::setColorTransform(ClipHandle clip, const HostColorTransform& t)
+{
+    DisplayObject* found = object(clip);
+    if (!found)
+        return;
+    // Kept in the 8.8 form movies store, cut toward zero and bounded so
+    // that no product of terms overflows.
+    const auto fixed = [](double value, double scale) {
+        return std::isfinite(value) ? int(std::clamp(std::trunc(value * scale), -32768.0, 32767.0)) : 0;
+    };
+    found->setColorTransform({fixed(t.redMultiplier, 256), fixed(t.greenMultiplier, 256), fixed(t.blueMultiplier, 256),
+                              fixed(t.alphaMultiplier, 256), fixed(t.redOffset, 1), fixed(t.greenOffset, 1), fixed(t.blueOffset, 1),
+                              fixed(t.alphaOffset, 1)});
 }
 
 void StageHost::startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint)

@@ -79,6 +79,13 @@ public:
     void fsCommand(std::string_view command, std::string_view arguments) override;
     void loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
     void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
+    void fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body) override;
+    std::vector<FetchResult> finishedFetches() override;
+    // The movie's own address, which loads resolve against and the sandbox
+    // judges by; empty allows no loads.
+    void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
+    // The most one load may read.
+    static constexpr std::size_t kMaxLoadBytes = 16 * 1024 * 1024;
 
     ClipHandle root(int level) override;
     ClipHandle parent(ClipHandle clip) override;
@@ -122,6 +129,11 @@ public:
     bool hitTestClip(ClipHandle clip, ClipHandle other) override;
     HostPoint localToGlobal(ClipHandle clip, HostPoint point) override;
     HostPoint globalToLocal(ClipHandle clip, HostPoint point) override;
+    HostRect stageArea() override;
+    std::optional<HostMatrix> matrix(ClipHandle clip, bool concatenated) override;
+    void setMatrix(ClipHandle clip, const HostMatrix& matrix) override;
+    std::optional<HostColorTransform> colorTransform(ClipHandle clip, bool concatenated) override;
+    void setColorTransform(ClipHandle clip, const HostColorTransform& transform) override;
     void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) override;
     void stopDrag() override;
     ClipDrawing* drawing(ClipHandle clip) override;
@@ -158,6 +170,12 @@ private:
     std::chrono::steady_clock::time_point m_roundStart;
     std::uint64_t m_random;
     bool m_quit = false;
+    std::string m_movieUrl;
+    struct PendingFetch {
+        std::uint64_t id;
+        std::string path; // empty: failed already
+    };
+    std::vector<PendingFetch> m_fetches;
 };
 
 } // namespace swf::script

@@ -26,6 +26,16 @@ void installAllClasses(Machine& machine)
     installContextMenuClasses(machine);
     installKeyClass(machine);
     installMouseClass(machine);
+    installPointClass(machine);
+    installRectangleClass(machine);
+    installMatrixClass(machine);
+    installColorTransformClass(machine);
+    installTransformClass(machine);
+    installColorClass(machine);
+    installXmlNodeClass(machine);
+    installXmlClass(machine);
+    installLoadVarsClass(machine);
+    installStageObject(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

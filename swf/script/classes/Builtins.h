@@ -42,6 +42,16 @@ void installMovieClipDrawing(Machine& machine);
 void installContextMenuClasses(Machine& machine);
 void installKeyClass(Machine& machine);
 void installMouseClass(Machine& machine);
+void installPointClass(Machine& machine);
+void installRectangleClass(Machine& machine);
+void installMatrixClass(Machine& machine);
+void installColorTransformClass(Machine& machine);
+void installTransformClass(Machine& machine);
+void installColorClass(Machine& machine);
+void installXmlNodeClass(Machine& machine);
+void installXmlClass(Machine& machine);
+void installLoadVarsClass(Machine& machine);
+void installStageObject(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

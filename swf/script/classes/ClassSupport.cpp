@@ -1,0 +1,93 @@
+#include "swf/script/classes/ClassSupport.h"
+
+#include <cmath>
+
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
+
+namespace swf::script {
+
+Object* packageObject(Machine& machine, std::string_view path, std::uint32_t flags)
+{
+    Object* at = machine.global();
+    while (!path.empty()) {
+        const std::size_t dot = path.find('.');
+        const std::string_view name = path.substr(0, dot);
+        path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
+        String* key = machine.intern(name);
+        Property* own = machine.findOwn(at, key);
+        Object* next = own ? own->value.objectOrNull() : nullptr;
+        if (!next) {
+            next = machine.newObject();
+            machine.define(at, key, Value::object(next), flags);
+        }
+        at = next;
+    }
+    return at;
+}
+
+void defineAccessor(Machine& machine, Object* target, std::string_view name, NativeFunction getter, NativeFunction setter,
+                    std::uint32_t flags, int tag)
+{
+    Property& p = target->properties().add(machine.intern(name), Value(), flags | PropertyFlag::Accessor);
+    p.getter = Value::object(makeNativeFunction(machine, getter, tag));
+    p.setter = setter ? Value::object(makeNativeFunction(machine, setter, tag)) : Value::null();
+    machine.heap().reaccount(target);
+}
+
+Function* defineScriptMethod(Machine& machine, Object* target, std::string_view name, NativeFunction native, std::uint32_t flags, int tag)
+{
+    Function* f = defineMethod(machine, target, name, native, flags, tag);
+    machine.addPrototype(f);
+    return f;
+}
+
+Value scriptAdd(Machine& machine, const Value& a, const Value& b)
+{
+    const Value x = machine.valueOfStep(a);
+    const Value y = machine.valueOfStep(b);
+    if (x.isString() || y.isString())
+        return machine.stringValue(machine.toStdString(x.isObject() ? a : x) + machine.toStdString(y.isObject() ? b : y));
+    // An object with no primitive is NaN, a function 0 before version 6.
+    const auto number = [&](const Value& converted) {
+        if (!converted.isObject())
+            return machine.toNumber(converted);
+        return machine.version() < 6 && converted.asObject()->isFunction() ? 0.0 : std::nan("");
+    };
+    return Value::number(number(x) + number(y));
+}
+
+std::string scriptText(Machine& machine, const Value& value)
+{
+    const Value converted = machine.valueOfStep(value);
+    return machine.toStdString(converted.isObject() ? value : converted);
+}
+
+Value scriptLess(Machine& machine, const Value& a, const Value& b)
+{
+    const Value x = machine.toPrimitive(a, PrimitiveHint::Number);
+    const Value y = machine.toPrimitive(b, PrimitiveHint::Number);
+    if (x.isString() && y.isString()) {
+        const std::string_view l = x.asString()->view();
+        const std::string_view r = y.asString()->view();
+        return Value::boolean(l.empty() || r.empty() ? r.empty() && !l.empty() : l < r);
+    }
+    const double p = machine.toNumber(x);
+    const double q = machine.toNumber(y);
+    if (std::isnan(p) || std::isnan(q))
+        return Value();
+    return Value::boolean(p < q);
+}
+
+Value scriptAnd(Machine& machine, std::initializer_list<Value> values)
+{
+    Value last = Value::boolean(true);
+    for (const Value& v : values) {
+        last = v;
+        if (!machine.toBoolean(v))
+            return v;
+    }
+    return last;
+}
+
+} // namespace swf::script

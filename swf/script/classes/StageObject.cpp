@@ -1,0 +1,112 @@
+// Stage: the movie's stage as script sees it. align and scaleMode keep
+// what the movie set, in the reference player's spelling; width and height
+// are the stage's size in pixels while the movie is shown at its own size.
+// It broadcasts to listeners as an AsBroadcaster does.
+
+#include "swf/script/ArrayObject.h"
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClassSupport.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+// Hidden own properties of the Stage object hold its state.
+constexpr const char* kAlignKey = "\x01" "align";
+constexpr const char* kScaleModeKey = "\x01" "scaleMode";
+
+// "TRLB" and any other mix of letters: the edges named, in the order L T R B.
+std::string normalizeAlign(std::string_view text)
+{
+    std::string out;
+    for (const char edge : {'L', 'T', 'R', 'B'})
+        for (char c : text)
+            if (c == edge || c == edge + ('a' - 'A')) {
+                out += edge;
+                break;
+            }
+    return out;
+}
+
+Value stored(NativeCall& c, const char* key, const char* fallback)
+{
+    Machine& m = c.machine;
+    Value v;
+    if (Object* self = c.thisObject(); self && m.getIfPresent(self, m.intern(key), v))
+        return v;
+    return m.stringValue(fallback);
+}
+
+void store(NativeCall& c, const char* key, const Value& value)
+{
+    if (Object* self = c.thisObject())
+        c.machine.define(self, key, value, HP);
+}
+
+Value alignGetter(NativeCall& c)
+{
+    return stored(c, kAlignKey, "");
+}
+
+Value alignSetter(NativeCall& c)
+{
+    store(c, kAlignKey, c.machine.stringValue(normalizeAlign(c.machine.toString(c.arg(0))->view())));
+    return Value();
+}
+
+Value scaleModeGetter(NativeCall& c)
+{
+    return stored(c, kScaleModeKey, "showAll");
+}
+
+Value scaleModeSetter(NativeCall& c)
+{
+    // Only the four modes the player knows are taken, however spelled.
+    constexpr const char* kModes[] {"exactFit", "noBorder", "noScale", "showAll"};
+    const std::string asked = c.machine.toStdString(c.arg(0));
+    for (const char* mode : kModes)
+        if (asked.size() == std::string_view(mode).size()
+            && std::equal(asked.begin(), asked.end(), mode, [](char a, char b) { return std::tolower(a) == std::tolower(b); }))
+            store(c, kScaleModeKey, c.machine.stringValue(mode));
+    return Value();
+}
+
+Value sizeGetter(NativeCall& c)
+{
+    const HostRect area = c.machine.host().stageArea();
+    return Value::number(c.callee->tag() ? area.yMax - area.yMin : area.xMax - area.xMin);
+}
+
+Value displayStateGetter(NativeCall& c)
+{
+    return c.machine.stringValue("normal");
+}
+
+} // namespace
+
+void installStageObject(Machine& machine)
+{
+    Object* stage = machine.newObject();
+    machine.define(machine.global(), "Stage", Value::object(stage), H);
+    defineAccessor(machine, stage, "align", alignGetter, alignSetter);
+    defineAccessor(machine, stage, "scaleMode", scaleModeGetter, scaleModeSetter);
+    defineAccessor(machine, stage, "width", sizeGetter, nullptr, 0, 0);
+    defineAccessor(machine, stage, "height", sizeGetter, nullptr, 0, 1);
+    defineAccessor(machine, stage, "displayState", displayStateGetter, nullptr, Swf7);
+    machine.define(stage, "showMenu", Value::boolean(true));
+    // Listeners, as initialize() gives them: the broadcaster's own add and
+    // remove, and a broadcastMessage of its own.
+    if (Object* broadcaster = machine.builtins().asBroadcaster) {
+        for (const char* name : {"addListener", "removeListener"})
+            if (const Property* p = broadcaster->properties().find(machine.intern(name), true))
+                machine.define(stage, name, p->value, HP);
+        if (Function* broadcast = lookupNative(machine, 101, 12))
+            machine.define(stage, "broadcastMessage", Value::object(broadcast), HP);
+        machine.define(stage, machine.names().listeners, Value::object(machine.newArray()), HP);
+    }
+}
+
+} // namespace swf::script

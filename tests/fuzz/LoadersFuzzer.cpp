@@ -1,0 +1,83 @@
+// The text a movie loads, through every parser that reads it: XML (with
+// and without white space kept) and URL-encoded variables, first on their
+// own and then through the script classes that build objects from them
+// and write them back out. Loaded text comes from disk and the network,
+// so whatever crashes, hangs or grows here would do the same to a person
+// whose movie loads a hostile file.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "swf/script/FakeHost.h"
+#include "swf/script/Function.h"
+#include "swf/script/Machine.h"
+#include "swf/script/XmlParser.h"
+#include "swf/script/classes/UrlVariables.h"
+
+namespace {
+
+using namespace swf::script;
+
+void check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+std::size_t depthOf(const std::vector<XmlNodeData>& nodes)
+{
+    std::size_t deepest = 0;
+    std::vector<std::pair<const std::vector<XmlNodeData>*, std::size_t>> pending {{&nodes, 0}};
+    while (!pending.empty()) {
+        const auto [level, depth] = pending.back();
+        pending.pop_back();
+        for (const XmlNodeData& n : *level) {
+            deepest = std::max(deepest, depth + 1);
+            pending.emplace_back(&n.children, depth + 1);
+        }
+    }
+    return deepest;
+}
+
+// Runs inside the machine as an entry, so script faults stop as they do
+// for a movie.
+Value exercise(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const Value text = c.arg(0);
+    const Value xml = m.construct(m.get(Value::object(m.global()), m.intern("XML")), std::span(&text, 1));
+    m.callMethod(xml, m.intern("toString"), {});
+    const Value vars = m.construct(m.get(Value::object(m.global()), m.intern("LoadVars")), {});
+    decodeUrlVariables(m, vars.objectOrNull(), m.toString(text)->view());
+    m.callMethod(vars, m.intern("toString"), {});
+    return Value();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    for (bool ignoreWhite : {false, true}) {
+        const XmlDocumentData doc = parseXml(text, ignoreWhite);
+        check(depthOf(doc.nodes) <= kMaxXmlDepth);
+    }
+    check(unescapeXml(escapeXml(text)) == text);
+    for (const auto& [name, value] : splitUrlVariables(text))
+        check(name.size() + value.size() <= size);
+
+    swftest::FakeHost host;
+    Machine machine(host, 8);
+    host.setMachine(&machine);
+    ScriptLimits limits;
+    limits.instructionBudget = 100'000;
+    machine.setLimits(limits);
+    machine.heap().setLiveLimit(64 * 1024 * 1024);
+    const Value argument = machine.stringValue(std::string(text));
+    machine.callFromHost(Value::object(machine.newNative(exercise)), Value(), std::span(&argument, 1));
+    machine.collectGarbage();
+    check(machine.heap().liveBytes() <= machine.heap().liveLimit());
+    return 0;
+}
