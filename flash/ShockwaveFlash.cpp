@@ -1,6 +1,7 @@
 #include "flash/ShockwaveFlash.h"
 
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -107,10 +108,16 @@ void ShockwaveFlash::setMovie(const QString& movie)
     m_player.setLoop(m_loop);
     if (m_backgroundColor >= 0)
         m_player.setBackgroundColor(swf::Color::fromBgr(quint32(m_backgroundColor)));
-    if (NetworkSource::handles(movie))
+    // The movie's own address: what its loads resolve against and what
+    // the sandbox judges them by.
+    if (NetworkSource::handles(movie)) {
+        m_player.setMovieUrl(QUrl(movie).toString().toStdString());
         startSource(new NetworkSource(network(), QUrl(movie), this));
-    else
-        startSource(new FileSource(localPathOf(movie), this));
+    } else {
+        const QString path = localPathOf(movie);
+        m_player.setMovieUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString().toStdString());
+        startSource(new FileSource(path, this));
+    }
 }
 
 QNetworkAccessManager& ShockwaveFlash::network()
