@@ -949,19 +949,35 @@ void Interpreter::Runner::callMethod()
         if (target && target->kind() == ObjectKind::Super) {
             auto* super = static_cast<SuperObject*>(target);
             thisValue = super->thisValue();
-            if (super->start()) {
+            Object* start = super->start();
+            if (start) {
                 bool found = false;
-                method = m.getFromChain(super->start(), thisValue, key, found);
+                method = m.getFromChain(start, thisValue, key, found);
             }
-            // Through super, the called method's class is one further up.
-            holder = super->start();
+            // Through super, the called method's class is one further up;
+            // from version 7 on, a method found higher still has its own
+            // super begin where it was found, as the reference player has it.
+            holder = start;
+            Object* owner = nullptr;
+            if (f.version >= 7 && start && m.find(start, key, &owner) && owner != start) {
+                // The owner was found going up from start, so this ends.
+                Object* below = start;
+                while (below->prototype() != owner)
+                    below = below->prototype();
+                holder = below;
+            }
         } else if (target) {
             Object* receiver = target;
             if (receiver->kind() == ObjectKind::Clip)
                 receiver = m.resolveClip(receiver);
             if (receiver) {
                 method = m.get(Value::object(receiver), key);
+                // The method's class: the object's prototype; from version
+                // 7 on, the first prototype up from there that holds it.
                 holder = receiver->prototype();
+                Object* owner = nullptr;
+                if (f.version >= 7 && holder && m.find(holder, key, &owner) && owner)
+                    holder = owner;
             }
         } else {
             method = m.get(object, key);

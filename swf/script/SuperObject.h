@@ -2,9 +2,11 @@
 
 // What `super` stands for inside a method: the object the method runs on,
 // and the prototype the reference player takes as the method's class: the
-// prototype of `this` for a method called on an object, one prototype
-// further up for each call made through super. Members are looked up from
-// the prototype above that one; super() calls that prototype's
+// prototype of `this` for a method called on an object (from version 7,
+// the first prototype from there up that holds the method), one prototype
+// further up for each call made through super (from version 7, where the
+// method was found when that is higher). Members are looked up from the
+// prototype above that one; super() calls that prototype's
 // __constructor__, the class it extends.
 
 #include "swf/script/Object.h"

@@ -79,15 +79,4 @@ Value scriptLess(Machine& machine, const Value& a, const Value& b)
     return Value::boolean(p < q);
 }
 
-Value scriptAnd(Machine& machine, std::initializer_list<Value> values)
-{
-    Value last = Value::boolean(true);
-    for (const Value& v : values) {
-        last = v;
-        if (!machine.toBoolean(v))
-            return v;
-    }
-    return last;
-}
-
 } // namespace swf::script

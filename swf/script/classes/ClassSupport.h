@@ -33,7 +33,5 @@ Value scriptAdd(Machine& machine, const Value& a, const Value& b);
 std::string scriptText(Machine& machine, const Value& value);
 // a < b as script compares: undefined when either side is not a number.
 Value scriptLess(Machine& machine, const Value& a, const Value& b);
-// Script's && of comparison results: the first one that is not true.
-Value scriptAnd(Machine& machine, std::initializer_list<Value> values);
 
 } // namespace swf::script
