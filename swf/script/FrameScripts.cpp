@@ -177,11 +177,14 @@ void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 }
 
 // The reference player's order within a round: every init action and each
-// new clip's initialize handler first; then the unload handlers of clips
-// taken away; then the frame code of the timelines already on stage,
-// children before parents (the timeline that reached its frame last goes
-// first); then each clip made in the round, parents first: its load
-// handler, then its own first frame's code.
+// new clip's initialize handler first, in the order reached, then their
+// construct handlers; then, in a tick's first round, each clip already on
+// stage, newest first: its enterFrame handlers, then in tag order its frame
+// code and the unloads of the clips its timeline took away (outside a
+// tick: unloads first, then the frame code, children before parents, or in
+// later rounds in the order script jumped); then each clip made in the
+// round, parents first: its load handler, then its own first frame's code.
+// A clip that code makes is initialised once that code ends.
 void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 {
     if (stopped())
