@@ -54,7 +54,7 @@ bool sameState(const FrameOutline::Entry& a, const FrameOutline::Entry& b)
     return a.parentId == b.parentId && a.depth == b.depth && a.character == b.character && a.filters == b.filters && a.text == b.text
         && a.matrix == b.matrix && a.colorTransform == b.colorTransform && a.ratio == b.ratio && a.clipDepth == b.clipDepth
         && a.blendMode == b.blendMode && a.visible == b.visible && a.scalingGrid == b.scalingGrid && a.drawing == b.drawing
-        && a.bounds == b.bounds;
+        && a.maskId == b.maskId && a.scriptMask == b.scriptMask && a.bounds == b.bounds;
 }
 
 std::int64_t areaOf(const QRect& rect)
@@ -127,6 +127,8 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         entry.blendMode = node.blendMode;
         entry.visible = node.visible;
         entry.scalingGrid = node.scalingGrid.has_value();
+        entry.maskId = node.maskIndex == RenderNode::kNoMask ? 0 : list.nodes[node.maskIndex].objectId;
+        entry.scriptMask = node.scriptMask;
     }
     const QTransform transform = node.matrix.toTransform() * parentTransform;
     const auto withLines = [&](const QRectF& box, double scalingLine, double fixedLine, double miter) {

@@ -56,6 +56,11 @@ struct FrameOutline {
         std::uint8_t blendMode = 0;
         bool visible = true;
         bool scalingGrid = false;
+        // Script's masks: the mask this object is drawn through, and
+        // whether it serves as one. A mask that moves or changes damages
+        // its own bounds, the only place where what it masks can change.
+        std::uint64_t maskId = 0;
+        bool scriptMask = false;
         // Where its pixels, and those of what it holds, can land.
         QRect bounds;
     };

@@ -109,6 +109,7 @@ void FramePainter::paint(const QTransform& toDevice)
 {
     m_scratch.edgesThisFrame = 0;
     m_scratch.edgesSkipped = false;
+    m_toDevice = toDevice;
     QPainter painter(&m_target);
     prepare(painter);
     if (m_list.rootDrawing)
@@ -358,6 +359,8 @@ void FramePainter::paintRange(QImage& surface, QPainter& painter, std::uint32_t 
 
     for (std::uint32_t index = first; index < last; index = m_list.nodes[index].end) {
         const RenderNode& object = m_list.nodes[index];
+        if (object.scriptMask)
+            continue; // drawn only as the mask of the object it serves
         const int depth = object.depth;
         while (!masks.empty() && masks.back().clipDepth < depth) {
             flush();
@@ -413,15 +416,63 @@ void FramePainter::paintObject(QImage& surface, QPainter& painter, std::uint32_t
         return;
     const QTransform transform = object.matrix.toTransform() * parentTransform;
     const ColorTransform cxform = parentCxform * object.colorTransform;
-    if (!coverage) {
-        const BlendMode mode = object.blendMode ? blendModeFromByte(object.blendMode) : BlendMode::Normal;
-        const bool grouped = mode != BlendMode::Normal;
-        if ((grouped || object.filters) && m_layers < kMaxLayers) {
-            paintLayered(surface, painter, index, transform, cxform);
-            return;
-        }
+    if (coverage) {
+        paintContent(surface, painter, index, transform, cxform, true);
+        return;
     }
-    paintContent(surface, painter, index, transform, cxform, coverage);
+    if (object.maskIndex != RenderNode::kNoMask && m_layers + 2 <= kMaxLayers) {
+        paintScriptMasked(surface, painter, index, transform, cxform);
+        return;
+    }
+    paintPlain(surface, painter, index, transform, cxform);
+}
+
+// Drawn straight onto the surface, or through a layer of its own where its
+// blend mode or filters need one.
+void FramePainter::paintPlain(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                              const ColorTransform& cxform)
+{
+    const RenderNode& object = m_list.nodes[index];
+    const BlendMode mode = object.blendMode ? blendModeFromByte(object.blendMode) : BlendMode::Normal;
+    if ((mode != BlendMode::Normal || object.filters) && m_layers < kMaxLayers) {
+        paintLayered(surface, painter, index, transform, cxform);
+        return;
+    }
+    paintContent(surface, painter, index, transform, cxform, false);
+}
+
+// The object drawn alone into a layer, cut to where its mask covers, and
+// laid onto the surface. Within a mask's own drawing, masks set by script
+// add nothing, as with clip depths.
+void FramePainter::paintScriptMasked(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                                     const ColorTransform& cxform)
+{
+    const RenderNode& object = m_list.nodes[index];
+    const QRect area = deviceBounds(index, transform).toAlignedRect() & surface.rect();
+    if (area.isEmpty() || (!m_clip.isNull() && !area.intersects(m_clip)))
+        return;
+    QImage coverage = blankLayer(surface.size());
+    QImage layer = blankLayer(surface.size());
+    if (coverage.isNull() || layer.isNull())
+        return; // no memory for them: the object is left out of this frame
+    m_layers += 2;
+    const QTransform toSurface = m_toDevice * QTransform::fromTranslate(-m_surfaceOrigin.x(), -m_surfaceOrigin.y());
+    {
+        QPainter maskPainter(&coverage);
+        prepare(maskPainter);
+        paintObject(coverage, maskPainter, object.maskIndex, object.maskParentMatrix.toTransform() * toSurface, {}, true);
+    }
+    {
+        QPainter layerPainter(&layer);
+        prepare(layerPainter);
+        paintPlain(layer, layerPainter, index, transform, cxform);
+        layerPainter.resetTransform();
+        layerPainter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        layerPainter.drawImage(0, 0, coverage);
+    }
+    m_layers -= 2;
+    painter.resetTransform();
+    painter.drawImage(0, 0, layer);
 }
 
 // The object drawn alone into a layer, coloured as a whole, filtered, and

@@ -49,6 +49,10 @@ private:
                      const ColorTransform& parentCxform, bool coverage);
     void paintLayered(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
                       const ColorTransform& cxform);
+    void paintPlain(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                    const ColorTransform& cxform);
+    void paintScriptMasked(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
+                           const ColorTransform& cxform);
     void paintContent(QImage& surface, QPainter& painter, std::uint32_t index, const QTransform& transform,
                       const ColorTransform& cxform, bool coverage);
 
@@ -79,6 +83,8 @@ private:
     // far the filters of the layers it is in can carry a pixel onto it.
     QPoint m_surfaceOrigin;
     QMargins m_reach;
+    // Where the main movie's coordinates land on the target.
+    QTransform m_toDevice;
     // What this frame has spent so far, and whether it went without.
     double m_filterWork = 0;
     std::size_t m_morphEdges = 0;

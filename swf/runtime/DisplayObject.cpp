@@ -62,6 +62,40 @@ void DisplayObject::setName(std::string name)
     m_placement.name = std::move(name);
 }
 
+void DisplayObject::setScriptMask(DisplayObject* mask)
+{
+    if (mask == this)
+        mask = nullptr;
+    if (const auto old = m_mask.lock()) {
+        old->m_maskOf.reset();
+        old->changed();
+    }
+    m_mask.reset();
+    if (mask) {
+        if (const auto previous = mask->m_maskOf.lock()) {
+            previous->m_mask.reset();
+            previous->changed();
+        }
+        mask->m_maskOf = weak_from_this();
+        mask->setClipDepth(0);
+        m_mask = mask->weak_from_this();
+        setClipDepth(0);
+    }
+    changed();
+}
+
+DisplayObject* DisplayObject::scriptMask() const
+{
+    const auto mask = m_mask.lock();
+    return mask && !mask->isRemoved() ? mask.get() : nullptr;
+}
+
+bool DisplayObject::isScriptMask() const
+{
+    const auto of = m_maskOf.lock();
+    return of && !of->isRemoved() && of->m_mask.lock().get() == this;
+}
+
 void DisplayObject::setClipDepth(std::uint16_t clipDepth)
 {
     if (assign(m_placement.clipDepth, clipDepth))

@@ -83,6 +83,15 @@ public:
     void setCacheAsBitmap(bool cache);
     void setBackground(std::optional<Color> background);
 
+    // Script's masks: this object shows only where `mask` covers, and the
+    // mask is no longer drawn itself. A mask serves one object at a time;
+    // taking part ends a timeline mask's clip depth. Null: none.
+    void setScriptMask(DisplayObject* mask);
+    // Null when the object has none or its mask is gone.
+    DisplayObject* scriptMask() const;
+    // Whether some object is drawn through this one.
+    bool isScriptMask() const;
+
     // What a place command gives an object; what it leaves out stays.
     void apply(const PlaceCommand& place);
     // Every placement property at once.
@@ -109,6 +118,8 @@ private:
     PlacementOrigin m_origin;
 
     PlacementState m_placement;
+    std::weak_ptr<DisplayObject> m_mask;
+    std::weak_ptr<DisplayObject> m_maskOf;
 };
 
 } // namespace swf

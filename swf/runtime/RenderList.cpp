@@ -1,5 +1,8 @@
 #include "swf/runtime/RenderList.h"
 
+#include <unordered_map>
+#include <utility>
+
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/Stage.h"
@@ -26,7 +29,11 @@ RenderNode::Kind kindOf(DisplayObject::Type type)
     }
 }
 
-void addChildren(const Container& container, const Dictionary& dictionary, std::vector<RenderNode>& nodes)
+// Nodes masked by script, with their masks, resolved once the whole
+// list stands: a mask may come after what it masks.
+using PendingMasks = std::vector<std::pair<std::uint32_t, const DisplayObject*>>;
+
+void addChildren(const Container& container, const Dictionary& dictionary, std::vector<RenderNode>& nodes, PendingMasks& masks)
 {
     for (const auto& child : container.children()) {
         const std::size_t at = nodes.size();
@@ -42,6 +49,9 @@ void addChildren(const Container& container, const Dictionary& dictionary, std::
         node.colorTransform = child->colorTransform();
         node.character = child->character();
         node.filters = child->filters();
+        node.scriptMask = child->isScriptMask();
+        if (const DisplayObject* mask = child->scriptMask())
+            masks.emplace_back(std::uint32_t(at), mask);
         switch (child->type()) {
         case DisplayObject::Type::EditText:
             node.text = static_cast<const EditTextInstance&>(*child).layout();
@@ -54,13 +64,32 @@ void addChildren(const Container& container, const Dictionary& dictionary, std::
             if (child->type() == DisplayObject::Type::Sprite)
                 node.drawing = static_cast<const SpriteInstance&>(*child).drawing().shape();
             node.scalingGrid = dictionary.scalingGrid(child->characterId());
-            addChildren(static_cast<const Container&>(*child), dictionary, nodes);
+            addChildren(static_cast<const Container&>(*child), dictionary, nodes, masks);
             break;
         default:
             break;
         }
         // `node` may have moved as the children were added.
         nodes[at].end = std::uint32_t(nodes.size());
+    }
+}
+
+void resolveMasks(const SpriteInstance& root, const PendingMasks& masks, std::vector<RenderNode>& nodes)
+{
+    if (masks.empty())
+        return;
+    std::unordered_map<std::uint64_t, std::uint32_t> indexOf;
+    for (std::uint32_t i = 0; i < nodes.size(); ++i)
+        indexOf.emplace(nodes[i].objectId, i);
+    for (const auto& [masked, mask] : masks) {
+        const auto found = indexOf.find(mask->id());
+        if (found == indexOf.end())
+            continue; // not under the main movie: drawn unmasked
+        Matrix toRoot;
+        for (const Container* parent = mask->parent(); parent && parent != &root; parent = parent->parent())
+            toRoot = parent->matrix() * toRoot;
+        nodes[masked].maskIndex = found->second;
+        nodes[masked].maskParentMatrix = toRoot;
     }
 }
 
@@ -86,7 +115,9 @@ void buildRenderList(const Stage& stage, RenderList& list)
     if (const SpriteInstance* root = stage.root()) {
         list.rootDrawing = root->drawing().shape();
         list.rootId = root->id();
-        addChildren(*root, stage.dictionary(), list.nodes);
+        PendingMasks masks;
+        addChildren(*root, stage.dictionary(), list.nodes, masks);
+        resolveMasks(*root, masks, list.nodes);
     }
 }
 

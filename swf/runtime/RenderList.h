@@ -30,6 +30,13 @@ struct RenderNode {
     std::uint8_t blendMode = 0; // as stored
     std::uint16_t clipDepth = 0;
     std::uint16_t ratio = 0;
+    // Serves script as another object's mask: drawn only through that one.
+    bool scriptMask = false;
+    // The node of the object script masks this one with, kNoMask for none,
+    // and where the mask's parent puts it on the main movie.
+    static constexpr std::uint32_t kNoMask = UINT32_MAX;
+    std::uint32_t maskIndex = kNoMask;
+    Matrix maskParentMatrix;
     int depth = 0;
     // One past the last node of what this one holds.
     std::uint32_t end = 0;

@@ -218,6 +218,8 @@ public:
     // Swaps with whatever is at `depth` in the same parent, or moves there.
     virtual void swapDepths(ClipHandle clip, int depth) = 0;
     virtual void swapDepthsWith(ClipHandle clip, ClipHandle other) = 0;
+    // Draws `clip` only where `mask` covers; a null mask ends it.
+    virtual void setMask(ClipHandle /*clip*/, ClipHandle /*mask*/) { }
     virtual int depth(ClipHandle clip) = 0;
     virtual int nextHighestDepth(ClipHandle clip) = 0;
     virtual ClipHandle instanceAtDepth(ClipHandle clip, int depth) = 0;

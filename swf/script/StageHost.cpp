@@ -749,6 +749,12 @@ void StageHost::swapDepthsWith(ClipHandle clip, ClipHandle with)
     swapDepths(clip, other->depth() - kDepthOffset);
 }
 
+void StageHost::setMask(ClipHandle clip, ClipHandle mask)
+{
+    if (DisplayObject* found = object(clip))
+        found->setScriptMask(mask ? object(mask) : nullptr);
+}
+
 int StageHost::depth(ClipHandle clip)
 {
     const DisplayObject* found = object(clip);

@@ -119,6 +119,7 @@ public:
     void removeMovieClip(ClipHandle clip) override;
     void swapDepths(ClipHandle clip, int depth) override;
     void swapDepthsWith(ClipHandle clip, ClipHandle other) override;
+    void setMask(ClipHandle clip, ClipHandle mask) override;
     int depth(ClipHandle clip) override;
     int nextHighestDepth(ClipHandle clip) override;
     ClipHandle instanceAtDepth(ClipHandle clip, int depth) override;

@@ -117,6 +117,8 @@ std::vector<std::uint8_t> placeObject2(const Placement& placement)
         flags |= 0x02;
     if (placement.matrix)
         flags |= 0x04;
+    if (placement.name)
+        flags |= 0x20;
     if (placement.clipDepth)
         flags |= 0x40;
     body.push_back(flags);
@@ -127,6 +129,8 @@ std::vector<std::uint8_t> placeObject2(const Placement& placement)
         const auto matrix = matrixBytes(*placement.matrix);
         body.insert(body.end(), matrix.begin(), matrix.end());
     }
+    if (placement.name)
+        body.insert(body.end(), placement.name->c_str(), placement.name->c_str() + placement.name->size() + 1);
     if (placement.clipDepth)
         putU16(body, *placement.clipDepth);
     return body;

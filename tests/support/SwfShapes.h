@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "swf/Color.h"
@@ -35,6 +36,7 @@ struct Placement {
     std::optional<swf::Matrix> matrix;
     bool move = false; // modify what is at the depth
     std::optional<std::uint16_t> clipDepth;
+    std::optional<std::string> name; // the instance name script knows it by
 };
 
 // PlaceObject2 (tag 26) body.

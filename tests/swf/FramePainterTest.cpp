@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "MovieBits.h"
+#include "support/ActionWriter.h"
+#include "swf/Player.h"
 #include "swf/Renderer.h"
 #include "support/RegressionMovies.h"
 #include "swf/read/TagCode.h"
@@ -16,6 +18,7 @@ using swftest::SwfWriter;
 constexpr std::uint16_t kPlaceObject2 = +swf::TagCode::PlaceObject2;
 constexpr std::uint16_t kDefineShape3 = +swf::TagCode::DefineShape3;
 constexpr std::uint16_t kDefineSprite = +swf::TagCode::DefineSprite;
+constexpr std::uint16_t kDoAction = +swf::TagCode::DoAction;
 
 Bytes rect(std::uint16_t id, swf::Color fill, int widthPx = 100, int heightPx = 100, std::uint16_t lineWidth = 0)
 {
@@ -342,6 +345,72 @@ TEST(FramePainter, MasksStackedWithoutEndStillDraw)
     const QImage image = renderMovie(w.build());
     EXPECT_TRUE(near(image.pixel(50, 50), rgb(0, 0, 255)));
     EXPECT_TRUE(near(image.pixel(400, 50), rgb(255, 255, 255)));
+}
+
+// Script's setMask: the mask is not drawn, what it masks shows only under
+// it wherever it moves, and setMask(null) gives both back. Each frame is
+// drawn whole and by changes alone, which must agree.
+TEST(FramePainter, ScriptMaskFollowsTheMaskAndEndsWithNull)
+{
+    using swftest::ActionCode;
+    using swftest::ActionWriter;
+    SwfWriter w;
+    w.setBackground({255, 255, 255});
+    w.tag(kDefineShape3, rect(1, {0, 255, 0, 255}, 200, 200));
+    w.tag(kDefineShape3, rect(2, {255, 0, 0, 255}, 50, 50));
+    w.tag(kDefineSprite, defineSprite(10, {{tagBytes(kPlaceObject2, place(1, 1))}}));
+    w.tag(kDefineSprite, defineSprite(11, {{tagBytes(kPlaceObject2, place(1, 2))}}));
+    const auto placeNamed = [](std::uint16_t depth, std::uint16_t id, const char* name, swf::Matrix matrix) {
+        swftest::Placement p;
+        p.depth = depth;
+        p.characterId = id;
+        p.matrix = matrix;
+        p.name = name;
+        return swftest::placeObject2(p);
+    };
+    const auto setMask = [](swftest::PushValue mask) {
+        ActionWriter a;
+        if (mask.kind == swftest::PushValue::Kind::Null)
+            a.push(mask);
+        else
+            a.push(mask).op(ActionCode::GetVariable);
+        a.push(1, "c").op(ActionCode::GetVariable).push("setMask").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        return a.build();
+    };
+    ActionWriter move;
+    move.push("m").op(ActionCode::GetVariable).push("_x", 100).op(ActionCode::SetMember);
+    w.tag(kPlaceObject2, placeNamed(1, 10, "c", {})).tag(kPlaceObject2, placeNamed(2, 11, "m", translate(1000, 1000)));
+    w.tag(kDoAction, setMask("m")).showFrame();
+    w.tag(kDoAction, move.build()).showFrame();
+    w.tag(kDoAction, setMask(swftest::PushValue::null())).showFrame();
+
+    swf::Player player;
+    load(player, w.build());
+    const QRgb white = rgb(255, 255, 255), green = rgb(0, 255, 0), red = rgb(255, 0, 0);
+    struct Probe {
+        int x, y;
+        QRgb colour;
+    };
+    const std::vector<std::vector<Probe>> frames {
+        {{70, 70, green}, {120, 120, white}, {30, 30, white}},
+        {{70, 70, white}, {120, 70, green}, {120, 120, white}},
+        {{70, 70, green}, {120, 70, red}, {120, 120, green}},
+    };
+    swf::Renderer whole, changes;
+    QImage kept(550, 400, QImage::Format_ARGB32_Premultiplied);
+    swf::StageFrame frame;
+    const swf::RenderOptions options {swf::ScaleMode::ExactFit, swf::Quality::High};
+    for (std::size_t at = 0; at < frames.size(); ++at) {
+        if (at > 0)
+            player.advance();
+        player.captureFrame(frame);
+        QImage image(550, 400, QImage::Format_ARGB32_Premultiplied);
+        whole.render(frame, image, options);
+        changes.renderChanges(frame, kept, options);
+        EXPECT_EQ(image, kept) << "frame " << at;
+        for (const Probe& probe : frames[at])
+            EXPECT_TRUE(near(image.pixel(probe.x, probe.y), probe.colour)) << "frame " << at << " at " << probe.x << "," << probe.y;
+    }
 }
 
 } // namespace

@@ -175,6 +175,23 @@ Value swapDepths(NativeCall& c)
     return Value();
 }
 
+// An object or a target path; anything else (null, undefined) ends the
+// mask.
+Value setMask(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const ClipHandle clip = thisClip(c);
+    if (!clip)
+        return Value();
+    ClipHandle mask;
+    if (Object* other = c.arg(0).objectOrNull())
+        mask = m.handleOf(other);
+    else if (c.arg(0).isString())
+        mask = m.handleOf(m.resolvePath(c.thisObject(), c.arg(0).asString()->view()));
+    m.host().setMask(clip, mask);
+    return Value();
+}
+
 // A number the host keeps for the clip, undefined when `this` is none.
 template <auto Read>
 Value clipNumber(NativeCall& c)
@@ -349,7 +366,7 @@ void installMovieClipClass(Machine& machine)
         {"getInstanceAtDepth", getInstanceAtDepth, HP | Swf7}, {"getBounds", getBounds}, {"getBytesLoaded", clipNumber<&Host::bytesLoaded>},
         {"getBytesTotal", clipNumber<&Host::bytesTotal>}, {"hitTest", hitTest}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal},
         {"startDrag", startDrag}, {"stopDrag", stopDrag}, {"loadMovie", loadMovie}, {"unloadMovie", unloadMovie},
-        {"loadVariables", loadVariables}, {"getURL", getUrl},
+        {"loadVariables", loadVariables}, {"getURL", getUrl}, {"setMask", setMask, HP | Swf6},
     };
     int index = 0;
     for (const Entry& e : kMethods) {
