@@ -40,6 +40,14 @@ Value plainValueOf(Machine& machine, const Value& object)
     return machine.call(method, object, {});
 }
 
+// What an object stands for beside something else: dates and super
+// through their own rule, anything else through its valueOf.
+Value primitiveStep(Machine& machine, const Value& object)
+{
+    const ObjectKind kind = object.asObject()->kind();
+    return kind == ObjectKind::Date || kind == ObjectKind::Super ? machine.valueOfStep(object) : plainValueOf(machine, object);
+}
+
 } // namespace
 
 bool looseEquals(Machine& machine, const Value& a, const Value& b)
@@ -52,8 +60,28 @@ bool looseEquals(Machine& machine, const Value& a, const Value& b)
         const Value& other = isClip(a) ? b : a;
         if (!other.isObject())
             return false;
-        const Value p = plainValueOf(machine, other);
+        Value p = plainValueOf(machine, other);
+        if (p.isObject() && !isClip(p) && machine.version() < 6)
+            p = plainValueOf(machine, other);
         return isClip(p) && looseEquals(machine, p, isClip(a) ? a : b);
+    }
+    // Version 5 compares two objects by what they stand for, asking the
+    // right one first; a side left with no primitive (a clip counts as
+    // one here) beside one that has is asked again. Two sides still
+    // without are the same only when the objects are.
+    if (a.isObject() && b.isObject() && machine.version() < 6) {
+        const auto unresolved = [](const Value& v) { return v.isObject() && !isClip(v); };
+        Value right = primitiveStep(machine, b);
+        Value left = primitiveStep(machine, a);
+        if (unresolved(right) && !unresolved(left))
+            right = primitiveStep(machine, b);
+        else if (unresolved(left) && !unresolved(right))
+            left = primitiveStep(machine, a);
+        if (unresolved(left) || unresolved(right))
+            return unresolved(left) && unresolved(right) && a.asObject() == b.asObject();
+        if (isClip(left) || isClip(right))
+            return isClip(left) && isClip(right) && machine.resolveClip(left.asObject()) == machine.resolveClip(right.asObject());
+        return looseEquals(machine, left, right);
     }
     if (a.type() == b.type())
         return strictEquals(a, b);
@@ -62,9 +90,7 @@ bool looseEquals(Machine& machine, const Value& a, const Value& b)
     if (a.isObject() != b.isObject()) {
         const Value& object = a.isObject() ? a : b;
         const Value& other = a.isObject() ? b : a;
-        Value p = object.asObject()->kind() == ObjectKind::Date || object.asObject()->kind() == ObjectKind::Super
-            ? machine.valueOfStep(object)
-            : plainValueOf(machine, object);
+        Value p = primitiveStep(machine, object);
         // Version 5 asks twice when the first answer is no primitive.
         if (p.isObject() && !isClip(p) && machine.version() < 6)
             p = plainValueOf(machine, object);

@@ -140,6 +140,24 @@ void deletePrototypeLink(ActionWriter& w)
     w.push("p").op(A::GetVariable).push("x").op(A::GetMember).op(A::Trace);
 }
 
+// o and p get a valueOf that traces its object's name; o's answers
+// undefined, p's answers p itself. Then trace(o == p).
+void compareObjectsWithValueOf(ActionWriter& w)
+{
+    for (const char* name : {"o", "p"}) {
+        newObject(w, name);
+        ActionWriter body;
+        body.push(name).op(A::Trace);
+        if (name[0] == 'p')
+            body.push("this").op(A::GetVariable).op(A::Return);
+        get(w, name);
+        w.push("valueOf").defineFunction("", {}, body).op(A::SetMember);
+    }
+    get(w, "o");
+    get(w, "p");
+    w.op(A::Equals2).op(A::Trace);
+}
+
 const Case kCases[] {
     // Operators and conversions.
     {"Add2 concatenates when either side is text", 6, binary("a", 1, A::Add2), "a1\n"},
@@ -152,6 +170,9 @@ const Case kCases[] {
     {"Equals2 compares text and numbers as numbers", 6, binary("1.0", 1, A::Equals2), "true\n"},
     {"NaN equals NaN", 6, [](ActionWriter& w) { w.push("NaN").op(A::GetVariable).push("NaN").op(A::GetVariable).op(A::Equals2).op(A::Trace); }, "true\n"},
     {"StrictEquals does not convert", 6, binary("1", 1, A::StrictEquals), "false\n"},
+    {"version 5 asks two objects for valueOf, the right first, and again where one is left without",
+     5, compareObjectsWithValueOf, "p\no\np\nfalse\n"},
+    {"later versions compare two objects by identity", 6, compareObjectsWithValueOf, "false\n"},
     {"Less2 with NaN is undefined", 6, binary("a", 1, A::Less2), "undefined\n"},
     {"text compares as text", 6, binary("abc", "abd", A::Less2), "true\n"},
     {"empty text comes after other text", 6, [](ActionWriter& w) {
