@@ -1,6 +1,7 @@
 #include "swf/script/Heap.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "swf/script/Object.h"
 
@@ -61,6 +62,34 @@ String* Heap::string(std::string text)
     return make<String>(std::move(text));
 }
 
+String* Heap::join(String* a, String* b)
+{
+    if (b->empty())
+        return a;
+    if (a->empty())
+        return b;
+    // Below this, a buffer's spare room would cost more than copying.
+    constexpr std::size_t kMinShared = 256;
+    const std::size_t length = a->size() + b->size();
+    if (length < kMinShared) {
+        std::string joined;
+        joined.reserve(length);
+        joined += a->view();
+        joined += b->view();
+        return string(std::move(joined));
+    }
+    std::shared_ptr<StringBuffer> buffer = a->m_buffer;
+    if (!buffer || buffer->used != a->m_length || buffer->capacity - buffer->used < b->size()) {
+        buffer = std::make_shared<StringBuffer>(std::min(length * 2, std::max(length, kMaxStringBytes)));
+        std::memcpy(buffer->bytes.get(), a->view().data(), a->size());
+        buffer->used = a->size();
+    }
+    // `b` may lie in the same buffer, but only below `used`: no overlap.
+    std::memcpy(buffer->bytes.get() + buffer->used, b->view().data(), b->size());
+    buffer->used = length;
+    return make<String>(std::move(buffer), length);
+}
+
 String* Heap::intern(std::string_view text)
 {
     if (auto found = m_interned.find(text); found != m_interned.end())
@@ -86,13 +115,13 @@ String* Heap::intern(String* string)
 
 void Heap::internFolded(String* string)
 {
-    const std::string& text = string->text();
+    const std::string_view text = string->view();
     const bool hasUpper = std::any_of(text.begin(), text.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
     if (!hasUpper) {
         string->m_folded = string;
         return;
     }
-    std::string lower = text;
+    std::string lower(text);
     for (char& c : lower)
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');

@@ -56,6 +56,9 @@ public:
 
     // A fresh string; the empty text is always the one shared cell.
     String* string(std::string text);
+    // `a` followed by `b`; long results share a buffer with the string
+    // they grew from. The caller keeps the length within kMaxStringBytes.
+    String* join(String* a, String* b);
     // The one cell for this text, made on first use.
     String* intern(std::string_view text);
     String* intern(String* string);

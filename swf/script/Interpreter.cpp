@@ -748,17 +748,7 @@ void Interpreter::Runner::add2()
         drop(2);
         if (sa->size() + sb->size() > Heap::kMaxStringBytes)
             m.abort("a string grew beyond what a movie may build");
-        if (sb->empty()) {
-            replace(2, Value::string(sa));
-        } else if (sa->empty()) {
-            replace(2, Value::string(sb));
-        } else {
-            std::string joined;
-            joined.reserve(sa->size() + sb->size());
-            joined += sa->view();
-            joined += sb->view();
-            replace(2, m.stringValue(std::move(joined)));
-        }
+        replace(2, Value::string(m.join(sa, sb)));
         return;
     }
     // An object with no primitive is NaN, or 0 for a function before
@@ -842,7 +832,7 @@ void Interpreter::Runner::stringOp(Op op)
         String* a = m.toString(peek(1));
         if (a->size() + b->size() > Heap::kMaxStringBytes)
             m.abort("a string grew beyond what a movie may build");
-        replace(2, m.stringValue(a->text() + b->text()));
+        replace(2, Value::string(m.join(a, b)));
         return;
     }
     case Op::StringLength:

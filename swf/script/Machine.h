@@ -153,6 +153,7 @@ public:
     // -- Making values ---------------------------------------------------------
     String* string(std::string text) { return m_heap.string(std::move(text)); }
     String* intern(std::string_view text) { return m_heap.intern(text); }
+    String* join(String* a, String* b) { return m_heap.join(a, b); }
     Value stringValue(std::string text) { return Value::string(string(std::move(text))); }
     Object* newObject();
     Object* newObject(Object* prototype);

@@ -16,7 +16,7 @@ std::uint32_t String::hashOf(std::string_view text)
 std::uint32_t String::hash() const
 {
     if (!m_hashed) {
-        m_hash = hashOf(m_text);
+        m_hash = hashOf(view());
         m_hashed = true;
     }
     return m_hash;
@@ -26,7 +26,7 @@ bool String::isAscii() const
 {
     if (m_ascii < 0) {
         m_ascii = 1;
-        for (unsigned char c : m_text) {
+        for (unsigned char c : view()) {
             if (c >= 0x80) {
                 m_ascii = 0;
                 break;

@@ -9,6 +9,7 @@
 // (lower-case) twin, which is what older movies compare names by.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,17 +17,39 @@
 
 namespace swf::script {
 
+// Bytes that joined strings share. A string made by appending to the last
+// one made in a buffer takes the room after it, so that a loop building
+// text does not copy all of it at every step. Bytes once written never
+// move or change: a view of any string in the buffer stays good.
+struct StringBuffer {
+    explicit StringBuffer(std::size_t room)
+        : bytes(new char[room])
+        , capacity(room)
+    {
+    }
+
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity;
+    std::size_t used = 0;
+};
+
 class String final : public Cell {
 public:
     explicit String(std::string text)
         : m_text(std::move(text))
     {
     }
+    // The first `length` bytes of `buffer`.
+    String(std::shared_ptr<StringBuffer> buffer, std::size_t length)
+        : m_buffer(std::move(buffer))
+        , m_length(length)
+    {
+    }
 
-    const std::string& text() const { return m_text; }
-    std::string_view view() const { return m_text; }
-    std::size_t size() const { return m_text.size(); }
-    bool empty() const { return m_text.empty(); }
+    std::string text() const { return std::string(view()); }
+    std::string_view view() const { return m_buffer ? std::string_view(m_buffer->bytes.get(), m_length) : std::string_view(m_text); }
+    std::size_t size() const { return m_buffer ? m_length : m_text.size(); }
+    bool empty() const { return size() == 0; }
 
     bool isInterned() const { return m_interned; }
     // The interned lower-case twin; only set on interned strings.
@@ -43,13 +66,17 @@ public:
     }
 
     void trace(Tracer& tracer) override;
-    std::size_t extraBytes() const override { return m_text.capacity() > 15 ? m_text.capacity() : 0; }
+    // A shared buffer is counted by each string for what it shows: never
+    // less than the buffer really holds for the strings alive.
+    std::size_t extraBytes() const override { return m_buffer ? m_length : m_text.capacity() > 15 ? m_text.capacity() : 0; }
 
     static std::uint32_t hashOf(std::string_view text);
 
 private:
     friend class Heap;
     std::string m_text;
+    std::shared_ptr<StringBuffer> m_buffer; // null: the text is m_text
+    std::size_t m_length = 0;
     String* m_folded = nullptr;
     mutable std::uint32_t m_hash = 0;
     mutable std::int8_t m_ascii = -1;

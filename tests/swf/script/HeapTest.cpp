@@ -94,4 +94,24 @@ TEST(Heap, NamesUsedOnceAreNotKeptForever)
     EXPECT_LT(heap.cellCount(), 2500u);
 }
 
+// Joined strings may share a buffer with the string they grew from; every
+// string must still read as what it was made of, whichever grew after it.
+TEST(Heap, JoinedStringsKeepTheirTextWhateverGrowsFromThem)
+{
+    swf::script::Heap heap;
+    const std::string base(300, 'x');
+    swf::script::String* s = heap.string(base);
+    swf::script::String* a = heap.join(s, heap.string("a"));
+    swf::script::String* aa = heap.join(a, heap.string("a"));   // grows in place after `a`
+    swf::script::String* b = heap.join(s, heap.string("b"));    // `s` is no longer the end: a copy
+    swf::script::String* ab = heap.join(a, heap.string("b"));   // nor is `a`
+    swf::script::String* twice = heap.join(aa, aa);             // from its own buffer
+    const std::pair<swf::script::String*, std::string> expected[] {
+        {s, base}, {a, base + "a"}, {aa, base + "aa"}, {b, base + "b"}, {ab, base + "ab"}, {twice, base + "aa" + base + "aa"},
+    };
+    for (const auto& [string, text] : expected)
+        EXPECT_EQ(string->view(), text);
+    EXPECT_EQ(heap.join(s, heap.emptyString()), s);
+}
+
 } // namespace
