@@ -32,6 +32,8 @@ void installMouseClass(Machine& machine)
     machine.define(machine.global(), "Mouse", Value::object(mouse), H);
     defineMethod(machine, mouse, "show", mouseShow, HPC);
     defineMethod(machine, mouse, "hide", mouseHide, HPC);
+    registerNative(machine, 5, 0, mouseShow);
+    registerNative(machine, 5, 1, mouseHide);
     makeBroadcaster(machine, mouse);
 }
 
