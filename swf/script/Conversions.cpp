@@ -213,9 +213,10 @@ String* Machine::typeOf(const Value& value)
 
 String* Machine::toKeySlow(const Value& value)
 {
-    if (value.isString())
-        return m_heap.intern(value.asString());
-    return m_heap.intern(toString(value));
+    String* text = value.isString() ? value.asString() : toString(value);
+    // Naming a property hashes all of its text: long names count as work.
+    chargeWork(text->size() / kBytesPerWorkUnit);
+    return m_heap.intern(text);
 }
 
 Object* Machine::toObjectOrNull(const Value& value)

@@ -62,7 +62,7 @@ String* Heap::string(std::string text)
     return make<String>(std::move(text));
 }
 
-String* Heap::join(String* a, String* b)
+String* Heap::join(String* a, String* b, std::size_t* copied)
 {
     if (b->empty())
         return a;
@@ -71,6 +71,8 @@ String* Heap::join(String* a, String* b)
     // Below this, a buffer's spare room would cost more than copying.
     constexpr std::size_t kMinShared = 256;
     const std::size_t length = a->size() + b->size();
+    if (copied)
+        *copied = length;
     if (length < kMinShared) {
         std::string joined;
         joined.reserve(length);
@@ -83,6 +85,8 @@ String* Heap::join(String* a, String* b)
         buffer = std::make_shared<StringBuffer>(std::min(length * 2, std::max(length, kMaxStringBytes)));
         std::memcpy(buffer->bytes.get(), a->view().data(), a->size());
         buffer->used = a->size();
+    } else if (copied) {
+        *copied = b->size();
     }
     // `b` may lie in the same buffer, but only below `used`: no overlap.
     std::memcpy(buffer->bytes.get() + buffer->used, b->view().data(), b->size());

@@ -58,7 +58,8 @@ public:
     String* string(std::string text);
     // `a` followed by `b`; long results share a buffer with the string
     // they grew from. The caller keeps the length within kMaxStringBytes.
-    String* join(String* a, String* b);
+    // `copied` tells how many bytes it took to make.
+    String* join(String* a, String* b, std::size_t* copied = nullptr);
     // The one cell for this text, made on first use.
     String* intern(std::string_view text);
     String* intern(String* string);

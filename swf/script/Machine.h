@@ -153,7 +153,14 @@ public:
     // -- Making values ---------------------------------------------------------
     String* string(std::string text) { return m_heap.string(std::move(text)); }
     String* intern(std::string_view text) { return m_heap.intern(text); }
-    String* join(String* a, String* b) { return m_heap.join(a, b); }
+    // Counts the bytes it copies as work.
+    String* join(String* a, String* b)
+    {
+        std::size_t copied = 0;
+        String* joined = m_heap.join(a, b, &copied);
+        chargeWork(copied / kBytesPerWorkUnit);
+        return joined;
+    }
     Value stringValue(std::string text) { return Value::string(string(std::move(text))); }
     Object* newObject();
     Object* newObject(Object* prototype);
@@ -244,6 +251,8 @@ public:
     bool halted() const { return m_halted; }
     // Counts work a native does in a loop against the instruction budget.
     void chargeWork(std::uint64_t units);
+    // Bytes of text an operation goes over for one unit of work.
+    static constexpr std::size_t kBytesPerWorkUnit = 256;
 
     // -- Timeline helpers natives and the interpreter share ----------------------
     // Resolves a target path ("/a/b", "_root.a", "../b", a clip value)

@@ -88,4 +88,28 @@ TEST(Limits, TheBudgetStopsAtTheSameInstructionEveryTime)
     }
 }
 
+// Copying and hashing long texts is work however few instructions ask
+// for it: naming properties by a megabyte-long key runs out of budget
+// within a few rounds, not thousands.
+TEST(Limits, LongTextsCountAsWork)
+{
+    ActionWriter w;
+    w.push("s", "0123456789abcdef").op(A::SetVariable).push("n", 0).op(A::SetVariable);
+    w.label("grow").push("s", "s").op(A::GetVariable).push("s").op(A::GetVariable).op(A::Add2).op(A::SetVariable);
+    w.push("n", "n").op(A::GetVariable).op(A::Increment).op(A::SetVariable);
+    w.push("n").op(A::GetVariable).push(16).op(A::Less2).branchIf("grow");
+    w.push("i", 0).op(A::SetVariable);
+    w.label("name").push("_root", "s").op(A::GetVariable).push("i").op(A::GetVariable).op(A::Add2).push(1).op(A::SetMember);
+    w.push("i", "i").op(A::GetVariable).op(A::Increment).op(A::SetVariable).push(true).branchIf("name");
+    ScriptRun r;
+    r.machine->setLimits({256, 100'000});
+    r.run(w);
+    EXPECT_FALSE(r.host.diagnostics().empty());
+    ActionWriter show;
+    show.push("i").op(A::GetVariable).op(A::Trace);
+    const int rounds = std::stoi(r.run(show));
+    EXPECT_GT(rounds, 0);
+    EXPECT_LT(rounds, 20);
+}
+
 } // namespace
