@@ -159,6 +159,9 @@ void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 {
     const ClipHandle handle {clip.id()};
     if (!isSprite(clip)) {
+        // A text field's references follow its path, as a clip's do.
+        if (clip.type() == DisplayObject::Type::EditText)
+            m_machine.clipRemoved(handle);
         m_host.forget(handle);
         return;
     }
@@ -348,6 +351,8 @@ void FrameScripts::exitFrame()
     m_firstRound = true;
     m_inTick = false;
     m_madeEarly.clear();
+    if (!stopped())
+        m_textVariables.sync(m_machine, m_host);
     m_host.prune();
     m_machine.collectIfDue();
 }
