@@ -56,7 +56,7 @@ void EditTextInstance::setHtml(bool html)
 
 void EditTextInstance::setText(const QString& text)
 {
-    m_content = FieldText(plainParagraphs(text, m_newChar, m_newParagraph));
+    m_content = FieldText(text, m_newChar, m_newParagraph);
     contentChanged();
 }
 

@@ -29,7 +29,7 @@ public:
     // Changes settings; the field is laid out again when it next shows.
     void editField(const std::function<void(EditText&)>& edit);
 
-    // What the field holds, paragraphs ending at '\r'.
+    // What the field holds, paragraphs ending at line breaks.
     const QString& text() const { return m_content.text(); }
     const FieldText& content() const { return m_content; }
     bool isHtml() const { return m_html; }

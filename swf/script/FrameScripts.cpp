@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "swf/read/TagCode.h"
+#include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
@@ -201,6 +202,11 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             return;
         if (event.kind == FrameEvent::Kind::InitActions) {
             runTag(*event.object, event.tag, true);
+        } else if (event.kind == FrameEvent::Kind::Constructed && event.object->type() == DisplayObject::Type::EditText) {
+            // A bound field placed by the timeline sets or shows its
+            // variable before the frame's actions look at it.
+            if (Container* parent = event.object->parent())
+                syncBoundField(m_machine, m_host.handleOf(*parent), static_cast<EditTextInstance&>(*event.object), true);
         } else if (event.kind == FrameEvent::Kind::Constructed && !m_madeEarly.count(event.object->id())) {
             initialize(*event.object, false);
             toConstruct.push_back(event.object.get());

@@ -56,10 +56,11 @@ bool isClip(const DisplayObject& object)
     return object.type() == DisplayObject::Type::Sprite;
 }
 
-// What script reaches by name: clips and text fields.
-bool isScriptable(const DisplayObject& object)
+// What script reaches by name: clips, and text fields from version 6,
+// the first whose players gave fields a script face.
+bool isScriptable(const DisplayObject& object, int version)
 {
-    return isClip(object) || object.type() == DisplayObject::Type::EditText;
+    return isClip(object) || (object.type() == DisplayObject::Type::EditText && version >= 6);
 }
 
 // A frame script with one empty frame, for clips script makes from nothing.
@@ -366,7 +367,7 @@ ClipHandle StageHost::child(ClipHandle clip, std::string_view name, bool caseSen
     if (!container || name.empty())
         return {};
     for (const auto& each : container->children())
-        if (isScriptable(*each) && sameName(each->name(), name, caseSensitive))
+        if (isScriptable(*each, m_movie.header().version) && sameName(each->name(), name, caseSensitive))
             return handleOf(*each);
     return {};
 }
@@ -378,7 +379,7 @@ void StageHost::childNames(ClipHandle clip, std::vector<std::string>& names)
         return;
     // Deepest first: the one placed last on top is listed first.
     for (auto it = container->children().rbegin(); it != container->children().rend(); ++it)
-        if (isScriptable(**it) && !(*it)->name().empty())
+        if (isScriptable(**it, m_movie.header().version) && !(*it)->name().empty())
             names.push_back((*it)->name());
 }
 
@@ -820,7 +821,7 @@ ClipHandle StageHost::instanceAtDepth(ClipHandle clip, int depth)
 {
     const SpriteInstance* s = sprite(clip);
     DisplayObject* found = s ? s->childAt(depth + kDepthOffset) : nullptr;
-    return found && isScriptable(*found) ? handleOf(*found) : ClipHandle {};
+    return found && isScriptable(*found, m_movie.header().version) ? handleOf(*found) : ClipHandle {};
 }
 
 std::string StageHost::exportName(ClipHandle)

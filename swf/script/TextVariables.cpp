@@ -78,26 +78,32 @@ void TextVariables::syncUnder(Machine& machine, StageHost& host, Container& cont
         if (child->type() != DisplayObject::Type::EditText)
             continue;
         auto& field = static_cast<EditTextInstance&>(*child);
-        const std::string& path = field.field().variableName;
-        if (path.empty())
+        if (field.field().variableName.empty())
             continue;
-        const ClipHandle parent = host.handleOf(container);
         const bool isNew = !m_seen.count(field.id());
         seen.insert(field.id());
-        const std::optional<Value> value = readBoundVariable(machine, parent, path);
-        if (!value) {
-            if (isNew && !field.text().isEmpty())
-                writeBoundVariable(machine, parent, path, machine.stringValue(field.text().toStdString()));
-            continue;
-        }
-        const QString text = QString::fromStdString(machine.toStdString(*value));
-        if (text == (field.isHtml() ? field.htmlText() : field.text()))
-            continue;
-        if (field.isHtml())
-            field.setHtmlText(text);
-        else
-            field.setText(text);
+        syncBoundField(machine, host.handleOf(container), field, isNew);
     }
+}
+
+void syncBoundField(Machine& machine, ClipHandle parent, EditTextInstance& field, bool isNew)
+{
+    const std::string& path = field.field().variableName;
+    if (path.empty())
+        return;
+    const std::optional<Value> value = readBoundVariable(machine, parent, path);
+    if (!value) {
+        if (isNew && !field.text().isEmpty())
+            writeBoundVariable(machine, parent, path, machine.stringValue(field.text().toStdString()));
+        return;
+    }
+    const QString text = QString::fromStdString(machine.toStdString(*value));
+    if (text == (field.isHtml() ? field.htmlText() : field.text()))
+        return;
+    if (field.isHtml())
+        field.setHtmlText(text);
+    else
+        field.setText(text);
 }
 
 } // namespace swf::script

@@ -15,6 +15,7 @@
 
 namespace swf {
 class Container;
+class EditTextInstance;
 } // namespace swf
 
 namespace swf::script {
@@ -26,6 +27,9 @@ class StageHost;
 // variable is not set.
 std::optional<Value> readBoundVariable(Machine& machine, ClipHandle parent, std::string_view path);
 void writeBoundVariable(Machine& machine, ClipHandle parent, std::string_view path, const Value& value);
+// Shows the variable's value in the field; a new field gives its own text
+// to a variable not set yet.
+void syncBoundField(Machine& machine, ClipHandle parent, EditTextInstance& field, bool isNew);
 
 class TextVariables {
 public:

@@ -6,16 +6,14 @@ namespace swf {
 
 namespace {
 
-QString withFieldBreaks(const QString& text)
+bool isBreak(QChar c)
 {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        out += text[i] == u'\n' ? QChar(u'\r') : text[i];
-    }
-    return out;
+    return c == u'\r' || c == u'\n';
+}
+
+qsizetype breaksIn(QStringView text)
+{
+    return std::ranges::count_if(text, isBreak);
 }
 
 } // namespace
@@ -45,6 +43,14 @@ FieldText::FieldText(const std::vector<Paragraph>& paragraphs)
     mergeRuns();
 }
 
+FieldText::FieldText(const QString& text, const CharFormat& format, const ParagraphFormat& paragraph)
+    : m_text(text)
+    , m_paragraphs(std::size_t(breaksIn(text)) + 1, paragraph)
+{
+    if (!text.isEmpty())
+        m_runs.push_back({text.size(), format});
+}
+
 std::vector<Paragraph> FieldText::paragraphs() const
 {
     std::vector<Paragraph> out(1, Paragraph {m_paragraphs.front(), {}});
@@ -52,7 +58,7 @@ std::vector<Paragraph> FieldText::paragraphs() const
     for (const Run& run : m_runs) {
         qsizetype from = start;
         for (qsizetype i = start; i < run.end; ++i) {
-            if (m_text[i] != u'\r')
+            if (!isBreak(m_text[i]))
                 continue;
             if (i > from)
                 out.back().spans.push_back({m_text.mid(from, i - from), run.format});
@@ -103,7 +109,7 @@ void FieldText::mergeRuns()
 std::size_t FieldText::paragraphAt(qsizetype index) const
 {
     const qsizetype clamped = std::clamp<qsizetype>(index, 0, m_text.size());
-    const std::size_t breaks = std::size_t(QStringView(m_text).first(clamped).count(u'\r'));
+    const std::size_t breaks = std::size_t(breaksIn(QStringView(m_text).first(clamped)));
     return std::min(breaks, m_paragraphs.size() - 1);
 }
 
@@ -111,11 +117,11 @@ void FieldText::replace(qsizetype begin, qsizetype end, const QString& text, con
 {
     begin = std::clamp<qsizetype>(begin, 0, m_text.size());
     end = std::clamp<qsizetype>(end, begin, m_text.size());
-    const QString inserted = withFieldBreaks(text);
+    const QString& inserted = text;
 
     const std::size_t first = paragraphAt(begin);
-    const auto removedBreaks = std::ptrdiff_t(QStringView(m_text).mid(begin, end - begin).count(u'\r'));
-    const auto addedBreaks = std::ptrdiff_t(inserted.count(u'\r'));
+    const auto removedBreaks = std::ptrdiff_t(breaksIn(QStringView(m_text).mid(begin, end - begin)));
+    const auto addedBreaks = std::ptrdiff_t(breaksIn(inserted));
     const auto from = m_paragraphs.begin() + std::ptrdiff_t(first) + 1;
     m_paragraphs.erase(from, from + removedBreaks);
     m_paragraphs.insert(m_paragraphs.begin() + std::ptrdiff_t(first) + 1, std::size_t(addedBreaks), paragraph);

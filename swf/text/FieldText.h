@@ -1,8 +1,8 @@
 #pragma once
 
 // A field's text as script edits it: one string whose paragraphs end at
-// '\r' (the only break a field keeps), runs of character formats over it,
-// and one paragraph format per paragraph. Script addresses it by character
+// each '\r' or '\n' (kept as given: script counts them), runs of
+// character formats over it, and one paragraph format per paragraph. Script addresses it by character
 // index, so the formats are kept flat rather than as nested paragraphs.
 
 #include <functional>
@@ -17,14 +17,17 @@ namespace swf {
 class FieldText {
 public:
     FieldText() = default;
+    // Paragraphs joined by '\r'.
     explicit FieldText(const std::vector<Paragraph>& paragraphs);
+    // Plain text in one format.
+    FieldText(const QString& text, const CharFormat& format, const ParagraphFormat& paragraph);
 
     const QString& text() const { return m_text; }
     qsizetype size() const { return m_text.size(); }
     std::vector<Paragraph> paragraphs() const;
 
-    // Puts `text` in place of [begin, end), its line breaks made '\r'; the
-    // new characters take `format`, new paragraphs `paragraph`.
+    // Puts `text` in place of [begin, end); the new characters take
+    // `format`, new paragraphs `paragraph`.
     void replace(qsizetype begin, qsizetype end, const QString& text, const CharFormat& format, const ParagraphFormat& paragraph);
 
     // Changes the formats over [begin, end); a paragraph changes when any
@@ -50,7 +53,7 @@ private:
 
     QString m_text;
     std::vector<Run> m_runs;                    // covering the text exactly
-    std::vector<ParagraphFormat> m_paragraphs { {} }; // one more than the '\r's
+    std::vector<ParagraphFormat> m_paragraphs { {} }; // one more than the breaks
 };
 
 } // namespace swf

@@ -48,8 +48,8 @@ TEST(FieldText, EditsKeepFormatsWithTheirCharacters)
     const std::vector<Case> cases {
         {"nothing changed", [](swf::FieldText&) {}, "R:abc|R:def", "abc\rdef"},
         {"insert takes its own format", [&](swf::FieldText& t) { t.replace(1, 1, "X", bold, left); }, "R:a*X*bc|R:def", "aXbc\rdef"},
-        {"line breaks become paragraphs", [&](swf::FieldText& t) { t.replace(3, 3, "\nx\r\ny", {}, left); }, "R:abc|L:x|L:y|R:def",
-         "abc\rx\ry\rdef"},
+        {"each break begins a paragraph, kept as given", [&](swf::FieldText& t) { t.replace(3, 3, "\nx\ry", {}, left); },
+         "R:abc|L:x|L:y|R:def", "abc\nx\ry\rdef"},
         {"a removed break joins paragraphs, the first's format stays", [&](swf::FieldText& t) { t.replace(2, 5, "", {}, left); },
          "R:abef", "abef"},
         {"a range past the end is clamped", [&](swf::FieldText& t) { t.replace(6, 99, "Z", {}, left); }, "R:abc|R:deZ", "abc\rdeZ"},

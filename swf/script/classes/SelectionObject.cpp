@@ -102,7 +102,10 @@ Value setSelection(NativeCall& c)
 void installSelectionObject(Machine& machine)
 {
     Object* selection = machine.newObject();
+    selection->setPrototypeFlags(HPC);
     machine.define(machine.global(), "Selection", Value::object(selection), H);
+    if (Function* object = machine.builtins().objectConstructor)
+        machine.define(selection, machine.names().constructor, Value::object(object), HPC);
     defineMethod(machine, selection, "getFocus", getFocus, HPC);
     defineMethod(machine, selection, "setFocus", setFocus, HPC);
     defineMethod(machine, selection, "getBeginIndex", index, HPC, 0);

@@ -147,8 +147,13 @@ void updateVariable(NativeCall& c, EditTextInstance& field)
 Value getProperty(NativeCall& c)
 {
     Machine& m = c.machine;
-    const EditTextInstance* field = fieldOf(c);
+    EditTextInstance* field = fieldOf(c);
     if (!field)
+        return Value();
+    // A bound field reads as its variable stands now, not as it stood at
+    // the last frame.
+    syncBoundField(m, m.host().parent(thisField(c)), *field, false);
+    if (!(field = fieldOf(c)))
         return Value();
     const EditText& f = field->field();
     switch (Prop(c.callee ? c.callee->tag() : 0)) {
@@ -245,6 +250,8 @@ Value setProperty(NativeCall& c)
     case Prop::Variable: {
         const std::string name = v.isNullish() ? std::string() : m.toStdString(v);
         field->editField([&](EditText& f) { f.variableName = name; });
+        if (EditTextInstance* still = fieldOf(c))
+            syncBoundField(m, m.host().parent(thisField(c)), *still, true);
         break;
     }
     case Prop::MaxChars: {
@@ -292,7 +299,8 @@ Range rangeOf(Machine& m, std::span<const Value> args, qsizetype size)
     };
     if (args.empty())
         return {0, size};
-    const qsizetype begin = index(args[0]);
+    // A start before the text is its start when an end is given.
+    const qsizetype begin = args.size() > 1 ? std::max<qsizetype>(index(args[0]), 0) : index(args[0]);
     const qsizetype end = args.size() > 1 ? std::min(index(args[1]), size) : begin + 1;
     if (begin < 0 || begin >= size || end <= begin)
         return {0, 0, false};
@@ -491,6 +499,7 @@ void installTextFieldClass(Machine& machine)
 
     if (Object* clips = b.movieClipPrototype)
         defineMethod(machine, clips, "createTextField", createTextField, HP);
+    registerNative(machine, 104, 200, createTextField);
 }
 
 } // namespace swf::script
