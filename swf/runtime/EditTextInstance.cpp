@@ -150,9 +150,13 @@ void EditTextInstance::setHscroll(int pixels)
 
 int EditTextInstance::maxScroll() const
 {
-    const auto laid = layout();
-    const std::vector<double>& bottoms = laid->lineBottoms;
-    const double room = laid->bounds.height() - 2 * kTextGutter;
+    return maxScrollOf(*layout());
+}
+
+int EditTextInstance::maxScrollOf(const TextLayout& laid)
+{
+    const std::vector<double>& bottoms = laid.lineBottoms;
+    const double room = laid.bounds.height() - 2 * kTextGutter;
     if (bottoms.empty())
         return 1;
     // The first line from which the rest all fit.
@@ -205,6 +209,12 @@ std::shared_ptr<const TextLayout> EditTextInstance::layout() const
             for (auto& span : p.spans)
                 span.text.fill(u'*');
     auto laid = std::make_shared<TextLayout>(layoutText(m_field, paragraphs, m_font.get(), m_scroll - 1, m_hscroll * 20.0));
+    // Text that got shorter, or a field that grew, takes back the lines
+    // scrolled past.
+    if (const int most = maxScrollOf(*laid); m_scroll > most) {
+        m_scroll = most;
+        laid = std::make_shared<TextLayout>(layoutText(m_field, paragraphs, m_font.get(), m_scroll - 1, m_hscroll * 20.0));
+    }
     laid->font = m_font;
     laid->border = m_border ? std::optional<Color>(m_borderColor) : std::nullopt;
     laid->background = m_background ? std::optional<Color>(m_backgroundColor) : std::nullopt;

@@ -69,7 +69,11 @@ public:
     void setSelection(qsizetype begin, qsizetype end);
 
     // Lines scrolled off the top, counted from 1; pixels scrolled sideways.
-    int scroll() const { return m_scroll; }
+    int scroll() const
+    {
+        layout();
+        return m_scroll;
+    }
     int hscroll() const { return m_hscroll; }
     void setScroll(int line);
     void setHscroll(int pixels);
@@ -82,6 +86,7 @@ public:
 
 private:
     void contentChanged();
+    static int maxScrollOf(const TextLayout& laid);
 
     std::shared_ptr<const EditTextDefinition> m_definition;
     std::shared_ptr<const Font> m_font;
@@ -96,7 +101,7 @@ private:
     Color m_backgroundColor {255, 255, 255, 255};
     bool m_condenseWhite = false;
     std::optional<std::pair<qsizetype, qsizetype>> m_selection;
-    int m_scroll = 1;
+    mutable int m_scroll = 1; // held to what the current text allows when laid out
     int m_hscroll = 0;
     mutable std::shared_ptr<const TextLayout> m_layout;
 };
