@@ -39,6 +39,7 @@ void installAllClasses(Machine& machine)
     installTextFormatClass(machine);
     installTextFieldClass(machine);
     installSelectionObject(machine);
+    installStyleSheetClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

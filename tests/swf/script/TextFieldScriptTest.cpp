@@ -189,3 +189,19 @@ TEST(TextFieldScript, ScriptBackgroundShowsOnStage)
     EXPECT_EQ(QColor(image.pixel(50, 40)), QColor(255, 0, 0)) << "inside the field";
     EXPECT_EQ(QColor(image.pixel(150, 90)), QColor(255, 255, 255)) << "outside it";
 }
+
+TEST(TextFieldScript, StyleSheetReadsCssIntoFormats)
+{
+    Script s;
+    // css = new TextField.StyleSheet()
+    s.w.push("css", 0, "TextField").op(ActionCode::GetVariable).push("StyleSheet").op(ActionCode::NewMethod).op(ActionCode::SetVariable);
+    s.call("css", "parseCSS", {"p { color: #FF0000; font-size: 20px } broken"}).traceTop();
+    s.call("css", "parseCSS", {"p { color: #FF0000; font-size: 20px }"}).traceTop();
+    s.call("css", "getStyle", {"p"}).member("fontSize").traceTop();
+    s.w.push("p", 1, "css").op(ActionCode::GetVariable).push("getStyle").op(ActionCode::CallMethod).push(1, "css").op(ActionCode::GetVariable).push(
+        "transform").op(ActionCode::CallMethod).push("color").op(ActionCode::GetMember).op(ActionCode::Trace);
+    s.call("css", "getStyleNames").member("length").traceTop();
+    s.call("css", "clear").drop().call("css", "getStyleNames").member("length").traceTop();
+    swf::Player player;
+    EXPECT_EQ(traceOf(player, {s.w}), "false\ntrue\n20px\n16711680\n1\n0\n");
+}
