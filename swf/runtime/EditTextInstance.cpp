@@ -60,13 +60,13 @@ void EditTextInstance::setText(const QString& text)
     contentChanged();
 }
 
-void EditTextInstance::setHtmlText(const QString& html)
+void EditTextInstance::setHtmlText(const QString& html, const HtmlStyles& styles)
 {
     if (!m_html) {
         setText(html);
         return;
     }
-    m_content = FieldText(parseHtmlText(m_condenseWhite ? condensed(html) : html, m_newChar, m_newParagraph));
+    m_content = FieldText(parseHtmlText(m_condenseWhite ? condensed(html) : html, m_newChar, m_newParagraph, styles));
     contentChanged();
 }
 

@@ -15,6 +15,7 @@
 #include "swf/define/Definitions.h"
 #include "swf/runtime/DisplayObject.h"
 #include "swf/text/FieldText.h"
+#include "swf/text/HtmlText.h"
 #include "swf/text/TextLayout.h"
 
 namespace swf {
@@ -37,7 +38,7 @@ public:
     // Plain text in the new text format, or HTML read over that format
     // (as plain text when the field is not an HTML one).
     void setText(const QString& text);
-    void setHtmlText(const QString& html);
+    void setHtmlText(const QString& html, const HtmlStyles& styles = {});
     // The text as HTML, the way the reference player writes it back.
     QString htmlText() const;
     void replaceText(qsizetype begin, qsizetype end, const QString& text);

@@ -49,6 +49,7 @@ enum class Prop {
     TextWidth,
     TextHeight,
     CondenseWhite,
+    StyleSheet,
 };
 
 struct PropName {
@@ -84,7 +85,11 @@ constexpr PropName kProps[] = {
     {"textWidth", Prop::TextWidth, true},
     {"textHeight", Prop::TextHeight, true},
     {"condenseWhite", Prop::CondenseWhite},
+    {"styleSheet", Prop::StyleSheet},
 };
+
+// Where a field keeps the style sheet script gave it, hidden.
+constexpr const char* kStyleSheetKey = "\x01styleSheet";
 
 ClipHandle thisField(NativeCall& c)
 {
@@ -144,6 +149,28 @@ void updateVariable(NativeCall& c, EditTextInstance& field)
     writeBoundVariable(c.machine, host.parent(thisField(c)), path, text(c.machine, field.text()));
 }
 
+// The field's style sheet as the HTML reader asks for it: each
+// selector's TextFormat, from the sheet's table of them.
+HtmlStyles stylesOf(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    Value sheet;
+    if (!self || !m.getIfPresent(self, m.intern(kStyleSheetKey), sheet) || !sheet.isObject())
+        return {};
+    const Value styles = m.get(sheet, m.intern("_styles"));
+    if (!styles.isObject())
+        return {};
+    return [&m, styles](const QString& selector, CharFormat& format, ParagraphFormat& paragraph) {
+        Value style;
+        if (!m.getIfPresent(styles.asObject(), m.intern(selector.toLower().toStdString()), style) || !style.isObject())
+            return;
+        const TextFormatFields fields = readTextFormat(m, style);
+        applyTo(fields, format);
+        applyTo(fields, paragraph);
+    };
+}
+
 Value getProperty(NativeCall& c)
 {
     Machine& m = c.machine;
@@ -187,6 +214,11 @@ Value getProperty(NativeCall& c)
     case Prop::TextWidth: return Value::number(pixelsOf(field->layout()->textWidth));
     case Prop::TextHeight: return Value::number(pixelsOf(field->layout()->textHeight));
     case Prop::CondenseWhite: return Value::boolean(field->condenseWhite());
+    case Prop::StyleSheet: {
+        Value sheet;
+        Object* self = c.thisObject();
+        return self && m.getIfPresent(self, m.intern(kStyleSheetKey), sheet) ? sheet : Value();
+    }
     }
     return Value();
 }
@@ -208,8 +240,12 @@ Value setProperty(NativeCall& c)
         updateVariable(c, *field);
         break;
     case Prop::HtmlText:
-        field->setHtmlText(qText(m, v));
+        field->setHtmlText(qText(m, v), stylesOf(c));
         updateVariable(c, *field);
+        break;
+    case Prop::StyleSheet:
+        if (Object* self = c.thisObject())
+            m.define(self, kStyleSheetKey, v, H);
         break;
     case Prop::Html: field->setHtml(m.toBoolean(v)); break;
     case Prop::AutoSize: {

@@ -202,6 +202,13 @@ TEST(TextFieldScript, StyleSheetReadsCssIntoFormats)
         "transform").op(ActionCode::CallMethod).push("color").op(ActionCode::GetMember).op(ActionCode::Trace);
     s.call("css", "getStyleNames").member("length").traceTop();
     s.call("css", "clear").drop().call("css", "getStyleNames").member("length").traceTop();
+    // A field with the sheet formats its HTML by tag and class.
+    s.call("css", "parseCSS", {"p { text-align: right } .note { font-weight: bold }"}).drop();
+    s.field().set("t", "html", true).w.push("t").op(ActionCode::GetVariable).push("styleSheet", "css").op(ActionCode::GetVariable).op(
+        ActionCode::SetMember);
+    s.set("t", "htmlText", "<p>a<span class='note'>b</span></p>");
+    s.call("t", "getTextFormat", {0}).member("bold").traceTop().call("t", "getTextFormat", {1}).member("bold").traceTop();
+    s.call("t", "getTextFormat", {0}).member("align").traceTop();
     swf::Player player;
-    EXPECT_EQ(traceOf(player, {s.w}), "false\ntrue\n20px\n16711680\n1\n0\n");
+    EXPECT_EQ(traceOf(player, {s.w}), "false\ntrue\n20px\n16711680\n1\n0\nfalse\ntrue\nright\n");
 }
