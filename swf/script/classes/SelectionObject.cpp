@@ -46,20 +46,24 @@ Value setFocus(NativeCall& c)
         Object* base = m.clipObject(m.targetHandle());
         Object* found = base ? m.resolveTarget(base, target) : target.objectOrNull();
         wanted = found ? m.handleOf(found) : ClipHandle();
-        // Something that is no clip or field cannot take focus.
-        if (!wanted)
+        // Text fields take focus; clips other than a level's root only
+        // when they say they may.
+        if (!wanted || (!host.textField(wanted) && (!host.parent(wanted) || !m.toBoolean(m.get(found, m.intern("focusEnabled"))))))
             return Value::boolean(false);
     }
     const ClipHandle old = host.focus();
+    // As the reference player answers: true only when a focus was let go.
+    const Value answer = Value::boolean(!wanted && old);
     if (old == wanted)
-        return Value::boolean(true);
-    host.setFocus(wanted);
+        return answer;
     const Value oldValue = valueOfFocus(m, old);
     const Value newValue = valueOfFocus(m, wanted);
+    // The object losing focus still has it while it hears so.
     if (old) {
         const Value args[] {newValue};
         m.callMethod(oldValue, m.intern("onKillFocus"), args);
     }
+    host.setFocus(wanted);
     if (wanted) {
         const Value args[] {oldValue};
         m.callMethod(newValue, m.intern("onSetFocus"), args);
@@ -68,7 +72,7 @@ Value setFocus(NativeCall& c)
         const Value args[] {m.stringValue("onSetFocus"), oldValue, newValue};
         m.callMethod(Value::object(self), m.intern("broadcastMessage"), args);
     }
-    return Value::boolean(true);
+    return answer;
 }
 
 Value index(NativeCall& c)
