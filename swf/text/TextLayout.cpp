@@ -378,6 +378,13 @@ QStringList deviceFamilies(const QString& name)
             families += kMono;
         else if (key == u"verdana" || key == u"tahoma")
             families += kWideSans;
+        // DejaVu grew from Bitstream Vera and keeps its shapes and widths.
+        else if (key == u"bitstream vera sans")
+            families += QStringLiteral("DejaVu Sans");
+        else if (key == u"bitstream vera serif")
+            families += QStringLiteral("DejaVu Serif");
+        else if (key == u"bitstream vera sans mono")
+            families += QStringLiteral("DejaVu Sans Mono");
         // A face this machine lacks is left out rather than handed on: the
         // font system would look up and keep fallbacks for every made-up
         // name a movie carries, and the next family serves just the same.
@@ -415,10 +422,12 @@ TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& parag
     }
 
     if (field.autoSize) {
-        layout.bounds.yMax = grow(layout.bounds.yMin, layout.textHeight + 2 * kTextGutter);
+        // The reference player sizes fields in whole pixels, rounding up.
+        const auto wholePixels = [](double twips) { return std::ceil(twips / 20) * 20; };
+        layout.bounds.yMax = grow(layout.bounds.yMin, wholePixels(layout.textHeight + 2 * kTextGutter));
         if (!field.wordWrap) {
             // The field keeps the edge its alignment holds still.
-            const std::int32_t width = grow(0, widest);
+            const std::int32_t width = grow(0, wholePixels(widest));
             if (field.align == TextAlign::Right) {
                 layout.bounds.xMin = grow(layout.bounds.xMax, -width);
             } else if (field.align == TextAlign::Center) {

@@ -253,7 +253,13 @@ Value setProperty(NativeCall& c)
         // turns it off.
         std::string mode = v.isBoolean() ? (v.asBoolean() ? "left" : "none") : m.toStdString(v);
         std::ranges::transform(mode, mode.begin(), [](unsigned char ch) { return char(std::tolower(ch)); });
-        field->editField([&](EditText& f) { f.autoSize = mode == "left" || mode == "right" || mode == "center"; });
+        field->editField([&](EditText& f) {
+            f.autoSize = mode == "left" || mode == "right" || mode == "center";
+            // The edge a field growing to its text holds still; the
+            // paragraphs keep their own alignment.
+            if (f.autoSize)
+                f.align = mode == "right" ? TextAlign::Right : mode == "center" ? TextAlign::Center : TextAlign::Left;
+        });
         break;
     }
     case Prop::WordWrap: setFlag(&EditText::wordWrap); break;
