@@ -396,15 +396,7 @@ Value getTextFormat(NativeCall& c)
         intersect(paragraphs, fieldsOf(f), first);
         first = false;
     });
-    chars.align = paragraphs.align;
-    chars.leftMargin = paragraphs.leftMargin;
-    chars.rightMargin = paragraphs.rightMargin;
-    chars.indent = paragraphs.indent;
-    chars.blockIndent = paragraphs.blockIndent;
-    chars.leading = paragraphs.leading;
-    chars.bullet = paragraphs.bullet;
-    chars.tabStops = paragraphs.tabStops;
-    return makeTextFormat(m, chars);
+    return makeTextFormat(m, combined(chars, paragraphs));
 }
 
 Value setNewTextFormat(NativeCall& c)
@@ -426,17 +418,7 @@ Value getNewTextFormat(NativeCall& c)
     const EditTextInstance* field = fieldOf(c);
     if (!field)
         return Value();
-    TextFormatFields fields = fieldsOf(field->newCharFormat(), field->fontName());
-    const TextFormatFields paragraph = fieldsOf(field->newParagraphFormat());
-    fields.align = paragraph.align;
-    fields.leftMargin = paragraph.leftMargin;
-    fields.rightMargin = paragraph.rightMargin;
-    fields.indent = paragraph.indent;
-    fields.blockIndent = paragraph.blockIndent;
-    fields.leading = paragraph.leading;
-    fields.bullet = paragraph.bullet;
-    fields.tabStops = paragraph.tabStops;
-    return makeTextFormat(c.machine, fields);
+    return makeTextFormat(c.machine, combined(fieldsOf(field->newCharFormat(), field->fontName()), fieldsOf(field->newParagraphFormat())));
 }
 
 Value replaceText(NativeCall& c)

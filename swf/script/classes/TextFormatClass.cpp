@@ -270,6 +270,19 @@ TextFormatFields fieldsOf(const ParagraphFormat& format)
     return f;
 }
 
+TextFormatFields combined(TextFormatFields chars, const TextFormatFields& paragraph)
+{
+    chars.align = paragraph.align;
+    chars.leftMargin = paragraph.leftMargin;
+    chars.rightMargin = paragraph.rightMargin;
+    chars.indent = paragraph.indent;
+    chars.blockIndent = paragraph.blockIndent;
+    chars.leading = paragraph.leading;
+    chars.bullet = paragraph.bullet;
+    chars.tabStops = paragraph.tabStops;
+    return chars;
+}
+
 void intersect(TextFormatFields& f, const TextFormatFields& o, bool first)
 {
     if (first) {

@@ -44,6 +44,8 @@ Value makeTextFormat(Machine& machine, const TextFormatFields& fields);
 // Formats as fields; `fieldFont` names the field's own font.
 TextFormatFields fieldsOf(const CharFormat& format, const std::string& fieldFont);
 TextFormatFields fieldsOf(const ParagraphFormat& format);
+// The character fields of one with the paragraph fields of the other.
+TextFormatFields combined(TextFormatFields chars, const TextFormatFields& paragraph);
 // Unsets what `other` disagrees on; `first` takes `other` whole.
 void intersect(TextFormatFields& fields, const TextFormatFields& other, bool first);
 // Sets what `fields` sets.
