@@ -600,8 +600,7 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
             return;
         const auto lock = lockShared();
         painter.setTransform(transform);
-        paintEditText(painter, static_cast<const EditTextDefinition&>(character).field, *object.text,
-                      coverage ? kCoverageColor : cxform);
+        paintEditText(painter, *object.text, coverage ? kCoverageColor : cxform);
         return;
     }
     }

@@ -68,26 +68,34 @@ void paintRun(QPainter& painter, const QTransform& base, const LaidLine& line, c
     }
 }
 
-// A one-pixel black edge around a white field. Unrotated, the edge is
-// snapped to whole device pixels so it stays crisp instead of smearing
-// over two half-lit rows.
-void paintBorder(QPainter& painter, const QRectF& box, const ColorTransform& cx)
+// A one-pixel edge around the field, its background inside, either may be
+// absent. Unrotated, the edge is snapped to whole device pixels so it
+// stays crisp instead of smearing over two half-lit rows.
+void paintBox(QPainter& painter, const QRectF& box, const TextLayout& layout, const ColorTransform& cx)
 {
-    const QColor background = toQColor(cx.apply({255, 255, 255, 255}));
-    const QColor edge = toQColor(cx.apply({0, 0, 0, 255}));
     const QTransform transform = painter.worldTransform();
     if (transform.type() <= QTransform::TxScale) {
         const QRectF device = transform.mapRect(box);
         const QRect pixels(QPoint(int(std::lround(device.left())), int(std::lround(device.top()))),
                            QPoint(int(std::lround(device.right())) - 1, int(std::lround(device.bottom())) - 1));
         painter.resetTransform();
-        painter.fillRect(pixels, edge);
-        painter.fillRect(pixels.adjusted(1, 1, -1, -1), background);
+        if (layout.background)
+            painter.fillRect(layout.border ? pixels.adjusted(1, 1, -1, -1) : pixels, toQColor(cx.apply(*layout.background)));
+        if (layout.border) {
+            const QColor edge = toQColor(cx.apply(*layout.border));
+            painter.fillRect(QRect(pixels.left(), pixels.top(), pixels.width(), 1), edge);
+            painter.fillRect(QRect(pixels.left(), pixels.bottom(), pixels.width(), 1), edge);
+            painter.fillRect(QRect(pixels.left(), pixels.top(), 1, pixels.height()), edge);
+            painter.fillRect(QRect(pixels.right(), pixels.top(), 1, pixels.height()), edge);
+        }
         painter.setWorldTransform(transform);
         return;
     }
-    painter.fillRect(box, background);
-    QPen pen(edge);
+    if (layout.background)
+        painter.fillRect(box, toQColor(cx.apply(*layout.background)));
+    if (!layout.border)
+        return;
+    QPen pen(toQColor(cx.apply(*layout.border)));
     pen.setCosmetic(true);
     pen.setWidthF(1);
     painter.setPen(pen);
@@ -124,15 +132,15 @@ void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup
     painter.restore();
 }
 
-void paintEditText(QPainter& painter, const EditText& field, const TextLayout& layout, const ColorTransform& cx)
+void paintEditText(QPainter& painter, const TextLayout& layout, const ColorTransform& cx)
 {
     const Rect& b = layout.bounds;
     const QRectF box(b.xMin, b.yMin, b.width(), b.height());
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    if (field.border)
-        paintBorder(painter, box, cx);
+    if (layout.border || layout.background)
+        paintBox(painter, box, layout, cx);
     painter.setClipRect(box, Qt::IntersectClip);
     const QTransform base = painter.worldTransform();
     for (const LaidLine& line : layout.lines) {

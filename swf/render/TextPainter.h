@@ -23,6 +23,6 @@ using FontLookup = std::function<std::shared_ptr<const Font>(std::uint16_t)>;
 
 void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup& fonts, const ColorTransform& cx);
 // A field as laid out for its current text.
-void paintEditText(QPainter& painter, const EditText& field, const TextLayout& layout, const ColorTransform& cx);
+void paintEditText(QPainter& painter, const TextLayout& layout, const ColorTransform& cx);
 
 } // namespace swf

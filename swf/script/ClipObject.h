@@ -1,7 +1,7 @@
 #pragma once
 
-// The script side of a movie clip: the object its variables live on, and
-// the handle of the display object behind it. Its underscore properties
+// The script side of a movie clip or a text field: the object its
+// variables live on, and the handle of the display object behind it. Its underscore properties
 // (_x, _name, _currentframe ...) and its children by name are the host's,
 // read and written through the handle.
 //
@@ -17,14 +17,17 @@ namespace swf::script {
 
 class ClipObject final : public Object {
 public:
-    ClipObject(Object* prototype, ClipHandle handle)
+    ClipObject(Object* prototype, ClipHandle handle, bool textField = false)
         : Object(prototype, ObjectKind::Clip)
         , m_handle(handle)
+        , m_textField(textField)
     {
         setHasSpecialProperties();
     }
 
     ClipHandle handle() const { return m_handle; }
+    // A text field: reached like a clip, typed as a plain object.
+    bool isTextField() const { return m_textField; }
     bool removed() const { return m_removed; }
     const std::string& removedPath() const { return m_path; }
     void markRemoved(std::string path)
@@ -44,6 +47,7 @@ private:
     ClipHandle m_handle;
     std::string m_path;
     bool m_removed = false;
+    bool m_textField = false;
 };
 
 } // namespace swf::script

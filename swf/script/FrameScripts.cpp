@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "swf/read/TagCode.h"
+#include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
@@ -159,6 +160,9 @@ void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 {
     const ClipHandle handle {clip.id()};
     if (!isSprite(clip)) {
+        // A text field's references follow its path, as a clip's do.
+        if (clip.type() == DisplayObject::Type::EditText)
+            m_machine.clipRemoved(handle);
         m_host.forget(handle);
         return;
     }
@@ -198,6 +202,11 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             return;
         if (event.kind == FrameEvent::Kind::InitActions) {
             runTag(*event.object, event.tag, true);
+        } else if (event.kind == FrameEvent::Kind::Constructed && event.object->type() == DisplayObject::Type::EditText) {
+            // A bound field placed by the timeline sets or shows its
+            // variable before the frame's actions look at it.
+            if (Container* parent = event.object->parent())
+                syncBoundField(m_machine, m_host.handleOf(*parent), static_cast<EditTextInstance&>(*event.object), true);
         } else if (event.kind == FrameEvent::Kind::Constructed && !m_madeEarly.count(event.object->id())) {
             initialize(*event.object, false);
             toConstruct.push_back(event.object.get());
@@ -348,6 +357,8 @@ void FrameScripts::exitFrame()
     m_firstRound = true;
     m_inTick = false;
     m_madeEarly.clear();
+    if (!stopped())
+        m_textVariables.sync(m_machine, m_host);
     m_host.prune();
     m_machine.collectIfDue();
 }

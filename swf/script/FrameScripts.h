@@ -13,6 +13,7 @@
 
 #include "swf/runtime/FrameEvents.h"
 #include "swf/script/ClipActions.h"
+#include "swf/script/TextVariables.h"
 
 namespace swf::script {
 
@@ -57,6 +58,7 @@ private:
     Machine& m_machine;
     StageHost& m_host;
     int m_version;
+    TextVariables m_textVariables;
     // Each sprite's init actions run once, however often a frame with
     // them is reached.
     std::unordered_set<std::uint64_t> m_initsRun;

@@ -35,6 +35,7 @@
 
 namespace swf {
 class ClipDrawing;
+class EditTextInstance;
 } // namespace swf
 
 namespace swf::script {
@@ -259,6 +260,17 @@ public:
     // The drawing a clip's drawing methods change, null for anything that
     // cannot take one; whatever is done to it shows on stage.
     virtual ClipDrawing* drawing(ClipHandle) { return nullptr; }
+
+    // -- Text fields -------------------------------------------------------
+    // The field a handle names, null for anything else: fields are script
+    // objects of their own kind, reached like clips.
+    virtual EditTextInstance* textField(ClipHandle) { return nullptr; }
+    // A new empty field at `depth` of `parent`, `area` in pixels in the
+    // parent's space; null where a clip could not be made.
+    virtual ClipHandle createTextField(ClipHandle /*parent*/, std::string_view /*name*/, int /*depth*/, const HostRect& /*area*/) { return {}; }
+    // What has keyboard focus (Selection): null for nothing, or once it is gone.
+    virtual ClipHandle focus() { return {}; }
+    virtual void setFocus(ClipHandle) { }
 
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;

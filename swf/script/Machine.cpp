@@ -32,7 +32,7 @@ constexpr const char* kClipPropertyTexts[kClipPropertyCount] = {
 void Builtins::trace(Tracer& tracer) const
 {
     for (Object* o : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype, booleanPrototype,
-                      datePrototype, errorPrototype, movieClipPrototype, asBroadcaster})
+                      datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype})
         tracer.mark(o);
     for (Function* f : {objectConstructor, functionConstructor, arrayConstructor, stringConstructor, numberConstructor,
                         booleanConstructor, movieClipConstructor})
@@ -360,7 +360,8 @@ ClipObject* Machine::clipObject(ClipHandle clip)
         return found->second;
     if (!m_host.alive(clip))
         return nullptr;
-    auto* object = m_heap.make<ClipObject>(m_builtins.movieClipPrototype, clip);
+    const bool textField = m_host.textField(clip) != nullptr;
+    auto* object = m_heap.make<ClipObject>(textField ? m_builtins.textFieldPrototype : m_builtins.movieClipPrototype, clip, textField);
     m_clips.emplace(clip.id, object);
     return object;
 }

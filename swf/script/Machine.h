@@ -67,6 +67,7 @@ struct Builtins {
     Object* errorPrototype = nullptr;
     Object* movieClipPrototype = nullptr;
     Object* asBroadcaster = nullptr;
+    Object* textFieldPrototype = nullptr;
     Function* objectConstructor = nullptr;
     Function* functionConstructor = nullptr;
     Function* arrayConstructor = nullptr;

@@ -13,6 +13,7 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
+#include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/HitTest.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
@@ -53,6 +54,13 @@ bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
 bool isClip(const DisplayObject& object)
 {
     return object.type() == DisplayObject::Type::Sprite;
+}
+
+// What script reaches by name: clips, and text fields from version 6,
+// the first whose players gave fields a script face.
+bool isScriptable(const DisplayObject& object, int version)
+{
+    return isClip(object) || (object.type() == DisplayObject::Type::EditText && version >= 6);
 }
 
 // A frame script with one empty frame, for clips script makes from nothing.
@@ -96,7 +104,7 @@ std::optional<QRectF> localBounds(const DisplayObject& object)
     case DisplayObject::Type::StaticText:
         return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
     case DisplayObject::Type::EditText:
-        return character ? fromRect(static_cast<const EditTextDefinition&>(*character).field.bounds) : std::nullopt;
+        return fromRect(static_cast<const EditTextInstance&>(object).layout()->bounds);
     case DisplayObject::Type::Sprite:
     case DisplayObject::Type::Button: {
         std::optional<QRectF> all;
@@ -359,7 +367,7 @@ ClipHandle StageHost::child(ClipHandle clip, std::string_view name, bool caseSen
     if (!container || name.empty())
         return {};
     for (const auto& each : container->children())
-        if (isClip(*each) && sameName(each->name(), name, caseSensitive))
+        if (isScriptable(*each, m_movie.header().version) && sameName(each->name(), name, caseSensitive))
             return handleOf(*each);
     return {};
 }
@@ -371,7 +379,7 @@ void StageHost::childNames(ClipHandle clip, std::vector<std::string>& names)
         return;
     // Deepest first: the one placed last on top is listed first.
     for (auto it = container->children().rbegin(); it != container->children().rend(); ++it)
-        if (isClip(**it) && !(*it)->name().empty())
+        if (isScriptable(**it, m_movie.header().version) && !(*it)->name().empty())
             names.push_back((*it)->name());
 }
 
@@ -511,6 +519,10 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
     }
     case ClipProperty::Width:
     case ClipProperty::Height: {
+        if (auto* field = textField(clip)) {
+            resizeField(*field, property == ClipProperty::Width, *number);
+            return;
+        }
         // A size is a scale that gives it; an empty clip has none to give.
         const std::optional<QRectF> area = boundsThrough(*found, m);
         const bool wide = property == ClipProperty::Width;
@@ -681,6 +693,48 @@ ClipHandle StageHost::createEmptyMovieClip(ClipHandle parentClip, std::string_vi
     return placeMade(*parent, std::move(made), name, depth);
 }
 
+ClipHandle StageHost::createTextField(ClipHandle parentClip, std::string_view name, int depth, const HostRect& area)
+{
+    SpriteInstance* parent = sprite(parentClip);
+    if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth || m_stage.budget().spent())
+        return {};
+    const auto twips = [](double pixels) {
+        constexpr double kFar = 1 << 26; // pixels as far as twips reach
+        return std::int32_t(std::lround(std::clamp(std::isfinite(pixels) ? pixels : 0.0, -kFar, kFar) * kTwips));
+    };
+    auto definition = std::make_shared<EditTextDefinition>();
+    EditText& field = definition->field;
+    // Script gives the field's corner and size; its own space starts at
+    // the corner, which is where its placement puts it.
+    field.bounds = {0, twips(std::max(0.0, area.xMax - area.xMin)), 0, twips(std::max(0.0, area.yMax - area.yMin))};
+    auto made = std::make_shared<EditTextInstance>(m_stage, 0, std::move(definition), nullptr);
+    Matrix at;
+    at.tx = twips(area.xMin);
+    at.ty = twips(area.yMin);
+    made->setMatrix(at);
+    return placeMade(*parent, std::move(made), name, depth);
+}
+
+EditTextInstance* StageHost::textField(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
+}
+
+void StageHost::resizeField(EditTextInstance& field, bool wide, double pixels)
+{
+    // A field takes no negative size; the reference player leaves it.
+    if (pixels < 0)
+        return;
+    const std::int32_t twips = std::int32_t(std::lround(std::min(pixels, double(1 << 26)) * kTwips));
+    field.editField([&](EditText& f) {
+        if (wide)
+            f.bounds.xMax = f.bounds.xMin + twips;
+        else
+            f.bounds.yMax = f.bounds.yMin + twips;
+    });
+}
+
 ClipHandle StageHost::duplicateMovieClip(ClipHandle clip, std::string_view name, int depth)
 {
     SpriteInstance* original = sprite(clip);
@@ -773,7 +827,7 @@ ClipHandle StageHost::instanceAtDepth(ClipHandle clip, int depth)
 {
     const SpriteInstance* s = sprite(clip);
     DisplayObject* found = s ? s->childAt(depth + kDepthOffset) : nullptr;
-    return found && isClip(*found) ? handleOf(*found) : ClipHandle {};
+    return found && isScriptable(*found, m_movie.header().version) ? handleOf(*found) : ClipHandle {};
 }
 
 std::string StageHost::exportName(ClipHandle)

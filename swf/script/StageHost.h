@@ -26,6 +26,7 @@
 namespace swf {
 class Clock;
 class DisplayObject;
+class EditTextInstance;
 class Movie;
 class SoundMixer;
 class SpriteInstance;
@@ -138,6 +139,10 @@ public:
     void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) override;
     void stopDrag() override;
     ClipDrawing* drawing(ClipHandle clip) override;
+    EditTextInstance* textField(ClipHandle clip) override;
+    ClipHandle createTextField(ClipHandle parent, std::string_view name, int depth, const HostRect& area) override;
+    ClipHandle focus() override { return alive(m_focus) ? m_focus : ClipHandle {}; }
+    void setFocus(ClipHandle clip) override { m_focus = clip; }
     void stopAllSounds() override;
     void toggleQuality() override;
 
@@ -151,6 +156,7 @@ private:
     ClipHandle handleOf(DisplayObject* object) { return object ? handleOf(*object) : ClipHandle {}; }
     void reportOnce(std::string_view what);
     std::string dropTargetPath();
+    void resizeField(EditTextInstance& field, bool wide, double pixels);
     // Places a new object made by script at a depth script counts in.
     ClipHandle placeMade(SpriteInstance& parent, std::shared_ptr<DisplayObject> made, std::string_view name, int depth);
 
@@ -172,6 +178,7 @@ private:
     std::uint64_t m_random;
     bool m_quit = false;
     std::string m_movieUrl;
+    ClipHandle m_focus;
     struct PendingFetch {
         std::uint64_t id;
         std::string path; // empty: failed already

@@ -181,9 +181,10 @@ std::optional<double> parsePixels(const QString* value)
 
 class HtmlParser {
 public:
-    HtmlParser(const CharFormat& base, const ParagraphFormat& baseParagraph)
+    HtmlParser(const CharFormat& base, const ParagraphFormat& baseParagraph, const HtmlStyles& styles)
         : m_chars {base}
         , m_paragraphs {baseParagraph}
+        , m_styles(styles)
     {
     }
 
@@ -276,6 +277,13 @@ private:
         }
         if (name == u"p" || name == u"li" || name == u"textformat") {
             ParagraphFormat format = m_paragraphs.back();
+            if (m_styles && name != u"textformat" && !tag.selfClosing) {
+                // A style sheet's character settings for a paragraph hold
+                // until it closes.
+                CharFormat styled = m_chars.back();
+                applyStyles(tag, styled, format);
+                pushCharTag(name, std::move(styled));
+            }
             if (name == u"p") {
                 openParagraph();
                 if (const QString* align = tag.attribute(u"align"))
@@ -308,8 +316,13 @@ private:
                 format.url = href->toStdString();
             if (const QString* target = tag.attribute(u"target"))
                 format.target = target->toStdString();
-        } else {
+        } else if (!m_styles) {
             return; // unknown tags keep their text and change nothing
+        }
+        if (m_styles) {
+            // Paragraph settings of a style on a run of text have nowhere to go.
+            ParagraphFormat ignored;
+            applyStyles(tag, format, ignored);
         }
         if (!tag.selfClosing)
             pushCharTag(name, std::move(format));
@@ -321,9 +334,18 @@ private:
             if (name != u"textformat")
                 closeParagraph();
             popTag(m_paragraphTags, m_paragraphs, name);
-            return;
+            if (!m_styles || name == u"textformat")
+                return;
         }
         popTag(m_charTags, m_chars, name);
+    }
+
+    // The tag's own style, then its class's, as style sheets cascade.
+    void applyStyles(const Tag& tag, CharFormat& format, ParagraphFormat& paragraph) const
+    {
+        m_styles(tag.name, format, paragraph);
+        if (const QString* className = tag.attribute(u"class"))
+            m_styles(u'.' + className->toLower(), format, paragraph);
     }
 
     void pushParagraph(const QString& name, ParagraphFormat format)
@@ -424,13 +446,15 @@ private:
     Paragraph m_current;
     std::vector<Paragraph> m_done;
     bool m_pendingCloseBreak = false;
+    const HtmlStyles& m_styles;
 };
 
 } // namespace
 
-std::vector<Paragraph> parseHtmlText(const QString& html, const CharFormat& base, const ParagraphFormat& baseParagraph)
+std::vector<Paragraph> parseHtmlText(const QString& html, const CharFormat& base, const ParagraphFormat& baseParagraph,
+                                     const HtmlStyles& styles)
 {
-    return HtmlParser(base, baseParagraph).parse(html);
+    return HtmlParser(base, baseParagraph, styles).parse(html);
 }
 
 } // namespace swf

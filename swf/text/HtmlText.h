@@ -5,6 +5,7 @@
 // kept. One pass over the input, never backtracking, so hostile markup
 // costs no more than its length.
 
+#include <functional>
 #include <vector>
 
 #include <QString>
@@ -13,6 +14,12 @@
 
 namespace swf {
 
-std::vector<Paragraph> parseHtmlText(const QString& html, const CharFormat& base, const ParagraphFormat& baseParagraph);
+// What a style sheet says of a selector ("p", ".note"), applied to the
+// formats a tag opens with; empty when the field has no sheet.
+using HtmlStyles = std::function<void(const QString& selector, CharFormat&, ParagraphFormat&)>;
+
+// With styles, any tag (span too) may carry a class.
+std::vector<Paragraph> parseHtmlText(const QString& html, const CharFormat& base, const ParagraphFormat& baseParagraph,
+                                     const HtmlStyles& styles = {});
 
 } // namespace swf

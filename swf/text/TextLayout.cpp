@@ -116,12 +116,13 @@ struct PendingLine {
 
 class LineBuilder {
 public:
-    LineBuilder(const EditText& field, FaceCache& faces, TextLayout& layout, std::vector<PendingLine>& pending)
+    LineBuilder(const EditText& field, FaceCache& faces, TextLayout& layout, std::vector<PendingLine>& pending, std::size_t firstLine)
         : m_field(field)
         , m_faces(faces)
         , m_layout(layout)
         , m_pending(pending)
         , m_y(field.bounds.yMin + kTextGutter)
+        , m_firstLine(firstLine)
     {
     }
 
@@ -147,6 +148,7 @@ public:
     }
 
     double bottom() const { return m_y; }
+    double widest() const { return m_widest; }
     double lastLeading() const { return m_lastLeading; }
 
 private:
@@ -227,10 +229,16 @@ private:
         }
 
         const ParagraphFormat& format = m_paragraph->format;
-        if (!keepsLine()) {
+        const double top = m_field.bounds.yMin + kTextGutter;
+        const std::size_t index = m_layout.lineBottoms.size();
+        m_widest = std::max(m_widest, line.width);
+        if (index < m_firstLine || !keepsLine()) {
             // Still measured, so the text's height stays true for scrolling.
             m_y += line.ascent + line.descent + format.leading;
             m_lastLeading = format.leading;
+            m_layout.lineBottoms.push_back(m_y - top);
+            if (index + 1 == m_firstLine)
+                m_scrolledOff = m_y - top;
             return;
         }
         if (format.align == TextAlign::Justify && !lastOfParagraph && m_field.wordWrap)
@@ -251,7 +259,9 @@ private:
         line.bullet = format.bullet && first;
         line.baseline = m_y + line.ascent;
         m_y = line.baseline + line.descent + format.leading;
+        line.baseline -= m_scrolledOff;
         m_lastLeading = format.leading;
+        m_layout.lineBottoms.push_back(m_y - top);
         m_layout.lines.push_back(std::move(line));
         m_pending.push_back({leftBase(first), rightBase(), format.align});
     }
@@ -262,7 +272,7 @@ private:
     {
         if (m_field.autoSize)
             return m_layout.lines.size() < kMaxKeptLines;
-        return m_y <= m_field.bounds.yMax;
+        return m_y - m_scrolledOff <= m_field.bounds.yMax;
     }
 
     // Spreads the room left on a line over its inner spaces.
@@ -299,6 +309,9 @@ private:
     std::size_t m_lastSpan = 0;
     double m_y = 0;
     double m_lastLeading = 0;
+    std::size_t m_firstLine = 0;
+    double m_scrolledOff = 0; // the height of the lines above the first shown
+    double m_widest = 0;
 };
 
 // An edge moved by a measured length, kept where twips can still be added
@@ -365,6 +378,13 @@ QStringList deviceFamilies(const QString& name)
             families += kMono;
         else if (key == u"verdana" || key == u"tahoma")
             families += kWideSans;
+        // DejaVu grew from Bitstream Vera and keeps its shapes and widths.
+        else if (key == u"bitstream vera sans")
+            families += QStringLiteral("DejaVu Sans");
+        else if (key == u"bitstream vera serif")
+            families += QStringLiteral("DejaVu Serif");
+        else if (key == u"bitstream vera sans mono")
+            families += QStringLiteral("DejaVu Sans Mono");
         // A face this machine lacks is left out rather than handed on: the
         // font system would look up and keep fallbacks for every made-up
         // name a movie carries, and the next family serves just the same.
@@ -377,30 +397,37 @@ QStringList deviceFamilies(const QString& name)
     return families;
 }
 
-TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& paragraphs, const Font* fieldFont)
+TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& paragraphs, const Font* fieldFont, std::size_t firstLine,
+                      double scrolledAcross)
 {
     TextLayout layout;
     layout.bounds = field.bounds;
+    if (field.border) {
+        layout.border = Color {0, 0, 0, 255};
+        layout.background = Color {255, 255, 255, 255};
+    }
     FaceCache faces(field, fieldFont, layout.faces);
     std::vector<PendingLine> pending;
-    LineBuilder builder(field, faces, layout, pending);
+    LineBuilder builder(field, faces, layout, pending, firstLine);
     const CharFormat base = baseCharFormat(field);
     for (const Paragraph& paragraph : paragraphs)
         builder.add(paragraph, base);
 
     const double top = field.bounds.yMin + kTextGutter;
-    layout.textHeight = layout.lines.empty() ? 0 : builder.bottom() - builder.lastLeading() - top;
+    layout.textHeight = layout.lineBottoms.empty() ? 0 : builder.bottom() - builder.lastLeading() - top;
+    layout.textWidth = builder.widest();
     double widest = 0;
     for (std::size_t i = 0; i < layout.lines.size(); ++i) {
-        layout.textWidth = std::max(layout.textWidth, layout.lines[i].width);
         widest = std::max(widest, pending[i].leftBase + layout.lines[i].width + pending[i].rightBase);
     }
 
     if (field.autoSize) {
-        layout.bounds.yMax = grow(layout.bounds.yMin, layout.textHeight + 2 * kTextGutter);
+        // The reference player sizes fields in whole pixels, rounding up.
+        const auto wholePixels = [](double twips) { return std::ceil(twips / 20) * 20; };
+        layout.bounds.yMax = grow(layout.bounds.yMin, wholePixels(layout.textHeight + 2 * kTextGutter));
         if (!field.wordWrap) {
             // The field keeps the edge its alignment holds still.
-            const std::int32_t width = grow(0, widest);
+            const std::int32_t width = grow(0, wholePixels(widest));
             if (field.align == TextAlign::Right) {
                 layout.bounds.xMin = grow(layout.bounds.xMax, -width);
             } else if (field.align == TextAlign::Center) {
@@ -422,7 +449,7 @@ TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& parag
             offset = room;
         else if (pending[i].align == TextAlign::Center)
             offset = room / 2;
-        line.x = layout.bounds.xMin + pending[i].leftBase + offset;
+        line.x = layout.bounds.xMin + pending[i].leftBase + offset - scrolledAcross;
         if (line.bullet)
             line.bulletX = line.x - line.ascent * 0.9;
     }

@@ -75,10 +75,18 @@ struct TextLayout {
     std::vector<LaidLine> lines; // those that can show; lines wholly below the field are only measured
     double textWidth = 0;
     double textHeight = 0; // of all lines
+    // Every line's bottom below the top of the text, shown or not: what
+    // scrolling counts in.
+    std::vector<double> lineBottoms;
+    std::optional<Color> border;
+    std::optional<Color> background;
 };
 
-// `fieldFont` is the font the field names, or null.
-TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& paragraphs, const Font* fieldFont);
+// `fieldFont` is the font the field names, or null. A scrolled field shows
+// its lines from `firstLine` (from 0) and its text moved left by
+// `scrolledAcross` twips.
+TextLayout layoutText(const EditText& field, const std::vector<Paragraph>& paragraphs, const Font* fieldFont, std::size_t firstLine = 0,
+                      double scrolledAcross = 0);
 
 // A field showing `text` (HTML when `html`), with its password masking,
 // laid out with the font it names.

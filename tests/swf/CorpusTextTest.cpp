@@ -87,7 +87,7 @@ TEST(CorpusText, EveryFontAndTextReadsAndPaints)
                 ASSERT_TRUE(field) << where << ": " << field.error();
                 const auto& defined = field.value();
                 const QString text = defined.initialText ? swf::decodeMovieText(*defined.initialText) : QString();
-                swf::paintEditText(painter, defined, *swf::layoutField(defined, text, defined.html, defined.fontId ? lookup(*defined.fontId) : nullptr), {});
+                swf::paintEditText(painter, *swf::layoutField(defined, text, defined.html, defined.fontId ? lookup(*defined.fontId) : nullptr), {});
                 ++fieldsRead;
                 break;
             }

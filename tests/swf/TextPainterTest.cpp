@@ -66,7 +66,7 @@ void paintField(QPainter& painter, const swf::EditText& field, const swf::FontLo
 {
     const QString text = field.initialText ? swf::decodeMovieText(*field.initialText) : QString();
     const auto font = field.fontId && fonts ? fonts(*field.fontId) : nullptr;
-    swf::paintEditText(painter, field, *swf::layoutField(field, text, field.html, font), {});
+    swf::paintEditText(painter, *swf::layoutField(field, text, field.html, font), {});
 }
 
 } // namespace

@@ -36,6 +36,10 @@ void installAllClasses(Machine& machine)
     installXmlClass(machine);
     installLoadVarsClass(machine);
     installStageObject(machine);
+    installTextFormatClass(machine);
+    installTextFieldClass(machine);
+    installSelectionObject(machine);
+    installStyleSheetClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

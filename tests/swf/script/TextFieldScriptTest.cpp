@@ -1,0 +1,214 @@
+// Text fields as script objects: made by createTextField, changed through
+// their properties and methods, checked by what the script traces back
+// and by what the field on stage then shows.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/ActionWriter.h"
+#include "support/SwfWriter.h"
+#include "swf/Player.h"
+#include "swf/Renderer.h"
+#include "swf/read/TagCode.h"
+
+namespace {
+
+using swftest::ActionCode;
+using swftest::ActionWriter;
+using swftest::PushValue;
+
+// A small vocabulary over ActionWriter for the statements these cases use.
+struct Script {
+    ActionWriter w;
+
+    // t = _root.createTextField("t", 1, 10, 20, 100, 50), the field itself
+    // read back by name since versions before 8 return nothing.
+    Script& field()
+    {
+        w.push(50, 100, 20, 10, 1, "t", 6, "_root").op(ActionCode::GetVariable).push("createTextField").op(ActionCode::CallMethod).op(
+            ActionCode::Pop);
+        return *this;
+    }
+    Script& set(const char* object, const char* property, PushValue value)
+    {
+        w.push(object).op(ActionCode::GetVariable).push(property).pushValues({std::move(value)}).op(ActionCode::SetMember);
+        return *this;
+    }
+    Script& setVariable(const char* name, PushValue value)
+    {
+        w.push(name).pushValues({std::move(value)}).op(ActionCode::SetVariable);
+        return *this;
+    }
+    // object.method(args...) left on the stack.
+    Script& call(const char* object, const char* method, const std::vector<PushValue>& args = {})
+    {
+        for (auto it = args.rbegin(); it != args.rend(); ++it)
+            w.pushValues({*it});
+        w.push(int(args.size()), object).op(ActionCode::GetVariable).push(method).op(ActionCode::CallMethod);
+        return *this;
+    }
+    Script& drop()
+    {
+        w.op(ActionCode::Pop);
+        return *this;
+    }
+    // trace(object.property), or trace(object) without a property.
+    Script& trace(const char* object, const char* property = nullptr)
+    {
+        w.push(object).op(ActionCode::GetVariable);
+        return member(property).traceTop();
+    }
+    Script& member(const char* property)
+    {
+        if (property)
+            w.push(property).op(ActionCode::GetMember);
+        return *this;
+    }
+    Script& traceTop()
+    {
+        w.op(ActionCode::Trace);
+        return *this;
+    }
+};
+
+std::vector<std::uint8_t> movieOf(const std::vector<ActionWriter>& frames, int version)
+{
+    swftest::SwfWriter writer;
+    writer.setVersion(std::uint8_t(version)).setFrameSize(200, 100).setFrameRate(12).setFrameCount(std::uint16_t(frames.size()));
+    for (const ActionWriter& frame : frames)
+        writer.tag(std::uint16_t(swf::TagCode::DoAction), frame.build()).showFrame();
+    return writer.end().build();
+}
+
+std::string traceOf(swf::Player& player, const std::vector<ActionWriter>& frames, int version = 8)
+{
+    std::string trace;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.open();
+    player.feed(movieOf(frames, version));
+    player.finish();
+    for (std::size_t i = 1; i < frames.size(); ++i)
+        player.advance();
+    return trace;
+}
+
+} // namespace
+
+TEST(TextFieldScript, PropertiesAndMethodsActOnTheField)
+{
+    struct Case {
+        const char* name;
+        Script script;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    {
+        Script s;
+        s.field().trace("t", "_x").trace("t", "_name").trace("t", "_width").trace("t", "text").trace("t", "length");
+        s.w.push("t").op(ActionCode::GetVariable).op(ActionCode::TypeOf).op(ActionCode::Trace);
+        s.w.push("t").op(ActionCode::GetVariable).push("TextField").op(ActionCode::GetVariable).op(ActionCode::InstanceOf).op(ActionCode::Trace);
+        cases.push_back({"a new field is an empty object placed as asked", s, "10\nt\n100\n\n0\nobject\ntrue\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "text", "a\nb").trace("t", "length").set("t", "text", 12).trace("t", "text");
+        cases.push_back({"text keeps one break per line and takes any value as text", s, "3\n12\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "html", true).set("t", "htmlText", "<b>x</b>y").trace("t", "text");
+        s.call("t", "getTextFormat", {0}).member("bold").traceTop();
+        s.call("t", "getTextFormat", {1}).member("bold").traceTop();
+        s.call("t", "getTextFormat").member("bold").traceTop();
+        cases.push_back({"HTML sets formats a range reports, null where they differ", s, "xy\ntrue\nfalse\nnull\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "text", "abcd");
+        s.w.push("f", 0, "TextFormat").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.set("f", "italic", true);
+        s.w.push("f").op(ActionCode::GetVariable).push(3, 1, 3, "t").op(ActionCode::GetVariable).push("setTextFormat").op(ActionCode::CallMethod).op(
+            ActionCode::Pop);
+        s.call("t", "getTextFormat", {1, 3}).member("italic").traceTop();
+        s.call("t", "getTextFormat", {0, 4}).member("italic").traceTop();
+        s.call("t", "getTextFormat", {1, 3}).member("font").traceTop();
+        cases.push_back({"setTextFormat formats a range only", s, "true\nnull\nTimes New Roman\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "text", "abc").call("t", "replaceText", {1, 2, "XY"}).drop().trace("t", "text");
+        s.call("t", "replaceText", {5, 6, "no"}).drop().trace("t", "text");
+        cases.push_back({"replaceText swaps a range, ignores one past the end", s, "aXYc\naXYc\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "border", true).set("t", "borderColor", 0xFF0000).trace("t", "border").trace("t", "borderColor");
+        s.set("t", "type", "input").trace("t", "type").set("t", "type", "bogus").trace("t", "type");
+        s.set("t", "maxChars", 5).trace("t", "maxChars").set("t", "maxChars", PushValue::null()).trace("t", "maxChars");
+        cases.push_back({"settings read back as set, nonsense ignored", s, "true\n16711680\ninput\ninput\n5\nnull\n"});
+    }
+    {
+        Script s;
+        s.field().call("t", "removeTextField").drop().trace("t", "_name");
+        cases.push_back({"a removed field is gone", s, "undefined\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "text", "abc").call("Selection", "setFocus", {"t"}).traceTop();
+        s.call("Selection", "getFocus").traceTop().call("Selection", "setSelection", {1, 2}).drop();
+        s.call("Selection", "getBeginIndex").traceTop().call("Selection", "getEndIndex").traceTop();
+        s.call("Selection", "setFocus", {PushValue::null()}).drop().call("Selection", "getBeginIndex").traceTop();
+        cases.push_back({"focus and selection follow Selection", s, "false\n_level0.t\n1\n2\n-1\n"});
+    }
+    for (const Case& c : cases) {
+        swf::Player player;
+        EXPECT_EQ(traceOf(player, {c.script.w}), c.expected) << c.name;
+    }
+}
+
+TEST(TextFieldScript, BoundFieldFollowsItsVariable)
+{
+    Script first;
+    first.field().set("t", "variable", "v").setVariable("v", "shown");
+    Script second;
+    second.trace("t", "text").set("t", "text", "typed").trace("v");
+    swf::Player player;
+    EXPECT_EQ(traceOf(player, {first.w, second.w}), "shown\ntyped\n");
+}
+
+TEST(TextFieldScript, ScriptBackgroundShowsOnStage)
+{
+    Script s;
+    s.field().set("t", "background", true).set("t", "backgroundColor", 0xFF0000);
+    swf::Player player;
+    traceOf(player, {s.w});
+    QImage image(200, 100, QImage::Format_ARGB32_Premultiplied);
+    swf::render(player, image);
+    EXPECT_EQ(QColor(image.pixel(50, 40)), QColor(255, 0, 0)) << "inside the field";
+    EXPECT_EQ(QColor(image.pixel(150, 90)), QColor(255, 255, 255)) << "outside it";
+}
+
+TEST(TextFieldScript, StyleSheetReadsCssIntoFormats)
+{
+    Script s;
+    // css = new TextField.StyleSheet()
+    s.w.push("css", 0, "TextField").op(ActionCode::GetVariable).push("StyleSheet").op(ActionCode::NewMethod).op(ActionCode::SetVariable);
+    s.call("css", "parseCSS", {"p { color: #FF0000; font-size: 20px } broken"}).traceTop();
+    s.call("css", "parseCSS", {"p { color: #FF0000; font-size: 20px }"}).traceTop();
+    s.call("css", "getStyle", {"p"}).member("fontSize").traceTop();
+    s.w.push("p", 1, "css").op(ActionCode::GetVariable).push("getStyle").op(ActionCode::CallMethod).push(1, "css").op(ActionCode::GetVariable).push(
+        "transform").op(ActionCode::CallMethod).push("color").op(ActionCode::GetMember).op(ActionCode::Trace);
+    s.call("css", "getStyleNames").member("length").traceTop();
+    s.call("css", "clear").drop().call("css", "getStyleNames").member("length").traceTop();
+    // A field with the sheet formats its HTML by tag and class.
+    s.call("css", "parseCSS", {"p { text-align: right } .note { font-weight: bold }"}).drop();
+    s.field().set("t", "html", true).w.push("t").op(ActionCode::GetVariable).push("styleSheet", "css").op(ActionCode::GetVariable).op(
+        ActionCode::SetMember);
+    s.set("t", "htmlText", "<p>a<span class='note'>b</span></p>");
+    s.call("t", "getTextFormat", {0}).member("bold").traceTop().call("t", "getTextFormat", {1}).member("bold").traceTop();
+    s.call("t", "getTextFormat", {0}).member("align").traceTop();
+    swf::Player player;
+    EXPECT_EQ(traceOf(player, {s.w}), "false\ntrue\n20px\n16711680\n1\n0\nfalse\ntrue\nright\n");
+}
