@@ -107,7 +107,8 @@ Value addRequestHeaderMethod(NativeCall& c)
         headers = m.newArray();
         m.define(self, "_customHeaders", Value::object(headers), PropertyFlag::DontEnum);
     }
-    if (!headers || headers->kind() != ObjectKind::Array)
+    // Whatever object is there takes the pairs through its own push.
+    if (!headers)
         return Value();
     // Only names and values that are text are taken, a pair at a time.
     const auto pushPair = [&](const Value& name, const Value& value) {
@@ -148,10 +149,13 @@ Value defaultOnData(NativeCall& c, void (*take)(Machine&, Object*, const Value&)
     Object* self = c.thisObject();
     if (!self)
         return Value();
+    // A failure leaves `loaded` as it was: a load that ended well before
+    // it in the same frame still counts.
     const bool arrived = !c.arg(0).isUndefined();
-    if (arrived)
+    if (arrived) {
         take(m, self, c.arg(0));
-    m.set(self, "loaded", Value::boolean(arrived));
+        m.set(self, "loaded", Value::boolean(true));
+    }
     const Value args[] {Value::boolean(arrived)};
     m.callMethod(c.thisValue, m.intern("onLoad"), args);
     return Value();

@@ -1,8 +1,9 @@
 // XML: a document node that parses text into its children. Its state
-// (status, xmlDecl, docTypeDecl, loaded) is plain properties of the
-// object, so movies read and override them as they always have; whether
-// white space is ignored is read from `ignoreWhite` wherever the movie
-// put it, its prototype included.
+// (contentType, docTypeDecl, ignoreWhite, loaded, status, xmlDecl) lives
+// with the node and shows through accessors that the first document made
+// puts on its prototype, as the reference player does; a movie that sets
+// one of them on the prototype itself gets a plain value there, which
+// every document then reads (`XML.prototype.ignoreWhite = true`).
 
 #include "swf/script/Machine.h"
 #include "swf/script/XmlParser.h"
@@ -17,6 +18,9 @@ using namespace BuiltinFlags;
 
 namespace {
 
+constexpr const char* kFieldNames[] {"contentType", "docTypeDecl", "ignoreWhite", "loaded", "status", "xmlDecl"};
+static_assert(std::size(kFieldNames) == kXmlDocumentFieldCount);
+
 void parseInto(Machine& m, Object* self, const Value& source)
 {
     const std::string text = m.toStdString(source);
@@ -24,11 +28,38 @@ void parseInto(Machine& m, Object* self, const Value& source)
     m.chargeWork(text.size() / 64);
     clearXmlChildren(m, self);
     appendParsedXml(m, self, parsed);
-    if (!parsed.xmlDecl.empty())
-        m.set(self, "xmlDecl", m.stringValue(parsed.xmlDecl));
-    if (!parsed.docTypeDecl.empty())
-        m.set(self, "docTypeDecl", m.stringValue(parsed.docTypeDecl));
+    // A declaration the new text lacks is gone with the old text.
+    const auto declaration = [&](const std::string& found) { return found.empty() ? Value() : m.stringValue(found); };
+    m.set(self, "xmlDecl", declaration(parsed.xmlDecl));
+    m.set(self, "docTypeDecl", declaration(parsed.docTypeDecl));
     m.set(self, "status", Value::number(parsed.status));
+}
+
+Value fieldGetter(NativeCall& c)
+{
+    return xmlDocumentField(c.thisObject(), XmlDocumentField(c.callee->tag()));
+}
+
+Value fieldSetter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self || setXmlDocumentField(m, self, XmlDocumentField(c.callee->tag()), c.arg(0)))
+        return Value();
+    // Not a document (the prototype, most often): the value stays here.
+    String* key = m.intern(kFieldNames[c.callee->tag()]);
+    m.remove(self, key);
+    m.define(self, key, c.arg(0));
+    return Value();
+}
+
+void installFields(Machine& m, Object* prototype)
+{
+    if (!prototype)
+        return;
+    for (int i = 0; i < int(std::size(kFieldNames)); ++i)
+        if (!m.findOwn(prototype, m.intern(kFieldNames[i])))
+            defineAccessor(m, prototype, kFieldNames[i], fieldGetter, fieldSetter, 0, i);
 }
 
 Value xmlConstructor(NativeCall& c)
@@ -38,22 +69,26 @@ Value xmlConstructor(NativeCall& c)
     if (!self)
         return Value();
     makeIntoXmlNode(m, self, kXmlElement, Value::null());
-    m.set(self, "status", Value::number(0));
-    if (c.count() > 0 && !c.arg(0).isNullish())
+    if (c.constructing)
+        installFields(m, self->prototype());
+    // Null is text like any other value; only undefined parses nothing.
+    if (!c.arg(0).isUndefined())
         parseInto(m, self, c.arg(0));
     return Value();
 }
 
 Value parseXmlMethod(NativeCall& c)
 {
-    if (isXmlNode(c.thisValue))
+    if (isXmlNode(c.thisValue) && !c.arg(0).isUndefined())
         parseInto(c.machine, c.thisObject(), c.arg(0));
     return Value();
 }
 
 Value createNodeMethod(NativeCall& c)
 {
-    return Value::object(newXmlNode(c.machine, c.callee->tag(), c.arg(0)));
+    Object* node = newXmlNode(c.machine, c.callee->tag(), c.arg(0));
+    installXmlNodeAccessors(c.machine, node->prototype());
+    return Value::object(node);
 }
 
 Value onDataMethod(NativeCall& c)

@@ -16,7 +16,8 @@ using namespace BuiltinFlags;
 namespace {
 
 // The store's slots.
-enum Slot : std::uint32_t { Marker, TypeSlot, Name, NodeValue, Parent, Children, ChildNodes, Attributes, kSlots };
+enum Slot : std::uint32_t { Marker, TypeSlot, Name, NodeValue, Parent, Children, ChildNodes, Attributes, DocumentFields };
+constexpr std::uint32_t kSlots = DocumentFields + kXmlDocumentFieldCount;
 constexpr const char* kMarker = "XMLNode";
 
 ArrayObject* storeOf(Object* node)
@@ -209,6 +210,10 @@ Value nodeConstructor(NativeCall& c)
     if (!self || c.count() < 2)
         return Value();
     makeIntoXmlNode(m, self, int(m.toInt32(c.arg(0))), c.arg(1));
+    // Only a node made with both its type and its text brings the
+    // accessors back to a prototype the movie replaced.
+    if (c.constructing && !c.arg(0).isUndefined() && !c.arg(1).isUndefined())
+        installXmlNodeAccessors(m, self->prototype());
     return Value();
 }
 
@@ -347,7 +352,9 @@ void makeIntoXmlNode(Machine& m, Object* object, int type, const Value& content)
     // Only text nodes hold a value; every other type is named.
     const bool text = type == kXmlText;
     store->assign(m, {Value::string(m.intern(kMarker)), Value::number(type), text ? Value::null() : textValue, text ? textValue : Value::null(), Value::null(), Value::object(children),
-                      Value::object(m.newArray()), Value::object(attributes)});
+                      Value::object(m.newArray()), Value::object(attributes),
+                      // What a document starts with: see XmlDocumentField.
+                      m.stringValue("application/x-www-form-urlencoded"), Value(), Value::boolean(false), Value(), Value::number(0), Value()});
     object->setPrimitive(Value::object(store));
 }
 
@@ -461,14 +468,37 @@ std::string xmlText(Machine& m, Object* node)
     return out;
 }
 
+Value xmlDocumentField(Object* node, XmlDocumentField field)
+{
+    return slot(node, Slot(DocumentFields + std::uint32_t(field)));
+}
+
+bool setXmlDocumentField(Machine& machine, Object* node, XmlDocumentField field, const Value& value)
+{
+    if (!storeOf(node))
+        return false;
+    setSlot(machine, node, Slot(DocumentFields + std::uint32_t(field)), value);
+    return true;
+}
+
+void installXmlNodeAccessors(Machine& machine, Object* prototype)
+{
+    if (!prototype)
+        return;
+    for (int i = 0; i < int(std::size(kFieldNames)); ++i) {
+        // What the movie put there itself stays.
+        if (machine.findOwn(prototype, machine.intern(kFieldNames[i])))
+            continue;
+        const bool writable = i == FieldName || i == FieldValue;
+        defineAccessor(machine, prototype, kFieldNames[i], fieldGetter, writable ? fieldSetter : nullptr, 0, i);
+    }
+}
+
 void installXmlNodeClass(Machine& machine)
 {
     Object* p = machine.newObject();
     defineClass(machine, "XMLNode", nodeConstructor, p);
-    for (int i = 0; i < int(std::size(kFieldNames)); ++i) {
-        const bool writable = i == FieldName || i == FieldValue;
-        defineAccessor(machine, p, kFieldNames[i], fieldGetter, writable ? fieldSetter : nullptr, 0, i);
-    }
+    installXmlNodeAccessors(machine, p);
     defineMethod(machine, p, "appendChild", appendChildMethod, 0);
     defineMethod(machine, p, "cloneNode", cloneNodeMethod, 0);
     defineMethod(machine, p, "getNamespaceForPrefix", namespaceForPrefixMethod, 0);
