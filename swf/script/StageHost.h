@@ -81,6 +81,8 @@ public:
     void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
     void fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body) override;
     std::vector<FetchResult> finishedFetches() override;
+    void loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url) override;
+    std::vector<ClipLoadResult> finishedClipLoads() override;
     // The movie's own address, which loads resolve against and the sandbox
     // judges by; empty allows no loads.
     void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
@@ -176,6 +178,22 @@ private:
         std::string path; // empty: failed already
     };
     std::vector<PendingFetch> m_fetches;
+    struct PendingClipLoad {
+        std::uint64_t id;
+        ClipHandle target;
+        int level;
+        std::string url;
+        // A load is read one frame boundary after it was asked for and
+        // shows at the next, as the reference player's do.
+        bool read = false;
+    };
+    std::vector<PendingClipLoad> m_clipLoads;
+    ClipLoadResult finishClipLoad(const PendingClipLoad& load);
+    // Puts a fresh empty clip where `target` is, with its name, depth and
+    // placement; null when the target is gone or is a level.
+    ClipHandle emptyInPlaceOf(ClipHandle target);
+    // The address each clip made by a load came from, for _url.
+    std::unordered_map<std::uint64_t, std::string> m_loadedUrls;
 };
 
 } // namespace swf::script

@@ -3,6 +3,7 @@
 #include "swf/script/ArrayObject.h"
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/ClipLoads.h"
 #include "swf/script/classes/UrlVariables.h"
 
 namespace swf::script {
@@ -178,6 +179,7 @@ void deliverLoads(Machine& machine)
         const Value deliver = Value::object(machine.newNative(deliverOne));
         machine.callFromHost(deliver, target, args);
     }
+    deliverClipLoads(machine);
 }
 
 } // namespace swf::script
