@@ -49,11 +49,26 @@ LoadDestination destinationOf(Machine& m, const Value& target)
     return {m.handleOf(m.resolveTarget(base, target)), -1};
 }
 
+Value constructor(NativeCall& c);
+
+// Whether the object was made by MovieClipLoader's constructor: its
+// methods answer nothing for anything else.
+bool isLoader(Object* object)
+{
+    if (!object || object->kind() != ObjectKind::Plain)
+        return false;
+    Object* maker = object->primitive().objectOrNull();
+    return maker && maker->isFunction() && static_cast<Function*>(maker)->native() == constructor;
+}
+
 Value constructor(NativeCall& c)
 {
     Machine& m = c.machine;
-    if (Object* self = c.thisObject())
-        m.define(self, m.names().listeners, Value::object(m.newArray({c.thisValue})), HP);
+    Object* self = c.thisObject();
+    if (!self || !c.constructing || self->kind() != ObjectKind::Plain)
+        return Value();
+    self->setPrimitive(Value::object(c.callee));
+    m.define(self, m.names().listeners, Value::object(m.newArray({c.thisValue})), HP);
     return Value();
 }
 
@@ -62,7 +77,7 @@ Value loadClip(NativeCall& c)
 {
     Machine& m = c.machine;
     const LoadDestination to = destinationOf(m, c.arg(1));
-    if (!c.thisObject() || c.count() < 2 || !to.valid())
+    if (!isLoader(c.thisObject()) || c.count() < 2 || !to.valid())
         return Value::boolean(false);
     // The loader and the target wait together for the outcome.
     Object* waiting = m.newObject();
@@ -77,7 +92,7 @@ Value unloadClip(NativeCall& c)
 {
     Machine& m = c.machine;
     const LoadDestination from = destinationOf(m, c.arg(0));
-    if (!from.valid())
+    if (!isLoader(c.thisObject()) || !from.valid())
         return Value::boolean(false);
     m.host().loadClip(0, from.clip, from.level, {});
     return Value::boolean(true);
@@ -87,11 +102,14 @@ Value unloadClip(NativeCall& c)
 Value getProgress(NativeCall& c)
 {
     Machine& m = c.machine;
+    if (!isLoader(c.thisObject()))
+        return Value();
     const LoadDestination of = destinationOf(m, c.arg(0));
     const ClipHandle clip = of.clip ? of.clip : of.level >= 0 ? m.host().root(of.level) : ClipHandle();
     if (!clip)
         return Value();
-    Object* progress = m.newObject();
+    // A bare object, as the reference player's: it has no toString.
+    Object* progress = m.newObject(nullptr);
     m.set(progress, "bytesLoaded", Value::number(m.host().bytesLoaded(clip)));
     m.set(progress, "bytesTotal", Value::number(m.host().bytesTotal(clip)));
     return Value::object(progress);
