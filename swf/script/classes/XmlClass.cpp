@@ -30,9 +30,9 @@ void parseInto(Machine& m, Object* self, const Value& source)
     appendParsedXml(m, self, parsed);
     // A declaration the new text lacks is gone with the old text.
     const auto declaration = [&](const std::string& found) { return found.empty() ? Value() : m.stringValue(found); };
-    m.set(self, "xmlDecl", declaration(parsed.xmlDecl));
-    m.set(self, "docTypeDecl", declaration(parsed.docTypeDecl));
-    m.set(self, "status", Value::number(parsed.status));
+    setXmlDocumentField(m, self, XmlDocumentField::XmlDecl, declaration(parsed.xmlDecl));
+    setXmlDocumentField(m, self, XmlDocumentField::DocTypeDecl, declaration(parsed.docTypeDecl));
+    setXmlDocumentField(m, self, XmlDocumentField::Status, Value::number(parsed.status));
 }
 
 Value fieldGetter(NativeCall& c)
@@ -40,11 +40,28 @@ Value fieldGetter(NativeCall& c)
     return xmlDocumentField(c.thisObject(), XmlDocumentField(c.callee->tag()));
 }
 
+// What each field keeps of a value set: the reference player takes every
+// value as text first (its toString runs), then as the field's own type,
+// and leaves the field as it was for undefined.
+Value fieldValue(Machine& m, XmlDocumentField field, const Value& given)
+{
+    const Value text = Value::string(m.toString(given));
+    switch (field) {
+    case XmlDocumentField::IgnoreWhite:
+    case XmlDocumentField::Loaded: return Value::boolean(m.toBoolean(given));
+    case XmlDocumentField::Status: return Value::number(m.toInt32(given));
+    default: return text;
+    }
+}
+
 Value fieldSetter(NativeCall& c)
 {
     Machine& m = c.machine;
     Object* self = c.thisObject();
-    if (!self || setXmlDocumentField(m, self, XmlDocumentField(c.callee->tag()), c.arg(0)))
+    const auto field = XmlDocumentField(c.callee->tag());
+    if (!self || (isXmlNode(c.thisValue) && c.arg(0).isUndefined()))
+        return Value();
+    if (isXmlNode(c.thisValue) && setXmlDocumentField(m, self, field, fieldValue(m, field, c.arg(0))))
         return Value();
     // Not a document (the prototype, most often): the value stays here.
     String* key = m.intern(kFieldNames[c.callee->tag()]);
@@ -86,7 +103,10 @@ Value parseXmlMethod(NativeCall& c)
 
 Value createNodeMethod(NativeCall& c)
 {
-    Object* node = newXmlNode(c.machine, c.callee->tag(), c.arg(0));
+    // Undefined makes no node; anything else is taken as text.
+    if (c.arg(0).isUndefined())
+        return Value();
+    Object* node = newXmlNode(c.machine, c.callee->tag(), Value::string(c.machine.toString(c.arg(0))));
     installXmlNodeAccessors(c.machine, node->prototype());
     return Value::object(node);
 }
