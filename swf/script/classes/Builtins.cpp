@@ -37,6 +37,7 @@ void installAllClasses(Machine& machine)
     installLoadVarsClass(machine);
     installStageObject(machine);
     installMovieClipLoaderClass(machine);
+    installXmlSocketClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

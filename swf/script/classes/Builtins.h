@@ -53,6 +53,7 @@ void installXmlClass(Machine& machine);
 void installLoadVarsClass(Machine& machine);
 void installStageObject(Machine& machine);
 void installMovieClipLoaderClass(Machine& machine);
+void installXmlSocketClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

@@ -53,3 +53,24 @@ TEST(XmlDocument, ParsingAgainDropsTheDeclarationsTheNewTextLacks)
 }
 
 } // namespace
+
+namespace {
+
+// No socket is ever opened: connect says so at once, and the default
+// onData still turns text into a document for onXML.
+TEST(XmlSocket, ConnectIsRefusedAtOnceAndOnDataStillParses)
+{
+    ScriptRun run;
+    ActionWriter onXml;
+    onXml.push("d").op(A::GetVariable).push("firstChild").op(A::GetMember).push("nodeName").op(A::GetMember).op(A::Trace);
+    ActionWriter w;
+    w.push("s", 0, "XMLSocket").op(A::NewObject).op(A::SetVariable);
+    w.push("s").op(A::GetVariable).push("onXML").defineFunction("", {"d"}, onXml).op(A::SetMember);
+    w.push(8080, "localhost", 2, "s").op(A::GetVariable).push("connect").op(A::CallMethod).op(A::Trace);
+    w.push("<hello/>", 1, "s").op(A::GetVariable).push("onData").op(A::CallMethod).op(A::Pop);
+    EXPECT_EQ(run.run(w), "false\nhello\n");
+    ASSERT_EQ(run.host.diagnostics().size(), 1u);
+    EXPECT_NE(run.host.diagnostics()[0].find("localhost:8080"), std::string::npos);
+}
+
+} // namespace
