@@ -14,6 +14,7 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
+#include "swf/runtime/GraphicInstances.h"
 #include "swf/runtime/HitTest.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
@@ -98,6 +99,12 @@ std::optional<QRectF> localBounds(const DisplayObject& object)
         return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
     case DisplayObject::Type::EditText:
         return character ? fromRect(static_cast<const EditTextDefinition&>(*character).field.bounds) : std::nullopt;
+    case DisplayObject::Type::Bitmap: {
+        const QSize size = character ? static_cast<const BitmapDefinition&>(*character).claimedSize() : QSize();
+        if (size.isEmpty())
+            return std::nullopt;
+        return QRectF(0, 0, size.width() * kTwips, size.height() * kTwips);
+    }
     case DisplayObject::Type::Sprite:
     case DisplayObject::Type::Button: {
         std::optional<QRectF> all;
@@ -179,7 +186,7 @@ void StageHost::forget(ClipHandle clip)
 {
     m_objects.erase(clip.id);
     m_paths.erase(clip.id);
-    m_loadedUrls.erase(clip.id);
+    m_loaded.erase(clip.id);
 }
 
 void StageHost::prune()
@@ -412,16 +419,36 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         return fail("URLNotFound", file.errorString().toStdString());
     if (file.size() > qint64(kMaxLoadBytes))
         return fail("LoadNeverCompleted", "larger than a load may be");
-    if (kindOf(file.peek(4)) != LoadedKind::Other)
-        return fail("LoadNeverCompleted", "showing a loaded movie or image is not supported yet");
-    // Neither a movie nor an image: the reference player leaves an empty
-    // clip in the target's place, as though the file held nothing.
+    const LoadedKind kind = kindOf(file.peek(4));
+    if (kind == LoadedKind::Movie)
+        return fail("LoadNeverCompleted", "showing a loaded movie is not supported yet");
     if (isLevel)
         return fail("LoadNeverCompleted", "loading into a level is not supported yet");
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return fail("LoadNeverCompleted", file.errorString().toStdString());
+    std::shared_ptr<BitmapDefinition> image;
+    if (kind == LoadedKind::Image) {
+        // Decoded once here, against the movie's own budget for pixels, so
+        // that a broken or oversized image fails now and not at every paint.
+        image = std::make_shared<BitmapDefinition>(std::uint16_t(TagCode::DefineBitsJPEG2),
+                                                   std::vector<std::uint8_t>(bytes.begin(), bytes.end()), std::vector<std::uint8_t> {},
+                                                   m_stage.dictionary().memoryBudget());
+        if (image->image().isNull())
+            return fail("LoadNeverCompleted", "the image cannot be decoded, or is larger than a movie may show");
+    }
+    // Neither a movie nor an image leaves an empty clip in the target's
+    // place, as the reference player does, as though the file held nothing.
     result.clip = emptyInPlaceOf(load.target);
-    if (!result.clip)
+    SpriteInstance* holder = sprite(result.clip);
+    if (!holder)
         return fail("URLNotFound", "the target clip is gone");
-    m_loadedUrls[result.clip.id] = QUrl::fromLocalFile(QString::fromStdString(source.location)).toString().toStdString();
+    // What is not an image counts no bytes, as the reference reports it.
+    if (image) {
+        holder->placeChild(1, std::make_shared<BitmapInstance>(m_stage, 0, std::move(image)));
+        result.bytesLoaded = result.bytesTotal = double(bytes.size());
+    }
+    m_loaded[result.clip.id] = {QUrl::fromLocalFile(QString::fromStdString(source.location)).toString().toStdString(), result.bytesTotal};
     return result;
 }
 
@@ -553,8 +580,8 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     case ClipProperty::TotalFrames: return asSprite ? double(asSprite->totalFrames()) : 1.0;
     case ClipProperty::FramesLoaded: return asSprite ? double(asSprite->framesLoaded()) : 1.0;
     case ClipProperty::Url: {
-        const auto loaded = m_loadedUrls.find(clip.id);
-        return loaded == m_loadedUrls.end() ? std::string() : loaded->second;
+        const auto loaded = m_loaded.find(clip.id);
+        return loaded == m_loaded.end() ? std::string() : loaded->second.url;
     }
     case ClipProperty::Quality: return std::string("HIGH");
     case ClipProperty::HighQuality: return 1.0;
@@ -751,11 +778,15 @@ bool holdsMovieBytes(const DisplayObject* object)
 
 double StageHost::bytesLoaded(ClipHandle clip)
 {
+    if (const auto loaded = m_loaded.find(clip.id); loaded != m_loaded.end())
+        return loaded->second.bytes;
     return holdsMovieBytes(object(clip)) ? double(m_movie.stream().size()) : 0;
 }
 
 double StageHost::bytesTotal(ClipHandle clip)
 {
+    if (const auto loaded = m_loaded.find(clip.id); loaded != m_loaded.end())
+        return loaded->second.bytes;
     return holdsMovieBytes(object(clip)) ? double(m_movie.header().fileLength) : 0;
 }
 

@@ -192,8 +192,13 @@ private:
     // Puts a fresh empty clip where `target` is, with its name, depth and
     // placement; null when the target is gone or is a level.
     ClipHandle emptyInPlaceOf(ClipHandle target);
-    // The address each clip made by a load came from, for _url.
-    std::unordered_map<std::uint64_t, std::string> m_loadedUrls;
+    // What each clip made by a load came from: its address for _url, its
+    // size for getBytesLoaded and getBytesTotal.
+    struct LoadedContent {
+        std::string url;
+        double bytes = 0;
+    };
+    std::unordered_map<std::uint64_t, LoadedContent> m_loaded;
 };
 
 } // namespace swf::script

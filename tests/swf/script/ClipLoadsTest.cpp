@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QUrl>
 
@@ -14,6 +15,7 @@
 #include "support/ActionWriter.h"
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
+#include "swf/Renderer.h"
 #include "swf/read/TagCode.h"
 
 namespace {
@@ -96,9 +98,10 @@ TEST(ClipLoads, EachOutcomeReachesTheListenersAtTheSecondFrameBoundary)
         {"../outside.swf", "error URLNotFound 42\n", "outside the movie's folder"},
         {"http://example.com/x.swf", "error URLNotFound 42\n", "loads nothing from elsewhere"},
         {"javascript:alert(1)", "error URLNotFound 42\n", "refused"},
-        // What this player cannot show yet fails as a load that never
-        // completed, instead of leaving the movie waiting for onLoadInit.
-        {"picture.jpg", "error LoadNeverCompleted 42\n", "not supported"},
+        // A broken image, and a movie (which this player cannot show in a
+        // clip yet), fail as loads that never completed, instead of leaving
+        // the movie waiting for onLoadInit.
+        {"picture.jpg", "error LoadNeverCompleted 42\n", "cannot be decoded"},
         {"movie2.swf", "error LoadNeverCompleted 42\n", "not supported"},
         // Neither a movie nor an image: an empty clip takes the target's
         // place, its variables gone.
@@ -152,6 +155,31 @@ TEST(ClipLoads, TargetsThatNameNothingAreRefusedAtOnce)
     }
     w.push("x.swf", 1, "l").op(ActionCode::GetVariable).push("loadClip").op(ActionCode::CallMethod).op(ActionCode::Trace);
     EXPECT_EQ(movie.run(w, 0)[0], "false\nfalse\nfalse\n");
+}
+
+TEST(ClipLoads, AnImageLoadedIntoAClipShowsThereAtItsOwnSize)
+{
+    FolderMovie movie;
+    QImage red(40, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(movie.folder.filePath(QStringLiteral("red.jpg")), "JPG"));
+    ActionWriter w;
+    makeClipA(w);
+    w.push("a").op(ActionCode::GetVariable).push("_x", 50).op(ActionCode::SetMember);
+    ActionWriter size;
+    size.push("m").op(ActionCode::GetVariable).push("_width").op(ActionCode::GetMember).push("x").op(ActionCode::Add2);
+    size.push("m").op(ActionCode::GetVariable).push("_height").op(ActionCode::GetMember).op(ActionCode::Add2).op(ActionCode::Trace);
+    w.push("l", 0, "MovieClipLoader").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    w.push("l").op(ActionCode::GetVariable).push("onLoadInit").defineFunction("", {"m"}, size).op(ActionCode::SetMember);
+    w.push("a", "red.jpg", 2, "l").op(ActionCode::GetVariable).push("loadClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    const std::vector<std::string> frames = movie.run(w, 2);
+    EXPECT_EQ(frames[2], "40x20\n");
+    QImage stage(100, 100, QImage::Format_ARGB32_Premultiplied);
+    swf::render(movie.player, stage);
+    const QColor inside = stage.pixelColor(60, 10);
+    EXPECT_GT(inside.red(), 200);
+    EXPECT_LT(inside.green(), 60);
+    EXPECT_NE(stage.pixelColor(20, 10), inside);
 }
 
 } // namespace
