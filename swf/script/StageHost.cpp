@@ -353,7 +353,8 @@ std::vector<Host::FetchResult> StageHost::finishedFetches()
 
 void StageHost::loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url)
 {
-    m_clipLoads.push_back({id, target ? target : root(level), level, std::string(url)});
+    const bool overLimit = m_clipLoads.size() >= kMaxPendingClipLoads;
+    m_clipLoads.push_back({id, target ? target : root(level), level, overLimit ? std::string() : std::string(url), false, overLimit});
 }
 
 std::vector<Host::ClipLoadResult> StageHost::finishedClipLoads()
@@ -399,6 +400,8 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         result.error = std::move(error);
         return result;
     };
+    if (load.overLimit)
+        return fail("URLNotFound", "more loads were asked for at once than a movie may wait for");
     const DisplayObject* target = object(load.target);
     if (!target)
         return fail("URLNotFound", "nothing is there to load into");
@@ -424,9 +427,10 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         return fail("LoadNeverCompleted", "showing a loaded movie is not supported yet");
     if (isLevel)
         return fail("LoadNeverCompleted", "loading into a level is not supported yet");
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return fail("LoadNeverCompleted", file.errorString().toStdString());
+    // Read against the cap again: the file may have grown since.
+    const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > qsizetype(kMaxLoadBytes))
+        return fail("LoadNeverCompleted", file.error() != QFileDevice::NoError ? file.errorString().toStdString() : "larger than a load may be");
     std::shared_ptr<BitmapDefinition> image;
     if (kind == LoadedKind::Image) {
         // Decoded once here, against the movie's own budget for pixels, so

@@ -186,7 +186,12 @@ private:
         // A load is read one frame boundary after it was asked for and
         // shows at the next, as the reference player's do.
         bool read = false;
+        // Asked for beyond kMaxPendingClipLoads: it fails unread.
+        bool overLimit = false;
     };
+    // Loads waiting at once; a movie asking for more in a loop gets
+    // failures instead of a frame that reads without end.
+    static constexpr std::size_t kMaxPendingClipLoads = 64;
     std::vector<PendingClipLoad> m_clipLoads;
     ClipLoadResult finishClipLoad(const PendingClipLoad& load);
     // Puts a fresh empty clip where `target` is, with its name, depth and

@@ -157,6 +157,18 @@ TEST(ClipLoads, TargetsThatNameNothingAreRefusedAtOnce)
     EXPECT_EQ(movie.run(w, 0)[0], "false\nfalse\nfalse\n");
 }
 
+TEST(ClipLoads, AMovieAskingForLoadsWithoutEndGetsFailuresBeyondTheCap)
+{
+    FolderMovie movie;
+    ActionWriter w;
+    makeClipA(w);
+    for (int i = 0; i < 70; ++i)
+        w.push("absent.swf", "a").getUrl2(0x40);
+    movie.run(w, 2);
+    EXPECT_TRUE(movie.diagnosed("absent.swf\" into _level0.a failed"));
+    EXPECT_TRUE(movie.diagnosed("more loads were asked for at once"));
+}
+
 TEST(ClipLoads, AnImageLoadedIntoAClipShowsThereAtItsOwnSize)
 {
     FolderMovie movie;
