@@ -83,11 +83,19 @@ Value xmlConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
     Object* self = c.thisObject();
-    if (!self)
+    if (!self || self->kind() != ObjectKind::Plain)
         return Value();
     makeIntoXmlNode(m, self, kXmlElement, Value::null());
-    if (c.constructing)
-        installFields(m, self->prototype());
+    // A subclass's constructor reaches here through super(), not new;
+    // its object descends from XML's prototype all the same.
+    Object* prototype = m.get(Value::object(c.callee), m.names().prototype).objectOrNull();
+    constexpr int kMaxChain = 256;
+    bool descends = c.constructing;
+    Object* up = self->prototype();
+    for (int depth = 0; up && !descends && depth < kMaxChain; ++depth, up = up->prototype())
+        descends = up == prototype;
+    if (descends)
+        installFields(m, prototype);
     // Null is text like any other value; only undefined parses nothing.
     if (!c.arg(0).isUndefined())
         parseInto(m, self, c.arg(0));

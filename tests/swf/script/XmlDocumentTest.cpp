@@ -37,6 +37,20 @@ TEST(XmlDocument, IgnoreWhiteOnThePrototypeReachesEveryDocumentWhenEverItIsSet)
     }
 }
 
+// What super() does for a subclass: XML runs on an object `new` made
+// elsewhere; the document's fields must still show.
+TEST(XmlDocument, AnObjectXmlRunsOnWithoutNewHasTheDocumentsFields)
+{
+    ScriptRun run;
+    ActionWriter w;
+    w.push("o", 0, "Object").op(A::NewObject).op(A::SetVariable);
+    w.push("o").op(A::GetVariable).push("__proto__", "XML").op(A::GetVariable).push("prototype").op(A::GetMember).op(A::SetMember);
+    w.push("<a/>", "o").op(A::GetVariable).push(2, "XML").op(A::GetVariable).push("call").op(A::CallMethod).op(A::Pop);
+    w.push("o").op(A::GetVariable).push("status").op(A::GetMember).op(A::Trace);
+    w.push("o").op(A::GetVariable).op(A::Trace);
+    EXPECT_EQ(run.run(w), "0\n<a />\n");
+}
+
 TEST(XmlDocument, ParsingAgainDropsTheDeclarationsTheNewTextLacks)
 {
     ScriptRun run;
