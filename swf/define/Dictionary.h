@@ -30,6 +30,8 @@ class Dictionary {
 public:
     // Decoded pixels are counted against `budget`.
     explicit Dictionary(std::shared_ptr<MemoryBudget> budget = std::make_shared<MemoryBudget>());
+    // What bitmaps made outside the movie (images it loads) count against.
+    const std::shared_ptr<MemoryBudget>& memoryBudget() const { return m_budget; }
 
     // Reads the tag if it defines something (or carries JPEG tables or a
     // scaling grid); any other tag is left alone.

@@ -164,6 +164,25 @@ public:
     };
     virtual void fetch(std::uint64_t id, std::string_view /*url*/, UrlMethod, std::string_view /*body*/) { m_refused.push_back({id, false, {}}); }
     virtual std::vector<FetchResult> finishedFetches() { return std::exchange(m_refused, {}); }
+    // A movie or image into a clip or a level (MovieClipLoader; `id` 0
+    // when nobody waits to hear), or back to an empty clip when `url` is
+    // empty. The outcome comes at a frame boundary through
+    // finishedClipLoads(), never before this returns.
+    struct ClipLoadResult {
+        std::uint64_t id = 0;
+        // What holds the load now (the target, made afresh), null when none.
+        ClipHandle clip;
+        // Empty when it arrived, else as MovieClipLoader.onLoadError names
+        // it: "URLNotFound", "LoadNeverCompleted".
+        std::string error;
+        double bytesLoaded = 0;
+        double bytesTotal = 0;
+    };
+    virtual void loadClip(std::uint64_t id, ClipHandle /*target*/, int /*level*/, std::string_view /*url*/)
+    {
+        m_refusedClips.push_back({id, {}, "URLNotFound"});
+    }
+    virtual std::vector<ClipLoadResult> finishedClipLoads() { return std::exchange(m_refusedClips, {}); }
 
     // -- The display side: finding clips -----------------------------------
     // The movie at a level, or null when none is loaded there.
@@ -278,6 +297,7 @@ public:
 
 private:
     std::vector<FetchResult> m_refused;
+    std::vector<ClipLoadResult> m_refusedClips;
 };
 
 } // namespace swf::script

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QTimeZone>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
 #include "swf/runtime/EditTextInstance.h"
+#include "swf/runtime/GraphicInstances.h"
 #include "swf/runtime/HitTest.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
@@ -105,6 +107,12 @@ std::optional<QRectF> localBounds(const DisplayObject& object)
         return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
     case DisplayObject::Type::EditText:
         return fromRect(static_cast<const EditTextInstance&>(object).layout()->bounds);
+    case DisplayObject::Type::Bitmap: {
+        const QSize size = character ? static_cast<const BitmapDefinition&>(*character).claimedSize() : QSize();
+        if (size.isEmpty())
+            return std::nullopt;
+        return QRectF(0, 0, size.width() * kTwips, size.height() * kTwips);
+    }
     case DisplayObject::Type::Sprite:
     case DisplayObject::Type::Button: {
         std::optional<QRectF> all;
@@ -186,6 +194,7 @@ void StageHost::forget(ClipHandle clip)
 {
     m_objects.erase(clip.id);
     m_paths.erase(clip.id);
+    m_loaded.erase(clip.id);
 }
 
 void StageHost::prune()
@@ -269,9 +278,9 @@ void StageHost::fsCommand(std::string_view command, std::string_view)
         m_quit = true;
 }
 
-void StageHost::loadMovie(ClipHandle, int, std::string_view, UrlMethod)
+void StageHost::loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod)
 {
-    reportOnce("loadMovie");
+    loadClip(0, target, level, url);
 }
 
 namespace {
@@ -348,6 +357,130 @@ std::vector<Host::FetchResult> StageHost::finishedFetches()
         done.push_back(std::move(result));
     }
     return done;
+}
+
+void StageHost::loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url)
+{
+    const bool overLimit = m_clipLoads.size() >= kMaxPendingClipLoads;
+    m_clipLoads.push_back({id, target ? target : root(level), level, overLimit ? std::string() : std::string(url), false, overLimit});
+}
+
+std::vector<Host::ClipLoadResult> StageHost::finishedClipLoads()
+{
+    std::vector<ClipLoadResult> done;
+    std::vector<PendingClipLoad> waiting;
+    for (PendingClipLoad& load : std::exchange(m_clipLoads, {})) {
+        if (load.read)
+            done.push_back(finishClipLoad(load));
+        else
+            waiting.push_back((load.read = true, std::move(load)));
+    }
+    // Loads asked for while these finished wait for the next boundary.
+    waiting.insert(waiting.end(), std::make_move_iterator(m_clipLoads.begin()), std::make_move_iterator(m_clipLoads.end()));
+    m_clipLoads = std::move(waiting);
+    return done;
+}
+
+namespace {
+
+// What the first bytes of a loaded file say it is.
+enum class LoadedKind { Movie, Image, Other };
+
+LoadedKind kindOf(const QByteArray& head)
+{
+    for (const char* signature : {"FWS", "CWS", "ZWS"})
+        if (head.startsWith(signature))
+            return LoadedKind::Movie;
+    for (const char* signature : {"\xFF\xD8", "\x89PNG", "GIF8"})
+        if (head.startsWith(signature))
+            return LoadedKind::Image;
+    return LoadedKind::Other;
+}
+
+} // namespace
+
+Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
+{
+    ClipLoadResult result {load.id, load.target, {}};
+    const std::string where = load.level >= 0 ? "_level" + std::to_string(load.level) : targetPath(load.target);
+    const auto fail = [&](std::string error, const std::string& why) {
+        diagnostic("loading \"" + load.url + "\" into " + where + " failed: " + why);
+        result.error = std::move(error);
+        return result;
+    };
+    if (load.overLimit)
+        return fail("URLNotFound", "more loads were asked for at once than a movie may wait for");
+    const DisplayObject* target = object(load.target);
+    if (!target)
+        return fail("URLNotFound", "nothing is there to load into");
+    const bool isLevel = !target->parent();
+    if (load.url.empty()) {
+        if (isLevel)
+            return fail("URLNotFound", "unloading a level is not supported yet");
+        result.clip = emptyInPlaceOf(load.target);
+        return result;
+    }
+    const LoadTarget source = resolveLoad(m_movieUrl, load.url);
+    if (source.kind == LoadTarget::Kind::Refused)
+        return fail("URLNotFound", "refused: " + source.reason);
+    if (source.kind == LoadTarget::Kind::Web)
+        return fail("URLNotFound", "this player does not load from the web yet");
+    QFile file(QString::fromStdString(source.location));
+    if (!file.open(QIODevice::ReadOnly))
+        return fail("URLNotFound", file.errorString().toStdString());
+    if (file.size() > qint64(kMaxLoadBytes))
+        return fail("LoadNeverCompleted", "larger than a load may be");
+    const LoadedKind kind = kindOf(file.peek(4));
+    if (kind == LoadedKind::Movie)
+        return fail("LoadNeverCompleted", "showing a loaded movie is not supported yet");
+    if (isLevel)
+        return fail("LoadNeverCompleted", "loading into a level is not supported yet");
+    // Read against the cap again: the file may have grown since.
+    const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > qsizetype(kMaxLoadBytes))
+        return fail("LoadNeverCompleted", file.error() != QFileDevice::NoError ? file.errorString().toStdString() : "larger than a load may be");
+    std::shared_ptr<BitmapDefinition> image;
+    if (kind == LoadedKind::Image) {
+        // Decoded once here, against the movie's own budget for pixels, so
+        // that a broken or oversized image fails now and not at every paint.
+        image = std::make_shared<BitmapDefinition>(std::uint16_t(TagCode::DefineBitsJPEG2),
+                                                   std::vector<std::uint8_t>(bytes.begin(), bytes.end()), std::vector<std::uint8_t> {},
+                                                   m_stage.dictionary().memoryBudget());
+        if (image->image().isNull())
+            return fail("LoadNeverCompleted", "the image cannot be decoded, or is larger than a movie may show");
+    }
+    // Neither a movie nor an image leaves an empty clip in the target's
+    // place, as the reference player does, as though the file held nothing.
+    result.clip = emptyInPlaceOf(load.target);
+    SpriteInstance* holder = sprite(result.clip);
+    if (!holder)
+        return fail("URLNotFound", "the target clip is gone");
+    // What is not an image counts no bytes, as the reference reports it.
+    if (image) {
+        holder->placeChild(1, std::make_shared<BitmapInstance>(m_stage, 0, std::move(image)));
+        result.bytesLoaded = result.bytesTotal = double(bytes.size());
+    }
+    m_loaded[result.clip.id] = {QUrl::fromLocalFile(QString::fromStdString(source.location)).toString().toStdString(), result.bytesTotal};
+    return result;
+}
+
+ClipHandle StageHost::emptyInPlaceOf(ClipHandle target)
+{
+    DisplayObject* old = object(target);
+    auto* parent = old ? dynamic_cast<SpriteInstance*>(old->parent()) : nullptr;
+    if (!parent)
+        return {};
+    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
+    made->setPlacement(old->placement());
+    made->setOrigin(old->origin());
+    made->gotoFrame(0);
+    // Script's references to the old clip find the new one by its path
+    // from now on, not only once the stage announces the removal.
+    if (m_machine)
+        m_machine->clipRemoved(target);
+    DisplayObject& placed = *made;
+    parent->placeChild(old->depth(), std::move(made));
+    return handleOf(placed);
 }
 
 ClipHandle StageHost::root(int level)
@@ -458,7 +591,10 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     case ClipProperty::CurrentFrame: return asSprite ? double(std::max(0, asSprite->currentFrame()) + 1) : 1.0;
     case ClipProperty::TotalFrames: return asSprite ? double(asSprite->totalFrames()) : 1.0;
     case ClipProperty::FramesLoaded: return asSprite ? double(asSprite->framesLoaded()) : 1.0;
-    case ClipProperty::Url: return std::string();
+    case ClipProperty::Url: {
+        const auto loaded = m_loaded.find(clip.id);
+        return loaded == m_loaded.end() ? std::string() : loaded->second.url;
+    }
     case ClipProperty::Quality: return std::string("HIGH");
     case ClipProperty::HighQuality: return 1.0;
     case ClipProperty::SoundBufTime: return 5.0;
@@ -645,14 +781,29 @@ int StageHost::framesLoaded(ClipHandle clip)
     return s ? s->framesLoaded() : 0;
 }
 
+namespace {
+
+// A clip made from nothing (by script, or left by a load) holds none of
+// the movie's bytes.
+bool holdsMovieBytes(const DisplayObject* object)
+{
+    return object && (!object->parent() || object->characterId() != 0);
+}
+
+} // namespace
+
 double StageHost::bytesLoaded(ClipHandle clip)
 {
-    return alive(clip) ? double(m_movie.stream().size()) : 0;
+    if (const auto loaded = m_loaded.find(clip.id); loaded != m_loaded.end())
+        return loaded->second.bytes;
+    return holdsMovieBytes(object(clip)) ? double(m_movie.stream().size()) : 0;
 }
 
 double StageHost::bytesTotal(ClipHandle clip)
 {
-    return alive(clip) ? double(m_movie.header().fileLength) : 0;
+    if (const auto loaded = m_loaded.find(clip.id); loaded != m_loaded.end())
+        return loaded->second.bytes;
+    return holdsMovieBytes(object(clip)) ? double(m_movie.header().fileLength) : 0;
 }
 
 ClipHandle StageHost::placeMade(SpriteInstance& parent, std::shared_ptr<DisplayObject> made, std::string_view name, int depth)

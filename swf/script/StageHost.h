@@ -82,6 +82,8 @@ public:
     void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
     void fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body) override;
     std::vector<FetchResult> finishedFetches() override;
+    void loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url) override;
+    std::vector<ClipLoadResult> finishedClipLoads() override;
     // The movie's own address, which loads resolve against and the sandbox
     // judges by; empty allows no loads.
     void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
@@ -184,6 +186,32 @@ private:
         std::string path; // empty: failed already
     };
     std::vector<PendingFetch> m_fetches;
+    struct PendingClipLoad {
+        std::uint64_t id;
+        ClipHandle target;
+        int level;
+        std::string url;
+        // A load is read one frame boundary after it was asked for and
+        // shows at the next, as the reference player's do.
+        bool read = false;
+        // Asked for beyond kMaxPendingClipLoads: it fails unread.
+        bool overLimit = false;
+    };
+    // Loads waiting at once; a movie asking for more in a loop gets
+    // failures instead of a frame that reads without end.
+    static constexpr std::size_t kMaxPendingClipLoads = 64;
+    std::vector<PendingClipLoad> m_clipLoads;
+    ClipLoadResult finishClipLoad(const PendingClipLoad& load);
+    // Puts a fresh empty clip where `target` is, with its name, depth and
+    // placement; null when the target is gone or is a level.
+    ClipHandle emptyInPlaceOf(ClipHandle target);
+    // What each clip made by a load came from: its address for _url, its
+    // size for getBytesLoaded and getBytesTotal.
+    struct LoadedContent {
+        std::string url;
+        double bytes = 0;
+    };
+    std::unordered_map<std::uint64_t, LoadedContent> m_loaded;
 };
 
 } // namespace swf::script

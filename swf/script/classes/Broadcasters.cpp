@@ -11,9 +11,14 @@ using namespace BuiltinFlags;
 
 void makeBroadcaster(Machine& machine, Object* target)
 {
+    makeBroadcaster(machine, target, HPC);
+}
+
+void makeBroadcaster(Machine& machine, Object* target, std::uint32_t ownFlags)
+{
     // Version 5 movies have these without AsBroadcaster's methods to
     // reach them; they are there, hidden from it.
-    const std::uint32_t flags = HPC | (machine.version() < 6 ? Swf6 : 0);
+    const std::uint32_t flags = ownFlags | (machine.version() < 6 ? Swf6 : 0);
     Object* broadcaster = machine.builtins().asBroadcaster;
     Function* broadcast = lookupNative(machine, 101, 12);
     machine.define(target, "broadcastMessage", broadcast ? Value::object(broadcast) : Value(), flags);

@@ -40,6 +40,8 @@ void installAllClasses(Machine& machine)
     installTextFieldClass(machine);
     installSelectionObject(machine);
     installStyleSheetClass(machine);
+    installMovieClipLoaderClass(machine);
+    installXmlSocketClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -56,6 +56,8 @@ void installTextFormatClass(Machine& machine);
 void installTextFieldClass(Machine& machine);
 void installSelectionObject(Machine& machine);
 void installStyleSheetClass(Machine& machine);
+void installMovieClipLoaderClass(Machine& machine);
+void installXmlSocketClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

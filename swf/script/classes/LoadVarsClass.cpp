@@ -79,6 +79,9 @@ void installLoadVarsClass(Machine& machine)
     defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod);
     defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, HP, 1);
     registerNative(machine, 301, 0, loadMethod);
+    registerNative(machine, 301, 1, sendMethod);
+    registerNative(machine, 301, 2, sendAndLoadMethod);
+    registerNative(machine, 301, 3, decodeMethod);
     defineScriptMethod(machine, p, "onData", onDataMethod, HP);
     defineScriptMethod(machine, p, "onLoad", ignoreOnLoad, HP);
     defineScriptMethod(machine, p, "toString", toStringMethod, HP);

@@ -3,6 +3,7 @@
 #include "swf/script/ArrayObject.h"
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/ClipLoads.h"
 #include "swf/script/classes/UrlVariables.h"
 
 namespace swf::script {
@@ -107,7 +108,8 @@ Value addRequestHeaderMethod(NativeCall& c)
         headers = m.newArray();
         m.define(self, "_customHeaders", Value::object(headers), PropertyFlag::DontEnum);
     }
-    if (!headers || headers->kind() != ObjectKind::Array)
+    // Whatever object is there takes the pairs through its own push.
+    if (!headers)
         return Value();
     // Only names and values that are text are taken, a pair at a time.
     const auto pushPair = [&](const Value& name, const Value& value) {
@@ -148,10 +150,13 @@ Value defaultOnData(NativeCall& c, void (*take)(Machine&, Object*, const Value&)
     Object* self = c.thisObject();
     if (!self)
         return Value();
+    // A failure leaves `loaded` as it was: a load that ended well before
+    // it in the same frame still counts.
     const bool arrived = !c.arg(0).isUndefined();
-    if (arrived)
+    if (arrived) {
         take(m, self, c.arg(0));
-    m.set(self, "loaded", Value::boolean(arrived));
+        m.set(self, "loaded", Value::boolean(true));
+    }
     const Value args[] {Value::boolean(arrived)};
     m.callMethod(c.thisValue, m.intern("onLoad"), args);
     return Value();
@@ -174,6 +179,7 @@ void deliverLoads(Machine& machine)
         const Value deliver = Value::object(machine.newNative(deliverOne));
         machine.callFromHost(deliver, target, args);
     }
+    deliverClipLoads(machine);
 }
 
 } // namespace swf::script

@@ -1,8 +1,9 @@
 // XML: a document node that parses text into its children. Its state
-// (status, xmlDecl, docTypeDecl, loaded) is plain properties of the
-// object, so movies read and override them as they always have; whether
-// white space is ignored is read from `ignoreWhite` wherever the movie
-// put it, its prototype included.
+// (contentType, docTypeDecl, ignoreWhite, loaded, status, xmlDecl) lives
+// with the node and shows through accessors that the first document made
+// puts on its prototype, as the reference player does; a movie that sets
+// one of them on the prototype itself gets a plain value there, which
+// every document then reads (`XML.prototype.ignoreWhite = true`).
 
 #include "swf/script/Machine.h"
 #include "swf/script/XmlParser.h"
@@ -17,6 +18,9 @@ using namespace BuiltinFlags;
 
 namespace {
 
+constexpr const char* kFieldNames[] {"contentType", "docTypeDecl", "ignoreWhite", "loaded", "status", "xmlDecl"};
+static_assert(std::size(kFieldNames) == kXmlDocumentFieldCount);
+
 void parseInto(Machine& m, Object* self, const Value& source)
 {
     const std::string text = m.toStdString(source);
@@ -24,36 +28,95 @@ void parseInto(Machine& m, Object* self, const Value& source)
     m.chargeWork(text.size() / 64);
     clearXmlChildren(m, self);
     appendParsedXml(m, self, parsed);
-    if (!parsed.xmlDecl.empty())
-        m.set(self, "xmlDecl", m.stringValue(parsed.xmlDecl));
-    if (!parsed.docTypeDecl.empty())
-        m.set(self, "docTypeDecl", m.stringValue(parsed.docTypeDecl));
-    m.set(self, "status", Value::number(parsed.status));
+    // A declaration the new text lacks is gone with the old text.
+    const auto declaration = [&](const std::string& found) { return found.empty() ? Value() : m.stringValue(found); };
+    setXmlDocumentField(m, self, XmlDocumentField::XmlDecl, declaration(parsed.xmlDecl));
+    setXmlDocumentField(m, self, XmlDocumentField::DocTypeDecl, declaration(parsed.docTypeDecl));
+    setXmlDocumentField(m, self, XmlDocumentField::Status, Value::number(parsed.status));
+}
+
+Value fieldGetter(NativeCall& c)
+{
+    return xmlDocumentField(c.thisObject(), XmlDocumentField(c.callee->tag()));
+}
+
+// What each field keeps of a value set: the reference player takes every
+// value as text first (its toString runs), then as the field's own type,
+// and leaves the field as it was for undefined.
+Value fieldValue(Machine& m, XmlDocumentField field, const Value& given)
+{
+    const Value text = Value::string(m.toString(given));
+    switch (field) {
+    case XmlDocumentField::IgnoreWhite:
+    case XmlDocumentField::Loaded: return Value::boolean(m.toBoolean(given));
+    case XmlDocumentField::Status: return Value::number(m.toInt32(given));
+    default: return text;
+    }
+}
+
+Value fieldSetter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    const auto field = XmlDocumentField(c.callee->tag());
+    if (!self || (isXmlNode(c.thisValue) && c.arg(0).isUndefined()))
+        return Value();
+    if (isXmlNode(c.thisValue) && setXmlDocumentField(m, self, field, fieldValue(m, field, c.arg(0))))
+        return Value();
+    // Not a document (the prototype, most often): the value stays here.
+    String* key = m.intern(kFieldNames[c.callee->tag()]);
+    m.remove(self, key);
+    m.define(self, key, c.arg(0));
+    return Value();
+}
+
+void installFields(Machine& m, Object* prototype)
+{
+    if (!prototype)
+        return;
+    for (int i = 0; i < int(std::size(kFieldNames)); ++i)
+        if (!m.findOwn(prototype, m.intern(kFieldNames[i])))
+            defineAccessor(m, prototype, kFieldNames[i], fieldGetter, fieldSetter, 0, i);
 }
 
 Value xmlConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
     Object* self = c.thisObject();
-    if (!self)
+    if (!self || self->kind() != ObjectKind::Plain)
         return Value();
     makeIntoXmlNode(m, self, kXmlElement, Value::null());
-    m.set(self, "status", Value::number(0));
-    if (c.count() > 0 && !c.arg(0).isNullish())
+    // A subclass's constructor reaches here through super(), not new;
+    // its object descends from XML's prototype all the same.
+    Object* prototype = m.get(Value::object(c.callee), m.names().prototype).objectOrNull();
+    constexpr int kMaxChain = 256;
+    bool descends = c.constructing;
+    Object* up = self->prototype();
+    for (int depth = 0; up && !descends && depth < kMaxChain; ++depth, up = up->prototype())
+        descends = up == prototype;
+    if (descends)
+        installFields(m, prototype);
+    // Null is text like any other value; only undefined parses nothing.
+    if (!c.arg(0).isUndefined())
         parseInto(m, self, c.arg(0));
     return Value();
 }
 
 Value parseXmlMethod(NativeCall& c)
 {
-    if (isXmlNode(c.thisValue))
+    if (isXmlNode(c.thisValue) && !c.arg(0).isUndefined())
         parseInto(c.machine, c.thisObject(), c.arg(0));
     return Value();
 }
 
 Value createNodeMethod(NativeCall& c)
 {
-    return Value::object(newXmlNode(c.machine, c.callee->tag(), c.arg(0)));
+    // Undefined makes no node; anything else is taken as text.
+    if (c.arg(0).isUndefined())
+        return Value();
+    Object* node = newXmlNode(c.machine, c.callee->tag(), Value::string(c.machine.toString(c.arg(0))));
+    installXmlNodeAccessors(c.machine, node->prototype());
+    return Value::object(node);
 }
 
 Value onDataMethod(NativeCall& c)

@@ -16,7 +16,8 @@ using namespace BuiltinFlags;
 namespace {
 
 // The store's slots.
-enum Slot : std::uint32_t { Marker, TypeSlot, Name, NodeValue, Parent, Children, ChildNodes, Attributes, kSlots };
+enum Slot : std::uint32_t { Marker, TypeSlot, Name, NodeValue, Parent, Children, ChildNodes, Attributes, DocumentFields };
+constexpr std::uint32_t kSlots = DocumentFields + kXmlDocumentFieldCount;
 constexpr const char* kMarker = "XMLNode";
 
 ArrayObject* storeOf(Object* node)
@@ -193,8 +194,9 @@ Value fieldSetter(NativeCall& c)
         return Value();
     // A name is kept as text; a value as it was given.
     const Value v = c.arg(0);
-    if (c.callee->tag() == FieldName)
-        setSlot(m, node, Name, v.isUndefined() ? Value::null() : Value::string(m.toString(v)));
+    // An undefined name leaves the name as it was.
+    if (c.callee->tag() == FieldName && !v.isUndefined())
+        setSlot(m, node, Name, Value::string(m.toString(v)));
     else if (c.callee->tag() == FieldValue)
         setSlot(m, node, NodeValue, v);
     return Value();
@@ -206,9 +208,14 @@ Value nodeConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
     Object* self = c.thisObject();
-    if (!self || c.count() < 2)
+    // Without both its type and its text there is no node.
+    if (!self || c.arg(0).isUndefined() || c.arg(1).isUndefined())
         return Value();
-    makeIntoXmlNode(m, self, int(m.toInt32(c.arg(0))), c.arg(1));
+    makeIntoXmlNode(m, self, int(m.toInt32(c.arg(0))), Value::string(m.toString(c.arg(1))));
+    // A node made brings the accessors back to a prototype the movie
+    // replaced.
+    if (c.constructing)
+        installXmlNodeAccessors(m, self->prototype());
     return Value();
 }
 
@@ -299,7 +306,7 @@ Value toStringMethod(NativeCall& c)
     Machine& m = c.machine;
     Object* self = c.thisObject();
     if (!storeOf(self))
-        return Value::string(m.names().objectText);
+        return Value();
     // A document starts with the declarations it was parsed with.
     std::string text;
     if (slot(self, Name).isNull() && m.toNumber(slot(self, TypeSlot)) == kXmlElement)
@@ -344,10 +351,12 @@ void makeIntoXmlNode(Machine& m, Object* object, int type, const Value& content)
     ArrayObject* children = m.newBareArray(nullptr);
     Object* attributes = m.newObject(nullptr);
     const Value textValue = content.isNullish() ? Value::null() : Value::string(m.toString(content));
-    // Only text nodes hold a value; every other type is named.
-    const bool text = type == kXmlText;
+    // Only elements are named; every other type holds its text.
+    const bool text = type != kXmlElement;
     store->assign(m, {Value::string(m.intern(kMarker)), Value::number(type), text ? Value::null() : textValue, text ? textValue : Value::null(), Value::null(), Value::object(children),
-                      Value::object(m.newArray()), Value::object(attributes)});
+                      Value::object(m.newArray()), Value::object(attributes),
+                      // What a document starts with: see XmlDocumentField.
+                      m.stringValue("application/x-www-form-urlencoded"), Value(), Value::boolean(false), Value(), Value::number(0), Value()});
     object->setPrimitive(Value::object(store));
 }
 
@@ -357,6 +366,8 @@ Object* newXmlNode(Machine& m, int type, const Value& text)
     Object* prototype = m.get(nodeClass, m.names().prototype).objectOrNull();
     Object* node = m.newObject(prototype ? prototype : m.builtins().objectPrototype);
     makeIntoXmlNode(m, node, type, text);
+    // Made by the player, not by `new`: it names its class as such.
+    m.define(node, m.names().constructor, nodeClass, HP);
     return node;
 }
 
@@ -435,7 +446,7 @@ std::string xmlText(Machine& m, Object* node)
             out += "</" + m.toStdString(name) + ">";
             continue;
         }
-        if (m.toNumber(slot(step.node, TypeSlot)) == kXmlText) {
+        if (m.toNumber(slot(step.node, TypeSlot)) != kXmlElement) {
             const Value value = slot(step.node, NodeValue);
             out += value.isNullish() ? std::string() : escapeXml(m.toStdString(value));
             continue;
@@ -461,14 +472,37 @@ std::string xmlText(Machine& m, Object* node)
     return out;
 }
 
+Value xmlDocumentField(Object* node, XmlDocumentField field)
+{
+    return slot(node, Slot(DocumentFields + std::uint32_t(field)));
+}
+
+bool setXmlDocumentField(Machine& machine, Object* node, XmlDocumentField field, const Value& value)
+{
+    if (!storeOf(node))
+        return false;
+    setSlot(machine, node, Slot(DocumentFields + std::uint32_t(field)), value);
+    return true;
+}
+
+void installXmlNodeAccessors(Machine& machine, Object* prototype)
+{
+    if (!prototype)
+        return;
+    for (int i = 0; i < int(std::size(kFieldNames)); ++i) {
+        // What the movie put there itself stays.
+        if (machine.findOwn(prototype, machine.intern(kFieldNames[i])))
+            continue;
+        const bool writable = i == FieldName || i == FieldValue;
+        defineAccessor(machine, prototype, kFieldNames[i], fieldGetter, writable ? fieldSetter : nullptr, 0, i);
+    }
+}
+
 void installXmlNodeClass(Machine& machine)
 {
     Object* p = machine.newObject();
     defineClass(machine, "XMLNode", nodeConstructor, p);
-    for (int i = 0; i < int(std::size(kFieldNames)); ++i) {
-        const bool writable = i == FieldName || i == FieldValue;
-        defineAccessor(machine, p, kFieldNames[i], fieldGetter, writable ? fieldSetter : nullptr, 0, i);
-    }
+    installXmlNodeAccessors(machine, p);
     defineMethod(machine, p, "appendChild", appendChildMethod, 0);
     defineMethod(machine, p, "cloneNode", cloneNodeMethod, 0);
     defineMethod(machine, p, "getNamespaceForPrefix", namespaceForPrefixMethod, 0);

@@ -5,6 +5,7 @@
 // only natives reach; script sees them through XMLNode's accessors, and
 // `childNodes` is an Array kept equal to the children after every change.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,18 @@ void clearXmlChildren(Machine& machine, Object* node);
 void appendParsedXml(Machine& machine, Object* parent, const XmlDocumentData& parsed);
 // The node and everything below it as XML text.
 std::string xmlText(Machine& machine, Object* node);
+// Puts XMLNode's accessors on `prototype` where it has no property of
+// that name: the reference player adds them whenever it makes a node, so
+// a prototype the movie replaced gets them back.
+void installXmlNodeAccessors(Machine& machine, Object* prototype);
+
+// What an XML document keeps beside its node, hidden as the node's own
+// fields are; XML's accessors read and write them. Every node has them,
+// so a node adopted as a document needs nothing more.
+enum class XmlDocumentField : std::uint8_t { ContentType, DocTypeDecl, IgnoreWhite, Loaded, Status, XmlDecl };
+constexpr std::uint32_t kXmlDocumentFieldCount = 6;
+// Undefined, and false from the setter, for what is not a node.
+Value xmlDocumentField(Object* node, XmlDocumentField field);
+bool setXmlDocumentField(Machine& machine, Object* node, XmlDocumentField field, const Value& value);
 
 } // namespace swf::script

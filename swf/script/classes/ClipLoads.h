@@ -1,0 +1,14 @@
+#pragma once
+
+// Movies and images that MovieClipLoader loads: the loader and its target
+// wait, kept alive, until the host hands the outcome over at a frame
+// boundary; then the loader's listeners hear of it.
+
+namespace swf::script {
+
+class Machine;
+
+// Runs what the host has finished; the frame loop calls this once a frame.
+void deliverClipLoads(Machine& machine);
+
+} // namespace swf::script

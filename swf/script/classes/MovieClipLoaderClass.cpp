@@ -1,0 +1,166 @@
+// MovieClipLoader: loadClip hands a movie or image for a clip or a level
+// to the host and returns at once; the outcome comes at a frame boundary
+// and goes to the loader's listeners (the loader itself among them) as
+// onLoadStart, onLoadProgress, onLoadComplete and onLoadInit, or as
+// onLoadError with the reference player's error name.
+
+#include <charconv>
+
+#include "swf/script/ArrayObject.h"
+#include "swf/script/ClipObject.h"
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Broadcasters.h"
+#include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClipLoads.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+// Where a load goes: a clip, or a level by number or by "_levelN".
+struct LoadDestination {
+    ClipHandle clip;
+    int level = -1;
+    bool valid() const { return clip || level >= 0; }
+};
+
+LoadDestination destinationOf(Machine& m, const Value& target)
+{
+    constexpr double kMaxLevel = 0x7FFF;
+    if (target.isNumber()) {
+        const double level = m.toNumber(target);
+        return level >= 0 && level <= kMaxLevel ? LoadDestination {{}, int(level)} : LoadDestination {};
+    }
+    if (target.isString()) {
+        const std::string_view text = target.asString()->view();
+        int level = -1;
+        if (text.starts_with("_level")) {
+            const std::string_view digits = text.substr(6);
+            const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), level);
+            if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() && level <= kMaxLevel)
+                return {{}, level};
+        }
+    }
+    if (!target.isString() && !(target.isObject() && target.asObject()->kind() == ObjectKind::Clip))
+        return {};
+    Object* base = m.clipObject(m.targetHandle());
+    return {m.handleOf(m.resolveTarget(base, target)), -1};
+}
+
+Value constructor(NativeCall& c);
+
+// Whether the object was made by MovieClipLoader's constructor: its
+// methods answer nothing for anything else.
+bool isLoader(Object* object)
+{
+    if (!object || object->kind() != ObjectKind::Plain)
+        return false;
+    Object* maker = object->primitive().objectOrNull();
+    return maker && maker->isFunction() && static_cast<Function*>(maker)->native() == constructor;
+}
+
+Value constructor(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self || !c.constructing || self->kind() != ObjectKind::Plain)
+        return Value();
+    self->setPrimitive(Value::object(c.callee));
+    m.define(self, m.names().listeners, Value::object(m.newArray({c.thisValue})), HP);
+    return Value();
+}
+
+// loadClip(url, target): true once the load is on its way.
+Value loadClip(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const LoadDestination to = destinationOf(m, c.arg(1));
+    if (!isLoader(c.thisObject()) || c.count() < 2 || !to.valid())
+        return Value::boolean(false);
+    // The loader and the target wait together for the outcome.
+    Object* waiting = m.newObject();
+    m.define(waiting, "loader", c.thisValue);
+    m.define(waiting, "target", to.clip ? m.clipValue(to.clip) : Value());
+    const std::size_t id = m.addHostRoot(Value::object(waiting));
+    m.host().loadClip(id, to.clip, to.level, m.toStdString(c.arg(0)));
+    return Value::boolean(true);
+}
+
+Value unloadClip(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const LoadDestination from = destinationOf(m, c.arg(0));
+    if (!isLoader(c.thisObject()) || !from.valid())
+        return Value::boolean(false);
+    m.host().loadClip(0, from.clip, from.level, {});
+    return Value::boolean(true);
+}
+
+// getProgress(target): {bytesLoaded, bytesTotal} of what the clip holds.
+Value getProgress(NativeCall& c)
+{
+    Machine& m = c.machine;
+    if (!isLoader(c.thisObject()))
+        return Value();
+    const LoadDestination of = destinationOf(m, c.arg(0));
+    const ClipHandle clip = of.clip ? of.clip : of.level >= 0 ? m.host().root(of.level) : ClipHandle();
+    if (!clip)
+        return Value();
+    // A bare object, as the reference player's: it has no toString.
+    Object* progress = m.newObject(nullptr);
+    m.set(progress, "bytesLoaded", Value::number(m.host().bytesLoaded(clip)));
+    m.set(progress, "bytesTotal", Value::number(m.host().bytesTotal(clip)));
+    return Value::object(progress);
+}
+
+// Runs as an entry of its own with the loader as `this`: args are the
+// target, the error (undefined when it arrived) and the bytes.
+Value deliverOne(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const auto tell = [&](const char* event, std::initializer_list<Value> more) {
+        std::vector<Value> args {m.stringValue(event), c.arg(0)};
+        args.insert(args.end(), more);
+        m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
+    };
+    if (!c.arg(1).isUndefined()) {
+        tell("onLoadError", {c.arg(1), Value::number(0)});
+        return Value();
+    }
+    tell("onLoadStart", {});
+    tell("onLoadProgress", {c.arg(2), c.arg(3)});
+    tell("onLoadComplete", {Value::number(0)});
+    tell("onLoadInit", {});
+    return Value();
+}
+
+} // namespace
+
+void deliverClipLoads(Machine& machine)
+{
+    for (const Host::ClipLoadResult& result : machine.host().finishedClipLoads()) {
+        const Value waiting = machine.hostRoot(result.id);
+        machine.removeHostRoot(result.id);
+        if (!waiting.isObject())
+            continue;
+        const Value loader = machine.get(waiting, machine.intern("loader"));
+        const Value target = result.clip ? machine.clipValue(result.clip) : machine.get(waiting, machine.intern("target"));
+        const Value args[] {target, result.error.empty() ? Value() : machine.stringValue(result.error), Value::number(result.bytesLoaded),
+                            Value::number(result.bytesTotal)};
+        machine.callFromHost(Value::object(machine.newNative(deliverOne)), loader, args);
+    }
+}
+
+void installMovieClipLoaderClass(Machine& machine)
+{
+    Object* p = machine.newObject();
+    defineClass(machine, "MovieClipLoader", constructor, p, H | Swf7);
+    makeBroadcaster(machine, p, HP);
+    defineMethod(machine, p, "getProgress", getProgress);
+    defineMethod(machine, p, "loadClip", loadClip);
+    defineMethod(machine, p, "unloadClip", unloadClip);
+}
+
+} // namespace swf::script
