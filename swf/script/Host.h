@@ -39,6 +39,8 @@ class ClipDrawing;
 
 namespace swf::script {
 
+class SoundHost;
+
 struct ClipHandle {
     std::uint64_t id = 0;
 
@@ -261,6 +263,8 @@ public:
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
     virtual void toggleQuality() = 0;
+    // What the Sound class plays through; null where nothing sounds.
+    virtual SoundHost* sounds() { return nullptr; }
 
 private:
     std::vector<FetchResult> m_refused;

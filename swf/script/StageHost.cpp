@@ -20,6 +20,7 @@
 #include "swf/script/FrameScripts.h"
 #include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
+#include "swf/script/StageSounds.h"
 #include "swf/script/classes/Loads.h"
 
 namespace swf::script {
@@ -959,6 +960,22 @@ void StageHost::stopAllSounds()
 {
     if (m_soundMixer)
         m_soundMixer->stopAll();
+}
+
+StageHost::~StageHost() = default;
+
+void StageHost::setSoundMixer(SoundMixer* mixer)
+{
+    if (mixer != m_soundMixer)
+        m_sounds.reset();
+    m_soundMixer = mixer;
+}
+
+SoundHost* StageHost::sounds()
+{
+    if (m_soundMixer && !m_sounds)
+        m_sounds = std::make_unique<StageSounds>(*this, *m_soundMixer);
+    return m_sounds.get();
 }
 
 void StageHost::toggleQuality() {}

@@ -36,6 +36,7 @@ void installAllClasses(Machine& machine)
     installXmlClass(machine);
     installLoadVarsClass(machine);
     installStageObject(machine);
+    installSoundClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

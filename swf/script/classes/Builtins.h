@@ -52,6 +52,7 @@ void installXmlNodeClass(Machine& machine);
 void installXmlClass(Machine& machine);
 void installLoadVarsClass(Machine& machine);
 void installStageObject(Machine& machine);
+void installSoundClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

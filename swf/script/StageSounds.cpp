@@ -1,0 +1,202 @@
+#include "swf/script/StageSounds.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFile>
+
+#include "swf/define/Dictionary.h"
+#include "swf/define/SoundDefinition.h"
+#include "swf/media/Mp3File.h"
+#include "swf/runtime/SoundMixer.h"
+#include "swf/runtime/Stage.h"
+#include "swf/script/LoadPolicy.h"
+#include "swf/script/StageHost.h"
+
+namespace swf::script {
+
+namespace {
+
+// Loaded sounds' groups live apart from clips' ids.
+constexpr std::uint64_t kLoadedGroup = std::uint64_t(1) << 63;
+
+SoundTransform transformOf(const SoundLevels& levels)
+{
+    SoundTransform t;
+    t.leftToLeft = levels.ll / 100;
+    t.rightToLeft = levels.lr / 100;
+    t.leftToRight = levels.rl / 100;
+    t.rightToRight = levels.rr / 100;
+    t.volume = levels.volume / 100;
+    return t;
+}
+
+} // namespace
+
+StageSounds::StageSounds(StageHost& host, SoundMixer& mixer)
+    : m_host(host)
+    , m_mixer(mixer)
+{
+}
+
+std::uint64_t StageSounds::groupOf(SoundOwner owner) const
+{
+    if (owner.loaded)
+        return kLoadedGroup | owner.loaded;
+    return owner.clip.id;
+}
+
+std::optional<SoundLevels> StageSounds::levels(SoundOwner owner)
+{
+    if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
+        return std::nullopt;
+    const auto found = m_levels.find(groupOf(owner));
+    return found == m_levels.end() ? SoundLevels {} : found->second;
+}
+
+void StageSounds::setLevels(SoundOwner owner, const SoundLevels& levels)
+{
+    if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
+        return;
+    const std::uint64_t group = groupOf(owner);
+    m_levels[group] = levels;
+    m_mixer.setGroupTransform(group, transformOf(levels));
+    forgetGone();
+}
+
+// Levels of clips since taken away are let go of now and then, so a movie
+// that makes clip after clip does not pile them up.
+void StageSounds::forgetGone()
+{
+    static constexpr std::size_t kFloor = 256;
+    if (m_levels.size() < kFloor)
+        return;
+    std::erase_if(m_levels, [&](const auto& entry) {
+        const std::uint64_t group = entry.first;
+        if (group == 0 || group & kLoadedGroup || m_host.alive(ClipHandle {group}))
+            return false;
+        m_mixer.forgetGroup(group);
+        return true;
+    });
+}
+
+std::optional<SoundHost::Exported> StageSounds::exportedSound(std::string_view name)
+{
+    const Dictionary& dictionary = m_host.stage().dictionary();
+    const std::optional<std::uint16_t> id = dictionary.exported(std::string(name));
+    const std::shared_ptr<const SoundDefinition> sound = id ? dictionary.sound(*id) : nullptr;
+    if (!sound)
+        return std::nullopt;
+    const double rate = sound->format().doubledRate() / 2.0;
+    return Exported {*id, rate > 0 ? std::round(sound->sampleCount() * 1000.0 / rate) : 0};
+}
+
+std::uint64_t StageSounds::start(SoundOwner owner, std::uint16_t exported, std::uint64_t loaded, double offset, int loops,
+                                 std::uint64_t tag)
+{
+    std::shared_ptr<const PcmSound> pcm;
+    if (loaded) {
+        const auto found = m_loaded.find(loaded);
+        if (found != m_loaded.end())
+            pcm = found->second;
+    } else if (const std::shared_ptr<const SoundDefinition> sound = m_host.stage().dictionary().sound(exported)) {
+        pcm = sound->pcm();
+        if (!pcm)
+            m_host.diagnostic("sound " + std::to_string(exported) + ": " + sound->decodeError());
+    }
+    if (!pcm)
+        return 0;
+    SoundInfo info;
+    if (std::isfinite(offset) && offset > 0)
+        info.inPoint = std::uint32_t(std::min(offset * SoundMixer::kOutputRate, 4.0e9));
+    info.loops = std::uint16_t(std::clamp(loops, 1, 0xFFFF));
+    return m_mixer.startEvent(loaded ? 0 : exported, std::move(pcm), info, groupOf(owner), tag);
+}
+
+void StageSounds::stop(SoundOwner owner, std::optional<std::uint16_t> exported)
+{
+    m_mixer.stopGroup(groupOf(owner), exported);
+}
+
+std::optional<double> StageSounds::position(std::uint64_t handle)
+{
+    const std::optional<std::uint64_t> frames = m_mixer.position(handle);
+    if (!frames)
+        return std::nullopt;
+    return std::round(double(*frames) * 1000.0 / SoundMixer::kOutputRate);
+}
+
+std::vector<SoundHost::Ended> StageSounds::takeEnded()
+{
+    std::vector<Ended> ended;
+    for (const SoundMixer::Ended& end : m_mixer.takeEnded())
+        ended.push_back({end.tag, end.completed});
+    return ended;
+}
+
+void StageSounds::load(std::uint64_t id, std::string_view url, bool streaming)
+{
+    const LoadTarget where = resolveLoad(m_host.movieUrl(), url);
+    if (where.kind == LoadTarget::Kind::LocalFile) {
+        m_pending.push_back({id, where.location, streaming});
+        return;
+    }
+    if (where.kind == LoadTarget::Kind::Refused)
+        m_host.diagnostic("loading sound \"" + std::string(url) + "\" refused: " + where.reason);
+    else
+        m_host.diagnostic("loading sound \"" + std::string(url) + "\" failed: this player does not load from the web yet");
+    m_pending.push_back({id, {}, streaming});
+}
+
+std::vector<SoundHost::Loaded> StageSounds::takeLoads()
+{
+    std::vector<Loaded> done;
+    for (const PendingLoad& pending : std::exchange(m_pending, {}))
+        done.push_back(finishLoad(pending.id, pending.path, pending.streaming));
+    for (Loaded& loaded : done)
+        loaded.streaming = loaded.ok && loaded.streaming;
+    return done;
+}
+
+SoundHost::Loaded StageSounds::finishLoad(std::uint64_t id, const std::string& path, bool streaming)
+{
+    Loaded loaded;
+    loaded.id = id;
+    if (path.empty())
+        return loaded;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(StageHost::kMaxLoadBytes)) {
+        m_host.diagnostic("loading sound \"" + path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
+        return loaded;
+    }
+    const QByteArray bytes = file.read(qint64(StageHost::kMaxLoadBytes));
+    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    loaded.bytes = double(data.size());
+    Result<Mp3File> mp3 = decodeMp3File(data, kMaxLoadedFrames);
+    if (!mp3) {
+        // A file that is no MP3 still arrived; its tags, if any, still count.
+        m_host.diagnostic("loading sound \"" + path + "\" failed: " + mp3.error());
+        loaded.tags = readId3Tags(data).fields;
+        return loaded;
+    }
+    loaded.ok = true;
+    loaded.tags = std::move(mp3.value().tags.fields);
+    auto sound = std::make_shared<const PcmSound>(std::move(mp3.value().sound));
+    loaded.duration = std::round(double(sound->frames()) * 2000.0 / double(std::max(1, sound->doubledRate)));
+    keepLoaded(id, sound);
+    loaded.streaming = streaming;
+    return loaded;
+}
+
+void StageSounds::keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound)
+{
+    while (m_loaded.size() >= kMaxLoadedSounds) {
+        // A sound playing holds its samples itself; only later starts miss it.
+        m_mixer.forgetGroup(kLoadedGroup | m_loaded.begin()->first);
+        m_levels.erase(kLoadedGroup | m_loaded.begin()->first);
+        m_loaded.erase(m_loaded.begin());
+    }
+    m_loaded[id] = std::move(sound);
+}
+
+} // namespace swf::script
