@@ -9,6 +9,7 @@
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Loads.h"
+#include "swf/script/classes/NetStreamClass.h"
 #include "swf/script/classes/SoundClass.h"
 #include "swf/script/StageHost.h"
 
@@ -65,6 +66,7 @@ void FrameScripts::enterFrame()
     // frame's own events, as the reference player hands it over.
     deliverLoads(m_machine);
     deliverSounds(m_machine);
+    deliverStreams(m_machine);
     if (stopped())
         return;
     m_machine.runTimers();

@@ -39,7 +39,7 @@ class ClipDrawing;
 
 namespace swf::script {
 
-class SoundHost;
+class MediaHost;
 
 struct ClipHandle {
     std::uint64_t id = 0;
@@ -263,8 +263,9 @@ public:
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
     virtual void toggleQuality() = 0;
-    // What the Sound class plays through; null where nothing sounds.
-    virtual SoundHost* sounds() { return nullptr; }
+    // What the Sound and NetStream classes play through; null where
+    // nothing plays.
+    virtual MediaHost* media() { return nullptr; }
 
 private:
     std::vector<FetchResult> m_refused;

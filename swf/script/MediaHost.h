@@ -1,7 +1,8 @@
 #pragma once
 
-// What the Sound class asks of the player: levels per owner, exported and
-// loaded sounds started and stopped, their progress, and MP3 loads. An
+// What the Sound and NetStream classes ask of the player: levels per
+// owner, exported and loaded sounds started and stopped, their progress,
+// MP3 loads, and the files streams play. An
 // owner is a clip, the whole movie (a null clip), or one sound a Sound
 // object loaded, which plays at levels of its own.
 //
@@ -37,9 +38,9 @@ struct SoundOwner {
     std::uint64_t loaded = 0; // a load's id; the clip is not used then
 };
 
-class SoundHost {
+class MediaHost {
 public:
-    virtual ~SoundHost() = default;
+    virtual ~MediaHost() = default;
 
     // None when the owner clip is gone.
     virtual std::optional<SoundLevels> levels(SoundOwner owner) = 0;
@@ -82,6 +83,27 @@ public:
         bool streaming = false; // to be started as it arrives
     };
     virtual std::vector<Loaded> takeLoads() = 0;
+
+    // NetStream.play: a file from `url` under the movie's sandbox, read
+    // whole (at most StageHost::kMaxLoadBytes).
+    virtual void loadFile(std::uint64_t id, std::string_view url) = 0;
+    struct LoadedFile {
+        std::uint64_t id = 0;
+        bool ok = false;
+        std::vector<std::uint8_t> bytes;
+    };
+    virtual std::vector<LoadedFile> takeFiles() = 0;
+    // The streams playing, by the ids their loads had, which script
+    // follows from frame to frame until they end.
+    std::vector<std::uint64_t>& playingStreams() { return m_playingStreams; }
+    // When script last heard of the streams' loads, by the engine's
+    // clock; negative before the first time.
+    double lastStreamRound() const { return m_lastStreamRound; }
+    void setLastStreamRound(double at) { m_lastStreamRound = at; }
+
+private:
+    std::vector<std::uint64_t> m_playingStreams;
+    double m_lastStreamRound = -1;
 };
 
 } // namespace swf::script

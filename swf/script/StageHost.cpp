@@ -20,7 +20,7 @@
 #include "swf/script/FrameScripts.h"
 #include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
-#include "swf/script/StageSounds.h"
+#include "swf/script/StageMedia.h"
 #include "swf/script/classes/Loads.h"
 
 namespace swf::script {
@@ -967,15 +967,15 @@ StageHost::~StageHost() = default;
 void StageHost::setSoundMixer(SoundMixer* mixer)
 {
     if (mixer != m_soundMixer)
-        m_sounds.reset();
+        m_media.reset();
     m_soundMixer = mixer;
 }
 
-SoundHost* StageHost::sounds()
+MediaHost* StageHost::media()
 {
-    if (m_soundMixer && !m_sounds)
-        m_sounds = std::make_unique<StageSounds>(*this, *m_soundMixer);
-    return m_sounds.get();
+    if (m_soundMixer && !m_media)
+        m_media = std::make_unique<StageMedia>(*this, *m_soundMixer);
+    return m_media.get();
 }
 
 void StageHost::toggleQuality() {}

@@ -36,7 +36,7 @@ namespace swf::script {
 
 class FrameScripts;
 class Machine;
-class StageSounds;
+class StageMedia;
 
 class StageHost final : public Host {
 public:
@@ -142,7 +142,7 @@ public:
     ClipDrawing* drawing(ClipHandle clip) override;
     void stopAllSounds() override;
     void toggleQuality() override;
-    SoundHost* sounds() override;
+    MediaHost* media() override;
 
     bool keyIsDown(int code) override;
     bool keyIsToggled(int code) override;
@@ -165,7 +165,7 @@ private:
     FrameScripts* m_scripts = nullptr;
     std::function<void(std::string_view)> m_traceSink;
     SoundMixer* m_soundMixer = nullptr;
-    std::unique_ptr<StageSounds> m_sounds;
+    std::unique_ptr<StageMedia> m_media;
     std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;
     // Target paths as last seen, for objects already taken away.
     std::unordered_map<std::uint64_t, std::string> m_paths;

@@ -1,4 +1,4 @@
-#include "swf/script/StageSounds.h"
+#include "swf/script/StageMedia.h"
 
 #include <algorithm>
 #include <cmath>
@@ -33,20 +33,20 @@ SoundTransform transformOf(const SoundLevels& levels)
 
 } // namespace
 
-StageSounds::StageSounds(StageHost& host, SoundMixer& mixer)
+StageMedia::StageMedia(StageHost& host, SoundMixer& mixer)
     : m_host(host)
     , m_mixer(mixer)
 {
 }
 
-std::uint64_t StageSounds::groupOf(SoundOwner owner) const
+std::uint64_t StageMedia::groupOf(SoundOwner owner) const
 {
     if (owner.loaded)
         return kLoadedGroup | owner.loaded;
     return owner.clip.id;
 }
 
-std::optional<SoundLevels> StageSounds::levels(SoundOwner owner)
+std::optional<SoundLevels> StageMedia::levels(SoundOwner owner)
 {
     if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
         return std::nullopt;
@@ -54,7 +54,7 @@ std::optional<SoundLevels> StageSounds::levels(SoundOwner owner)
     return found == m_levels.end() ? SoundLevels {} : found->second;
 }
 
-void StageSounds::setLevels(SoundOwner owner, const SoundLevels& levels)
+void StageMedia::setLevels(SoundOwner owner, const SoundLevels& levels)
 {
     if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
         return;
@@ -66,7 +66,7 @@ void StageSounds::setLevels(SoundOwner owner, const SoundLevels& levels)
 
 // Levels of clips since taken away are let go of now and then, so a movie
 // that makes clip after clip does not pile them up.
-void StageSounds::forgetGone()
+void StageMedia::forgetGone()
 {
     static constexpr std::size_t kFloor = 256;
     if (m_levels.size() < kFloor)
@@ -80,7 +80,7 @@ void StageSounds::forgetGone()
     });
 }
 
-std::optional<SoundHost::Exported> StageSounds::exportedSound(std::string_view name)
+std::optional<MediaHost::Exported> StageMedia::exportedSound(std::string_view name)
 {
     const Dictionary& dictionary = m_host.stage().dictionary();
     const std::optional<std::uint16_t> id = dictionary.exported(std::string(name));
@@ -91,7 +91,7 @@ std::optional<SoundHost::Exported> StageSounds::exportedSound(std::string_view n
     return Exported {*id, rate > 0 ? std::round(sound->sampleCount() * 1000.0 / rate) : 0};
 }
 
-std::uint64_t StageSounds::start(SoundOwner owner, std::uint16_t exported, std::uint64_t loaded, double offset, int loops,
+std::uint64_t StageMedia::start(SoundOwner owner, std::uint16_t exported, std::uint64_t loaded, double offset, int loops,
                                  std::uint64_t tag)
 {
     std::shared_ptr<const PcmSound> pcm;
@@ -113,12 +113,12 @@ std::uint64_t StageSounds::start(SoundOwner owner, std::uint16_t exported, std::
     return m_mixer.startEvent(loaded ? 0 : exported, std::move(pcm), info, groupOf(owner), tag);
 }
 
-void StageSounds::stop(SoundOwner owner, std::optional<std::uint16_t> exported)
+void StageMedia::stop(SoundOwner owner, std::optional<std::uint16_t> exported)
 {
     m_mixer.stopGroup(groupOf(owner), exported);
 }
 
-std::optional<double> StageSounds::position(std::uint64_t handle)
+std::optional<double> StageMedia::position(std::uint64_t handle)
 {
     const std::optional<std::uint64_t> frames = m_mixer.position(handle);
     if (!frames)
@@ -126,7 +126,7 @@ std::optional<double> StageSounds::position(std::uint64_t handle)
     return std::round(double(*frames) * 1000.0 / SoundMixer::kOutputRate);
 }
 
-std::vector<SoundHost::Ended> StageSounds::takeEnded()
+std::vector<MediaHost::Ended> StageMedia::takeEnded()
 {
     std::vector<Ended> ended;
     for (const SoundMixer::Ended& end : m_mixer.takeEnded())
@@ -134,21 +134,65 @@ std::vector<SoundHost::Ended> StageSounds::takeEnded()
     return ended;
 }
 
-void StageSounds::load(std::uint64_t id, std::string_view url, bool streaming)
+std::string StageMedia::pathOf(std::string_view url)
 {
     const LoadTarget where = resolveLoad(m_host.movieUrl(), url);
-    if (where.kind == LoadTarget::Kind::LocalFile) {
-        m_pending.push_back({id, where.location, streaming});
-        return;
-    }
+    if (where.kind == LoadTarget::Kind::LocalFile)
+        return where.location;
     if (where.kind == LoadTarget::Kind::Refused)
-        m_host.diagnostic("loading sound \"" + std::string(url) + "\" refused: " + where.reason);
+        m_host.diagnostic("loading \"" + std::string(url) + "\" refused: " + where.reason);
     else
-        m_host.diagnostic("loading sound \"" + std::string(url) + "\" failed: this player does not load from the web yet");
-    m_pending.push_back({id, {}, streaming});
+        m_host.diagnostic("loading \"" + std::string(url) + "\" failed: this player does not load from the web yet");
+    return {};
 }
 
-std::vector<SoundHost::Loaded> StageSounds::takeLoads()
+std::optional<std::vector<std::uint8_t>> StageMedia::read(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(StageHost::kMaxLoadBytes)) {
+        m_host.diagnostic("loading \"" + path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(qint64(StageHost::kMaxLoadBytes));
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+void StageMedia::load(std::uint64_t id, std::string_view url, bool streaming)
+{
+    m_pending.push_back({id, admit(m_pending, url), streaming});
+}
+
+void StageMedia::loadFile(std::uint64_t id, std::string_view url)
+{
+    m_pendingFiles.push_back({id, admit(m_pendingFiles, url), false});
+}
+
+// Each load is read whole when it is handed over: a script asking for
+// load after load in one frame gets a failure beyond a few, rather than
+// holding many files at once.
+std::string StageMedia::admit(const std::vector<PendingLoad>& pending, std::string_view url)
+{
+    const auto waiting = std::count_if(pending.begin(), pending.end(), [](const PendingLoad& load) { return !load.path.empty(); });
+    if (std::size_t(waiting) >= kMaxPendingLoads) {
+        m_host.diagnostic("loading \"" + std::string(url) + "\" failed: too many loads at once");
+        return {};
+    }
+    return pathOf(url);
+}
+
+std::vector<MediaHost::LoadedFile> StageMedia::takeFiles()
+{
+    std::vector<LoadedFile> done;
+    for (const PendingLoad& pending : std::exchange(m_pendingFiles, {})) {
+        std::optional<std::vector<std::uint8_t>> bytes = read(pending.path);
+        done.push_back({pending.id, bytes.has_value(), bytes ? std::move(*bytes) : std::vector<std::uint8_t> {}});
+    }
+    return done;
+}
+
+std::vector<MediaHost::Loaded> StageMedia::takeLoads()
 {
     std::vector<Loaded> done;
     for (const PendingLoad& pending : std::exchange(m_pending, {}))
@@ -158,19 +202,14 @@ std::vector<SoundHost::Loaded> StageSounds::takeLoads()
     return done;
 }
 
-SoundHost::Loaded StageSounds::finishLoad(std::uint64_t id, const std::string& path, bool streaming)
+MediaHost::Loaded StageMedia::finishLoad(std::uint64_t id, const std::string& path, bool streaming)
 {
     Loaded loaded;
     loaded.id = id;
-    if (path.empty())
+    const std::optional<std::vector<std::uint8_t>> bytes = read(path);
+    if (!bytes)
         return loaded;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(StageHost::kMaxLoadBytes)) {
-        m_host.diagnostic("loading sound \"" + path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
-        return loaded;
-    }
-    const QByteArray bytes = file.read(qint64(StageHost::kMaxLoadBytes));
-    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    const std::span<const std::uint8_t> data(*bytes);
     loaded.bytes = double(data.size());
     Result<Mp3File> mp3 = decodeMp3File(data, kMaxLoadedFrames);
     if (!mp3) {
@@ -188,7 +227,7 @@ SoundHost::Loaded StageSounds::finishLoad(std::uint64_t id, const std::string& p
     return loaded;
 }
 
-void StageSounds::keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound)
+void StageMedia::keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound)
 {
     while (m_loaded.size() >= kMaxLoadedSounds) {
         // A sound playing holds its samples itself; only later starts miss it.

@@ -37,6 +37,8 @@ void installAllClasses(Machine& machine)
     installLoadVarsClass(machine);
     installStageObject(machine);
     installSoundClass(machine);
+    installNetConnectionClass(machine);
+    installNetStreamClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -53,6 +53,8 @@ void installXmlClass(Machine& machine);
 void installLoadVarsClass(Machine& machine);
 void installStageObject(Machine& machine);
 void installSoundClass(Machine& machine);
+void installNetConnectionClass(Machine& machine);
+void installNetStreamClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

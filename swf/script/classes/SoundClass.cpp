@@ -12,7 +12,7 @@
 
 #include "swf/script/ArrayObject.h"
 #include "swf/script/Machine.h"
-#include "swf/script/SoundHost.h"
+#include "swf/script/MediaHost.h"
 #include "swf/script/classes/Builtins.h"
 #include "swf/script/classes/ClassSupport.h"
 
@@ -61,9 +61,9 @@ void setSlot(Machine& m, ArrayObject* store, Slot which, const Value& value)
     store->setIndex(m, which, value);
 }
 
-SoundHost* soundHost(Machine& m)
+MediaHost* mediaHost(Machine& m)
 {
-    return m.host().sounds();
+    return m.host().media();
 }
 
 // Whose levels and sounds the call acts on; none when the target clip is
@@ -85,13 +85,13 @@ std::optional<SoundOwner> ownerOf(Machine& m, ArrayObject* store)
 struct Call {
     Machine& m;
     ArrayObject* store = nullptr;
-    SoundHost* host = nullptr;
+    MediaHost* host = nullptr;
     std::optional<SoundOwner> owner;
 
     explicit Call(NativeCall& c)
         : m(c.machine)
         , store(storeOf(c.machine, c.thisValue))
-        , host(soundHost(c.machine))
+        , host(mediaHost(c.machine))
     {
         if (store && host)
             owner = ownerOf(m, store);
@@ -208,7 +208,7 @@ Value attachSound(NativeCall& c)
     const Call call(c);
     if (!call.store || !call.host)
         return Value();
-    const std::optional<SoundHost::Exported> exported = call.host->exportedSound(c.machine.toStdString(c.arg(0)));
+    const std::optional<MediaHost::Exported> exported = call.host->exportedSound(c.machine.toStdString(c.arg(0)));
     if (!exported)
         return Value();
     setSlot(c.machine, call.store, Exported, Value::number(exported->id));
@@ -219,7 +219,7 @@ Value attachSound(NativeCall& c)
 
 // Starts this object's sound, keeping the object alive (a host root) until
 // the sound ends so that its onSoundComplete can run.
-void startSound(Machine& m, const Value& self, ArrayObject* store, SoundHost& host, const SoundOwner& owner, double offset, int loops)
+void startSound(Machine& m, const Value& self, ArrayObject* store, MediaHost& host, const SoundOwner& owner, double offset, int loops)
 {
     const Value exported = slot(store, Exported);
     const Value loaded = slot(store, Loaded);
@@ -256,7 +256,7 @@ Value stopMethod(NativeCall& c)
         return Value();
     std::optional<std::uint16_t> only;
     if (c.count() > 0) {
-        const std::optional<SoundHost::Exported> exported = call.host->exportedSound(c.machine.toStdString(c.arg(0)));
+        const std::optional<MediaHost::Exported> exported = call.host->exportedSound(c.machine.toStdString(c.arg(0)));
         if (!exported)
             return Value();
         only = exported->id;
@@ -337,7 +337,7 @@ Value deliverLoad(NativeCall& c)
         m.callMethod(c.thisValue, m.intern("onID3"), {});
     }
     if (arrived && m.toBoolean(c.arg(5)))
-        if (SoundHost* host = soundHost(m))
+        if (MediaHost* host = mediaHost(m))
             if (const std::optional<SoundOwner> owner = ownerOf(m, store))
                 startSound(m, c.thisValue, store, *host, *owner, 0, 1);
     const Value args[] {Value::boolean(arrived)};
@@ -358,10 +358,10 @@ Value deliverComplete(NativeCall& c)
 
 void deliverSounds(Machine& machine)
 {
-    SoundHost* host = soundHost(machine);
+    MediaHost* host = mediaHost(machine);
     if (!host)
         return;
-    for (SoundHost::Loaded& loaded : host->takeLoads()) {
+    for (MediaHost::Loaded& loaded : host->takeLoads()) {
         const Value target = machine.hostRoot(loaded.id);
         machine.removeHostRoot(loaded.id);
         if (!target.isObject())
@@ -377,7 +377,7 @@ void deliverSounds(Machine& machine)
                             Value::number(loaded.duration), tags, Value::boolean(loaded.streaming)};
         machine.callFromHost(Value::object(machine.newNative(deliverLoad)), target, args);
     }
-    for (const SoundHost::Ended& ended : host->takeEnded()) {
+    for (const MediaHost::Ended& ended : host->takeEnded()) {
         const Value target = machine.hostRoot(ended.tag);
         machine.removeHostRoot(ended.tag);
         if (ended.completed && target.isObject())
