@@ -2,7 +2,8 @@
 // and without white space kept) and URL-encoded variables, first on their
 // own and then through the script classes that build objects from them
 // and write them back out; and the same bytes as an MP3 file that
-// loadSound reads, its ID3 tags and its frames. Loaded text comes from disk and the network,
+// loadSound reads (its ID3 tags and its frames) and as an FLV file that
+// NetStream plays (its tags and their AMF0 script data). Loaded text comes from disk and the network,
 // so whatever crashes, hangs or grows here would do the same to a person
 // whose movie loads a hostile file.
 
@@ -11,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "swf/media/Amf0.h"
+#include "swf/media/FlvFile.h"
 #include "swf/media/Id3Tags.h"
 #include "swf/media/Mp3File.h"
 #include "swf/script/FakeHost.h"
@@ -78,6 +81,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     constexpr std::size_t kMaxFrames = 1 << 16;
     const swf::Result<swf::Mp3File> mp3 = swf::decodeMp3File(bytes, kMaxFrames);
     check(!mp3 || mp3.value().sound.frames() <= kMaxFrames);
+    if (const swf::Result<swf::FlvFile> flv = swf::readFlvFile(bytes))
+        for (const swf::FlvTag& tag : flv.value().tags)
+            check(tag.body.data() >= data && tag.body.data() + tag.body.size() <= data + size);
+    for (const swf::AmfValue& value : swf::readAmf0Values(bytes))
+        check(value.text.size() <= size && value.members.size() <= size);
 
     swftest::FakeHost host;
     Machine machine(host, 8);
