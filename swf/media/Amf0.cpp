@@ -148,7 +148,7 @@ private:
             AmfValue member;
             if (!value(member, depth + 1))
                 return false;
-            out.members.emplace_back(std::move(name), std::move(member));
+            out.members.push_back({std::move(name), std::move(member)});
         }
         return false;
     }

@@ -8,12 +8,13 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace swf {
 
 constexpr int kMaxAmfDepth = 32;
+
+struct AmfMember;
 
 struct AmfValue {
     enum class Type : std::uint8_t { Undefined, Null, Number, Boolean, String, Object, Array, Date };
@@ -21,8 +22,13 @@ struct AmfValue {
     double number = 0; // a Date's milliseconds since 1970
     bool boolean = false;
     std::string text;
-    std::vector<std::pair<std::string, AmfValue>> members; // objects
-    std::vector<AmfValue> elements;                        // strict arrays
+    std::vector<AmfMember> members; // objects
+    std::vector<AmfValue> elements; // strict arrays
+};
+
+struct AmfMember {
+    std::string name;
+    AmfValue value;
 };
 
 // Reads values one after another from `bytes` until they end or one does

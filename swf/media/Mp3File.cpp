@@ -40,7 +40,8 @@ std::size_t frameLength(std::span<const std::uint8_t> bytes)
     if (!header)
         return 0;
     const bool mpeg1 = (bytes[1] >> 3 & 3) == 3;
-    const int kbps = (mpeg1 ? kMpeg1 : kMpeg2)[bytes[2] >> 4];
+    const int* kbpsTable = mpeg1 ? kMpeg1 : kMpeg2;
+    const int kbps = kbpsTable[bytes[2] >> 4];
     return std::size_t((mpeg1 ? 144 : 72) * kbps * 1000 / header->sampleRate + (bytes[2] >> 1 & 1));
 }
 

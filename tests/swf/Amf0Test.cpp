@@ -60,6 +60,6 @@ TEST(Amf0, ValuesDecodeUntilTheFirstThatDoesNot)
     }
     const std::vector<AmfValue> described = readAmf0Values(cases[0].bytes);
     ASSERT_EQ(described[1].members.size(), 1u);
-    EXPECT_EQ(described[1].members[0].first, "duration");
-    EXPECT_EQ(described[1].members[0].second.number, 2.0);
+    EXPECT_EQ(described[1].members[0].name, "duration");
+    EXPECT_EQ(described[1].members[0].value.number, 2.0);
 }

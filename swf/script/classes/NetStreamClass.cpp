@@ -42,16 +42,7 @@ enum Slot : std::uint32_t {
 
 ArrayObject* storeOf(Machine& m, const Value& of)
 {
-    Object* o = of.objectOrNull();
-    if (!o || o->kind() != ObjectKind::Plain)
-        return nullptr;
-    Object* store = o->primitive().objectOrNull();
-    if (!store || store->kind() != ObjectKind::Array || store->prototype())
-        return nullptr;
-    auto* slots = static_cast<ArrayObject*>(store);
-    if (slots->denseSize() != SlotCount || !slots->dense(Marker).isString() || slots->dense(Marker).asString() != m.intern("NetStream"))
-        return nullptr;
-    return slots;
+    return nativeStore(m, of, "NetStream", SlotCount);
 }
 
 double number(ArrayObject* store, Slot which, double fallback = 0)
@@ -71,12 +62,7 @@ Value netStreamConstructor(NativeCall& c)
     Object* self = c.thisObject();
     if (!self)
         return Value();
-    std::vector<Value> slots(SlotCount);
-    slots[Marker] = Value::string(m.intern("NetStream"));
-    slots[BufferTime] = Value::number(0.1);
-    ArrayObject* store = m.newBareArray(nullptr);
-    store->assign(m, std::move(slots));
-    self->setPrimitive(Value::object(store));
+    makeNativeStore(m, self, "NetStream", SlotCount)->setIndex(m, BufferTime, Value::number(0.1));
     return Value();
 }
 

@@ -22,8 +22,7 @@ using namespace BuiltinFlags;
 
 namespace {
 
-// The object's state, in an array with no prototype in its inner value,
-// which only these natives reach.
+// The object's state, in its native store.
 enum Slot : std::uint32_t {
     Marker,      // the interned "Sound", telling this store from others
     Target,      // undefined: the whole movie; else the path given
@@ -39,16 +38,7 @@ enum Slot : std::uint32_t {
 
 ArrayObject* storeOf(Machine& m, const Value& of)
 {
-    Object* o = of.objectOrNull();
-    if (!o || o->kind() != ObjectKind::Plain)
-        return nullptr;
-    Object* store = o->primitive().objectOrNull();
-    if (!store || store->kind() != ObjectKind::Array || store->prototype())
-        return nullptr;
-    auto* slots = static_cast<ArrayObject*>(store);
-    if (slots->denseSize() != SlotCount || !slots->dense(Marker).isString() || slots->dense(Marker).asString() != m.intern("Sound"))
-        return nullptr;
-    return slots;
+    return nativeStore(m, of, "Sound", SlotCount);
 }
 
 Value slot(ArrayObject* store, Slot which)
@@ -113,12 +103,7 @@ Value soundConstructor(NativeCall& c)
         const ClipHandle clip = m.handleOf(given.objectOrNull());
         target = clip ? m.stringValue(m.host().targetPath(clip)) : Value::string(m.toString(given));
     }
-    std::vector<Value> slots(SlotCount);
-    slots[Marker] = Value::string(m.intern("Sound"));
-    slots[Target] = target;
-    ArrayObject* store = m.newBareArray(nullptr);
-    store->assign(m, std::move(slots));
-    self->setPrimitive(Value::object(store));
+    makeNativeStore(m, self, "Sound", SlotCount)->setIndex(m, Target, target);
     return Value();
 }
 
