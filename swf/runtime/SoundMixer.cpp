@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace swf {
 
@@ -23,18 +24,32 @@ bool SoundMixer::admit(Playing& playing)
 {
     if (m_playing.size() >= kMaxChannels)
         return false;
+    playing.handle = m_nextHandle++;
     playing.frame = m_frame;
     playing.index = m_startedInFrame++;
     m_playing.push_back(std::move(playing));
     return true;
 }
 
-std::uint64_t SoundMixer::startEvent(std::uint16_t soundId, std::shared_ptr<const PcmSound> sound, const SoundInfo& info)
+template<typename Predicate>
+void SoundMixer::end(Predicate ends, bool completed)
+{
+    std::erase_if(m_playing, [&](const Playing& playing) {
+        if (!ends(playing))
+            return false;
+        if (playing.tag)
+            m_ended.push_back({playing.tag, completed});
+        return true;
+    });
+}
+
+std::uint64_t SoundMixer::startEvent(std::uint16_t soundId, std::shared_ptr<const PcmSound> sound, const SoundInfo& info,
+                                     std::uint64_t group, std::uint64_t tag)
 {
     const std::lock_guard lock(m_lock);
     const auto same = [&](const Playing& playing) { return !playing.channel->isStream() && playing.soundId == soundId; };
     if (info.stop) {
-        std::erase_if(m_playing, same);
+        end(same, false);
         return 0;
     }
     if (!sound || (info.noMultiple && std::any_of(m_playing.begin(), m_playing.end(), same)))
@@ -42,13 +57,82 @@ std::uint64_t SoundMixer::startEvent(std::uint16_t soundId, std::shared_ptr<cons
     Playing playing;
     playing.channel = std::make_unique<SoundChannel>(std::move(sound), info);
     playing.soundId = soundId;
-    return admit(playing) ? 1 : 0;
+    playing.group = group;
+    playing.tag = tag;
+    if (!admit(playing))
+        return 0;
+    return m_playing.back().handle;
 }
 
 void SoundMixer::stopEvent(std::uint16_t soundId)
 {
     const std::lock_guard lock(m_lock);
-    std::erase_if(m_playing, [&](const Playing& playing) { return !playing.channel->isStream() && playing.soundId == soundId; });
+    end([&](const Playing& playing) { return !playing.channel->isStream() && playing.soundId == soundId; }, false);
+}
+
+void SoundMixer::stopGroup(std::uint64_t group, std::optional<std::uint16_t> soundId)
+{
+    const std::lock_guard lock(m_lock);
+    end(
+        [&](const Playing& playing) {
+            return !playing.channel->isStream() && (group == 0 || playing.group == group) && (!soundId || playing.soundId == *soundId);
+        },
+        false);
+}
+
+std::optional<std::uint64_t> SoundMixer::position(std::uint64_t handle) const
+{
+    const std::lock_guard lock(m_lock);
+    for (const Playing& playing : m_playing)
+        if (playing.handle == handle)
+            return playing.channel->position();
+    return std::nullopt;
+}
+
+std::vector<SoundMixer::Ended> SoundMixer::takeEnded()
+{
+    const std::lock_guard lock(m_lock);
+    return std::exchange(m_ended, {});
+}
+
+void SoundMixer::setGroupTransform(std::uint64_t group, const SoundTransform& transform)
+{
+    const std::lock_guard lock(m_lock);
+    m_groups[group] = transform;
+}
+
+SoundTransform SoundMixer::groupTransform(std::uint64_t group) const
+{
+    const std::lock_guard lock(m_lock);
+    const auto found = m_groups.find(group);
+    return found == m_groups.end() ? SoundTransform {} : found->second;
+}
+
+void SoundMixer::forgetGroup(std::uint64_t group)
+{
+    const std::lock_guard lock(m_lock);
+    m_groups.erase(group);
+}
+
+// A group's levels, then the movie's over them: each is a 2x2 mix of the
+// two channels with a volume, so the two make one.
+SoundTransform SoundMixer::transformFor(std::uint64_t group) const
+{
+    const auto levels = [&](std::uint64_t key) {
+        const auto found = m_groups.find(key);
+        return found == m_groups.end() ? SoundTransform {} : found->second;
+    };
+    const SoundTransform outer = levels(0);
+    if (group == 0)
+        return outer;
+    const SoundTransform inner = levels(group);
+    SoundTransform both;
+    both.leftToLeft = outer.leftToLeft * inner.leftToLeft + outer.rightToLeft * inner.leftToRight;
+    both.rightToLeft = outer.leftToLeft * inner.rightToLeft + outer.rightToLeft * inner.rightToRight;
+    both.leftToRight = outer.leftToRight * inner.leftToLeft + outer.rightToRight * inner.leftToRight;
+    both.rightToRight = outer.leftToRight * inner.rightToLeft + outer.rightToRight * inner.rightToRight;
+    both.volume = outer.volume * inner.volume;
+    return both;
 }
 
 bool SoundMixer::isPlaying(std::uint16_t soundId) const
@@ -61,7 +145,7 @@ bool SoundMixer::isPlaying(std::uint16_t soundId) const
 void SoundMixer::stopAll()
 {
     const std::lock_guard lock(m_lock);
-    m_playing.clear();
+    end([](const Playing&) { return true; }, false);
 }
 
 void SoundMixer::openStream(std::uint64_t key, int doubledRate, int channels)
@@ -73,6 +157,7 @@ void SoundMixer::openStream(std::uint64_t key, int doubledRate, int channels)
     Playing playing;
     playing.channel = std::make_unique<SoundChannel>(doubledRate, channels);
     playing.streamKey = key;
+    playing.group = key;
     admit(playing);
 }
 
@@ -137,6 +222,7 @@ void SoundMixer::render(std::span<std::int16_t> out)
     m_sum.assign(frames * 2, 0);
     m_scratch.resize(frames * 2);
     for (Playing& playing : m_playing) {
+        playing.channel->setTransform(transformFor(playing.group));
         const std::size_t made = playing.channel->render(m_scratch.data(), frames);
         for (std::size_t i = 0; i < made * 2; ++i)
             m_sum[i] += m_scratch[i];
@@ -144,7 +230,7 @@ void SoundMixer::render(std::span<std::int16_t> out)
         if (m_tap)
             m_tap(playing.frame, playing.index, std::span<const std::int16_t>(m_scratch.data(), made * 2));
     }
-    std::erase_if(m_playing, [](const Playing& playing) { return playing.channel->finished(); });
+    end([](const Playing& playing) { return playing.channel->finished(); }, true);
     const double gain = m_muted ? 0 : m_volume;
     for (std::size_t i = 0; i < frames * 2; ++i)
         out[i] = std::int16_t(std::clamp<long>(std::lround(m_sum[i] * gain), -32768, 32767));

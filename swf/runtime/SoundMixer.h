@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -38,11 +39,36 @@ public:
     void setFrame(int frame);
 
     // Starts an event sound under `soundId`; with `info.stop` stops it
-    // instead. Returns a handle for the sound, 0 when nothing started.
-    std::uint64_t startEvent(std::uint16_t soundId, std::shared_ptr<const PcmSound> sound, const SoundInfo& info);
+    // instead. `group` says whose levels it plays at (a clip's id, or a
+    // sound script loaded; 0 for none but the movie's). With a `tag`, its
+    // end is reported by takeEnded(). Returns a handle for the sound, unique
+    // in this mixer, 0 when nothing started.
+    std::uint64_t startEvent(std::uint16_t soundId, std::shared_ptr<const PcmSound> sound, const SoundInfo& info,
+                             std::uint64_t group = 0, std::uint64_t tag = 0);
     void stopEvent(std::uint16_t soundId);
     bool isPlaying(std::uint16_t soundId) const;
     void stopAll();
+    // Stops the event sounds of a group (all of them for group 0), only
+    // those under `soundId` when given.
+    void stopGroup(std::uint64_t group, std::optional<std::uint16_t> soundId);
+    // Output frames the sound under `handle` has played of its current
+    // loop; none once it has ended.
+    std::optional<std::uint64_t> position(std::uint64_t handle) const;
+
+    // Tagged sounds that ended since the last call: played through
+    // (`completed`) or stopped.
+    struct Ended {
+        std::uint64_t tag = 0;
+        bool completed = false;
+    };
+    std::vector<Ended> takeEnded();
+
+    // Levels per group, which script sets: group 0's act on every sound,
+    // a group's own on its sounds; both show in the tap, as they shape
+    // what the movie plays.
+    void setGroupTransform(std::uint64_t group, const SoundTransform& transform);
+    SoundTransform groupTransform(std::uint64_t group) const;
+    void forgetGroup(std::uint64_t group);
 
     // A stream sound keyed by its timeline; starting one where one plays
     // closes the old one.
@@ -74,10 +100,17 @@ private:
         std::unique_ptr<SoundChannel> channel;
         std::uint16_t soundId = 0; // event sounds
         std::uint64_t streamKey = 0; // stream sounds
+        std::uint64_t group = 0;
+        std::uint64_t handle = 0;
+        std::uint64_t tag = 0;
         int frame = 0;
         int index = 0;
     };
     bool admit(Playing& playing);
+    // Takes away the sounds `ends` picks, reporting the tagged ones.
+    template<typename Predicate>
+    void end(Predicate ends, bool completed);
+    SoundTransform transformFor(std::uint64_t group) const;
 
     mutable std::mutex m_lock;
     std::vector<Playing> m_playing;
@@ -86,6 +119,9 @@ private:
     int m_startedInFrame = 0;
     double m_volume = 1;
     bool m_muted = false;
+    std::uint64_t m_nextHandle = 1;
+    std::map<std::uint64_t, SoundTransform> m_groups;
+    std::vector<Ended> m_ended;
     std::vector<std::int16_t> m_scratch;
     std::vector<std::int32_t> m_sum;
 };

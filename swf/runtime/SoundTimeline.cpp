@@ -23,7 +23,7 @@ void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool sho
     case TagCode::StartSound2:
         // A sound of a frame a jump passed over is not heard.
         if (shown)
-            startSound(tag, body);
+            startSound(key, tag, body);
         return;
     case TagCode::SoundStreamHead:
     case TagCode::SoundStreamHead2: {
@@ -56,7 +56,7 @@ void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool sho
     }
 }
 
-void SoundTimeline::startSound(const TagRef& tag, std::span<const std::uint8_t> body)
+void SoundTimeline::startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body)
 {
     Result<StartSoundCommand> command = readStartSound(tag.code, body);
     if (!command) {
@@ -84,7 +84,8 @@ void SoundTimeline::startSound(const TagRef& tag, std::span<const std::uint8_t> 
         m_diagnostics.report(tag.offset, tag.code, "sound " + std::to_string(id) + ": " + sound->decodeError());
         return;
     }
-    m_mixer.startEvent(id, std::move(pcm), command.value().info);
+    // The clip's levels (its Sound object's) act on what its timeline starts.
+    m_mixer.startEvent(id, std::move(pcm), command.value().info, clip);
 }
 
 void SoundTimeline::streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body)
@@ -109,6 +110,7 @@ void SoundTimeline::frameEvents(const std::vector<FrameEvent>& events)
     for (const FrameEvent& event : events)
         if (event.kind == FrameEvent::Kind::Removed && event.object) {
             m_mixer.closeStream(event.object->id());
+            m_mixer.forgetGroup(event.object->id());
             m_streams.erase(event.object->id());
         }
 }

@@ -39,7 +39,7 @@ private:
         bool reported = false;
     };
 
-    void startSound(const TagRef& tag, std::span<const std::uint8_t> body);
+    void startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body);
     void streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body);
 
     SoundMixer& m_mixer;

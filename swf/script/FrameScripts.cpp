@@ -10,6 +10,8 @@
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Loads.h"
+#include "swf/script/classes/NetStreamClass.h"
+#include "swf/script/classes/SoundClass.h"
 #include "swf/script/StageHost.h"
 
 namespace swf::script {
@@ -64,6 +66,8 @@ void FrameScripts::enterFrame()
     // What finished loading since the last frame arrives before the
     // frame's own events, as the reference player hands it over.
     deliverLoads(m_machine);
+    deliverSounds(m_machine);
+    deliverStreams(m_machine);
     if (stopped())
         return;
     m_machine.runTimers();

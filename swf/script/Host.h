@@ -40,6 +40,8 @@ class EditTextInstance;
 
 namespace swf::script {
 
+class MediaHost;
+
 struct ClipHandle {
     std::uint64_t id = 0;
 
@@ -294,6 +296,9 @@ public:
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;
     virtual void toggleQuality() = 0;
+    // What the Sound and NetStream classes play through; null where
+    // nothing plays.
+    virtual MediaHost* media() { return nullptr; }
 
 private:
     std::vector<FetchResult> m_refused;

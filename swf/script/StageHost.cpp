@@ -23,6 +23,7 @@
 #include "swf/script/FrameScripts.h"
 #include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
+#include "swf/script/StageMedia.h"
 #include "swf/script/classes/Loads.h"
 
 namespace swf::script {
@@ -1170,6 +1171,22 @@ void StageHost::stopAllSounds()
 {
     if (m_soundMixer)
         m_soundMixer->stopAll();
+}
+
+StageHost::~StageHost() = default;
+
+void StageHost::setSoundMixer(SoundMixer* mixer)
+{
+    if (mixer != m_soundMixer)
+        m_media.reset();
+    m_soundMixer = mixer;
+}
+
+MediaHost* StageHost::media()
+{
+    if (m_soundMixer && !m_media)
+        m_media = std::make_unique<StageMedia>(*this, *m_soundMixer);
+    return m_media.get();
 }
 
 void StageHost::toggleQuality() {}

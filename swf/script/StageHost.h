@@ -37,6 +37,7 @@ namespace swf::script {
 
 class FrameScripts;
 class Machine;
+class StageMedia;
 
 class StageHost final : public Host {
 public:
@@ -46,12 +47,13 @@ public:
 
     // `clock` null for reproducible runs; it must outlive the host.
     StageHost(Stage& stage, const Movie& movie, const Clock* clock);
+    ~StageHost() override;
 
     Stage& stage() const { return m_stage; }
     void setMachine(Machine* machine) { m_machine = machine; }
     void setFrameScripts(FrameScripts* scripts) { m_scripts = scripts; }
     void setTraceSink(std::function<void(std::string_view)> sink) { m_traceSink = std::move(sink); }
-    void setSoundMixer(SoundMixer* mixer) { m_soundMixer = mixer; }
+    void setSoundMixer(SoundMixer* mixer);
     bool quitRequested() const { return m_quit; }
     // A round of script starts now: the wall-clock limit counts from here.
     void beginRound() { m_roundStart = std::chrono::steady_clock::now(); }
@@ -87,6 +89,7 @@ public:
     // The movie's own address, which loads resolve against and the sandbox
     // judges by; empty allows no loads.
     void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
+    const std::string& movieUrl() const { return m_movieUrl; }
     // The most one load may read.
     static constexpr std::size_t kMaxLoadBytes = 16 * 1024 * 1024;
 
@@ -147,6 +150,7 @@ public:
     void setFocus(ClipHandle clip) override { m_focus = clip; }
     void stopAllSounds() override;
     void toggleQuality() override;
+    MediaHost* media() override;
 
     bool keyIsDown(int code) override;
     bool keyIsToggled(int code) override;
@@ -170,6 +174,7 @@ private:
     FrameScripts* m_scripts = nullptr;
     std::function<void(std::string_view)> m_traceSink;
     SoundMixer* m_soundMixer = nullptr;
+    std::unique_ptr<StageMedia> m_media;
     std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;
     // Target paths as last seen, for objects already taken away.
     std::unordered_map<std::uint64_t, std::string> m_paths;

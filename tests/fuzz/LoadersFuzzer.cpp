@@ -1,7 +1,9 @@
 // The text a movie loads, through every parser that reads it: XML (with
 // and without white space kept) and URL-encoded variables, first on their
 // own and then through the script classes that build objects from them
-// and write them back out. Loaded text comes from disk and the network,
+// and write them back out; and the same bytes as an MP3 file that
+// loadSound reads (its ID3 tags and its frames) and as an FLV file that
+// NetStream plays (its tags and their AMF0 script data). Loaded text comes from disk and the network,
 // so whatever crashes, hangs or grows here would do the same to a person
 // whose movie loads a hostile file.
 
@@ -10,6 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "swf/media/Amf0.h"
+#include "swf/media/FlvFile.h"
+#include "swf/media/Id3Tags.h"
+#include "swf/media/Mp3File.h"
 #include "swf/script/FakeHost.h"
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
@@ -67,6 +73,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(unescapeXml(escapeXml(text)) == text);
     for (const auto& [name, value] : splitUrlVariables(text))
         check(name.size() + value.size() <= size);
+
+    // A tag's text is at most a few UTF-8 bytes per byte of the file.
+    const std::span<const std::uint8_t> bytes(data, size);
+    for (const auto& [name, value] : swf::readId3Tags(bytes).fields)
+        check(value.size() <= 4 * size + 4);
+    constexpr std::size_t kMaxFrames = 1 << 16;
+    const swf::Result<swf::Mp3File> mp3 = swf::decodeMp3File(bytes, kMaxFrames);
+    check(!mp3 || mp3.value().sound.frames() <= kMaxFrames);
+    if (const swf::Result<swf::FlvFile> flv = swf::readFlvFile(bytes))
+        for (const swf::FlvTag& tag : flv.value().tags)
+            check(tag.body.data() >= data && tag.body.data() + tag.body.size() <= data + size);
+    for (const swf::AmfValue& value : swf::readAmf0Values(bytes))
+        check(value.text.size() <= size && value.members.size() <= size);
 
     swftest::FakeHost host;
     Machine machine(host, 8);

@@ -42,6 +42,9 @@ void installAllClasses(Machine& machine)
     installStyleSheetClass(machine);
     installMovieClipLoaderClass(machine);
     installXmlSocketClass(machine);
+    installSoundClass(machine);
+    installNetConnectionClass(machine);
+    installNetStreamClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -58,6 +58,9 @@ void installSelectionObject(Machine& machine);
 void installStyleSheetClass(Machine& machine);
 void installMovieClipLoaderClass(Machine& machine);
 void installXmlSocketClass(Machine& machine);
+void installSoundClass(Machine& machine);
+void installNetConnectionClass(Machine& machine);
+void installNetStreamClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

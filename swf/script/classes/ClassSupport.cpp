@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "swf/script/ArrayObject.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
 
@@ -77,6 +78,30 @@ Value scriptLess(Machine& machine, const Value& a, const Value& b)
     if (std::isnan(p) || std::isnan(q))
         return Value();
     return Value::boolean(p < q);
+}
+
+ArrayObject* makeNativeStore(Machine& machine, Object* into, std::string_view marker, std::size_t slots)
+{
+    std::vector<Value> values(slots);
+    values[0] = Value::string(machine.intern(marker));
+    ArrayObject* store = machine.newBareArray(nullptr);
+    store->assign(machine, std::move(values));
+    into->setPrimitive(Value::object(store));
+    return store;
+}
+
+ArrayObject* nativeStore(Machine& machine, const Value& of, std::string_view marker, std::size_t slots)
+{
+    Object* o = of.objectOrNull();
+    if (!o || o->kind() != ObjectKind::Plain)
+        return nullptr;
+    Object* inner = o->primitive().objectOrNull();
+    if (!inner || inner->kind() != ObjectKind::Array || inner->prototype())
+        return nullptr;
+    auto* store = static_cast<ArrayObject*>(inner);
+    if (store->denseSize() != slots || !store->dense(0).isString() || store->dense(0).asString() != machine.intern(marker))
+        return nullptr;
+    return store;
 }
 
 } // namespace swf::script

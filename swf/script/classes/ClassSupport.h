@@ -26,6 +26,14 @@ void defineAccessor(Machine& machine, Object* target, std::string_view name, Nat
 Function* defineScriptMethod(Machine& machine, Object* target, std::string_view name, NativeFunction native, std::uint32_t flags = 0,
                              int tag = 0);
 
+// The inner state of a native class's objects: an array of `slots` with
+// no prototype in the object's inner value, which script cannot reach,
+// its first slot the interned `marker` that tells it from other classes'.
+class ArrayObject;
+ArrayObject* makeNativeStore(Machine& machine, Object* into, std::string_view marker, std::size_t slots);
+// The store of `of` if it has one of this marker and size, else null.
+ArrayObject* nativeStore(Machine& machine, const Value& of, std::string_view marker, std::size_t slots);
+
 // a + b as script adds: text when either side is text once valueOf ran.
 Value scriptAdd(Machine& machine, const Value& a, const Value& b);
 // What "text" + value gives after the text: valueOf first, and the

@@ -1,0 +1,109 @@
+#pragma once
+
+// What the Sound and NetStream classes ask of the player: levels per
+// owner, exported and loaded sounds started and stopped, their progress,
+// MP3 loads, and the files streams play. An
+// owner is a clip, the whole movie (a null clip), or one sound a Sound
+// object loaded, which plays at levels of its own.
+//
+// Ends and loads are never answered inside the call that started them: the
+// frame loop collects them at a frame boundary (takeEnded, takeLoads), so
+// onSoundComplete and onLoad run between frames as the reference player
+// runs them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "swf/script/Host.h"
+
+namespace swf::script {
+
+// As script sees them, in percent: how much of each input channel each
+// speaker plays (ll: left to left, lr: right to left, rl: left to right,
+// rr: right to right), and the volume over that.
+struct SoundLevels {
+    double ll = 100;
+    double lr = 0;
+    double rl = 0;
+    double rr = 100;
+    double volume = 100;
+};
+
+struct SoundOwner {
+    ClipHandle clip;
+    std::uint64_t loaded = 0; // a load's id; the clip is not used then
+};
+
+class MediaHost {
+public:
+    virtual ~MediaHost() = default;
+
+    // None when the owner clip is gone.
+    virtual std::optional<SoundLevels> levels(SoundOwner owner) = 0;
+    virtual void setLevels(SoundOwner owner, const SoundLevels& levels) = 0;
+
+    // A sound the movie exports by `name`: its character and its length in
+    // milliseconds. None when the name is not an exported sound.
+    struct Exported {
+        std::uint16_t id = 0;
+        double duration = 0;
+    };
+    virtual std::optional<Exported> exportedSound(std::string_view name) = 0;
+
+    // Starts an exported sound (`loaded` 0) or a loaded one at `offset`
+    // seconds, `loops` times, at `owner`'s levels. A non-zero `tag` is
+    // handed back by takeEnded() when the sound ends. Returns the playing
+    // sound's handle, 0 when it could not start.
+    virtual std::uint64_t start(SoundOwner owner, std::uint16_t exported, std::uint64_t loaded, double offset, int loops,
+                                std::uint64_t tag) = 0;
+    // Stops `owner`'s sounds (every sound, for the whole movie), only
+    // those of the exported sound when given.
+    virtual void stop(SoundOwner owner, std::optional<std::uint16_t> exported) = 0;
+    // Milliseconds into its current loop; none once it ended.
+    virtual std::optional<double> position(std::uint64_t handle) = 0;
+    struct Ended {
+        std::uint64_t tag = 0;
+        bool completed = false;
+    };
+    virtual std::vector<Ended> takeEnded() = 0;
+
+    // loadSound: an MP3 file from `url` under the movie's sandbox, kept
+    // under `id` for start() once it has arrived.
+    virtual void load(std::uint64_t id, std::string_view url, bool streaming) = 0;
+    struct Loaded {
+        std::uint64_t id = 0;
+        bool ok = false;
+        double bytes = 0;
+        double duration = 0; // milliseconds
+        std::vector<std::pair<std::string, std::string>> tags;
+        bool streaming = false; // to be started as it arrives
+    };
+    virtual std::vector<Loaded> takeLoads() = 0;
+
+    // NetStream.play: a file from `url` under the movie's sandbox, read
+    // whole (at most StageHost::kMaxLoadBytes).
+    virtual void loadFile(std::uint64_t id, std::string_view url) = 0;
+    struct LoadedFile {
+        std::uint64_t id = 0;
+        bool ok = false;
+        std::vector<std::uint8_t> bytes;
+    };
+    virtual std::vector<LoadedFile> takeFiles() = 0;
+    // The streams playing, by the ids their loads had, which script
+    // follows from frame to frame until they end.
+    std::vector<std::uint64_t>& playingStreams() { return m_playingStreams; }
+    // When script last heard of the streams' loads, by the engine's
+    // clock; negative before the first time.
+    double lastStreamRound() const { return m_lastStreamRound; }
+    void setLastStreamRound(double at) { m_lastStreamRound = at; }
+
+private:
+    std::vector<std::uint64_t> m_playingStreams;
+    double m_lastStreamRound = -1;
+};
+
+} // namespace swf::script

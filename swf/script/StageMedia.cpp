@@ -1,0 +1,241 @@
+#include "swf/script/StageMedia.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFile>
+
+#include "swf/define/Dictionary.h"
+#include "swf/define/SoundDefinition.h"
+#include "swf/media/Mp3File.h"
+#include "swf/runtime/SoundMixer.h"
+#include "swf/runtime/Stage.h"
+#include "swf/script/LoadPolicy.h"
+#include "swf/script/StageHost.h"
+
+namespace swf::script {
+
+namespace {
+
+// Loaded sounds' groups live apart from clips' ids.
+constexpr std::uint64_t kLoadedGroup = std::uint64_t(1) << 63;
+
+SoundTransform transformOf(const SoundLevels& levels)
+{
+    SoundTransform t;
+    t.leftToLeft = levels.ll / 100;
+    t.rightToLeft = levels.lr / 100;
+    t.leftToRight = levels.rl / 100;
+    t.rightToRight = levels.rr / 100;
+    t.volume = levels.volume / 100;
+    return t;
+}
+
+} // namespace
+
+StageMedia::StageMedia(StageHost& host, SoundMixer& mixer)
+    : m_host(host)
+    , m_mixer(mixer)
+{
+}
+
+std::uint64_t StageMedia::groupOf(SoundOwner owner) const
+{
+    if (owner.loaded)
+        return kLoadedGroup | owner.loaded;
+    return owner.clip.id;
+}
+
+std::optional<SoundLevels> StageMedia::levels(SoundOwner owner)
+{
+    if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
+        return std::nullopt;
+    const auto found = m_levels.find(groupOf(owner));
+    return found == m_levels.end() ? SoundLevels {} : found->second;
+}
+
+void StageMedia::setLevels(SoundOwner owner, const SoundLevels& levels)
+{
+    if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
+        return;
+    const std::uint64_t group = groupOf(owner);
+    m_levels[group] = levels;
+    m_mixer.setGroupTransform(group, transformOf(levels));
+    forgetGone();
+}
+
+// Levels of clips since taken away are let go of now and then, so a movie
+// that makes clip after clip does not pile them up.
+void StageMedia::forgetGone()
+{
+    static constexpr std::size_t kFloor = 256;
+    if (m_levels.size() < kFloor)
+        return;
+    std::erase_if(m_levels, [&](const auto& entry) {
+        const std::uint64_t group = entry.first;
+        if (group == 0 || group & kLoadedGroup || m_host.alive(ClipHandle {group}))
+            return false;
+        m_mixer.forgetGroup(group);
+        return true;
+    });
+}
+
+std::optional<MediaHost::Exported> StageMedia::exportedSound(std::string_view name)
+{
+    const Dictionary& dictionary = m_host.stage().dictionary();
+    const std::optional<std::uint16_t> id = dictionary.exported(std::string(name));
+    const std::shared_ptr<const SoundDefinition> sound = id ? dictionary.sound(*id) : nullptr;
+    if (!sound)
+        return std::nullopt;
+    const double rate = sound->format().doubledRate() / 2.0;
+    return Exported {*id, rate > 0 ? std::round(sound->sampleCount() * 1000.0 / rate) : 0};
+}
+
+std::uint64_t StageMedia::start(SoundOwner owner, std::uint16_t exported, std::uint64_t loaded, double offset, int loops,
+                                 std::uint64_t tag)
+{
+    std::shared_ptr<const PcmSound> pcm;
+    if (loaded) {
+        const auto found = m_loaded.find(loaded);
+        if (found != m_loaded.end())
+            pcm = found->second;
+    } else if (const std::shared_ptr<const SoundDefinition> sound = m_host.stage().dictionary().sound(exported)) {
+        pcm = sound->pcm();
+        if (!pcm)
+            m_host.diagnostic("sound " + std::to_string(exported) + ": " + sound->decodeError());
+    }
+    if (!pcm)
+        return 0;
+    SoundInfo info;
+    if (std::isfinite(offset) && offset > 0)
+        info.inPoint = std::uint32_t(std::min(offset * SoundMixer::kOutputRate, 4.0e9));
+    info.loops = std::uint16_t(std::clamp(loops, 1, 0xFFFF));
+    return m_mixer.startEvent(loaded ? 0 : exported, std::move(pcm), info, groupOf(owner), tag);
+}
+
+void StageMedia::stop(SoundOwner owner, std::optional<std::uint16_t> exported)
+{
+    m_mixer.stopGroup(groupOf(owner), exported);
+}
+
+std::optional<double> StageMedia::position(std::uint64_t handle)
+{
+    const std::optional<std::uint64_t> frames = m_mixer.position(handle);
+    if (!frames)
+        return std::nullopt;
+    return std::round(double(*frames) * 1000.0 / SoundMixer::kOutputRate);
+}
+
+std::vector<MediaHost::Ended> StageMedia::takeEnded()
+{
+    std::vector<Ended> ended;
+    for (const SoundMixer::Ended& end : m_mixer.takeEnded())
+        ended.push_back({end.tag, end.completed});
+    return ended;
+}
+
+std::string StageMedia::pathOf(std::string_view url)
+{
+    const LoadTarget where = resolveLoad(m_host.movieUrl(), url);
+    if (where.kind == LoadTarget::Kind::LocalFile)
+        return where.location;
+    if (where.kind == LoadTarget::Kind::Refused)
+        m_host.diagnostic("loading \"" + std::string(url) + "\" refused: " + where.reason);
+    else
+        m_host.diagnostic("loading \"" + std::string(url) + "\" failed: this player does not load from the web yet");
+    return {};
+}
+
+std::optional<std::vector<std::uint8_t>> StageMedia::read(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(StageHost::kMaxLoadBytes)) {
+        m_host.diagnostic("loading \"" + path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(qint64(StageHost::kMaxLoadBytes));
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+void StageMedia::load(std::uint64_t id, std::string_view url, bool streaming)
+{
+    m_pending.push_back({id, admit(m_pending, url), streaming});
+}
+
+void StageMedia::loadFile(std::uint64_t id, std::string_view url)
+{
+    m_pendingFiles.push_back({id, admit(m_pendingFiles, url), false});
+}
+
+// Each load is read whole when it is handed over: a script asking for
+// load after load in one frame gets a failure beyond a few, rather than
+// holding many files at once.
+std::string StageMedia::admit(const std::vector<PendingLoad>& pending, std::string_view url)
+{
+    const auto waiting = std::count_if(pending.begin(), pending.end(), [](const PendingLoad& load) { return !load.path.empty(); });
+    if (std::size_t(waiting) >= kMaxPendingLoads) {
+        m_host.diagnostic("loading \"" + std::string(url) + "\" failed: too many loads at once");
+        return {};
+    }
+    return pathOf(url);
+}
+
+std::vector<MediaHost::LoadedFile> StageMedia::takeFiles()
+{
+    std::vector<LoadedFile> done;
+    for (const PendingLoad& pending : std::exchange(m_pendingFiles, {})) {
+        std::optional<std::vector<std::uint8_t>> bytes = read(pending.path);
+        done.push_back({pending.id, bytes.has_value(), bytes ? std::move(*bytes) : std::vector<std::uint8_t> {}});
+    }
+    return done;
+}
+
+std::vector<MediaHost::Loaded> StageMedia::takeLoads()
+{
+    std::vector<Loaded> done;
+    for (const PendingLoad& pending : std::exchange(m_pending, {}))
+        done.push_back(finishLoad(pending.id, pending.path, pending.streaming));
+    for (Loaded& loaded : done)
+        loaded.streaming = loaded.ok && loaded.streaming;
+    return done;
+}
+
+MediaHost::Loaded StageMedia::finishLoad(std::uint64_t id, const std::string& path, bool streaming)
+{
+    Loaded loaded;
+    loaded.id = id;
+    const std::optional<std::vector<std::uint8_t>> bytes = read(path);
+    if (!bytes)
+        return loaded;
+    const std::span<const std::uint8_t> data(*bytes);
+    loaded.bytes = double(data.size());
+    Result<Mp3File> mp3 = decodeMp3File(data, kMaxLoadedFrames);
+    if (!mp3) {
+        // A file that is no MP3 still arrived; its tags, if any, still count.
+        m_host.diagnostic("loading sound \"" + path + "\" failed: " + mp3.error());
+        loaded.tags = readId3Tags(data).fields;
+        return loaded;
+    }
+    loaded.ok = true;
+    loaded.tags = std::move(mp3.value().tags.fields);
+    auto sound = std::make_shared<const PcmSound>(std::move(mp3.value().sound));
+    loaded.duration = std::round(double(sound->frames()) * 2000.0 / double(std::max(1, sound->doubledRate)));
+    keepLoaded(id, sound);
+    loaded.streaming = streaming;
+    return loaded;
+}
+
+void StageMedia::keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound)
+{
+    while (m_loaded.size() >= kMaxLoadedSounds) {
+        // A sound playing holds its samples itself; only later starts miss it.
+        m_mixer.forgetGroup(kLoadedGroup | m_loaded.begin()->first);
+        m_levels.erase(kLoadedGroup | m_loaded.begin()->first);
+        m_loaded.erase(m_loaded.begin());
+    }
+    m_loaded[id] = std::move(sound);
+}
+
+} // namespace swf::script

@@ -1,0 +1,76 @@
+#pragma once
+
+// The Sound and NetStream classes' side in the player: levels kept per
+// owner and handed to the mixer, exported sounds from the movie's
+// dictionary, MP3 files loaded from under the movie's sandbox, decoded and
+// kept for playing, and the files streams play, read whole.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "swf/media/PcmSound.h"
+#include "swf/script/MediaHost.h"
+
+namespace swf {
+class SoundMixer;
+} // namespace swf
+
+namespace swf::script {
+
+class StageHost;
+
+class StageMedia final : public MediaHost {
+public:
+    // Loaded sounds kept at once (the oldest goes), and how long one may
+    // play: bounds on what a movie's loads may hold decoded.
+    static constexpr std::size_t kMaxLoadedSounds = 16;
+    static constexpr std::size_t kMaxLoadedFrames = std::size_t(10) * 60 * 44'100;
+    // Loads of one kind that may wait for the next frame at once.
+    static constexpr std::size_t kMaxPendingLoads = 8;
+
+    StageMedia(StageHost& host, SoundMixer& mixer);
+
+    std::optional<SoundLevels> levels(SoundOwner owner) override;
+    void setLevels(SoundOwner owner, const SoundLevels& levels) override;
+    std::optional<Exported> exportedSound(std::string_view name) override;
+    std::uint64_t start(SoundOwner owner, std::uint16_t exported, std::uint64_t loaded, double offset, int loops,
+                        std::uint64_t tag) override;
+    void stop(SoundOwner owner, std::optional<std::uint16_t> exported) override;
+    std::optional<double> position(std::uint64_t handle) override;
+    std::vector<Ended> takeEnded() override;
+    void load(std::uint64_t id, std::string_view url, bool streaming) override;
+    std::vector<Loaded> takeLoads() override;
+    void loadFile(std::uint64_t id, std::string_view url) override;
+    std::vector<LoadedFile> takeFiles() override;
+
+private:
+    std::uint64_t groupOf(SoundOwner owner) const;
+    Loaded finishLoad(std::uint64_t id, const std::string& path, bool streaming);
+    // The movie's sandbox judges `url`: the local path, or empty (and a
+    // diagnostic) when it may not be read.
+    std::string pathOf(std::string_view url);
+    // The file's bytes, empty (and a diagnostic) when it cannot be read.
+    std::optional<std::vector<std::uint8_t>> read(const std::string& path);
+    void keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound);
+    void forgetGone();
+
+    StageHost& m_host;
+    SoundMixer& m_mixer;
+    std::map<std::uint64_t, SoundLevels> m_levels; // by group
+    std::map<std::uint64_t, std::shared_ptr<const PcmSound>> m_loaded; // by load
+    struct PendingLoad {
+        std::uint64_t id = 0;
+        std::string path; // empty: refused already
+        bool streaming = false;
+    };
+    std::string admit(const std::vector<PendingLoad>& pending, std::string_view url);
+
+    std::vector<PendingLoad> m_pending;
+    std::vector<PendingLoad> m_pendingFiles;
+};
+
+} // namespace swf::script

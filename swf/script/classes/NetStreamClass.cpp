@@ -1,0 +1,353 @@
+// NetStream: an FLV file played by its address over a NetConnection. The
+// file is read whole when it arrives; from then on the stream's time runs
+// on the engine's clock until the last tag's time, and script hears of it
+// through onStatus (Play.Start, Buffer.Flush once all of it is in,
+// Play.Stop at its end; Play.StreamNotFound for a file that does not
+// come) and onMetaData with the file's own description.
+
+#include "swf/script/classes/NetStreamClass.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "swf/media/Amf0.h"
+#include "swf/media/FlvFile.h"
+#include "swf/script/ArrayObject.h"
+#include "swf/script/MediaHost.h"
+#include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClassSupport.h"
+
+namespace swf::script {
+
+using namespace BuiltinFlags;
+
+namespace {
+
+// A stream that fails to load is tried again by many movies from its
+// onStatus; the reference player answers such a loop about every 100 ms.
+constexpr double kStatusInterval = 100;
+
+enum Slot : std::uint32_t {
+    Marker,    // the interned "NetStream"
+    Load,      // the id of the load play() started, while it waits or plays
+    StartedAt, // the engine clock when it started playing, ms
+    Duration,  // ms
+    Time,      // seconds, once stopped
+    Bytes,     // the file's length
+    BufferTime,
+    Paused,    // the clock at the pause, ms
+    SlotCount,
+};
+
+ArrayObject* storeOf(Machine& m, const Value& of)
+{
+    return nativeStore(m, of, "NetStream", SlotCount);
+}
+
+double number(ArrayObject* store, Slot which, double fallback = 0)
+{
+    const Value v = store->dense(which);
+    return v.isNumber() ? v.asNumber() : fallback;
+}
+
+void setSlot(Machine& m, ArrayObject* store, Slot which, const Value& value)
+{
+    store->setIndex(m, which, value);
+}
+
+Value netStreamConstructor(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* self = c.thisObject();
+    if (!self)
+        return Value();
+    makeNativeStore(m, self, "NetStream", SlotCount)->setIndex(m, BufferTime, Value::number(0.1));
+    return Value();
+}
+
+// Where the stream has got to, in seconds.
+double timeOf(Machine& m, ArrayObject* store)
+{
+    const Value started = store->dense(StartedAt);
+    if (!started.isNumber())
+        return number(store, Time);
+    const double now = store->dense(Paused).isNumber() ? number(store, Paused) : m.host().timer();
+    return std::clamp(now - started.asNumber(), 0.0, number(store, Duration)) / 1000;
+}
+
+void forgetPlaying(Machine& m, ArrayObject* store)
+{
+    const Value load = store->dense(Load);
+    if (!load.isNumber())
+        return;
+    const auto id = std::uint64_t(load.asNumber());
+    if (MediaHost* host = m.host().media())
+        std::erase(host->playingStreams(), id);
+    m.removeHostRoot(id);
+    setSlot(m, store, Load, Value());
+}
+
+Value play(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    MediaHost* host = m.host().media();
+    if (!store || !host || c.count() == 0)
+        return Value();
+    forgetPlaying(m, store);
+    setSlot(m, store, StartedAt, Value());
+    setSlot(m, store, Paused, Value());
+    setSlot(m, store, Time, Value::number(0));
+    const std::size_t id = m.addHostRoot(c.thisValue);
+    setSlot(m, store, Load, Value::number(double(id)));
+    host->loadFile(id, m.toStdString(c.arg(0)));
+    return Value();
+}
+
+Value closeMethod(NativeCall& c)
+{
+    Machine& m = c.machine;
+    if (ArrayObject* store = storeOf(m, c.thisValue)) {
+        setSlot(m, store, Time, Value::number(timeOf(m, store)));
+        forgetPlaying(m, store);
+        setSlot(m, store, StartedAt, Value());
+    }
+    return Value();
+}
+
+// pause() toggles, pause(flag) sets.
+Value pauseMethod(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    if (!store || !store->dense(StartedAt).isNumber())
+        return Value();
+    const bool paused = store->dense(Paused).isNumber();
+    const bool pause = c.count() == 0 ? !paused : m.toBoolean(c.arg(0));
+    if (pause && !paused) {
+        setSlot(m, store, Paused, Value::number(m.host().timer()));
+    } else if (!pause && paused) {
+        // The clock went on while paused; the start moves with it.
+        const double held = m.host().timer() - number(store, Paused);
+        setSlot(m, store, StartedAt, Value::number(number(store, StartedAt) + held));
+        setSlot(m, store, Paused, Value());
+    }
+    return Value();
+}
+
+Value seekMethod(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    if (!store || !store->dense(StartedAt).isNumber())
+        return Value();
+    double to = m.toNumber(c.arg(0)) * 1000;
+    if (!std::isfinite(to))
+        to = 0;
+    to = std::clamp(to, 0.0, number(store, Duration));
+    const double now = store->dense(Paused).isNumber() ? number(store, Paused) : m.host().timer();
+    setSlot(m, store, StartedAt, Value::number(now - to));
+    return Value();
+}
+
+Value setBufferTime(NativeCall& c)
+{
+    Machine& m = c.machine;
+    if (ArrayObject* store = storeOf(m, c.thisValue)) {
+        const double seconds = m.toNumber(c.arg(0));
+        setSlot(m, store, BufferTime, Value::number(std::isfinite(seconds) && seconds > 0 ? seconds : 0));
+    }
+    return Value();
+}
+
+enum StreamProperty { TimeProperty, BufferLength, BufferTimeProperty, BytesLoaded, BytesTotal };
+
+Value propertyGetter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    if (!store)
+        return Value();
+    switch (StreamProperty(c.callee->tag())) {
+    case TimeProperty:
+        return Value::number(timeOf(m, store));
+    case BufferLength:
+        // All of the file is in: what is left of it is buffered.
+        return Value::number(store->dense(StartedAt).isNumber() ? number(store, Duration) / 1000 - timeOf(m, store) : 0);
+    case BufferTimeProperty:
+        return store->dense(BufferTime);
+    case BytesLoaded:
+    case BytesTotal:
+        return Value::number(number(store, Bytes));
+    }
+    return Value();
+}
+
+void status(Machine& m, const Value& stream, const char* code, const char* level)
+{
+    Object* info = m.newObject();
+    m.set(info, "code", m.stringValue(code));
+    m.set(info, "level", m.stringValue(level));
+    const Value args[] {Value::object(info)};
+    m.callMethod(stream, m.intern("onStatus"), args);
+}
+
+Value toScript(Machine& m, const AmfValue& value)
+{
+    switch (value.type) {
+    case AmfValue::Type::Undefined:
+        return Value();
+    case AmfValue::Type::Null:
+        return Value::null();
+    case AmfValue::Type::Number:
+        return Value::number(value.number);
+    case AmfValue::Type::Boolean:
+        return Value::boolean(value.boolean);
+    case AmfValue::Type::String:
+        return m.stringValue(value.text);
+    case AmfValue::Type::Date: {
+        const Value time[] {Value::number(value.number)};
+        return m.construct(m.get(Value::object(m.global()), m.intern("Date")), time);
+    }
+    case AmfValue::Type::Object: {
+        Object* object = m.newObject();
+        for (const auto& [name, member] : value.members)
+            m.set(object, m.intern(name), toScript(m, member));
+        return Value::object(object);
+    }
+    case AmfValue::Type::Array: {
+        std::vector<Value> elements;
+        for (const AmfValue& element : value.elements)
+            elements.push_back(toScript(m, element));
+        return Value::object(m.newArray(std::move(elements)));
+    }
+    }
+    return Value();
+}
+
+// Arguments: the load's id, and for a file that arrived its length, its
+// duration in ms and its description (an object, or undefined).
+Value deliverFile(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    if (!store || !store->dense(Load).isNumber() || store->dense(Load).asNumber() != m.toNumber(c.arg(0)))
+        return Value();
+    if (c.count() < 2) {
+        forgetPlaying(m, store);
+        status(m, c.thisValue, "NetStream.Play.StreamNotFound", "error");
+        return Value();
+    }
+    setSlot(m, store, Bytes, c.arg(1));
+    setSlot(m, store, Duration, c.arg(2));
+    setSlot(m, store, StartedAt, Value::number(m.host().timer()));
+    if (MediaHost* host = m.host().media())
+        host->playingStreams().push_back(std::uint64_t(m.toNumber(c.arg(0))));
+    status(m, c.thisValue, "NetStream.Play.Start", "status");
+    if (c.arg(3).isObject()) {
+        const Value args[] {c.arg(3)};
+        m.callMethod(c.thisValue, m.intern("onMetaData"), args);
+    }
+    status(m, c.thisValue, "NetStream.Buffer.Flush", "status");
+    return Value();
+}
+
+Value deliverEnd(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    if (!store)
+        return Value();
+    setSlot(m, store, Time, Value::number(number(store, Duration) / 1000));
+    forgetPlaying(m, store);
+    setSlot(m, store, StartedAt, Value());
+    status(m, c.thisValue, "NetStream.Play.Stop", "status");
+    return Value();
+}
+
+// The file's length in ms (its last tag's time) and its onMetaData.
+std::pair<double, Value> describe(Machine& m, const FlvFile& file)
+{
+    double last = 0;
+    Value metadata;
+    for (const FlvTag& tag : file.tags) {
+        last = std::max(last, double(tag.time));
+        if (tag.type != std::uint8_t(FlvTag::Type::Script) || !metadata.isUndefined())
+            continue;
+        const std::vector<AmfValue> values = readAmf0Values(tag.body);
+        if (values.size() >= 2 && values[0].type == AmfValue::Type::String && values[0].text == "onMetaData")
+            metadata = toScript(m, values[1]);
+    }
+    return {last, metadata};
+}
+
+void deliverFiles(Machine& m, MediaHost& host)
+{
+    for (const MediaHost::LoadedFile& loaded : host.takeFiles()) {
+        const Value target = m.hostRoot(loaded.id);
+        if (!target.isObject()) {
+            m.removeHostRoot(loaded.id);
+            continue;
+        }
+        std::vector<Value> args {Value::number(double(loaded.id))};
+        if (loaded.ok) {
+            if (Result<FlvFile> file = readFlvFile(loaded.bytes)) {
+                const auto [duration, metadata] = describe(m, file.value());
+                args.insert(args.end(), {Value::number(double(loaded.bytes.size())), Value::number(duration), metadata});
+            } else {
+                m.host().diagnostic("playing a stream failed: " + file.error());
+            }
+        }
+        m.callFromHost(Value::object(m.newNative(deliverFile)), target, args);
+    }
+}
+
+} // namespace
+
+void deliverStreams(Machine& machine)
+{
+    MediaHost* host = machine.host().media();
+    if (!host)
+        return;
+    // Loads a status handler starts again are answered in steps of the
+    // reference player's interval, as many as the frame's time holds.
+    static constexpr int kMaxRounds = 50;
+    const double now = machine.host().timer();
+    int rounds = 1;
+    if (host->lastStreamRound() >= 0)
+        rounds = std::clamp(int((now - host->lastStreamRound()) / kStatusInterval), 1, kMaxRounds);
+    host->setLastStreamRound(now);
+    for (int i = 0; i < rounds; ++i)
+        deliverFiles(machine, *host);
+    for (const std::uint64_t id : std::vector<std::uint64_t>(host->playingStreams())) {
+        const Value target = machine.hostRoot(id);
+        ArrayObject* store = storeOf(machine, target);
+        if (!store) {
+            std::erase(host->playingStreams(), id);
+            machine.removeHostRoot(id);
+            continue;
+        }
+        if (!store->dense(Paused).isNumber() && timeOf(machine, store) * 1000 >= number(store, Duration))
+            machine.callFromHost(Value::object(machine.newNative(deliverEnd)), target, {});
+    }
+}
+
+void installNetStreamClass(Machine& machine)
+{
+    Object* p = machine.newObject();
+    defineClass(machine, "NetStream", netStreamConstructor, p, H | Swf6);
+    constexpr std::pair<const char*, NativeFunction> kMethods[] {
+        {"play", play}, {"pause", pauseMethod}, {"seek", seekMethod}, {"close", closeMethod}, {"setBufferTime", setBufferTime},
+    };
+    for (const auto& [name, native] : kMethods)
+        defineMethod(machine, p, name, native);
+    constexpr std::pair<const char*, StreamProperty> kProperties[] {
+        {"time", TimeProperty}, {"bufferLength", BufferLength}, {"bufferTime", BufferTimeProperty},
+        {"bytesLoaded", BytesLoaded}, {"bytesTotal", BytesTotal},
+    };
+    for (const auto& [name, property] : kProperties)
+        defineAccessor(machine, p, name, propertyGetter, nullptr, HP, property);
+}
+
+} // namespace swf::script
