@@ -1,6 +1,10 @@
 #include "flash/ShockwaveFlash.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
+#include <QLocale>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -74,6 +78,10 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     m_player.setScriptClock(&m_steadyClock);
+    // What movies keep between runs goes where the desktop keeps
+    // programs' data: $XDG_DATA_HOME/Tovimark on Linux.
+    if (const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); !data.isEmpty())
+        m_player.setStorageFolder(QDir(data).filePath(QStringLiteral("Tovimark/SharedObjects")).toStdString());
     connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
     m_frameClock.setSingleShot(true);
@@ -105,6 +113,9 @@ void ShockwaveFlash::setMovie(const QString& movie)
     if (movie.isEmpty())
         return;
     m_player.open();
+    const QScreen* display = screen();
+    m_player.setSystemFacts(QLocale::system().name().left(2).toStdString(), display ? display->size().width() : 0,
+                            display ? display->size().height() : 0, display ? int(display->logicalDotsPerInch()) : 72);
     m_player.setLoop(m_loop);
     if (m_backgroundColor >= 0)
         m_player.setBackgroundColor(swf::Color::fromBgr(quint32(m_backgroundColor)));

@@ -18,7 +18,9 @@
 #include "swf/script/InputScripts.h"
 #include "swf/script/Machine.h"
 #include "swf/script/PlayerVersion.h"
+#include "swf/script/SharedObjectStore.h"
 #include "swf/script/StageHost.h"
+#include "swf/script/classes/Builtins.h"
 
 namespace swf {
 
@@ -56,6 +58,9 @@ struct Player::State {
     std::function<void(std::string_view)> traceSink;
     const Clock* scriptClock = nullptr;
     std::string movieUrl;
+    script::Host::SystemFacts systemFacts;
+    // Outlives every movie, as the files it stands for do.
+    std::unique_ptr<script::SharedObjectStore> sharedObjects = std::make_unique<script::SharedObjectStore>();
     std::unique_ptr<script::StageHost> scriptHost;
     std::unique_ptr<script::Machine> machine;
     std::unique_ptr<script::FrameScripts> frameScripts;
@@ -197,6 +202,8 @@ void Player::State::startScript()
     scriptHost = std::make_unique<script::StageHost>(*stage, *current, scriptClock);
     scriptHost->setTraceSink(traceSink);
     scriptHost->setMovieUrl(movieUrl);
+    scriptHost->setSharedObjectStore(sharedObjects.get());
+    scriptHost->setSystemFacts(systemFacts);
     machine = std::make_unique<script::Machine>(*scriptHost, version);
     scriptHost->setMachine(machine.get());
     script::ScriptLimits limits;
@@ -223,6 +230,16 @@ void Player::State::forgetScript()
     if (scriptHost)
         scriptHost->setFrameScripts(nullptr);
     frameScripts.reset();
+    // What the movie kept is written as it ends, as the reference player
+    // does; a movie that ran out of memory keeps what it last flushed.
+    if (machine && halted.empty()) {
+        try {
+            script::storeSharedObjects(*machine);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (machine)
+        script::closeLocalConnections(*machine);
     machine.reset();
     scriptHost.reset();
     compiledFrom = nullptr;
@@ -275,7 +292,10 @@ Player::Player()
     m_state->rootScript.frames.emplace_back();
 }
 
-Player::~Player() = default;
+Player::~Player()
+{
+    m_state->forgetScript();
+}
 
 void Player::open()
 {
@@ -323,6 +343,18 @@ void Player::setMovieUrl(std::string url)
     m_state->movieUrl = std::move(url);
     if (m_state->scriptHost)
         m_state->scriptHost->setMovieUrl(m_state->movieUrl);
+}
+
+void Player::setStorageFolder(std::string folder)
+{
+    m_state->sharedObjects = std::make_unique<script::SharedObjectStore>(std::move(folder));
+    if (m_state->scriptHost)
+        m_state->scriptHost->setSharedObjectStore(m_state->sharedObjects.get());
+}
+
+void Player::setSystemFacts(std::string language, int screenWidth, int screenHeight, int screenDpi)
+{
+    m_state->systemFacts = {std::move(language), screenWidth, screenHeight, screenDpi};
 }
 
 bool Player::quitRequested() const

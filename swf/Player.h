@@ -55,6 +55,15 @@ public:
     // loads resolve against and the sandbox judges by. Without one a movie
     // loads nothing.
     void setMovieUrl(std::string url);
+    // Where movies' stored objects (SharedObject) are kept between runs.
+    // Without one (the default, for tools and tests) they last as long as
+    // the player.
+    void setStorageFolder(std::string folder);
+    // What movies opened from now on may learn of the machine
+    // (System.capabilities): the desktop's language as two letters, the
+    // screen's size in pixels and its dots per inch. Without, they are
+    // the same everywhere, as a reproducible run needs.
+    void setSystemFacts(std::string language, int screenWidth, int screenHeight, int screenDpi);
     // The movie asked to end the run (fscommand "quit").
     bool quitRequested() const;
 

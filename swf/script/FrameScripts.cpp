@@ -9,6 +9,7 @@
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/Builtins.h"
 #include "swf/script/classes/Loads.h"
 #include "swf/script/classes/NetStreamClass.h"
 #include "swf/script/classes/SoundClass.h"
@@ -68,6 +69,7 @@ void FrameScripts::enterFrame()
     deliverLoads(m_machine);
     deliverSounds(m_machine);
     deliverStreams(m_machine);
+    deliverLocalConnections(m_machine);
     if (stopped())
         return;
     m_machine.runTimers();

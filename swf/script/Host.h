@@ -41,6 +41,7 @@ class EditTextInstance;
 namespace swf::script {
 
 class MediaHost;
+struct SharedObjectRegistry;
 
 struct ClipHandle {
     std::uint64_t id = 0;
@@ -185,6 +186,26 @@ public:
         m_refusedClips.push_back({id, {}, "URLNotFound"});
     }
     virtual std::vector<ClipLoadResult> finishedClipLoads() { return std::exchange(m_refusedClips, {}); }
+
+    // The movie's own address (file:///..., http://...), empty when it has
+    // none.
+    virtual const std::string& movieUrl() const
+    {
+        static const std::string none;
+        return none;
+    }
+    // The stored objects (SharedObject) of this movie; null where nothing
+    // is kept.
+    virtual SharedObjectRegistry* sharedObjects() { return nullptr; }
+    // What System.capabilities tells of the machine. Headless hosts answer
+    // the same everywhere.
+    struct SystemFacts {
+        std::string language = "en";
+        int screenWidth = 1024;
+        int screenHeight = 768;
+        int screenDpi = 72;
+    };
+    virtual SystemFacts systemFacts() { return {}; }
 
     // -- The display side: finding clips -----------------------------------
     // The movie at a level, or null when none is loaded there.

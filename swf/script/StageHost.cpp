@@ -287,9 +287,10 @@ void StageHost::loadMovie(ClipHandle target, int level, std::string_view url, Ur
 namespace {
 
 // Loaded text as script sees it: a byte order mark says UTF-8 or UTF-16,
-// anything else is taken as it is; a zero ends it. Movies before version
-// 6 take the bytes as they are, marks and all.
-std::string loadedText(const QByteArray& bytes, int version)
+// anything else is taken as it is (or in the desktop's own encoding when
+// the movie set System.useCodepage); a zero ends it. Movies before
+// version 6 take the bytes as they are, marks and all.
+std::string loadedText(const QByteArray& bytes, int version, bool codepage)
 {
     std::string text;
     if (version < 6) {
@@ -305,6 +306,8 @@ std::string loadedText(const QByteArray& bytes, int version)
             decoded += QChar(char16_t(hi << 8 | lo));
         }
         text = decoded.toStdString();
+    } else if (codepage) {
+        text = QString::fromLocal8Bit(bytes).toStdString();
     } else {
         text = bytes.toStdString();
     }
@@ -349,7 +352,7 @@ std::vector<Host::FetchResult> StageHost::finishedFetches()
                 result.ok = file.error() == QFileDevice::NoError && bytes.size() <= qsizetype(kMaxLoadBytes);
                 if (result.ok) {
                     result.bytes = std::size_t(bytes.size());
-                    result.data = loadedText(bytes, m_movie.header().version);
+                    result.data = loadedText(bytes, m_movie.header().version, usesCodepage());
                 }
             }
             if (!result.ok)
@@ -358,6 +361,15 @@ std::vector<Host::FetchResult> StageHost::finishedFetches()
         done.push_back(std::move(result));
     }
     return done;
+}
+
+bool StageHost::usesCodepage()
+{
+    if (!m_machine)
+        return false;
+    const Value system = m_machine->get(Value::object(m_machine->global()), m_machine->intern("System"));
+    const Property* flag = system.isObject() ? m_machine->findOwn(system.asObject(), m_machine->intern("useCodepage")) : nullptr;
+    return flag && !flag->isAccessor() && flag->value.isBoolean() && flag->value.asBoolean();
 }
 
 void StageHost::loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url)

@@ -22,6 +22,7 @@
 
 #include "swf/define/FrameScript.h"
 #include "swf/script/Host.h"
+#include "swf/script/SharedObjectStore.h"
 
 namespace swf {
 class Clock;
@@ -89,7 +90,12 @@ public:
     // The movie's own address, which loads resolve against and the sandbox
     // judges by; empty allows no loads.
     void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
-    const std::string& movieUrl() const { return m_movieUrl; }
+    const std::string& movieUrl() const override { return m_movieUrl; }
+    // Where getLocal's objects are kept; none until one is given.
+    void setSharedObjectStore(SharedObjectStore* store) { m_sharedObjects.store = store; }
+    SharedObjectRegistry* sharedObjects() override { return m_sharedObjects.store ? &m_sharedObjects : nullptr; }
+    void setSystemFacts(SystemFacts facts) { m_systemFacts = std::move(facts); }
+    SystemFacts systemFacts() override { return m_systemFacts; }
     // The most one load may read.
     static constexpr std::size_t kMaxLoadBytes = 16 * 1024 * 1024;
 
@@ -185,6 +191,8 @@ private:
     std::uint64_t m_random;
     bool m_quit = false;
     std::string m_movieUrl;
+    SharedObjectRegistry m_sharedObjects;
+    SystemFacts m_systemFacts;
     ClipHandle m_focus;
     struct PendingFetch {
         std::uint64_t id;
@@ -207,6 +215,9 @@ private:
     static constexpr std::size_t kMaxPendingClipLoads = 64;
     std::vector<PendingClipLoad> m_clipLoads;
     ClipLoadResult finishClipLoad(const PendingClipLoad& load);
+    // The movie set System.useCodepage: loaded text without a byte order
+    // mark is in the desktop's encoding.
+    bool usesCodepage();
     // Puts a fresh empty clip where `target` is, with its name, depth and
     // placement; null when the target is gone or is a level.
     ClipHandle emptyInPlaceOf(ClipHandle target);

@@ -3,9 +3,10 @@
 // own and then through the script classes that build objects from them
 // and write them back out; and the same bytes as an MP3 file that
 // loadSound reads (its ID3 tags and its frames) and as an FLV file that
-// NetStream plays (its tags and their AMF0 script data). Loaded text comes from disk and the network,
-// so whatever crashes, hangs or grows here would do the same to a person
-// whose movie loads a hostile file.
+// NetStream plays (its tags and their AMF0 script data), and as a stored
+// object's file that SharedObject reads back. Loaded text comes from disk
+// and the network, so whatever crashes, hangs or grows here would do the
+// same to a person whose movie loads a hostile file.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "swf/script/FakeHost.h"
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
+#include "swf/script/SolFormat.h"
 #include "swf/script/XmlParser.h"
 #include "swf/script/classes/UrlVariables.h"
 
@@ -58,6 +60,11 @@ Value exercise(NativeCall& c)
     const Value vars = m.construct(m.get(Value::object(m.global()), m.intern("LoadVars")), {});
     decodeUrlVariables(m, vars.objectOrNull(), m.toString(text)->view());
     m.callMethod(vars, m.intern("toString"), {});
+    // The same bytes as a stored object's file; what reads back must write
+    // out again.
+    Object* stored = m.newObject();
+    if (decodeSol(m, m.toString(text)->view(), stored))
+        check(encodeSol(m, "fuzz", stored).has_value());
     return Value();
 }
 

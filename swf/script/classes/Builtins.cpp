@@ -45,6 +45,13 @@ void installAllClasses(Machine& machine)
     installSoundClass(machine);
     installNetConnectionClass(machine);
     installNetStreamClass(machine);
+    installSharedObjectClass(machine);
+    installDeviceClasses(machine);
+    installAccessibilityObject(machine);
+    installFileReferenceClasses(machine);
+    installPrintJobClass(machine);
+    installSystemObject(machine);
+    installLocalConnectionClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -61,6 +61,22 @@ void installXmlSocketClass(Machine& machine);
 void installSoundClass(Machine& machine);
 void installNetConnectionClass(Machine& machine);
 void installNetStreamClass(Machine& machine);
+void installSharedObjectClass(Machine& machine);
+void installDeviceClasses(Machine& machine);
+void installAccessibilityObject(Machine& machine);
+void installFileReferenceClasses(Machine& machine);
+void installPrintJobClass(Machine& machine);
+void installSystemObject(Machine& machine);
+void installLocalConnectionClass(Machine& machine);
+
+// Writes every stored object the movie took out with getLocal and lets go
+// of them; the host calls it as the movie ends, when no script runs.
+void storeSharedObjects(Machine& machine);
+// Calls what other movies sent this one's LocalConnections since the last
+// frame, and tells senders how their sends went; once a frame.
+void deliverLocalConnections(Machine& machine);
+// Gives up the machine's connection names, as the movie ends.
+void closeLocalConnections(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

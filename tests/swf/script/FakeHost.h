@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "swf/script/Host.h"
+#include "swf/script/SharedObjectStore.h"
 
 namespace swf::script {
 class Machine;
@@ -133,7 +134,19 @@ public:
     void stopAllSounds() override;
     void toggleQuality() override;
 
+    // Stored objects go to `store` (in memory unless a test gives a
+    // folder), for a movie at `url`.
+    std::string url = "file:///movies/game.swf";
+    swf::script::SharedObjectStore* store = nullptr;
+    const std::string& movieUrl() const override { return url; }
+    swf::script::SharedObjectRegistry* sharedObjects() override
+    {
+        m_sharedObjects.store = store;
+        return store ? &m_sharedObjects : nullptr;
+    }
+
 private:
+    swf::script::SharedObjectRegistry m_sharedObjects;
     Clip* find(ClipHandle handle);
     ClipHandle makeClip(ClipHandle parent, std::string_view name, int depth, std::string exportName);
     void remove(std::uint64_t id);

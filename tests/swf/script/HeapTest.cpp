@@ -81,6 +81,8 @@ TEST(Heap, NamesUsedOnceAreNotKeptForever)
 {
     ScriptRun run;
     auto& heap = run.machine->heap();
+    run.machine->collectGarbage();
+    const std::size_t builtins = heap.cellCount();
     ActionWriter w;
     w.push("o", 0, "Object").op(A::NewObject).op(A::SetVariable).push("i", 0).op(A::SetVariable);
     w.label("loop");
@@ -91,7 +93,8 @@ TEST(Heap, NamesUsedOnceAreNotKeptForever)
     run.run(w);
     run.machine->forgetCompiled();
     run.machine->collectGarbage();
-    EXPECT_LT(heap.cellCount(), 2500u);
+    // The texts of the small numbers the loop counted through stay cached.
+    EXPECT_LT(heap.cellCount(), builtins + 1500) << "of 5000 names";
 }
 
 // Joined strings may share a buffer with the string they grew from; every
