@@ -1,6 +1,6 @@
-// TextFormat: a bag of optional character and paragraph settings, each a
-// plain property (null when unset) that setTextFormat and friends read.
-// The constructor takes the common ones in the reference player's order.
+// TextFormat: a bag of optional character and paragraph settings (null
+// when unset) that setTextFormat and friends read. The constructor takes
+// the common ones in the reference player's order.
 
 #include <algorithm>
 #include <cmath>
@@ -114,27 +114,181 @@ void keepIfSame(std::optional<T>& mine, const std::optional<T>& other)
         mine.reset();
 }
 
+// Stores a field as the player itself has it, past the conversions a
+// movie's own assignments go through.
+void putField(Machine& m, Object* o, const char* name, const Value& value);
+
 void writeFields(Machine& m, Object* o, const TextFormatFields& f)
 {
-    m.set(o, "font", valueOf(m, f.font));
-    m.set(o, "size", valueOf(m, f.size));
-    m.set(o, "color", valueOf(m, f.color));
-    m.set(o, "bold", valueOf(m, f.bold));
-    m.set(o, "italic", valueOf(m, f.italic));
-    m.set(o, "underline", valueOf(m, f.underline));
-    m.set(o, "url", valueOf(m, f.url));
-    m.set(o, "target", valueOf(m, f.target));
-    m.set(o, "align", valueOf(m, f.align));
-    m.set(o, "leftMargin", valueOf(m, f.leftMargin));
-    m.set(o, "rightMargin", valueOf(m, f.rightMargin));
-    m.set(o, "indent", valueOf(m, f.indent));
-    m.set(o, "leading", valueOf(m, f.leading));
-    m.set(o, "blockIndent", valueOf(m, f.blockIndent));
-    m.set(o, "bullet", valueOf(m, f.bullet));
-    m.set(o, "tabStops", valueOf(m, f.tabStops));
-    m.set(o, "display", m.stringValue("block"));
+    putField(m, o, "font", valueOf(m, f.font));
+    putField(m, o, "size", valueOf(m, f.size));
+    putField(m, o, "color", valueOf(m, f.color));
+    putField(m, o, "bold", valueOf(m, f.bold));
+    putField(m, o, "italic", valueOf(m, f.italic));
+    putField(m, o, "underline", valueOf(m, f.underline));
+    putField(m, o, "url", valueOf(m, f.url));
+    putField(m, o, "target", valueOf(m, f.target));
+    putField(m, o, "align", valueOf(m, f.align));
+    putField(m, o, "leftMargin", valueOf(m, f.leftMargin));
+    putField(m, o, "rightMargin", valueOf(m, f.rightMargin));
+    putField(m, o, "indent", valueOf(m, f.indent));
+    putField(m, o, "leading", valueOf(m, f.leading));
+    putField(m, o, "blockIndent", valueOf(m, f.blockIndent));
+    putField(m, o, "bullet", valueOf(m, f.bullet));
+    putField(m, o, "tabStops", valueOf(m, f.tabStops));
+    putField(m, o, "display", m.stringValue("block"));
 }
 
+
+// Each field is an accessor on the class's prototype over a slot of the
+// object's own hidden store, and converts what it is given as the
+// reference player does: flags to booleans, names to text, sizes and
+// indents to whole numbers (from version 8 anything not finite reads as
+// the lowest one; before, numbers wrap as 32-bit ones do and indents too
+// stay at zero or above), margins never below zero, colours as unsigned
+// numbers; an alignment it
+// does not know leaves the one there, a display it does not know means
+// "block". Null or undefined unsets a field.
+enum class FieldKind : std::uint8_t { Align, Integer, Indent, Flag, Color, Display, Text, Margin, Number, Stops };
+
+struct Field {
+    const char* name;
+    FieldKind kind;
+    bool since8 = false;
+};
+
+constexpr Field kFields[] = {
+    {"align", FieldKind::Align},     {"blockIndent", FieldKind::Indent}, {"bold", FieldKind::Flag},
+    {"bullet", FieldKind::Flag},     {"color", FieldKind::Color},         {"display", FieldKind::Display},
+    {"font", FieldKind::Text},       {"indent", FieldKind::Indent},      {"italic", FieldKind::Flag},
+    {"kerning", FieldKind::Flag, true},    {"leading", FieldKind::Indent},     {"leftMargin", FieldKind::Margin},
+    {"letterSpacing", FieldKind::Number, true}, {"rightMargin", FieldKind::Margin}, {"size", FieldKind::Integer},
+    {"tabStops", FieldKind::Stops},  {"target", FieldKind::Text},         {"underline", FieldKind::Flag},
+    {"url", FieldKind::Text},
+};
+constexpr std::size_t kFieldCount = std::size(kFields);
+constexpr std::size_t kSlotCount = kFieldCount + 1; // the store's marker first
+// A list of tab stops longer than this is cut: no line has more.
+constexpr std::uint32_t kMaxStops = 1024;
+
+// What a number becomes when the reference player stores it as a whole
+// 32-bit number: NaN, the infinities and whatever does not fit all read
+// as the lowest.
+double wholeNumber(double n)
+{
+    constexpr double kLowest = -2147483648.0;
+    if (!std::isfinite(n) || n >= 2147483648.0 || n < kLowest)
+        return kLowest;
+    return std::trunc(n) + 0.0;
+}
+
+// Stops from what has a length (an array, or text, each of whose places
+// is a stop at the lowest number, having no element to read). Nothing to
+// take stops from empties the list there is, and leaves none as none.
+Value stopsValue(Machine& m, const Value& v, const Value& current)
+{
+    std::uint32_t length = 0;
+    if (v.isString())
+        length = std::uint32_t(std::min<std::size_t>(v.asString()->view().size(), kMaxStops));
+    else if (v.isObject())
+        length = std::uint32_t(std::clamp(m.toInteger(m.get(v, m.intern("length"))), 0.0, double(kMaxStops)));
+    if (length == 0)
+        return current.isObject() ? Value::object(m.newArray()) : Value::null();
+    std::vector<Value> stops;
+    for (std::uint32_t i = 0; i < length; ++i) {
+        const Value element = v.isObject() ? m.getMember(v, Value::number(i)) : Value();
+        const double stop = m.version() >= 8 ? wholeNumber(m.toNumber(element)) : double(m.toInt32(element));
+        stops.push_back(Value::number(stop));
+    }
+    return Value::object(m.newArray(std::move(stops)));
+}
+
+// The slot's new value, or nothing to leave it as it is. An object is
+// asked for its number twice and its text once whatever the field, as
+// the reference player asks (movies that count the calls see the same);
+// the field then takes what it needs of those answers.
+std::optional<Value> converted(Machine& m, FieldKind kind, const Value& v, const Value& current)
+{
+    if (v.isNullish()) {
+        if (kind == FieldKind::Align)
+            return std::nullopt;
+        return kind == FieldKind::Display ? m.stringValue("block") : Value::null();
+    }
+    double firstNumber;
+    double number;
+    String* text;
+    if (v.isObject()) {
+        firstNumber = m.toNumber(v);
+        number = m.toNumber(v);
+        text = m.toString(v);
+    } else {
+        firstNumber = number = m.toNumber(v);
+        text = m.toString(v);
+    }
+    if (m.version() < 8) {
+        const double whole = double(m.toInt32(Value::number(firstNumber)));
+        if (kind == FieldKind::Integer)
+            return Value::number(whole);
+        if (kind == FieldKind::Indent || kind == FieldKind::Margin)
+            return Value::number(std::max(0.0, whole));
+    }
+    switch (kind) {
+    case FieldKind::Align: {
+        const auto align = alignNamed(text->text());
+        return align ? std::optional(m.stringValue(alignName(*align))) : std::nullopt;
+    }
+    case FieldKind::Display: {
+        const std::string name = v.isObject() ? m.toStdString(v) : text->text();
+        return m.stringValue(name == "inline" || name == "none" ? name : "block");
+    }
+    case FieldKind::Integer:
+    case FieldKind::Indent: return Value::number(wholeNumber(number));
+    case FieldKind::Margin: return Value::number(wholeNumber(number > 0 ? number : 0));
+    case FieldKind::Flag: return Value::boolean(m.toBoolean(v));
+    case FieldKind::Color: return Value::number(double(m.toUInt32(Value::number(firstNumber))));
+    case FieldKind::Number: return Value::number(number);
+    case FieldKind::Text: return Value::string(text);
+    case FieldKind::Stops: return stopsValue(m, v, current);
+    }
+    return Value::null();
+}
+
+Value fieldGetter(NativeCall& c)
+{
+    ArrayObject* store = nativeStore(c.machine, c.thisValue, "TextFormat", kSlotCount);
+    return store ? store->dense(std::size_t(c.callee->tag()) + 1) : Value();
+}
+
+Value fieldSetter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = nativeStore(m, c.thisValue, "TextFormat", kSlotCount);
+    if (!store)
+        return Value();
+    const auto index = std::size_t(c.callee->tag());
+    if (const std::optional<Value> value = converted(m, kFields[index].kind, c.arg(0), store->dense(index + 1)))
+        store->setIndex(m, std::uint32_t(index + 1), *value);
+    return Value();
+}
+
+std::size_t fieldIndex(std::string_view name)
+{
+    for (std::size_t i = 0; i < kFieldCount; ++i)
+        if (name == kFields[i].name)
+            return i;
+    return kFieldCount;
+}
+
+Value getTextExtent(NativeCall& c);
+
+void putField(Machine& m, Object* o, const char* name, const Value& value)
+{
+    const std::size_t index = fieldIndex(name);
+    if (ArrayObject* store = nativeStore(m, Value::object(o), "TextFormat", kSlotCount); store && index < kFieldCount)
+        store->setIndex(m, std::uint32_t(index + 1), value);
+    else
+        m.set(o, name, value);
+}
 
 // new TextFormat(font, size, color, bold, italic, underline, url, target,
 // align, leftMargin, rightMargin, indent, leading)
@@ -142,25 +296,30 @@ Value textFormatConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
     Object* self = c.thisObject();
-    if (!self || !c.constructing)
+    if (!self || !c.constructing || self->kind() != ObjectKind::Plain)
         return Value();
-    TextFormatFields f;
-    f.font = text(m, c.arg(0));
-    f.size = pixels(m, c.arg(1));
-    if (!c.arg(2).isNullish())
-        f.color = std::uint32_t(m.toInt32(c.arg(2)));
-    f.bold = flag(m, c.arg(3));
-    f.italic = flag(m, c.arg(4));
-    f.underline = flag(m, c.arg(5));
-    f.url = text(m, c.arg(6));
-    f.target = text(m, c.arg(7));
-    if (!c.arg(8).isNullish())
-        f.align = alignNamed(m.toStdString(c.arg(8)));
-    f.leftMargin = pixels(m, c.arg(9));
-    f.rightMargin = pixels(m, c.arg(10));
-    f.indent = pixels(m, c.arg(11));
-    f.leading = pixels(m, c.arg(12));
-    writeFields(m, self, f);
+    // The fields go on whatever the class's prototype is by now, as the
+    // reference player puts them there when it makes a format.
+    if (Object* prototype = m.get(Value::object(c.callee), m.names().prototype).objectOrNull())
+        for (std::size_t i = 0; i < kFieldCount; ++i)
+            if ((m.vmVersion() >= 8 || !kFields[i].since8) && !m.findOwn(prototype, m.intern(kFields[i].name)))
+                defineAccessor(m, prototype, kFields[i].name, fieldGetter, fieldSetter, 0, int(i));
+    ArrayObject* store = makeNativeStore(m, self, "TextFormat", kSlotCount);
+    for (std::uint32_t i = 1; i < kSlotCount; ++i)
+        store->setIndex(m, i, Value::null());
+    store->setIndex(m, std::uint32_t(fieldIndex("display") + 1), m.stringValue("block"));
+    // Made bare, as the reference player's own is: no prototype, no
+    // constructor.
+    Function* extent = m.newNative(getTextExtent);
+    extent->removePrototypeProperty(true);
+    m.define(self, "getTextExtent", Value::object(extent));
+    constexpr const char* kArguments[] = {"font", "size", "color", "bold", "italic", "underline", "url",
+                                          "target", "align", "leftMargin", "rightMargin", "indent", "leading"};
+    for (std::size_t i = 0; i < std::size(kArguments) && i < c.count(); ++i) {
+        const std::size_t index = fieldIndex(kArguments[i]);
+        if (const std::optional<Value> value = converted(m, kFields[index].kind, c.arg(i), Value::null()))
+            store->setIndex(m, std::uint32_t(index + 1), *value);
+    }
     return Value();
 }
 
@@ -353,8 +512,7 @@ void applyTo(const TextFormatFields& f, ParagraphFormat& format)
 void installTextFormatClass(Machine& machine)
 {
     Object* p = machine.newObject();
-    defineClass(machine, "TextFormat", textFormatConstructor, p, H | Swf6, HP);
-    defineMethod(machine, p, "getTextExtent", getTextExtent);
+    defineClass(machine, "TextFormat", textFormatConstructor, p, H, HP);
 }
 
 } // namespace swf::script
