@@ -2,7 +2,11 @@
 
 #include <QContextMenuEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QMenu>
@@ -64,6 +68,10 @@ swf::ScaleMode scaleOf(const QString& name)
 
 ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     : QWidget(parent)
+    , m_clipboard([this] {
+        const platform::Platform& desktop = m_platform ? *m_platform : platform::Platform::system();
+        return desktop.clipboard;
+    })
     , m_audio(std::make_unique<AudioOutput>(m_player))
     , m_renderer(new FrameRenderer(this))
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
@@ -74,6 +82,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     m_player.setScriptClock(&m_steadyClock);
+    m_player.setClipboard(&m_clipboard);
     connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
     m_frameClock.setSingleShot(true);
@@ -554,16 +563,34 @@ void ShockwaveFlash::afterInput()
     case swf::Player::Cursor::Hidden: setCursor(Qt::BlankCursor); break;
     case swf::Player::Cursor::Arrow: unsetCursor(); break;
     }
+    syncInputMethod();
     repaintIfChanged();
 }
 
-// Keys without Ctrl, Alt or Meta are the movie's while it has the focus;
-// the window keeps its shortcuts made with them.
+bool ShockwaveFlash::isTextEditingKey(const QKeyEvent& key) const
+{
+    if (!m_player.hasTextFocus())
+        return false;
+    static constexpr QKeySequence::StandardKey kEditing[] {
+        QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+        QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord, QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord, QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument,
+    };
+    for (const QKeySequence::StandardKey editing : kEditing)
+        if (key.matches(editing))
+            return true;
+    return false;
+}
+
+// Keys without Ctrl, Alt or Meta are the movie's while it has the focus,
+// and so are the editing shortcuts while one of its text fields has the
+// keyboard; the window keeps its other shortcuts.
 bool ShockwaveFlash::event(QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride && m_player.hasMovie()) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) || isTextEditingKey(*key)) {
             event->accept();
             return true;
         }
@@ -613,10 +640,69 @@ void ShockwaveFlash::wheelEvent(QWheelEvent* event)
 void ShockwaveFlash::keyPressEvent(QKeyEvent* event)
 {
     const MovieKey key = movieKeyOf(*event);
-    if (!key.code || !m_player.hasMovie())
+    const QString text = event->text();
+    // Printable text with no key code of its own (an accented letter on
+    // its own key) still types.
+    const bool typed = !text.isEmpty() && text.front().isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    if ((!key.code && !typed) || !m_player.hasMovie())
         return QWidget::keyPressEvent(event);
-    m_player.keyDown(key.code, key.ascii);
+    if (key.code)
+        m_player.keyDown(key.code, key.ascii);
+    if (typed)
+        m_player.enterText(text.toStdString());
     afterInput();
+}
+
+void ShockwaveFlash::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseDoubleClickEvent(event);
+    if (const std::optional<QPointF> point = stagePointAt(event->position())) {
+        m_player.pointerMove(point->x(), point->y());
+        m_player.pointerDoubleClick();
+        afterInput();
+    }
+}
+
+void ShockwaveFlash::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && m_player.hasMovie()) {
+        m_player.enterText(event->commitString().toStdString());
+        afterInput();
+    }
+    event->accept();
+}
+
+QVariant ShockwaveFlash::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImEnabled)
+        return m_player.hasTextFocus();
+    if (query == Qt::ImCursorRectangle) {
+        const std::optional<swf::Player::StageRect> caret = m_player.caretRect();
+        const swf::Header* header = m_player.header();
+        const QSize target = frameSize();
+        if (!caret || !header || target.isEmpty())
+            return QRect();
+        // The way stagePointAt() maps, backwards.
+        const QRectF inTarget = swf::viewTransform(*header, QSizeF(target), renderOptions())
+                                    .mapRect(QRectF(caret->x, caret->y, caret->width, caret->height));
+        const double sx = double(width()) / target.width();
+        const double sy = double(height()) / target.height();
+        return QRectF(inTarget.x() * sx, inTarget.y() * sy, inTarget.width() * sx, inTarget.height() * sy).toAlignedRect();
+    }
+    return QWidget::inputMethodQuery(query);
+}
+
+void ShockwaveFlash::syncInputMethod()
+{
+    const bool wanted = m_player.hasTextFocus();
+    if (testAttribute(Qt::WA_InputMethodEnabled) != wanted) {
+        setAttribute(Qt::WA_InputMethodEnabled, wanted);
+        if (hasFocus())
+            QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+    }
+    if (wanted && hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 void ShockwaveFlash::keyReleaseEvent(QKeyEvent* event)
