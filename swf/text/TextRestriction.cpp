@@ -14,11 +14,12 @@ struct Rule {
     bool allow = true;
 };
 
-std::vector<Rule> readRules(const std::vector<char32_t>& s, bool& startsRefusing)
+std::vector<Rule> readRules(const std::vector<char32_t>& s, bool& startsRefusing, bool& refuses)
 {
     std::vector<Rule> rules;
     bool allow = true;
     startsRefusing = !s.empty() && s.front() == U'^';
+    refuses = false;
     const auto literal = [&](std::size_t& i) {
         if (s[i] == U'\\' && i + 1 < s.size())
             ++i;
@@ -27,6 +28,7 @@ std::vector<Rule> readRules(const std::vector<char32_t>& s, bool& startsRefusing
     for (std::size_t i = 0; i < s.size() && rules.size() < TextRestriction::kMaxRules; ++i) {
         if (s[i] == U'^') {
             allow = !allow;
+            refuses = true;
             continue;
         }
         const char32_t first = literal(i);
@@ -54,7 +56,9 @@ TextRestriction::TextRestriction(const QString& text)
     : m_everything(false)
 {
     bool startsRefusing = false;
-    const std::vector<Rule> rules = readRules(codePoints(text), startsRefusing);
+    bool refuses = false;
+    const std::vector<Rule> rules = readRules(codePoints(text), startsRefusing, refuses);
+    m_foldsCase = !refuses;
     // The rules overlap; flattened once into stretches, a keystroke costs a
     // binary search however long the string.
     std::vector<char32_t> edges {0};
@@ -87,6 +91,8 @@ std::optional<char32_t> TextRestriction::admit(char32_t c) const
 {
     if (allows(c))
         return c;
+    if (!m_foldsCase)
+        return std::nullopt;
     const char32_t upper = QChar::toUpper(c);
     if (upper != c && allows(upper))
         return upper;

@@ -4,8 +4,9 @@
 // characters and ranges ("a-z") that may be typed, "^" switching between
 // allowing and refusing what follows, "\" taking the next character as
 // itself. A string that starts by refusing allows everything else; the
-// last rule that names a character decides. A character refused in its
-// own case is typed in the other case when that one is allowed.
+// last rule that names a character decides. In a string that only
+// allows, a character refused in its own case is typed in the other case
+// when that one is allowed ("A-Z" takes "a" as "A").
 
 #include <optional>
 #include <vector>
@@ -33,6 +34,7 @@ private:
     bool allows(char32_t c) const;
 
     bool m_everything = true;
+    bool m_foldsCase = false;
     // Where the answer changes: from each start on, up to the next, the
     // characters are allowed or not.
     struct Stretch {
