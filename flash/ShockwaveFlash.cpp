@@ -642,8 +642,10 @@ void ShockwaveFlash::keyPressEvent(QKeyEvent* event)
     const MovieKey key = movieKeyOf(*event);
     const QString text = event->text();
     // Printable text with no key code of its own (an accented letter on
-    // its own key) still types.
-    const bool typed = !text.isEmpty() && text.front().isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    // its own key) still types; Ctrl with Alt is AltGr on some desktops.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool chord = (modifiers & Qt::MetaModifier) || ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier));
+    const bool typed = !text.isEmpty() && text.front().isPrint() && !chord;
     if ((!key.code && !typed) || !m_player.hasMovie())
         return QWidget::keyPressEvent(event);
     if (key.code)
