@@ -58,9 +58,10 @@ public:
 
     // Scrolls the field so that the caret shows.
     void scrollToCaret();
+    // The caret place nearest a stage point.
+    qsizetype indexAt(QPointF stagePoint) const;
 
 private:
-    qsizetype indexAt(QPointF stagePoint) const;
     void moveCaret(qsizetype to, bool extend);
     void replaceSelection(const QString& text);
     qsizetype lineStart(qsizetype index) const;

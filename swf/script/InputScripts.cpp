@@ -7,13 +7,13 @@
 #include "swf/define/Definitions.h"
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/SpriteInstance.h"
+#include "swf/runtime/Stage.h"
 #include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/Heap.h"
 #include "swf/script/Machine.h"
 #include "swf/script/PropertyMap.h"
 #include "swf/script/StageHost.h"
-#include "swf/runtime/Stage.h"
 #include "swf/script/TextEntry.h"
 
 namespace swf::script {

@@ -85,6 +85,7 @@ void TextEntry::pointerPress(InputState& input, bool selectWord)
             editing.selectWordAt(at);
         else
             editing.pressAt(at, already && input.isKeyDown(kShift));
+        m_pressedAt = editing.indexAt(at);
         return false;
     });
     m_dragging = field->weak_from_this();
@@ -102,6 +103,9 @@ void TextEntry::pointerMove(InputState& input)
         return;
     const QPointF at = input.pointer();
     edit(field, [&](TextEditing& editing) {
+        if (editing.indexAt(at) == m_pressedAt)
+            return false;
+        m_pressedAt.reset();
         editing.dragTo(at);
         return false;
     });

@@ -67,6 +67,9 @@ private:
     Clipboard* m_clipboard = nullptr;
     OwnClipboard m_ownClipboard;
     std::weak_ptr<DisplayObject> m_dragging;
+    // Where the press put the caret: a move that stays there (the one a
+    // release comes with) leaves a word selected by a double press be.
+    std::optional<qsizetype> m_pressedAt;
     // The last restrict string read, kept read: it is asked at every key.
     std::optional<QString> m_restrictText;
     TextRestriction m_restriction;

@@ -196,7 +196,7 @@ TEST(TextEntry, ClicksKeysAndTypingEditTheFocusedFieldWithinItsRules)
          },
          "abcdef", 1, 4, "focus "},
         {"a double click selects a word", {0, 0, "ab cde fg"},
-         [](Entry& e) { e.moveTo(4), e.player.pointerDoubleClick(), e.player.pointerRelease(); }, "ab cde fg", 3, 6, "focus "},
+         [](Entry& e) { e.moveTo(4), e.player.pointerDoubleClick(), e.moveTo(4), e.player.pointerRelease(); }, "ab cde fg", 3, 6, "focus "},
         {"ctrl+arrows move by words", {0, 0, "ab cd ef"},
          [](Entry& e) { e.click(0), e.chord(kControl, kRightKey), e.chord(kControl, kRightKey), e.type("x"); }, "ab cd xef", 7, 7,
          "focus c:ab cd xef "},
@@ -399,4 +399,14 @@ TEST(TextEntry, HugePastesAndEndlessTypingAreCapped)
         e.type(thousand);
     EXPECT_EQ(e.field().text().size(), swf::kMaxTypedLength);
     EXPECT_EQ(e.field().caretIndex(), swf::kMaxTypedLength);
+
+    // Ten thousand escaped ranges, then one refusing everything: only the
+    // first rules are read, and they allow letters.
+    std::string rules;
+    for (int i = 0; i < 10'000; ++i)
+        rules += "\\a-\\z";
+    Entry hostile({0, 0, "", rules + "^a-z"});
+    hostile.click(0);
+    hostile.type("mM1");
+    EXPECT_EQ(hostile.text(), "mm");
 }
