@@ -610,9 +610,22 @@ void ShockwaveFlash::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    if (const std::optional<QPointF> point = stagePointAt(event->position())) {
+    pressPointer(event->position(), false);
+}
+
+// A double click comes instead of the second press.
+void ShockwaveFlash::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseDoubleClickEvent(event);
+    pressPointer(event->position(), true);
+}
+
+void ShockwaveFlash::pressPointer(QPointF at, bool doubleClick)
+{
+    if (const std::optional<QPointF> point = stagePointAt(at)) {
         m_player.pointerMove(point->x(), point->y());
-        m_player.pointerPress();
+        doubleClick ? m_player.pointerDoubleClick() : m_player.pointerPress();
         afterInput();
     }
 }
@@ -653,17 +666,6 @@ void ShockwaveFlash::keyPressEvent(QKeyEvent* event)
     if (typed)
         m_player.enterText(text.toStdString());
     afterInput();
-}
-
-void ShockwaveFlash::mouseDoubleClickEvent(QMouseEvent* event)
-{
-    if (event->button() != Qt::LeftButton)
-        return QWidget::mouseDoubleClickEvent(event);
-    if (const std::optional<QPointF> point = stagePointAt(event->position())) {
-        m_player.pointerMove(point->x(), point->y());
-        m_player.pointerDoubleClick();
-        afterInput();
-    }
 }
 
 void ShockwaveFlash::inputMethodEvent(QInputMethodEvent* event)

@@ -150,6 +150,7 @@ private:
     void afterInput();
     void playSoundSilently(int frames);
 
+    void pressPointer(QPointF at, bool doubleClick);
     // Keys a focused text field edits with, which the window's shortcuts
     // must not take from it.
     bool isTextEditingKey(const QKeyEvent& key) const;
