@@ -6,7 +6,11 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QInputMethod>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QMenu>
@@ -68,6 +72,10 @@ swf::ScaleMode scaleOf(const QString& name)
 
 ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     : QWidget(parent)
+    , m_clipboard([this] {
+        const platform::Platform& desktop = m_platform ? *m_platform : platform::Platform::system();
+        return desktop.clipboard;
+    })
     , m_audio(std::make_unique<AudioOutput>(m_player))
     , m_renderer(new FrameRenderer(this))
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
@@ -82,6 +90,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     // programs' data: $XDG_DATA_HOME/Tovimark on Linux.
     if (const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); !data.isEmpty())
         m_player.setStorageFolder(QDir(data).filePath(QStringLiteral("Tovimark/SharedObjects")).toStdString());
+    m_player.setClipboard(&m_clipboard);
     connect(m_renderer, &FrameRenderer::finished, this, &ShockwaveFlash::onFrameFinished);
     m_frameClock.setTimerType(Qt::PreciseTimer);
     m_frameClock.setSingleShot(true);
@@ -565,16 +574,34 @@ void ShockwaveFlash::afterInput()
     case swf::Player::Cursor::Hidden: setCursor(Qt::BlankCursor); break;
     case swf::Player::Cursor::Arrow: unsetCursor(); break;
     }
+    syncInputMethod();
     repaintIfChanged();
 }
 
-// Keys without Ctrl, Alt or Meta are the movie's while it has the focus;
-// the window keeps its shortcuts made with them.
+bool ShockwaveFlash::isTextEditingKey(const QKeyEvent& key) const
+{
+    if (!m_player.hasTextFocus())
+        return false;
+    static constexpr QKeySequence::StandardKey kEditing[] {
+        QKeySequence::Copy, QKeySequence::Cut, QKeySequence::Paste, QKeySequence::SelectAll,
+        QKeySequence::MoveToNextWord, QKeySequence::MoveToPreviousWord, QKeySequence::SelectNextWord,
+        QKeySequence::SelectPreviousWord, QKeySequence::MoveToStartOfDocument, QKeySequence::MoveToEndOfDocument,
+        QKeySequence::SelectStartOfDocument, QKeySequence::SelectEndOfDocument,
+    };
+    for (const QKeySequence::StandardKey editing : kEditing)
+        if (key.matches(editing))
+            return true;
+    return false;
+}
+
+// Keys without Ctrl, Alt or Meta are the movie's while it has the focus,
+// and so are the editing shortcuts while one of its text fields has the
+// keyboard; the window keeps its other shortcuts.
 bool ShockwaveFlash::event(QEvent* event)
 {
     if (event->type() == QEvent::ShortcutOverride && m_player.hasMovie()) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) || isTextEditingKey(*key)) {
             event->accept();
             return true;
         }
@@ -594,9 +621,22 @@ void ShockwaveFlash::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
-    if (const std::optional<QPointF> point = stagePointAt(event->position())) {
+    pressPointer(event->position(), false);
+}
+
+// A double click comes instead of the second press.
+void ShockwaveFlash::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return QWidget::mouseDoubleClickEvent(event);
+    pressPointer(event->position(), true);
+}
+
+void ShockwaveFlash::pressPointer(QPointF at, bool doubleClick)
+{
+    if (const std::optional<QPointF> point = stagePointAt(at)) {
         m_player.pointerMove(point->x(), point->y());
-        m_player.pointerPress();
+        doubleClick ? m_player.pointerDoubleClick() : m_player.pointerPress();
         afterInput();
     }
 }
@@ -624,10 +664,60 @@ void ShockwaveFlash::wheelEvent(QWheelEvent* event)
 void ShockwaveFlash::keyPressEvent(QKeyEvent* event)
 {
     const MovieKey key = movieKeyOf(*event);
-    if (!key.code || !m_player.hasMovie())
+    const QString text = event->text();
+    // Printable text with no key code of its own (an accented letter on
+    // its own key) still types; Ctrl with Alt is AltGr on some desktops.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    const bool chord = (modifiers & Qt::MetaModifier) || ((modifiers & Qt::ControlModifier) && !(modifiers & Qt::AltModifier));
+    const bool typed = !text.isEmpty() && text.front().isPrint() && !chord;
+    if ((!key.code && !typed) || !m_player.hasMovie())
         return QWidget::keyPressEvent(event);
-    m_player.keyDown(key.code, key.ascii);
+    if (key.code)
+        m_player.keyDown(key.code, key.ascii);
+    if (typed)
+        m_player.enterText(text.toStdString());
     afterInput();
+}
+
+void ShockwaveFlash::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!event->commitString().isEmpty() && m_player.hasMovie()) {
+        m_player.enterText(event->commitString().toStdString());
+        afterInput();
+    }
+    event->accept();
+}
+
+QVariant ShockwaveFlash::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImEnabled)
+        return m_player.hasTextFocus();
+    if (query == Qt::ImCursorRectangle) {
+        const std::optional<swf::Player::StageRect> caret = m_player.caretRect();
+        const swf::Header* header = m_player.header();
+        const QSize target = frameSize();
+        if (!caret || !header || target.isEmpty())
+            return QRect();
+        // The way stagePointAt() maps, backwards.
+        const QRectF inTarget = swf::viewTransform(*header, QSizeF(target), renderOptions())
+                                    .mapRect(QRectF(caret->x, caret->y, caret->width, caret->height));
+        const double sx = double(width()) / target.width();
+        const double sy = double(height()) / target.height();
+        return QRectF(inTarget.x() * sx, inTarget.y() * sy, inTarget.width() * sx, inTarget.height() * sy).toAlignedRect();
+    }
+    return QWidget::inputMethodQuery(query);
+}
+
+void ShockwaveFlash::syncInputMethod()
+{
+    const bool wanted = m_player.hasTextFocus();
+    if (testAttribute(Qt::WA_InputMethodEnabled) != wanted) {
+        setAttribute(Qt::WA_InputMethodEnabled, wanted);
+        if (hasFocus())
+            QGuiApplication::inputMethod()->update(Qt::ImEnabled);
+    }
+    if (wanted && hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 void ShockwaveFlash::keyReleaseEvent(QKeyEvent* event)

@@ -15,6 +15,7 @@
 
 #include "flash/AudioOutput.h"
 #include "flash/FrameRenderer.h"
+#include "flash/MovieClipboard.h"
 #include "swf/Player.h"
 #include "swf/Renderer.h"
 #include "swf/runtime/Clock.h"
@@ -125,6 +126,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     void unload();
@@ -146,10 +150,18 @@ private:
     void afterInput();
     void playSoundSilently(int frames);
 
+    void pressPointer(QPointF at, bool doubleClick);
+    // Keys a focused text field edits with, which the window's shortcuts
+    // must not take from it.
+    bool isTextEditingKey(const QKeyEvent& key) const;
+    // Text fields take input methods only while one has the keyboard.
+    void syncInputMethod();
+
     // Frames played at most in one wake-up to catch up with a stream sound.
     static constexpr std::uint64_t kMaxCatchUpFrames = 30;
 
     swf::Player m_player;
+    MovieClipboard m_clipboard;
     // Declared after the player it pulls from, so it stops first.
     std::unique_ptr<AudioOutput> m_audio;
     // Sample frames of sound let go of while there is no output device.

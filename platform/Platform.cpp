@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/ColorDialog.h"
 #include "platform/Drives.h"
@@ -23,7 +24,8 @@ Platform& Platform::system()
     static FileRegistryStore store{FileRegistryStore::defaultFilePath()};
     static QtColorDialog colorDialog;
     static QtPrinter printer;
-    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store, &colorDialog, &printer};
+    static QtClipboard clipboard;
+    static Platform platform{&messageBox, &inputBox, &shell, &clock, &drives, &fileDialogs, &store, &colorDialog, &printer, &clipboard};
     return platform;
 }
 

@@ -5,6 +5,7 @@
 
 namespace platform {
 
+class Clipboard;
 class Clock;
 class ColorDialog;
 class Drives;
@@ -25,6 +26,7 @@ struct Platform {
     RegistryStore* store = nullptr;
     ColorDialog* colorDialog = nullptr;
     Printer* printer = nullptr;
+    Clipboard* clipboard = nullptr;
 
     // The real desktop, for the life of the process.
     static Platform& system();

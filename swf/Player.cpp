@@ -20,6 +20,7 @@
 #include "swf/script/PlayerVersion.h"
 #include "swf/script/SharedObjectStore.h"
 #include "swf/script/StageHost.h"
+#include "swf/script/TextEntry.h"
 #include "swf/script/classes/Builtins.h"
 
 namespace swf {
@@ -65,6 +66,8 @@ struct Player::State {
     std::unique_ptr<script::Machine> machine;
     std::unique_ptr<script::FrameScripts> frameScripts;
     std::unique_ptr<script::InputScripts> inputScripts;
+    std::unique_ptr<script::TextEntry> textEntry;
+    Clipboard* clipboard = nullptr;
     // Where the stream's bytes sat when script last compiled from them.
     const std::uint8_t* compiledFrom = nullptr;
     // Why the movie was stopped for good, if it was.
@@ -218,6 +221,9 @@ void Player::State::startScript()
     stage->addListener(frameScripts.get());
     inputScripts = std::make_unique<script::InputScripts>(*machine, *scriptHost, *frameScripts, version);
     stage->input().setListener(inputScripts.get());
+    textEntry = std::make_unique<script::TextEntry>(*machine, *scriptHost);
+    textEntry->setClipboard(clipboard);
+    inputScripts->setTextEntry(textEntry.get());
 }
 
 void Player::State::forgetScript()
@@ -226,6 +232,7 @@ void Player::State::forgetScript()
         stage->removeListener(frameScripts.get());
     if (stage)
         stage->input().setListener(nullptr);
+    textEntry.reset();
     inputScripts.reset();
     if (scriptHost)
         scriptHost->setFrameScripts(nullptr);
@@ -635,17 +642,38 @@ void Player::pointerMove(double x, double y)
 {
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
-    withInput(*m_state, [&](InputState& input) { input.pointerMove(QPointF(x, y)); });
+    withInput(*m_state, [&](InputState& input) {
+        input.pointerMove(QPointF(x, y));
+        if (m_state->textEntry)
+            m_state->textEntry->pointerMove(input);
+    });
 }
 
 void Player::pointerPress()
 {
-    withInput(*m_state, [](InputState& input) { input.pointerPress(); });
+    withInput(*m_state, [&](InputState& input) {
+        input.pointerPress();
+        if (m_state->textEntry)
+            m_state->textEntry->pointerPress(input, false);
+    });
+}
+
+void Player::pointerDoubleClick()
+{
+    withInput(*m_state, [&](InputState& input) {
+        input.pointerPress();
+        if (m_state->textEntry)
+            m_state->textEntry->pointerPress(input, true);
+    });
 }
 
 void Player::pointerRelease()
 {
-    withInput(*m_state, [](InputState& input) { input.pointerRelease(); });
+    withInput(*m_state, [&](InputState& input) {
+        input.pointerRelease();
+        if (m_state->textEntry)
+            m_state->textEntry->pointerRelease();
+    });
 }
 
 void Player::wheel(int delta)
@@ -655,7 +683,11 @@ void Player::wheel(int delta)
 
 void Player::keyDown(int code, int ascii)
 {
-    withInput(*m_state, [&](InputState& input) { input.keyDown(code, ascii); });
+    withInput(*m_state, [&](InputState& input) {
+        input.keyDown(code, ascii);
+        if (m_state->textEntry)
+            m_state->textEntry->keyDown(input, code);
+    });
 }
 
 void Player::keyUp(int code, int ascii)
@@ -677,6 +709,37 @@ Player::Cursor Player::cursor() const
     case InputState::Cursor::Arrow: break;
     }
     return Cursor::Arrow;
+}
+
+void Player::enterText(std::string_view utf8)
+{
+    const QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    withInput(*m_state, [&](InputState&) {
+        if (m_state->textEntry)
+            m_state->textEntry->enterText(text);
+    });
+}
+
+void Player::setClipboard(Clipboard* clipboard)
+{
+    m_state->clipboard = clipboard;
+    if (m_state->textEntry)
+        m_state->textEntry->setClipboard(clipboard);
+}
+
+bool Player::hasTextFocus() const
+{
+    return m_state->textEntry && m_state->textEntry->focusedField();
+}
+
+std::optional<Player::StageRect> Player::caretRect() const
+{
+    if (!m_state->textEntry)
+        return std::nullopt;
+    const std::optional<QRectF> caret = m_state->textEntry->caretRect();
+    if (!caret)
+        return std::nullopt;
+    return StageRect {caret->x(), caret->y(), caret->width(), caret->height()};
 }
 
 } // namespace swf

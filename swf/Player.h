@@ -21,6 +21,7 @@
 
 namespace swf {
 
+class Clipboard;
 class Clock;
 class Dictionary;
 class Movie;
@@ -160,6 +161,26 @@ public:
     void keyUp(int code, int ascii);
     enum class Cursor { Arrow, Hand, IBeam, Hidden };
     Cursor cursor() const;
+
+    // Text entry. A second press in quick succession: as a press, and in a
+    // text field it selects the word under the pointer.
+    void pointerDoubleClick();
+    // Text as an input method commits it (UTF-8), typed into the field
+    // that has focus.
+    void enterText(std::string_view utf8);
+    // The clipboard fields cut, copy and paste through (it must outlive
+    // the player); null, the default, for one the player keeps to itself.
+    void setClipboard(Clipboard* clipboard);
+    // A text field has the keyboard: editing shortcuts are the movie's.
+    bool hasTextFocus() const;
+    // Where the focused field's caret is, in stage twips.
+    struct StageRect {
+        double x = 0;
+        double y = 0;
+        double width = 0;
+        double height = 0;
+    };
+    std::optional<StageRect> caretRect() const;
 
     const Movie* movie() const;
     // The display tree (null before a movie's header has arrived) and the

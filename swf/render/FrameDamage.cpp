@@ -118,7 +118,7 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         entry.depth = node.depth;
         entry.character = node.character.get();
         entry.filters = node.filters.get();
-        entry.text = node.text.get();
+        entry.text = node.text;
         entry.drawing = node.drawing;
         entry.matrix = node.matrix;
         entry.colorTransform = node.colorTransform;

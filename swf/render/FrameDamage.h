@@ -46,8 +46,9 @@ struct FrameOutline {
         // Everything of the object's own that its pixels depend on.
         const Character* character = nullptr;
         const void* filters = nullptr;
-        const void* text = nullptr;
-        // Held, so that a later drawing cannot take its address.
+        // Held, so that a later layout or drawing cannot take its address
+        // and pass for it.
+        std::shared_ptr<const void> text;
         std::shared_ptr<const void> drawing;
         Matrix matrix;
         ColorTransform colorTransform;

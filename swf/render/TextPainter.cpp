@@ -5,6 +5,7 @@
 #include <QColor>
 
 #include "swf/text/TextLayout.h"
+#include "swf/text/TextPositions.h"
 
 namespace swf {
 
@@ -103,6 +104,44 @@ void paintBox(QPainter& painter, const QRectF& box, const TextLayout& layout, co
     painter.drawRect(box);
 }
 
+void paintLines(QPainter& painter, const QTransform& base, const TextLayout& layout, const ColorTransform& cx)
+{
+    for (const LaidLine& line : layout.lines) {
+        for (const LaidRun& run : line.runs)
+            paintRun(painter, base, line, run, layout.faces[run.face], cx);
+        if (line.bullet && !line.runs.empty()) {
+            const LaidRun& first = line.runs.front();
+            const double radius = layout.faces[first.face].size * 0.12;
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(toQColor(cx.apply(first.format.color)));
+            painter.drawEllipse(QPointF(line.bulletX, line.baseline - line.ascent * 0.35), radius, radius);
+        }
+    }
+}
+
+// Selected text shows white on black, as the reference player draws it;
+// the caret is a line in the text's colour.
+void paintHighlight(QPainter& painter, const QTransform& base, const TextLayout& layout, const ColorTransform& cx)
+{
+    const TextLayout::Highlight& highlight = *layout.highlight;
+    const QColor ink = toQColor(cx.apply(Color {0, 0, 0, 255}));
+    const ColorTransform white {0, 0, 0, 256, 255, 255, 255, 0};
+    for (const QRectF& box : selectionBoxes(layout, highlight.begin, highlight.end)) {
+        painter.save();
+        painter.setClipRect(box, Qt::IntersectClip);
+        painter.fillRect(box, ink);
+        paintLines(painter, base, layout, white * cx);
+        painter.restore();
+    }
+    if (!highlight.caretShown || highlight.begin != highlight.end)
+        return;
+    if (const std::optional<QRectF> caret = caretBox(layout, highlight.caret)) {
+        const LaidLine* line = shownLineOf(layout, highlight.caret);
+        const Color colour = line && !line->runs.empty() ? line->runs.front().format.color : Color {0, 0, 0, 255};
+        painter.fillRect(*caret, toQColor(cx.apply(colour)));
+    }
+}
+
 } // namespace
 
 void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup& fonts, const ColorTransform& cx)
@@ -143,17 +182,9 @@ void paintEditText(QPainter& painter, const TextLayout& layout, const ColorTrans
         paintBox(painter, box, layout, cx);
     painter.setClipRect(box, Qt::IntersectClip);
     const QTransform base = painter.worldTransform();
-    for (const LaidLine& line : layout.lines) {
-        for (const LaidRun& run : line.runs)
-            paintRun(painter, base, line, run, layout.faces[run.face], cx);
-        if (line.bullet && !line.runs.empty()) {
-            const LaidRun& first = line.runs.front();
-            const double radius = layout.faces[first.face].size * 0.12;
-            painter.setPen(Qt::NoPen);
-            painter.setBrush(toQColor(cx.apply(first.format.color)));
-            painter.drawEllipse(QPointF(line.bulletX, line.baseline - line.ascent * 0.35), radius, radius);
-        }
-    }
+    paintLines(painter, base, layout, cx);
+    if (layout.highlight)
+        paintHighlight(painter, base, layout, cx);
     painter.restore();
 }
 

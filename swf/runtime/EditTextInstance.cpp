@@ -122,12 +122,24 @@ void EditTextInstance::setBackground(bool on, Color color)
     contentChanged();
 }
 
-void EditTextInstance::setSelection(qsizetype begin, qsizetype end)
+void EditTextInstance::setSelection(qsizetype anchor, qsizetype caret)
 {
     const qsizetype size = text().size();
-    begin = std::clamp<qsizetype>(begin, 0, size);
-    end = std::clamp<qsizetype>(end, 0, size);
-    m_selection = std::pair(std::min(begin, end), std::max(begin, end));
+    const auto wanted = std::pair(std::clamp<qsizetype>(anchor, 0, size), std::clamp<qsizetype>(caret, 0, size));
+    if (m_selection == wanted)
+        return;
+    m_selection = wanted;
+    // Only a focused field draws its selection.
+    if (m_focused)
+        contentChanged();
+}
+
+void EditTextInstance::setFocused(bool focused)
+{
+    if (focused == m_focused)
+        return;
+    m_focused = focused;
+    contentChanged();
 }
 
 void EditTextInstance::setScroll(int line)
@@ -218,6 +230,8 @@ std::shared_ptr<const TextLayout> EditTextInstance::layout() const
     laid->font = m_font;
     laid->border = m_border ? std::optional<Color>(m_borderColor) : std::nullopt;
     laid->background = m_background ? std::optional<Color>(m_backgroundColor) : std::nullopt;
+    if (m_focused && (!m_field.readOnly || !m_field.noSelect))
+        laid->highlight = TextLayout::Highlight {selectionBegin(), selectionEnd(), caretIndex(), !m_field.readOnly};
     m_layout = std::move(laid);
     return m_layout;
 }

@@ -64,10 +64,17 @@ public:
     void setCondenseWhite(bool condense) { m_condenseWhite = condense; }
 
     // The selected characters [begin, end); with none chosen yet, an empty
-    // one at the end of the text.
-    qsizetype selectionBegin() const { return m_selection ? std::min(m_selection->first, text().size()) : text().size(); }
-    qsizetype selectionEnd() const { return m_selection ? std::min(m_selection->second, text().size()) : text().size(); }
-    void setSelection(qsizetype begin, qsizetype end);
+    // one at the end of the text. The caret is the end that moves, the
+    // anchor the one that stays when Shift extends the selection.
+    qsizetype selectionBegin() const { return std::min(anchorIndex(), caretIndex()); }
+    qsizetype selectionEnd() const { return std::max(anchorIndex(), caretIndex()); }
+    qsizetype anchorIndex() const { return m_selection ? std::min(m_selection->first, text().size()) : text().size(); }
+    qsizetype caretIndex() const { return m_selection ? std::min(m_selection->second, text().size()) : text().size(); }
+    void setSelection(qsizetype anchor, qsizetype caret);
+
+    // A focused field shows its caret and selection.
+    bool isFocused() const { return m_focused; }
+    void setFocused(bool focused);
 
     // Lines scrolled off the top, counted from 1; pixels scrolled sideways.
     int scroll() const
@@ -101,6 +108,7 @@ private:
     Color m_borderColor {0, 0, 0, 255};
     Color m_backgroundColor {255, 255, 255, 255};
     bool m_condenseWhite = false;
+    bool m_focused = false;
     std::optional<std::pair<qsizetype, qsizetype>> m_selection;
     mutable int m_scroll = 1; // held to what the current text allows when laid out
     int m_hscroll = 0;

@@ -140,6 +140,12 @@ DisplayObject* InputState::targetAt(QPointF point) const
     return findTarget(*root, point, point, [this](const DisplayObject& object) { return interactionOf(object); });
 }
 
+DisplayObject* InputState::drawnAt(QPointF point) const
+{
+    const SpriteInstance* root = m_stage.root();
+    return root ? findLeaf(*root, point, nullptr) : nullptr;
+}
+
 DisplayObject* InputState::dropTarget() const
 {
     const SpriteInstance* root = m_stage.root();

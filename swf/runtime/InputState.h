@@ -108,6 +108,8 @@ public:
 
     // The topmost object at a stage point that answers the pointer.
     DisplayObject* targetAt(QPointF point) const;
+    // The topmost object drawn at a stage point, whatever answers it.
+    DisplayObject* drawnAt(QPointF point) const;
 
 private:
     void track();

@@ -7,12 +7,14 @@
 #include "swf/define/Definitions.h"
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/SpriteInstance.h"
+#include "swf/runtime/Stage.h"
 #include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/Heap.h"
 #include "swf/script/Machine.h"
 #include "swf/script/PropertyMap.h"
 #include "swf/script/StageHost.h"
+#include "swf/script/TextEntry.h"
 
 namespace swf::script {
 
@@ -227,7 +229,7 @@ void InputScripts::keyAction(bool down, int code, int ascii)
 {
     everyClip(down ? kClipEventKeyDown : kClipEventKeyUp, nullptr);
     broadcast("Key", down ? "onKeyDown" : "onKeyUp");
-    if (!down)
+    if (!down || (m_textEntry && m_textEntry->takesKey(m_host.stage().input(), code, ascii)))
         return;
     const int key = buttonKey(code, ascii);
     SpriteInstance* root = m_host.sprite(m_host.root(0));

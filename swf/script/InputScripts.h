@@ -20,6 +20,7 @@ namespace swf::script {
 class FrameScripts;
 class Machine;
 class StageHost;
+class TextEntry;
 
 class InputScripts final : public InputListener {
 public:
@@ -33,6 +34,8 @@ public:
     // The key DefineButton2 names for a key code and the character it
     // typed (its own numbers for the arrows and the like), 0 for none.
     static int buttonKey(int code, int ascii);
+    // Keys a focused text field answers are its own, not buttons' too.
+    void setTextEntry(const TextEntry* entry) { m_textEntry = entry; }
 
 private:
     void runButtonActions(ButtonInstance& button, std::uint16_t condition, int key);
@@ -47,6 +50,7 @@ private:
     StageHost& m_host;
     FrameScripts& m_frameScripts;
     int m_version;
+    const TextEntry* m_textEntry = nullptr;
 };
 
 } // namespace swf::script

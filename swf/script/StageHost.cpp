@@ -879,6 +879,16 @@ ClipHandle StageHost::createTextField(ClipHandle parentClip, std::string_view na
     return placeMade(*parent, std::move(made), name, depth);
 }
 
+void StageHost::setFocus(ClipHandle clip)
+{
+    // A field shows its caret and selection while it has the keyboard.
+    if (EditTextInstance* old = textField(focus()))
+        old->setFocused(false);
+    m_focus = clip;
+    if (EditTextInstance* now = textField(clip))
+        now->setFocused(true);
+}
+
 EditTextInstance* StageHost::textField(ClipHandle clip)
 {
     DisplayObject* found = object(clip);

@@ -153,7 +153,7 @@ public:
     EditTextInstance* textField(ClipHandle clip) override;
     ClipHandle createTextField(ClipHandle parent, std::string_view name, int depth, const HostRect& area) override;
     ClipHandle focus() override { return alive(m_focus) ? m_focus : ClipHandle {}; }
-    void setFocus(ClipHandle clip) override { m_focus = clip; }
+    void setFocus(ClipHandle clip) override;
     void stopAllSounds() override;
     void toggleQuality() override;
     MediaHost* media() override;

@@ -100,6 +100,7 @@ private:
 struct Item {
     std::size_t span = 0;
     qsizetype start = 0;
+    qsizetype offset = 0; // from the paragraph's start
     qsizetype length = 0;
     std::size_t face = 0;
     double advance = 0;
@@ -130,13 +131,15 @@ public:
     {
         m_paragraph = &paragraph;
         m_items.clear();
+        qsizetype offset = 0;
         for (std::size_t s = 0; s < paragraph.spans.size(); ++s) {
             const TextSpan& span = paragraph.spans[s];
             const std::size_t face = m_faces.faceFor(span.format);
             for (qsizetype i = 0; i < span.text.size();) {
                 const qsizetype length = span.text[i].isHighSurrogate() && i + 1 < span.text.size() ? 2 : 1;
                 const QStringView character = QStringView(span.text).mid(i, length);
-                Item item {s, i, length, face, 0, character[0] == u' ' || character[0] == u'\u00A0', character[0] == u'\t'};
+                Item item {s, i, offset, length, face, 0, character[0] == u' ' || character[0] == u'\u00A0', character[0] == u'\t'};
+                offset += length;
                 if (!item.tab)
                     item.advance = m_layout.faces[face].advance(character);
                 m_items.push_back(item);
@@ -144,7 +147,9 @@ public:
             }
         }
         m_emptyFace = m_faces.faceFor(paragraph.spans.empty() ? emptyFormat : paragraph.spans.front().format);
+        m_paragraphLength = offset;
         breakLines();
+        m_paragraphStart += offset + 1; // and its break
     }
 
     double bottom() const { return m_y; }
@@ -231,6 +236,9 @@ private:
         const ParagraphFormat& format = m_paragraph->format;
         const double top = m_field.bounds.yMin + kTextGutter;
         const std::size_t index = m_layout.lineBottoms.size();
+        line.firstChar = m_paragraphStart + (from < m_items.size() ? m_items[from].offset : m_paragraphLength);
+        line.endChar = m_paragraphStart + (to < m_items.size() ? m_items[to].offset : m_paragraphLength);
+        m_layout.lineStarts.push_back(line.firstChar);
         m_widest = std::max(m_widest, line.width);
         if (index < m_firstLine || !keepsLine()) {
             // Still measured, so the text's height stays true for scrolling.
@@ -312,6 +320,8 @@ private:
     std::size_t m_firstLine = 0;
     double m_scrolledOff = 0; // the height of the lines above the first shown
     double m_widest = 0;
+    qsizetype m_paragraphStart = 0;
+    qsizetype m_paragraphLength = 0;
 };
 
 // An edge moved by a measured length, kept where twips can still be added

@@ -65,6 +65,10 @@ struct LaidLine {
     bool bullet = false;
     double bulletX = 0;
     std::vector<LaidRun> runs;
+    // Where the line's characters sit in the field's text, paragraph
+    // breaks counted: what a caret and a click are placed by.
+    qsizetype firstChar = 0;
+    qsizetype endChar = 0; // one past its last character, its break left out
 };
 
 struct TextLayout {
@@ -78,8 +82,18 @@ struct TextLayout {
     // Every line's bottom below the top of the text, shown or not: what
     // scrolling counts in.
     std::vector<double> lineBottoms;
+    // Every line's first character in the field's text, shown or not.
+    std::vector<qsizetype> lineStarts;
     std::optional<Color> border;
     std::optional<Color> background;
+    // A focused field's caret and selected characters, drawn over the text.
+    struct Highlight {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+        qsizetype caret = 0;
+        bool caretShown = true;
+    };
+    std::optional<Highlight> highlight;
 };
 
 // `fieldFont` is the font the field names, or null. A scrolled field shows

@@ -42,6 +42,7 @@ FakePlatform::FakePlatform()
     platform.fileDialogs = &fileDialogs;
     platform.colorDialog = &colorDialog;
     platform.printer = &printer;
+    platform.clipboard = &clipboard;
     platform.store = &registry.store;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "support/FakeColorDialog.h"
 #include "support/FakePrinter.h"
@@ -75,6 +76,14 @@ public:
     QStringList list;
 };
 
+class FakeClipboard final : public platform::Clipboard {
+public:
+    QString text() const override { return held; }
+    void setText(const QString& text) override { held = text; }
+
+    QString held;
+};
+
 // One of each double, wired into a Platform.
 struct FakePlatform {
     FakePlatform();
@@ -87,6 +96,7 @@ struct FakePlatform {
     FakeFileDialogs fileDialogs;
     FakeColorDialog colorDialog;
     FakePrinter printer;
+    FakeClipboard clipboard;
     TempRegistry registry;
     platform::Platform platform;
 };

@@ -83,7 +83,7 @@ Value index(NativeCall& c)
     switch (c.callee ? c.callee->tag() : 0) {
     case 0: return Value::number(double(field->selectionBegin()));
     case 1: return Value::number(double(field->selectionEnd()));
-    default: return Value::number(double(field->selectionEnd()));
+    default: return Value::number(double(field->caretIndex()));
     }
 }
 
