@@ -17,6 +17,7 @@
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/GraphicInstances.h"
 #include "swf/runtime/HitTest.h"
+#include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
@@ -79,59 +80,6 @@ Matrix concatenated(const DisplayObject& object)
     for (const DisplayObject* up = object.parent(); up; up = up->parent())
         m = up->matrix() * m;
     return m;
-}
-
-// What an object covers in its own space, in twips; nothing when empty.
-std::optional<QRectF> localBounds(const DisplayObject& object);
-
-// What `object` covers in the space its matrix maps into.
-std::optional<QRectF> boundsThrough(const DisplayObject& object, const Matrix& matrix)
-{
-    const std::optional<QRectF> local = localBounds(object);
-    if (!local)
-        return std::nullopt;
-    return matrix.toTransform().mapRect(*local);
-}
-
-std::optional<QRectF> localBounds(const DisplayObject& object)
-{
-    const auto fromRect = [](const Rect& r) -> std::optional<QRectF> {
-        if (r.xMax < r.xMin || r.yMax < r.yMin)
-            return std::nullopt;
-        return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax));
-    };
-    const Character* character = object.character().get();
-    switch (object.type()) {
-    case DisplayObject::Type::Shape:
-        return character ? fromRect(static_cast<const ShapeDefinition&>(*character).bounds) : std::nullopt;
-    case DisplayObject::Type::StaticText:
-        return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
-    case DisplayObject::Type::EditText:
-        return fromRect(static_cast<const EditTextInstance&>(object).layout()->bounds);
-    case DisplayObject::Type::Bitmap: {
-        const QSize size = character ? static_cast<const BitmapDefinition&>(*character).claimedSize() : QSize();
-        if (size.isEmpty())
-            return std::nullopt;
-        return QRectF(0, 0, size.width() * kTwips, size.height() * kTwips);
-    }
-    case DisplayObject::Type::Sprite:
-    case DisplayObject::Type::Button: {
-        std::optional<QRectF> all;
-        if (object.type() == DisplayObject::Type::Sprite) {
-            const ClipDrawing& drawing = static_cast<const SpriteInstance&>(object).drawing();
-            all = drawing.edgeBounds();
-            if (const auto drawn = drawing.shape())
-                all = all ? all->united(drawn->bounds) : drawn->bounds;
-        }
-        for (const auto& child : static_cast<const Container&>(object).children()) {
-            const std::optional<QRectF> part = boundsThrough(*child, child->matrix());
-            if (part)
-                all = all ? all->united(*part) : *part;
-        }
-        return all;
-    }
-    default: return std::nullopt;
-    }
 }
 
 double degrees(double radians)
