@@ -568,6 +568,15 @@ bool ShockwaveFlash::event(QEvent* event)
             return true;
         }
     }
+    // Tab and Shift+Tab move the movie's own focus, not the window's.
+    if (event->type() == QEvent::KeyPress && m_player.hasMovie()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            keyPressEvent(key);
+            return true;
+        }
+    }
     return QWidget::event(event);
 }
 

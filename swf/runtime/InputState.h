@@ -109,6 +109,15 @@ public:
     // The topmost object at a stage point that answers the pointer.
     DisplayObject* targetAt(QPointF point) const;
 
+    // The object the focus rectangle is drawn round, null for none. A
+    // press of the pointer takes the rectangle away, as the reference
+    // player does; the focus itself stays.
+    void setFocusHighlight(DisplayObject* object);
+    DisplayObject* focusHighlight() const;
+    // Enter or Space on the focused button or clip: pressed and released
+    // where it is, whatever the pointer does.
+    void pressByKey(DisplayObject& object);
+
 private:
     void track();
     void follow();
@@ -132,6 +141,7 @@ private:
     int m_lastAscii = 0;
     bool m_cursorHidden = false;
 
+    std::weak_ptr<DisplayObject> m_focusHighlight;
     std::weak_ptr<DisplayObject> m_dragged;
     QPointF m_grabOffset;
     std::optional<QRectF> m_dragBounds;

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "swf/runtime/InputState.h"
+#include "swf/script/KeyboardFocus.h"
 
 namespace swf {
 class ButtonInstance;
@@ -47,6 +48,7 @@ private:
     StageHost& m_host;
     FrameScripts& m_frameScripts;
     int m_version;
+    KeyboardFocus m_focus;
 };
 
 } // namespace swf::script

@@ -60,11 +60,12 @@ bool isClip(const DisplayObject& object)
     return object.type() == DisplayObject::Type::Sprite;
 }
 
-// What script reaches by name: clips, and text fields from version 6,
-// the first whose players gave fields a script face.
+// What script reaches by name: clips, buttons, and text fields from
+// version 6, the first whose players gave fields a script face.
 bool isScriptable(const DisplayObject& object, int version)
 {
-    return isClip(object) || (object.type() == DisplayObject::Type::EditText && version >= 6);
+    return isClip(object) || object.type() == DisplayObject::Type::Button ||
+        (object.type() == DisplayObject::Type::EditText && version >= 6);
 }
 
 // A frame script with one empty frame, for clips script makes from nothing.
@@ -144,6 +145,7 @@ void StageHost::forget(ClipHandle clip)
     m_objects.erase(clip.id);
     m_paths.erase(clip.id);
     m_loaded.erase(clip.id);
+    m_focusRects.erase(clip.id);
 }
 
 void StageHost::prune()
@@ -156,6 +158,7 @@ void StageHost::prune()
         if (!entry.second.expired())
             return false;
         m_paths.erase(entry.first);
+        m_focusRects.erase(entry.first);
         return true;
     });
     m_pruneAt = std::max<std::size_t>(kPruneFloor, m_objects.size() * 2);
@@ -555,7 +558,13 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
             return 0.0;
         return (property == ClipProperty::XMouse ? local->x() : local->y()) / kTwips;
     }
-    case ClipProperty::FocusRect: return HostValue();
+    case ClipProperty::FocusRect: {
+        const auto own = m_focusRects.find(clip.id);
+        if (own != m_focusRects.end())
+            return own->second;
+        // The main movie's stands for every object's that was never set.
+        return found->parent() ? HostValue() : HostValue(true);
+    }
     default: return 0.0;
     }
 }
@@ -578,6 +587,11 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
     const double* number = std::get_if<double>(&value);
     if (!number || !std::isfinite(*number))
         return;
+    if (property == ClipProperty::FocusRect) {
+        m_focusRects[clip.id] = *number != 0;
+        setFocus(m_focus);
+        return;
+    }
     Matrix m = found->matrix();
     const double xScale = std::hypot(m.a, m.b);
     const double yScale = std::hypot(m.c, m.d);
@@ -819,6 +833,31 @@ EditTextInstance* StageHost::textField(ClipHandle clip)
 {
     DisplayObject* found = object(clip);
     return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
+}
+
+void StageHost::setFocus(ClipHandle clip)
+{
+    m_focus = clip;
+    DisplayObject* found = object(clip);
+    const bool framed = found && (found->type() == DisplayObject::Type::Button || found->type() == DisplayObject::Type::Sprite) &&
+        showsFocusRect(*found);
+    m_stage.input().setFocusHighlight(framed ? found : nullptr);
+}
+
+bool StageHost::showsFocusRect(const DisplayObject& object) const
+{
+    for (const std::uint64_t id : {object.id(), m_stage.root() ? m_stage.root()->id() : 0}) {
+        const auto set = m_focusRects.find(id);
+        if (set != m_focusRects.end())
+            return set->second;
+    }
+    return true;
+}
+
+bool StageHost::isButton(ClipHandle clip)
+{
+    const DisplayObject* found = object(clip);
+    return found && found->type() == DisplayObject::Type::Button;
 }
 
 void StageHost::resizeField(EditTextInstance& field, bool wide, double pixels)
