@@ -237,14 +237,20 @@ void Player::State::startSound()
         mixer, dictionary, [this](const TagRef& tag) { return movie() ? movie()->bytes(tag.offset, tag.length) : std::span<const std::uint8_t> {}; },
         diagnostics);
     stage->addListener(sounds.get());
+    stage->input().setButtonTap([this](const ButtonInstance& button, PointerTransition transition) {
+        if (sounds)
+            sounds->buttonMoved(button, transition);
+    });
     if (scriptHost)
         scriptHost->setSoundMixer(&mixer);
 }
 
 void Player::State::forgetSound()
 {
-    if (stage && sounds)
+    if (stage && sounds) {
         stage->removeListener(sounds.get());
+        stage->input().setButtonTap(nullptr);
+    }
     sounds.reset();
     mixer.stopAll();
 }

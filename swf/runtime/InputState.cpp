@@ -193,6 +193,8 @@ void InputState::tell(DisplayObject* object, PointerTransition transition)
 {
     // Held while its handlers run: they may take it off the stage.
     const std::shared_ptr<DisplayObject> keep = object ? object->shared_from_this() : nullptr;
+    if (keep && m_buttonTap && keep->type() == DisplayObject::Type::Button)
+        m_buttonTap(static_cast<const ButtonInstance&>(*keep), transition);
     if (keep && m_listener)
         m_listener->pointerTransition(*keep, transition);
 }

@@ -8,6 +8,7 @@
 // runtime shows the buttons' states itself.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -17,6 +18,7 @@
 
 namespace swf {
 
+class ButtonInstance;
 class DisplayObject;
 class Stage;
 
@@ -68,6 +70,9 @@ public:
     ~InputState();
 
     void setListener(InputListener* listener) { m_listener = listener; }
+    // Told of each transition of a button before the listener is, for what
+    // the runtime does on its own (the button's sounds).
+    void setButtonTap(std::function<void(const ButtonInstance&, PointerTransition)> tap) { m_buttonTap = std::move(tap); }
 
     // Stage twips, from the top left corner of the movie's frame.
     void pointerMove(QPointF point);
@@ -127,6 +132,7 @@ private:
 
     Stage& m_stage;
     InputListener* m_listener = nullptr;
+    std::function<void(const ButtonInstance&, PointerTransition)> m_buttonTap;
     QPointF m_pointer;
     // Until the pointer first comes over the stage (never, in a headless
     // run) there is nothing under it to keep track of.
