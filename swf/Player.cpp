@@ -17,6 +17,7 @@
 #include "swf/script/FrameScripts.h"
 #include "swf/script/InputScripts.h"
 #include "swf/script/Machine.h"
+#include "swf/script/MovieMenus.h"
 #include "swf/script/PlayerVersion.h"
 #include "swf/script/StageHost.h"
 
@@ -60,6 +61,7 @@ struct Player::State {
     std::unique_ptr<script::Machine> machine;
     std::unique_ptr<script::FrameScripts> frameScripts;
     std::unique_ptr<script::InputScripts> inputScripts;
+    std::unique_ptr<script::MovieMenus> movieMenus;
     // Where the stream's bytes sat when script last compiled from them.
     const std::uint8_t* compiledFrom = nullptr;
     // Why the movie was stopped for good, if it was.
@@ -211,6 +213,8 @@ void Player::State::startScript()
     stage->addListener(frameScripts.get());
     inputScripts = std::make_unique<script::InputScripts>(*machine, *scriptHost, *frameScripts, version);
     stage->input().setListener(inputScripts.get());
+    movieMenus = std::make_unique<script::MovieMenus>(*machine, *scriptHost);
+    stage->addListener(movieMenus.get());
 }
 
 void Player::State::forgetScript()
@@ -219,6 +223,9 @@ void Player::State::forgetScript()
         stage->removeListener(frameScripts.get());
     if (stage)
         stage->input().setListener(nullptr);
+    if (stage && movieMenus)
+        stage->removeListener(movieMenus.get());
+    movieMenus.reset();
     inputScripts.reset();
     if (scriptHost)
         scriptHost->setFrameScripts(nullptr);
@@ -651,6 +658,27 @@ Player::Cursor Player::cursor() const
     case InputState::Cursor::Arrow: break;
     }
     return Cursor::Arrow;
+}
+
+Player::MovieMenu Player::movieMenuAt(double x, double y)
+{
+    MovieMenu menu;
+    script::MovieMenus* menus = m_state->movieMenus.get();
+    if (!menus || !std::isfinite(x) || !std::isfinite(y))
+        return menu;
+    withInput(*m_state, [&](InputState&) {
+        const script::MovieMenu found = menus->menuAt(QPointF(x, y));
+        for (const script::MovieMenu::Item& item : found.items)
+            menu.items.push_back({item.caption, item.enabled, item.separatorBefore});
+        menu.hiddenBuiltIns = found.hiddenBuiltIns;
+    });
+    return menu;
+}
+
+void Player::chooseMovieMenuItem(std::size_t index)
+{
+    if (script::MovieMenus* menus = m_state->movieMenus.get())
+        menus->choose(index);
 }
 
 } // namespace swf
