@@ -79,7 +79,7 @@ bool KeyboardFocus::takesFocus(DisplayObject& object, const Value& self)
     case DisplayObject::Type::Button:
         return m_interactions.interaction(object).enabled;
     case DisplayObject::Type::Sprite: {
-        if (tabEnabled)
+        if (tabEnabled == true)
             return true;
         const InputListener::Interaction interaction = m_interactions.interaction(object);
         return interaction.interactive && interaction.enabled;
@@ -106,6 +106,7 @@ void KeyboardFocus::collect(const Container& container, std::vector<FocusCandida
         const Value self = m_machine.clipValue(m_host.handleOf(*child));
         if (takesFocus(*child, self)) {
             FocusCandidate candidate {child.get(), std::nullopt};
+            m_held.push_back(child);
             if (Object* object = self.objectOrNull()) {
                 const Value index = m_machine.get(object, "tabIndex");
                 if (index.isNumber() && std::isfinite(index.asNumber()))
@@ -120,6 +121,7 @@ void KeyboardFocus::collect(const Container& container, std::vector<FocusCandida
 
 std::vector<FocusCandidate> KeyboardFocus::candidates()
 {
+    m_held.clear();
     std::vector<FocusCandidate> found;
     if (const SpriteInstance* root = m_host.sprite(m_host.root(0)))
         collect(*root, found, 0);
@@ -129,7 +131,8 @@ std::vector<FocusCandidate> KeyboardFocus::candidates()
 void KeyboardFocus::tab(bool backward)
 {
     const std::vector<FocusCandidate> found = candidates();
-    // Script run while looking may have taken objects away.
+    // Script run while looking may have taken objects away; m_held keeps
+    // them in memory until this is done with them.
     std::vector<FocusCandidate> living;
     for (const FocusCandidate& candidate : found)
         if (!candidate.object->isRemoved())

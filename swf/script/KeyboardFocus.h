@@ -7,6 +7,7 @@
 // focus (onKillFocus), the one gaining it (onSetFocus) and Selection's
 // listeners.
 
+#include <memory>
 #include <vector>
 
 #include "swf/runtime/FocusOrder.h"
@@ -36,7 +37,7 @@ public:
     bool keyDown(int code);
 
     // What takes focus now, in the order found (parents before children,
-    // depth order among siblings).
+    // depth order among siblings); each is held until the next call.
     std::vector<FocusCandidate> candidates();
 
 private:
@@ -48,6 +49,7 @@ private:
     Machine& m_machine;
     StageHost& m_host;
     InputListener& m_interactions;
+    std::vector<std::shared_ptr<DisplayObject>> m_held;
 };
 
 } // namespace swf::script
