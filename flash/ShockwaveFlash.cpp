@@ -441,32 +441,41 @@ void ShockwaveFlash::paintEvent(QPaintEvent*)
         painter.drawImage(QRectF(rect()), m_shown);
 }
 
-QMenu* ShockwaveFlash::buildContextMenu()
+QMenu* ShockwaveFlash::buildContextMenu(std::optional<QPointF> at)
 {
     auto* menu = new QMenu(this);
+    const std::optional<QPointF> stagePoint = at ? stagePointAt(*at) : std::nullopt;
+    const swf::Player::MovieMenu movie = stagePoint ? m_player.movieMenuAt(stagePoint->x(), stagePoint->y()) : swf::Player::MovieMenu {};
+    addMovieItems(*menu, movie);
+    const auto shows = [&](const char* builtIn) { return std::ranges::find(movie.hiddenBuiltIns, builtIn) == movie.hiddenBuiltIns.end(); };
     if (m_menu) {
         QAction* play = menu->addAction(tr("Play"), this, [this] { m_player.isPlaying() ? Stop() : Play(); });
         play->setCheckable(true);
         play->setChecked(m_player.isPlaying());
+        play->setVisible(shows("play"));
         QAction* loop = menu->addAction(tr("Loop"), this, [this] { setLoop(!m_loop); });
         loop->setCheckable(true);
         loop->setChecked(m_loop);
+        loop->setVisible(shows("loop"));
         menu->addSeparator();
-        menu->addAction(tr("Rewind"), this, [this] {
+        QAction* rewind = menu->addAction(tr("Rewind"), this, [this] {
             m_player.gotoFrame(0);
             Stop();
             update();
         });
-        menu->addAction(tr("Forward"), this, [this] {
+        rewind->setVisible(shows("rewind"));
+        QAction* forward = menu->addAction(tr("Forward"), this, [this] {
             Stop();
             m_player.gotoFrame(m_player.currentFrame() + 1);
             update();
         });
-        menu->addAction(tr("Back"), this, [this] {
+        QAction* back = menu->addAction(tr("Back"), this, [this] {
             Stop();
             m_player.gotoFrame(m_player.currentFrame() - 1);
             update();
         });
+        forward->setVisible(shows("forward_back"));
+        back->setVisible(shows("forward_back"));
         menu->addSeparator();
         QAction* in = menu->addAction(tr("Zoom In"), this, &ShockwaveFlash::zoomIn);
         in->setEnabled(m_player.hasMovie() && m_zoom < kMaxZoom);
@@ -474,6 +483,8 @@ QMenu* ShockwaveFlash::buildContextMenu()
         out->setEnabled(m_zoom > 1);
         QAction* all = menu->addAction(tr("Show All"), this, &ShockwaveFlash::showAll);
         all->setEnabled(m_zoom != 1);
+        for (QAction* zoom : {in, out, all})
+            zoom->setVisible(shows("zoom"));
         menu->addSeparator();
         QMenu* quality = menu->addMenu(tr("Quality"));
         for (const QString& level : {QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")}) {
@@ -481,6 +492,7 @@ QMenu* ShockwaveFlash::buildContextMenu()
             action->setCheckable(true);
             action->setChecked(m_quality.compare(level, Qt::CaseInsensitive) == 0);
         }
+        quality->menuAction()->setVisible(shows("quality"));
         QAction* mute = menu->addAction(tr("Mute"), this, [this] { setMuted(!m_muted); });
         mute->setCheckable(true);
         mute->setChecked(m_muted);
@@ -493,10 +505,24 @@ QMenu* ShockwaveFlash::buildContextMenu()
         menu->addSeparator();
         QAction* print = menu->addAction(tr("Print..."), this, &ShockwaveFlash::print);
         print->setEnabled(m_player.hasMovie());
+        print->setVisible(shows("print"));
         menu->addSeparator();
     }
     menu->addAction(tr("About Tovimark Player..."), this, &ShockwaveFlash::showAbout);
     return menu;
+}
+
+void ShockwaveFlash::addMovieItems(QMenu& menu, const swf::Player::MovieMenu& movie)
+{
+    for (std::size_t i = 0; i < movie.items.size(); ++i) {
+        const swf::Player::MenuItem& item = movie.items[i];
+        if (item.separatorBefore)
+            menu.addSeparator();
+        QAction* action = menu.addAction(QString::fromStdString(item.caption), this, [this, i] { m_player.chooseMovieMenuItem(i); });
+        action->setEnabled(item.enabled);
+    }
+    if (!movie.items.empty())
+        menu.addSeparator();
 }
 
 void ShockwaveFlash::zoomIn()
@@ -541,7 +567,7 @@ void ShockwaveFlash::print()
 
 void ShockwaveFlash::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu* menu = buildContextMenu();
+    QMenu* menu = buildContextMenu(QPointF(event->pos()));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
@@ -603,6 +629,15 @@ bool ShockwaveFlash::event(QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) || isTextEditingKey(*key)) {
             event->accept();
+            return true;
+        }
+    }
+    // Tab and Shift+Tab move the movie's own focus, not the window's.
+    if (event->type() == QEvent::KeyPress && m_player.hasMovie()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            keyPressEvent(key);
             return true;
         }
     }

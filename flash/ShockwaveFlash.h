@@ -107,8 +107,9 @@ public:
     void setFrameDraw(FrameRenderer::Draw draw);
     bool waitForFrame(int timeoutMs = 5000);
     bool isLoading() const { return !m_source.isNull(); }
-    // The menu a right-click would show now.
-    QMenu* buildContextMenu();
+    // The menu a right-click would show now; at a point of the control,
+    // the movie's own items for that point lead it.
+    QMenu* buildContextMenu(std::optional<QPointF> at = std::nullopt);
     // Where a point of the control (logical pixels) lands on stage, in
     // twips; nothing before a movie's header has arrived.
     std::optional<QPointF> stagePointAt(QPointF widgetPoint) const;
@@ -120,6 +121,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
+    void addMovieItems(QMenu& menu, const swf::Player::MovieMenu& movie);
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -17,6 +17,7 @@
 #include "swf/script/FrameScripts.h"
 #include "swf/script/InputScripts.h"
 #include "swf/script/Machine.h"
+#include "swf/script/MovieMenus.h"
 #include "swf/script/PlayerVersion.h"
 #include "swf/script/SharedObjectStore.h"
 #include "swf/script/StageHost.h"
@@ -68,6 +69,7 @@ struct Player::State {
     std::unique_ptr<script::InputScripts> inputScripts;
     std::unique_ptr<script::TextEntry> textEntry;
     Clipboard* clipboard = nullptr;
+    std::unique_ptr<script::MovieMenus> movieMenus;
     // Where the stream's bytes sat when script last compiled from them.
     const std::uint8_t* compiledFrom = nullptr;
     // Why the movie was stopped for good, if it was.
@@ -224,6 +226,8 @@ void Player::State::startScript()
     textEntry = std::make_unique<script::TextEntry>(*machine, *scriptHost);
     textEntry->setClipboard(clipboard);
     inputScripts->setTextEntry(textEntry.get());
+    movieMenus = std::make_unique<script::MovieMenus>(*machine, *scriptHost);
+    stage->addListener(movieMenus.get());
 }
 
 void Player::State::forgetScript()
@@ -233,6 +237,9 @@ void Player::State::forgetScript()
     if (stage)
         stage->input().setListener(nullptr);
     textEntry.reset();
+    if (stage && movieMenus)
+        stage->removeListener(movieMenus.get());
+    movieMenus.reset();
     inputScripts.reset();
     if (scriptHost)
         scriptHost->setFrameScripts(nullptr);
@@ -261,14 +268,20 @@ void Player::State::startSound()
         mixer, dictionary, [this](const TagRef& tag) { return movie() ? movie()->bytes(tag.offset, tag.length) : std::span<const std::uint8_t> {}; },
         diagnostics);
     stage->addListener(sounds.get());
+    stage->input().setButtonTap([this](const ButtonInstance& button, PointerTransition transition) {
+        if (sounds)
+            sounds->buttonMoved(button, transition);
+    });
     if (scriptHost)
         scriptHost->setSoundMixer(&mixer);
 }
 
 void Player::State::forgetSound()
 {
-    if (stage && sounds)
+    if (stage && sounds) {
         stage->removeListener(sounds.get());
+        stage->input().setButtonTap(nullptr);
+    }
     sounds.reset();
     mixer.stopAll();
 }
@@ -740,6 +753,27 @@ std::optional<Player::StageRect> Player::caretRect() const
     if (!caret)
         return std::nullopt;
     return StageRect {caret->x(), caret->y(), caret->width(), caret->height()};
+}
+
+Player::MovieMenu Player::movieMenuAt(double x, double y)
+{
+    MovieMenu menu;
+    script::MovieMenus* menus = m_state->movieMenus.get();
+    if (!menus || !std::isfinite(x) || !std::isfinite(y))
+        return menu;
+    withInput(*m_state, [&](InputState&) {
+        const script::MovieMenu found = menus->menuAt(QPointF(x, y));
+        for (const script::MovieMenu::Item& item : found.items)
+            menu.items.push_back({item.caption, item.enabled, item.separatorBefore});
+        menu.hiddenBuiltIns = found.hiddenBuiltIns;
+    });
+    return menu;
+}
+
+void Player::chooseMovieMenuItem(std::size_t index)
+{
+    if (script::MovieMenus* menus = m_state->movieMenus.get())
+        menus->choose(index);
 }
 
 } // namespace swf

@@ -181,6 +181,23 @@ public:
         double height = 0;
     };
     std::optional<StageRect> caretRect() const;
+    // The movie's items for a right-click at a stage point (twips), its
+    // menu's onSelect run first; and the built-in items it hides, by the
+    // names script gives them ("zoom", "quality", "play", "loop",
+    // "rewind", "forward_back", "print").
+    struct MenuItem {
+        std::string caption;
+        bool enabled = true;
+        bool separatorBefore = false;
+    };
+    struct MovieMenu {
+        std::vector<MenuItem> items;
+        std::vector<std::string> hiddenBuiltIns;
+    };
+    MovieMenu movieMenuAt(double x, double y);
+    // The `index`-th item of the last movieMenuAt() was chosen: its
+    // onSelect runs at the next frame boundary.
+    void chooseMovieMenuItem(std::size_t index);
 
     const Movie* movie() const;
     // The display tree (null before a movie's header has arrived) and the

@@ -67,6 +67,25 @@ Result<StartSoundCommand> readStartSound(std::uint16_t code, std::span<const std
     return command;
 }
 
+Result<ButtonSounds> readButtonSounds(std::span<const std::uint8_t> body)
+{
+    ByteReader reader(body);
+    ButtonSounds sounds;
+    for (ButtonSounds::Entry& entry : sounds.entries) {
+        const auto id = reader.u16();
+        if (!id)
+            return Result<ButtonSounds>::failure("button sounds cut short");
+        entry.soundId = *id;
+        if (!*id)
+            continue;
+        Result<SoundInfo> info = readInfo(reader);
+        if (!info)
+            return Result<ButtonSounds>::failure(info.error());
+        entry.info = std::move(info.value());
+    }
+    return sounds;
+}
+
 Result<SoundStreamHead> readSoundStreamHead(std::span<const std::uint8_t> body)
 {
     ByteReader reader(body);

@@ -1,8 +1,10 @@
 #pragma once
 
 // The sound control tags a timeline carries: StartSound/StartSound2 with
-// their SOUNDINFO (how to play the sound), and the stream heads.
+// their SOUNDINFO (how to play the sound), and the stream heads; and the
+// sounds a button plays as the pointer moves it (DefineButtonSound).
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -35,6 +37,17 @@ struct StartSoundCommand {
     SoundInfo info;
 };
 
+// DefineButtonSound: a sound for each of four moves of the pointer, in
+// this order; a sound id of 0 plays nothing.
+struct ButtonSounds {
+    enum Move { OverToIdle, IdleToOver, OverToDown, DownToOver, kMoves };
+    struct Entry {
+        std::uint16_t soundId = 0;
+        SoundInfo info;
+    };
+    std::array<Entry, kMoves> entries;
+};
+
 struct SoundStreamHead {
     SoundFormat format;
     std::uint16_t samplesPerBlock = 0;
@@ -46,5 +59,7 @@ Result<SoundInfo> readSoundInfo(std::span<const std::uint8_t> bytes);
 // StartSound (code 15) and StartSound2 (code 89).
 Result<StartSoundCommand> readStartSound(std::uint16_t code, std::span<const std::uint8_t> body);
 Result<SoundStreamHead> readSoundStreamHead(std::span<const std::uint8_t> body);
+// DefineButtonSound's body after the button id.
+Result<ButtonSounds> readButtonSounds(std::span<const std::uint8_t> body);
 
 } // namespace swf

@@ -230,6 +230,8 @@ std::shared_ptr<FrameOutline> FrameDamage::outline(const RenderList& list, const
     }
     for (std::uint32_t index = 0; index < list.nodes.size(); index = list.nodes[index].end)
         subtree(list, index, 0, setting.toTarget, {}, *outline);
+    if (list.focusRect)
+        outline->focusRect = grown(setting.toTarget.mapRect(*list.focusRect), kEdge).toAlignedRect();
     return outline;
 }
 
@@ -279,6 +281,10 @@ FrameDamage::Damage FrameDamage::between(const FrameOutline& before, const Frame
     for (std::size_t i = 0; i < before.entries.size(); ++i)
         if (!matched[i])
             add(before.entries[i].bounds);
+    if (before.focusRect != after.focusRect) {
+        add(before.focusRect);
+        add(after.focusRect);
+    }
     damage.rects = coveringRects(rects, target, maxRects);
     return damage;
 }

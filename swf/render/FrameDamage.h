@@ -71,6 +71,8 @@ struct FrameOutline {
     // The frame drawn from it went without something over its budget: the
     // next frame may draw it where nothing changed.
     bool leftOut = false;
+    // Where the focus rectangle's pixels can land; empty for none.
+    QRect focusRect;
 };
 
 class FrameDamage {

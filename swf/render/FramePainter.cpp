@@ -6,6 +6,7 @@
 
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
+#include "swf/render/FocusRect.h"
 #include "swf/render/ShapePainter.h"
 #include "swf/render/TextPainter.h"
 
@@ -115,6 +116,8 @@ void FramePainter::paint(const QTransform& toDevice)
     if (m_list.rootDrawing)
         paintShape(painter, m_list.rootDrawing->geometry, toDevice, {}, m_bitmaps, shapeOptions(false), m_scratch);
     paintRange(m_target, painter, 0, std::uint32_t(m_list.nodes.size()), toDevice, {}, false);
+    if (m_list.focusRect)
+        paintFocusRect(painter, *m_list.focusRect, toDevice);
     painter.end();
     if (m_filtersSkipped)
         report("a frame's filters cost more than a frame may spend; some were left out", m_scratch.reportedFilterBudget);

@@ -199,6 +199,8 @@ void InputState::tell(DisplayObject* object, PointerTransition transition)
 {
     // Held while its handlers run: they may take it off the stage.
     const std::shared_ptr<DisplayObject> keep = object ? object->shared_from_this() : nullptr;
+    if (keep && m_buttonTap && keep->type() == DisplayObject::Type::Button)
+        m_buttonTap(static_cast<const ButtonInstance&>(*keep), transition);
     if (keep && m_listener)
         m_listener->pointerTransition(*keep, transition);
 }
@@ -285,10 +287,35 @@ void InputState::pointerMove(QPointF point)
         m_listener->mouseAction(MouseAction::Move, 0);
 }
 
+void InputState::setFocusHighlight(DisplayObject* object)
+{
+    if (focusHighlight() == object)
+        return;
+    m_focusHighlight = weak(object);
+    m_stage.markChanged();
+}
+
+DisplayObject* InputState::focusHighlight() const
+{
+    return alive(m_focusHighlight);
+}
+
+void InputState::pressByKey(DisplayObject& object)
+{
+    const std::shared_ptr<DisplayObject> keep = object.shared_from_this();
+    show(&object, kShowDown);
+    tell(&object, PointerTransition::Press);
+    if (object.isRemoved())
+        return;
+    show(&object, hovered() == &object ? kShowOver : kShowUp);
+    tell(&object, PointerTransition::Release);
+}
+
 void InputState::pointerPress()
 {
     if (m_down)
         return;
+    setFocusHighlight(nullptr);
     track();
     m_down = true;
     if (m_listener)

@@ -8,6 +8,7 @@
 // runtime shows the buttons' states itself.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -17,6 +18,7 @@
 
 namespace swf {
 
+class ButtonInstance;
 class DisplayObject;
 class Stage;
 
@@ -68,6 +70,9 @@ public:
     ~InputState();
 
     void setListener(InputListener* listener) { m_listener = listener; }
+    // Told of each transition of a button before the listener is, for what
+    // the runtime does on its own (the button's sounds).
+    void setButtonTap(std::function<void(const ButtonInstance&, PointerTransition)> tap) { m_buttonTap = std::move(tap); }
 
     // Stage twips, from the top left corner of the movie's frame.
     void pointerMove(QPointF point);
@@ -111,6 +116,15 @@ public:
     // The topmost object drawn at a stage point, whatever answers it.
     DisplayObject* drawnAt(QPointF point) const;
 
+    // The object the focus rectangle is drawn round, null for none. A
+    // press of the pointer takes the rectangle away, as the reference
+    // player does; the focus itself stays.
+    void setFocusHighlight(DisplayObject* object);
+    DisplayObject* focusHighlight() const;
+    // Enter or Space on the focused button or clip: pressed and released
+    // where it is, whatever the pointer does.
+    void pressByKey(DisplayObject& object);
+
 private:
     void track();
     void follow();
@@ -120,6 +134,7 @@ private:
 
     Stage& m_stage;
     InputListener* m_listener = nullptr;
+    std::function<void(const ButtonInstance&, PointerTransition)> m_buttonTap;
     QPointF m_pointer;
     // Until the pointer first comes over the stage (never, in a headless
     // run) there is nothing under it to keep track of.
@@ -134,6 +149,7 @@ private:
     int m_lastAscii = 0;
     bool m_cursorHidden = false;
 
+    std::weak_ptr<DisplayObject> m_focusHighlight;
     std::weak_ptr<DisplayObject> m_dragged;
     QPointF m_grabOffset;
     std::optional<QRectF> m_dragBounds;

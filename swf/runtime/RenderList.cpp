@@ -5,6 +5,8 @@
 
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
+#include "swf/runtime/HitTest.h"
+#include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/Stage.h"
 
 namespace swf {
@@ -103,7 +105,24 @@ void RenderList::clear()
     dictionary.reset();
     diagnostics.reset();
     version = 0;
+    focusRect.reset();
 }
+
+namespace {
+
+// Round the focused object as it stands on the stage, while all of it shows.
+std::optional<QRectF> focusRectOf(const Stage& stage)
+{
+    const DisplayObject* focused = stage.input().focusHighlight();
+    if (!focused)
+        return std::nullopt;
+    for (const DisplayObject* up = focused; up; up = up->parent())
+        if (!up->isVisible())
+            return std::nullopt;
+    return boundsThrough(*focused, stageMatrix(*focused));
+}
+
+} // namespace
 
 void buildRenderList(const Stage& stage, RenderList& list)
 {
@@ -119,6 +138,7 @@ void buildRenderList(const Stage& stage, RenderList& list)
         addChildren(*root, stage.dictionary(), list.nodes, masks);
         resolveMasks(*root, masks, list.nodes);
     }
+    list.focusRect = focusRectOf(stage);
 }
 
 } // namespace swf

@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+#include <QRectF>
+
 #include "swf/ColorTransform.h"
 #include "swf/Header.h"
 #include "swf/Matrix.h"
@@ -64,6 +66,9 @@ struct RenderList {
     std::shared_ptr<Diagnostics> diagnostics;
     // The stage's version this was taken at.
     std::uint64_t version = 0;
+    // Where the focus rectangle goes, in the main movie's twips, over
+    // everything else.
+    std::optional<QRectF> focusRect;
 
     void clear();
 };

@@ -2,6 +2,7 @@
 
 #include "swf/define/SoundDefinition.h"
 #include "swf/read/TagCode.h"
+#include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/SpriteInstance.h"
 
 namespace swf {
@@ -70,12 +71,17 @@ void SoundTimeline::startSound(std::uint64_t clip, const TagRef& tag, std::span<
             return;
         id = *exported;
     }
+    start(id, command.value().info, clip, tag);
+}
+
+void SoundTimeline::start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag)
+{
     const std::shared_ptr<const SoundDefinition> sound = m_dictionary->sound(id);
     if (!sound) {
         m_diagnostics.report(tag.offset, tag.code, "start of sound " + std::to_string(id) + ", which is not defined");
         return;
     }
-    if (command.value().info.stop) {
+    if (info.stop) {
         m_mixer.stopEvent(id);
         return;
     }
@@ -85,7 +91,33 @@ void SoundTimeline::startSound(std::uint64_t clip, const TagRef& tag, std::span<
         return;
     }
     // The clip's levels (its Sound object's) act on what its timeline starts.
-    m_mixer.startEvent(id, std::move(pcm), command.value().info, clip);
+    m_mixer.startEvent(id, std::move(pcm), info, clip);
+}
+
+void SoundTimeline::buttonMoved(const ButtonInstance& button, PointerTransition transition)
+{
+    ButtonSounds::Move move;
+    switch (transition) {
+    case PointerTransition::RollOut: move = ButtonSounds::OverToIdle; break;
+    case PointerTransition::RollOver: move = ButtonSounds::IdleToOver; break;
+    case PointerTransition::Press: move = ButtonSounds::OverToDown; break;
+    case PointerTransition::Release: move = ButtonSounds::DownToOver; break;
+    default: return;
+    }
+    const std::optional<TagRef> tag = m_dictionary->buttonSounds(button.characterId());
+    if (!tag)
+        return;
+    const Result<ButtonSounds> sounds = readButtonSounds(m_tagBody(*tag));
+    if (!sounds) {
+        m_diagnostics.report(tag->offset, tag->code, sounds.error());
+        return;
+    }
+    const ButtonSounds::Entry& entry = sounds.value().entries[move];
+    if (!entry.soundId)
+        return;
+    // Its timeline's Sound object acts on it, as on the sounds that timeline starts.
+    const DisplayObject* timeline = button.parent();
+    start(entry.soundId, entry.info, timeline ? timeline->id() : button.id(), *tag);
 }
 
 void SoundTimeline::streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body)

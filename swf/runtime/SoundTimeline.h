@@ -16,9 +16,12 @@
 #include "swf/media/SoundDecoder.h"
 #include "swf/read/Diagnostics.h"
 #include "swf/runtime/FrameEvents.h"
+#include "swf/runtime/InputState.h"
 #include "swf/runtime/SoundMixer.h"
 
 namespace swf {
+
+class ButtonInstance;
 
 class SoundTimeline final : public FrameListener {
 public:
@@ -31,6 +34,9 @@ public:
     void frameEvents(const std::vector<FrameEvent>& events) override;
     void exitFrame() override;
 
+    // A button's own sound for the move, when its DefineButtonSound gives one.
+    void buttonMoved(const ButtonInstance& button, PointerTransition transition);
+
 private:
     struct Stream {
         SoundStreamHead head;
@@ -40,6 +46,7 @@ private:
     };
 
     void startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body);
+    void start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag);
     void streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body);
 
     SoundMixer& m_mixer;

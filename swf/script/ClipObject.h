@@ -8,6 +8,7 @@
 // When the clip is removed the object keeps its absolute target path; a
 // reference held by script then re-resolves by that path (see Host.h).
 
+#include <cstdint>
 #include <string>
 
 #include "swf/script/Host.h"
@@ -17,17 +18,22 @@ namespace swf::script {
 
 class ClipObject final : public Object {
 public:
-    ClipObject(Object* prototype, ClipHandle handle, bool textField = false)
+    // What kind of display object stands behind it.
+    enum class Face : std::uint8_t { Clip, TextField, Button };
+
+    ClipObject(Object* prototype, ClipHandle handle, Face face = Face::Clip)
         : Object(prototype, ObjectKind::Clip)
         , m_handle(handle)
-        , m_textField(textField)
+        , m_face(face)
     {
         setHasSpecialProperties();
     }
 
     ClipHandle handle() const { return m_handle; }
     // A text field: reached like a clip, typed as a plain object.
-    bool isTextField() const { return m_textField; }
+    bool isTextField() const { return m_face == Face::TextField; }
+    // A button: typed as a plain object too.
+    bool isButton() const { return m_face == Face::Button; }
     bool removed() const { return m_removed; }
     const std::string& removedPath() const { return m_path; }
     void markRemoved(std::string path)
@@ -47,7 +53,7 @@ private:
     ClipHandle m_handle;
     std::string m_path;
     bool m_removed = false;
-    bool m_textField = false;
+    Face m_face = Face::Clip;
 };
 
 } // namespace swf::script

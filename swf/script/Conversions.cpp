@@ -203,7 +203,7 @@ String* Machine::typeOf(const Value& value)
         Object* o = value.asObject();
         if (o->isFunction())
             return m_names.typeFunction;
-        if (o->kind() == ObjectKind::Clip && !static_cast<ClipObject*>(o)->isTextField())
+        if (o->kind() == ObjectKind::Clip && !static_cast<ClipObject*>(o)->isTextField() && !static_cast<ClipObject*>(o)->isButton())
             return m_names.typeMovieClip;
         return m_names.typeObject;
     }

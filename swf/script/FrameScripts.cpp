@@ -166,8 +166,8 @@ void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 {
     const ClipHandle handle {clip.id()};
     if (!isSprite(clip)) {
-        // A text field's references follow its path, as a clip's do.
-        if (clip.type() == DisplayObject::Type::EditText)
+        // A field's or a button's references follow its path, as a clip's do.
+        if (clip.type() == DisplayObject::Type::EditText || clip.type() == DisplayObject::Type::Button)
             m_machine.clipRemoved(handle);
         m_host.forget(handle);
         return;

@@ -307,6 +307,7 @@ public:
     // The field a handle names, null for anything else: fields are script
     // objects of their own kind, reached like clips.
     virtual EditTextInstance* textField(ClipHandle) { return nullptr; }
+    virtual bool isButton(ClipHandle) { return false; }
     // A new empty field at `depth` of `parent`, `area` in pixels in the
     // parent's space; null where a clip could not be made.
     virtual ClipHandle createTextField(ClipHandle /*parent*/, std::string_view /*name*/, int /*depth*/, const HostRect& /*area*/) { return {}; }

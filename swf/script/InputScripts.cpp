@@ -63,6 +63,7 @@ InputScripts::InputScripts(Machine& machine, StageHost& host, FrameScripts& fram
     , m_host(host)
     , m_frameScripts(frameScripts)
     , m_version(swfVersion)
+    , m_focus(machine, host, *this)
 {
 }
 
@@ -74,14 +75,15 @@ bool InputScripts::stopped() const
 InputListener::Interaction InputScripts::interaction(const DisplayObject& object)
 {
     Interaction answer;
-    if (object.type() != DisplayObject::Type::Sprite)
+    const bool button = object.type() == DisplayObject::Type::Button;
+    if (!button && object.type() != DisplayObject::Type::Sprite)
         return answer;
     auto& clip = const_cast<DisplayObject&>(object);
     ClipObject* self = m_machine.clipObject(m_host.handleOf(clip));
     if (!self)
         return answer;
     const auto own = [&](const char* name) { return storedProperty(m_machine, self, m_machine.intern(name)); };
-    answer.interactive = m_frameScripts.handles(object, kButtonClipEvents);
+    answer.interactive = button || m_frameScripts.handles(object, kButtonClipEvents);
     for (const TransitionNames& names : kTransitions) {
         if (answer.interactive)
             break;
@@ -100,7 +102,7 @@ InputListener::Interaction InputScripts::interaction(const DisplayObject& object
     answer.enabled = flag("enabled", true);
     answer.handCursor = flag("useHandCursor", true);
     answer.trackAsMenu = flag("trackAsMenu", false);
-    if (Object* area = own("hitArea").objectOrNull())
+    if (Object* area = button ? nullptr : own("hitArea").objectOrNull())
         if (ClipObject* areaClip = m_machine.resolveClip(area))
             answer.hitArea = m_host.object(areaClip->handle());
     return answer;
@@ -133,14 +135,15 @@ void InputScripts::pointerTransition(DisplayObject& target, PointerTransition tr
 {
     if (stopped())
         return;
-    if (target.type() == DisplayObject::Type::Button) {
+    const bool button = target.type() == DisplayObject::Type::Button;
+    if (button)
         runButtonActions(static_cast<ButtonInstance&>(target), std::uint16_t(transition), 0);
-        return;
-    }
     for (const TransitionNames& names : kTransitions) {
-        if (names.transition != transition)
+        if (names.transition != transition || target.isRemoved() || stopped())
             continue;
-        m_frameScripts.clipEvent(target, names.clipEvent);
+        // A button's own actions stand where a clip's handlers do.
+        if (!button)
+            m_frameScripts.clipEvent(target, names.clipEvent);
         if (!target.isRemoved() && !stopped())
             m_machine.callClipMethod(m_host.handleOf(target), names.method);
     }
@@ -231,6 +234,8 @@ void InputScripts::keyAction(bool down, int code, int ascii)
     broadcast("Key", down ? "onKeyDown" : "onKeyUp");
     if (!down || (m_textEntry && m_textEntry->takesKey(m_host.stage().input(), code, ascii)))
         return;
+    if (!stopped())
+        m_focus.keyDown(code);
     const int key = buttonKey(code, ascii);
     SpriteInstance* root = m_host.sprite(m_host.root(0));
     if (!key || !root)

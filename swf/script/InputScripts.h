@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "swf/runtime/InputState.h"
+#include "swf/script/KeyboardFocus.h"
 
 namespace swf {
 class ButtonInstance;
@@ -51,6 +52,7 @@ private:
     FrameScripts& m_frameScripts;
     int m_version;
     const TextEntry* m_textEntry = nullptr;
+    KeyboardFocus m_focus;
 };
 
 } // namespace swf::script

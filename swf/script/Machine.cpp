@@ -32,7 +32,8 @@ constexpr const char* kClipPropertyTexts[kClipPropertyCount] = {
 void Builtins::trace(Tracer& tracer) const
 {
     for (Object* o : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype, booleanPrototype,
-                      datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype})
+                      datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype,
+                      buttonPrototype})
         tracer.mark(o);
     for (Function* f : {objectConstructor, functionConstructor, arrayConstructor, stringConstructor, numberConstructor,
                         booleanConstructor, movieClipConstructor})
@@ -360,9 +361,26 @@ ClipObject* Machine::clipObject(ClipHandle clip)
         return found->second;
     if (!m_host.alive(clip))
         return nullptr;
+    if (m_host.isButton(clip))
+        return makeButtonObject(clip);
     const bool textField = m_host.textField(clip) != nullptr;
-    auto* object = m_heap.make<ClipObject>(textField ? m_builtins.textFieldPrototype : m_builtins.movieClipPrototype, clip, textField);
+    auto* object = m_heap.make<ClipObject>(textField ? m_builtins.textFieldPrototype : m_builtins.movieClipPrototype, clip,
+                                           textField ? ClipObject::Face::TextField : ClipObject::Face::Clip);
     m_clips.emplace(clip.id, object);
+    return object;
+}
+
+ClipObject* Machine::makeButtonObject(ClipHandle clip)
+{
+    auto* object = m_heap.make<ClipObject>(m_builtins.buttonPrototype, clip, ClipObject::Face::Button);
+    m_clips.emplace(clip.id, object);
+    // A button is made as `new Button` would make it.
+    const Value constructor = m_builtins.buttonPrototype ? get(m_builtins.buttonPrototype, m_names.constructor) : Value();
+    if (constructor.isObject()) {
+        define(object, m_names.constructorHidden, constructor, PropertyFlag::DontEnum | PropertyFlag::OnlySwf6Up);
+        if (version() < 7)
+            define(object, m_names.constructor, constructor, PropertyFlag::DontEnum);
+    }
     return object;
 }
 

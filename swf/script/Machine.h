@@ -68,6 +68,7 @@ struct Builtins {
     Object* movieClipPrototype = nullptr;
     Object* asBroadcaster = nullptr;
     Object* textFieldPrototype = nullptr;
+    Object* buttonPrototype = nullptr;
     Function* objectConstructor = nullptr;
     Function* functionConstructor = nullptr;
     Function* arrayConstructor = nullptr;
@@ -290,6 +291,7 @@ private:
 
     void traceRoots(Tracer& tracer) override;
     void installBuiltins();
+    ClipObject* makeButtonObject(ClipHandle clip);
 
     Value callScript(Function* function, const Value& thisValue, std::span<const Value> args, bool constructing, Object* superHolder);
     Value execute(Frame& frame);

@@ -17,6 +17,7 @@
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/GraphicInstances.h"
 #include "swf/runtime/HitTest.h"
+#include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
@@ -59,11 +60,12 @@ bool isClip(const DisplayObject& object)
     return object.type() == DisplayObject::Type::Sprite;
 }
 
-// What script reaches by name: clips, and text fields from version 6,
-// the first whose players gave fields a script face.
+// What script reaches by name: clips, buttons, and text fields from
+// version 6, the first whose players gave fields a script face.
 bool isScriptable(const DisplayObject& object, int version)
 {
-    return isClip(object) || (object.type() == DisplayObject::Type::EditText && version >= 6);
+    return isClip(object) || object.type() == DisplayObject::Type::Button ||
+        (object.type() == DisplayObject::Type::EditText && version >= 6);
 }
 
 // A frame script with one empty frame, for clips script makes from nothing.
@@ -79,59 +81,6 @@ Matrix concatenated(const DisplayObject& object)
     for (const DisplayObject* up = object.parent(); up; up = up->parent())
         m = up->matrix() * m;
     return m;
-}
-
-// What an object covers in its own space, in twips; nothing when empty.
-std::optional<QRectF> localBounds(const DisplayObject& object);
-
-// What `object` covers in the space its matrix maps into.
-std::optional<QRectF> boundsThrough(const DisplayObject& object, const Matrix& matrix)
-{
-    const std::optional<QRectF> local = localBounds(object);
-    if (!local)
-        return std::nullopt;
-    return matrix.toTransform().mapRect(*local);
-}
-
-std::optional<QRectF> localBounds(const DisplayObject& object)
-{
-    const auto fromRect = [](const Rect& r) -> std::optional<QRectF> {
-        if (r.xMax < r.xMin || r.yMax < r.yMin)
-            return std::nullopt;
-        return QRectF(QPointF(r.xMin, r.yMin), QPointF(r.xMax, r.yMax));
-    };
-    const Character* character = object.character().get();
-    switch (object.type()) {
-    case DisplayObject::Type::Shape:
-        return character ? fromRect(static_cast<const ShapeDefinition&>(*character).bounds) : std::nullopt;
-    case DisplayObject::Type::StaticText:
-        return character ? fromRect(static_cast<const StaticTextDefinition&>(*character).text.bounds) : std::nullopt;
-    case DisplayObject::Type::EditText:
-        return fromRect(static_cast<const EditTextInstance&>(object).layout()->bounds);
-    case DisplayObject::Type::Bitmap: {
-        const QSize size = character ? static_cast<const BitmapDefinition&>(*character).claimedSize() : QSize();
-        if (size.isEmpty())
-            return std::nullopt;
-        return QRectF(0, 0, size.width() * kTwips, size.height() * kTwips);
-    }
-    case DisplayObject::Type::Sprite:
-    case DisplayObject::Type::Button: {
-        std::optional<QRectF> all;
-        if (object.type() == DisplayObject::Type::Sprite) {
-            const ClipDrawing& drawing = static_cast<const SpriteInstance&>(object).drawing();
-            all = drawing.edgeBounds();
-            if (const auto drawn = drawing.shape())
-                all = all ? all->united(drawn->bounds) : drawn->bounds;
-        }
-        for (const auto& child : static_cast<const Container&>(object).children()) {
-            const std::optional<QRectF> part = boundsThrough(*child, child->matrix());
-            if (part)
-                all = all ? all->united(*part) : *part;
-        }
-        return all;
-    }
-    default: return std::nullopt;
-    }
 }
 
 double degrees(double radians)
@@ -196,6 +145,7 @@ void StageHost::forget(ClipHandle clip)
     m_objects.erase(clip.id);
     m_paths.erase(clip.id);
     m_loaded.erase(clip.id);
+    m_focusRects.erase(clip.id);
 }
 
 void StageHost::prune()
@@ -208,6 +158,7 @@ void StageHost::prune()
         if (!entry.second.expired())
             return false;
         m_paths.erase(entry.first);
+        m_focusRects.erase(entry.first);
         return true;
     });
     m_pruneAt = std::max<std::size_t>(kPruneFloor, m_objects.size() * 2);
@@ -619,7 +570,13 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
             return 0.0;
         return (property == ClipProperty::XMouse ? local->x() : local->y()) / kTwips;
     }
-    case ClipProperty::FocusRect: return HostValue();
+    case ClipProperty::FocusRect: {
+        const auto own = m_focusRects.find(clip.id);
+        if (own != m_focusRects.end())
+            return own->second;
+        // The main movie's stands for every object's that was never set.
+        return found->parent() ? HostValue() : HostValue(true);
+    }
     default: return 0.0;
     }
 }
@@ -642,6 +599,11 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
     const double* number = std::get_if<double>(&value);
     if (!number || !std::isfinite(*number))
         return;
+    if (property == ClipProperty::FocusRect) {
+        m_focusRects[clip.id] = *number != 0;
+        setFocus(m_focus);
+        return;
+    }
     Matrix m = found->matrix();
     const double xScale = std::hypot(m.a, m.b);
     const double yScale = std::hypot(m.c, m.d);
@@ -879,6 +841,13 @@ ClipHandle StageHost::createTextField(ClipHandle parentClip, std::string_view na
     return placeMade(*parent, std::move(made), name, depth);
 }
 
+
+EditTextInstance* StageHost::textField(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
+}
+
 void StageHost::setFocus(ClipHandle clip)
 {
     // A field shows its caret and selection while it has the keyboard.
@@ -887,12 +856,26 @@ void StageHost::setFocus(ClipHandle clip)
     m_focus = clip;
     if (EditTextInstance* now = textField(clip))
         now->setFocused(true);
+    DisplayObject* found = object(clip);
+    const bool framed = found && (found->type() == DisplayObject::Type::Button || found->type() == DisplayObject::Type::Sprite) &&
+        showsFocusRect(*found);
+    m_stage.input().setFocusHighlight(framed ? found : nullptr);
 }
 
-EditTextInstance* StageHost::textField(ClipHandle clip)
+bool StageHost::showsFocusRect(const DisplayObject& object) const
 {
-    DisplayObject* found = object(clip);
-    return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
+    for (const std::uint64_t id : {object.id(), m_stage.root() ? m_stage.root()->id() : 0}) {
+        const auto set = m_focusRects.find(id);
+        if (set != m_focusRects.end())
+            return set->second;
+    }
+    return true;
+}
+
+bool StageHost::isButton(ClipHandle clip)
+{
+    const DisplayObject* found = object(clip);
+    return found && found->type() == DisplayObject::Type::Button;
 }
 
 void StageHost::resizeField(EditTextInstance& field, bool wide, double pixels)

@@ -151,8 +151,11 @@ public:
     void stopDrag() override;
     ClipDrawing* drawing(ClipHandle clip) override;
     EditTextInstance* textField(ClipHandle clip) override;
+    bool isButton(ClipHandle clip) override;
     ClipHandle createTextField(ClipHandle parent, std::string_view name, int depth, const HostRect& area) override;
     ClipHandle focus() override { return alive(m_focus) ? m_focus : ClipHandle {}; }
+    // Focus on a button or a clip shows the focus rectangle round it,
+    // unless its _focusrect (or the main movie's) says not to.
     void setFocus(ClipHandle clip) override;
     void stopAllSounds() override;
     void toggleQuality() override;
@@ -194,6 +197,9 @@ private:
     SharedObjectRegistry m_sharedObjects;
     SystemFacts m_systemFacts;
     ClipHandle m_focus;
+    // _focusrect as script set it, by object id.
+    std::unordered_map<std::uint64_t, bool> m_focusRects;
+    bool showsFocusRect(const DisplayObject& object) const;
     struct PendingFetch {
         std::uint64_t id;
         std::string path; // empty: failed already

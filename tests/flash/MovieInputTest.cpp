@@ -1,17 +1,22 @@
 // Qt's pointer and keys reaching the movie: control points land on the
-// stage through the scale mode's placing, letterboxing and the zoom, and
-// keys arrive with the movie's own codes.
+// stage through the scale mode's placing, letterboxing and the zoom, keys
+// arrive with the movie's own codes, Tab moves the movie's focus and the
+// right-click menu carries the movie's own items.
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "flash/KeyCodes.h"
 #include "flash/ShockwaveFlash.h"
+#include "support/ActionWriter.h"
+#include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
+#include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 
 namespace {
@@ -85,6 +90,69 @@ TEST(MovieInput, PointerLandsOnTheStageAtEveryZoomAndPlacing)
     QTest::keyRelease(&control, Qt::Key_Up);
     EXPECT_FALSE(control.player().stage()->input().isKeyDown(38));
     EXPECT_EQ(control.player().stage()->input().lastKeyCode(), 38);
+}
+
+// A clip "a" that takes Tab focus, and a menu on the main movie with one
+// item that moves the main movie when chosen, its built-in Play hidden.
+std::vector<std::uint8_t> menuMovie()
+{
+    using swftest::ActionCode;
+    swftest::ActionWriter moveRoot;
+    moveRoot.push("_root").op(ActionCode::GetVariable).push("_x", 10).op(ActionCode::SetMember);
+    swftest::ActionWriter w;
+    w.push("a").op(ActionCode::GetVariable).push("tabEnabled", true).op(ActionCode::SetMember);
+    w.push("menu", 0, "ContextMenu").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    w.defineFunction("", {}, moveRoot).push("Move", 2, "ContextMenuItem").op(ActionCode::NewObject);
+    w.push(1, "menu").op(ActionCode::GetVariable).push("customItems").op(ActionCode::GetMember);
+    w.push("push").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    w.push("menu").op(ActionCode::GetVariable).push("builtInItems").op(ActionCode::GetMember).push("play", false);
+    w.op(ActionCode::SetMember);
+    swftest::Placement clip;
+    clip.characterId = 1;
+    clip.name = "a";
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(400, 300);
+    writer.tag(39, swftest::defineSprite(1, {{}})).tag(26, swftest::placeObject2(clip)).tag(12, w.build()).showFrame();
+    return writer.build();
+}
+
+TEST(MovieInput, TabAndTheRightClickMenuReachTheMovie)
+{
+    QTemporaryDir dir;
+    const std::vector<std::uint8_t> bytes = menuMovie();
+    const QString path = dir.filePath(QStringLiteral("menu.swf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    file.close();
+    flash::ShockwaveFlash control;
+    control.resize(400, 300);
+    QSignalSpy done(&control, &flash::ShockwaveFlash::loadFinished);
+    control.setMovie(path);
+    if (done.isEmpty()) {
+        ASSERT_TRUE(done.wait(5000));
+    }
+    control.Stop();
+
+    QTest::keyClick(&control, Qt::Key_Tab);
+    const swf::DisplayObject* focused = control.player().stage()->input().focusHighlight();
+    ASSERT_NE(focused, nullptr) << "Tab stayed with the window";
+    EXPECT_EQ(focused->name(), "a");
+
+    std::unique_ptr<QMenu> menu(control.buildContextMenu(QPointF(10, 10)));
+    const QList<QAction*> actions = menu->actions();
+    ASSERT_GE(actions.size(), 3);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("Move"));
+    EXPECT_TRUE(actions[1]->isSeparator());
+    for (QAction* action : actions) {
+        if (action->text() == QStringLiteral("Play")) {
+            EXPECT_FALSE(action->isVisible()) << "the movie hid Play";
+        }
+    }
+    actions[0]->trigger();
+    EXPECT_EQ(control.player().stage()->root()->matrix().tx, 0) << "not before the next frame";
+    control.advanceFrame();
+    EXPECT_EQ(control.player().stage()->root()->matrix().tx, 200);
 }
 
 } // namespace

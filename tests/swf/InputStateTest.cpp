@@ -43,41 +43,6 @@ Bytes traceOf(const std::string& text)
     return w.build();
 }
 
-struct ButtonRecord {
-    std::uint8_t states;
-    std::uint16_t character;
-};
-
-// DefineButton2 body with its records at depth 1, 2, ... and condition
-// actions, each (conditions, actions).
-Bytes defineButton2(std::uint16_t id, bool menu, const std::vector<ButtonRecord>& records,
-                    const std::vector<std::pair<std::uint16_t, Bytes>>& actions)
-{
-    Bytes list;
-    std::uint16_t depth = 1;
-    for (const ButtonRecord& record : records) {
-        list.push_back(record.states);
-        putU16(list, record.character);
-        putU16(list, depth++);
-        const Bytes matrix = swftest::matrixBytes({});
-        list.insert(list.end(), matrix.begin(), matrix.end());
-        list.push_back(0); // a colour transform that changes nothing
-    }
-    list.push_back(0);
-    Bytes body;
-    putU16(body, id);
-    body.push_back(menu ? 1 : 0);
-    putU16(body, actions.empty() ? 0 : std::uint16_t(list.size() + 2));
-    body.insert(body.end(), list.begin(), list.end());
-    for (std::size_t i = 0; i < actions.size(); ++i) {
-        const auto& [conditions, code] = actions[i];
-        putU16(body, i + 1 == actions.size() ? 0 : std::uint16_t(code.size() + 4));
-        putU16(body, conditions);
-        body.insert(body.end(), code.begin(), code.end());
-    }
-    return body;
-}
-
 // Every transition bit of a button, each tracing its name.
 const std::vector<std::pair<std::uint16_t, Bytes>>& everyTransition()
 {

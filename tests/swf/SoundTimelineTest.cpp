@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "MovieBits.h"
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
 #include "swf/read/TagCode.h"
@@ -152,4 +153,52 @@ TEST(SoundTimeline, SoundTickFollowsTheSamplesPlayed)
     silent.feed(streamMovie(0, 3));
     silent.finish();
     EXPECT_EQ(silent.soundTick(), std::nullopt) << "no stream, no pace";
+}
+
+// DefineButtonSound: sound 1 as the pointer comes over the button, sound 2
+// as it presses it, none for the other two moves. Each step's mix hears
+// what the step started, told apart by length.
+TEST(SoundTimeline, AButtonPlaysItsOwnSoundForEachMoveThatHasOne)
+{
+    constexpr std::size_t kOver = kFrameSamples / 2;
+    constexpr std::size_t kDown = kFrameSamples / 4;
+    SwfWriter writer;
+    writer.setFrameRate(kFrameRate);
+    writer.tag(+TagCode::DefineSound, defineSound(1, kOver)).tag(+TagCode::DefineSound, defineSound(2, kDown));
+    swftest::RectShape shape;
+    shape.id = 3;
+    writer.tag(+TagCode::DefineShape3, swftest::defineShape3(shape));
+    writer.tag(+TagCode::DefineButton2, movietest::defineButton2(4, false, {{0x0F, 3}}, {}));
+    std::vector<std::uint8_t> sounds;
+    put16(sounds, 4);
+    for (const unsigned id : {0u, 1u, 2u, 0u}) {
+        put16(sounds, id);
+        if (id)
+            sounds.push_back(0); // SOUNDINFO: played as it is
+    }
+    writer.tag(+TagCode::DefineButtonSound, sounds);
+    writer.tag(+TagCode::PlaceObject2, movietest::place(1, 4)).showFrame();
+
+    Player player;
+    std::vector<std::size_t> lengths;
+    player.setSoundTap([&](int, int, std::span<const std::int16_t> samples) { lengths.push_back(samples.size() / 2); });
+    movietest::load(player, writer.build());
+    std::vector<std::int16_t> mix(2 * kFrameSamples);
+    player.mixAudio(mix);
+    const struct {
+        const char* step;
+        void (*act)(Player&);
+        std::vector<std::size_t> heard;
+    } steps[] {
+        {"over", [](Player& p) { p.pointerMove(1000, 1000); }, {kOver}},
+        {"press", [](Player& p) { p.pointerPress(); }, {kDown}},
+        {"release", [](Player& p) { p.pointerRelease(); }, {}},
+        {"out", [](Player& p) { p.pointerMove(3000, 3000); }, {}},
+    };
+    for (const auto& step : steps) {
+        lengths.clear();
+        step.act(player);
+        player.mixAudio(mix);
+        EXPECT_EQ(lengths, step.heard) << step.step;
+    }
 }

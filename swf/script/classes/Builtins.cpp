@@ -52,6 +52,7 @@ void installAllClasses(Machine& machine)
     installPrintJobClass(machine);
     installSystemObject(machine);
     installLocalConnectionClass(machine);
+    installButtonClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -61,6 +61,7 @@ void installXmlSocketClass(Machine& machine);
 void installSoundClass(Machine& machine);
 void installNetConnectionClass(Machine& machine);
 void installNetStreamClass(Machine& machine);
+void installButtonClass(Machine& machine);
 void installSharedObjectClass(Machine& machine);
 void installDeviceClasses(Machine& machine);
 void installAccessibilityObject(Machine& machine);

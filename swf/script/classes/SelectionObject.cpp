@@ -1,13 +1,13 @@
-// Selection: which field or clip has keyboard focus, and the selected
-// characters of a focused field. Focus moves only by script until the
-// player takes keys; each move tells the object losing focus
-// (onKillFocus), the one gaining it (onSetFocus) and the listeners.
+// Selection: which field, button or clip has keyboard focus, and the
+// selected characters of a focused field. Script moves focus here, the
+// keyboard through KeyboardFocus; both tell the same listeners.
 
 #include <algorithm>
 #include <cmath>
 
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/script/ClipObject.h"
+#include "swf/script/KeyboardFocus.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Broadcasters.h"
 #include "swf/script/classes/Builtins.h"
@@ -17,11 +17,6 @@ namespace swf::script {
 using namespace BuiltinFlags;
 
 namespace {
-
-Value valueOfFocus(Machine& m, ClipHandle focus)
-{
-    return focus ? m.clipValue(focus) : Value::null();
-}
 
 EditTextInstance* focusedField(Machine& m)
 {
@@ -41,38 +36,26 @@ Value setFocus(NativeCall& c)
     Machine& m = c.machine;
     Host& host = m.host();
     const Value target = c.arg(0);
+    // As the reference player answers: false for an object, even one that
+    // takes the focus; for nothing, true once any call has come before.
+    // The mark of that call lives where script cannot see it.
+    Object* selection = m.global() ? m.get(m.global(), "Selection").objectOrNull() : nullptr;
+    const bool askedBefore = selection && selection->primitive().isBoolean();
+    if (selection)
+        selection->setPrimitive(Value::boolean(true));
     ClipHandle wanted;
     if (!target.isNullish()) {
         Object* base = m.clipObject(m.targetHandle());
         Object* found = base ? m.resolveTarget(base, target) : target.objectOrNull();
         wanted = found ? m.handleOf(found) : ClipHandle();
-        // Text fields take focus; clips other than a level's root only
-        // when they say they may.
-        if (!wanted || (!host.textField(wanted) && (!host.parent(wanted) || !m.toBoolean(m.get(found, m.intern("focusEnabled"))))))
+        // Text fields and buttons take focus; clips other than a level's
+        // root only when they say they may.
+        if (!wanted || (!host.textField(wanted) && !host.isButton(wanted) &&
+                        (!host.parent(wanted) || !m.toBoolean(m.get(found, m.intern("focusEnabled"))))))
             return Value::boolean(false);
     }
-    const ClipHandle old = host.focus();
-    // As the reference player answers: true only when a focus was let go.
-    const Value answer = Value::boolean(!wanted && old);
-    if (old == wanted)
-        return answer;
-    const Value oldValue = valueOfFocus(m, old);
-    const Value newValue = valueOfFocus(m, wanted);
-    // The object losing focus still has it while it hears so.
-    if (old) {
-        const Value args[] {newValue};
-        m.callMethod(oldValue, m.intern("onKillFocus"), args);
-    }
-    host.setFocus(wanted);
-    if (wanted) {
-        const Value args[] {oldValue};
-        m.callMethod(newValue, m.intern("onSetFocus"), args);
-    }
-    if (Object* self = c.thisObject()) {
-        const Value args[] {m.stringValue("onSetFocus"), oldValue, newValue};
-        m.callMethod(Value::object(self), m.intern("broadcastMessage"), args);
-    }
-    return answer;
+    moveFocus(m, wanted);
+    return Value::boolean(!wanted && askedBefore);
 }
 
 Value index(NativeCall& c)
