@@ -1,5 +1,8 @@
 #include "support/VideoClips.h"
 
+#include "support/SwfWriter.h"
+#include "swf/read/TagCode.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -52,7 +55,41 @@ void fillFrame(AVFrame& frame, const QImage& source)
     }
 }
 
+void put16(std::vector<std::uint8_t>& out, unsigned value)
+{
+    out.push_back(std::uint8_t(value));
+    out.push_back(std::uint8_t(value >> 8));
+}
+
 } // namespace
+
+std::vector<std::uint8_t> embeddedVideoMovie(const VideoClip& clip, int width, int height)
+{
+    SwfWriter writer;
+    writer.setFrameSize(width, height);
+    std::vector<std::uint8_t> stream;
+    for (const unsigned field : {1u, unsigned(clip.packets.size()), unsigned(width), unsigned(height)})
+        put16(stream, field);
+    stream.push_back(0); // no deblocking, no smoothing
+    stream.push_back(clip.codec);
+    writer.tag(std::uint16_t(swf::TagCode::DefineVideoStream), stream);
+    for (std::size_t i = 0; i < clip.packets.size(); ++i) {
+        std::vector<std::uint8_t> frame;
+        put16(frame, 1);
+        put16(frame, unsigned(i));
+        frame.insert(frame.end(), clip.packets[i].begin(), clip.packets[i].end());
+        writer.tag(std::uint16_t(swf::TagCode::VideoFrame), frame);
+        // Placed in the first frame, moved on to the next ratio after.
+        std::vector<std::uint8_t> place {std::uint8_t(i == 0 ? 0x12 : 0x11)};
+        put16(place, 1);
+        if (i == 0)
+            put16(place, 1);
+        put16(place, unsigned(i));
+        writer.tag(std::uint16_t(swf::TagCode::PlaceObject2), place);
+        writer.showFrame();
+    }
+    return writer.build();
+}
 
 QImage videoSourceFrame(int width, int height, int index)
 {

@@ -28,6 +28,11 @@ struct VideoClip {
 std::optional<VideoClip> encodeVideoClip(const std::string& encoder, int width, int height, int frames, int keyInterval,
                                          std::string& whyNot);
 
+// A movie of the clip's size showing frame i of `clip` in its frame i, the
+// way authoring tools lay embedded video out: DefineVideoStream 1, then a
+// VideoFrame and a PlaceObject2 at depth 1 with ratio i in each frame.
+std::vector<std::uint8_t> embeddedVideoMovie(const VideoClip& clip, int width, int height);
+
 // The picture of frame `index`: gradients and a square that move with it.
 QImage videoSourceFrame(int width, int height, int index);
 
