@@ -9,6 +9,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 }
 
@@ -133,6 +134,8 @@ std::optional<VideoClip> encodeVideoClip(const std::string& encoderName, int wid
         whyNot = "this FFmpeg has no " + encoderName + " encoder";
         return std::nullopt;
     }
+    // x264 reports its settings on every open.
+    av_log_set_level(AV_LOG_ERROR);
     AVCodecContext* context = avcodec_alloc_context3(codec);
     context->width = width;
     context->height = height;
