@@ -18,7 +18,7 @@ VideoInstance::~VideoInstance() = default;
 
 std::shared_ptr<const QImage> VideoInstance::picture() const
 {
-    if (!m_streamAttached)
+    if (!m_streamKey)
         decodeUpTo(ratio());
     return m_picture;
 }
@@ -58,16 +58,23 @@ void VideoInstance::decodeUpTo(std::uint16_t frame) const
         m_picture = std::make_shared<const QImage>(m_codec->picture());
 }
 
-void VideoInstance::showStreamPicture(std::shared_ptr<const QImage> picture, bool attached)
+void VideoInstance::attachStream(std::uint64_t key)
 {
-    if (picture == m_picture && attached == m_streamAttached)
+    if (key == m_streamKey)
         return;
-    m_streamAttached = attached;
+    m_streamKey = key;
+    // Either way the embedded frames start again from nothing: the picture
+    // on show stays until the next one comes.
+    m_codec.reset();
+    m_decoded = -1;
+    changed();
+}
+
+void VideoInstance::showStreamPicture(std::shared_ptr<const QImage> picture)
+{
+    if (picture == m_picture)
+        return;
     m_picture = std::move(picture);
-    if (!attached) {
-        m_codec.reset();
-        m_decoded = -1;
-    }
     changed();
 }
 

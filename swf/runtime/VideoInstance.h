@@ -27,10 +27,12 @@ public:
     // The picture on show, null for none. Brings the embedded frames up to
     // the ratio first, unless a stream is attached.
     std::shared_ptr<const QImage> picture() const;
-    // What an attached stream shows; `attached` false hands the object
-    // back to its own frames.
-    void showStreamPicture(std::shared_ptr<const QImage> picture, bool attached = true);
-    bool hasStream() const { return m_streamAttached; }
+    // Script attaches a stream, known by a key of its own choosing; 0
+    // hands the object back to its own frames.
+    void attachStream(std::uint64_t key);
+    std::uint64_t streamKey() const { return m_streamKey; }
+    // What the attached stream shows now.
+    void showStreamPicture(std::shared_ptr<const QImage> picture);
     // Script's clear(): nothing shows until the next frame is decoded.
     void clear();
 
@@ -45,7 +47,7 @@ private:
     std::shared_ptr<const VideoStreamDefinition> m_definition;
     bool m_smoothing;
     std::uint8_t m_deblocking;
-    bool m_streamAttached = false;
+    std::uint64_t m_streamKey = 0;
     // The decoding state of the embedded frames, brought forward lazily.
     mutable std::unique_ptr<VideoCodec> m_codec;
     mutable int m_decoded = -1;

@@ -17,10 +17,11 @@ namespace swf::script {
 
 class ClipObject final : public Object {
 public:
-    ClipObject(Object* prototype, ClipHandle handle, bool textField = false)
+    ClipObject(Object* prototype, ClipHandle handle, bool textField = false, bool video = false)
         : Object(prototype, ObjectKind::Clip)
         , m_handle(handle)
         , m_textField(textField)
+        , m_video(video)
     {
         setHasSpecialProperties();
     }
@@ -28,6 +29,8 @@ public:
     ClipHandle handle() const { return m_handle; }
     // A text field: reached like a clip, typed as a plain object.
     bool isTextField() const { return m_textField; }
+    // A video: its width, height, smoothing and deblocking are its own.
+    bool isVideo() const { return m_video; }
     bool removed() const { return m_removed; }
     const std::string& removedPath() const { return m_path; }
     void markRemoved(std::string path)
@@ -48,6 +51,7 @@ private:
     std::string m_path;
     bool m_removed = false;
     bool m_textField = false;
+    bool m_video = false;
 };
 
 } // namespace swf::script

@@ -32,7 +32,7 @@ constexpr const char* kClipPropertyTexts[kClipPropertyCount] = {
 void Builtins::trace(Tracer& tracer) const
 {
     for (Object* o : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype, booleanPrototype,
-                      datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype})
+                      datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype, videoPrototype})
         tracer.mark(o);
     for (Function* f : {objectConstructor, functionConstructor, arrayConstructor, stringConstructor, numberConstructor,
                         booleanConstructor, movieClipConstructor})
@@ -361,7 +361,9 @@ ClipObject* Machine::clipObject(ClipHandle clip)
     if (!m_host.alive(clip))
         return nullptr;
     const bool textField = m_host.textField(clip) != nullptr;
-    auto* object = m_heap.make<ClipObject>(textField ? m_builtins.textFieldPrototype : m_builtins.movieClipPrototype, clip, textField);
+    const bool video = !textField && m_host.video(clip) != nullptr;
+    Object* prototype = textField ? m_builtins.textFieldPrototype : video ? m_builtins.videoPrototype : m_builtins.movieClipPrototype;
+    auto* object = m_heap.make<ClipObject>(prototype, clip, textField, video);
     m_clips.emplace(clip.id, object);
     return object;
 }

@@ -68,6 +68,7 @@ struct Builtins {
     Object* movieClipPrototype = nullptr;
     Object* asBroadcaster = nullptr;
     Object* textFieldPrototype = nullptr;
+    Object* videoPrototype = nullptr;
     Function* objectConstructor = nullptr;
     Function* functionConstructor = nullptr;
     Function* arrayConstructor = nullptr;

@@ -20,6 +20,7 @@
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
+#include "swf/runtime/VideoInstance.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
@@ -59,11 +60,12 @@ bool isClip(const DisplayObject& object)
     return object.type() == DisplayObject::Type::Sprite;
 }
 
-// What script reaches by name: clips, and text fields from version 6,
-// the first whose players gave fields a script face.
+// What script reaches by name: clips, and text fields and videos from
+// version 6, the first whose players gave them a script face.
 bool isScriptable(const DisplayObject& object, int version)
 {
-    return isClip(object) || (object.type() == DisplayObject::Type::EditText && version >= 6);
+    const bool fromSix = object.type() == DisplayObject::Type::EditText || object.type() == DisplayObject::Type::Video;
+    return isClip(object) || (fromSix && version >= 6);
 }
 
 // A frame script with one empty frame, for clips script makes from nothing.
@@ -114,6 +116,8 @@ std::optional<QRectF> localBounds(const DisplayObject& object)
             return std::nullopt;
         return QRectF(0, 0, size.width() * kTwips, size.height() * kTwips);
     }
+    case DisplayObject::Type::Video:
+        return fromRect(static_cast<const VideoInstance&>(object).definition().bounds());
     case DisplayObject::Type::Sprite:
     case DisplayObject::Type::Button: {
         std::optional<QRectF> all;
@@ -871,6 +875,12 @@ EditTextInstance* StageHost::textField(ClipHandle clip)
 {
     DisplayObject* found = object(clip);
     return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
+}
+
+VideoInstance* StageHost::video(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    return found && found->type() == DisplayObject::Type::Video ? static_cast<VideoInstance*>(found) : nullptr;
 }
 
 void StageHost::resizeField(EditTextInstance& field, bool wide, double pixels)

@@ -145,6 +145,7 @@ public:
     void stopDrag() override;
     ClipDrawing* drawing(ClipHandle clip) override;
     EditTextInstance* textField(ClipHandle clip) override;
+    VideoInstance* video(ClipHandle clip) override;
     ClipHandle createTextField(ClipHandle parent, std::string_view name, int depth, const HostRect& area) override;
     ClipHandle focus() override { return alive(m_focus) ? m_focus : ClipHandle {}; }
     void setFocus(ClipHandle clip) override { m_focus = clip; }

@@ -92,6 +92,28 @@ std::vector<std::uint8_t> embeddedVideoMovie(const VideoClip& clip, int width, i
     return writer.build();
 }
 
+std::vector<std::uint8_t> flvFileOf(const VideoClip& clip, int msPerFrame)
+{
+    std::vector<std::uint8_t> out {'F', 'L', 'V', 1, 1, 0, 0, 0, 9, 0, 0, 0, 0};
+    const auto put = [&out](std::uint32_t value, int bytes) {
+        for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
+            out.push_back(std::uint8_t(value >> shift));
+    };
+    for (std::size_t i = 0; i < clip.packets.size(); ++i) {
+        const std::size_t size = 1 + clip.packets[i].size();
+        const std::uint32_t time = std::uint32_t(i) * std::uint32_t(msPerFrame);
+        out.push_back(9);
+        put(std::uint32_t(size), 3);
+        put(time & 0xFFFFFF, 3);
+        out.push_back(std::uint8_t(time >> 24));
+        put(0, 3);
+        out.push_back(std::uint8_t((clip.keyFrames[i] ? 0x10 : 0x20) | clip.codec));
+        out.insert(out.end(), clip.packets[i].begin(), clip.packets[i].end());
+        put(std::uint32_t(11 + size), 4);
+    }
+    return out;
+}
+
 QImage videoSourceFrame(int width, int height, int index)
 {
     QImage image(width, height, QImage::Format_ARGB32);
@@ -134,8 +156,14 @@ std::optional<VideoClip> encodeVideoClip(const std::string& encoderName, int wid
         whyNot = "this FFmpeg has no " + encoderName + " encoder";
         return std::nullopt;
     }
-    // x264 reports its settings on every open.
-    av_log_set_level(AV_LOG_ERROR);
+    // x264 reports its settings on every open; the level is put back so
+    // as not to undo the decoders' silence.
+    const int logLevel = av_log_get_level();
+    av_log_set_level(std::min(logLevel, AV_LOG_ERROR));
+    struct RestoreLog {
+        int level;
+        ~RestoreLog() { av_log_set_level(level); }
+    } restore {logLevel};
     AVCodecContext* context = avcodec_alloc_context3(codec);
     context->width = width;
     context->height = height;

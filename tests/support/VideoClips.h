@@ -33,6 +33,9 @@ std::optional<VideoClip> encodeVideoClip(const std::string& encoder, int width, 
 // VideoFrame and a PlaceObject2 at depth 1 with ratio i in each frame.
 std::vector<std::uint8_t> embeddedVideoMovie(const VideoClip& clip, int width, int height);
 
+// An FLV file of the clip alone, frame i at i * `msPerFrame`.
+std::vector<std::uint8_t> flvFileOf(const VideoClip& clip, int msPerFrame);
+
 // The picture of frame `index`: gradients and a square that move with it.
 QImage videoSourceFrame(int width, int height, int index);
 

@@ -45,6 +45,7 @@ void installAllClasses(Machine& machine)
     installSoundClass(machine);
     installNetConnectionClass(machine);
     installNetStreamClass(machine);
+    installVideoClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -61,6 +61,7 @@ void installXmlSocketClass(Machine& machine);
 void installSoundClass(Machine& machine);
 void installNetConnectionClass(Machine& machine);
 void installNetStreamClass(Machine& machine);
+void installVideoClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.
