@@ -12,7 +12,7 @@ namespace swf {
 
 class Character {
 public:
-    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button, Font, StaticText, EditText };
+    enum class Kind { Shape, MorphShape, Bitmap, Sprite, Button, Font, StaticText, EditText, Video };
 
     virtual ~Character() = default;
     virtual Kind kind() const = 0;

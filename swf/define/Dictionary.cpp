@@ -1,6 +1,7 @@
 #include "swf/define/Dictionary.h"
 
 #include "swf/define/SoundDefinition.h"
+#include "swf/define/VideoStreamDefinition.h"
 #include "swf/read/ByteReader.h"
 #include "swf/read/Records.h"
 #include "swf/read/TagCode.h"
@@ -60,6 +61,8 @@ bool Dictionary::isDefinitionTag(std::uint16_t code)
     case TagCode::DefineFontName:
     case TagCode::DefineSound:
     case TagCode::ExportAssets:
+    case TagCode::DefineVideoStream:
+    case TagCode::VideoFrame:
         return true;
     default:
         return false;
@@ -78,6 +81,10 @@ void Dictionary::define(const TagRecord& tag, std::span<const std::uint8_t> body
     }
     if (tag.code == TagCode::ExportAssets) {
         readExports(tag, body, diagnostics);
+        return;
+    }
+    if (tag.code == TagCode::VideoFrame) {
+        addVideoFrame(tag.bodyOffset, body, diagnostics);
         return;
     }
     ByteReader bytes(body);
@@ -134,6 +141,38 @@ void Dictionary::defineSound(std::uint16_t id, const TagRecord& tag, std::span<c
     const std::unique_lock lock(m_lock);
     if (!m_sounds.emplace(id, std::move(sound.value())).second)
         diagnostics.report(tag.bodyOffset, tag.code, "sound " + std::to_string(id) + " defined again; the first one stays");
+}
+
+void Dictionary::addVideoFrame(std::uint64_t bodyOffset, std::span<const std::uint8_t> body, Diagnostics& diagnostics)
+{
+    const Result<VideoFrameTag> frame = readVideoFrameTag(body);
+    if (!frame) {
+        diagnostics.report(bodyOffset, int(TagCode::VideoFrame), frame.error());
+        return;
+    }
+    const std::shared_ptr<const Character> stream = find(frame.value().streamId);
+    if (!stream || stream->kind() != Character::Kind::Video) {
+        diagnostics.report(bodyOffset, int(TagCode::VideoFrame),
+                           "frame of video stream " + std::to_string(frame.value().streamId) + ", which is not defined");
+        return;
+    }
+    static_cast<const VideoStreamDefinition&>(*stream).addFrame(frame.value().frameNumber, frame.value().packet);
+}
+
+// A sprite's video frames feed the stream they name as the main movie's
+// do; the sprite's script only carries where they sit in `body`.
+void Dictionary::addSpriteVideoFrames(const FrameScript& script, std::span<const std::uint8_t> body, std::uint64_t bodyOffset,
+                                      Diagnostics& diagnostics)
+{
+    for (const auto& frame : script.frames) {
+        for (const FrameCommand& command : frame) {
+            const auto* carried = std::get_if<CarriedTag>(&command);
+            if (!carried || carried->code != TagCode::VideoFrame || carried->offset < bodyOffset
+                || carried->offset - bodyOffset > body.size() || carried->length > body.size() - (carried->offset - bodyOffset))
+                continue;
+            addVideoFrame(carried->offset, body.subspan(std::size_t(carried->offset - bodyOffset), carried->length), diagnostics);
+        }
+    }
 }
 
 std::shared_ptr<const SoundDefinition> Dictionary::sound(std::uint16_t id) const
@@ -222,6 +261,12 @@ void Dictionary::defineCharacter(std::uint16_t id, const TagRecord& tag, std::sp
         character = orReport(readSpriteDefinition(rest, swfVersion, problems, restOffset, tagAllowance), problem);
         for (const std::string& message : problems)
             report(message);
+        if (character)
+            addSpriteVideoFrames(static_cast<const SpriteDefinition&>(*character).script, rest, restOffset, diagnostics);
+        break;
+    }
+    case TagCode::DefineVideoStream: {
+        character = orReport(readVideoStreamDefinition(rest), problem);
         break;
     }
     case TagCode::DefineButton:

@@ -64,6 +64,9 @@ private:
                          Diagnostics& diagnostics, std::size_t& tagAllowance);
     void defineSound(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics);
     void amendFont(std::uint16_t id, const TagRecord& tag, std::span<const std::uint8_t> rest, Diagnostics& diagnostics);
+    void addVideoFrame(std::uint64_t bodyOffset, std::span<const std::uint8_t> body, Diagnostics& diagnostics);
+    void addSpriteVideoFrames(const FrameScript& script, std::span<const std::uint8_t> body, std::uint64_t bodyOffset,
+                              Diagnostics& diagnostics);
     void readExports(const TagRecord& tag, std::span<const std::uint8_t> body, Diagnostics& diagnostics);
 
     mutable std::shared_mutex m_lock;

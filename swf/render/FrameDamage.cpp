@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "swf/define/Definitions.h"
+#include "swf/define/VideoStreamDefinition.h"
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
 #include "swf/render/raster/Outline.h"
@@ -120,6 +121,9 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
         entry.filters = node.filters.get();
         entry.text = node.text;
         entry.drawing = node.drawing;
+        // A video's new picture is a new object: its bounds are damaged.
+        if (node.picture)
+            entry.drawing = node.picture;
         entry.matrix = node.matrix;
         entry.colorTransform = node.colorTransform;
         entry.ratio = node.ratio;
@@ -172,6 +176,9 @@ QRectF FrameDamage::subtree(const RenderList& list, std::uint32_t index, std::ui
             bounds = transform.mapRect(QRectF(0, 0, size.width() * 20.0, size.height() * 20.0));
             break;
         }
+        case RenderNode::Kind::Video:
+            bounds = transform.mapRect(rectOf(static_cast<const VideoStreamDefinition&>(*node.character).bounds()));
+            break;
         case RenderNode::Kind::StaticText:
         case RenderNode::Kind::EditText: {
             const Character& character = *node.character;

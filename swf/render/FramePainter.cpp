@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "swf/define/VideoStreamDefinition.h"
 #include "swf/render/BlendMode.h"
 #include "swf/render/Filter.h"
 #include "swf/render/FocusRect.h"
@@ -193,6 +194,9 @@ QRectF FramePainter::deviceBounds(std::uint32_t index, const QTransform& transfo
         bounds = transform.mapRect(QRectF(0, 0, size.width() * 20.0, size.height() * 20.0));
         break;
     }
+    case RenderNode::Kind::Video:
+        bounds = transform.mapRect(rectOf(static_cast<const VideoStreamDefinition&>(*node.character).bounds()));
+        break;
     case RenderNode::Kind::StaticText:
         bounds = transform.mapRect(rectOf(static_cast<const StaticTextDefinition&>(*node.character).text.bounds));
         break;
@@ -588,6 +592,23 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
         }
         painter.setRenderHint(QPainter::SmoothPixmapTransform, m_options.quality >= Quality::High);
         painter.drawImage(0, 0, transformedImage(image, cxform));
+        return;
+    }
+    case RenderNode::Kind::Video: {
+        if (!object.picture || object.picture->isNull())
+            return;
+        const QImage& picture = *object.picture;
+        const QRectF box = rectOf(static_cast<const VideoStreamDefinition&>(character).bounds());
+        const auto lock = lockShared();
+        // The decoded picture fills the video's own box, whatever size the
+        // stream turned out to have.
+        painter.setTransform(QTransform::fromScale(box.width() / picture.width(), box.height() / picture.height()) * transform);
+        if (coverage) {
+            painter.fillRect(picture.rect(), Qt::black);
+            return;
+        }
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, object.smoothing && m_options.quality >= Quality::High);
+        painter.drawImage(0, 0, transformedImage(picture, cxform));
         return;
     }
     case RenderNode::Kind::Container:

@@ -37,7 +37,7 @@ struct PlacementOrigin {
 
 class DisplayObject : public std::enable_shared_from_this<DisplayObject> {
 public:
-    enum class Type { Shape, MorphShape, Bitmap, StaticText, EditText, Sprite, Button };
+    enum class Type { Shape, MorphShape, Bitmap, StaticText, EditText, Sprite, Button, Video };
 
     virtual ~DisplayObject();
     DisplayObject(const DisplayObject&) = delete;

@@ -6,6 +6,7 @@
 
 #include "swf/define/Definitions.h"
 #include "swf/define/Dictionary.h"
+#include "swf/define/VideoStreamDefinition.h"
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/Container.h"
 #include "swf/runtime/Stage.h"
@@ -76,6 +77,9 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
     case Character::Kind::Bitmap: {
         const QSize size = static_cast<const BitmapDefinition&>(character).claimedSize();
         return p.x() >= 0 && p.y() >= 0 && p.x() < size.width() * 20.0 && p.y() < size.height() * 20.0;
+    }
+    case Character::Kind::Video: {
+        return rectCovers(static_cast<const VideoStreamDefinition&>(character).bounds(), p);
     }
     case Character::Kind::Sprite: {
         // What the sprite's first frame places: a sprite in a button's hit

@@ -4,6 +4,7 @@
 #include "swf/runtime/Container.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/SpriteInstance.h"
+#include "swf/runtime/VideoInstance.h"
 
 namespace swf {
 
@@ -42,6 +43,8 @@ std::optional<QRectF> localBounds(const DisplayObject& object)
             return std::nullopt;
         return QRectF(0, 0, size.width() * kTwips, size.height() * kTwips);
     }
+    case DisplayObject::Type::Video:
+        return fromRect(static_cast<const VideoInstance&>(object).definition().bounds());
     case DisplayObject::Type::Sprite:
     case DisplayObject::Type::Button: {
         std::optional<QRectF> all;

@@ -8,6 +8,7 @@
 #include "swf/runtime/HitTest.h"
 #include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/Stage.h"
+#include "swf/runtime/VideoInstance.h"
 
 namespace swf {
 
@@ -26,6 +27,8 @@ RenderNode::Kind kindOf(DisplayObject::Type type)
         return RenderNode::Kind::StaticText;
     case DisplayObject::Type::EditText:
         return RenderNode::Kind::EditText;
+    case DisplayObject::Type::Video:
+        return RenderNode::Kind::Video;
     default:
         return RenderNode::Kind::Container;
     }
@@ -58,6 +61,12 @@ void addChildren(const Container& container, const Dictionary& dictionary, std::
         case DisplayObject::Type::EditText:
             node.text = static_cast<const EditTextInstance&>(*child).layout();
             break;
+        case DisplayObject::Type::Video: {
+            const auto& video = static_cast<const VideoInstance&>(*child);
+            node.picture = video.picture();
+            node.smoothing = video.smoothing();
+            break;
+        }
         case DisplayObject::Type::Button:
             if (const auto own = dictionary.buttonColorTransform(child->characterId()))
                 node.colorTransform = node.colorTransform * *own;

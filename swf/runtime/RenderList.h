@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <QRectF>
+#include <QImage>
 
 #include "swf/ColorTransform.h"
 #include "swf/Header.h"
@@ -25,7 +26,7 @@ namespace swf {
 class Stage;
 
 struct RenderNode {
-    enum class Kind : std::uint8_t { Shape, MorphShape, Bitmap, StaticText, EditText, Container };
+    enum class Kind : std::uint8_t { Shape, MorphShape, Bitmap, StaticText, EditText, Container, Video };
 
     Kind kind = Kind::Shape;
     bool visible = true;
@@ -52,6 +53,8 @@ struct RenderNode {
     std::shared_ptr<const TextLayout> text;             // edit text only
     std::optional<ScalingGrid> scalingGrid;             // containers only
     std::shared_ptr<const DrawnShape> drawing;          // sprites script drew into
+    std::shared_ptr<const QImage> picture;              // videos only; null: nothing shows
+    bool smoothing = false;                             // videos only
 };
 
 struct RenderList {

@@ -6,6 +6,7 @@
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/GraphicInstances.h"
+#include "swf/runtime/VideoInstance.h"
 
 namespace swf {
 
@@ -150,6 +151,9 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
     case Character::Kind::Button:
         object = std::make_shared<ButtonInstance>(*this, characterId, std::static_pointer_cast<const ButtonDefinition>(character),
                                                   nesting);
+        break;
+    case Character::Kind::Video:
+        object = std::make_shared<VideoInstance>(*this, characterId, std::static_pointer_cast<const VideoStreamDefinition>(character));
         break;
     case Character::Kind::Font:
         return nullptr;

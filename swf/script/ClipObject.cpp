@@ -1,7 +1,12 @@
 #include "swf/script/ClipObject.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
+#include <string_view>
+#include <utility>
 
+#include "swf/runtime/VideoInstance.h"
 #include "swf/script/Machine.h"
 
 namespace swf::script {
@@ -30,10 +35,52 @@ std::string slashPath(const std::string& dotPath)
     return out;
 }
 
+enum class VideoProperty { Width, Height, Smoothing, Deblocking };
+
+constexpr std::pair<std::string_view, VideoProperty> kVideoProperties[] {
+    {"deblocking", VideoProperty::Deblocking},
+    {"height", VideoProperty::Height},
+    {"smoothing", VideoProperty::Smoothing},
+    {"width", VideoProperty::Width},
+};
+
+std::optional<VideoProperty> videoPropertyOf(std::string_view name)
+{
+    for (const auto& [known, property] : kVideoProperties)
+        if (known == name)
+            return property;
+    return std::nullopt;
+}
+
+// A video's width and height are those of the pictures it was given, not
+// of its box on stage: 0 until the first one.
+Value videoValue(const VideoInstance& video, VideoProperty property)
+{
+    const std::shared_ptr<const QImage> picture = video.picture();
+    switch (property) {
+    case VideoProperty::Width:
+        return Value::number(picture ? picture->width() : 0);
+    case VideoProperty::Height:
+        return Value::number(picture ? picture->height() : 0);
+    case VideoProperty::Smoothing:
+        return Value::boolean(video.smoothing());
+    case VideoProperty::Deblocking:
+        return Value::number(video.deblocking());
+    }
+    return Value();
+}
+
 } // namespace
 
 bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
 {
+    if (isVideo() && !key->empty() && key->view()[0] != '_') {
+        const auto property = videoPropertyOf(key->view());
+        VideoInstance* video = property ? machine.host().video(m_handle) : nullptr;
+        if (video)
+            out = videoValue(*video, *property);
+        return video != nullptr;
+    }
     if (key->empty() || key->view()[0] != '_')
         return false;
     Host& host = machine.host();
@@ -73,6 +120,21 @@ bool ClipObject::setSpecial(Machine& machine, String* key, const Value& value)
     // A clip keeps no property with an empty name.
     if (key->empty())
         return true;
+    if (isVideo() && key->view()[0] != '_') {
+        const auto property = videoPropertyOf(key->view());
+        VideoInstance* video = property ? machine.host().video(m_handle) : nullptr;
+        if (!video)
+            return false;
+        // Width and height follow the pictures; script cannot change them.
+        if (property == VideoProperty::Smoothing)
+            video->setSmoothing(machine.toBoolean(value));
+        else if (property == VideoProperty::Deblocking)
+        {
+            const double deblocking = machine.toNumber(value);
+            video->setDeblocking(deblocking >= 0 ? std::uint8_t(std::min(deblocking, 255.0)) : 0);
+        }
+        return true;
+    }
     if (key->view()[0] != '_')
         return false;
     const auto property = machine.clipPropertyOf(key);
@@ -110,6 +172,9 @@ void ClipObject::specialKeys(Machine& machine, std::vector<Value>& keys)
     machine.host().childNames(m_handle, names);
     for (const std::string& name : names)
         keys.push_back(Value::string(machine.intern(name)));
+    if (isVideo())
+        for (const auto& [name, property] : kVideoProperties)
+            keys.push_back(Value::string(machine.intern(name)));
 }
 
 } // namespace swf::script

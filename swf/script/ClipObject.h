@@ -19,7 +19,7 @@ namespace swf::script {
 class ClipObject final : public Object {
 public:
     // What kind of display object stands behind it.
-    enum class Face : std::uint8_t { Clip, TextField, Button };
+    enum class Face : std::uint8_t { Clip, TextField, Button, Video };
 
     ClipObject(Object* prototype, ClipHandle handle, Face face = Face::Clip)
         : Object(prototype, ObjectKind::Clip)
@@ -34,6 +34,8 @@ public:
     bool isTextField() const { return m_face == Face::TextField; }
     // A button: typed as a plain object too.
     bool isButton() const { return m_face == Face::Button; }
+    // A video: its width, height, smoothing and deblocking are its own.
+    bool isVideo() const { return m_face == Face::Video; }
     bool removed() const { return m_removed; }
     const std::string& removedPath() const { return m_path; }
     void markRemoved(std::string path)

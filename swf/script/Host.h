@@ -36,6 +36,7 @@
 namespace swf {
 class ClipDrawing;
 class EditTextInstance;
+class VideoInstance;
 } // namespace swf
 
 namespace swf::script {
@@ -308,6 +309,8 @@ public:
     // objects of their own kind, reached like clips.
     virtual EditTextInstance* textField(ClipHandle) { return nullptr; }
     virtual bool isButton(ClipHandle) { return false; }
+    // The video on stage behind `clip`, null for anything else.
+    virtual VideoInstance* video(ClipHandle) { return nullptr; }
     // A new empty field at `depth` of `parent`, `area` in pixels in the
     // parent's space; null where a clip could not be made.
     virtual ClipHandle createTextField(ClipHandle /*parent*/, std::string_view /*name*/, int /*depth*/, const HostRect& /*area*/) { return {}; }

@@ -33,7 +33,7 @@ void Builtins::trace(Tracer& tracer) const
 {
     for (Object* o : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype, booleanPrototype,
                       datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype,
-                      buttonPrototype})
+                      buttonPrototype, videoPrototype})
         tracer.mark(o);
     for (Function* f : {objectConstructor, functionConstructor, arrayConstructor, stringConstructor, numberConstructor,
                         booleanConstructor, movieClipConstructor})
@@ -364,8 +364,10 @@ ClipObject* Machine::clipObject(ClipHandle clip)
     if (m_host.isButton(clip))
         return makeButtonObject(clip);
     const bool textField = m_host.textField(clip) != nullptr;
-    auto* object = m_heap.make<ClipObject>(textField ? m_builtins.textFieldPrototype : m_builtins.movieClipPrototype, clip,
-                                           textField ? ClipObject::Face::TextField : ClipObject::Face::Clip);
+    const bool video = !textField && m_host.video(clip) != nullptr;
+    Object* prototype = textField ? m_builtins.textFieldPrototype : video ? m_builtins.videoPrototype : m_builtins.movieClipPrototype;
+    auto* object = m_heap.make<ClipObject>(prototype, clip,
+                                           textField ? ClipObject::Face::TextField : video ? ClipObject::Face::Video : ClipObject::Face::Clip);
     m_clips.emplace(clip.id, object);
     return object;
 }

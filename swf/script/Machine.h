@@ -69,6 +69,7 @@ struct Builtins {
     Object* asBroadcaster = nullptr;
     Object* textFieldPrototype = nullptr;
     Object* buttonPrototype = nullptr;
+    Object* videoPrototype = nullptr;
     Function* objectConstructor = nullptr;
     Function* functionConstructor = nullptr;
     Function* arrayConstructor = nullptr;

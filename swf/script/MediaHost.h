@@ -12,6 +12,8 @@
 // runs them.
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +21,7 @@
 #include <vector>
 
 #include "swf/script/Host.h"
+#include "swf/script/StreamVideo.h"
 
 namespace swf::script {
 
@@ -100,9 +103,12 @@ public:
     // clock; negative before the first time.
     double lastStreamRound() const { return m_lastStreamRound; }
     void setLastStreamRound(double at) { m_lastStreamRound = at; }
+    // The video of each stream that has some, by the stream's load id.
+    std::map<std::uint64_t, std::unique_ptr<StreamVideo>>& streamVideos() { return m_streamVideos; }
 
 private:
     std::vector<std::uint64_t> m_playingStreams;
+    std::map<std::uint64_t, std::unique_ptr<StreamVideo>> m_streamVideos;
     double m_lastStreamRound = -1;
 };
 

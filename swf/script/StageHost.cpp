@@ -21,6 +21,7 @@
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
+#include "swf/runtime/VideoInstance.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
@@ -60,12 +61,12 @@ bool isClip(const DisplayObject& object)
     return object.type() == DisplayObject::Type::Sprite;
 }
 
-// What script reaches by name: clips, buttons, and text fields from
-// version 6, the first whose players gave fields a script face.
+// What script reaches by name: clips, buttons, and text fields and videos
+// from version 6, the first whose players gave them a script face.
 bool isScriptable(const DisplayObject& object, int version)
 {
-    return isClip(object) || object.type() == DisplayObject::Type::Button ||
-        (object.type() == DisplayObject::Type::EditText && version >= 6);
+    const bool fromSix = object.type() == DisplayObject::Type::EditText || object.type() == DisplayObject::Type::Video;
+    return isClip(object) || object.type() == DisplayObject::Type::Button || (fromSix && version >= 6);
 }
 
 // A frame script with one empty frame, for clips script makes from nothing.

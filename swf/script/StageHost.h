@@ -152,6 +152,7 @@ public:
     ClipDrawing* drawing(ClipHandle clip) override;
     EditTextInstance* textField(ClipHandle clip) override;
     bool isButton(ClipHandle clip) override;
+    VideoInstance* video(ClipHandle clip) override;
     ClipHandle createTextField(ClipHandle parent, std::string_view name, int depth, const HostRect& area) override;
     ClipHandle focus() override { return alive(m_focus) ? m_focus : ClipHandle {}; }
     // Focus on a button or a clip shows the focus rectangle round it,

@@ -6,6 +6,7 @@
 
 #include "hostile/HostileMovies.h"
 #include "support/RegressionMovies.h"
+#include "support/VideoClips.h"
 
 int main(int argc, char** argv)
 {
@@ -35,6 +36,23 @@ int main(int argc, char** argv)
     for (const auto& [name, write] : battery) {
         if (!write(dir + "/hostile-" + name + ".swf")) {
             std::fprintf(stderr, "swf_fuzz_seeds: could not write %s\n", name);
+            return 1;
+        }
+    }
+    // Embedded video in each codec FFmpeg can encode, so that mutations
+    // start from streams the decoders take.
+    for (const char* encoder : {"flv", "flashsv", "flashsv2", "libx264"}) {
+        std::string whyNot;
+        const auto clip = swftest::encodeVideoClip(encoder, 48, 32, 6, 3, whyNot);
+        if (!clip) {
+            std::fprintf(stderr, "swf_fuzz_seeds: no %s seed: %s\n", encoder, whyNot.c_str());
+            continue;
+        }
+        const std::vector<std::uint8_t> movie = swftest::embeddedVideoMovie(*clip, 48, 32);
+        std::ofstream out(dir + "/video-" + encoder + ".swf", std::ios::binary);
+        out.write(reinterpret_cast<const char*>(movie.data()), std::streamsize(movie.size()));
+        if (!out) {
+            std::fprintf(stderr, "swf_fuzz_seeds: could not write the %s seed\n", encoder);
             return 1;
         }
     }

@@ -53,6 +53,7 @@ void installAllClasses(Machine& machine)
     installSystemObject(machine);
     installLocalConnectionClass(machine);
     installButtonClass(machine);
+    installVideoClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

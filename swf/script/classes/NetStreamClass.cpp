@@ -12,7 +12,9 @@
 
 #include "swf/media/Amf0.h"
 #include "swf/media/FlvFile.h"
+#include "swf/runtime/VideoInstance.h"
 #include "swf/script/ArrayObject.h"
+#include "swf/script/ClipObject.h"
 #include "swf/script/MediaHost.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
@@ -37,6 +39,7 @@ enum Slot : std::uint32_t {
     Bytes,     // the file's length
     BufferTime,
     Paused,    // the clock at the pause, ms
+    Videos,    // an array of the videos attached to it
     SlotCount,
 };
 
@@ -82,8 +85,10 @@ void forgetPlaying(Machine& m, ArrayObject* store)
     if (!load.isNumber())
         return;
     const auto id = std::uint64_t(load.asNumber());
-    if (MediaHost* host = m.host().media())
+    if (MediaHost* host = m.host().media()) {
         std::erase(host->playingStreams(), id);
+        host->streamVideos().erase(id);
+    }
     m.removeHostRoot(id);
     setSlot(m, store, Load, Value());
 }
@@ -284,7 +289,7 @@ std::pair<double, Value> describe(Machine& m, const FlvFile& file)
 
 void deliverFiles(Machine& m, MediaHost& host)
 {
-    for (const MediaHost::LoadedFile& loaded : host.takeFiles()) {
+    for (MediaHost::LoadedFile& loaded : host.takeFiles()) {
         const Value target = m.hostRoot(loaded.id);
         if (!target.isObject()) {
             m.removeHostRoot(loaded.id);
@@ -295,6 +300,11 @@ void deliverFiles(Machine& m, MediaHost& host)
             if (Result<FlvFile> file = readFlvFile(loaded.bytes)) {
                 const auto [duration, metadata] = describe(m, file.value());
                 args.insert(args.end(), {Value::number(double(loaded.bytes.size())), Value::number(duration), metadata});
+                if (file.value().hasVideo) {
+                    auto video = std::make_unique<StreamVideo>(std::move(loaded.bytes));
+                    if (video->hasVideo())
+                        host.streamVideos()[loaded.id] = std::move(video);
+                }
             } else {
                 m.host().diagnostic("playing a stream failed: " + file.error());
             }
@@ -303,7 +313,51 @@ void deliverFiles(Machine& m, MediaHost& host)
     }
 }
 
+// The key a video knows its stream by: the stream's store, which lives
+// as long as the stream object does.
+std::uint64_t streamKey(ArrayObject* store)
+{
+    return std::uint64_t(reinterpret_cast<std::uintptr_t>(store));
+}
+
+// The stream's picture at its time, to each video still attached to it.
+void showPictures(Machine& m, MediaHost& host, std::uint64_t id, ArrayObject* store)
+{
+    const auto found = host.streamVideos().find(id);
+    const Value videos = store->dense(Videos);
+    if (found == host.streamVideos().end() || !videos.isObject() || videos.asObject()->kind() != ObjectKind::Array)
+        return;
+    std::string error;
+    const std::shared_ptr<const QImage> picture = found->second->pictureAt(timeOf(m, store) * 1000, error);
+    if (!error.empty())
+        m.host().diagnostic("playing a stream's video: " + error);
+    auto* list = static_cast<ArrayObject*>(videos.asObject());
+    for (std::size_t i = 0; i < list->denseSize(); ++i) {
+        const Value clip = list->dense(i);
+        if (!clip.isObject() || clip.asObject()->kind() != ObjectKind::Clip)
+            continue;
+        VideoInstance* video = m.host().video(static_cast<ClipObject*>(clip.asObject())->handle());
+        if (video && video->streamKey() == streamKey(store) && picture)
+            video->showStreamPicture(picture);
+    }
+}
+
 } // namespace
+
+void attachVideoTo(Machine& machine, const Value& stream, const Value& videoClip, VideoInstance& video)
+{
+    ArrayObject* store = storeOf(machine, stream);
+    video.attachStream(store ? streamKey(store) : 0);
+    if (!store)
+        return;
+    if (!store->dense(Videos).isObject())
+        setSlot(machine, store, Videos, Value::object(machine.newArray({})));
+    auto* list = static_cast<ArrayObject*>(store->dense(Videos).asObject());
+    for (std::size_t i = 0; i < list->denseSize(); ++i)
+        if (list->dense(i).isObject() && list->dense(i).asObject() == videoClip.asObject())
+            return;
+    list->push(machine, videoClip);
+}
 
 void deliverStreams(Machine& machine)
 {
@@ -328,6 +382,7 @@ void deliverStreams(Machine& machine)
             machine.removeHostRoot(id);
             continue;
         }
+        showPictures(machine, *host, id, store);
         if (!store->dense(Paused).isNumber() && timeOf(machine, store) * 1000 >= number(store, Duration))
             machine.callFromHost(Value::object(machine.newNative(deliverEnd)), target, {});
     }
