@@ -873,6 +873,12 @@ bool StageHost::showsFocusRect(const DisplayObject& object) const
     return true;
 }
 
+VideoInstance* StageHost::video(ClipHandle clip)
+{
+    DisplayObject* found = object(clip);
+    return found && found->type() == DisplayObject::Type::Video ? static_cast<VideoInstance*>(found) : nullptr;
+}
+
 bool StageHost::isButton(ClipHandle clip)
 {
     const DisplayObject* found = object(clip);
