@@ -46,10 +46,14 @@ bool LocalConnectionBus::send(const std::string& name, std::string method, std::
     return true;
 }
 
-void LocalConnectionBus::post(const void* owner, Message message)
+bool LocalConnectionBus::post(const void* owner, Message message)
 {
     const std::lock_guard lock(m_mutex);
-    m_waiting[owner].push_back(std::move(message));
+    std::vector<Message>& waiting = m_waiting[owner];
+    if (waiting.size() >= kMaxWaiting)
+        return false;
+    waiting.push_back(std::move(message));
+    return true;
 }
 
 std::vector<LocalConnectionBus::Message> LocalConnectionBus::take(const void* owner)

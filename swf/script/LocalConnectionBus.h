@@ -41,8 +41,8 @@ public:
     // False when nobody is connected under the name or too much waits.
     bool send(const std::string& name, std::string method, std::string arguments);
     // A message for one of the owner's own objects (the answer to its
-    // send), delivered with the rest.
-    void post(const void* owner, Message message);
+    // send), delivered with the rest; false when too much waits.
+    bool post(const void* owner, Message message);
     std::vector<Message> take(const void* owner);
 
 private:

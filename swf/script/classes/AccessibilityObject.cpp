@@ -3,24 +3,11 @@
 
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClassSupport.h"
 
 namespace swf::script {
 
 using namespace BuiltinFlags;
-
-namespace {
-
-Value inactive(NativeCall&)
-{
-    return Value::boolean(false);
-}
-
-Value doNothing(NativeCall&)
-{
-    return Value();
-}
-
-} // namespace
 
 void installAccessibilityObject(Machine& machine)
 {
@@ -29,9 +16,9 @@ void installAccessibilityObject(Machine& machine)
     accessibility->setPrototypeFlags(HPC);
     machine.define(accessibility, machine.names().constructor, Value::object(machine.builtins().objectConstructor), HPC);
     machine.define(machine.global(), "Accessibility", Value::object(accessibility), H);
-    defineMethod(machine, accessibility, "isActive", inactive, PC);
-    defineMethod(machine, accessibility, "sendEvent", doNothing, PC);
-    defineMethod(machine, accessibility, "updateProperties", doNothing, PC);
+    defineMethod(machine, accessibility, "isActive", answerFalse, PC);
+    defineMethod(machine, accessibility, "sendEvent", answerUndefined, PC);
+    defineMethod(machine, accessibility, "updateProperties", answerUndefined, PC);
 }
 
 } // namespace swf::script

@@ -104,4 +104,24 @@ ArrayObject* nativeStore(Machine& machine, const Value& of, std::string_view mar
     return store;
 }
 
+Value answerUndefined(NativeCall&)
+{
+    return Value();
+}
+
+Value answerFalse(NativeCall&)
+{
+    return Value::boolean(false);
+}
+
+Value answerNull(NativeCall&)
+{
+    return Value::null();
+}
+
+Value answerZero(NativeCall&)
+{
+    return Value::number(0);
+}
+
 } // namespace swf::script

@@ -34,6 +34,14 @@ ArrayObject* makeNativeStore(Machine& machine, Object* into, std::string_view ma
 // The store of `of` if it has one of this marker and size, else null.
 ArrayObject* nativeStore(Machine& machine, const Value& of, std::string_view marker, std::size_t slots);
 
+// Natives for methods that answer the same whatever they are given:
+// what this player does not offer (a device, a dialog, a server) still
+// answers as the reference player does where it is missing.
+Value answerUndefined(NativeCall& c);
+Value answerFalse(NativeCall& c);
+Value answerNull(NativeCall& c);
+Value answerZero(NativeCall& c);
+
 // a + b as script adds: text when either side is text once valueOf ran.
 Value scriptAdd(Machine& machine, const Value& a, const Value& b);
 // What "text" + value gives after the text: valueOf first, and the

@@ -11,23 +11,13 @@ using namespace BuiltinFlags;
 
 namespace {
 
-Value noDevice(NativeCall&)
-{
-    return Value::null();
-}
-
-Value doNothing(NativeCall&)
-{
-    return Value();
-}
-
 void defineDeviceClass(Machine& machine, std::string_view name, std::initializer_list<std::string_view> setters)
 {
     Object* p = machine.newObject();
-    Function* device = defineClass(machine, name, doNothing, p);
-    defineScriptMethod(machine, device, "get", noDevice);
+    Function* device = defineClass(machine, name, answerUndefined, p);
+    defineScriptMethod(machine, device, "get", answerNull);
     for (std::string_view setter : setters)
-        defineMethod(machine, p, setter, doNothing);
+        defineMethod(machine, p, setter, answerUndefined);
 }
 
 } // namespace

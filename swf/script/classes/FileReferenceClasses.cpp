@@ -35,16 +35,6 @@ Value fileListConstructor(NativeCall& c)
     return Value();
 }
 
-Value answerFalse(NativeCall&)
-{
-    return Value::boolean(false);
-}
-
-Value doNothing(NativeCall&)
-{
-    return Value();
-}
-
 } // namespace
 
 void installFileReferenceClasses(Machine& machine)
@@ -56,7 +46,7 @@ void installFileReferenceClasses(Machine& machine)
     makeBroadcaster(machine, p, HP);
     for (const char* name : {"browse", "download", "upload"})
         defineMethod(machine, p, name, answerFalse);
-    defineMethod(machine, p, "cancel", doNothing);
+    defineMethod(machine, p, "cancel", answerUndefined);
 
     Object* listPrototype = machine.newObject();
     Function* list = defineClass(machine, {}, fileListConstructor, listPrototype);

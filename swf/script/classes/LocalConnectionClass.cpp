@@ -102,7 +102,10 @@ Value send(NativeCall& c)
         name = domainOf(m) + ":" + name;
     LocalConnectionBus& bus = LocalConnectionBus::instance();
     const bool delivered = bus.send(name, method, *arguments);
-    bus.post(&m, {m.addHostRoot(c.thisValue), std::string(kStatusMethod), delivered ? "status" : "error"});
+    // A movie that sends without end hears about the first ones only.
+    const std::size_t sender = m.addHostRoot(c.thisValue);
+    if (!bus.post(&m, {sender, std::string(kStatusMethod), delivered ? "status" : "error"}))
+        m.removeHostRoot(sender);
     return Value::boolean(true);
 }
 

@@ -17,11 +17,6 @@ namespace {
 
 constexpr const char* kPageFields[] = {"orientation", "pageHeight", "pageWidth", "paperHeight", "paperWidth"};
 
-Value notStarted(NativeCall&)
-{
-    return Value();
-}
-
 Value printJobConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
@@ -30,13 +25,8 @@ Value printJobConstructor(NativeCall& c)
         return Value();
     for (const char* field : kPageFields)
         if (!m.findOwn(prototype, m.intern(field)))
-            defineAccessor(m, prototype, field, notStarted, nullptr);
+            defineAccessor(m, prototype, field, answerUndefined, nullptr);
     return Value();
-}
-
-Value answerFalse(NativeCall&)
-{
-    return Value::boolean(false);
 }
 
 } // namespace
@@ -52,7 +42,7 @@ void installPrintJobClass(Machine& machine)
         machine.define(p, machine.names().constructor, Value::object(machine.builtins().objectConstructor), HP);
     }
     defineMethod(machine, p, "addPage", answerFalse);
-    defineMethod(machine, p, "send", notStarted);
+    defineMethod(machine, p, "send", answerUndefined);
     defineMethod(machine, p, "start", answerFalse);
 }
 

@@ -130,26 +130,6 @@ Value clear(NativeCall& c)
     return Value();
 }
 
-Value answerFalse(NativeCall&)
-{
-    return Value::boolean(false);
-}
-
-Value answerNull(NativeCall&)
-{
-    return Value::null();
-}
-
-Value answerZero(NativeCall&)
-{
-    return Value::number(0);
-}
-
-Value doNothing(NativeCall&)
-{
-    return Value();
-}
-
 } // namespace
 
 void storeSharedObjects(Machine& machine)
@@ -185,11 +165,11 @@ void installSharedObjectClass(Machine& machine)
     defineScriptMethod(machine, sharedObject, "getLocal", getLocal);
     defineScriptMethod(machine, sharedObject, "getRemote", answerNull);
     defineMethod(machine, p, "clear", clear);
-    defineMethod(machine, p, "close", doNothing);
+    defineMethod(machine, p, "close", answerUndefined);
     defineMethod(machine, p, "connect", answerFalse);
     defineMethod(machine, p, "flush", flush);
     defineMethod(machine, p, "getSize", getSize);
-    defineMethod(machine, p, "send", doNothing);
+    defineMethod(machine, p, "send", answerUndefined);
     defineMethod(machine, p, "setFps", answerFalse);
 
     // How much a remote object may take, which only a server could say.

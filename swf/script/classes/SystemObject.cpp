@@ -20,16 +20,6 @@ using namespace BuiltinFlags;
 
 namespace {
 
-Value answerFalse(NativeCall&)
-{
-    return Value::boolean(false);
-}
-
-Value doNothing(NativeCall&)
-{
-    return Value();
-}
-
 Value unknownMode(NativeCall& c)
 {
     return Value::string(c.machine.intern("UNKNOWN"));
@@ -119,13 +109,13 @@ void installSecurity(Machine& m, Object* system)
     Object* security = m.newObject();
     m.define(system, "security", Value::object(security));
     for (const char* name : {"allowDomain", "allowInsecureDomain", "loadPolicyFile"})
-        defineMethod(m, security, name, doNothing);
-    defineMethod(m, security, "chooseLocalSwfPath", doNothing);
-    defineMethod(m, security, "escapeDomain", doNothing);
+        defineMethod(m, security, name, answerUndefined);
+    defineMethod(m, security, "chooseLocalSwfPath", answerUndefined);
+    defineMethod(m, security, "escapeDomain", answerUndefined);
     Object* resolverPrototype = m.newObject();
-    Function* resolver = defineClass(m, {}, doNothing, resolverPrototype);
+    Function* resolver = defineClass(m, {}, answerUndefined, resolverPrototype);
     m.define(security, "PolicyFileResolver", Value::object(resolver));
-    defineMethod(m, resolverPrototype, "resolve", doNothing);
+    defineMethod(m, resolverPrototype, "resolve", answerUndefined);
     const std::string& url = m.host().movieUrl();
     const bool web = url.starts_with("http:") || url.starts_with("https:");
     m.define(security, "sandboxType", m.stringValue(web ? "remote" : "localWithFile"));
@@ -149,7 +139,7 @@ void installIme(Machine& m, Object* system)
 void installProduct(Machine& m, Object* system)
 {
     Object* p = m.newObject();
-    Function* product = defineClass(m, {}, doNothing, p);
+    Function* product = defineClass(m, {}, answerUndefined, p);
     m.define(system, "Product", Value::object(product));
     for (const char* name : {"download", "installedVersion", "isInstalled", "isRunning", "launch"})
         defineMethod(m, p, name, answerFalse);
@@ -165,8 +155,8 @@ void installSystemObject(Machine& machine)
     installSecurity(machine, system);
     installIme(machine, system);
     installProduct(machine, system);
-    defineMethod(machine, system, "setClipboard", doNothing);
-    defineMethod(machine, system, "showSettings", doNothing);
+    defineMethod(machine, system, "setClipboard", answerUndefined);
+    defineMethod(machine, system, "showSettings", answerUndefined);
     // Text of files loaded without a byte order mark is read as UTF-8,
     // or in the desktop's code page once a movie sets this.
     machine.define(system, "useCodepage", Value::boolean(false));
