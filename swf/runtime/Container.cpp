@@ -6,6 +6,14 @@
 
 namespace swf {
 
+namespace {
+
+// Clips kept for their unload at one depth before the next is simply
+// taken away.
+constexpr int kMaxUnloadingAtOnce = 64;
+
+} // namespace
+
 Container::Container(Type type, Stage& stage, std::uint16_t characterId, std::shared_ptr<const Character> character, int nesting)
     : DisplayObject(type, stage, characterId, std::move(character))
     , m_nesting(nesting)
@@ -54,10 +62,72 @@ std::shared_ptr<DisplayObject> Container::removeChild(int depth)
     if (found == m_children.end() || (*found)->depth() != depth)
         return nullptr;
     std::shared_ptr<DisplayObject> child = *found;
+    if (child->isUnloading())
+        return nullptr;
+    if (keepForUnload(*child))
+        return child;
     m_children.erase(found);
     detach(*child);
     stage().markChanged();
     return child;
+}
+
+// The reference player moves such a clip from depth d to -32769 - d, as
+// script counts depths (timeline depth 1 is script's -16383): here, -1 - d.
+bool Container::keepForUnload(DisplayObject& child)
+{
+    auto* sprite = dynamic_cast<Container*>(&child);
+    if (!sprite || !sprite->heardInside() || child.depth() < 0)
+        return false;
+    // Another clip still hearing its unload may hold that depth: this one
+    // goes just below it.
+    int to = -1 - child.depth();
+    for (int tries = 0; childAt(to); ++tries, --to)
+        if (tries == kMaxUnloadingAtOnce)
+            return false;
+    sprite->keepOnlyHeard();
+    child.m_unloading = true;
+    moveChild(child.depth(), to);
+    stage().objectRemoved(child, *this);
+    return true;
+}
+
+bool Container::heardInside() const
+{
+    if (type() != Type::Sprite)
+        return false;
+    if (stage().hearsUnload(*this))
+        return true;
+    return std::any_of(m_children.begin(), m_children.end(), [](const auto& child) {
+        const auto* sprite = dynamic_cast<const Container*>(child.get());
+        return sprite && sprite->heardInside();
+    });
+}
+
+void Container::keepOnlyHeard()
+{
+    if (stage().hearsUnload(*this))
+        return;
+    const std::vector<std::shared_ptr<DisplayObject>> inside = m_children;
+    for (const auto& child : inside) {
+        auto* sprite = dynamic_cast<Container*>(child.get());
+        if (sprite && sprite->heardInside())
+            sprite->keepOnlyHeard();
+        else
+            removeChild(child->depth());
+    }
+}
+
+void Container::finishUnload(DisplayObject& child)
+{
+    const auto found = std::find_if(m_children.begin(), m_children.end(), [&](const auto& each) { return each.get() == &child; });
+    if (found == m_children.end())
+        return;
+    const std::shared_ptr<DisplayObject> keep = *found;
+    m_children.erase(found);
+    child.m_parent = nullptr;
+    child.m_removed = true;
+    stage().markChanged();
 }
 
 bool Container::moveChild(int from, int to)

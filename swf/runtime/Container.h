@@ -21,8 +21,14 @@ public:
     // Puts `child` at `depth`, taking off whatever was there; what a
     // `quiet` replacement takes off gets no unload of its own.
     void placeChild(int depth, std::shared_ptr<DisplayObject> child, bool quiet = false);
-    // Takes the object at `depth` off the stage; returns it, or null.
+    // Takes the object at `depth` off the stage; returns it, or null. A
+    // sprite with unload handlers in it (see FrameListener::hearsUnload)
+    // stays, moved below every depth with only what has handlers left in
+    // it, until finishUnload(); one already on its way out stays as it is.
     std::shared_ptr<DisplayObject> removeChild(int depth);
+    // Takes off for good a child kept for its unload handlers, which have
+    // now run; no one hears of it again.
+    void finishUnload(DisplayObject& child);
     // Takes every child off the stage.
     void removeAllChildren();
     // Moves the child at `from` to `to`; one already at `to` takes its
@@ -39,6 +45,12 @@ protected:
 private:
     std::vector<std::shared_ptr<DisplayObject>>::const_iterator lowerBound(int depth) const;
     void detach(DisplayObject& child, bool quiet = false);
+    bool keepForUnload(DisplayObject& child);
+    // Whether this sprite, or one inside it, has unload handlers.
+    bool heardInside() const;
+    // Takes away what waits for no unload handler, unless this has one of
+    // its own.
+    void keepOnlyHeard();
 
     std::vector<std::shared_ptr<DisplayObject>> m_children;
     int m_nesting;

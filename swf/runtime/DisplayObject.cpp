@@ -90,6 +90,14 @@ DisplayObject* DisplayObject::scriptMask() const
     return mask && !mask->isRemoved() ? mask.get() : nullptr;
 }
 
+bool DisplayObject::isUnloading() const
+{
+    for (const DisplayObject* at = this; at; at = at->m_parent)
+        if (at->m_unloading)
+            return true;
+    return false;
+}
+
 bool DisplayObject::isScriptMask() const
 {
     const auto of = m_maskOf.lock();

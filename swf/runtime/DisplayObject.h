@@ -51,6 +51,9 @@ public:
     Container* parent() const { return m_parent; }
     int depth() const { return m_depth; }
     bool isRemoved() const { return m_removed; }
+    // Taken away but kept on stage, below every depth, until its unload
+    // handlers have run; this or any clip that holds it.
+    bool isUnloading() const;
 
     std::uint16_t characterId() const { return m_characterId; }
     // Null for the root, and for an id the movie never defined.
@@ -112,6 +115,7 @@ private:
     Container* m_parent = nullptr;
     int m_depth = 0;
     bool m_removed = false;
+    bool m_unloading = false;
     bool m_charged = false; // counted against the stage's instance budget
     std::uint16_t m_characterId;
     std::shared_ptr<const Character> m_character;

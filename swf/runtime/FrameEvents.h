@@ -50,6 +50,14 @@ public:
     virtual void frameEvents(const std::vector<FrameEvent>& events) { (void)events; }
     // Last phase: after the frame's actions have run.
     virtual void exitFrame() {}
+    // Whether `object` has a handler of its own for its unload. A clip with
+    // one, or with one inside it, waits on stage for its handlers before it
+    // goes (see Container::removeChild).
+    virtual bool hearsUnload(const DisplayObject& object) const
+    {
+        (void)object;
+        return false;
+    }
 };
 
 } // namespace swf

@@ -177,6 +177,13 @@ void Stage::objectRemoved(DisplayObject& object, DisplayObject& owner, bool quie
     m_events.push_back({FrameEvent::Kind::Removed, object.shared_from_this(), {}, quiet, owner.weak_from_this().lock()});
 }
 
+bool Stage::hearsUnload(const DisplayObject& object) const
+{
+    if (m_swfVersion < 6)
+        return false;
+    return std::any_of(m_listeners.begin(), m_listeners.end(), [&](const FrameListener* listener) { return listener->hearsUnload(object); });
+}
+
 void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)
 {
     if (tag.code == TagCode::DoAction) {

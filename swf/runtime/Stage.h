@@ -73,6 +73,9 @@ public:
     // For the display objects: making them, and telling of what happens.
     std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting);
     void objectRemoved(DisplayObject& object, DisplayObject& owner, bool quiet = false);
+    // Whether a listener waits to run `object`'s own unload handlers; only
+    // movies from version 6 on keep such clips on stage for them.
+    bool hearsUnload(const DisplayObject& object) const;
     // What happened since the queue was last handed on, for a listener
     // that acts on some of it within the round that caused it.
     const std::vector<FrameEvent>& pendingEvents() const { return m_events; }

@@ -51,6 +51,17 @@ FrameScripts::FrameScripts(Machine& machine, StageHost& host, int swfVersion)
 {
 }
 
+namespace {
+
+// Taken off the stage, or kept on it only to hear its unload: such a clip
+// runs no more frame code or frame events.
+bool away(const DisplayObject& clip)
+{
+    return clip.isRemoved() || clip.isUnloading();
+}
+
+} // namespace
+
 bool FrameScripts::stopped() const
 {
     return m_host.quitRequested();
@@ -160,6 +171,44 @@ void FrameScripts::duplicated(DisplayObject& original, DisplayObject& copy)
     runHandlers(copy, kClipEventConstruct);
 }
 
+bool FrameScripts::hearsUnload(const DisplayObject& object) const
+{
+    if (!isSprite(object))
+        return false;
+    if (const auto found = m_handlers.find(object.id()); found != m_handlers.end())
+        for (const ClipActionRecord& record : found->second.records)
+            if (record.events & kClipEventUnload)
+                return true;
+    return m_machine.clipHasMember(ClipHandle {object.id()}, "onUnload");
+}
+
+void FrameScripts::gone(DisplayObject& clip, bool unload)
+{
+    if (clip.isUnloading() && !clip.isRemoved())
+        unloadKept(clip);
+    else
+        clipGone(clip, unload);
+}
+
+// A clip kept on stage for its unload handlers: they run, those inside
+// first, the whole tree still in place; then it goes.
+void FrameScripts::unloadKept(DisplayObject& clip)
+{
+    const auto runUnloads = [this](auto& self, DisplayObject& at) -> void {
+        if (!isSprite(at))
+            return;
+        const std::vector<std::shared_ptr<DisplayObject>> inside = static_cast<Container&>(at).children();
+        for (const auto& child : inside)
+            self(self, *child);
+        runHandlers(at, kClipEventUnload);
+        m_machine.callClipMethod(ClipHandle {at.id()}, "onUnload");
+    };
+    runUnloads(runUnloads, clip);
+    if (Container* parent = clip.parent())
+        parent->finishUnload(clip);
+    clipGone(clip, false);
+}
+
 // What a removed clip held goes with it: each clip inside is told too,
 // the outer one first.
 void FrameScripts::clipGone(DisplayObject& clip, bool unload)
@@ -197,8 +246,14 @@ void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 // A clip that code makes is initialised once that code ends.
 void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 {
-    if (stopped())
+    if (stopped()) {
+        // A quit still lets the clips taken away before it hear their
+        // unload, as the reference player does.
+        for (const FrameEvent& event : events)
+            if (event.kind == FrameEvent::Kind::Removed && event.object->isUnloading() && !event.object->isRemoved())
+                unloadKept(*event.object);
         return;
+    }
     m_host.beginRound();
     // Initialize handlers and init actions in the order reached; the
     // construct handlers once the init actions have all run.
@@ -219,7 +274,7 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         }
     }
     for (DisplayObject* clip : toConstruct)
-        if (isSprite(*clip) && !clip->isRemoved() && !stopped() && !m_constructed.erase(clip->id()))
+        if (isSprite(*clip) && !away(*clip) && !stopped() && !m_constructed.erase(clip->id()))
             runHandlers(*clip, kClipEventConstruct);
 
     // The clips made in the round, and the first frame code of each.
@@ -278,10 +333,10 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
                 jumpedTo.emplace_back(event.object.get(), event.tag);
         } else if (event.kind == FrameEvent::Kind::Removed) {
             DisplayObject* owner = event.owner.get();
-            if (tickRound && owner && !owner->isRemoved() && !madeCode.count(owner))
+            if (tickRound && owner && !away(*owner) && !madeCode.count(owner))
                 reachedBy(owner).push_back({{}, event.object, !event.quiet});
             else
-                clipGone(*event.object, !event.quiet);
+                gone(*event.object, !event.quiet);
         }
     }
     const auto runReached = [&](DisplayObject& timeline, std::vector<Reached> reached) {
@@ -289,8 +344,8 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             if (stopped())
                 return;
             if (item.removed)
-                clipGone(*item.removed, item.unload);
-            else if (!timeline.isRemoved())
+                gone(*item.removed, item.unload);
+            else if (!away(timeline))
                 runTag(timeline, item.code, false);
         }
     };
@@ -308,10 +363,10 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
             DisplayObject& clip = *sprite;
             if (stopped())
                 return;
-            if (clip.isRemoved() || madeCode.count(&clip))
+            if (away(clip) || madeCode.count(&clip))
                 continue;
             runHandlers(clip, kClipEventEnterFrame);
-            if (!clip.isRemoved())
+            if (!away(clip))
                 m_machine.callClipMethod(m_host.handleOf(clip), "onEnterFrame");
             if (const auto found = onStageIndex.find(&clip); found != onStageIndex.end())
                 runReached(clip, std::exchange(onStage[found->second].second, {}));
@@ -323,20 +378,20 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
     for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
         runReached(*it->first, std::exchange(it->second, {}));
     for (const auto& [timeline, code] : jumpedTo)
-        if (!timeline->isRemoved() && !stopped())
+        if (!away(*timeline) && !stopped())
             runTag(*timeline, code, false);
     takeMade();
     for (std::size_t i = 0; i < made.size(); ++i) {
         if (stopped())
             return;
         DisplayObject* clip = made[i].get();
-        if (clip->isRemoved())
+        if (away(*clip))
             continue;
         runHandlers(*clip, kClipEventLoad);
-        if (!clip->isRemoved() && !stopped())
+        if (!away(*clip) && !stopped())
             m_machine.callClipMethod(m_host.handleOf(*clip), "onLoad");
         for (const TagRef& tag : madeCode[clip])
-            if (!clip->isRemoved() && !stopped())
+            if (!away(*clip) && !stopped())
                 runTag(*clip, tag, false);
         takeMade();
     }
@@ -347,14 +402,14 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 // already ran inside the call that made it.
 void FrameScripts::initialize(DisplayObject& clip, bool construct)
 {
-    if (!isSprite(clip) || clip.isRemoved())
+    if (!isSprite(clip) || away(clip))
         return;
     if (clip.name().empty())
         clip.setName("instance" + std::to_string(++m_unnamed));
     if (!m_handlers.count(clip.id()))
         readHandlers(clip);
     runHandlers(clip, kClipEventInitialize);
-    if (construct && !clip.isRemoved() && !m_constructed.erase(clip.id()))
+    if (construct && !away(clip) && !m_constructed.erase(clip.id()))
         runHandlers(clip, kClipEventConstruct);
 }
 

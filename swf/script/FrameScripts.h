@@ -31,6 +31,7 @@ public:
     void enterFrame() override;
     void frameEvents(const std::vector<FrameEvent>& events) override;
     void exitFrame() override;
+    bool hearsUnload(const DisplayObject& object) const override;
 
     // Script duplicated `original` as `copy`: the copy answers the same
     // events, and its construct handler runs now, inside the call.
@@ -53,6 +54,8 @@ private:
     void runHandlers(DisplayObject& clip, std::uint32_t event);
     void initialize(DisplayObject& clip, bool construct);
     void clipGone(DisplayObject& clip, bool unload);
+    void gone(DisplayObject& clip, bool unload);
+    void unloadKept(DisplayObject& clip);
     bool stopped() const;
 
     Machine& m_machine;

@@ -109,6 +109,9 @@ public:
     // Calls the clip's method by name (onEnterFrame, onLoad ...), if it
     // has one. False when it has none or the call was stopped.
     bool callClipMethod(ClipHandle clip, std::string_view name);
+    // Whether the clip or its prototypes hold `name` at all, read without
+    // running any getter (the frame loop asks in the middle of a move).
+    bool clipHasMember(ClipHandle clip, std::string_view name);
     // Calls any function value from outside, as an entry point.
     bool callFromHost(const Value& function, const Value& thisValue, std::span<const Value> args, Value* result = nullptr);
 

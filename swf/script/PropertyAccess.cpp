@@ -222,6 +222,18 @@ bool Machine::getIfPresent(Object* object, String* key, Value& out)
     return found;
 }
 
+bool Machine::clipHasMember(ClipHandle clip, std::string_view name)
+{
+    ClipObject* object = clipObject(clip);
+    String* key = intern(name);
+    Object* at = object;
+    for (int depth = 0; at && depth < kMaxChain; ++depth, at = at->prototype())
+        if (const Property* p = at->properties().find(key, caseSensitive()); p && visibleTo(p->flags, m_vmVersion)
+                                                                              && (p->isAccessor() || !p->value.isUndefined()))
+            return true;
+    return false;
+}
+
 Value Machine::get(Object* object, String* key)
 {
     if (object->kind() == ObjectKind::Clip && !(object = resolveClip(object)))

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -159,6 +160,58 @@ TEST(StageScript, ReferenceToARemovedClipReachesTheOneMadeAtItsPath)
     MovieRun run;
     play(run, {frame, later, read}, 2);
     EXPECT_EQ(run.trace, "7\nundefined\n");
+}
+
+// A clip with an unload handler in it stays on stage, moved below every
+// depth, until the handlers have run after the code that removed it; only
+// what has handlers stays inside it, unless it has one itself.
+TEST(StageScript, RemovedClipsWithUnloadHandlersWaitBelowEveryDepthForThem)
+{
+    struct Case {
+        const char* name;
+        const char* handlerOn; // path of the clip given onUnload, or null
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"on the clip", "c", "-32769|_level0.c.a 0|_level0.c.b 1|>_level0.c|gone|"},
+        {"on a child", "c.b", "-32769|undefined|_level0.c.b 1|>_level0.c.b|gone|"},
+        {"none", nullptr, "undefined|undefined|undefined|gone|"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        ActionWriter frame;
+        frame.push(0, "c", 2, "_root").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(
+            ActionCode::Pop);
+        for (const auto& [name, depth] : {std::pair {"a", 0}, std::pair {"b", 1}})
+            frame.push(depth, name, 2, "c").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(
+                ActionCode::Pop);
+        ActionWriter handler;
+        handler.push(">").push("this").op(ActionCode::GetVariable).op(ActionCode::Add2).op(ActionCode::Trace);
+        if (test.handlerOn)
+            frame.push(test.handlerOn).op(ActionCode::GetVariable).push("onUnload").defineFunction("", {}, handler).op(
+                ActionCode::SetMember);
+        frame.push(0, "c").op(ActionCode::GetVariable).push("removeMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        frame.push(0, "_level0.c").op(ActionCode::GetVariable).push("getDepth").op(ActionCode::CallMethod).op(ActionCode::Trace);
+        for (const char* child : {"_level0.c.a", "_level0.c.b"}) {
+            // "path depth" of a child still there, else undefined.
+            frame.push(child).op(ActionCode::GetVariable).push(" ").op(ActionCode::Add2);
+            frame.push(0, child).op(ActionCode::GetVariable).push("getDepth").op(ActionCode::CallMethod).op(ActionCode::Add2);
+            frame.push(child).op(ActionCode::GetVariable).op(ActionCode::TypeOf).push("undefined").op(ActionCode::Equals2);
+            frame.branchIf("missing" + std::string(child)).op(ActionCode::Trace).jump("next" + std::string(child));
+            frame.label("missing" + std::string(child)).op(ActionCode::Pop).push("undefined").op(ActionCode::Trace);
+            frame.label("next" + std::string(child));
+        }
+        ActionWriter later;
+        later.push("_level0.c").op(ActionCode::GetVariable).op(ActionCode::TypeOf).push("undefined").op(ActionCode::Equals2);
+        later.branchIf("gone").push("still there").op(ActionCode::Trace).jump("end");
+        later.label("gone").push("gone").op(ActionCode::Trace).label("end").op(ActionCode::Stop);
+
+        MovieRun run;
+        play(run, {frame, later}, 2);
+        std::string expected = test.expected;
+        std::replace(expected.begin(), expected.end(), '|', '\n');
+        EXPECT_EQ(run.trace, expected);
+    }
 }
 
 TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeOfWhatTheyHold)
