@@ -1251,8 +1251,12 @@ void Interpreter::Runner::getUrl(std::string_view url, std::string_view window, 
     m.m_host.getUrl(url, window, method);
 }
 
-void Interpreter::Runner::setTarget(const Value& target)
+void Interpreter::Runner::setTarget(const Value& given)
 {
+    // A clip is taken by its path: the first clip of that name wins.
+    Value target = given;
+    if (Object* o = given.objectOrNull(); o && o->kind() == ObjectKind::Clip && m.resolveClip(o))
+        target = m.stringValue(m.targetPathOf(o));
     if (target.isString() && target.asString()->empty()) {
         f.target = f.original;
         return;

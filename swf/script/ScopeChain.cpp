@@ -37,6 +37,16 @@ bool lookupIn(Machine& machine, Object* object, String* name, Value& out, bool c
     return machine.getIfPresent(object, name, out);
 }
 
+// A target clip taken away since tellTarget chose it leaves the code's
+// own timeline to read from, as the reference player does.
+Object* liveTarget(Machine& machine, const Frame& frame)
+{
+    Object* target = frame.target;
+    if (target && target->kind() == ObjectKind::Clip && target != frame.original && !machine.resolveClip(target))
+        return frame.original;
+    return target;
+}
+
 // The scopes before _global: with blocks, then a function's own variables
 // and the chain it captured, or the target clip.
 bool lookupBeforeGlobal(Machine& machine, Frame& frame, String* name, Value& out, Object** holder, bool clipsFirst = false)
@@ -61,9 +71,9 @@ bool lookupBeforeGlobal(Machine& machine, Frame& frame, String* name, Value& out
                 return true;
             }
         }
-    } else if (frame.target && lookupIn(machine, frame.target, name, out, clipsFirst)) {
+    } else if (Object* target = liveTarget(machine, frame); target && lookupIn(machine, target, name, out, clipsFirst)) {
         if (holder)
-            *holder = frame.target;
+            *holder = target;
         return true;
     }
     return false;

@@ -942,7 +942,22 @@ void StageHost::removeMovieClip(ClipHandle clip)
     DisplayObject* found = object(clip);
     if (!found || !found->parent() || found->depth() - kDepthOffset < kMinRemovableDepth)
         return;
+    // Script's references to it and to what it holds dangle at once, each
+    // remembering the path it had.
+    std::vector<ClipHandle> going;
+    const auto collect = [&](auto& self, DisplayObject& at) -> void {
+        going.push_back(handleOf(at));
+        targetPath(going.back());
+        if (const auto* inside = dynamic_cast<SpriteInstance*>(&at))
+            for (const auto& child : inside->children())
+                self(self, *child);
+    };
+    collect(collect, *found);
+    const std::shared_ptr<DisplayObject> held = found->shared_from_this();
     found->parent()->removeChild(found->depth());
+    if (m_machine && held->isRemoved())
+        for (const ClipHandle each : going)
+            m_machine->clipRemoved(each);
 }
 
 // A clip script has moved is the script's from then on: the timeline that

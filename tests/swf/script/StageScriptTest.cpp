@@ -214,6 +214,45 @@ TEST(StageScript, RemovedClipsWithUnloadHandlersWaitBelowEveryDepthForThem)
     }
 }
 
+// References and targets after script removes a clip, on the real stage.
+TEST(StageScript, RemovedClipsLeaveReferencesAndTargetsDanglingAtOnce)
+{
+    const auto make = [](ActionWriter& w, const char* variable, const char* name, int depth) {
+        w.push(variable, depth, name, 2, "_root").op(ActionCode::GetVariable);
+        w.push("createEmptyMovieClip").op(ActionCode::CallMethod).op(ActionCode::SetVariable);
+    };
+    const auto remove = [](ActionWriter& w, const char* variable) {
+        w.push(0, variable).op(ActionCode::GetVariable).push("removeMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    };
+    ActionWriter dangling;
+    make(dangling, "x", "b", 1);
+    remove(dangling, "x");
+    dangling.push("x").op(ActionCode::GetVariable).op(ActionCode::Trace);
+
+    // A clip as a target is taken by its path: the first clip of the name.
+    ActionWriter byPath;
+    make(byPath, "first", "same", 1);
+    make(byPath, "second", "same", 2);
+    byPath.push("second").op(ActionCode::GetVariable).op(ActionCode::SetTarget2);
+    byPath.push(0, "getDepth").op(ActionCode::CallFunction).op(ActionCode::Trace).setTarget("");
+
+    // A target taken away leaves the code's own timeline to read from.
+    ActionWriter gone;
+    gone.push("v", "root's").op(ActionCode::SetVariable);
+    make(gone, "t", "t", 1);
+    gone.push("t").op(ActionCode::GetVariable).push("v", "clip's").op(ActionCode::SetMember);
+    gone.push("t").op(ActionCode::GetVariable).op(ActionCode::SetTarget2);
+    gone.push("v").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    gone.push("_root.t").op(ActionCode::GetVariable).op(ActionCode::RemoveSprite);
+    gone.push("v").op(ActionCode::GetVariable).op(ActionCode::Trace).setTarget("");
+
+    for (const auto& [code, expected] : {std::pair {&dangling, "\n"}, std::pair {&byPath, "1\n"}, std::pair {&gone, "clip's\nroot's\n"}}) {
+        MovieRun run;
+        play(run, {*code}, 1);
+        EXPECT_EQ(run.trace, expected);
+    }
+}
+
 TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeOfWhatTheyHold)
 {
     // A 100 x 50 pixel rectangle inside a sprite whose frame traces.
