@@ -789,7 +789,10 @@ ClipHandle StageHost::placeMade(SpriteInstance& parent, std::shared_ptr<DisplayO
     made->setName(std::string(name));
     DisplayObject& placed = *made;
     // Whatever sat at the depth goes, as the reference player replaces it.
+    const std::shared_ptr<DisplayObject> old = parent.sharedChildAt(depth + kDepthOffset);
+    const std::vector<ClipHandle> going = old ? withPaths(*old) : std::vector<ClipHandle> {};
     parent.placeChild(depth + kDepthOffset, std::move(made));
+    dangle(going);
     return handleOf(placed);
 }
 
@@ -942,21 +945,33 @@ void StageHost::removeMovieClip(ClipHandle clip)
     DisplayObject* found = object(clip);
     if (!found || !found->parent() || found->depth() - kDepthOffset < kMinRemovableDepth)
         return;
-    // Script's references to it and to what it holds dangle at once, each
-    // remembering the path it had.
-    std::vector<ClipHandle> going;
+    const std::vector<ClipHandle> going = withPaths(*found);
+    const std::shared_ptr<DisplayObject> held = found->shared_from_this();
+    found->parent()->removeChild(found->depth());
+    if (held->isRemoved())
+        dangle(going);
+}
+
+// Script's references to a clip script takes away, and to what it holds,
+// dangle at once, each remembering the path it had.
+std::vector<ClipHandle> StageHost::withPaths(DisplayObject& top)
+{
+    std::vector<ClipHandle> handles;
     const auto collect = [&](auto& self, DisplayObject& at) -> void {
-        going.push_back(handleOf(at));
-        targetPath(going.back());
+        handles.push_back(handleOf(at));
+        targetPath(handles.back());
         if (const auto* inside = dynamic_cast<SpriteInstance*>(&at))
             for (const auto& child : inside->children())
                 self(self, *child);
     };
-    collect(collect, *found);
-    const std::shared_ptr<DisplayObject> held = found->shared_from_this();
-    found->parent()->removeChild(found->depth());
-    if (m_machine && held->isRemoved())
-        for (const ClipHandle each : going)
+    collect(collect, top);
+    return handles;
+}
+
+void StageHost::dangle(const std::vector<ClipHandle>& handles)
+{
+    if (m_machine)
+        for (const ClipHandle each : handles)
             m_machine->clipRemoved(each);
 }
 

@@ -228,6 +228,8 @@ private:
     // Puts a fresh empty clip where `target` is, with its name, depth and
     // placement; null when the target is gone or is a level.
     ClipHandle emptyInPlaceOf(ClipHandle target);
+    std::vector<ClipHandle> withPaths(DisplayObject& top);
+    void dangle(const std::vector<ClipHandle>& handles);
     // What each clip made by a load came from: its address for _url, its
     // size for getBytesLoaded and getBytesTotal.
     struct LoadedContent {
