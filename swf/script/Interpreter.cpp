@@ -1253,10 +1253,13 @@ void Interpreter::Runner::getUrl(std::string_view url, std::string_view window, 
 
 void Interpreter::Runner::setTarget(const Value& given)
 {
-    // A clip is taken by its path: the first clip of that name wins.
+    // A clip is taken by its path: the first clip of that name wins. Any
+    // other object is taken by its text, which names no clip.
     Value target = given;
     if (Object* o = given.objectOrNull(); o && o->kind() == ObjectKind::Clip && m.resolveClip(o))
         target = m.stringValue(m.targetPathOf(o));
+    else if (o && o->kind() != ObjectKind::Clip)
+        target = Value::string(m.toString(given));
     if (target.isString() && target.asString()->empty()) {
         f.target = f.original;
         return;
