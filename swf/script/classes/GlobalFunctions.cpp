@@ -318,6 +318,9 @@ void installGlobalFunctions(Machine& machine)
     defineMethod(machine, global, "updateAfterEvent", doNothing, H);
     machine.define(global, "NaN", Value::number(kNaN), H);
     machine.define(global, "Infinity", Value::number(std::numeric_limits<double>::infinity()), H);
+    // The reference player's _global holds a hidden `o`, null, that movies
+    // listing its globals find.
+    machine.define(global, "o", Value::null(), H);
 
     registerNative(machine, 1, 0, asSetPropFlags);
     registerNative(machine, 100, 0, escape);
