@@ -503,8 +503,11 @@ bool Machine::instanceOf(const Value& value, const Value& constructor)
     if (!prototype)
         return false;
     std::vector<Object*> pending;
-    Object* o = object->prototype();
-    for (int depth = 0; o && depth < kMaxChain; ++depth, o = o->prototype()) {
+    // A link hidden from the movie's version ends the walk, as it ends
+    // the other walks along prototypes.
+    const auto next = [this](Object* at) { return followsPrototypeLink(at) ? at->prototype() : nullptr; };
+    Object* o = next(object);
+    for (int depth = 0; o && depth < kMaxChain; ++depth, o = next(o)) {
         if (o == prototype)
             return true;
         if (const std::vector<Object*>* interfaces = o->interfaces()) {
