@@ -504,8 +504,8 @@ bool Machine::instanceOf(const Value& value, const Value& constructor)
         return false;
     std::vector<Object*> pending;
     // A link hidden from the movie's version ends the walk, as it ends
-    // the other walks along prototypes.
-    const auto next = [this](Object* at) { return followsPrototypeLink(at) ? at->prototype() : nullptr; };
+    // the other walks along prototypes, and so does a deleted one.
+    const auto next = [this](Object* at) { return at->hasPrototypeProperty() && followsPrototypeLink(at) ? at->prototype() : nullptr; };
     Object* o = next(object);
     for (int depth = 0; o && depth < kMaxChain; ++depth, o = next(o)) {
         if (o == prototype)

@@ -347,6 +347,25 @@ const Case kCases[] {
          w.op(A::StrictEquals).op(A::Trace);
      },
      "true\nfalse\ntrue\n"},
+    {"instanceof stops at a hidden or, from version 7, a deleted link", 7, [](ActionWriter& w) {
+         newObject(w, "o");
+         get(w, "o");
+         get(w, "Object");
+         w.op(A::InstanceOf).op(A::Trace);
+         w.push(4096, "__proto__", "o").op(A::GetVariable).push(3, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+         get(w, "o");
+         get(w, "Object");
+         w.op(A::InstanceOf).op(A::Trace);
+         w.push(4096, 0, "__proto__", "o").op(A::GetVariable).push(4, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+         get(w, "o");
+         w.push("__proto__").op(A::Delete).op(A::Pop);
+         get(w, "o");
+         w.push("toString").op(A::GetMember).op(A::TypeOf).op(A::Trace);
+         get(w, "o");
+         get(w, "Object");
+         w.op(A::InstanceOf).op(A::Trace);
+     },
+     "true\nfalse\nfunction\nfalse\n"},
     {"super calls the class extended and its methods", 7, superProgram, "One\nTwo\nbase hello\nderived hello\n"},
     {"version 5 has no super", 5, superProgram, "Two\nderived hello\n"},
     {"addProperty getters and setters run on the object", 6, [](ActionWriter& w) {
