@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "swf/define/Definitions.h"
@@ -147,6 +148,7 @@ void StageHost::forget(ClipHandle clip)
     m_paths.erase(clip.id);
     m_loaded.erase(clip.id);
     m_focusRects.erase(clip.id);
+    m_transforms.erase(clip.id);
 }
 
 void StageHost::prune()
@@ -160,6 +162,7 @@ void StageHost::prune()
             return false;
         m_paths.erase(entry.first);
         m_focusRects.erase(entry.first);
+        m_transforms.erase(entry.first);
         return true;
     });
     m_pruneAt = std::max<std::size_t>(kPruneFloor, m_objects.size() * 2);
@@ -540,15 +543,17 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     switch (property) {
     case ClipProperty::X: return m.tx / kTwips;
     case ClipProperty::Y: return m.ty / kTwips;
-    case ClipProperty::XScale: return std::hypot(m.a, m.b) * 100;
-    case ClipProperty::YScale: return std::hypot(m.c, m.d) * 100;
-    case ClipProperty::Rotation: return degrees(std::atan2(m.b, m.a));
+    case ClipProperty::XScale: return scaleAndRotation(*found).xScale;
+    case ClipProperty::YScale: return scaleAndRotation(*found).yScale;
+    case ClipProperty::Rotation: return scaleAndRotation(*found).rotation;
     case ClipProperty::Width:
     case ClipProperty::Height: {
         const std::optional<QRectF> area = boundsThrough(*found, m);
         if (!area)
             return 0.0;
-        return (property == ClipProperty::Width ? area->width() : area->height()) / kTwips;
+        // The reference player keeps bounds in whole twips.
+        const auto span = [](double from, double to) { return (std::round(to) - std::round(from)) / kTwips; };
+        return property == ClipProperty::Width ? span(area->left(), area->right()) : span(area->top(), area->bottom());
     }
     case ClipProperty::Alpha: return found->colorTransform().aMult * 100.0 / 256;
     case ClipProperty::Visible: return found->isVisible();
@@ -598,6 +603,15 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
         return;
     }
     const double* number = std::get_if<double>(&value);
+    // From version 6 an endless angle leaves the clip as it is but reads
+    // back as no number at all.
+    if (number && std::isinf(*number) && property == ClipProperty::Rotation && m_stage.swfVersion() >= 6) {
+        ScriptTransform kept = scaleAndRotation(*found);
+        kept.rotation = std::numeric_limits<double>::quiet_NaN();
+        kept.matrix = found->matrix();
+        m_transforms[clip.id] = kept;
+        return;
+    }
     if (!number || !std::isfinite(*number))
         return;
     if (property == ClipProperty::FocusRect) {
@@ -606,29 +620,32 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
         return;
     }
     Matrix m = found->matrix();
-    const double xScale = std::hypot(m.a, m.b);
-    const double yScale = std::hypot(m.c, m.d);
-    const double xAngle = std::atan2(m.b, m.a);
-    const double yAngle = std::atan2(-m.c, m.d);
+    if (property == ClipProperty::XScale || property == ClipProperty::YScale || property == ClipProperty::Rotation) {
+        // Script's own values are kept, sign and all, for as long as the
+        // matrix is the one they made; the matrix keeps its skew.
+        ScriptTransform kept = scaleAndRotation(*found);
+        const double skew = std::atan2(-m.c, m.d) - std::atan2(m.b, m.a);
+        if (property == ClipProperty::XScale)
+            kept.xScale = *number;
+        else if (property == ClipProperty::YScale)
+            kept.yScale = *number;
+        else
+            kept.rotation = std::remainder(*number, 360);
+        // An angle read back as no number leaves the matrix's own.
+        const double xAngle = std::isnan(kept.rotation) ? std::atan2(m.b, m.a) : kept.rotation * std::numbers::pi / 180;
+        const double yAngle = xAngle + (std::isfinite(skew) ? skew : 0);
+        m.a = kept.xScale / 100 * std::cos(xAngle);
+        m.b = kept.xScale / 100 * std::sin(xAngle);
+        m.c = -kept.yScale / 100 * std::sin(yAngle);
+        m.d = kept.yScale / 100 * std::cos(yAngle);
+        found->setMatrix(m);
+        kept.matrix = found->matrix();
+        m_transforms[clip.id] = kept;
+        return;
+    }
     switch (property) {
     case ClipProperty::X: m.tx = std::round(*number * kTwips); break;
     case ClipProperty::Y: m.ty = std::round(*number * kTwips); break;
-    case ClipProperty::XScale:
-        m.a = *number / 100 * std::cos(xAngle);
-        m.b = *number / 100 * std::sin(xAngle);
-        break;
-    case ClipProperty::YScale:
-        m.c = -*number / 100 * std::sin(yAngle);
-        m.d = *number / 100 * std::cos(yAngle);
-        break;
-    case ClipProperty::Rotation: {
-        const double angle = std::remainder(*number, 360) * std::numbers::pi / 180;
-        m.a = xScale * std::cos(angle);
-        m.b = xScale * std::sin(angle);
-        m.c = -yScale * std::sin(angle);
-        m.d = yScale * std::cos(angle);
-        break;
-    }
     case ClipProperty::Width:
     case ClipProperty::Height: {
         if (auto* field = textField(clip)) {
@@ -660,6 +677,14 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
     default: return;
     }
     found->setMatrix(m);
+}
+
+StageHost::ScriptTransform StageHost::scaleAndRotation(const DisplayObject& object) const
+{
+    const Matrix& m = object.matrix();
+    if (const auto kept = m_transforms.find(object.id()); kept != m_transforms.end() && kept->second.matrix == m)
+        return kept->second;
+    return {std::hypot(m.a, m.b) * 100, std::hypot(m.c, m.d) * 100, degrees(std::atan2(m.b, m.a)), m};
 }
 
 void StageHost::play(ClipHandle clip)

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "swf/Matrix.h"
 #include "swf/define/FrameScript.h"
 #include "swf/script/Host.h"
 #include "swf/script/SharedObjectStore.h"
@@ -228,6 +229,16 @@ private:
     // Puts a fresh empty clip where `target` is, with its name, depth and
     // placement; null when the target is gone or is a level.
     ClipHandle emptyInPlaceOf(ClipHandle target);
+    // _xscale, _yscale and _rotation as script last set them, with the
+    // matrix they gave: they read back as set until something else moves
+    // the clip.
+    struct ScriptTransform {
+        double xScale = 100;
+        double yScale = 100;
+        double rotation = 0;
+        Matrix matrix;
+    };
+    ScriptTransform scaleAndRotation(const DisplayObject& object) const;
     std::vector<ClipHandle> withPaths(DisplayObject& top);
     void dangle(const std::vector<ClipHandle>& handles);
     // What each clip made by a load came from: its address for _url, its
@@ -237,6 +248,7 @@ private:
         double bytes = 0;
     };
     std::unordered_map<std::uint64_t, LoadedContent> m_loaded;
+    std::unordered_map<std::uint64_t, ScriptTransform> m_transforms;
 };
 
 } // namespace swf::script

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -250,6 +251,35 @@ TEST(StageScript, RemovedClipsLeaveReferencesAndTargetsDanglingAtOnce)
         MovieRun run;
         play(run, {*code}, 1);
         EXPECT_EQ(run.trace, expected);
+    }
+}
+
+// _xscale, _yscale and _rotation read back as script set them, sign and
+// all, while the matrix is the one they made.
+TEST(StageScript, ScaleAndRotationReadBackAsScriptSetThem)
+{
+    struct Case {
+        const char* property;
+        double set;
+        const char* read;
+    };
+    const Case cases[] = {
+        {"_xscale", -42, "-42"},
+        {"_yscale", -250, "-250"},
+        {"_rotation", 190, "-170"},
+        {"_rotation", std::numeric_limits<double>::infinity(), "NaN"},
+        {"_rotation", std::numeric_limits<double>::quiet_NaN(), "0"},
+        {"_xscale", std::numeric_limits<double>::quiet_NaN(), "100"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.property + std::string(" ") + std::to_string(test.set));
+        ActionWriter frame;
+        createClip(frame, 1);
+        frame.push("c").op(ActionCode::GetVariable).push(test.property, test.set).op(ActionCode::SetMember);
+        frame.push("c").op(ActionCode::GetVariable).push(test.property).op(ActionCode::GetMember).op(ActionCode::Trace);
+        MovieRun run;
+        play(run, {frame}, 1);
+        EXPECT_EQ(run.trace, test.read + std::string("\n"));
     }
 }
 
