@@ -204,9 +204,10 @@ Value getInstanceAtDepth(NativeCall& c)
 {
     Machine& m = c.machine;
     const ClipHandle clip = thisClip(c);
-    if (!clip || c.count() == 0)
+    // Endless depths wrap as integers do, to 0; undefined names none.
+    if (!clip || c.count() == 0 || c.arg(0).isUndefined())
         return Value();
-    return clipResult(m, m.host().instanceAtDepth(clip, depthArgument(m, c.arg(0))));
+    return clipResult(m, m.host().instanceAtDepth(clip, m.toInt32(c.arg(0))));
 }
 
 Value getBounds(NativeCall& c)
