@@ -255,7 +255,24 @@ Value convertPoint(NativeCall& c, bool toGlobal)
         return Value();
     String* x = m.intern("x");
     String* y = m.intern("y");
-    const HostPoint in {m.toNumber(m.get(point, x)), m.toNumber(m.get(point, y))};
+    // Only a point of two numbers is converted; anything else stays as it
+    // was.
+    const Value px = m.get(point, x);
+    const Value py = m.get(point, y);
+    if (!px.isNumber() || !py.isNumber())
+        return Value();
+    // The reference player holds the point in 32-bit twips, which wrap.
+    const auto twips = [](double v) {
+        if (!std::isfinite(v))
+            return 0.0;
+        double t = std::fmod(std::trunc(v * 20), 4294967296.0);
+        if (t >= 2147483648.0)
+            t -= 4294967296.0;
+        else if (t < -2147483648.0)
+            t += 4294967296.0;
+        return t / 20;
+    };
+    const HostPoint in {twips(px.asNumber()), twips(py.asNumber())};
     const HostPoint out = toGlobal ? m.host().localToGlobal(clip, in) : m.host().globalToLocal(clip, in);
     m.set(point, x, Value::number(out.x));
     m.set(point, y, Value::number(out.y));
