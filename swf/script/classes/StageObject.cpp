@@ -14,7 +14,8 @@ using namespace BuiltinFlags;
 
 namespace {
 
-// Hidden own properties of the Stage object hold its state.
+// Hidden properties of _global hold the stage's state: it is the
+// player's, whatever object a native is called on.
 constexpr const char* kAlignKey = "\x01" "align";
 constexpr const char* kScaleModeKey = "\x01" "scaleMode";
 
@@ -35,15 +36,14 @@ Value stored(NativeCall& c, const char* key, const char* fallback)
 {
     Machine& m = c.machine;
     Value v;
-    if (Object* self = c.thisObject(); self && m.getIfPresent(self, m.intern(key), v))
+    if (m.getIfPresent(m.global(), m.intern(key), v))
         return v;
     return m.stringValue(fallback);
 }
 
 void store(NativeCall& c, const char* key, const Value& value)
 {
-    if (Object* self = c.thisObject())
-        c.machine.define(self, key, value, HP);
+    c.machine.define(c.machine.global(), key, value, HP);
 }
 
 Value alignGetter(NativeCall& c)
@@ -93,6 +93,8 @@ void installStageObject(Machine& machine)
     machine.define(machine.global(), "Stage", Value::object(stage), H);
     defineAccessor(machine, stage, "align", alignGetter, alignSetter);
     defineAccessor(machine, stage, "scaleMode", scaleModeGetter, scaleModeSetter);
+    registerNative(machine, 666, 1, scaleModeGetter);
+    registerNative(machine, 666, 2, scaleModeSetter);
     defineAccessor(machine, stage, "width", sizeGetter, nullptr, 0, 0);
     defineAccessor(machine, stage, "height", sizeGetter, nullptr, 0, 1);
     defineAccessor(machine, stage, "displayState", displayStateGetter, nullptr, Swf7);
