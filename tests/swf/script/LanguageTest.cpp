@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 
 #include "RunScript.h"
 
@@ -366,6 +367,25 @@ const Case kCases[] {
          w.op(A::InstanceOf).op(A::Trace);
      },
      "true\nfalse\nfunction\nfalse\n"},
+    {"localToGlobal converts only two numbers, through 32-bit twips", 7, [](ActionWriter& w) {
+         for (const auto& [x, y] : {std::pair<PushValue, PushValue> {"5", 1.0}, {2147483648.0, 1.0}, {std::numeric_limits<double>::infinity(), 2.5}}) {
+             newObject(w, "p");
+             setMember(w, "p", "x", x);
+             setMember(w, "p", "y", y);
+             w.push("p").op(A::GetVariable).push(1, "_root").op(A::GetVariable).push("localToGlobal").op(A::CallMethod).op(A::Pop);
+             traceMember(w, "p", "x");
+             traceMember(w, "p", "y");
+         }
+     },
+     "5\n1\n0\n1\n0\n2.5\n"},
+    {"the stage's scale mode is the player's, native setter or not", 7, [](ActionWriter& w) {
+         w.push("setMode", 2, 666, 2, "ASnative").op(A::CallFunction).op(A::SetVariable);
+         w.push("NOBORDER", 1, "setMode").op(A::CallFunction).op(A::Pop);
+         traceMember(w, "Stage", "scaleMode");
+         w.push(0, "setMode").op(A::CallFunction).op(A::Pop);
+         traceMember(w, "Stage", "scaleMode");
+     },
+     "noBorder\nnoBorder\n"},
     {"super calls the class extended and its methods", 7, superProgram, "One\nTwo\nbase hello\nderived hello\n"},
     {"version 5 has no super", 5, superProgram, "Two\nderived hello\n"},
     {"addProperty getters and setters run on the object", 6, [](ActionWriter& w) {
