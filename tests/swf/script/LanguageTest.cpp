@@ -357,7 +357,7 @@ const Case kCases[] {
          get(w, "o");
          get(w, "Object");
          w.op(A::InstanceOf).op(A::Trace);
-         w.push(4096, 0, "__proto__", "o").op(A::GetVariable).push(4, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+         w.push(4098, 0, "__proto__", "o").op(A::GetVariable).push(4, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
          get(w, "o");
          w.push("__proto__").op(A::Delete).op(A::Pop);
          get(w, "o");
