@@ -105,6 +105,7 @@ protected:
 
 private:
     friend class Container;
+    friend class Stage;
 
     Type m_type;
     Stage& m_stage;

@@ -100,7 +100,7 @@ bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
         return true;
     }
     if (folded == names.root) {
-        out = machine.clipValue(host.root(host.level(m_handle)));
+        out = machine.clipValue(host.rootOf(m_handle));
         return true;
     }
     return false;

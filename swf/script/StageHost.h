@@ -24,8 +24,11 @@
 #include "swf/script/Host.h"
 #include "swf/script/SharedObjectStore.h"
 
+class QByteArray;
+
 namespace swf {
 class Clock;
+class LoadedMovie;
 class DisplayObject;
 class EditTextInstance;
 class Movie;
@@ -65,6 +68,13 @@ public:
     SpriteInstance* sprite(ClipHandle clip);
     // A tag's body in the movie's stream; empty when it is not all there.
     std::span<const std::uint8_t> tagBody(const TagRef& tag) const;
+    // A tag carried by `owner`'s timeline (or its parent's, for what is
+    // not a clip), from the stream of the movie it came from.
+    std::span<const std::uint8_t> tagBody(const DisplayObject& owner, const TagRef& tag) const;
+    // The version of the movie `object` came from, which its code follows.
+    int versionOf(const DisplayObject& object) const;
+    // The loaded movie `object` came from, null for the main movie's.
+    const LoadedMovie* movieOf(const DisplayObject& object) const;
     // Forgets an object the stage took away, once script was told.
     void forget(ClipHandle clip);
     // Lets go of what it keeps for objects that no longer exist.
@@ -107,6 +117,7 @@ public:
     ClipHandle findClip(std::string_view path) override;
     std::string targetPath(ClipHandle clip) override;
     int level(ClipHandle clip) override;
+    ClipHandle rootOf(ClipHandle clip) override;
 
     HostValue property(ClipHandle clip, ClipProperty property) override;
     void setProperty(ClipHandle clip, ClipProperty property, const HostValue& value) override;
@@ -122,6 +133,7 @@ public:
     int currentFrame(ClipHandle clip) override;
     int totalFrames(ClipHandle clip) override;
     int framesLoaded(ClipHandle clip) override;
+    int swfVersion(ClipHandle clip) override;
     double bytesLoaded(ClipHandle clip) override;
     double bytesTotal(ClipHandle clip) override;
 
@@ -225,9 +237,18 @@ private:
     // The movie set System.useCodepage: loaded text without a byte order
     // mark is in the desktop's encoding.
     bool usesCodepage();
-    // Puts a fresh empty clip where `target` is, with its name, depth and
-    // placement; null when the target is gone or is a level.
-    ClipHandle emptyInPlaceOf(ClipHandle target);
+    // Puts a fresh clip where `target` is, with its name, depth and
+    // placement, showing `movie` or empty; null when the target is gone or
+    // is a level, or a movie would nest too deep.
+    ClipHandle emptyInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie = nullptr);
+    // Makes `movie` level `number`, in place of what was there.
+    ClipHandle placeLevel(int number, const std::shared_ptr<const LoadedMovie>& movie);
+    // Reads a loaded file as a movie; null, with `problem`, when it is none
+    // or the movies loaded so far leave no room for it.
+    std::shared_ptr<const LoadedMovie> readMovie(const QByteArray& bytes, const std::string& url, std::string& problem);
+    static constexpr std::size_t kMaxLoadedMovieBytes = std::size_t(128) << 20;
+    static constexpr std::size_t kMaxLoadedMovies = 256;
+    std::vector<std::weak_ptr<const LoadedMovie>> m_loadedMovies;
     // What each clip made by a load came from: its address for _url, its
     // size for getBytesLoaded and getBytesTotal.
     struct LoadedContent {

@@ -1,0 +1,156 @@
+// Movies loaded into clips and levels: each shows with its own characters,
+// runs its own code by its own version's rules, and answers for itself
+// (_url, version, frames, bytes); whatever it is, a load never takes the
+// player further than its caps.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <string>
+
+#include "support/ActionWriter.h"
+#include "support/SwfShapes.h"
+#include "support/SwfWriter.h"
+#include "swf/Player.h"
+#include "swf/Renderer.h"
+#include "swf/read/TagCode.h"
+
+namespace {
+
+using swftest::ActionCode;
+using swftest::ActionWriter;
+
+std::vector<std::uint8_t> movieBytes(std::uint8_t version, const ActionWriter& firstFrame, std::vector<std::uint8_t> before = {})
+{
+    swftest::SwfWriter writer;
+    writer.setVersion(version).setFrameSize(100, 100).setFrameRate(12).setFrameCount(2);
+    if (!before.empty())
+        writer.raw(before);
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), firstFrame.build()).showFrame().showFrame();
+    return writer.end().build();
+}
+
+struct Folder {
+    QTemporaryDir dir;
+    void write(const char* name, std::span<const std::uint8_t> bytes)
+    {
+        QFile file(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size())), qint64(bytes.size()));
+    }
+};
+
+// Plays `main` from the folder for `advances` frames; all it traced.
+std::string play(swf::Player& player, Folder& folder, std::span<const std::uint8_t> main, int advances)
+{
+    std::string trace;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.setMovieUrl(QUrl::fromLocalFile(folder.dir.filePath(QStringLiteral("movie.swf"))).toString().toStdString());
+    player.open();
+    player.feed(main);
+    player.finish();
+    for (int i = 0; i < advances; ++i)
+        player.advance();
+    return trace;
+}
+
+bool diagnosed(const swf::Player& player, const std::string& part)
+{
+    for (const swf::Diagnostic& d : player.diagnostics())
+        if (d.message.find(part) != std::string::npos)
+            return true;
+    return false;
+}
+
+// trace(this + " " + _root + " " + getSWFVersion() + " " + _framesloaded
+//       + " " + _totalframes + " " + (getBytesTotal() > 0) + " " + FOO)
+// after `foo = "folded"`: FOO finds foo only where names fold (before 7).
+ActionWriter childCode()
+{
+    ActionWriter w;
+    w.push("foo", "folded").op(ActionCode::SetVariable);
+    w.push("this").op(ActionCode::GetVariable).push(" ").op(ActionCode::Add2);
+    w.push("_root").op(ActionCode::GetVariable).op(ActionCode::Add2).push(" ").op(ActionCode::Add2);
+    w.push(0, "this").op(ActionCode::GetVariable).push("getSWFVersion").op(ActionCode::CallMethod).op(ActionCode::Add2);
+    w.push(" ").op(ActionCode::Add2).push("_framesloaded").op(ActionCode::GetVariable).op(ActionCode::Add2);
+    w.push(" ").op(ActionCode::Add2).push("_totalframes").op(ActionCode::GetVariable).op(ActionCode::Add2).push(" ").op(ActionCode::Add2);
+    w.push(0, "this").op(ActionCode::GetVariable).push("getBytesTotal").op(ActionCode::CallMethod).push(0).op(ActionCode::Greater);
+    w.op(ActionCode::Add2).push(" ").op(ActionCode::Add2).push("FOO").op(ActionCode::GetVariable).op(ActionCode::Add2).op(ActionCode::Trace);
+    return w;
+}
+
+TEST(LoadedMovie, ALoadedMovieRunsAsItselfInAClipOrALevel)
+{
+    struct Case {
+        std::uint8_t childVersion;
+        const char* target;
+        const char* heard;
+    };
+    const Case cases[] {
+        {6, "a", "_level0.a _level0 6 2 2 true folded\n"},
+        {8, "a", "_level0.a _level0 8 2 2 true undefined\n"},
+        {6, "_level3", "_level3 _level3 6 2 2 true folded\n"},
+        {8, "_level3", "_level3 _level3 8 2 2 true undefined\n"},
+    };
+    for (const Case& c : cases) {
+        Folder folder;
+        folder.write("child.swf", movieBytes(c.childVersion, childCode()));
+        ActionWriter main;
+        main.push("a", 1, "a", 2, "_root").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        main.push("child.swf", c.target).getUrl2(0x40);
+        swf::Player player;
+        EXPECT_EQ(play(player, folder, movieBytes(7, main), 4), c.heard) << c.target << int(c.childVersion);
+    }
+}
+
+TEST(LoadedMovie, ALevelIsDrawnAboveTheMainMovieUntilUnloaded)
+{
+    Folder folder;
+    const std::vector<std::uint8_t> place = swftest::tagBytes(std::uint16_t(swf::TagCode::PlaceObject2), swftest::placeObject2({1, 1}));
+    const auto square = [&](swf::Color colour) {
+        swftest::RectShape shape;
+        shape.width = shape.height = 1000;
+        shape.fill = colour;
+        std::vector<std::uint8_t> tags = swftest::tagBytes(std::uint16_t(swf::TagCode::DefineShape3), swftest::defineShape3(shape));
+        tags.insert(tags.end(), place.begin(), place.end());
+        return tags;
+    };
+    folder.write("red.swf", movieBytes(6, ActionWriter(), square({255, 0, 0, 255})));
+    struct Case {
+        bool unload;
+        QColor shown;
+    };
+    for (const Case& c : {Case {false, QColor(255, 0, 0)}, Case {true, QColor(0, 0, 255)}}) {
+        ActionWriter main;
+        main.push("red.swf", "_level1").getUrl2(0x40);
+        if (c.unload)
+            main.push("", "_level1").getUrl2(0x40);
+        swf::Player player;
+        play(player, folder, movieBytes(6, main, square({0, 0, 255, 255})), 3);
+        QImage stage(100, 100, QImage::Format_ARGB32_Premultiplied);
+        swf::render(player, stage);
+        EXPECT_EQ(stage.pixelColor(10, 10), c.shown) << c.unload;
+    }
+}
+
+TEST(LoadedMovie, AMovieLoadingItselfIntoItselfStopsAtTheNestingCap)
+{
+    Folder folder;
+    // Each copy makes a clip and loads the movie into it again.
+    ActionWriter again;
+    again.push("c", 1, "c", 2, "this").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    again.push("this").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    again.push("movie.swf", "c").getUrl2(0x40);
+    const std::vector<std::uint8_t> self = movieBytes(6, again);
+    folder.write("movie.swf", self);
+    swf::Player player;
+    const std::string heard = play(player, folder, self, 120);
+    EXPECT_TRUE(diagnosed(player, "nest no deeper")) << heard.substr(heard.size() > 400 ? heard.size() - 400 : 0);
+    EXPECT_LT(std::count(heard.begin(), heard.end(), '\n'), 40);
+}
+
+} // namespace
