@@ -156,7 +156,7 @@ void deliverClipLoads(Machine& machine)
 void installMovieClipLoaderClass(Machine& machine)
 {
     Object* p = machine.newObject();
-    defineClass(machine, "MovieClipLoader", constructor, p, H | Swf7);
+    defineClass(machine, "MovieClipLoader", constructor, p, H);
     makeBroadcaster(machine, p, HP);
     defineMethod(machine, p, "getProgress", getProgress);
     defineMethod(machine, p, "loadClip", loadClip);
