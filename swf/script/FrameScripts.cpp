@@ -11,6 +11,7 @@
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClipLoads.h"
 #include "swf/script/classes/Loads.h"
 #include "swf/script/classes/NetStreamClass.h"
 #include "swf/script/classes/SoundClass.h"
@@ -51,15 +52,18 @@ FrameScripts::FrameScripts(Machine& machine, StageHost& host)
 {
 }
 
+// A quit asked for ends the run at the end of the frame: the reference
+// player runs the rest of that frame's code first.
 bool FrameScripts::stopped() const
 {
-    return m_host.quitRequested();
+    return m_quitBefore;
 }
 
 // The clips' enterFrame handlers wait for the timelines to move: each runs
 // with the frame code of its clip in the tick's first round of events.
 void FrameScripts::enterFrame()
 {
+    m_quitBefore = m_host.quitRequested();
     if (stopped())
         return;
     m_inTick = true;
@@ -304,6 +308,10 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         std::vector<std::shared_ptr<DisplayObject>> sprites;
         if (SpriteInstance* root = m_host.sprite(m_host.root(0)))
             sprites = clipsUnder(*root);
+        for (const auto& [number, level] : m_host.stage().levels()) {
+            std::vector<std::shared_ptr<DisplayObject>> more = clipsUnder(*level);
+            sprites.insert(sprites.end(), more.begin(), more.end());
+        }
         // Ids grow with each object made.
         std::sort(sprites.begin(), sprites.end(), [](const auto& a, const auto& b) { return a->id() > b->id(); });
         for (const auto& sprite : sprites) {
@@ -365,6 +373,8 @@ void FrameScripts::exitFrame()
     m_firstRound = true;
     m_inTick = false;
     m_madeEarly.clear();
+    if (!stopped())
+        deliverClipInits(m_machine);
     if (!stopped())
         m_textVariables.sync(m_machine, m_host);
     m_host.prune();

@@ -90,6 +90,7 @@ private:
     // A tick began (not the movie's first frame): its first round runs the
     // clips' enterFrame handlers.
     bool m_inTick = false;
+    bool m_quitBefore = false;
     // Clips made by script and handled within the round that made them,
     // whose announcement is still to come in the next.
     std::unordered_set<std::uint64_t> m_madeEarly;

@@ -181,6 +181,8 @@ public:
         std::string error;
         double bytesLoaded = 0;
         double bytesTotal = 0;
+        // A movie, whose first frame runs before onLoadInit is heard.
+        bool movie = false;
     };
     virtual void loadClip(std::uint64_t id, ClipHandle /*target*/, int /*level*/, std::string_view /*url*/)
     {

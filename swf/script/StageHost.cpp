@@ -468,6 +468,7 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         if (!result.clip)
             return fail("LoadNeverCompleted", "movies loaded into movies nest no deeper than this");
         result.bytesLoaded = result.bytesTotal = movie->byteLength();
+        result.movie = true;
         m_loaded[result.clip.id] = {url, result.bytesTotal};
         return result;
     }
@@ -549,12 +550,22 @@ ClipHandle StageHost::emptyInPlaceOf(ClipHandle target, const std::shared_ptr<co
     }
     made->setPlacement(old->placement());
     made->setOrigin(old->origin());
+    // A clip that locked _root to itself keeps it locked for the movie it
+    // loads: that is what the lock is for.
+    Value locked;
+    if (m_machine && movie)
+        if (Object* self = m_machine->clipObject(target))
+            if (const Property* lock = m_machine->findOwn(self, m_machine->intern("_lockroot")); lock && !lock->isAccessor())
+                locked = lock->value;
     // Script's references to the old clip find the new one by its path
     // from now on, not only once the stage announces the removal.
     if (m_machine)
         m_machine->clipRemoved(target);
     SpriteInstance& placed = *made;
     parent->placeChild(old->depth(), std::move(made));
+    if (m_machine && !locked.isUndefined())
+        if (Object* self = m_machine->clipObject(handleOf(placed)))
+            m_machine->set(self, "_lockroot", locked);
     // Entered once in its place, so that its first frame's code runs as
     // the clip it is, with its name and parent.
     placed.gotoFrame(0);
@@ -645,10 +656,13 @@ ClipHandle StageHost::rootOf(ClipHandle clip)
     DisplayObject* found = object(clip);
     if (!found)
         return root(0);
-    // _lockroot counts from version 7 on, for the code that asks.
-    if (m_machine && m_machine->version() >= 7) {
+    // _lockroot counts from version 7 on: for code of that version, or a
+    // clip locked by a movie of that version.
+    if (m_machine) {
         String* lock = m_machine->intern("_lockroot");
         for (DisplayObject* up = found; up->parent(); up = up->parent()) {
+            if (m_machine->version() < 7 && versionOf(*up->parent()) < 7)
+                continue;
             Object* self = m_machine->clipObject(handleOf(*up));
             const Property* locked = self ? m_machine->findOwn(self, lock) : nullptr;
             if (locked && !locked->isAccessor() && m_machine->toBoolean(locked->value))
