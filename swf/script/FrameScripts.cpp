@@ -373,6 +373,11 @@ void FrameScripts::exitFrame()
     m_firstRound = true;
     m_inTick = false;
     m_madeEarly.clear();
+    // The main movie loads once its first frame's code has run: that code
+    // is where its onLoad is set. Players before version 6 did not call it.
+    if (!std::exchange(m_rootLoaded, true) && !stopped())
+        if (SpriteInstance* root = m_host.sprite(m_host.root(0)); root && m_host.versionOf(*root) >= 6)
+            m_machine.callClipMethod(m_host.root(0), "onLoad");
     if (!stopped())
         deliverClipInits(m_machine);
     if (!stopped())

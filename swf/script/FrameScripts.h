@@ -91,6 +91,7 @@ private:
     // clips' enterFrame handlers.
     bool m_inTick = false;
     bool m_quitBefore = false;
+    bool m_rootLoaded = false;
     // Clips made by script and handled within the round that made them,
     // whose announcement is still to come in the next.
     std::unordered_set<std::uint64_t> m_madeEarly;
