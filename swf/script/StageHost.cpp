@@ -503,7 +503,10 @@ std::shared_ptr<const LoadedMovie> StageHost::readMovie(const QByteArray& bytes,
 {
     // What loaded movies still on stage hold counts against one cap, so a
     // movie loading itself over and over runs out of room, not memory.
-    std::erase_if(m_loadedMovies, [](const auto& movie) { return movie.expired(); });
+    // Code is compiled once per place in memory: a new movie may sit where
+    // one let go of did, so what was compiled from that one goes.
+    if (std::erase_if(m_loadedMovies, [](const auto& movie) { return movie.expired(); }) > 0 && m_machine)
+        m_machine->forgetCompiled();
     std::size_t held = 0;
     for (const auto& weak : m_loadedMovies)
         if (const auto movie = weak.lock())

@@ -100,6 +100,26 @@ TEST(LoadedMovie, ALoadedMovieRunsAsItselfInAClipOrALevel)
     }
 }
 
+TEST(LoadedMovie, LoaderListenersHearOfAMovieAroundItsFirstFrame)
+{
+    Folder folder;
+    ActionWriter child;
+    child.op(ActionCode::Stop).push("frame").op(ActionCode::Trace);
+    folder.write("child.swf", movieBytes(8, child));
+    ActionWriter main;
+    main.push("a", 1, "a", 2, "_root").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    main.push("l", 0, "MovieClipLoader").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    for (const char* event : {"Start", "Progress", "Complete", "Init", "Error"}) {
+        ActionWriter heard;
+        heard.push(event).op(ActionCode::Trace);
+        main.push("l").op(ActionCode::GetVariable).push(("onLoad" + std::string(event)).c_str());
+        main.defineFunction("", {}, heard).op(ActionCode::SetMember);
+    }
+    main.push("a", "child.swf", 2, "l").op(ActionCode::GetVariable).push("loadClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    swf::Player player;
+    EXPECT_EQ(play(player, folder, movieBytes(8, main), 3), "Start\nProgress\nProgress\nComplete\nframe\nInit\n");
+}
+
 TEST(LoadedMovie, ALevelIsDrawnAboveTheMainMovieUntilUnloaded)
 {
     Folder folder;
