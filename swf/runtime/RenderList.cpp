@@ -6,6 +6,7 @@
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/HitTest.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/Stage.h"
 #include "swf/runtime/VideoInstance.h"
@@ -44,8 +45,12 @@ void addNode(const DisplayObject& object, const Dictionary& dictionary, std::vec
 // or the main one's.
 void addChildren(const Container& container, std::vector<RenderNode>& nodes, PendingMasks& masks)
 {
-    for (const auto& child : container.children())
+    for (const auto& child : container.children()) {
+        const std::size_t at = nodes.size();
         addNode(*child, container.dictionary(), nodes, masks);
+        if (container.loadedMovie())
+            nodes[at].dictionary = container.loadedMovie()->sharedDictionary();
+    }
 }
 
 void addNode(const DisplayObject& object, const Dictionary& dictionary, std::vector<RenderNode>& nodes, PendingMasks& masks)

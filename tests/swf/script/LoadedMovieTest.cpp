@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <array>
 #include <string>
 
 #include "support/ActionWriter.h"
@@ -148,6 +149,49 @@ TEST(LoadedMovie, ALevelIsDrawnAboveTheMainMovieUntilUnloaded)
         swf::render(player, stage);
         EXPECT_EQ(stage.pixelColor(10, 10), c.shown) << c.unload;
     }
+}
+
+// DefineBitsLossless2 of a 2x2 bitmap all of `argb`.
+std::vector<std::uint8_t> bitmapTag(std::uint16_t id, std::array<std::uint8_t, 4> argb)
+{
+    std::vector<std::uint8_t> pixels;
+    for (int i = 0; i < 4; ++i)
+        pixels.insert(pixels.end(), argb.begin(), argb.end());
+    std::vector<std::uint8_t> body {std::uint8_t(id), std::uint8_t(id >> 8), 5, 2, 0, 2, 0};
+    const std::vector<std::uint8_t> packed = swftest::SwfWriter::zlib(pixels);
+    body.insert(body.end(), packed.begin(), packed.end());
+    return swftest::tagBytes(std::uint16_t(swf::TagCode::DefineBitsLossless2), body);
+}
+
+TEST(LoadedMovie, ALoadedMovieFillsWithItsOwnBitmaps)
+{
+    Folder folder;
+    // Shape 2: a 1000-twip square filled with bitmap 1, placed at depth 1.
+    std::vector<std::uint8_t> shape {2, 0};
+    const std::vector<std::uint8_t> bounds = swftest::rectBytes(1000);
+    shape.insert(shape.end(), bounds.begin(), bounds.end());
+    shape.insert(shape.end(), {1, 0x40, 1, 0});
+    swf::Matrix scale;
+    scale.a = scale.d = 20;
+    const std::vector<std::uint8_t> fillMatrix = swftest::matrixBytes(scale);
+    shape.insert(shape.end(), fillMatrix.begin(), fillMatrix.end());
+    shape.push_back(0);
+    const std::vector<std::uint8_t> records = swftest::square(1000, true);
+    shape.insert(shape.end(), records.begin(), records.end());
+    std::vector<std::uint8_t> tags = bitmapTag(1, {255, 255, 0, 0});
+    const std::vector<std::uint8_t> shapeTag = swftest::tagBytes(std::uint16_t(swf::TagCode::DefineShape3), shape);
+    const std::vector<std::uint8_t> place = swftest::tagBytes(std::uint16_t(swf::TagCode::PlaceObject2), swftest::placeObject2({1, 2}));
+    tags.insert(tags.end(), shapeTag.begin(), shapeTag.end());
+    tags.insert(tags.end(), place.begin(), place.end());
+    folder.write("red.swf", movieBytes(6, ActionWriter(), tags));
+    // The main movie's bitmap 1 is blue.
+    ActionWriter main;
+    main.push("red.swf", "_level1").getUrl2(0x40);
+    swf::Player player;
+    play(player, folder, movieBytes(6, main, bitmapTag(1, {255, 0, 0, 255})), 3);
+    QImage stage(100, 100, QImage::Format_ARGB32_Premultiplied);
+    swf::render(player, stage);
+    EXPECT_EQ(stage.pixelColor(10, 10), QColor(255, 0, 0));
 }
 
 TEST(LoadedMovie, AMovieLoadingItselfIntoItselfStopsAtTheNestingCap)
