@@ -52,8 +52,6 @@ FrameScripts::FrameScripts(Machine& machine, StageHost& host)
 {
 }
 
-// A quit asked for ends the run at the end of the frame: the reference
-// player runs the rest of that frame's code first.
 bool FrameScripts::stopped() const
 {
     return m_quitBefore;

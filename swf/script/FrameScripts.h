@@ -90,6 +90,8 @@ private:
     // A tick began (not the movie's first frame): its first round runs the
     // clips' enterFrame handlers.
     bool m_inTick = false;
+    // A quit asked for ends the run at the end of the frame: the reference
+    // player runs the rest of that frame's code first.
     bool m_quitBefore = false;
     bool m_rootLoaded = false;
     // Clips made by script and handled within the round that made them,

@@ -464,7 +464,7 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         std::shared_ptr<const LoadedMovie> movie = readMovie(bytes, url, problem);
         if (!movie)
             return fail("LoadNeverCompleted", problem);
-        result.clip = isLevel ? placeLevel(levelNumber, movie) : emptyInPlaceOf(load.target, movie);
+        result.clip = isLevel ? placeLevel(levelNumber, movie) : movieInPlaceOf(load.target, movie);
         if (!result.clip)
             return fail("LoadNeverCompleted", "movies loaded into movies nest no deeper than this");
         result.bytesLoaded = result.bytesTotal = movie->byteLength();
@@ -540,7 +540,12 @@ ClipHandle StageHost::placeLevel(int number, const std::shared_ptr<const LoadedM
     return handleOf(placed);
 }
 
-ClipHandle StageHost::emptyInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie)
+ClipHandle StageHost::emptyInPlaceOf(ClipHandle target)
+{
+    return movieInPlaceOf(target, nullptr);
+}
+
+ClipHandle StageHost::movieInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie)
 {
     DisplayObject* old = object(target);
     auto* parent = old ? dynamic_cast<SpriteInstance*>(old->parent()) : nullptr;

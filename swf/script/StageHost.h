@@ -237,10 +237,19 @@ private:
     // The movie set System.useCodepage: loaded text without a byte order
     // mark is in the desktop's encoding.
     bool usesCodepage();
-    // Puts a fresh clip where `target` is, with its name, depth and
-    // placement, showing `movie` or empty; null when the target is gone or
-    // is a level, or a movie would nest too deep.
-    ClipHandle emptyInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie = nullptr);
+    // Puts a fresh empty clip where `target` is, with its name, depth and
+    // placement; null when the target is gone or is a level.
+    ClipHandle emptyInPlaceOf(ClipHandle target);
+    // What each clip made by a load came from: its address for _url, its
+    // size for getBytesLoaded and getBytesTotal.
+    struct LoadedContent {
+        std::string url;
+        double bytes = 0;
+    };
+    std::unordered_map<std::uint64_t, LoadedContent> m_loaded;
+    // As emptyInPlaceOf, the fresh clip showing `movie`; null also when a
+    // movie would nest too deep.
+    ClipHandle movieInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie);
     // Makes `movie` level `number`, in place of what was there.
     ClipHandle placeLevel(int number, const std::shared_ptr<const LoadedMovie>& movie);
     // Reads a loaded file as a movie; null, with `problem`, when it is none
@@ -249,13 +258,6 @@ private:
     static constexpr std::size_t kMaxLoadedMovieBytes = std::size_t(128) << 20;
     static constexpr std::size_t kMaxLoadedMovies = 256;
     std::vector<std::weak_ptr<const LoadedMovie>> m_loadedMovies;
-    // What each clip made by a load came from: its address for _url, its
-    // size for getBytesLoaded and getBytesTotal.
-    struct LoadedContent {
-        std::string url;
-        double bytes = 0;
-    };
-    std::unordered_map<std::uint64_t, LoadedContent> m_loaded;
 };
 
 } // namespace swf::script
