@@ -221,10 +221,10 @@ void Player::State::startScript()
     // The first variable of every movie, before any of its own.
     if (script::Object* root = machine->clipObject(scriptHost->root(0)))
         machine->set(root, "$version", script::Value::string(machine->intern(script::kPlayerVersion)));
-    frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost, version);
+    frameScripts = std::make_unique<script::FrameScripts>(*machine, *scriptHost);
     scriptHost->setFrameScripts(frameScripts.get());
     stage->addListener(frameScripts.get());
-    inputScripts = std::make_unique<script::InputScripts>(*machine, *scriptHost, *frameScripts, version);
+    inputScripts = std::make_unique<script::InputScripts>(*machine, *scriptHost, *frameScripts);
     stage->input().setListener(inputScripts.get());
     textEntry = std::make_unique<script::TextEntry>(*machine, *scriptHost);
     textEntry->setClipboard(clipboard);

@@ -78,15 +78,23 @@ FramePainter::FramePainter(QImage& target, const RenderList& list, const RenderO
     , m_stageScale(stageScale)
     , m_scratch(scratch)
 {
+    m_bitmaps = bitmapsOf({});
     const Dictionary* dictionary = list.dictionary.get();
-    m_bitmaps = [this, dictionary](std::uint16_t id) -> std::shared_ptr<const BitmapDefinition> {
+    m_fonts = [dictionary](std::uint16_t id) { return dictionary ? dictionary->font(id) : nullptr; };
+}
+
+BitmapLookup FramePainter::bitmapsOf(const RenderNode& node)
+{
+    if (!node.dictionary && m_bitmaps)
+        return m_bitmaps;
+    const Dictionary* dictionary = node.dictionary ? node.dictionary.get() : m_list.dictionary.get();
+    return [this, dictionary](std::uint16_t id) -> std::shared_ptr<const BitmapDefinition> {
         auto found = dictionary ? dictionary->find(id) : nullptr;
         if (!found || found->kind() != Character::Kind::Bitmap)
             return nullptr;
         const auto& bitmap = static_cast<const BitmapDefinition&>(*found);
         return affordable(bitmap) ? std::static_pointer_cast<const BitmapDefinition>(std::move(found)) : nullptr;
     };
-    m_fonts = [dictionary](std::uint16_t id) { return dictionary ? dictionary->font(id) : nullptr; };
 }
 
 void FramePainter::setClip(const QRect& clip, std::mutex* sharedDrawing)
@@ -569,12 +577,12 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
     const Character& character = *object.character;
     switch (object.kind) {
     case RenderNode::Kind::Shape:
-        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, m_bitmaps,
+        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, bitmapsOf(object),
                    shapeOptions(coverage), m_scratch);
         return;
     case RenderNode::Kind::MorphShape:
         if (const auto geometry = morphGeometry(object))
-            paintShape(painter, *geometry, transform, cxform, m_bitmaps, shapeOptions(coverage), m_scratch);
+            paintShape(painter, *geometry, transform, cxform, bitmapsOf(object), shapeOptions(coverage), m_scratch);
         return;
     case RenderNode::Kind::Bitmap: {
         const auto& bitmap = static_cast<const BitmapDefinition&>(character);
@@ -616,7 +624,9 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
     case RenderNode::Kind::StaticText: {
         const auto lock = lockShared();
         painter.setTransform(transform);
-        paintStaticText(painter, static_cast<const StaticTextDefinition&>(character).text, m_fonts, coverage ? kCoverageColor : cxform);
+        const Dictionary* own = object.dictionary.get();
+        const FontLookup fonts = own ? FontLookup([own](std::uint16_t id) { return own->font(id); }) : m_fonts;
+        paintStaticText(painter, static_cast<const StaticTextDefinition&>(character).text, fonts, coverage ? kCoverageColor : cxform);
         return;
     }
     case RenderNode::Kind::EditText: {

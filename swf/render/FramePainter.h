@@ -66,6 +66,8 @@ private:
     void prepare(QPainter& painter) const;
     ShapePaintOptions shapeOptions(bool coverage) const;
     std::unique_lock<std::mutex> lockShared() const;
+    // The bitmaps a node's shapes fill with: those of its own movie.
+    BitmapLookup bitmapsOf(const RenderNode& node);
 
     QImage& m_target;
     const RenderList& m_list;

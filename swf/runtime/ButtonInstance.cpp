@@ -37,7 +37,7 @@ void ButtonInstance::setState(State state)
     for (const ButtonDefinition::Record& record : m_definition->records) {
         if (!(record.states & bit))
             continue;
-        std::shared_ptr<DisplayObject> shown = stage().instantiate(record.characterId, nesting() + 1);
+        std::shared_ptr<DisplayObject> shown = stage().instantiate(record.characterId, nesting() + 1, loadedMovie());
         if (!shown)
             continue;
         PlacementState placement;

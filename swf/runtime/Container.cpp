@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/Stage.h"
 
 namespace swf {
@@ -18,6 +19,16 @@ Container::Container(Type type, Stage& stage, std::uint16_t characterId, std::sh
     : DisplayObject(type, stage, characterId, std::move(character))
     , m_nesting(nesting)
 {
+}
+
+const Dictionary& Container::dictionary() const
+{
+    return m_loadedMovie ? m_loadedMovie->dictionary() : stage().dictionary();
+}
+
+int Container::swfVersion() const
+{
+    return m_loadedMovie ? m_loadedMovie->version() : stage().swfVersion();
 }
 
 std::vector<std::shared_ptr<DisplayObject>>::const_iterator Container::lowerBound(int depth) const

@@ -11,6 +11,9 @@
 
 namespace swf {
 
+class Dictionary;
+class LoadedMovie;
+
 class Container : public DisplayObject {
 public:
     // In depth order.
@@ -39,6 +42,14 @@ public:
     // How deep this container sits: the root is 0.
     int nesting() const { return m_nesting; }
 
+    // The loaded movie whose characters this container places, null for
+    // the main movie's. What it places comes from that movie's dictionary
+    // and follows that movie's version.
+    const std::shared_ptr<const LoadedMovie>& loadedMovie() const { return m_loadedMovie; }
+    void setLoadedMovie(std::shared_ptr<const LoadedMovie> movie) { m_loadedMovie = std::move(movie); }
+    const Dictionary& dictionary() const;
+    int swfVersion() const;
+
 protected:
     Container(Type type, Stage& stage, std::uint16_t characterId, std::shared_ptr<const Character> character, int nesting);
 
@@ -54,6 +65,7 @@ private:
 
     std::vector<std::shared_ptr<DisplayObject>> m_children;
     int m_nesting;
+    std::shared_ptr<const LoadedMovie> m_loadedMovie;
 };
 
 } // namespace swf

@@ -108,6 +108,7 @@ protected:
 
 private:
     friend class Container;
+    friend class Stage;
 
     Type m_type;
     Stage& m_stage;

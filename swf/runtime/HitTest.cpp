@@ -57,9 +57,9 @@ bool geometryCovers(const ShapeGeometry& geometry, QPointF p)
     return false;
 }
 
-bool coveredBy(const Stage& stage, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting, int& budget);
+bool coveredBy(const Dictionary& dictionary, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting, int& budget);
 
-bool definitionCovers(const Stage& stage, const Character& character, std::uint16_t ratio, QPointF p, int nesting, int& budget)
+bool definitionCovers(const Dictionary& dictionary, const Character& character, std::uint16_t ratio, QPointF p, int nesting, int& budget)
 {
     switch (character.kind()) {
     case Character::Kind::Shape: {
@@ -92,7 +92,7 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
             if (!place || !place->characterId || place->clipDepth)
                 continue;
             const std::optional<QPointF> inner = through(place->matrix.value_or(Matrix {}), p);
-            if (inner && coveredBy(stage, *place->characterId, place->ratio.value_or(0), *inner, nesting + 1, budget))
+            if (inner && coveredBy(dictionary, *place->characterId, place->ratio.value_or(0), *inner, nesting + 1, budget))
                 return true;
         }
         return false;
@@ -102,7 +102,7 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
             if (!(record.states & ButtonDefinition::HitTest))
                 continue;
             const std::optional<QPointF> inner = through(record.matrix, p);
-            if (inner && coveredBy(stage, record.characterId, 0, *inner, nesting + 1, budget))
+            if (inner && coveredBy(dictionary, record.characterId, 0, *inner, nesting + 1, budget))
                 return true;
         }
         return false;
@@ -113,18 +113,18 @@ bool definitionCovers(const Stage& stage, const Character& character, std::uint1
     return false;
 }
 
-bool coveredBy(const Stage& stage, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting, int& budget)
+bool coveredBy(const Dictionary& dictionary, std::uint16_t characterId, std::uint16_t ratio, QPointF local, int nesting, int& budget)
 {
     if (nesting > Stage::kMaxNesting || --budget < 0)
         return false;
-    const std::shared_ptr<const Character> character = stage.dictionary().find(characterId);
-    return character && definitionCovers(stage, *character, ratio, local, nesting, budget);
+    const std::shared_ptr<const Character> character = dictionary.find(characterId);
+    return character && definitionCovers(dictionary, *character, ratio, local, nesting, budget);
 }
 
-bool definitionCovers(const Stage& stage, const Character& character, std::uint16_t ratio, QPointF p)
+bool definitionCovers(const Dictionary& dictionary, const Character& character, std::uint16_t ratio, QPointF p)
 {
     int budget = kMaxCharactersVisited;
-    return definitionCovers(stage, character, ratio, p, 0, budget);
+    return definitionCovers(dictionary, character, ratio, p, 0, budget);
 }
 
 } // namespace
@@ -160,7 +160,7 @@ bool coversPoint(const DisplayObject& object, QPointF local)
 {
     if (object.type() == DisplayObject::Type::Button) {
         const auto& button = static_cast<const ButtonInstance&>(object);
-        return definitionCovers(object.stage(), button.definition(), 0, local);
+        return definitionCovers(button.dictionary(), button.definition(), 0, local);
     }
     if (object.type() == DisplayObject::Type::Sprite) {
         const auto& container = static_cast<const Container&>(object);
@@ -174,7 +174,9 @@ bool coversPoint(const DisplayObject& object, QPointF local)
         return false;
     }
     const Character* character = object.character().get();
-    return character && definitionCovers(object.stage(), *character, object.ratio(), local);
+    // What a graphic's definition names is in the movie it came from.
+    const Dictionary& dictionary = object.parent() ? object.parent()->dictionary() : object.stage().dictionary();
+    return character && definitionCovers(dictionary, *character, object.ratio(), local);
 }
 
 } // namespace swf

@@ -137,11 +137,19 @@ DisplayObject* InputState::targetAt(QPointF point) const
     const SpriteInstance* root = m_stage.root();
     if (!root)
         return nullptr;
-    return findTarget(*root, point, point, [this](const DisplayObject& object) { return interactionOf(object); });
+    const auto interaction = [this](const DisplayObject& object) { return interactionOf(object); };
+    // Loaded levels are drawn over the main movie, the highest on top.
+    for (auto level = m_stage.levels().rbegin(); level != m_stage.levels().rend(); ++level)
+        if (DisplayObject* found = findTarget(*level->second, point, point, interaction))
+            return found;
+    return findTarget(*root, point, point, interaction);
 }
 
 DisplayObject* InputState::drawnAt(QPointF point) const
 {
+    for (auto level = m_stage.levels().rbegin(); level != m_stage.levels().rend(); ++level)
+        if (DisplayObject* found = findLeaf(*level->second, point, nullptr))
+            return found;
     const SpriteInstance* root = m_stage.root();
     return root ? findLeaf(*root, point, nullptr) : nullptr;
 }

@@ -6,6 +6,7 @@
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/HitTest.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/Stage.h"
 #include "swf/runtime/VideoInstance.h"
@@ -38,51 +39,64 @@ RenderNode::Kind kindOf(DisplayObject::Type type)
 // list stands: a mask may come after what it masks.
 using PendingMasks = std::vector<std::pair<std::uint32_t, const DisplayObject*>>;
 
-void addChildren(const Container& container, const Dictionary& dictionary, std::vector<RenderNode>& nodes, PendingMasks& masks)
+void addNode(const DisplayObject& object, const Dictionary& dictionary, std::vector<RenderNode>& nodes, PendingMasks& masks);
+
+// A container's children are characters of its own movie, a loaded one's
+// or the main one's.
+void addChildren(const Container& container, std::vector<RenderNode>& nodes, PendingMasks& masks)
 {
     for (const auto& child : container.children()) {
         const std::size_t at = nodes.size();
-        RenderNode& node = nodes.emplace_back();
-        node.kind = kindOf(child->type());
-        node.visible = child->isVisible();
-        node.blendMode = child->blendMode();
-        node.clipDepth = child->clipDepth();
-        node.ratio = child->ratio();
-        node.depth = child->depth();
-        node.objectId = child->id();
-        node.matrix = child->matrix();
-        node.colorTransform = child->colorTransform();
-        node.character = child->character();
-        node.filters = child->filters();
-        node.scriptMask = child->isScriptMask();
-        if (const DisplayObject* mask = child->scriptMask())
-            masks.emplace_back(std::uint32_t(at), mask);
-        switch (child->type()) {
-        case DisplayObject::Type::EditText:
-            node.text = static_cast<const EditTextInstance&>(*child).layout();
-            break;
-        case DisplayObject::Type::Video: {
-            const auto& video = static_cast<const VideoInstance&>(*child);
-            node.picture = video.picture();
-            node.smoothing = video.smoothing();
-            break;
-        }
-        case DisplayObject::Type::Button:
-            if (const auto own = dictionary.buttonColorTransform(child->characterId()))
-                node.colorTransform = node.colorTransform * *own;
-            [[fallthrough]];
-        case DisplayObject::Type::Sprite:
-            if (child->type() == DisplayObject::Type::Sprite)
-                node.drawing = static_cast<const SpriteInstance&>(*child).drawing().shape();
-            node.scalingGrid = dictionary.scalingGrid(child->characterId());
-            addChildren(static_cast<const Container&>(*child), dictionary, nodes, masks);
-            break;
-        default:
-            break;
-        }
-        // `node` may have moved as the children were added.
-        nodes[at].end = std::uint32_t(nodes.size());
+        addNode(*child, container.dictionary(), nodes, masks);
+        if (container.loadedMovie())
+            nodes[at].dictionary = container.loadedMovie()->sharedDictionary();
     }
+}
+
+void addNode(const DisplayObject& object, const Dictionary& dictionary, std::vector<RenderNode>& nodes, PendingMasks& masks)
+{
+    const DisplayObject* child = &object;
+    const std::size_t at = nodes.size();
+    RenderNode& node = nodes.emplace_back();
+    node.kind = kindOf(child->type());
+    node.visible = child->isVisible();
+    node.blendMode = child->blendMode();
+    node.clipDepth = child->clipDepth();
+    node.ratio = child->ratio();
+    node.depth = child->depth();
+    node.objectId = child->id();
+    node.matrix = child->matrix();
+    node.colorTransform = child->colorTransform();
+    node.character = child->character();
+    node.filters = child->filters();
+    node.scriptMask = child->isScriptMask();
+    if (const DisplayObject* mask = child->scriptMask())
+        masks.emplace_back(std::uint32_t(at), mask);
+    switch (child->type()) {
+    case DisplayObject::Type::EditText:
+        node.text = static_cast<const EditTextInstance&>(*child).layout();
+        break;
+    case DisplayObject::Type::Video: {
+        const auto& video = static_cast<const VideoInstance&>(*child);
+        node.picture = video.picture();
+        node.smoothing = video.smoothing();
+        break;
+    }
+    case DisplayObject::Type::Button:
+        if (const auto own = dictionary.buttonColorTransform(child->characterId()))
+            node.colorTransform = node.colorTransform * *own;
+        [[fallthrough]];
+    case DisplayObject::Type::Sprite:
+        if (child->type() == DisplayObject::Type::Sprite)
+            node.drawing = static_cast<const SpriteInstance&>(*child).drawing().shape();
+        node.scalingGrid = dictionary.scalingGrid(child->characterId());
+        addChildren(static_cast<const Container&>(*child), nodes, masks);
+        break;
+    default:
+        break;
+    }
+    // `node` may have moved as the children were added.
+    nodes[at].end = std::uint32_t(nodes.size());
 }
 
 void resolveMasks(const SpriteInstance& root, const PendingMasks& masks, std::vector<RenderNode>& nodes)
@@ -144,7 +158,10 @@ void buildRenderList(const Stage& stage, RenderList& list)
         list.rootDrawing = root->drawing().shape();
         list.rootId = root->id();
         PendingMasks masks;
-        addChildren(*root, stage.dictionary(), list.nodes, masks);
+        addChildren(*root, list.nodes, masks);
+        // Loaded levels go over the main movie, each as a clip of its own.
+        for (const auto& [number, level] : stage.levels())
+            addNode(*level, stage.dictionary(), list.nodes, masks);
         resolveMasks(*root, masks, list.nodes);
     }
     list.focusRect = focusRectOf(stage);

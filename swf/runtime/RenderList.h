@@ -54,6 +54,9 @@ struct RenderNode {
     std::optional<ScalingGrid> scalingGrid;             // containers only
     std::shared_ptr<const DrawnShape> drawing;          // sprites script drew into
     std::shared_ptr<const QImage> picture;              // videos only; null: nothing shows
+    // The dictionary of the loaded movie the object came from, for the
+    // bitmaps and fonts its definition names; null: the list's own.
+    std::shared_ptr<const Dictionary> dictionary;
     bool smoothing = false;                             // videos only
 };
 

@@ -3,6 +3,7 @@
 #include "swf/define/SoundDefinition.h"
 #include "swf/read/TagCode.h"
 #include "swf/runtime/ButtonInstance.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/SpriteInstance.h"
 
 namespace swf {
@@ -17,14 +18,17 @@ SoundTimeline::SoundTimeline(SoundMixer& mixer, std::shared_ptr<const Dictionary
 
 void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool shown)
 {
-    const std::span<const std::uint8_t> body = m_tagBody(tag);
+    // A loaded movie's tags are in its own bytes, its sounds in its own
+    // dictionary.
+    const LoadedMovie* movie = sprite.loadedMovie().get();
+    const std::span<const std::uint8_t> body = movie ? movie->tagBody(tag) : m_tagBody(tag);
     const std::uint64_t key = sprite.id();
     switch (TagCode(tag.code)) {
     case TagCode::StartSound:
     case TagCode::StartSound2:
         // A sound of a frame a jump passed over is not heard.
         if (shown)
-            startSound(key, tag, body);
+            startSound(key, tag, body, sprite.dictionary());
         return;
     case TagCode::SoundStreamHead:
     case TagCode::SoundStreamHead2: {
@@ -57,7 +61,7 @@ void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool sho
     }
 }
 
-void SoundTimeline::startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body)
+void SoundTimeline::startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body, const Dictionary& dictionary)
 {
     Result<StartSoundCommand> command = readStartSound(tag.code, body);
     if (!command) {
@@ -66,17 +70,17 @@ void SoundTimeline::startSound(std::uint64_t clip, const TagRef& tag, std::span<
     }
     std::uint16_t id = command.value().soundId;
     if (tag.code == TagCode::StartSound2) {
-        const std::optional<std::uint16_t> exported = m_dictionary->exported(command.value().className);
+        const std::optional<std::uint16_t> exported = dictionary.exported(command.value().className);
         if (!exported)
             return;
         id = *exported;
     }
-    start(id, command.value().info, clip, tag);
+    start(id, command.value().info, clip, tag, dictionary);
 }
 
-void SoundTimeline::start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag)
+void SoundTimeline::start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag, const Dictionary& dictionary)
 {
-    const std::shared_ptr<const SoundDefinition> sound = m_dictionary->sound(id);
+    const std::shared_ptr<const SoundDefinition> sound = dictionary.sound(id);
     if (!sound) {
         m_diagnostics.report(tag.offset, tag.code, "start of sound " + std::to_string(id) + ", which is not defined");
         return;
@@ -104,10 +108,11 @@ void SoundTimeline::buttonMoved(const ButtonInstance& button, PointerTransition 
     case PointerTransition::Release: move = ButtonSounds::DownToOver; break;
     default: return;
     }
-    const std::optional<TagRef> tag = m_dictionary->buttonSounds(button.characterId());
+    const std::optional<TagRef> tag = button.dictionary().buttonSounds(button.characterId());
     if (!tag)
         return;
-    const Result<ButtonSounds> sounds = readButtonSounds(m_tagBody(*tag));
+    const LoadedMovie* movie = button.loadedMovie().get();
+    const Result<ButtonSounds> sounds = readButtonSounds(movie ? movie->tagBody(*tag) : m_tagBody(*tag));
     if (!sounds) {
         m_diagnostics.report(tag->offset, tag->code, sounds.error());
         return;
@@ -117,7 +122,7 @@ void SoundTimeline::buttonMoved(const ButtonInstance& button, PointerTransition 
         return;
     // Its timeline's Sound object acts on it, as on the sounds that timeline starts.
     const DisplayObject* timeline = button.parent();
-    start(entry.soundId, entry.info, timeline ? timeline->id() : button.id(), *tag);
+    start(entry.soundId, entry.info, timeline ? timeline->id() : button.id(), *tag, button.dictionary());
 }
 
 void SoundTimeline::streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body)

@@ -45,8 +45,9 @@ private:
         bool reported = false;
     };
 
-    void startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body);
-    void start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag);
+    // `dictionary` is that of the movie whose timeline started the sound.
+    void startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body, const Dictionary& dictionary);
+    void start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag, const Dictionary& dictionary);
     void streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body);
 
     SoundMixer& m_mixer;

@@ -87,7 +87,7 @@ void SpriteInstance::place(const PlaceCommand& command, PlacementOrigin origin)
     DisplayObject* existing = childAt(depth);
     const std::optional<std::uint16_t> current = existing ? std::optional(existing->characterId()) : std::nullopt;
     const bool canReplace = current && command.characterId && replaceable(*current, *command.characterId);
-    switch (placeAction(command, current, canReplace, stage().swfVersion())) {
+    switch (placeAction(command, current, canReplace, swfVersion())) {
     case PlaceAction::Ignore:
         return;
     case PlaceAction::Modify:
@@ -97,7 +97,7 @@ void SpriteInstance::place(const PlaceCommand& command, PlacementOrigin origin)
     case PlaceAction::Replace: {
         PlacementState state = current && command.move ? existing->placement() : PlacementState {};
         state.merge(command);
-        std::shared_ptr<DisplayObject> created = stage().instantiate(*command.characterId, nesting() + 1);
+        std::shared_ptr<DisplayObject> created = stage().instantiate(*command.characterId, nesting() + 1, loadedMovie());
         if (!created) {
             // What cannot be made leaves the depth empty, as a jump to this
             // frame would.
@@ -144,7 +144,7 @@ void SpriteInstance::jumpTo(int frame)
         }
     }
     for (auto& [depth, planned] : plan) {
-        std::shared_ptr<DisplayObject> created = stage().instantiate(planned.characterId, nesting() + 1);
+        std::shared_ptr<DisplayObject> created = stage().instantiate(planned.characterId, nesting() + 1, loadedMovie());
         if (!created)
             continue;
         created->setOrigin(planned.origin);
@@ -175,7 +175,7 @@ void SpriteInstance::planFrame(Plan& plan, int frame, bool target)
         const auto existing = plan.find(command->depth);
         const std::optional<std::uint16_t> current = existing != plan.end() ? std::optional(existing->second.characterId) : std::nullopt;
         const bool canReplace = current && command->characterId && replaceable(*current, *command->characterId);
-        switch (placeAction(*command, current, canReplace, stage().swfVersion())) {
+        switch (placeAction(*command, current, canReplace, swfVersion())) {
         case PlaceAction::Ignore:
             break;
         case PlaceAction::Modify:
@@ -185,7 +185,7 @@ void SpriteInstance::planFrame(Plan& plan, int frame, bool target)
         case PlaceAction::Replace: {
             // As in a step forward: a character that cannot be made leaves
             // the depth empty.
-            if (!stage().dictionary().find(*command->characterId)) {
+            if (!dictionary().find(*command->characterId)) {
                 plan.erase(command->depth);
                 break;
             }
@@ -204,7 +204,7 @@ void SpriteInstance::planFrame(Plan& plan, int frame, bool target)
 bool SpriteInstance::replaceable(std::uint16_t current, std::uint16_t replacement) const
 {
     const auto isGraphic = [this](std::uint16_t id) {
-        const auto character = stage().dictionary().find(id);
+        const auto character = dictionary().find(id);
         if (!character)
             return true;
         const Character::Kind kind = character->kind();

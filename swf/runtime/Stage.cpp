@@ -6,6 +6,7 @@
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/GraphicInstances.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/VideoInstance.h"
 
 namespace swf {
@@ -20,6 +21,7 @@ Stage::~Stage()
 {
     // Events hold objects; let them go before the tree they came from.
     m_events.clear();
+    m_levels.clear();
     m_root.reset();
 }
 
@@ -47,7 +49,56 @@ void Stage::tick()
     for (FrameListener* listener : m_listeners)
         listener->enterFrame();
     advanceClocks(*m_root);
+    // By index of a copy: a level's code may load or unload levels.
+    std::vector<std::shared_ptr<SpriteInstance>> levels;
+    for (const auto& [number, movie] : m_levels)
+        levels.push_back(movie);
+    for (const auto& movie : levels)
+        if (!movie->isRemoved())
+            advanceClocks(*movie);
     settle();
+}
+
+SpriteInstance* Stage::level(int number) const
+{
+    if (number == 0)
+        return m_root.get();
+    const auto found = m_levels.find(number);
+    return found == m_levels.end() ? nullptr : found->second.get();
+}
+
+void Stage::setLevel(int number, std::shared_ptr<SpriteInstance> movie)
+{
+    if (number <= 0 || !movie)
+        return;
+    removeLevel(number);
+    movie->m_depth = number;
+    movie->m_removed = false;
+    m_levels[number] = std::move(movie);
+    markChanged();
+}
+
+bool Stage::removeLevel(int number)
+{
+    const auto found = m_levels.find(number);
+    if (number <= 0 || found == m_levels.end())
+        return false;
+    std::shared_ptr<SpriteInstance> old = std::move(found->second);
+    m_levels.erase(found);
+    old->m_removed = true;
+    objectRemoved(*old, *old);
+    markChanged();
+    return true;
+}
+
+int Stage::levelOf(const DisplayObject& top) const
+{
+    if (&top == m_root.get())
+        return 0;
+    for (const auto& [number, movie] : m_levels)
+        if (movie.get() == &top)
+            return number;
+    return -1;
 }
 
 // Parents move before their children, so a child a parent places this tick
@@ -110,7 +161,7 @@ std::size_t Stage::instanceAllowance(int nesting) const
     return m_budget.limit / levels * (levels - std::size_t(std::clamp(nesting, 1, kMaxNesting)));
 }
 
-std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int nesting)
+std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int nesting, const std::shared_ptr<const LoadedMovie>& from)
 {
     if (nesting > kMaxNesting)
         return nullptr;
@@ -120,7 +171,8 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
         m_budgetReported = true;
         return nullptr;
     }
-    std::shared_ptr<const Character> character = m_dictionary->find(characterId);
+    const Dictionary& dictionary = from ? from->dictionary() : *m_dictionary;
+    std::shared_ptr<const Character> character = dictionary.find(characterId);
     if (!character)
         return nullptr;
     std::shared_ptr<DisplayObject> object;
@@ -139,7 +191,7 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
         break;
     case Character::Kind::EditText: {
         auto definition = std::static_pointer_cast<const EditTextDefinition>(character);
-        std::shared_ptr<const Font> font = definition->field.fontId ? m_dictionary->font(*definition->field.fontId) : nullptr;
+        std::shared_ptr<const Font> font = definition->field.fontId ? dictionary.font(*definition->field.fontId) : nullptr;
         object = std::make_shared<EditTextInstance>(*this, characterId, std::move(definition), std::move(font));
         break;
     }
@@ -158,6 +210,8 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
     case Character::Kind::Font:
         return nullptr;
     }
+    if (from && (object->type() == DisplayObject::Type::Sprite || object->type() == DisplayObject::Type::Button))
+        static_cast<Container&>(*object).setLoadedMovie(from);
     // Announced before its own first frame fills it, so a container comes
     // before what it holds.
     if (!m_listeners.empty())

@@ -6,6 +6,7 @@
 // gives; the layers above hook into them through FrameListener.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "swf/runtime/SpriteInstance.h"
 
 namespace swf {
+
+class LoadedMovie;
 
 class Stage {
 public:
@@ -36,6 +39,17 @@ public:
     // The main movie's timeline, made with its (growing) script.
     SpriteInstance& createRoot(const FrameScript& script);
     SpriteInstance* root() const { return m_root.get(); }
+    // Movies loaded into levels above the main movie (level 0), drawn
+    // above it in level order, each moving with the same frame loop.
+    SpriteInstance* level(int number) const;
+    const std::map<int, std::shared_ptr<SpriteInstance>>& levels() const { return m_levels; }
+    // Puts `movie` at level `number` (above 0), taking off what was there.
+    void setLevel(int number, std::shared_ptr<SpriteInstance> movie);
+    // Takes the movie at level `number` (above 0) off; false when none.
+    bool removeLevel(int number);
+    // The level number of a root: the main movie's or a loaded level's;
+    // -1 for anything else.
+    int levelOf(const DisplayObject& top) const;
     const Dictionary& dictionary() const { return *m_dictionary; }
     const std::shared_ptr<const Dictionary>& sharedDictionary() const { return m_dictionary; }
     Diagnostics& diagnostics() const { return m_diagnostics; }
@@ -71,7 +85,10 @@ public:
     const InputState& input() const { return m_input; }
 
     // For the display objects: making them, and telling of what happens.
-    std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting);
+    // `from` is the loaded movie the character is defined in, null for
+    // the main movie; what it makes places its own from there too.
+    std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting,
+                                               const std::shared_ptr<const LoadedMovie>& from = nullptr);
     void objectRemoved(DisplayObject& object, DisplayObject& owner, bool quiet = false);
     // Whether a listener waits to run `object`'s own unload handlers; only
     // movies from version 6 on keep such clips on stage for them.
@@ -105,6 +122,7 @@ private:
     // Declared last: the objects it holds report back to the members above
     // as they go.
     std::shared_ptr<SpriteInstance> m_root;
+    std::map<int, std::shared_ptr<SpriteInstance>> m_levels;
 };
 
 } // namespace swf

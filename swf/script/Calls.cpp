@@ -146,7 +146,7 @@ Value Machine::callScript(Function* function, const Value& thisValue, std::span<
             preload(PreloadSuper, superOf(frame));
         if (code.flags & PreloadRoot) {
             const ClipHandle h = handleOf(frame.target);
-            preload(PreloadRoot, clipValue(m_host.root(h ? m_host.level(h) : 0)));
+            preload(PreloadRoot, clipValue(m_host.rootOf(h)));
         }
         if (code.flags & PreloadParent) {
             const ClipHandle h = handleOf(frame.target);

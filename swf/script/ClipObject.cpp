@@ -100,7 +100,7 @@ bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
         return true;
     }
     if (folded == names.root) {
-        out = machine.clipValue(host.root(host.level(m_handle)));
+        out = machine.clipValue(host.rootOf(m_handle));
         return true;
     }
     return false;
@@ -108,6 +108,12 @@ bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
 
 bool ClipObject::getAfterOwn(Machine& machine, String* key, Value& out)
 {
+    // Every clip reads as not locking _root until script says it does.
+    String* lock = machine.intern("_lockroot");
+    if (key == lock || (!machine.caseSensitive() && key->isInterned() && key->folded() == lock->folded())) {
+        out = Value::boolean(false);
+        return true;
+    }
     const ClipHandle child = machine.host().child(m_handle, key->view(), machine.caseSensitive());
     if (!child)
         return false;

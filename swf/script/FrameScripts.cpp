@@ -6,10 +6,12 @@
 
 #include "swf/read/TagCode.h"
 #include "swf/runtime/EditTextInstance.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/ClipLoads.h"
 #include "swf/script/classes/Loads.h"
 #include "swf/script/classes/NetStreamClass.h"
 #include "swf/script/classes/SoundClass.h"
@@ -44,10 +46,9 @@ std::vector<std::shared_ptr<DisplayObject>> clipsUnder(SpriteInstance& root)
     return clips;
 }
 
-FrameScripts::FrameScripts(Machine& machine, StageHost& host, int swfVersion)
+FrameScripts::FrameScripts(Machine& machine, StageHost& host)
     : m_machine(machine)
     , m_host(host)
-    , m_version(swfVersion)
 {
 }
 
@@ -64,13 +65,14 @@ bool away(const DisplayObject& clip)
 
 bool FrameScripts::stopped() const
 {
-    return m_host.quitRequested();
+    return m_quitBefore;
 }
 
 // The clips' enterFrame handlers wait for the timelines to move: each runs
 // with the frame code of its clip in the tick's first round of events.
 void FrameScripts::enterFrame()
 {
+    m_quitBefore = m_host.quitRequested();
     if (stopped())
         return;
     m_inTick = true;
@@ -88,17 +90,18 @@ void FrameScripts::enterFrame()
 
 void FrameScripts::runTag(DisplayObject& timeline, const TagRef& tag, bool init)
 {
-    std::span<const std::uint8_t> body = m_host.tagBody(tag);
+    std::span<const std::uint8_t> body = m_host.tagBody(timeline, tag);
     if (init) {
         // The sprite the actions initialise comes first; they run once.
         if (body.size() < 2)
             return;
         const std::uint16_t spriteId = std::uint16_t(body[0] | body[1] << 8);
-        if (!m_initsRun.insert(spriteId).second)
+        // Each loaded movie initialises its own sprites.
+        if (!m_initsRun.insert({m_host.movieOf(timeline), spriteId}).second)
             return;
         body = body.subspan(2);
     }
-    m_machine.runActions(body, m_host.handleOf(timeline), m_version);
+    m_machine.runActions(body, m_host.handleOf(timeline), m_host.versionOf(timeline));
 }
 
 // A clip's handlers come with the place command that made it, which its
@@ -115,13 +118,14 @@ void FrameScripts::readHandlers(DisplayObject& clip)
     const auto* place = std::get_if<PlaceCommand>(&commands[std::size_t(origin.command)]);
     if (!place || !place->clipActions)
         return;
-    const std::span<const std::uint8_t> body = m_host.tagBody(*place->clipActions);
+    const std::span<const std::uint8_t> body = m_host.tagBody(*parent, *place->clipActions);
+    const int version = m_host.versionOf(*parent);
     std::string problem;
-    std::vector<ClipActionRecord> records = readClipActions(body, m_version, problem);
+    std::vector<ClipActionRecord> records = readClipActions(body, version, problem);
     if (!problem.empty())
         m_host.diagnostic(problem);
     if (!records.empty())
-        m_handlers[clip.id()] = {*place->clipActions, body.data(), std::move(records)};
+        m_handlers[clip.id()] = {*place->clipActions, parent->loadedMovie(), version, body.data(), std::move(records)};
 }
 
 void FrameScripts::runHandlers(DisplayObject& clip, std::uint32_t event)
@@ -135,11 +139,11 @@ void FrameScripts::runHandlersFor(DisplayObject& clip, std::uint32_t event, int 
     if (found == m_handlers.end())
         return;
     Handlers& held = found->second;
-    const std::span<const std::uint8_t> body = m_host.tagBody(held.source);
+    const std::span<const std::uint8_t> body = held.movie ? held.movie->tagBody(held.source) : m_host.tagBody(held.source);
     if (body.data() != held.readFrom) {
         // Read before; the same bytes give the same handlers, without a word.
         std::string problem;
-        held.records = readClipActions(body, m_version, problem);
+        held.records = readClipActions(body, held.version, problem);
         held.readFrom = body.data();
     }
     // Copied: a handler may remove the clip, and its handlers with it.
@@ -147,7 +151,7 @@ void FrameScripts::runHandlersFor(DisplayObject& clip, std::uint32_t event, int 
     const ClipHandle handle = m_host.handleOf(clip);
     for (const ClipActionRecord& handler : handlers)
         if ((handler.events & event) && (key < 0 || handler.key == key) && !stopped())
-            m_machine.runActions(handler.actions, handle, m_version);
+            m_machine.runActions(handler.actions, handle, held.version);
 }
 
 bool FrameScripts::handles(const DisplayObject& clip, std::uint32_t events) const
@@ -357,6 +361,10 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         std::vector<std::shared_ptr<DisplayObject>> sprites;
         if (SpriteInstance* root = m_host.sprite(m_host.root(0)))
             sprites = clipsUnder(*root);
+        for (const auto& [number, level] : m_host.stage().levels()) {
+            std::vector<std::shared_ptr<DisplayObject>> more = clipsUnder(*level);
+            sprites.insert(sprites.end(), more.begin(), more.end());
+        }
         // Ids grow with each object made.
         std::sort(sprites.begin(), sprites.end(), [](const auto& a, const auto& b) { return a->id() > b->id(); });
         for (const auto& sprite : sprites) {
@@ -418,6 +426,13 @@ void FrameScripts::exitFrame()
     m_firstRound = true;
     m_inTick = false;
     m_madeEarly.clear();
+    // The main movie loads once its first frame's code has run: that code
+    // is where its onLoad is set. Players before version 6 did not call it.
+    if (!std::exchange(m_rootLoaded, true) && !stopped())
+        if (SpriteInstance* root = m_host.sprite(m_host.root(0)); root && m_host.versionOf(*root) >= 6)
+            m_machine.callClipMethod(m_host.root(0), "onLoad");
+    if (!stopped())
+        deliverClipInits(m_machine);
     if (!stopped())
         m_textVariables.sync(m_machine, m_host);
     m_host.prune();

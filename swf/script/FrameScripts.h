@@ -7,6 +7,8 @@
 // the machine runs the code and the host resolves the clips.
 
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -14,6 +16,10 @@
 #include "swf/runtime/FrameEvents.h"
 #include "swf/script/ClipActions.h"
 #include "swf/script/TextVariables.h"
+
+namespace swf {
+class LoadedMovie;
+}
 
 namespace swf::script {
 
@@ -26,7 +32,7 @@ std::vector<std::shared_ptr<DisplayObject>> clipsUnder(SpriteInstance& root);
 
 class FrameScripts final : public FrameListener {
 public:
-    FrameScripts(Machine& machine, StageHost& host, int swfVersion);
+    FrameScripts(Machine& machine, StageHost& host);
 
     void enterFrame() override;
     void frameEvents(const std::vector<FrameEvent>& events) override;
@@ -60,17 +66,20 @@ private:
 
     Machine& m_machine;
     StageHost& m_host;
-    int m_version;
     TextVariables m_textVariables;
     // Each sprite's init actions run once, however often a frame with
     // them is reached.
-    std::unordered_set<std::uint64_t> m_initsRun;
+    std::set<std::pair<const LoadedMovie*, std::uint16_t>> m_initsRun;
     // The onClipEvent handlers of a clip, read from its place command. They
     // point into the movie's stream, which moves as more of it arrives:
     // `readFrom` says where it was, so that they are read again once it
     // has moved.
     struct Handlers {
         TagRef source;
+        // The loaded movie whose stream holds them, null for the main one,
+        // and the version they follow.
+        std::shared_ptr<const LoadedMovie> movie;
+        int version = 0;
         const std::uint8_t* readFrom = nullptr;
         std::vector<ClipActionRecord> records;
     };
@@ -84,6 +93,10 @@ private:
     // A tick began (not the movie's first frame): its first round runs the
     // clips' enterFrame handlers.
     bool m_inTick = false;
+    // A quit asked for ends the run at the end of the frame: the reference
+    // player runs the rest of that frame's code first.
+    bool m_quitBefore = false;
+    bool m_rootLoaded = false;
     // Clips made by script and handled within the round that made them,
     // whose announcement is still to come in the next.
     std::unordered_set<std::uint64_t> m_madeEarly;

@@ -181,6 +181,8 @@ public:
         std::string error;
         double bytesLoaded = 0;
         double bytesTotal = 0;
+        // A movie, whose first frame runs before onLoadInit is heard.
+        bool movie = false;
     };
     virtual void loadClip(std::uint64_t id, ClipHandle /*target*/, int /*level*/, std::string_view /*url*/)
     {
@@ -224,6 +226,9 @@ public:
     virtual std::string targetPath(ClipHandle clip) = 0;
     // The level number of the clip's root.
     virtual int level(ClipHandle clip) = 0;
+    // What `_root` names for code in the clip: its level's root, or a clip
+    // above it that locked the root to itself.
+    virtual ClipHandle rootOf(ClipHandle clip) { return root(clip ? level(clip) : 0); }
 
     // -- Properties --------------------------------------------------------
     virtual HostValue property(ClipHandle clip, ClipProperty property) = 0;
@@ -249,6 +254,8 @@ public:
     virtual int currentFrame(ClipHandle clip) = 0; // 0-based
     virtual int totalFrames(ClipHandle clip) = 0;
     virtual int framesLoaded(ClipHandle clip) = 0;
+    // The format version of the movie the clip came from.
+    virtual int swfVersion(ClipHandle /*clip*/) { return -1; }
     virtual double bytesLoaded(ClipHandle clip) = 0;
     virtual double bytesTotal(ClipHandle clip) = 0;
 

@@ -58,11 +58,10 @@ Value storedProperty(Machine& machine, Object* object, String* key)
 
 } // namespace
 
-InputScripts::InputScripts(Machine& machine, StageHost& host, FrameScripts& frameScripts, int swfVersion)
+InputScripts::InputScripts(Machine& machine, StageHost& host, FrameScripts& frameScripts)
     : m_machine(machine)
     , m_host(host)
     , m_frameScripts(frameScripts)
-    , m_version(swfVersion)
     , m_focus(machine, host, *this)
 {
 }
@@ -127,7 +126,7 @@ void InputScripts::runButtonActions(ButtonInstance& button, std::uint16_t condit
         else
             answers = *actions.conditions & condition;
         if (answers)
-            m_machine.runActions(m_host.tagBody(actions.actions), handle, m_version);
+            m_machine.runActions(m_host.tagBody(button, actions.actions), handle, m_host.versionOf(button));
     }
 }
 

@@ -25,7 +25,7 @@ class TextEntry;
 
 class InputScripts final : public InputListener {
 public:
-    InputScripts(Machine& machine, StageHost& host, FrameScripts& frameScripts, int swfVersion);
+    InputScripts(Machine& machine, StageHost& host, FrameScripts& frameScripts);
 
     Interaction interaction(const DisplayObject& object) override;
     void pointerTransition(DisplayObject& target, PointerTransition transition) override;
@@ -50,7 +50,6 @@ private:
     Machine& m_machine;
     StageHost& m_host;
     FrameScripts& m_frameScripts;
-    int m_version;
     const TextEntry* m_textEntry = nullptr;
     KeyboardFocus m_focus;
 };

@@ -79,6 +79,9 @@ struct Builtins {
     Function* movieClipConstructor = nullptr;
     String* arrayName = nullptr;
     String* objectName = nullptr;
+    // Movies MovieClipLoader loaded this frame: the host root of each
+    // waiting loader, told onLoadInit once the frame's code has run.
+    std::vector<std::size_t> clipInitsDue;
 
     void trace(Tracer& tracer) const;
 };

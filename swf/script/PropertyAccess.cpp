@@ -573,7 +573,7 @@ Object* Machine::resolvePath(Object* base, std::string_view path)
         String* name = intern(segment);
         if (name == m_names.root || (!caseSensitive() && name->folded() == m_names.root)) {
             const ClipHandle h = handleOf(current);
-            current = clipObject(m_host.root(h ? m_host.level(h) : 0));
+            current = clipObject(m_host.rootOf(h));
             continue;
         }
         if (segment == "this")

@@ -88,7 +88,7 @@ bool special(Machine& machine, Frame& frame, String* name, Value& out)
         return false;
     if (text[0] == '_') {
         if (sameName(machine, name, n.root)) {
-            out = machine.clipValue(machine.host().root(machine.host().level(machine.handleOf(frame.target))));
+            out = machine.clipValue(machine.host().rootOf(machine.handleOf(frame.target)));
             if (out.isUndefined())
                 out = Value::objectOrNull(frame.target);
             return true;
@@ -193,7 +193,7 @@ Object* pathStep(Machine& machine, Frame& frame, Object* from, std::string_view 
     }
     if (sameName(machine, name, n.root)) {
         const ClipHandle h = machine.handleOf(from);
-        return machine.clipObject(machine.host().root(h ? machine.host().level(h) : 0));
+        return machine.clipObject(machine.host().rootOf(h));
     }
     if (sameName(machine, name, n.thisName))
         return from;

@@ -18,11 +18,13 @@
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/GraphicInstances.h"
 #include "swf/runtime/HitTest.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/ObjectBounds.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 #include "swf/runtime/VideoInstance.h"
+#include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
@@ -85,6 +87,21 @@ Matrix concatenated(const DisplayObject& object)
     return m;
 }
 
+// "_level7" is level 7; anything else is no level.
+std::optional<int> levelNumber(std::string_view part)
+{
+    constexpr std::string_view kPrefix = "_level";
+    if (part.size() <= kPrefix.size() || part.size() > kPrefix.size() + 9 || !sameName(part.substr(0, kPrefix.size()), kPrefix, false))
+        return std::nullopt;
+    int number = 0;
+    for (const char c : part.substr(kPrefix.size())) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
 double degrees(double radians)
 {
     return radians * 180 / std::numbers::pi;
@@ -126,7 +143,7 @@ DisplayObject* StageHost::object(ClipHandle clip)
     for (; top->parent(); top = top->parent())
         if (top->isRemoved())
             return nullptr;
-    if (top != m_stage.root())
+    if (m_stage.levelOf(*top) < 0)
         return nullptr;
     return object.get();
 }
@@ -140,6 +157,39 @@ SpriteInstance* StageHost::sprite(ClipHandle clip)
 std::span<const std::uint8_t> StageHost::tagBody(const TagRef& tag) const
 {
     return m_movie.bytes(tag.offset, tag.length);
+}
+
+namespace {
+
+// The container whose movie `object` belongs to: itself when it places
+// children, else its parent.
+const Container* movieHolder(const DisplayObject& object)
+{
+    if (object.type() == DisplayObject::Type::Sprite || object.type() == DisplayObject::Type::Button)
+        return static_cast<const Container*>(&object);
+    return object.parent();
+}
+
+} // namespace
+
+std::span<const std::uint8_t> StageHost::tagBody(const DisplayObject& owner, const TagRef& tag) const
+{
+    const Container* holder = movieHolder(owner);
+    if (holder && holder->loadedMovie())
+        return holder->loadedMovie()->tagBody(tag);
+    return tagBody(tag);
+}
+
+const LoadedMovie* StageHost::movieOf(const DisplayObject& object) const
+{
+    const Container* holder = movieHolder(object);
+    return holder ? holder->loadedMovie().get() : nullptr;
+}
+
+int StageHost::versionOf(const DisplayObject& object) const
+{
+    const Container* holder = movieHolder(object);
+    return holder ? holder->swfVersion() : m_movie.header().version;
 }
 
 void StageHost::forget(ClipHandle clip)
@@ -379,12 +429,18 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
     if (load.overLimit)
         return fail("URLNotFound", "more loads were asked for at once than a movie may wait for");
     const DisplayObject* target = object(load.target);
-    if (!target)
+    // A level is loaded into whether or not a movie is there yet.
+    const bool isLevel = load.level > 0 || (target && !target->parent());
+    if (!target && load.level <= 0)
         return fail("URLNotFound", "nothing is there to load into");
-    const bool isLevel = !target->parent();
+    const int levelNumber = load.level > 0 ? load.level : target && !target->parent() ? m_stage.levelOf(*target) : 0;
     if (load.url.empty()) {
+        if (isLevel && levelNumber > 0) {
+            m_stage.removeLevel(levelNumber);
+            return result;
+        }
         if (isLevel)
-            return fail("URLNotFound", "unloading a level is not supported yet");
+            return fail("URLNotFound", "unloading the main movie is not supported yet");
         result.clip = emptyInPlaceOf(load.target);
         return result;
     }
@@ -399,14 +455,28 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
     if (file.size() > qint64(kMaxLoadBytes))
         return fail("LoadNeverCompleted", "larger than a load may be");
     const LoadedKind kind = kindOf(file.peek(4));
-    if (kind == LoadedKind::Movie)
-        return fail("LoadNeverCompleted", "showing a loaded movie is not supported yet");
-    if (isLevel)
-        return fail("LoadNeverCompleted", "loading into a level is not supported yet");
+    if (isLevel && levelNumber == 0)
+        return fail("LoadNeverCompleted", "replacing the main movie is not supported yet");
     // Read against the cap again: the file may have grown since.
     const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
     if (file.error() != QFileDevice::NoError || bytes.size() > qsizetype(kMaxLoadBytes))
         return fail("LoadNeverCompleted", file.error() != QFileDevice::NoError ? file.errorString().toStdString() : "larger than a load may be");
+    const std::string url = QUrl::fromLocalFile(QString::fromStdString(source.location)).toString().toStdString();
+    if (kind == LoadedKind::Movie) {
+        std::string problem;
+        std::shared_ptr<const LoadedMovie> movie = readMovie(bytes, url, problem);
+        if (!movie)
+            return fail("LoadNeverCompleted", problem);
+        result.clip = isLevel ? placeLevel(levelNumber, movie) : movieInPlaceOf(load.target, movie);
+        if (!result.clip)
+            return fail("LoadNeverCompleted", "movies loaded into movies nest no deeper than this");
+        result.bytesLoaded = result.bytesTotal = movie->byteLength();
+        result.movie = true;
+        m_loaded[result.clip.id] = {url, result.bytesTotal};
+        return result;
+    }
+    if (isLevel)
+        return fail("LoadNeverCompleted", "loading an image into a level is not supported yet");
     std::shared_ptr<BitmapDefinition> image;
     if (kind == LoadedKind::Image) {
         // Decoded once here, against the movie's own budget for pixels, so
@@ -428,32 +498,94 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         holder->placeChild(1, std::make_shared<BitmapInstance>(m_stage, 0, std::move(image)));
         result.bytesLoaded = result.bytesTotal = double(bytes.size());
     }
-    m_loaded[result.clip.id] = {QUrl::fromLocalFile(QString::fromStdString(source.location)).toString().toStdString(), result.bytesTotal};
+    m_loaded[result.clip.id] = {url, result.bytesTotal};
     return result;
+}
+
+std::shared_ptr<const LoadedMovie> StageHost::readMovie(const QByteArray& bytes, const std::string& url, std::string& problem)
+{
+    // What loaded movies still on stage hold counts against one cap, so a
+    // movie loading itself over and over runs out of room, not memory.
+    // Code is compiled once per place in memory: a new movie may sit where
+    // one let go of did, so what was compiled from that one goes.
+    if (std::erase_if(m_loadedMovies, [](const auto& movie) { return movie.expired(); }) > 0 && m_machine)
+        m_machine->forgetCompiled();
+    std::size_t held = 0;
+    for (const auto& weak : m_loadedMovies)
+        if (const auto movie = weak.lock())
+            held += movie->streamSize();
+    if (held >= kMaxLoadedMovieBytes || m_loadedMovies.size() >= kMaxLoadedMovies) {
+        problem = "the movies loaded so far take all the room loaded movies may have";
+        return nullptr;
+    }
+    const auto data = std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
+    std::shared_ptr<const LoadedMovie> movie = LoadedMovie::read(data, url, kMaxLoadedMovieBytes - held, m_stage.dictionary().memoryBudget(),
+                                                                 m_stage.diagnostics(), problem);
+    if (!movie) {
+        problem = "not a movie this player can show: " + problem;
+        return nullptr;
+    }
+    m_loadedMovies.push_back(movie);
+    return movie;
+}
+
+ClipHandle StageHost::placeLevel(int number, const std::shared_ptr<const LoadedMovie>& movie)
+{
+    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, movie->script(), 0);
+    made->setLoadedMovie(movie);
+    made->setFrames(movie->framesLoaded(), movie->framesLoaded());
+    if (m_machine)
+        if (const ClipHandle old = root(number))
+            m_machine->clipRemoved(old);
+    SpriteInstance& placed = *made;
+    m_stage.setLevel(number, std::move(made));
+    placed.gotoFrame(0);
+    return handleOf(placed);
 }
 
 ClipHandle StageHost::emptyInPlaceOf(ClipHandle target)
 {
+    return movieInPlaceOf(target, nullptr);
+}
+
+ClipHandle StageHost::movieInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie)
+{
     DisplayObject* old = object(target);
     auto* parent = old ? dynamic_cast<SpriteInstance*>(old->parent()) : nullptr;
-    if (!parent)
+    if (!parent || (movie && parent->nesting() >= Stage::kMaxNesting))
         return {};
-    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
+    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, movie ? movie->script() : emptyScript(), parent->nesting() + 1);
+    if (movie) {
+        made->setLoadedMovie(movie);
+        made->setFrames(movie->framesLoaded(), movie->framesLoaded());
+    }
     made->setPlacement(old->placement());
     made->setOrigin(old->origin());
-    made->gotoFrame(0);
+    // A clip that locked _root to itself keeps it locked for the movie it
+    // loads: that is what the lock is for.
+    Value locked;
+    if (m_machine && movie)
+        if (Object* self = m_machine->clipObject(target))
+            if (const Property* lock = m_machine->findOwn(self, m_machine->intern("_lockroot")); lock && !lock->isAccessor())
+                locked = lock->value;
     // Script's references to the old clip find the new one by its path
     // from now on, not only once the stage announces the removal.
     if (m_machine)
         m_machine->clipRemoved(target);
-    DisplayObject& placed = *made;
+    SpriteInstance& placed = *made;
     parent->placeChild(old->depth(), std::move(made));
+    if (m_machine && !locked.isUndefined())
+        if (Object* self = m_machine->clipObject(handleOf(placed)))
+            m_machine->set(self, "_lockroot", locked);
+    // Entered once in its place, so that its first frame's code runs as
+    // the clip it is, with its name and parent.
+    placed.gotoFrame(0);
     return handleOf(placed);
 }
 
 ClipHandle StageHost::root(int level)
 {
-    return level == 0 ? handleOf(m_stage.root()) : ClipHandle {};
+    return level >= 0 ? handleOf(m_stage.level(level)) : ClipHandle {};
 }
 
 ClipHandle StageHost::parent(ClipHandle clip)
@@ -498,9 +630,10 @@ ClipHandle StageHost::findClip(std::string_view path)
         const std::string_view part = path.substr(0, dot);
         path = dot == std::string_view::npos ? std::string_view() : path.substr(dot + 1);
         if (first) {
-            if (!sameName(part, "_level0", false))
+            const std::optional<int> number = levelNumber(part);
+            if (!number)
                 return {};
-            at = root(0);
+            at = root(*number);
             first = false;
         } else {
             at = child(at, part, false);
@@ -519,18 +652,45 @@ std::string StageHost::targetPath(ClipHandle clip)
         return known != m_paths.end() ? known->second : std::string();
     }
     std::vector<const DisplayObject*> chain;
-    for (const DisplayObject* up = found; up && up->parent(); up = up->parent())
-        chain.push_back(up);
-    std::string path = "_level0";
+    const DisplayObject* top = found;
+    for (; top->parent(); top = top->parent())
+        chain.push_back(top);
+    std::string path = "_level" + std::to_string(std::max(0, m_stage.levelOf(*top)));
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
         path += '.' + (*it)->name();
     m_paths[clip.id] = path;
     return path;
 }
 
-int StageHost::level(ClipHandle)
+ClipHandle StageHost::rootOf(ClipHandle clip)
 {
-    return 0;
+    DisplayObject* found = object(clip);
+    if (!found)
+        return root(0);
+    // _lockroot counts from version 7 on: for code of that version, or a
+    // clip locked by a movie of that version.
+    if (m_machine) {
+        String* lock = m_machine->intern("_lockroot");
+        for (DisplayObject* up = found; up->parent(); up = up->parent()) {
+            if (m_machine->version() < 7 && versionOf(*up->parent()) < 7)
+                continue;
+            Object* self = m_machine->clipObject(handleOf(*up));
+            const Property* locked = self ? m_machine->findOwn(self, lock) : nullptr;
+            if (locked && !locked->isAccessor() && m_machine->toBoolean(locked->value))
+                return handleOf(*up);
+        }
+    }
+    return root(level(clip));
+}
+
+int StageHost::level(ClipHandle clip)
+{
+    const DisplayObject* top = object(clip);
+    if (!top)
+        return 0;
+    while (top->parent())
+        top = top->parent();
+    return std::max(0, m_stage.levelOf(*top));
 }
 
 HostValue StageHost::property(ClipHandle clip, ClipProperty property)
@@ -563,7 +723,11 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     case ClipProperty::FramesLoaded: return asSprite ? double(asSprite->framesLoaded()) : 1.0;
     case ClipProperty::Url: {
         const auto loaded = m_loaded.find(clip.id);
-        return loaded == m_loaded.end() ? std::string() : loaded->second.url;
+        if (loaded != m_loaded.end())
+            return loaded->second.url;
+        // What a loaded movie places has the movie's address.
+        const LoadedMovie* movie = movieOf(*found);
+        return movie ? movie->url() : std::string();
     }
     case ClipProperty::Quality: return std::string("HIGH");
     case ClipProperty::HighQuality: return 1.0;
@@ -747,9 +911,9 @@ void StageHost::callFrame(ClipHandle clip, int frame)
     for (const FrameCommand& command : s->script().frames[std::size_t(frame)])
         if (const auto* tag = std::get_if<CarriedTag>(&command); tag && tag->code == TagCode::DoAction)
             actions.push_back(*tag);
-    const int version = m_movie.header().version;
+    const int version = versionOf(*s);
     for (const TagRef& tag : actions)
-        m_machine->runActions(tagBody(tag), clip, version);
+        m_machine->runActions(tagBody(*s, tag), clip, version);
 }
 
 void StageHost::nextFrame(ClipHandle clip)
@@ -793,6 +957,12 @@ bool holdsMovieBytes(const DisplayObject* object)
 
 } // namespace
 
+int StageHost::swfVersion(ClipHandle clip)
+{
+    const DisplayObject* found = object(clip);
+    return found ? versionOf(*found) : -1;
+}
+
 double StageHost::bytesLoaded(ClipHandle clip)
 {
     if (const auto loaded = m_loaded.find(clip.id); loaded != m_loaded.end())
@@ -812,6 +982,9 @@ ClipHandle StageHost::placeMade(SpriteInstance& parent, std::shared_ptr<DisplayO
     if (!made)
         return {};
     made->setName(std::string(name));
+    // A clip made from nothing belongs to the movie it is made in.
+    if (auto* holder = dynamic_cast<Container*>(made.get()); holder && !holder->loadedMovie())
+        holder->setLoadedMovie(parent.loadedMovie());
     DisplayObject& placed = *made;
     // Whatever sat at the depth goes, as the reference player replaces it.
     const std::shared_ptr<DisplayObject> old = parent.sharedChildAt(depth + kDepthOffset);
@@ -826,10 +999,11 @@ ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view export
     SpriteInstance* parent = sprite(parentClip);
     if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth)
         return {};
-    const std::optional<std::uint16_t> id = m_stage.dictionary().exported(std::string(exportName));
+    // Each movie's clips attach from its own library.
+    const std::optional<std::uint16_t> id = parent->dictionary().exported(std::string(exportName));
     if (!id)
         return {};
-    std::shared_ptr<DisplayObject> made = m_stage.instantiate(*id, parent->nesting() + 1);
+    std::shared_ptr<DisplayObject> made = m_stage.instantiate(*id, parent->nesting() + 1, parent->loadedMovie());
     if (!made || !isClip(*made))
         return {};
     return placeMade(*parent, std::move(made), name, depth);
@@ -944,7 +1118,7 @@ ClipHandle StageHost::duplicateMovieClip(ClipHandle clip, std::string_view name,
         made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
         static_cast<SpriteInstance&>(*made).gotoFrame(0);
     } else {
-        made = m_stage.instantiate(original->characterId(), parent->nesting() + 1);
+        made = m_stage.instantiate(original->characterId(), parent->nesting() + 1, parent->loadedMovie());
     }
     if (!made)
         return {};

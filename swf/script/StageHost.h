@@ -25,8 +25,11 @@
 #include "swf/script/Host.h"
 #include "swf/script/SharedObjectStore.h"
 
+class QByteArray;
+
 namespace swf {
 class Clock;
+class LoadedMovie;
 class DisplayObject;
 class EditTextInstance;
 class Movie;
@@ -66,6 +69,13 @@ public:
     SpriteInstance* sprite(ClipHandle clip);
     // A tag's body in the movie's stream; empty when it is not all there.
     std::span<const std::uint8_t> tagBody(const TagRef& tag) const;
+    // A tag carried by `owner`'s timeline (or its parent's, for what is
+    // not a clip), from the stream of the movie it came from.
+    std::span<const std::uint8_t> tagBody(const DisplayObject& owner, const TagRef& tag) const;
+    // The version of the movie `object` came from, which its code follows.
+    int versionOf(const DisplayObject& object) const;
+    // The loaded movie `object` came from, null for the main movie's.
+    const LoadedMovie* movieOf(const DisplayObject& object) const;
     // Forgets an object the stage took away, once script was told.
     void forget(ClipHandle clip);
     // Lets go of what it keeps for objects that no longer exist.
@@ -108,6 +118,7 @@ public:
     ClipHandle findClip(std::string_view path) override;
     std::string targetPath(ClipHandle clip) override;
     int level(ClipHandle clip) override;
+    ClipHandle rootOf(ClipHandle clip) override;
 
     HostValue property(ClipHandle clip, ClipProperty property) override;
     void setProperty(ClipHandle clip, ClipProperty property, const HostValue& value) override;
@@ -123,6 +134,7 @@ public:
     int currentFrame(ClipHandle clip) override;
     int totalFrames(ClipHandle clip) override;
     int framesLoaded(ClipHandle clip) override;
+    int swfVersion(ClipHandle clip) override;
     double bytesLoaded(ClipHandle clip) override;
     double bytesTotal(ClipHandle clip) override;
 
@@ -249,6 +261,17 @@ private:
     };
     std::unordered_map<std::uint64_t, LoadedContent> m_loaded;
     std::unordered_map<std::uint64_t, ScriptTransform> m_transforms;
+    // As emptyInPlaceOf, the fresh clip showing `movie`; null also when a
+    // movie would nest too deep.
+    ClipHandle movieInPlaceOf(ClipHandle target, const std::shared_ptr<const LoadedMovie>& movie);
+    // Makes `movie` level `number`, in place of what was there.
+    ClipHandle placeLevel(int number, const std::shared_ptr<const LoadedMovie>& movie);
+    // Reads a loaded file as a movie; null, with `problem`, when it is none
+    // or the movies loaded so far leave no room for it.
+    std::shared_ptr<const LoadedMovie> readMovie(const QByteArray& bytes, const std::string& url, std::string& problem);
+    static constexpr std::size_t kMaxLoadedMovieBytes = std::size_t(128) << 20;
+    static constexpr std::size_t kMaxLoadedMovies = 256;
+    std::vector<std::weak_ptr<const LoadedMovie>> m_loadedMovies;
 };
 
 } // namespace swf::script

@@ -10,5 +10,9 @@ class Machine;
 
 // Runs what the host has finished; the frame loop calls this once a frame.
 void deliverClipLoads(Machine& machine);
+// Tells the loaders of the movies that arrived this frame that their first
+// frame has run (onLoadInit), the last loaded first; the frame loop calls
+// this once the frame's code is done.
+void deliverClipInits(Machine& machine);
 
 } // namespace swf::script

@@ -200,6 +200,13 @@ Value clipNumber(NativeCall& c)
     return clip ? Value::number(double((c.machine.host().*Read)(clip))) : Value();
 }
 
+// The version of the movie the clip came from; -1 for what is no clip.
+Value getSwfVersion(NativeCall& c)
+{
+    const ClipHandle clip = thisClip(c);
+    return Value::number(clip ? double(c.machine.host().swfVersion(clip)) : -1.0);
+}
+
 Value getInstanceAtDepth(NativeCall& c)
 {
     Machine& m = c.machine;
@@ -385,6 +392,7 @@ void installMovieClipClass(Machine& machine)
         {"getBytesTotal", clipNumber<&Host::bytesTotal>}, {"hitTest", hitTest}, {"localToGlobal", localToGlobal}, {"globalToLocal", globalToLocal},
         {"startDrag", startDrag}, {"stopDrag", stopDrag}, {"loadMovie", loadMovie}, {"unloadMovie", unloadMovie},
         {"loadVariables", loadVariables}, {"getURL", getUrl}, {"setMask", setMask, HP | Swf6},
+        {"getSWFVersion", getSwfVersion},
     };
     int index = 0;
     for (const Entry& e : kMethods) {

@@ -5,6 +5,7 @@
 // onLoadError with the reference player's error name.
 
 #include <charconv>
+#include <utility>
 
 #include "swf/script/ArrayObject.h"
 #include "swf/script/ClipObject.h"
@@ -19,19 +20,23 @@ using namespace BuiltinFlags;
 
 namespace {
 
-// Where a load goes: a clip, or a level by number or by "_levelN".
+// Where a load goes: a clip, or a level by number or by "_levelN". The
+// reference player loads a level named by a string without telling the
+// listeners anything of it.
 struct LoadDestination {
     ClipHandle clip;
     int level = -1;
+    bool quiet = false;
     bool valid() const { return clip || level >= 0; }
 };
 
 LoadDestination destinationOf(Machine& m, const Value& target)
 {
-    constexpr double kMaxLevel = 0x7FFF;
+    constexpr int kMaxLevel = 0x7FFF;
     if (target.isNumber()) {
-        const double level = m.toNumber(target);
-        return level >= 0 && level <= kMaxLevel ? LoadDestination {{}, int(level)} : LoadDestination {};
+        // As a 32-bit integer, the way the reference player wraps it.
+        const int level = m.toInt32(target);
+        return level >= 0 && level <= kMaxLevel ? LoadDestination {{}, level} : LoadDestination {};
     }
     if (target.isString()) {
         const std::string_view text = target.asString()->view();
@@ -40,13 +45,13 @@ LoadDestination destinationOf(Machine& m, const Value& target)
             const std::string_view digits = text.substr(6);
             const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), level);
             if (error == std::errc() && end == digits.data() + digits.size() && !digits.empty() && level <= kMaxLevel)
-                return {{}, level};
+                return {{}, level, true};
         }
     }
     if (!target.isString() && !(target.isObject() && target.asObject()->kind() == ObjectKind::Clip))
         return {};
     Object* base = m.clipObject(m.targetHandle());
-    return {m.handleOf(m.resolveTarget(base, target)), -1};
+    return {m.handleOf(m.resolveTarget(base, target)), -1, false};
 }
 
 Value constructor(NativeCall& c);
@@ -84,6 +89,8 @@ Value loadClip(NativeCall& c)
     m.define(waiting, "loader", c.thisValue);
     m.define(waiting, "target", to.clip ? m.clipValue(to.clip) : Value());
     const std::size_t id = m.addHostRoot(Value::object(waiting));
+    if (to.quiet)
+        m.define(waiting, "quiet", Value::boolean(true));
     m.host().loadClip(id, to.clip, to.level, m.toStdString(c.arg(0)));
     return Value::boolean(true);
 }
@@ -131,8 +138,21 @@ Value deliverOne(NativeCall& c)
     }
     tell("onLoadStart", {});
     tell("onLoadProgress", {c.arg(2), c.arg(3)});
+    // A movie's progress is heard twice, as it arrives and as it ends;
+    // its onLoadInit waits for its first frame.
+    if (c.arg(4).isBoolean() && c.arg(4).asBoolean())
+        tell("onLoadProgress", {c.arg(2), c.arg(3)});
     tell("onLoadComplete", {Value::number(0)});
-    tell("onLoadInit", {});
+    if (!(c.arg(4).isBoolean() && c.arg(4).asBoolean()))
+        tell("onLoadInit", {});
+    return Value();
+}
+
+Value deliverInit(NativeCall& c)
+{
+    Machine& m = c.machine;
+    const Value args[] {m.stringValue("onLoadInit"), c.arg(0)};
+    m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
     return Value();
 }
 
@@ -142,25 +162,51 @@ void deliverClipLoads(Machine& machine)
 {
     for (const Host::ClipLoadResult& result : machine.host().finishedClipLoads()) {
         const Value waiting = machine.hostRoot(result.id);
-        machine.removeHostRoot(result.id);
-        if (!waiting.isObject())
+        if (!waiting.isObject()) {
+            machine.removeHostRoot(result.id);
             continue;
+        }
+        if (machine.toBoolean(machine.get(waiting, machine.intern("quiet")))) {
+            machine.removeHostRoot(result.id);
+            continue;
+        }
         const Value loader = machine.get(waiting, machine.intern("loader"));
         const Value target = result.clip ? machine.clipValue(result.clip) : machine.get(waiting, machine.intern("target"));
+        const bool initLater = result.movie && result.error.empty();
+        if (initLater) {
+            machine.set(waiting.asObject(), "target", target);
+            machine.builtins().clipInitsDue.push_back(result.id);
+        } else {
+            machine.removeHostRoot(result.id);
+        }
         const Value args[] {target, result.error.empty() ? Value() : machine.stringValue(result.error), Value::number(result.bytesLoaded),
-                            Value::number(result.bytesTotal)};
+                            Value::number(result.bytesTotal), Value::boolean(initLater)};
         machine.callFromHost(Value::object(machine.newNative(deliverOne)), loader, args);
+    }
+}
+
+void deliverClipInits(Machine& machine)
+{
+    const std::vector<std::size_t> due = std::exchange(machine.builtins().clipInitsDue, {});
+    for (auto id = due.rbegin(); id != due.rend(); ++id) {
+        const Value waiting = machine.hostRoot(*id);
+        machine.removeHostRoot(*id);
+        if (!waiting.isObject())
+            continue;
+        const Value args[] {machine.get(waiting, machine.intern("target"))};
+        machine.callFromHost(Value::object(machine.newNative(deliverInit)), machine.get(waiting, machine.intern("loader")), args);
     }
 }
 
 void installMovieClipLoaderClass(Machine& machine)
 {
     Object* p = machine.newObject();
-    defineClass(machine, "MovieClipLoader", constructor, p, H | Swf7);
-    makeBroadcaster(machine, p, HP);
-    defineMethod(machine, p, "getProgress", getProgress);
-    defineMethod(machine, p, "loadClip", loadClip);
-    defineMethod(machine, p, "unloadClip", unloadClip);
+    defineClass(machine, "MovieClipLoader", constructor, p, H);
+    // The class is there for every version, what it does from version 7.
+    makeBroadcaster(machine, p, HP | Swf7);
+    defineMethod(machine, p, "getProgress", getProgress, HP | Swf7);
+    defineMethod(machine, p, "loadClip", loadClip, HP | Swf7);
+    defineMethod(machine, p, "unloadClip", unloadClip, HP | Swf7);
 }
 
 } // namespace swf::script

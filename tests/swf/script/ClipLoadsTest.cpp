@@ -38,6 +38,7 @@ struct FolderMovie {
         write("inside/notes.txt", "plain text, neither a movie nor an image");
         write("picture.jpg", QByteArray("\xFF\xD8\xFF\xE0", 4));
         write("movie2.swf", QByteArray("FWS\x08", 4));
+        write("garbage.swf", QByteArray("CWS\x08\x40\x00\x00\x00not zlib at all", 23));
     }
 
     // Runs `code` as the first frame's actions, then `advances` frames;
@@ -98,11 +99,11 @@ TEST(ClipLoads, EachOutcomeReachesTheListenersAtTheSecondFrameBoundary)
         {"../outside.swf", "error URLNotFound 42\n", "outside the movie's folder"},
         {"http://example.com/x.swf", "error URLNotFound 42\n", "loads nothing from elsewhere"},
         {"javascript:alert(1)", "error URLNotFound 42\n", "refused"},
-        // A broken image, and a movie (which this player cannot show in a
-        // clip yet), fail as loads that never completed, instead of leaving
-        // the movie waiting for onLoadInit.
+        // A broken image, and a movie cut short, fail as loads that never
+        // completed, instead of leaving the movie waiting for onLoadInit.
         {"picture.jpg", "error LoadNeverCompleted 42\n", "cannot be decoded"},
-        {"movie2.swf", "error LoadNeverCompleted 42\n", "not supported"},
+        {"movie2.swf", "error LoadNeverCompleted 42\n", "not a movie this player can show"},
+        {"garbage.swf", "error LoadNeverCompleted 42\n", "not a movie this player can show"},
         // Neither a movie nor an image: an empty clip takes the target's
         // place, its variables gone.
         {"inside/notes.txt", "start undefined undefined\nprogress 0 undefined\ncomplete 0 undefined\ninit undefined undefined\n", ""},
