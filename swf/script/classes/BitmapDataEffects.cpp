@@ -514,10 +514,12 @@ void storePremultiplied(BitmapCanvas& canvas, const QImage& drawn, QPoint at)
 {
     const QImage plain = drawn.convertToFormat(QImage::Format_ARGB32);
     const QRect area = QRect(at, plain.size()).intersected(canvas.pixels().rect());
+    const std::uint32_t opaque = canvas.transparent() ? 0 : 0xFF000000u;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         const auto* in = reinterpret_cast<const std::uint32_t*>(plain.constScanLine(y - at.y()));
+        auto* out = reinterpret_cast<std::uint32_t*>(canvas.pixels().scanLine(y));
         for (int x = area.left(); x <= area.right(); ++x)
-            canvas.setPixel(x, y, opaqueIfNeeded(canvas, in[x - at.x()]));
+            out[x] = in[x - at.x()] | opaque;
     }
 }
 

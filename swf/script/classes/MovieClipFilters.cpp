@@ -55,7 +55,7 @@ Value filtersSetter(NativeCall& c)
 
 void installMovieClipFilters(Machine& machine)
 {
-    defineAccessor(machine, machine.builtins().movieClipPrototype, "filters", filtersGetter, filtersSetter, H);
+    defineAccessor(machine, machine.builtins().movieClipPrototype, "filters", filtersGetter, filtersSetter, H | Swf8);
 }
 
 } // namespace swf::script
