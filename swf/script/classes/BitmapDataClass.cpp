@@ -172,6 +172,7 @@ Value fillRect(NativeCall& c)
     if (!canvas || !rect)
         return Value();
     const QRect area = rect->intersected(canvas->pixels().rect());
+    chargePixels(c.machine, double(area.width()) * area.height());
     std::uint32_t argb = colorArgument(c.machine, c.arg(1));
     if (!canvas->transparent())
         argb |= 0xFF000000u;
@@ -219,6 +220,7 @@ Value copyPixels(NativeCall& c)
     area = area.translated(to - from->topLeft()).intersected(canvas->pixels().rect()).translated(from->topLeft() - to);
     if (area.isEmpty())
         return Value();
+    chargePixels(m, double(area.width()) * area.height());
     // A copy first: the source may be this very canvas.
     const QImage pixels = source->pixels().copy(area);
     const QPoint shift = to - from->topLeft();
@@ -328,6 +330,13 @@ Value makeRectangle(Machine& machine, const QRect& rect)
 {
     const Value args[] {Value::number(rect.x()), Value::number(rect.y()), Value::number(rect.width()), Value::number(rect.height())};
     return constructGeometry(machine, "Rectangle", args);
+}
+
+void chargePixels(Machine& machine, double pixels)
+{
+    // A unit of work is an instruction; a pixel costs far less.
+    constexpr double kPixelsPerUnit = 16;
+    machine.chargeWork(std::uint64_t(std::max(0.0, pixels) / kPixelsPerUnit));
 }
 
 std::uint32_t colorArgument(Machine& machine, const Value& color)

@@ -60,6 +60,26 @@ std::uint32_t opaqueIfNeeded(const BitmapCanvas& canvas, std::uint32_t argb)
     return canvas.transparent() ? argb : (argb | 0xFF000000u);
 }
 
+// Stores `blend(source pixel, destination pixel)` for every pixel of the
+// span; the source is read from a copy, as it may be the canvas itself.
+template<typename Blend>
+void mapSpan(Machine& m, BitmapCanvas& canvas, const BitmapCanvas& source, const Span& span, Blend blend)
+{
+    // Copying a null rectangle would copy the whole image.
+    if (span.empty())
+        return;
+    chargePixels(m, double(span.from.width()) * span.from.height());
+    const QImage pixels = source.pixels().copy(span.from);
+    const QPoint to = span.from.topLeft() + span.shift;
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
+        auto* out = reinterpret_cast<std::uint32_t*>(canvas.pixels().scanLine(to.y() + y)) + to.x();
+        for (int x = 0; x < pixels.width(); ++x)
+            out[x] = opaqueIfNeeded(canvas, blend(in[x], out[x]));
+    }
+    canvas.changed();
+}
+
 Value colorTransformMethod(NativeCall& c)
 {
     const auto canvas = thisCanvas(c);
@@ -68,6 +88,7 @@ Value colorTransformMethod(NativeCall& c)
     if (!canvas || !rect || !t)
         return Value();
     const QRect area = rect->intersected(canvas->pixels().rect());
+    chargePixels(c.machine, double(area.width()) * area.height());
     const double mult[] {t->alphaMultiplier, t->redMultiplier, t->greenMultiplier, t->blueMultiplier};
     const double add[] {t->alphaOffset, t->redOffset, t->greenOffset, t->blueOffset};
     for (int y = area.top(); y <= area.bottom(); ++y) {
@@ -85,30 +106,56 @@ Value colorTransformMethod(NativeCall& c)
     return Value();
 }
 
+// A pixel coordinate; what is not a number is off every canvas.
+int coordinate(Machine& m, const Value& v)
+{
+    const double n = m.toNumber(v);
+    return std::isfinite(n) ? int(std::floor(std::clamp(n, -1.0, 1e7))) : -1;
+}
+
 Value floodFill(NativeCall& c)
 {
     Machine& m = c.machine;
     const auto canvas = thisCanvas(c);
     if (!canvas)
         return Value();
-    const int x0 = int(std::floor(std::clamp(m.toNumber(c.arg(0)), -1.0, double(canvas->width()))));
-    const int y0 = int(std::floor(std::clamp(m.toNumber(c.arg(1)), -1.0, double(canvas->height()))));
+    const int x0 = coordinate(m, c.arg(0));
+    const int y0 = coordinate(m, c.arg(1));
     if (!canvas->pixels().rect().contains(x0, y0))
         return Value();
     const std::uint32_t target = canvas->pixel(x0, y0);
     const std::uint32_t fill = opaqueIfNeeded(*canvas, colorArgument(m, c.arg(2)));
     if (target == fill)
         return Value();
-    // Each pixel is pushed at most once per neighbour: the stack stays
-    // within four times the canvas.
-    std::vector<QPoint> pending {{x0, y0}};
-    while (!pending.empty()) {
-        const QPoint p = pending.back();
-        pending.pop_back();
-        if (!canvas->pixels().rect().contains(p) || canvas->pixel(p.x(), p.y()) != target)
+    chargePixels(m, double(canvas->width()) * canvas->height());
+    // Row by row: each seed fills its run of the row and leaves one seed
+    // per run above and below, so the work list stays far below the
+    // canvas's size.
+    std::vector<QPoint> seeds {{x0, y0}};
+    const auto matches = [&](int x, int y) { return canvas->pixel(x, y) == target; };
+    const auto seedRuns = [&](int left, int right, int y) {
+        if (y < 0 || y >= canvas->height())
+            return;
+        for (int x = left; x <= right; ++x) {
+            if (matches(x, y) && (x == left || !matches(x - 1, y)))
+                seeds.push_back({x, y});
+        }
+    };
+    while (!seeds.empty()) {
+        const QPoint seed = seeds.back();
+        seeds.pop_back();
+        if (!matches(seed.x(), seed.y()))
             continue;
-        canvas->setPixel(p.x(), p.y(), fill);
-        pending.insert(pending.end(), {{p.x() + 1, p.y()}, {p.x() - 1, p.y()}, {p.x(), p.y() + 1}, {p.x(), p.y() - 1}});
+        int left = seed.x();
+        int right = seed.x();
+        while (left > 0 && matches(left - 1, seed.y()))
+            --left;
+        while (right + 1 < canvas->width() && matches(right + 1, seed.y()))
+            ++right;
+        for (int x = left; x <= right; ++x)
+            canvas->setPixel(x, seed.y(), fill);
+        seedRuns(left, right, seed.y() - 1);
+        seedRuns(left, right, seed.y() + 1);
     }
     canvas->changed();
     return Value();
@@ -123,6 +170,7 @@ Value getColorBoundsRect(NativeCall& c)
     const std::uint32_t mask = colorArgument(m, c.arg(0));
     const std::uint32_t color = colorArgument(m, c.arg(1));
     const bool find = c.count() < 3 || m.toBoolean(c.arg(2));
+    chargePixels(m, double(canvas->width()) * canvas->height());
     QRect bounds;
     for (int y = 0; y < canvas->height(); ++y) {
         for (int x = 0; x < canvas->width(); ++x) {
@@ -193,6 +241,7 @@ Value scroll(NativeCall& c)
     const QRect to = all.translated(int(dx), int(dy)).intersected(all);
     if (to.isEmpty())
         return Value();
+    chargePixels(m, double(to.width()) * to.height());
     const QImage moved = canvas->pixels().copy(to.translated(-int(dx), -int(dy)));
     for (int y = 0; y < moved.height(); ++y) {
         const auto* in = reinterpret_cast<const std::uint32_t*>(moved.constScanLine(y));
@@ -232,22 +281,14 @@ Value threshold(NativeCall& c)
     const std::uint32_t limit = colorArgument(m, c.arg(4)) & mask;
     const std::uint32_t color = opaqueIfNeeded(*canvas, colorArgument(m, c.arg(5)));
     const bool copySource = m.toBoolean(c.arg(7));
-    // A copy: the source may be this canvas.
-    const QImage pixels = source->pixels().copy(span.from);
     double changed = 0;
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x) {
-            const QPoint at = span.from.topLeft() + QPoint(x, y) + span.shift;
-            if (passes(operation, in[x] & mask, limit)) {
-                canvas->setPixel(at.x(), at.y(), color);
-                ++changed;
-            } else if (copySource) {
-                canvas->setPixel(at.x(), at.y(), opaqueIfNeeded(*canvas, in[x]));
-            }
+    mapSpan(m, *canvas, *source, span, [&](std::uint32_t in, std::uint32_t old) {
+        if (passes(operation, in & mask, limit)) {
+            ++changed;
+            return color;
         }
-    }
-    canvas->changed();
+        return copySource ? in : old;
+    });
     return Value::number(changed);
 }
 
@@ -287,6 +328,7 @@ Value noise(NativeCall& c)
     const std::uint32_t high = std::max(low, byteArgument(2, 255));
     const std::uint32_t channels = c.count() > 3 ? m.toUInt32(c.arg(3)) : kRed | kGreen | kBlue;
     const bool gray = m.toBoolean(c.arg(4));
+    chargePixels(m, double(canvas->width()) * canvas->height());
     for (int y = 0; y < canvas->height(); ++y) {
         for (int x = 0; x < canvas->width(); ++x) {
             std::uint32_t out = (channels & kAlpha) && canvas->transparent() ? 0 : 0xFF000000u;
@@ -365,6 +407,8 @@ Value perlinNoise(NativeCall& c)
     const bool fractal = m.toBoolean(c.arg(5));
     const std::uint32_t channels = c.count() > 6 ? m.toUInt32(c.arg(6)) : kRed | kGreen | kBlue;
     const bool gray = m.toBoolean(c.arg(7));
+    // Four fields of noise, each of every octave, for every pixel.
+    chargePixels(m, double(canvas->width()) * canvas->height() * 4 * std::max(octaves, 1));
     // Each channel has a field of its own.
     const std::array<Perlin, 4> fields {Perlin(seed), Perlin(seed + 1), Perlin(seed + 2), Perlin(seed + 3)};
     for (int y = 0; y < canvas->height(); ++y) {
@@ -421,18 +465,12 @@ Value paletteMap(NativeCall& c)
                 tables[t][i] = i << kShifts[t];
         }
     }
-    const QImage pixels = source->pixels().copy(span.from);
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x) {
-            std::uint32_t out = 0;
-            for (std::size_t t = 0; t < 4; ++t)
-                out += tables[t][channel(in[x], kShifts[t])];
-            const QPoint at = span.from.topLeft() + QPoint(x, y) + span.shift;
-            canvas->setPixel(at.x(), at.y(), opaqueIfNeeded(*canvas, out));
-        }
-    }
-    canvas->changed();
+    mapSpan(m, *canvas, *source, span, [&](std::uint32_t in, std::uint32_t) {
+        std::uint32_t out = 0;
+        for (std::size_t t = 0; t < 4; ++t)
+            out += tables[t][channel(in, kShifts[t])];
+        return out;
+    });
     return Value();
 }
 
@@ -448,21 +486,14 @@ Value merge(NativeCall& c)
     constexpr int kShifts[] {16, 8, 0, 24};
     for (std::size_t i = 0; i < 4; ++i)
         weights[i] = std::uint32_t(std::clamp(m.toInteger(c.arg(3 + i)), 0.0, 256.0));
-    const QImage pixels = source->pixels().copy(span.from);
-    for (int y = 0; y < pixels.height(); ++y) {
-        const auto* in = reinterpret_cast<const std::uint32_t*>(pixels.constScanLine(y));
-        for (int x = 0; x < pixels.width(); ++x) {
-            const QPoint at = span.from.topLeft() + QPoint(x, y) + span.shift;
-            const std::uint32_t old = canvas->pixel(at.x(), at.y());
-            std::uint32_t out = 0;
-            for (std::size_t i = 0; i < 4; ++i) {
-                const int shift = kShifts[i];
-                out |= ((channel(in[x], shift) * weights[i] + channel(old, shift) * (256 - weights[i])) / 256) << shift;
-            }
-            canvas->setPixel(at.x(), at.y(), opaqueIfNeeded(*canvas, out));
+    mapSpan(m, *canvas, *source, span, [&](std::uint32_t in, std::uint32_t old) {
+        std::uint32_t out = 0;
+        for (std::size_t i = 0; i < 4; ++i) {
+            const int shift = kShifts[i];
+            out |= ((channel(in, shift) * weights[i] + channel(old, shift) * (256 - weights[i])) / 256) << shift;
         }
-    }
-    canvas->changed();
+        return out;
+    });
     return Value();
 }
 
@@ -479,6 +510,7 @@ Value compare(NativeCall& c)
         return Value::number(-3);
     if (canvas->height() != other->height())
         return Value::number(-4);
+    chargePixels(m, double(canvas->width()) * canvas->height());
     auto difference = std::make_shared<BitmapCanvas>(canvas->width(), canvas->height(), true, 0);
     if (difference->isNull())
         return Value::number(-1);

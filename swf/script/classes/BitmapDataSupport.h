@@ -30,6 +30,10 @@ std::optional<QRect> rectangleOf(Machine& machine, const Value& rectangle);
 QPoint pointOf(Machine& machine, const Value& point);
 // A rectangle value as script sees one (flash.geom.Rectangle).
 Value makeRectangle(Machine& machine, const QRect& rect);
+// Counts a method's pixels against the script's instruction budget before
+// it touches any, so that a script calling the costliest ones without end
+// is stopped as a loop would be, with no canvas left half done.
+void chargePixels(Machine& machine, double pixels);
 // ARGB as script numbers carry it.
 std::uint32_t colorArgument(Machine& machine, const Value& color);
 

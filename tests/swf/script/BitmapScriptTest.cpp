@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -330,6 +331,15 @@ TEST(BitmapData, MethodsChangePixelsAsDocumented)
           show(call(b(), "hitTest", {point(0, 0), num(255), point(0, 0)})),
           show(call(b(), "hitTest", {point(0, 0), num(1), rect(1, 1, 2, 2)}))},
          "true\nfalse\ntrue\n"},
+        {"hostile arguments are cut to the canvas",
+         {let("b", make(kBitmap, {num(std::nan("")), num(5)})), show(member(b(), "width")),
+          let("b", make(kBitmap, {num(3), num(3), num(0), num(0)})), run(call(b(), "floodFill", {num(std::nan("")), num(1e300), num(5)})),
+          run(call(b(), "scroll", {num(1e300), num(-1e300)})),
+          run(call(b(), "fillRect", {rect(std::nan(""), std::nan(""), 1e300, 1e300), num(0xFF)})),
+          run(call(b(), "perlinNoise", {num(1e-300), num(std::nan("")), num(1e9), num(7)})),
+          run(call(b(), "copyPixels", {b(), rect(-1e300, -1e300, 1e300, 1e300), point(1e300, 0)})),
+          show(member(b(), "height"))},
+         "-1\n3\n"},
         {"disposed", {let("b", make(kBitmap, {num(4), num(4)})), run(call(b(), "dispose")), show(member(b(), "width")),
                       show(call(b(), "getPixel", {num(0), num(0)})), run(call(b(), "fillRect", {rect(0, 0, 1, 1), num(0)})),
                       run(call(var("_root"), "attachBitmap", {b(), num(1)})), show(call(b(), "clone"))},
