@@ -40,9 +40,9 @@ class QImage;
 
 namespace swf {
 class BitmapCanvas;
-class MemoryBudget;
 class ClipDrawing;
 class EditTextInstance;
+class MemoryBudget;
 class VideoInstance;
 } // namespace swf
 

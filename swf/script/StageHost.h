@@ -20,12 +20,12 @@
 #include <string_view>
 #include <unordered_map>
 
-#include <QTransform>
-
 #include "swf/ColorTransform.h"
 #include "swf/define/FrameScript.h"
 #include "swf/script/Host.h"
 #include "swf/script/SharedObjectStore.h"
+
+class QTransform;
 
 namespace swf {
 class Clock;

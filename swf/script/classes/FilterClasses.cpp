@@ -415,9 +415,8 @@ void readShadowParts(const Reader& r, Filter& f)
 void readBevelType(const Reader& r, Filter& f)
 {
     const std::string type = r.text("type");
-    f.inner = type != "outer";
+    f.inner = type == "inner";
     f.onTop = type == "full";
-    f.compositeSource = false;
 }
 
 } // namespace
@@ -434,6 +433,7 @@ std::optional<Filter> renderFilterOf(Machine& machine, const Value& filter)
     case kBlurClass:
         f.type = FilterType::Blur;
         readShadowParts(r, f);
+        f.strength = 1; // a blur has none of its own
         break;
     case kDropShadowClass:
     case kGlowClass:
