@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/ScriptPainter.h"
 #include "swf/StageFrame.h"
 #include "swf/define/Dictionary.h"
 #include "swf/read/Diagnostics.h"
@@ -209,6 +210,7 @@ void Player::State::startScript()
     const int version = current->header().version;
     scriptHost = std::make_unique<script::StageHost>(*stage, *current, scriptClock);
     scriptHost->setTraceSink(traceSink);
+    installScriptPainter(*scriptHost, *stage);
     scriptHost->setMovieUrl(movieUrl);
     scriptHost->setSharedObjectStore(sharedObjects.get());
     scriptHost->setSystemFacts(systemFacts);

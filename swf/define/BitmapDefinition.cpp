@@ -22,6 +22,12 @@ BitmapDefinition::BitmapDefinition(std::uint16_t tagCode, std::vector<std::uint8
 {
 }
 
+BitmapDefinition::BitmapDefinition(QImage pixels)
+    : m_tagCode(0)
+    , m_image(std::move(pixels))
+{
+}
+
 BitmapDefinition::~BitmapDefinition()
 {
     // First, so that the budget is done with this entry before any of it goes.

@@ -84,6 +84,9 @@ public:
     // movie's JPEGTables, for DefineBits. Without a budget nothing is counted.
     BitmapDefinition(std::uint16_t tagCode, std::vector<std::uint8_t> body, std::vector<std::uint8_t> jpegTables = {},
                      std::shared_ptr<MemoryBudget> budget = nullptr);
+    // Pixels made at run time (a script's bitmap), already premultiplied;
+    // they are not counted, as whoever made them counted them.
+    explicit BitmapDefinition(QImage pixels);
     ~BitmapDefinition() override;
 
     Kind kind() const override { return Kind::Bitmap; }

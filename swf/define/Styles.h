@@ -3,6 +3,7 @@
 // Fill and line styles as shapes store them.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "swf/Matrix.h"
 
 namespace swf {
+
+class BitmapDefinition;
 
 struct GradientRecord {
     std::uint8_t ratio = 0;
@@ -45,6 +48,8 @@ struct FillStyle {
     Matrix matrix; // gradient or bitmap space to shape space
     Gradient gradient;
     std::uint16_t bitmapId = 0;
+    // Pixels script made (beginBitmapFill), in place of bitmapId.
+    std::shared_ptr<const BitmapDefinition> bitmap;
 
     bool isGradient() const
     {

@@ -305,7 +305,7 @@ QBrush brushForFill(const FillStyle& fill, const ColorTransform& cxform, const B
     if (fill.isGradient())
         return gradientBrush(fill, cxform);
     if (fill.isBitmap()) {
-        const std::shared_ptr<const BitmapDefinition> bitmap = bitmaps ? bitmaps(fill.bitmapId) : nullptr;
+        const std::shared_ptr<const BitmapDefinition> bitmap = fill.bitmap ? fill.bitmap : bitmaps ? bitmaps(fill.bitmapId) : nullptr;
         if (!bitmap || bitmap->image().isNull())
             return Qt::NoBrush;
         // A clipped fill shows the edge pixels past the bitmap's edge, not

@@ -3,6 +3,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "swf/runtime/BitmapDataInstance.h"
 #include "swf/runtime/ButtonInstance.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/HitTest.h"
@@ -82,6 +83,11 @@ void addNode(const DisplayObject& object, const Dictionary& dictionary, std::vec
         node.smoothing = video.smoothing();
         break;
     }
+    case DisplayObject::Type::Bitmap:
+        // A script's bitmap shows its pixels as they are now.
+        if (const auto* canvas = dynamic_cast<const BitmapDataInstance*>(&*child))
+            node.character = canvas->shown();
+        break;
     case DisplayObject::Type::Button:
         if (const auto own = dictionary.buttonColorTransform(child->characterId()))
             node.colorTransform = node.colorTransform * *own;
@@ -165,6 +171,18 @@ void buildRenderList(const Stage& stage, RenderList& list)
         resolveMasks(*root, masks, list.nodes);
     }
     list.focusRect = focusRectOf(stage);
+}
+
+void buildClipRenderList(const Stage& stage, const SpriteInstance& clip, RenderList& list)
+{
+    list.clear();
+    list.dictionary = stage.sharedDictionary();
+    list.version = stage.version();
+    list.rootDrawing = clip.drawing().shape();
+    list.rootId = clip.id();
+    PendingMasks masks;
+    addChildren(clip, list.nodes, masks);
+    resolveMasks(clip, masks, list.nodes);
 }
 
 } // namespace swf

@@ -23,6 +23,7 @@
 
 namespace swf {
 
+class SpriteInstance;
 class Stage;
 
 struct RenderNode {
@@ -81,5 +82,8 @@ struct RenderList {
 
 // Copies what the stage shows into `list`, reusing its storage.
 void buildRenderList(const Stage& stage, RenderList& list);
+// The same for one clip and what it holds, the clip standing in for the
+// main movie, at its own origin (BitmapData.draw).
+void buildClipRenderList(const Stage& stage, const SpriteInstance& clip, RenderList& list);
 
 } // namespace swf

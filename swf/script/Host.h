@@ -26,6 +26,7 @@
 // machine allows this as long as the nesting stays within its limits.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,9 +34,15 @@
 #include <variant>
 #include <vector>
 
+#include "swf/read/FilterRecord.h"
+
+class QImage;
+
 namespace swf {
+class BitmapCanvas;
 class ClipDrawing;
 class EditTextInstance;
+class MemoryBudget;
 class VideoInstance;
 } // namespace swf
 
@@ -310,6 +317,38 @@ public:
     // The drawing a clip's drawing methods change, null for anything that
     // cannot take one; whatever is done to it shows on stage.
     virtual ClipDrawing* drawing(ClipHandle) { return nullptr; }
+    // The filters a clip is drawn through, and script's replacement for
+    // them (empty: none); a clip that cannot take them keeps none.
+    virtual std::vector<Filter> filters(ClipHandle) { return {}; }
+    virtual void setFilters(ClipHandle, std::vector<Filter>) { }
+    // Shows a script's bitmap at `depth` of `parent` (attachBitmap), as it
+    // is at each frame; false where it cannot.
+    virtual bool attachBitmap(ClipHandle /*parent*/, std::shared_ptr<BitmapCanvas> /*canvas*/, int /*depth*/, bool /*smoothing*/)
+    {
+        return false;
+    }
+    // The pixels of the bitmap exported as `name` (unpremultiplied
+    // ARGB32) into `pixels`; false when there is none.
+    virtual bool exportedBitmap(std::string_view /*name*/, QImage& /*pixels*/) { return false; }
+    // What script's bitmaps count against: the movie's memory budget.
+    virtual std::shared_ptr<MemoryBudget> bitmapBudget() { return nullptr; }
+    // Draws `clip` and what it holds into `target` (premultiplied ARGB32)
+    // through `matrix` from the clip's space, in pixels; false when it
+    // cannot be drawn.
+    virtual bool drawClip(ClipHandle /*clip*/, QImage& /*target*/, const HostMatrix& /*matrix*/, const HostColorTransform& /*cxform*/,
+                          bool /*smoothing*/)
+    {
+        return false;
+    }
+    // The same for another bitmap's pixels (unpremultiplied ARGB32).
+    virtual bool drawPixels(const QImage& /*pixels*/, QImage& /*target*/, const HostMatrix& /*matrix*/, const HostColorTransform& /*cxform*/,
+                            bool /*smoothing*/)
+    {
+        return false;
+    }
+    // Runs `filter` over `layer` (premultiplied ARGB32) at one pixel to the
+    // pixel; false when it cannot.
+    virtual bool applyFilter(QImage& /*layer*/, const Filter& /*filter*/) { return false; }
 
     // -- Text fields -------------------------------------------------------
     // The field a handle names, null for anything else: fields are script

@@ -33,7 +33,7 @@ void Builtins::trace(Tracer& tracer) const
 {
     for (Object* o : {objectPrototype, functionPrototype, arrayPrototype, stringPrototype, numberPrototype, booleanPrototype,
                       datePrototype, errorPrototype, movieClipPrototype, asBroadcaster, textFieldPrototype,
-                      buttonPrototype, videoPrototype})
+                      buttonPrototype, videoPrototype, bitmapDataPrototype})
         tracer.mark(o);
     for (Function* f : {objectConstructor, functionConstructor, arrayConstructor, stringConstructor, numberConstructor,
                         booleanConstructor, movieClipConstructor})

@@ -70,6 +70,7 @@ struct Builtins {
     Object* textFieldPrototype = nullptr;
     Object* buttonPrototype = nullptr;
     Object* videoPrototype = nullptr;
+    Object* bitmapDataPrototype = nullptr;
     Function* objectConstructor = nullptr;
     Function* functionConstructor = nullptr;
     Function* arrayConstructor = nullptr;

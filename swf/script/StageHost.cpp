@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QPainter>
 #include <QTimeZone>
 #include <QUrl>
 
@@ -13,6 +14,7 @@
 #include "swf/define/Definitions.h"
 #include "swf/read/Movie.h"
 #include "swf/read/TagCode.h"
+#include "swf/runtime/BitmapDataInstance.h"
 #include "swf/runtime/Clock.h"
 #include "swf/runtime/Container.h"
 #include "swf/runtime/EditTextInstance.h"
@@ -1137,6 +1139,103 @@ ClipDrawing* StageHost::drawing(ClipHandle clip)
 {
     SpriteInstance* found = sprite(clip);
     return found ? &found->changeDrawing() : nullptr;
+}
+
+std::vector<Filter> StageHost::filters(ClipHandle clip)
+{
+    const DisplayObject* found = object(clip);
+    return found && found->filters() ? *found->filters() : std::vector<Filter>();
+}
+
+void StageHost::setFilters(ClipHandle clip, std::vector<Filter> filters)
+{
+    if (DisplayObject* found = object(clip))
+        found->setFilters(filters.empty() ? nullptr : std::make_shared<const std::vector<Filter>>(std::move(filters)));
+}
+
+bool StageHost::attachBitmap(ClipHandle parentClip, std::shared_ptr<BitmapCanvas> canvas, int depth, bool smoothing)
+{
+    SpriteInstance* parent = sprite(parentClip);
+    if (!parent || !canvas || depth < -kDepthOffset || depth > kMaxScriptDepth || m_stage.budget().spent())
+        return false;
+    auto made = std::make_shared<BitmapDataInstance>(m_stage, canvas, smoothing);
+    canvas->addViewer(made);
+    placeMade(*parent, std::move(made), {}, depth);
+    return true;
+}
+
+bool StageHost::exportedBitmap(std::string_view name, QImage& pixels)
+{
+    const std::optional<std::uint16_t> id = m_stage.dictionary().exported(std::string(name));
+    const auto character = id ? m_stage.dictionary().find(*id) : nullptr;
+    if (!character || character->kind() != Character::Kind::Bitmap)
+        return false;
+    pixels = static_cast<const BitmapDefinition&>(*character).image().convertToFormat(QImage::Format_ARGB32);
+    return !pixels.isNull();
+}
+
+std::shared_ptr<MemoryBudget> StageHost::bitmapBudget()
+{
+    return m_stage.dictionary().memoryBudget();
+}
+
+namespace {
+
+ColorTransform fixedColorTransform(const HostColorTransform& t)
+{
+    // Kept in the 8.8 form movies store, bounded so that no product of
+    // terms overflows.
+    const auto fixed = [](double value, double scale) {
+        return std::isfinite(value) ? int(std::clamp(std::trunc(value * scale), -32768.0, 32767.0)) : 0;
+    };
+    return {fixed(t.redMultiplier, 256), fixed(t.greenMultiplier, 256), fixed(t.blueMultiplier, 256), fixed(t.alphaMultiplier, 256),
+            fixed(t.redOffset, 1),       fixed(t.greenOffset, 1),       fixed(t.blueOffset, 1),       fixed(t.alphaOffset, 1)};
+}
+
+QTransform transformOf(const HostMatrix& m)
+{
+    return {m.a, m.b, m.c, m.d, m.tx, m.ty};
+}
+
+} // namespace
+
+bool StageHost::drawClip(ClipHandle clip, QImage& target, const HostMatrix& matrix, const HostColorTransform& cxform, bool smoothing)
+{
+    const SpriteInstance* found = sprite(clip);
+    if (!found || !m_painter.drawClip)
+        return false;
+    // The clip's twips to its pixels, then where script puts them.
+    const QTransform toTarget = QTransform::fromScale(1.0 / kTwips, 1.0 / kTwips) * transformOf(matrix);
+    return m_painter.drawClip(*found, target, toTarget, fixedColorTransform(cxform), smoothing);
+}
+
+bool StageHost::drawPixels(const QImage& pixels, QImage& target, const HostMatrix& matrix, const HostColorTransform& cxform,
+                           bool smoothing)
+{
+    QImage source = pixels.convertToFormat(QImage::Format_ARGB32);
+    const ColorTransform t = fixedColorTransform(cxform);
+    if (!t.isIdentity()) {
+        for (int y = 0; y < source.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(source.scanLine(y));
+            for (int x = 0; x < source.width(); ++x) {
+                const Color c = t.apply({std::uint8_t(qRed(line[x])), std::uint8_t(qGreen(line[x])), std::uint8_t(qBlue(line[x])),
+                                         std::uint8_t(qAlpha(line[x]))});
+                line[x] = qRgba(c.r, c.g, c.b, c.a);
+            }
+        }
+    }
+    QPainter painter(&target);
+    if (!painter.isActive())
+        return false;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smoothing);
+    painter.setTransform(transformOf(matrix));
+    painter.drawImage(0, 0, source);
+    return true;
+}
+
+bool StageHost::applyFilter(QImage& layer, const Filter& filter)
+{
+    return m_painter.applyFilter && m_painter.applyFilter(layer, filter);
 }
 
 void StageHost::removeMovieClip(ClipHandle clip)

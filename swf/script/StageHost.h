@@ -21,11 +21,13 @@
 #include <unordered_map>
 
 #include "swf/Matrix.h"
+#include "swf/ColorTransform.h"
 #include "swf/define/FrameScript.h"
 #include "swf/script/Host.h"
 #include "swf/script/SharedObjectStore.h"
 
 class QByteArray;
+class QTransform;
 
 namespace swf {
 class Clock;
@@ -163,6 +165,27 @@ public:
     void startDrag(ClipHandle clip, bool lockCenter, std::optional<HostRect> constraint) override;
     void stopDrag() override;
     ClipDrawing* drawing(ClipHandle clip) override;
+    std::vector<Filter> filters(ClipHandle clip) override;
+    void setFilters(ClipHandle clip, std::vector<Filter> filters) override;
+    bool attachBitmap(ClipHandle parent, std::shared_ptr<BitmapCanvas> canvas, int depth, bool smoothing) override;
+    bool exportedBitmap(std::string_view name, QImage& pixels) override;
+    std::shared_ptr<MemoryBudget> bitmapBudget() override;
+    bool drawClip(ClipHandle clip, QImage& target, const HostMatrix& matrix, const HostColorTransform& cxform, bool smoothing) override;
+    bool drawPixels(const QImage& pixels, QImage& target, const HostMatrix& matrix, const HostColorTransform& cxform,
+                    bool smoothing) override;
+    bool applyFilter(QImage& layer, const Filter& filter) override;
+
+    // What draws for script (BitmapData.draw, applyFilter): the renderer
+    // stands above the script machine, so the player hands it in.
+    struct Painter {
+        // Draws `clip` and what it holds into premultiplied `target`;
+        // `toTarget` takes the clip's twips there.
+        std::function<bool(const SpriteInstance& clip, QImage& target, const QTransform& toTarget, const ColorTransform& cxform,
+                           bool smoothing)>
+            drawClip;
+        std::function<bool(QImage& layer, const Filter& filter)> applyFilter;
+    };
+    void setPainter(Painter painter) { m_painter = std::move(painter); }
     EditTextInstance* textField(ClipHandle clip) override;
     bool isButton(ClipHandle clip) override;
     VideoInstance* video(ClipHandle clip) override;
@@ -196,6 +219,7 @@ private:
     Machine* m_machine = nullptr;
     FrameScripts* m_scripts = nullptr;
     std::function<void(std::string_view)> m_traceSink;
+    Painter m_painter;
     SoundMixer* m_soundMixer = nullptr;
     std::unique_ptr<StageMedia> m_media;
     std::unordered_map<std::uint64_t, std::weak_ptr<DisplayObject>> m_objects;

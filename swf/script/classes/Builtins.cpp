@@ -54,6 +54,9 @@ void installAllClasses(Machine& machine)
     installLocalConnectionClass(machine);
     installButtonClass(machine);
     installVideoClass(machine);
+    installFilterClasses(machine);
+    installMovieClipFilters(machine);
+    installBitmapDataClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -9,6 +9,7 @@
 
 #include "swf/runtime/ClipDrawing.h"
 #include "swf/script/Machine.h"
+#include "swf/script/classes/BitmapDataSupport.h"
 #include "swf/script/classes/Builtins.h"
 
 namespace swf::script {
@@ -195,6 +196,37 @@ Value beginGradientFill(NativeCall& c)
     return Value();
 }
 
+// beginBitmapFill(bitmap, matrix, repeat, smoothing): the bitmap's pixels
+// as they are now, a pixel of it a pixel of the clip unless the matrix
+// says otherwise.
+Value beginBitmapFill(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ClipDrawing* drawing = drawingOf(c);
+    if (!drawing)
+        return Value();
+    const auto canvas = canvasOf(m, c.arg(0));
+    const auto pixels = canvas ? canvas->snapshot() : nullptr;
+    if (!pixels) {
+        drawing->beginFill(std::nullopt);
+        return Value();
+    }
+    FillStyle fill;
+    const bool repeat = c.count() < 3 || m.toBoolean(c.arg(2));
+    const bool smoothing = m.toBoolean(c.arg(3));
+    fill.type = repeat ? (smoothing ? FillType::RepeatingBitmap : FillType::RepeatingBitmapHard)
+                       : (smoothing ? FillType::ClippedBitmap : FillType::ClippedBitmapHard);
+    fill.bitmap = pixels;
+    Matrix matrix;
+    if (Object* o = c.arg(1).objectOrNull())
+        matrix = {numberOf(m, o, "a"), numberOf(m, o, "b"), numberOf(m, o, "c"), numberOf(m, o, "d"), numberOf(m, o, "tx"),
+                  numberOf(m, o, "ty")};
+    // Pixels to twips.
+    fill.matrix = {matrix.a * 20, matrix.b * 20, matrix.c * 20, matrix.d * 20, matrix.tx * 20, matrix.ty * 20};
+    drawing->beginFill(fill);
+    return Value();
+}
+
 Value endFill(NativeCall& c)
 {
     if (ClipDrawing* drawing = drawingOf(c))
@@ -256,6 +288,7 @@ void installMovieClipDrawing(Machine& machine)
         {"clear", clear, HP | Swf6},       {"moveTo", moveTo, HP | Swf6},           {"lineTo", lineTo, HP | Swf6},
         {"curveTo", curveTo, HP | Swf6},   {"beginFill", beginFill, HP | Swf6},     {"beginGradientFill", beginGradientFill, HP | Swf6},
         {"endFill", endFill, HP | Swf6},   {"lineStyle", lineStyle, HP | Swf6},     {"lineGradientStyle", lineGradientStyle, HP | Swf8},
+        {"beginBitmapFill", beginBitmapFill, HP | Swf8},
     };
     for (const Entry& e : kMethods)
         defineMethod(machine, p, e.name, e.native, e.flags);
