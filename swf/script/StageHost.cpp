@@ -27,6 +27,7 @@
 #include "swf/script/Machine.h"
 #include "swf/script/StageMedia.h"
 #include "swf/script/classes/Loads.h"
+#include "swf/text/StaticTextCharacters.h"
 
 namespace swf::script {
 
@@ -847,6 +848,28 @@ EditTextInstance* StageHost::textField(ClipHandle clip)
 {
     DisplayObject* found = object(clip);
     return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
+}
+
+std::vector<HostCharacter> StageHost::staticText(ClipHandle clip)
+{
+    std::vector<HostCharacter> out;
+    const SpriteInstance* container = sprite(clip);
+    if (!container)
+        return out;
+    const auto fonts = [this](std::uint16_t id) { return m_stage.dictionary().font(id); };
+    for (const auto& each : container->children()) {
+        const auto* text = each->type() == DisplayObject::Type::StaticText
+            ? dynamic_cast<const StaticTextDefinition*>(each->character().get())
+            : nullptr;
+        if (!text)
+            continue;
+        const QTransform place = each->matrix().toTransform();
+        for (const StaticCharacter& c : staticCharacters(text->text, fonts)) {
+            const QRectF box = place.mapRect(c.box);
+            out.push_back({c.code, {box.left() / 20, box.top() / 20, box.right() / 20, box.bottom() / 20}, c.startsLine});
+        }
+    }
+    return out;
 }
 
 void StageHost::setFocus(ClipHandle clip)

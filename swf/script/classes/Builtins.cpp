@@ -54,6 +54,7 @@ void installAllClasses(Machine& machine)
     installLocalConnectionClass(machine);
     installButtonClass(machine);
     installVideoClass(machine);
+    installTextSnapshotClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

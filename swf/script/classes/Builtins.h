@@ -79,6 +79,7 @@ void deliverLocalConnections(Machine& machine);
 // Gives up the machine's connection names, as the movie ends.
 void closeLocalConnections(Machine& machine);
 void installVideoClass(Machine& machine);
+void installTextSnapshotClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "../TextBodies.h"
 #include "support/ActionWriter.h"
+#include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
 #include "swf/Renderer.h"
@@ -211,4 +214,40 @@ TEST(TextFieldScript, StyleSheetReadsCssIntoFormats)
     s.call("t", "getTextFormat", {0}).member("align").traceTop();
     swf::Player player;
     EXPECT_EQ(traceOf(player, {s.w}), "false\ntrue\n20px\n16711680\n1\n0\nfalse\ntrue\nright\n");
+}
+
+TEST(TextFieldScript, SnapshotReadsSearchesAndSelectsTheClipsStaticText)
+{
+    using namespace texttest;
+    // "ab" on a first line and "c" on a second, in the block font: each
+    // glyph's cell is 20 pixels wide and 40 tall above its baseline.
+    Bytes font {1, 0};
+    putBytes(font, fontBody(blockFont()));
+    Bytes text {2, 0};
+    putBytes(text, textBody({0, 2000, 0, 2000}, {{1, swf::Color {0, 0, 0, 255}, 200, 1000, 800, {{0, 400}, {1, 400}}},
+                                                  {std::nullopt, std::nullopt, 200, 2000, 800, {{2, 400}}}},
+                            false));
+    Script s;
+    s.w.push("s", 0, "this").op(ActionCode::GetVariable).push("getTextSnapshot").op(ActionCode::CallMethod).op(ActionCode::SetVariable);
+    s.call("s", "getCount").traceTop().call("s", "getText", {0, 3, true}).traceTop().call("s", "getText", {2, 1}).traceTop();
+    s.call("s", "findText", {0, "B", false}).traceTop().call("s", "findText", {0, "B", true}).traceTop();
+    s.call("s", "setSelected", {1, 3, true}).drop().call("s", "getSelectedText", {false}).traceTop();
+    s.call("s", "getSelected", {0, 1}).traceTop().call("s", "getSelected", {0, 2}).traceTop();
+    s.call("s", "hitTestTextNearPos", {35, 40, 0}).traceTop().call("s", "hitTestTextNearPos", {80, 40, 0}).traceTop();
+    s.call("s", "hitTestTextNearPos", {80, 40, 40}).traceTop().call("s", "hitTestTextNearPos", {20, 70}).traceTop();
+    s.w.push("e", 0, "TextSnapshot").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    s.call("e", "getCount").traceTop();
+
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(200, 200).setFrameRate(12).setFrameCount(1);
+    writer.tag(std::uint16_t(swf::TagCode::DefineFont2), font).tag(std::uint16_t(swf::TagCode::DefineText), text);
+    writer.tag(std::uint16_t(swf::TagCode::PlaceObject2), swftest::placeObject2({.depth = 1, .characterId = 2}));
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), s.w.build()).showFrame();
+    std::string trace;
+    swf::Player player;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.open();
+    player.feed(writer.end().build());
+    player.finish();
+    EXPECT_EQ(trace, "3\nab\nc\nc\n1\n-1\nbc\nfalse\ntrue\n1\n-1\n1\n2\n0\n");
 }
