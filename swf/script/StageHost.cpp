@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "swf/define/Definitions.h"
@@ -64,6 +65,14 @@ bool isClip(const DisplayObject& object)
 
 // What script reaches by name: clips, buttons, and text fields and videos
 // from version 6, the first whose players gave them a script face.
+// Twips as a 32-bit integer takes them, rounded and wrapped round.
+double wrappedTwips(double twips)
+{
+    const double whole = std::fmod(std::round(twips), 4294967296.0);
+    const auto bits = std::uint32_t(std::int64_t(whole < 0 ? whole + 4294967296.0 : whole));
+    return double(std::int32_t(bits));
+}
+
 bool isScriptable(const DisplayObject& object, int version)
 {
     const bool fromSix = object.type() == DisplayObject::Type::EditText || object.type() == DisplayObject::Type::Video;
@@ -465,9 +474,17 @@ ClipHandle StageHost::child(ClipHandle clip, std::string_view name, bool caseSen
     const SpriteInstance* container = sprite(clip);
     if (!container || name.empty())
         return {};
-    for (const auto& each : container->children())
-        if (isScriptable(*each, m_movie.header().version) && sameName(each->name(), name, caseSensitive))
+    const int version = m_movie.header().version;
+    for (const auto& each : container->children()) {
+        if (!sameName(each->name(), name, caseSensitive))
+            continue;
+        if (isScriptable(*each, version))
             return handleOf(*each);
+        // Before version 6 a field is no object of its own: its name
+        // stands for the clip it is on, as the reference player answers.
+        if (each->type() == DisplayObject::Type::EditText)
+            return clip;
+    }
     return {};
 }
 
@@ -536,6 +553,10 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     DisplayObject* found = object(clip);
     if (!found)
         return {};
+    // Asking where a field that sizes itself is settles that size, as the
+    // reference player lays such a field out then.
+    if (const EditTextInstance* field = textField(clip); field && field->field().autoSize)
+        field->layout();
     const Matrix& m = found->matrix();
     const SpriteInstance* asSprite = isClip(*found) ? static_cast<SpriteInstance*>(found) : nullptr;
     switch (property) {
@@ -599,7 +620,22 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
         return;
     }
     const double* number = std::get_if<double>(&value);
-    if (!number || !std::isfinite(*number))
+    if (!number)
+        return;
+    const bool placesField = textField(clip) && (property == ClipProperty::X || property == ClipProperty::Y ||
+                                                 property == ClipProperty::Width || property == ClipProperty::Height);
+    double fieldPixels = 0;
+    if (placesField) {
+        // A field's place and size are whole twips in the reference
+        // player's 32-bit numbers: an infinite one is 0, a huge one wraps
+        // round. A negative size is refused before that.
+        const bool size = property == ClipProperty::Width || property == ClipProperty::Height;
+        if (size && *number < 0)
+            return;
+        fieldPixels = std::isfinite(*number) ? wrappedTwips(*number * kTwips) / kTwips : 0;
+        number = &fieldPixels;
+    }
+    if (!std::isfinite(*number))
         return;
     if (property == ClipProperty::FocusRect) {
         m_focusRects[clip.id] = *number != 0;
@@ -913,12 +949,15 @@ void StageHost::resizeField(EditTextInstance& field, bool wide, double pixels)
     // A field takes no negative size; the reference player leaves it.
     if (pixels < 0)
         return;
-    const std::int32_t twips = std::int32_t(std::lround(std::min(pixels, double(1 << 26)) * kTwips));
+    const auto twips = std::int64_t(std::llround(std::min(pixels * kTwips, 2147483647.0)));
+    const auto edge = [twips](std::int32_t from) {
+        return std::int32_t(std::clamp<std::int64_t>(from + twips, INT32_MIN, INT32_MAX));
+    };
     field.editField([&](EditText& f) {
         if (wide)
-            f.bounds.xMax = f.bounds.xMin + twips;
+            f.bounds.xMax = edge(f.bounds.xMin);
         else
-            f.bounds.yMax = f.bounds.yMin + twips;
+            f.bounds.yMax = edge(f.bounds.yMin);
     });
 }
 

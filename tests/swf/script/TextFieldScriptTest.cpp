@@ -165,9 +165,66 @@ TEST(TextFieldScript, PropertiesAndMethodsActOnTheField)
         s.call("Selection", "setFocus", {PushValue::null()}).drop().call("Selection", "getBeginIndex").traceTop();
         cases.push_back({"focus and selection follow Selection", s, "false\n_level0.t\n1\n2\n-1\n"});
     }
+    {
+        Script s;
+        s.field().set("t", "text", "own").setVariable("w", "a").set("t", "variable", "w").trace("t", "text");
+        s.setVariable("w", "b").trace("t", "text").set("t", "text", "c").trace("w");
+        s.set("t", "variable", "u").trace("u");
+        cases.push_back({"a clip's variable is read live and takes what is written; the field keeps its own text", s,
+                         "a\nb\nc\nown\n"});
+    }
+    {
+        Script s;
+        s.field().w.push("o", 0, "Object").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.set("o", "v", 1).set("t", "variable", "o.v").trace("t", "text").set("o", "v", 2).trace("t", "text");
+        s.set("t", "text", 3).trace("o", "v");
+        cases.push_back({"an object's variable is copied when bound and written through", s, "1\n1\n3\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "_x", 107374182.4).trace("t", "_x").set("t", "_x", std::numeric_limits<double>::infinity()).trace("t", "_x");
+        s.set("t", "_width", -5).trace("t", "_width");
+        cases.push_back({"place and size are 32-bit twips; a negative size is refused", s, "-107374182.4\n0\n100\n"});
+    }
+    {
+        Script s;
+        s.w.push("f", 0, "TextFormat").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.call("f", "getTextExtent", {""}).member("height").traceTop();
+        cases.push_back({"no text takes no height", s, "0\n"});
+    }
     for (const Case& c : cases) {
         swf::Player player;
         EXPECT_EQ(traceOf(player, {c.script.w}), c.expected) << c.name;
+    }
+}
+
+TEST(TextFieldScript, OlderVersionsSeeLessOfAField)
+{
+    struct Case {
+        const char* name;
+        int version;
+        Script script;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    {
+        Script s;
+        s.field().set("t", "text", "abc").call("t", "replaceText", {0, 1, "X"}).drop().trace("t", "text");
+        cases.push_back({"replaceText comes with version 7", 6, s, "abc\n"});
+    }
+    {
+        Script s;
+        s.field().trace("t").set("t", "scroll", 2).trace("_root", "scroll");
+        cases.push_back({"before version 6 a field's name stands for its clip", 5, s, "_level0\n2\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "_x", PushValue::undefined()).trace("t", "_x");
+        cases.push_back({"an undefined place leaves a field where it is", 6, s, "10\n"});
+    }
+    for (const Case& c : cases) {
+        swf::Player player;
+        EXPECT_EQ(traceOf(player, {c.script.w}, c.version), c.expected) << c.name;
     }
 }
 
