@@ -188,9 +188,35 @@ TEST(TextFieldScript, PropertiesAndMethodsActOnTheField)
     }
     {
         Script s;
+        s.field().set("t", "text", "Hello").set("t", "autoSize", true);
+        s.w.push("w", "t").op(ActionCode::GetVariable).push("_width").op(ActionCode::GetMember).op(ActionCode::SetVariable);
+        s.set("t", "autoSize", false).w.push("t").op(ActionCode::GetVariable).push("_width").op(ActionCode::GetMember);
+        s.w.push("w").op(ActionCode::GetVariable).op(ActionCode::Equals2).op(ActionCode::Trace);
+        s.w.push("w").op(ActionCode::GetVariable).push(100).op(ActionCode::Less2).op(ActionCode::Trace);
+        cases.push_back({"a field that sized itself keeps that size once autoSize is off", s, "true\ntrue\n"});
+    }
+    {
+        Script s;
         s.w.push("f", 0, "TextFormat").op(ActionCode::NewObject).op(ActionCode::SetVariable);
         s.call("f", "getTextExtent", {""}).member("height").traceTop();
         cases.push_back({"no text takes no height", s, "0\n"});
+    }
+    {
+        // o.toString answers a number, then text.
+        Script s;
+        s.w.push("o", 0, "Object").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.w.push("css", 0, "TextField").op(ActionCode::GetVariable).push("StyleSheet").op(ActionCode::NewMethod).op(ActionCode::SetVariable);
+        for (const PushValue& answer : {PushValue(5), PushValue("Arial")}) {
+            ActionWriter body;
+            body.pushValues({answer}).op(ActionCode::Return);
+            s.w.push("o").op(ActionCode::GetVariable).push("toString").defineFunction("", {}, body).op(ActionCode::SetMember);
+            s.w.push("o").op(ActionCode::GetVariable).push(1, "css").op(ActionCode::GetVariable).push("parseCSSFontFamily").op(
+                ActionCode::CallMethod).op(ActionCode::TypeOf).op(ActionCode::Trace);
+            s.w.push("o").op(ActionCode::GetVariable).push(1, "css").op(ActionCode::GetVariable).push("parseCSSFontFamily").op(
+                ActionCode::CallMethod).op(ActionCode::Trace);
+        }
+        cases.push_back({"a style sheet names an object's family by the text its toString answers", s,
+                         "string\n[type Object]\nstring\nArial\n"});
     }
     for (const Case& c : cases) {
         swf::Player player;
