@@ -63,8 +63,6 @@ bool isClip(const DisplayObject& object)
     return object.type() == DisplayObject::Type::Sprite;
 }
 
-// What script reaches by name: clips, buttons, and text fields and videos
-// from version 6, the first whose players gave them a script face.
 // Twips as a 32-bit integer takes them, rounded and wrapped round.
 double wrappedTwips(double twips)
 {
@@ -73,6 +71,8 @@ double wrappedTwips(double twips)
     return double(std::int32_t(bits));
 }
 
+// What script reaches by name: clips, buttons, and text fields and videos
+// from version 6, the first whose players gave them a script face.
 bool isScriptable(const DisplayObject& object, int version)
 {
     const bool fromSix = object.type() == DisplayObject::Type::EditText || object.type() == DisplayObject::Type::Video;
