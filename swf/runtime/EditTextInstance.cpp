@@ -57,6 +57,7 @@ void EditTextInstance::setHtml(bool html)
 void EditTextInstance::setText(const QString& text)
 {
     m_content = FieldText(text, m_newChar, m_newParagraph);
+    m_ownText.reset();
     contentChanged();
 }
 
@@ -67,6 +68,7 @@ void EditTextInstance::setHtmlText(const QString& html, const HtmlStyles& styles
         return;
     }
     m_content = FieldText(parseHtmlText(m_condenseWhite ? condensed(html) : html, m_newChar, m_newParagraph, styles));
+    m_ownText.reset();
     contentChanged();
 }
 
@@ -83,6 +85,7 @@ void EditTextInstance::replaceText(qsizetype begin, qsizetype end, const QString
     CharFormat format = m_newChar;
     m_content.visitCharFormats(begin, begin, [&](const CharFormat& f) { format = f; });
     m_content.replace(begin, end, text, format, m_newParagraph);
+    m_ownText.reset();
     contentChanged();
 }
 
@@ -90,6 +93,13 @@ void EditTextInstance::editContent(const std::function<void(FieldText&)>& edit)
 {
     edit(m_content);
     contentChanged();
+}
+
+void EditTextInstance::showVariable(const QString& value)
+{
+    std::optional<QString> own = m_ownText ? std::move(m_ownText) : std::optional(text());
+    setHtmlText(value);
+    m_ownText = std::move(own);
 }
 
 void EditTextInstance::setNewFormat(const CharFormat& format, const ParagraphFormat& paragraph)

@@ -43,6 +43,11 @@ public:
     QString htmlText() const;
     void replaceText(qsizetype begin, qsizetype end, const QString& text);
     void editContent(const std::function<void(FieldText&)>& edit);
+    // Shows a bound variable's value (as HTML in an HTML field) in place
+    // of the field's own text, which the field keeps: a later binding to a
+    // variable not set yet takes that, as the reference player gives it.
+    void showVariable(const QString& value);
+    const QString& ownText() const { return m_ownText ? *m_ownText : text(); }
 
     // The format text set from now on takes.
     const CharFormat& newCharFormat() const { return m_newChar; }
@@ -91,6 +96,9 @@ public:
 
     // The field's current text laid out, shared with whoever draws it.
     std::shared_ptr<const TextLayout> layout() const;
+    // The bounds of that layout if something asked for it since the last
+    // change; a field that sizes itself takes its size only then.
+    std::optional<Rect> laidOutBounds() const { return m_layout ? std::optional(m_layout->bounds) : std::nullopt; }
 
 private:
     void contentChanged();
@@ -110,6 +118,7 @@ private:
     bool m_condenseWhite = false;
     bool m_focused = false;
     std::optional<std::pair<qsizetype, qsizetype>> m_selection;
+    std::optional<QString> m_ownText; // while a variable's value shows
     mutable int m_scroll = 1; // held to what the current text allows when laid out
     int m_hscroll = 0;
     mutable std::shared_ptr<const TextLayout> m_layout;

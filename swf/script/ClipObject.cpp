@@ -162,8 +162,9 @@ bool ClipObject::setSpecial(Machine& machine, String* key, const Value& value)
     case ClipProperty::Visible: converted = machine.toBoolean(value); break;
     default: {
         const double n = machine.toNumber(value);
-        // Nothing sensible to do with NaN; the reference player ignores it.
-        if (std::isnan(n))
+        // Nothing sensible to do with NaN; the reference player ignores it,
+        // and a field ignores undefined and null whatever the version.
+        if (std::isnan(n) || (value.isNullish() && machine.host().textField(m_handle)))
             return true;
         converted = n;
     }

@@ -101,6 +101,14 @@ struct HostPoint {
     double y = 0;
 };
 
+// A character of the static text on a clip: its glyph's cell in the
+// clip's space, in pixels; a line's first says so.
+struct HostCharacter {
+    char16_t code = 0;
+    HostRect box;
+    bool startsLine = false;
+};
+
 // A clip's colour transform: each channel becomes channel * multiplier +
 // offset, multipliers as fractions (1 leaves it), offsets in 0..255 steps.
 struct HostColorTransform {
@@ -363,6 +371,9 @@ public:
     // What has keyboard focus (Selection): null for nothing, or once it is gone.
     virtual ClipHandle focus() { return {}; }
     virtual void setFocus(ClipHandle) { }
+    // The characters of the static texts placed on `clip` itself, the
+    // lowest depth first (TextSnapshot).
+    virtual std::vector<HostCharacter> staticText(ClipHandle) { return {}; }
 
     // -- Sound and quality -------------------------------------------------
     virtual void stopAllSounds() = 0;

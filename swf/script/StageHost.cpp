@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 
@@ -32,6 +33,7 @@
 #include "swf/script/Machine.h"
 #include "swf/script/StageMedia.h"
 #include "swf/script/classes/Loads.h"
+#include "swf/text/StaticTextCharacters.h"
 
 namespace swf::script {
 
@@ -64,6 +66,14 @@ bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
 bool isClip(const DisplayObject& object)
 {
     return object.type() == DisplayObject::Type::Sprite;
+}
+
+// Twips as a 32-bit integer takes them, rounded and wrapped round.
+double wrappedTwips(double twips)
+{
+    const double whole = std::fmod(std::round(twips), 4294967296.0);
+    const auto bits = std::uint32_t(std::int64_t(whole < 0 ? whole + 4294967296.0 : whole));
+    return double(std::int32_t(bits));
 }
 
 // What script reaches by name: clips, buttons, and text fields and videos
@@ -601,9 +611,17 @@ ClipHandle StageHost::child(ClipHandle clip, std::string_view name, bool caseSen
     const SpriteInstance* container = sprite(clip);
     if (!container || name.empty())
         return {};
-    for (const auto& each : container->children())
-        if (isScriptable(*each, m_movie.header().version) && sameName(each->name(), name, caseSensitive))
+    const int version = m_movie.header().version;
+    for (const auto& each : container->children()) {
+        if (!sameName(each->name(), name, caseSensitive))
+            continue;
+        if (isScriptable(*each, version))
             return handleOf(*each);
+        // Before version 6 a field is no object of its own: its name
+        // stands for the clip it is on, as the reference player answers.
+        if (each->type() == DisplayObject::Type::EditText)
+            return clip;
+    }
     return {};
 }
 
@@ -700,6 +718,10 @@ HostValue StageHost::property(ClipHandle clip, ClipProperty property)
     DisplayObject* found = object(clip);
     if (!found)
         return {};
+    // Asking where a field that sizes itself is settles that size, as the
+    // reference player lays such a field out then.
+    if (const EditTextInstance* field = textField(clip); field && field->field().autoSize)
+        field->layout();
     const Matrix& m = found->matrix();
     const SpriteInstance* asSprite = isClip(*found) ? static_cast<SpriteInstance*>(found) : nullptr;
     switch (property) {
@@ -778,7 +800,22 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
         m_transforms[clip.id] = kept;
         return;
     }
-    if (!number || !std::isfinite(*number))
+    if (!number)
+        return;
+    const bool placesField = textField(clip) && (property == ClipProperty::X || property == ClipProperty::Y ||
+                                                 property == ClipProperty::Width || property == ClipProperty::Height);
+    double fieldPixels = 0;
+    if (placesField) {
+        // A field's place and size are whole twips in the reference
+        // player's 32-bit numbers: an infinite one is 0, a huge one wraps
+        // round. A negative size is refused before that.
+        const bool size = property == ClipProperty::Width || property == ClipProperty::Height;
+        if (size && *number < 0)
+            return;
+        fieldPixels = std::isfinite(*number) ? wrappedTwips(*number * kTwips) / kTwips : 0;
+        number = &fieldPixels;
+    }
+    if (!std::isfinite(*number))
         return;
     if (property == ClipProperty::FocusRect) {
         m_focusRects[clip.id] = *number != 0;
@@ -1053,6 +1090,28 @@ EditTextInstance* StageHost::textField(ClipHandle clip)
     return found && found->type() == DisplayObject::Type::EditText ? static_cast<EditTextInstance*>(found) : nullptr;
 }
 
+std::vector<HostCharacter> StageHost::staticText(ClipHandle clip)
+{
+    std::vector<HostCharacter> out;
+    const SpriteInstance* container = sprite(clip);
+    if (!container)
+        return out;
+    const auto fonts = [this](std::uint16_t id) { return m_stage.dictionary().font(id); };
+    for (const auto& each : container->children()) {
+        const auto* text = each->type() == DisplayObject::Type::StaticText
+            ? dynamic_cast<const StaticTextDefinition*>(each->character().get())
+            : nullptr;
+        if (!text)
+            continue;
+        const QTransform place = each->matrix().toTransform();
+        for (const StaticCharacter& c : staticCharacters(text->text, fonts)) {
+            const QRectF box = place.mapRect(c.box);
+            out.push_back({c.code, {box.left() / 20, box.top() / 20, box.right() / 20, box.bottom() / 20}, c.startsLine});
+        }
+    }
+    return out;
+}
+
 void StageHost::setFocus(ClipHandle clip)
 {
     // A field shows its caret and selection while it has the keyboard.
@@ -1094,12 +1153,15 @@ void StageHost::resizeField(EditTextInstance& field, bool wide, double pixels)
     // A field takes no negative size; the reference player leaves it.
     if (pixels < 0)
         return;
-    const std::int32_t twips = std::int32_t(std::lround(std::min(pixels, double(1 << 26)) * kTwips));
+    const auto twips = std::int64_t(std::llround(std::min(pixels * kTwips, 2147483647.0)));
+    const auto edge = [twips](std::int32_t from) {
+        return std::int32_t(std::clamp<std::int64_t>(from + twips, INT32_MIN, INT32_MAX));
+    };
     field.editField([&](EditText& f) {
         if (wide)
-            f.bounds.xMax = f.bounds.xMin + twips;
+            f.bounds.xMax = edge(f.bounds.xMin);
         else
-            f.bounds.yMax = f.bounds.yMin + twips;
+            f.bounds.yMax = edge(f.bounds.yMin);
     });
 }
 

@@ -190,6 +190,7 @@ public:
     bool isButton(ClipHandle clip) override;
     VideoInstance* video(ClipHandle clip) override;
     ClipHandle createTextField(ClipHandle parent, std::string_view name, int depth, const HostRect& area) override;
+    std::vector<HostCharacter> staticText(ClipHandle clip) override;
     ClipHandle focus() override { return alive(m_focus) ? m_focus : ClipHandle {}; }
     // Focus on a button or a clip shows the focus rectangle round it,
     // unless its _focusrect (or the main movie's) says not to.

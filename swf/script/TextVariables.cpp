@@ -55,6 +55,13 @@ void writeBoundVariable(Machine& m, ClipHandle parent, std::string_view path, co
         m.set(holder, m.intern(p.name), value);
 }
 
+bool boundToClip(Machine& m, ClipHandle parent, std::string_view path)
+{
+    const VariablePath p = split(path);
+    const Object* holder = p.name.empty() ? nullptr : holderOf(m, parent, p.target);
+    return holder && holder->kind() == ObjectKind::Clip;
+}
+
 void TextVariables::sync(Machine& machine, StageHost& host)
 {
     std::unordered_set<std::uint64_t> seen;
@@ -93,17 +100,14 @@ void syncBoundField(Machine& machine, ClipHandle parent, EditTextInstance& field
         return;
     const std::optional<Value> value = readBoundVariable(machine, parent, path);
     if (!value) {
-        if (isNew && !field.text().isEmpty())
-            writeBoundVariable(machine, parent, path, machine.stringValue(field.text().toStdString()));
+        if (isNew && !field.ownText().isEmpty())
+            writeBoundVariable(machine, parent, path, machine.stringValue(field.ownText().toStdString()));
         return;
     }
     const QString text = QString::fromStdString(machine.toStdString(*value));
     if (text == (field.isHtml() ? field.htmlText() : field.text()))
         return;
-    if (field.isHtml())
-        field.setHtmlText(text);
-    else
-        field.setText(text);
+    field.showVariable(text);
 }
 
 } // namespace swf::script

@@ -27,6 +27,10 @@ class StageHost;
 // variable is not set.
 std::optional<Value> readBoundVariable(Machine& machine, ClipHandle parent, std::string_view path);
 void writeBoundVariable(Machine& machine, ClipHandle parent, std::string_view path, const Value& value);
+// Whether the variable lives on a clip. The reference player follows such
+// a variable live: the field reads it, and what script writes into the
+// field goes to it alone. On any other object the field keeps a copy.
+bool boundToClip(Machine& machine, ClipHandle parent, std::string_view path);
 // Shows the variable's value in the field; a new field gives its own text
 // to a variable not set yet.
 void syncBoundField(Machine& machine, ClipHandle parent, EditTextInstance& field, bool isNew);

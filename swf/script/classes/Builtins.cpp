@@ -57,6 +57,7 @@ void installAllClasses(Machine& machine)
     installFilterClasses(machine);
     installMovieClipFilters(machine);
     installBitmapDataClass(machine);
+    installTextSnapshotClass(machine);
 }
 
 void initializeFunction(Machine& machine, Function* function, std::uint32_t ownFlags)

@@ -82,6 +82,7 @@ void installVideoClass(Machine& machine);
 void installFilterClasses(Machine& machine);
 void installMovieClipFilters(Machine& machine);
 void installBitmapDataClass(Machine& machine);
+void installTextSnapshotClass(Machine& machine);
 
 // A native function as the reference player's own: `__proto__` and
 // `constructor` of its own, hidden and permanent.

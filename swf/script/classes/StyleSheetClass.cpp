@@ -270,12 +270,26 @@ Value parseColor(NativeCall& c)
 
 // The generic family names CSS uses, as the player's device fonts; any
 // other value comes back as it was given.
+// An object names a family by what its toString answers, when that is
+// text; the reference player reads anything else as the object's kind and
+// never asks valueOf.
+std::string familyText(Machine& m, const Value& family)
+{
+    Object* object = family.objectOrNull();
+    if (!object || m.handleOf(object))
+        return m.toStdString(family);
+    const Value answer = m.callMethod(family, m.intern("toString"), {});
+    if (answer.isString())
+        return m.toStdString(answer);
+    return object->isFunction() ? "[type Function]" : "[type Object]";
+}
+
 Value parseFontFamily(NativeCall& c)
 {
     Machine& m = c.machine;
-    const std::string family = m.toStdString(c.arg(0));
+    const std::string family = familyText(m, c.arg(0));
     const std::string mapped = fontFamily(family);
-    return mapped == family ? c.arg(0) : m.stringValue(mapped);
+    return mapped == family && !c.arg(0).isObject() ? c.arg(0) : m.stringValue(mapped);
 }
 
 Value onData(NativeCall& c)

@@ -140,13 +140,22 @@ int pixelsOf(double twips)
 }
 
 // The variable a field shows follows what script writes into the field.
-void updateVariable(NativeCall& c, EditTextInstance& field)
+void updateVariable(NativeCall& c, const QString& shown)
 {
-    const std::string& path = field.field().variableName;
+    const EditTextInstance* field = fieldOf(c);
+    const std::string path = field ? field->field().variableName : std::string();
     if (path.empty())
         return;
     Host& host = c.machine.host();
-    writeBoundVariable(c.machine, host.parent(thisField(c)), path, text(c.machine, field.text()));
+    writeBoundVariable(c.machine, host.parent(thisField(c)), path, text(c.machine, shown));
+}
+
+// A plain field bound to a clip's variable shows the variable as it
+// stands, read live; an HTML one reads it in as HTML.
+bool followsLive(NativeCall& c, const EditTextInstance& field)
+{
+    const std::string& path = field.field().variableName;
+    return !path.empty() && !field.isHtml() && boundToClip(c.machine, c.machine.host().parent(thisField(c)), path);
 }
 
 // The field's style sheet as the HTML reader asks for it: each
@@ -177,13 +186,21 @@ Value getProperty(NativeCall& c)
     EditTextInstance* field = fieldOf(c);
     if (!field)
         return Value();
-    // A bound field reads as its variable stands now, not as it stood at
-    // the last frame.
-    syncBoundField(m, m.host().parent(thisField(c)), *field, false);
+    // A field bound to a clip's variable reads as the variable stands now,
+    // not as it stood at the last frame; its text is the variable's.
+    const Prop prop = Prop(c.callee ? c.callee->tag() : 0);
+    const ClipHandle parent = m.host().parent(thisField(c));
+    const std::string path = field->field().variableName;
+    if (prop == Prop::Text && followsLive(c, *field)) {
+        if (const std::optional<Value> value = readBoundVariable(m, parent, path))
+            return m.stringValue(m.toStdString(*value));
+    } else if (!path.empty() && (field->isHtml() || boundToClip(m, parent, path))) {
+        syncBoundField(m, parent, *field, false);
+    }
     if (!(field = fieldOf(c)))
         return Value();
     const EditText& f = field->field();
-    switch (Prop(c.callee ? c.callee->tag() : 0)) {
+    switch (prop) {
     case Prop::Text: return text(m, field->text());
     case Prop::HtmlText: return text(m, field->htmlText());
     case Prop::Html: return Value::boolean(field->isHtml());
@@ -236,12 +253,18 @@ Value setProperty(NativeCall& c)
     };
     switch (Prop(c.callee ? c.callee->tag() : 0)) {
     case Prop::Text:
+        // A clip's variable takes the text alone; the field shows it from
+        // the next look on, and keeps its own text for a later binding.
+        if (followsLive(c, *field)) {
+            updateVariable(c, qText(m, v));
+            break;
+        }
         field->setText(qText(m, v));
-        updateVariable(c, *field);
+        updateVariable(c, field->text());
         break;
     case Prop::HtmlText:
         field->setHtmlText(qText(m, v), stylesOf(c));
-        updateVariable(c, *field);
+        updateVariable(c, field->text());
         break;
     case Prop::StyleSheet:
         if (Object* self = c.thisObject())
@@ -253,8 +276,13 @@ Value setProperty(NativeCall& c)
         // turns it off.
         std::string mode = v.isBoolean() ? (v.asBoolean() ? "left" : "none") : m.toStdString(v);
         std::ranges::transform(mode, mode.begin(), [](unsigned char ch) { return char(std::tolower(ch)); });
+        const std::optional<Rect> sized = field->field().autoSize ? field->laidOutBounds() : std::nullopt;
         field->editField([&](EditText& f) {
             f.autoSize = mode == "left" || mode == "right" || mode == "center";
+            // Turned off, it keeps the size its text gave it, if it was
+            // laid out (drawn, or its size asked for) since.
+            if (sized && !f.autoSize)
+                f.bounds = *sized;
             // The edge a field growing to its text holds still; the
             // paragraphs keep their own alignment.
             if (f.autoSize)
@@ -292,8 +320,12 @@ Value setProperty(NativeCall& c)
     case Prop::Variable: {
         const std::string name = v.isNullish() ? std::string() : m.toStdString(v);
         field->editField([&](EditText& f) { f.variableName = name; });
-        if (EditTextInstance* still = fieldOf(c))
-            syncBoundField(m, m.host().parent(thisField(c)), *still, true);
+        EditTextInstance* still = fieldOf(c);
+        const ClipHandle parent = m.host().parent(thisField(c));
+        // A clip's variable that is set is read live and left out of the
+        // field's own text; one not set yet takes that text.
+        if (still && !(boundToClip(m, parent, name) && readBoundVariable(m, parent, name)))
+            syncBoundField(m, parent, *still, true);
         break;
     }
     case Prop::MaxChars: {
@@ -434,7 +466,7 @@ Value replaceText(NativeCall& c)
     if (!(begin >= 0) || !(end >= begin) || begin > double(size))
         return Value();
     field->replaceText(qsizetype(begin), qsizetype(std::min(end, double(size))), qText(m, c.arg(2)));
-    updateVariable(c, *field);
+    updateVariable(c, field->text());
     return Value();
 }
 
@@ -449,7 +481,7 @@ Value replaceSel(NativeCall& c)
     field->replaceText(begin, field->selectionEnd(), inserted);
     // The caret ends after what went in.
     field->setSelection(begin + inserted.size(), begin + inserted.size());
-    updateVariable(c, *field);
+    updateVariable(c, field->text());
     return Value();
 }
 
@@ -505,14 +537,16 @@ void installTextFieldClass(Machine& machine)
     struct Entry {
         const char* name;
         NativeFunction native;
+        std::uint32_t flags = HP;
     };
+    // replaceText came with version 7; older movies do not see it.
     static const Entry kMethods[] {
         {"setTextFormat", setTextFormat}, {"getTextFormat", getTextFormat}, {"setNewTextFormat", setNewTextFormat},
-        {"getNewTextFormat", getNewTextFormat}, {"replaceText", replaceText}, {"replaceSel", replaceSel},
+        {"getNewTextFormat", getNewTextFormat}, {"replaceText", replaceText, HP | Swf7}, {"replaceSel", replaceSel},
         {"removeTextField", removeTextField}, {"getDepth", getDepth},
     };
     for (const Entry& e : kMethods)
-        defineMethod(machine, p, e.name, e.native, HP);
+        defineMethod(machine, p, e.name, e.native, e.flags);
     // What the display side does not use, movies still read back.
     machine.define(p, "antiAliasType", machine.stringValue("normal"), H);
     machine.define(p, "gridFitType", machine.stringValue("pixel"), H);

@@ -345,7 +345,8 @@ Value getTextExtent(NativeCall& c)
     const TextFace* face = laid.faces.empty() ? nullptr : &laid.faces.front();
     Object* result = m.newObject();
     const double width = std::ceil(laid.textWidth / kTwips);
-    const double height = std::ceil(laid.textHeight / kTwips);
+    // No text takes no room, though the layout keeps a line for a caret.
+    const double height = source.isEmpty() ? 0 : std::ceil(laid.textHeight / kTwips);
     m.set(result, "ascent", Value::number(face ? std::round(face->ascent / kTwips) : 0));
     m.set(result, "descent", Value::number(face ? std::round(face->descent / kTwips) : 0));
     m.set(result, "width", Value::number(width));

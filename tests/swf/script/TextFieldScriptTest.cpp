@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "../TextBodies.h"
 #include "support/ActionWriter.h"
+#include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
 #include "swf/Renderer.h"
@@ -162,9 +165,92 @@ TEST(TextFieldScript, PropertiesAndMethodsActOnTheField)
         s.call("Selection", "setFocus", {PushValue::null()}).drop().call("Selection", "getBeginIndex").traceTop();
         cases.push_back({"focus and selection follow Selection", s, "false\n_level0.t\n1\n2\n-1\n"});
     }
+    {
+        Script s;
+        s.field().set("t", "text", "own").setVariable("w", "a").set("t", "variable", "w").trace("t", "text");
+        s.setVariable("w", "b").trace("t", "text").set("t", "text", "c").trace("w");
+        s.set("t", "variable", "u").trace("u");
+        cases.push_back({"a clip's variable is read live and takes what is written; the field keeps its own text", s,
+                         "a\nb\nc\nown\n"});
+    }
+    {
+        Script s;
+        s.field().w.push("o", 0, "Object").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.set("o", "v", 1).set("t", "variable", "o.v").trace("t", "text").set("o", "v", 2).trace("t", "text");
+        s.set("t", "text", 3).trace("o", "v");
+        cases.push_back({"an object's variable is copied when bound and written through", s, "1\n1\n3\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "_x", 107374182.4).trace("t", "_x").set("t", "_x", std::numeric_limits<double>::infinity()).trace("t", "_x");
+        s.set("t", "_width", -5).trace("t", "_width");
+        cases.push_back({"place and size are 32-bit twips; a negative size is refused", s, "-107374182.4\n0\n100\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "text", "Hello").set("t", "autoSize", true);
+        s.w.push("w", "t").op(ActionCode::GetVariable).push("_width").op(ActionCode::GetMember).op(ActionCode::SetVariable);
+        s.set("t", "autoSize", false).w.push("t").op(ActionCode::GetVariable).push("_width").op(ActionCode::GetMember);
+        s.w.push("w").op(ActionCode::GetVariable).op(ActionCode::Equals2).op(ActionCode::Trace);
+        s.w.push("w").op(ActionCode::GetVariable).push(100).op(ActionCode::Less2).op(ActionCode::Trace);
+        cases.push_back({"a field that sized itself keeps that size once autoSize is off", s, "true\ntrue\n"});
+    }
+    {
+        Script s;
+        s.w.push("f", 0, "TextFormat").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.call("f", "getTextExtent", {""}).member("height").traceTop();
+        cases.push_back({"no text takes no height", s, "0\n"});
+    }
+    {
+        // o.toString answers a number, then text.
+        Script s;
+        s.w.push("o", 0, "Object").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        s.w.push("css", 0, "TextField").op(ActionCode::GetVariable).push("StyleSheet").op(ActionCode::NewMethod).op(ActionCode::SetVariable);
+        for (const PushValue& answer : {PushValue(5), PushValue("Arial")}) {
+            ActionWriter body;
+            body.pushValues({answer}).op(ActionCode::Return);
+            s.w.push("o").op(ActionCode::GetVariable).push("toString").defineFunction("", {}, body).op(ActionCode::SetMember);
+            s.w.push("o").op(ActionCode::GetVariable).push(1, "css").op(ActionCode::GetVariable).push("parseCSSFontFamily").op(
+                ActionCode::CallMethod).op(ActionCode::TypeOf).op(ActionCode::Trace);
+            s.w.push("o").op(ActionCode::GetVariable).push(1, "css").op(ActionCode::GetVariable).push("parseCSSFontFamily").op(
+                ActionCode::CallMethod).op(ActionCode::Trace);
+        }
+        cases.push_back({"a style sheet names an object's family by the text its toString answers", s,
+                         "string\n[type Object]\nstring\nArial\n"});
+    }
     for (const Case& c : cases) {
         swf::Player player;
         EXPECT_EQ(traceOf(player, {c.script.w}), c.expected) << c.name;
+    }
+}
+
+TEST(TextFieldScript, OlderVersionsSeeLessOfAField)
+{
+    struct Case {
+        const char* name;
+        int version;
+        Script script;
+        std::string expected;
+    };
+    std::vector<Case> cases;
+    {
+        Script s;
+        s.field().set("t", "text", "abc").call("t", "replaceText", {0, 1, "X"}).drop().trace("t", "text");
+        cases.push_back({"replaceText comes with version 7", 6, s, "abc\n"});
+    }
+    {
+        Script s;
+        s.field().trace("t").set("t", "scroll", 2).trace("_root", "scroll");
+        cases.push_back({"before version 6 a field's name stands for its clip", 5, s, "_level0\n2\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "_x", PushValue::undefined()).trace("t", "_x");
+        cases.push_back({"an undefined place leaves a field where it is", 6, s, "10\n"});
+    }
+    for (const Case& c : cases) {
+        swf::Player player;
+        EXPECT_EQ(traceOf(player, {c.script.w}, c.version), c.expected) << c.name;
     }
 }
 
@@ -211,4 +297,40 @@ TEST(TextFieldScript, StyleSheetReadsCssIntoFormats)
     s.call("t", "getTextFormat", {0}).member("align").traceTop();
     swf::Player player;
     EXPECT_EQ(traceOf(player, {s.w}), "false\ntrue\n20px\n16711680\n1\n0\nfalse\ntrue\nright\n");
+}
+
+TEST(TextFieldScript, SnapshotReadsSearchesAndSelectsTheClipsStaticText)
+{
+    using namespace texttest;
+    // "ab" on a first line and "c" on a second, in the block font: each
+    // glyph's cell is 20 pixels wide and 40 tall above its baseline.
+    Bytes font {1, 0};
+    putBytes(font, fontBody(blockFont()));
+    Bytes text {2, 0};
+    putBytes(text, textBody({0, 2000, 0, 2000}, {{1, swf::Color {0, 0, 0, 255}, 200, 1000, 800, {{0, 400}, {1, 400}}},
+                                                  {std::nullopt, std::nullopt, 200, 2000, 800, {{2, 400}}}},
+                            false));
+    Script s;
+    s.w.push("s", 0, "this").op(ActionCode::GetVariable).push("getTextSnapshot").op(ActionCode::CallMethod).op(ActionCode::SetVariable);
+    s.call("s", "getCount").traceTop().call("s", "getText", {0, 3, true}).traceTop().call("s", "getText", {2, 1}).traceTop();
+    s.call("s", "findText", {0, "B", false}).traceTop().call("s", "findText", {0, "B", true}).traceTop();
+    s.call("s", "setSelected", {1, 3, true}).drop().call("s", "getSelectedText", {false}).traceTop();
+    s.call("s", "getSelected", {0, 1}).traceTop().call("s", "getSelected", {0, 2}).traceTop();
+    s.call("s", "hitTestTextNearPos", {35, 40, 0}).traceTop().call("s", "hitTestTextNearPos", {80, 40, 0}).traceTop();
+    s.call("s", "hitTestTextNearPos", {80, 40, 40}).traceTop().call("s", "hitTestTextNearPos", {20, 70}).traceTop();
+    s.w.push("e", 0, "TextSnapshot").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    s.call("e", "getCount").traceTop();
+
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(200, 200).setFrameRate(12).setFrameCount(1);
+    writer.tag(std::uint16_t(swf::TagCode::DefineFont2), font).tag(std::uint16_t(swf::TagCode::DefineText), text);
+    writer.tag(std::uint16_t(swf::TagCode::PlaceObject2), swftest::placeObject2({.depth = 1, .characterId = 2}));
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), s.w.build()).showFrame();
+    std::string trace;
+    swf::Player player;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.open();
+    player.feed(writer.end().build());
+    player.finish();
+    EXPECT_EQ(trace, "3\nab\nc\nc\n1\n-1\nbc\nfalse\ntrue\n1\n-1\n1\n2\n0\n");
 }
