@@ -43,10 +43,11 @@ namespace {
 // d - 16384 to script, and what script makes at 0 and up sits above
 // everything the timeline places.
 constexpr int kDepthOffset = 16384;
-// The highest depth script may make a clip at, and the lowest it may
+// The highest depth script may make a clip at, and the range it may
 // remove one from.
 constexpr int kMaxScriptDepth = 2130690045;
 constexpr int kMinRemovableDepth = 0;
+constexpr int kMaxRemovableDepth = 1048575;
 constexpr double kTwips = 20;
 // Where reproducible runs say the clock stands; the reference traces were
 // recorded at this moment.
@@ -1053,7 +1054,8 @@ ClipHandle StageHost::createEmptyMovieClip(ClipHandle parentClip, std::string_vi
     SpriteInstance* parent = sprite(parentClip);
     // A script making clips without end stops getting them where the
     // timeline would.
-    if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth || parent->nesting() >= Stage::kMaxNesting
+    // Below the timeline's depths too, as the reference player allows.
+    if (!parent || depth < -kMaxScriptDepth || depth > kMaxScriptDepth || parent->nesting() >= Stage::kMaxNesting
         || m_stage.budget().spent())
         return {};
     auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, emptyScript(), parent->nesting() + 1);
@@ -1303,7 +1305,8 @@ bool StageHost::applyFilter(QImage& layer, const Filter& filter)
 void StageHost::removeMovieClip(ClipHandle clip)
 {
     DisplayObject* found = object(clip);
-    if (!found || !found->parent() || found->depth() - kDepthOffset < kMinRemovableDepth)
+    if (!found || !found->parent() || found->depth() - kDepthOffset < kMinRemovableDepth
+        || found->depth() - kDepthOffset > kMaxRemovableDepth)
         return;
     const std::vector<ClipHandle> going = withPaths(*found);
     const std::shared_ptr<DisplayObject> held = found->shared_from_this();
