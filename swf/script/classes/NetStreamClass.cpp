@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "swf/media/Amf0.h"
 #include "swf/media/FlvFile.h"
@@ -195,7 +196,17 @@ void status(Machine& m, const Value& stream, const char* code, const char* level
     m.set(info, "code", m.stringValue(code));
     m.set(info, "level", m.stringValue(level));
     const Value args[] {Value::object(info)};
-    m.callMethod(stream, m.intern("onStatus"), args);
+    const Value handler = m.get(stream, m.intern("onStatus"));
+    if (handler.isObject() && handler.asObject()->isFunction()) {
+        m.call(handler, stream, args);
+        return;
+    }
+    // An error the stream has no handler for goes to System.onStatus.
+    if (std::string_view(level) == "error") {
+        const Value system = m.get(Value::object(m.global()), m.intern("System"));
+        if (system.isObject())
+            m.callMethod(system, m.intern("onStatus"), args);
+    }
 }
 
 Value toScript(Machine& m, const AmfValue& value)

@@ -283,6 +283,31 @@ TEST(StageScript, ScaleAndRotationReadBackAsScriptSetThem)
     }
 }
 
+// A stream's error with no handler of the stream's own reaches
+// System.onStatus; one with a handler does not.
+TEST(StageScript, StreamErrorsWithoutAHandlerGoToSystemOnStatus)
+{
+    for (const bool own : {false, true}) {
+        ActionWriter frame;
+        frame.push("nc", 0, "NetConnection").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        frame.pushValues({swftest::PushValue::null(), 1, "nc"}).op(ActionCode::GetVariable).push("connect").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        frame.push("ns", "nc").op(ActionCode::GetVariable).push(1, "NetStream").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        ActionWriter heard;
+        heard.push("info").op(ActionCode::GetVariable).push("code").op(ActionCode::GetMember).op(ActionCode::Trace);
+        frame.push("System").op(ActionCode::GetVariable).push("onStatus").defineFunction("", {"info"}, heard).op(ActionCode::SetMember);
+        if (own) {
+            ActionWriter mine;
+            mine.push("stream's own").op(ActionCode::Trace);
+            frame.push("ns").op(ActionCode::GetVariable).push("onStatus").defineFunction("", {"info"}, mine).op(ActionCode::SetMember);
+        }
+        frame.push("no-such-file.flv", 1, "ns").op(ActionCode::GetVariable).push("play").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        frame.op(ActionCode::Stop);
+        MovieRun run;
+        play(run, {frame}, 4);
+        EXPECT_EQ(run.trace, own ? "stream's own\n" : "NetStream.Play.StreamNotFound\n");
+    }
+}
+
 TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeOfWhatTheyHold)
 {
     // A 100 x 50 pixel rectangle inside a sprite whose frame traces.
