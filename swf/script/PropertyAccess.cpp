@@ -150,7 +150,13 @@ Value Machine::getFromChain(Object* object, const Value& receiver, String* key, 
     const bool cs = caseSensitive();
     int depth = 0;
     for (; object && depth < kMaxChain; ++depth, object = object->prototype()) {
-        if (object->hasSpecialProperties()) {
+        // A clip's own accessor (addProperty) is read before its built-in
+        // property of that name; writes still reach the built-in one.
+        const bool ownAccessor = object->kind() == ObjectKind::Clip && [&] {
+            const Property* p = object->properties().find(key, cs);
+            return p && p->isAccessor();
+        }();
+        if (object->hasSpecialProperties() && !ownAccessor) {
             Value special;
             if (object->getSpecial(*this, key, special))
                 return special;

@@ -386,6 +386,18 @@ const Case kCases[] {
          traceMember(w, "Stage", "scaleMode");
      },
      "noBorder\nnoBorder\n"},
+    {"a clip's own accessor is read before its built-in property, not written", 7, [](ActionWriter& w) {
+         ActionWriter setter;
+         setter.push("setter ran").op(A::Trace);
+         ActionWriter getter;
+         getter.push(42).op(A::Return);
+         w.defineFunction("", {}, setter).defineFunction("", {}, getter);
+         w.push("_x", 3, "_root").op(A::GetVariable).push("addProperty").op(A::CallMethod).op(A::Pop);
+         traceMember(w, "_root", "_x");
+         setMember(w, "_root", "_x", 10);
+         traceMember(w, "_root", "_x");
+     },
+     "42\n42\n"},
     {"super calls the class extended and its methods", 7, superProgram, "One\nTwo\nbase hello\nderived hello\n"},
     {"version 5 has no super", 5, superProgram, "Two\nderived hello\n"},
     {"addProperty getters and setters run on the object", 6, [](ActionWriter& w) {
