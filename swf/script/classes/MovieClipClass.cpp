@@ -103,7 +103,9 @@ void initialize(Machine& m, ClipHandle clip, const Value& init)
     m.enumerate(from, keys);
     for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
         String* key = m.toKey(*it);
-        m.set(to, key, m.get(from, key));
+        // What the version hides from reading is copied all the same.
+        const Property* own = from->properties().find(key, m.caseSensitive());
+        m.set(to, key, own && !own->isAccessor() ? own->value : m.get(from, key));
     }
 }
 

@@ -398,6 +398,15 @@ const Case kCases[] {
          traceMember(w, "_root", "_x");
      },
      "42\n42\n"},
+    {"attachMovie copies init properties the version hides", 5, [](ActionWriter& w) {
+         newObject(w, "init");
+         setMember(w, "init", "hidden", 7);
+         w.push(128, "hidden", "init").op(A::GetVariable).push(3, "ASSetPropFlags").op(A::CallFunction).op(A::Pop);
+         w.push("init").op(A::GetVariable).push(1, "c", "symbol", 4, "_root").op(A::GetVariable);
+         w.push("attachMovie").op(A::CallMethod).op(A::Pop);
+         trace(w, "c.hidden");
+     },
+     "7\n"},
     {"super calls the class extended and its methods", 7, superProgram, "One\nTwo\nbase hello\nderived hello\n"},
     {"version 5 has no super", 5, superProgram, "Two\nderived hello\n"},
     {"addProperty getters and setters run on the object", 6, [](ActionWriter& w) {
