@@ -10,6 +10,7 @@
 // font amended by a later tag is a new copy).
 
 #include <cstdint>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <shared_mutex>
@@ -74,7 +75,17 @@ private:
     std::map<std::uint16_t, ScalingGrid> m_grids;
     std::map<std::uint16_t, ColorTransform> m_buttonColors;
     std::map<std::uint16_t, TagRef> m_buttonSounds;
-    std::map<std::string, std::uint16_t> m_exports;
+    // Export names match whatever the case of their ASCII letters, as in
+    // the reference player; other letters match only as they are.
+    struct AsciiCaseLess {
+        bool operator()(const std::string& a, const std::string& b) const
+        {
+            const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+            return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                                [&](char x, char y) { return lower(x) < lower(y); });
+        }
+    };
+    std::map<std::string, std::uint16_t, AsciiCaseLess> m_exports;
     std::map<std::uint16_t, std::shared_ptr<const SoundDefinition>> m_sounds;
     std::map<std::uint16_t, std::shared_ptr<const FontDefinition>> m_fonts;
     std::vector<std::uint8_t> m_jpegTables;

@@ -392,3 +392,34 @@ TEST(StageScript, ClipHandlersOutliveTheStreamMovingAsTheMovieArrives)
     player.advance();
     EXPECT_EQ(trace, "tick\ntick\ntick\n");
 }
+
+// attachMovie finds an export whatever the case of its ASCII letters, and
+// other letters only as they are.
+TEST(StageScript, ExportNamesMatchWithoutRegardToAsciiCase)
+{
+    std::vector<std::uint8_t> exports {1, 0, 1, 0};
+    for (const char c : std::string("eXport\xC3\x9C"))
+        exports.push_back(std::uint8_t(c));
+    exports.push_back(0);
+    ActionWriter code;
+    int depth = 0;
+    for (const char* asked : {"EXPORT\xC3\x9C", "export\xC3\x9C", "export\xC3\xBC"}) {
+        code.push(depth, "made", asked, 3, "attachMovie").op(ActionCode::CallFunction).op(ActionCode::Pop);
+        code.push("made").op(ActionCode::GetVariable).op(ActionCode::TypeOf).op(ActionCode::Trace);
+        code.push(0, "made").op(ActionCode::GetVariable).push("removeMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        ++depth;
+    }
+    code.op(ActionCode::Stop);
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(100, 100).setFrameCount(1);
+    writer.tag(39, swftest::defineSprite(1, {{}})).tag(std::uint16_t(swf::TagCode::ExportAssets), exports);
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), code.build()).showFrame();
+    const std::vector<std::uint8_t> bytes = writer.end().build();
+    MovieRun run;
+    run.player.setTraceOutput([&](std::string_view line) { run.trace.append(line).append("\n"); });
+    run.player.open();
+    run.player.feed(bytes);
+    run.player.finish();
+    run.player.advance();
+    EXPECT_EQ(run.trace, "movieclip\nmovieclip\nundefined\n");
+}
