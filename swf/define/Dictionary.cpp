@@ -401,4 +401,13 @@ std::optional<std::uint16_t> Dictionary::exported(const std::string& name) const
     return found == m_exports.end() ? std::nullopt : std::optional(found->second);
 }
 
+std::string Dictionary::exportNameOf(std::uint16_t id) const
+{
+    const std::shared_lock lock(m_lock);
+    for (const auto& [name, exportedId] : m_exports)
+        if (exportedId == id)
+            return name;
+    return {};
+}
+
 } // namespace swf

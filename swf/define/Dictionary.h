@@ -55,6 +55,8 @@ public:
     std::shared_ptr<const SoundDefinition> sound(std::uint16_t id) const;
     // ExportAssets: the character a movie exports under `name`.
     std::optional<std::uint16_t> exported(const std::string& name) const;
+    // The name a character was exported under, or empty.
+    std::string exportNameOf(std::uint16_t id) const;
     std::size_t size() const;
 
     // Whether `code` is one of the tags define() reads.

@@ -417,6 +417,12 @@ void FrameScripts::initialize(DisplayObject& clip, bool construct)
     if (!m_handlers.count(clip.id()))
         readHandlers(clip);
     runHandlers(clip, kClipEventInitialize);
+    // A symbol the timeline places takes the class registered for its
+    // export name; script's own attachMovie gives it one already.
+    if (!construct && !away(clip))
+        if (const ClipHandle handle = m_host.handleOf(clip); handle)
+            if (const std::string name = m_host.exportName(handle); !name.empty())
+                m_machine.initializeClip(handle, name);
     if (construct && !away(clip) && !m_constructed.erase(clip.id()))
         runHandlers(clip, kClipEventConstruct);
 }

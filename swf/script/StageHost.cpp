@@ -1387,9 +1387,13 @@ ClipHandle StageHost::instanceAtDepth(ClipHandle clip, int depth)
     return found && isScriptable(*found, m_movie.header().version) ? handleOf(*found) : ClipHandle {};
 }
 
-std::string StageHost::exportName(ClipHandle)
+std::string StageHost::exportName(ClipHandle clip)
 {
-    return {};
+    const DisplayObject* found = object(clip);
+    const auto* parent = found ? dynamic_cast<const SpriteInstance*>(found->parent()) : nullptr;
+    if (!parent || !isClip(*found) || !found->characterId())
+        return {};
+    return parent->dictionary().exportNameOf(found->characterId());
 }
 
 HostRect StageHost::bounds(ClipHandle clip, ClipHandle space)
