@@ -1,12 +1,12 @@
 // The text a movie loads, through every parser that reads it: XML (with
-// and without white space kept) and URL-encoded variables, first on their
-// own and then through the script classes that build objects from them
-// and write them back out; and the same bytes as an MP3 file that
-// loadSound reads (its ID3 tags and its frames) and as an FLV file that
-// NetStream plays (its tags and their AMF0 script data), and as a stored
-// object's file that SharedObject reads back. Loaded text comes from disk
-// and the network, so whatever crashes, hangs or grows here would do the
-// same to a person whose movie loads a hostile file.
+// and without white space kept), URL-encoded variables and style sheets,
+// first on their own and then through the script classes that build
+// objects from them and write them back out; and the same bytes as an MP3
+// file that loadSound reads (its ID3 tags and its frames) and as an FLV
+// file that NetStream plays (its tags and their AMF0 script data), and as
+// a stored object's file that SharedObject reads back. Loaded text comes
+// from disk and the network, so whatever crashes, hangs or grows here
+// would do the same to a person whose movie loads a hostile file.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +23,7 @@
 #include "swf/script/SolFormat.h"
 #include "swf/script/XmlParser.h"
 #include "swf/script/classes/UrlVariables.h"
+#include "swf/text/StyleSheetParser.h"
 
 namespace {
 
@@ -60,6 +61,12 @@ Value exercise(NativeCall& c)
     const Value vars = m.construct(m.get(Value::object(m.global()), m.intern("LoadVars")), {});
     decodeUrlVariables(m, vars.objectOrNull(), m.toString(text)->view());
     m.callMethod(vars, m.intern("toString"), {});
+    // The same text as a style sheet, through the class that keeps its
+    // rules as objects and hands them back.
+    const Value textField = m.get(Value::object(m.global()), m.intern("TextField"));
+    const Value sheet = m.construct(m.get(textField, m.intern("StyleSheet")), {});
+    m.callMethod(sheet, m.intern("parseCSS"), std::span(&text, 1));
+    m.callMethod(sheet, m.intern("getStyleNames"), {});
     // The same bytes as a stored object's file; what reads back must write
     // out again.
     Object* stored = m.newObject();
@@ -78,6 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(depthOf(doc.nodes) <= kMaxXmlDepth);
     }
     check(unescapeXml(escapeXml(text)) == text);
+    if (const auto rules = swf::parseStyleSheet(QString::fromUtf8(text.data(), qsizetype(size))))
+        for (const swf::StyleRule& rule : *rules)
+            check(!rule.selectors.empty() && rule.declarations.size() <= size);
     for (const auto& [name, value] : splitUrlVariables(text))
         check(name.size() + value.size() <= size);
 
