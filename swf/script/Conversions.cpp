@@ -81,7 +81,18 @@ Value Machine::valueOfStep(const Value& value)
     Object* o = value.objectOrNull();
     if (!o)
         return value;
-    if ((o->kind() == ObjectKind::Date && version() >= 6) || o->kind() == ObjectKind::Clip || o->kind() == ObjectKind::Super)
+    if (o->kind() == ObjectKind::Date && version() >= 6) {
+        // A date whose toString gives no primitive stays itself, so the
+        // caller asks it again for whatever it needs.
+        bool found = true;
+        const Value p = toPrimitive(value, PrimitiveHint::None, &found);
+        return found ? p : value;
+    }
+    // A clip has no primitive of its own: beside text it is its path,
+    // beside a number NaN.
+    if (o->kind() == ObjectKind::Clip)
+        return value;
+    if (o->kind() == ObjectKind::Super)
         return toPrimitive(value, PrimitiveHint::None);
     const Value method = get(value, m_names.valueOf);
     if (!method.isObject() || !method.asObject()->isFunction())

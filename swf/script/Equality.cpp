@@ -40,12 +40,11 @@ Value plainValueOf(Machine& machine, const Value& object)
     return machine.call(method, object, {});
 }
 
-// What an object stands for beside something else: dates and super
-// through their own rule, anything else through its valueOf.
+// What an object stands for beside something else: super through its
+// class's rule, anything else (dates too) through its valueOf.
 Value primitiveStep(Machine& machine, const Value& object)
 {
-    const ObjectKind kind = object.asObject()->kind();
-    return kind == ObjectKind::Date || kind == ObjectKind::Super ? machine.valueOfStep(object) : plainValueOf(machine, object);
+    return object.asObject()->kind() == ObjectKind::Super ? machine.valueOfStep(object) : plainValueOf(machine, object);
 }
 
 } // namespace

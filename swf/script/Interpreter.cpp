@@ -722,9 +722,10 @@ void Interpreter::Runner::arithmetic(Op op)
     replace(2, result);
 }
 
-// Add2 asks objects for valueOf only; if either side is then text, the
-// objects that gave no primitive are asked for their text, and the two
-// joined; otherwise it adds numbers, an object being NaN.
+// Add2 asks objects for valueOf only (a date from version 6 for
+// toString); if either side is then text, the objects that gave no
+// primitive are asked for their text, and the two joined; otherwise they
+// are asked for their number, and the two added.
 void Interpreter::Runner::add2()
 {
     // The converted values go back on the stack, so they stay rooted while
@@ -752,11 +753,11 @@ void Interpreter::Runner::add2()
         replace(2, Value::string(m.join(sa, sb)));
         return;
     }
-    // An object with no primitive is NaN, or 0 for a function before
-    // version 6.
-    const auto objectNumber = [&](const Value& original) { return f.version < 6 && original.asObject()->isFunction() ? 0 : kNaN; };
-    const double x = a.isObject() ? objectNumber(a) : m.toNumber(a);
-    const double y = b.isObject() ? objectNumber(b) : m.toNumber(b);
+    // An object that gave no primitive is asked for its number afresh.
+    const double x = m.toNumber(a.isObject() ? originalA : a);
+    if (Value* slot = slotAt(3))
+        *slot = Value::number(x);
+    const double y = m.toNumber(b.isObject() ? originalB : b);
     drop(2);
     replace(2, Value::number(x + y));
 }

@@ -49,13 +49,8 @@ Value scriptAdd(Machine& machine, const Value& a, const Value& b)
     const Value y = machine.valueOfStep(b);
     if (x.isString() || y.isString())
         return machine.stringValue(machine.toStdString(x.isObject() ? a : x) + machine.toStdString(y.isObject() ? b : y));
-    // An object with no primitive is NaN, a function 0 before version 6.
-    const auto number = [&](const Value& converted) {
-        if (!converted.isObject())
-            return machine.toNumber(converted);
-        return machine.version() < 6 && converted.asObject()->isFunction() ? 0.0 : std::nan("");
-    };
-    return Value::number(number(x) + number(y));
+    // An object that gave no primitive is asked for its number afresh.
+    return Value::number(machine.toNumber(x.isObject() ? a : x) + machine.toNumber(y.isObject() ? b : y));
 }
 
 std::string scriptText(Machine& machine, const Value& value)
