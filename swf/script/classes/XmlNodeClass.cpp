@@ -81,6 +81,28 @@ void detach(Machine& m, Object* node)
     setSlot(m, node, Parent, Value::null());
 }
 
+// Takes `child` from where it was and puts it below `parent`, before
+// `before` (one of the parent's children) or last. Before version 8 a
+// node may go below itself or its own descendants, as the reference
+// player lets it: the tree then holds a cycle, and every walk over it is
+// charged to the script's budget, so a walk round the cycle ends the
+// script, never the player. From version 8 that is refused (false).
+bool placeXmlChild(Machine& m, Object* parent, Object* child, Object* before)
+{
+    if (m.version() >= 8)
+        for (Object* up = parent; up; up = parentOf(up)) {
+            m.chargeWork(1);
+            if (up == child)
+                return false;
+        }
+    detach(m, child);
+    std::vector<Object*> children = xmlChildren(parent);
+    children.insert(before ? std::find(children.begin(), children.end(), before) : children.end(), child);
+    setChildren(m, parent, children);
+    setSlot(m, child, Parent, Value::object(parent));
+    return true;
+}
+
 // Name parts: "pre:local" splits at its first colon, unless that colon
 // ends the name.
 std::size_t prefixColon(std::string_view name)
@@ -235,12 +257,7 @@ Value insertBeforeMethod(NativeCall& c)
     Object* before = c.arg(1).objectOrNull();
     if (!storeOf(self) || !storeOf(child) || !before || child == before || parentOf(before) != self)
         return Value();
-    if (!appendXmlChild(m, self, child))
-        return Value();
-    std::vector<Object*> children = xmlChildren(self);
-    children.pop_back();
-    children.insert(std::find(children.begin(), children.end(), before), child);
-    setChildren(m, self, children);
+    placeXmlChild(m, self, child, before);
     return Value();
 }
 
@@ -383,17 +400,7 @@ std::vector<Object*> xmlChildren(Object* node)
 
 bool appendXmlChild(Machine& m, Object* parent, Object* child)
 {
-    for (Object* up = parent; up; up = parentOf(up)) {
-        m.chargeWork(1);
-        if (up == child)
-            return false;
-    }
-    detach(m, child);
-    std::vector<Object*> children = xmlChildren(parent);
-    children.push_back(child);
-    setChildren(m, parent, children);
-    setSlot(m, child, Parent, Value::object(parent));
-    return true;
+    return parentOf(child) != parent && placeXmlChild(m, parent, child, nullptr);
 }
 
 void clearXmlChildren(Machine& m, Object* node)

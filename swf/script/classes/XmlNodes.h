@@ -28,7 +28,8 @@ Object* newXmlNode(Machine& machine, int type, const Value& text);
 
 std::vector<Object*> xmlChildren(Object* node);
 // Appends `child` below `parent`, taking it from where it was; false (and
-// nothing changes) when the child is the parent or one of its ancestors.
+// nothing changes) when it is one of the parent's children already. Before
+// version 8 the child may be the parent or one of its ancestors.
 bool appendXmlChild(Machine& machine, Object* parent, Object* child);
 // Drops every child of the node.
 void clearXmlChildren(Machine& machine, Object* node);

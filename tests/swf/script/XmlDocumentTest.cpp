@@ -66,6 +66,27 @@ TEST(XmlDocument, ParsingAgainDropsTheDeclarationsTheNewTextLacks)
     EXPECT_EQ(run.run(w), "<?xml version=\"1.0\"?><!DOCTYPE a><a />\n<?xml version=\"1.0\"?><!DOCTYPE a><a />\nnull\nundefined\n");
 }
 
+// Before version 8 a node may be put below its own child, as the
+// reference player allows; the text of such a tree never ends, and
+// writing it must end the script on its budget, not hang the player.
+// From version 8 the move is refused.
+TEST(XmlDocument, ANodeBelowItsOwnChildMakesACycleOnlyBeforeVersion8)
+{
+    for (const int version : {6, 8}) {
+        ScriptRun run(version);
+        run.machine->setLimits({256, 100'000});
+        ActionWriter w;
+        w.push("r", "<a><b/></a>", 1, "XML").op(A::NewObject).push("firstChild").op(A::GetMember).op(A::SetVariable);
+        w.push("r").op(A::GetVariable).push(1, "r").op(A::GetVariable).push("firstChild").op(A::GetMember);
+        w.push("appendChild").op(A::CallMethod).op(A::Pop);
+        w.push("r").op(A::GetVariable).push("firstChild").op(A::GetMember).push("lastChild").op(A::GetMember);
+        w.push("r").op(A::GetVariable).op(A::StrictEquals).op(A::Trace);
+        w.push("r").op(A::GetVariable).op(A::Trace);
+        EXPECT_EQ(run.run(w, version), version < 8 ? "true\n" : "false\n<a><b /></a>\n") << version;
+        EXPECT_EQ(run.host.diagnostics().empty(), version >= 8) << version;
+    }
+}
+
 } // namespace
 
 namespace {
