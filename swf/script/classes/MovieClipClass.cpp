@@ -262,13 +262,12 @@ Value convertPoint(NativeCall& c, bool toGlobal)
     Object* point = c.arg(0).objectOrNull();
     if (!clip || !point)
         return Value();
-    String* x = m.intern("x");
-    String* y = m.intern("y");
-    // Only a point of two numbers is converted; anything else stays as it
-    // was.
-    const Value px = m.get(point, x);
-    const Value py = m.get(point, y);
-    if (!px.isNumber() || !py.isNumber())
+    // Only a point that holds two numbers of its own is converted, read
+    // and written in place whatever their flags say; values on its
+    // prototype and accessors leave it as it was.
+    Property* px = point->properties().find(m.intern("x"), m.caseSensitive());
+    Property* py = point->properties().find(m.intern("y"), m.caseSensitive());
+    if (!px || !py || px->isAccessor() || py->isAccessor() || !px->value.isNumber() || !py->value.isNumber())
         return Value();
     // The reference player holds the point in 32-bit twips, which wrap.
     const auto twips = [](double v) {
@@ -281,10 +280,10 @@ Value convertPoint(NativeCall& c, bool toGlobal)
             t += 4294967296.0;
         return t / 20;
     };
-    const HostPoint in {twips(px.asNumber()), twips(py.asNumber())};
+    const HostPoint in {twips(px->value.asNumber()), twips(py->value.asNumber())};
     const HostPoint out = toGlobal ? m.host().localToGlobal(clip, in) : m.host().globalToLocal(clip, in);
-    m.set(point, x, Value::number(out.x));
-    m.set(point, y, Value::number(out.y));
+    px->value = Value::number(out.x);
+    py->value = Value::number(out.y);
     return Value();
 }
 
