@@ -1,6 +1,7 @@
 #include "swf/script/classes/Loads.h"
 
 #include "swf/script/ArrayObject.h"
+#include "swf/script/ClipObject.h"
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/ClipLoads.h"
@@ -30,11 +31,13 @@ Value deliverOne(NativeCall& c)
         m.define(object, "_bytesTotal", c.arg(1), PropertyFlag::DontEnum);
     }
     if (object->kind() == ObjectKind::Clip) {
-        // loadVariables: the clip takes the variables, then hears of it;
-        // nothing is told of a failure.
+        // loadVariables: the clip takes the variables, then hears of it
+        // through its onData method (clips have had such methods since
+        // version 6; a text field has none); nothing is told of a failure.
         if (c.arg(0).isString()) {
             decodeUrlVariables(m, object, c.arg(0).asString()->view());
-            m.callMethod(c.thisValue, m.intern("onData"), {});
+            if (ClipObject* clip = m.resolveClip(object); clip && m.version() >= 6 && !m.host().textField(clip->handle()))
+                m.callMethod(c.thisValue, m.intern("onData"), {});
         }
         return Value();
     }
