@@ -216,10 +216,14 @@ bool Interpreter::Runner::loop(Value& result)
         return f.blocks.empty() == InBlocks;
     };
     blocksChanged();
+    // Where the instruction before this one was: a with block ends when
+    // execution steps out of it in order, while a jump out of it leaves it
+    // open for a jump back in, as in the reference player.
+    std::uint32_t previous = pc - 1;
     for (;;) {
         const Instruction& in = code[pc];
         if constexpr (InBlocks) {
-            if (in.offset - blockStart >= blockEnd - blockStart) [[unlikely]] {
+            if (in.offset - blockStart >= blockEnd - blockStart && (pc == previous + 1 || f.blocks.back().kind != Block::Kind::With)) [[unlikely]] {
                 f.pc = pc;
                 leaveBlocks(pc);
                 if (blocksChanged()) {
@@ -230,6 +234,7 @@ bool Interpreter::Runner::loop(Value& result)
             }
         }
         const std::uint32_t current = pc;
+        previous = pc;
         ++pc;
         ++executed;
         switch (in.op) {
