@@ -7,6 +7,13 @@
 
 namespace swf {
 
+namespace {
+
+// The depth script calls 0: the timeline places below it.
+constexpr int kFirstScriptDepth = 16384;
+
+} // namespace
+
 SpriteInstance::SpriteInstance(Stage& stage, std::uint16_t id, std::shared_ptr<const Character> character, const FrameScript& script,
                                int nesting)
     : Container(Type::Sprite, stage, id, std::move(character), nesting)
@@ -129,12 +136,19 @@ void SpriteInstance::jumpTo(int frame)
     for (int f = from; f <= frame; ++f)
         planFrame(plan, f, f == frame);
     m_current = frame;
+    const bool rebuilt = from == 0;
 
-    // Children the script made (no timeline origin) are not the timeline's.
+    // Children the script made (no timeline origin) are not the timeline's,
+    // unless a rebuild from the first frame finds them among the depths
+    // the timeline places at (below the lowest depth script counts as 0):
+    // those go, as in the reference player.
     const std::vector<std::shared_ptr<DisplayObject>> living = children();
     for (const auto& child : living) {
-        if (child->origin().frame < 0)
+        if (child->origin().frame < 0) {
+            if (rebuilt && child->depth() >= 0 && child->depth() < kFirstScriptDepth)
+                removeChild(child->depth());
             continue;
+        }
         const auto planned = plan.find(child->depth());
         if (planned != plan.end() && planned->second.characterId == child->characterId() && planned->second.origin == child->origin()) {
             child->setPlacement(planned->second.state);
