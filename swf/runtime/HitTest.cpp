@@ -8,7 +8,9 @@
 #include "swf/define/Dictionary.h"
 #include "swf/define/VideoStreamDefinition.h"
 #include "swf/runtime/ButtonInstance.h"
+#include "swf/runtime/ClipDrawing.h"
 #include "swf/runtime/Container.h"
+#include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
 
 namespace swf {
@@ -20,6 +22,8 @@ constexpr double kHairlineTwips = 20;
 // Characters one test may look into: a sprite in a button's hit state
 // that places itself many times over would otherwise branch without end.
 constexpr int kMaxCharactersVisited = 4096;
+// Far below a twip, far above rounding: moves a point off an edge.
+constexpr double kEdgeTwips = 1.0 / 1024;
 
 std::optional<QPointF> through(const Matrix& matrix, QPointF point)
 {
@@ -37,9 +41,13 @@ bool rectCovers(const Rect& rect, QPointF p)
 
 bool geometryCovers(const ShapeGeometry& geometry, QPointF p)
 {
+    // A point on a fill's top or left edge is outside it, one on its
+    // bottom or right edge inside, as in the reference player: it is
+    // tested a hair up and to the left of where it is.
+    const QPointF inFill = p - QPointF(kEdgeTwips, kEdgeTwips);
     for (const ShapeLayer& layer : geometry.layers) {
         for (const FillPath& fill : layer.fills)
-            if (fill.path.contains(p))
+            if (fill.path.contains(inFill))
                 return true;
         for (const StrokePath& stroke : layer.strokes) {
             if (!stroke.path.controlPointRect().adjusted(-stroke.style.width - kHairlineTwips, -stroke.style.width - kHairlineTwips,
@@ -163,6 +171,10 @@ bool coversPoint(const DisplayObject& object, QPointF local)
         return definitionCovers(button.dictionary(), button.definition(), 0, local);
     }
     if (object.type() == DisplayObject::Type::Sprite) {
+        // What script drew lies under the children.
+        const std::shared_ptr<const DrawnShape> drawn = static_cast<const SpriteInstance&>(object).drawing().shape();
+        if (drawn && drawn->bounds.contains(local) && geometryCovers(drawn->geometry, local))
+            return true;
         const auto& container = static_cast<const Container&>(object);
         for (const auto& child : container.children()) {
             if (child->clipDepth() || !child->isVisible())

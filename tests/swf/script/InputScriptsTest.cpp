@@ -175,6 +175,38 @@ TEST(InputScripts, MethodsListenersAndTheClipsProperties)
     EXPECT_EQ(run.take(), "isDown true|");
 }
 
+// What script drew is what the pointer and hitTest find in a clip: a
+// square drawn from (10, 10) to (50, 50), its top and left edges outside.
+TEST(InputScripts, AClipDrawnByScriptIsHitWhereItDrew)
+{
+    ActionWriter code;
+    code.push(0, "d", 2, "_root").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod);
+    code.op(ActionCode::Pop);
+    const auto call = [&](const std::string& method, std::vector<int> args) {
+        for (auto it = args.rbegin(); it != args.rend(); ++it)
+            code.push(*it);
+        code.push(int(args.size()), "d").op(ActionCode::GetVariable).push(method).op(ActionCode::CallMethod).op(ActionCode::Pop);
+    };
+    call("beginFill", {0xff0000});
+    call("moveTo", {10, 10});
+    for (const auto& [x, y] : {std::pair {10, 50}, {50, 50}, {50, 10}, {10, 10}})
+        call("lineTo", {x, y});
+    call("endFill", {});
+    ActionWriter pressed;
+    for (const auto& [x, y] : {std::pair {5, 5}, {10, 10}, {15, 15}, {50, 50}}) {
+        pressed.push(true, y, x, 3, "d").op(ActionCode::GetVariable).push("hitTest").op(ActionCode::CallMethod);
+        pressed.op(ActionCode::Trace);
+    }
+    assignMethod(code, "d", "onPress", pressed);
+    InputRun run(clipMovie({}, code));
+    for (const auto& [x, y, heard] : {std::tuple {5, 5, ""}, {30, 30, "false|false|true|true|"}}) {
+        run.moveTo(x, y);
+        run.player.pointerPress();
+        run.player.pointerRelease();
+        EXPECT_EQ(run.take(), heard) << x;
+    }
+}
+
 TEST(InputScripts, ADisabledClipLetsThePointerByAndMouseHideHidesIt)
 {
     ActionWriter code;
