@@ -86,11 +86,14 @@ bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
     Host& host = machine.host();
     const Names& names = machine.names();
     if (const auto property = machine.clipPropertyOf(key)) {
-        if (*property == ClipProperty::Target) {
-            out = machine.stringValue(slashPath(host.targetPath(m_handle)));
-            return true;
+        // A child named like the property comes first, as the reference
+        // player answers.
+        if (const ClipHandle child = host.child(m_handle, key->view(), machine.caseSensitive())) {
+            out = machine.clipValue(child);
+            if (!out.isUndefined())
+                return true;
         }
-        out = machine.fromHost(host.property(m_handle, *property));
+        out = builtIn(machine, *property);
         return true;
     }
     String* folded = key->isInterned() ? key->folded() : key;
@@ -104,6 +107,14 @@ bool ClipObject::getSpecial(Machine& machine, String* key, Value& out)
         return true;
     }
     return false;
+}
+
+Value ClipObject::builtIn(Machine& machine, ClipProperty property) const
+{
+    Host& host = machine.host();
+    if (property == ClipProperty::Target)
+        return machine.stringValue(slashPath(host.targetPath(m_handle)));
+    return machine.fromHost(host.property(m_handle, property));
 }
 
 bool ClipObject::getAfterOwn(Machine& machine, String* key, Value& out)

@@ -45,6 +45,9 @@ public:
     }
 
     bool getSpecial(Machine& machine, String* key, Value& out) override;
+    // A built-in property as the player keeps it, whatever script put
+    // before it (GetProperty reads this way).
+    Value builtIn(Machine& machine, ClipProperty property) const;
     bool getAfterOwn(Machine& machine, String* key, Value& out) override;
     bool setSpecial(Machine& machine, String* key, const Value& value) override;
     void specialKeys(Machine& machine, std::vector<Value>& keys) override;

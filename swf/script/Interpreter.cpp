@@ -1143,8 +1143,14 @@ void Interpreter::Runner::getProperty()
     const double index = m.toNumber(peek(0));
     Object* clip = m.resolveTarget(f.target, peek(1));
     Value result;
-    if (clip && index >= 0 && index < kClipPropertyCount)
-        result = m.get(Value::object(clip), m.m_clipPropertyNames[std::size_t(index)]);
+    if (clip && index >= 0 && index < kClipPropertyCount) {
+        String* name = m.m_clipPropertyNames[std::size_t(index)];
+        // A clip answers with its own property, past any accessor or child
+        // of that name.
+        ClipObject* target = m.resolveClip(clip);
+        const auto property = target ? m.clipPropertyOf(name) : std::nullopt;
+        result = property ? target->builtIn(m, *property) : m.get(Value::object(clip), name);
+    }
     replace(2, result);
 }
 
