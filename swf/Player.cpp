@@ -178,8 +178,9 @@ void Player::State::readNewTags()
             std::string problem;
             if (!readControlTag(rootScript, tag.code, body, current->header().version, problem, tag.bodyOffset))
                 diagnostics.report(tag.bodyOffset, int(tag.code), problem);
-            // A video frame is also kept by its stream, which shows it by number.
-            if (tag.code == TagCode::VideoFrame)
+            // A video frame is also kept by its stream, which shows it by
+            // number; exports are the dictionary's too.
+            if (tag.code == TagCode::VideoFrame || tag.code == TagCode::ExportAssets)
                 dictionary->define(tag, body, current->header().version, diagnostics, tagAllowance);
             continue;
         }

@@ -225,7 +225,7 @@ void Dictionary::readExports(const TagRecord& tag, std::span<const std::uint8_t>
             return;
         }
         const std::unique_lock lock(m_lock);
-        m_exports.emplace(std::move(*name), *id);
+        m_exports.emplace(std::move(*name), Export {*id, tag.bodyOffset});
     }
 }
 
@@ -398,14 +398,21 @@ std::optional<std::uint16_t> Dictionary::exported(const std::string& name) const
 {
     const std::shared_lock lock(m_lock);
     const auto found = m_exports.find(name);
-    return found == m_exports.end() ? std::nullopt : std::optional(found->second);
+    return found == m_exports.end() ? std::nullopt : std::optional(found->second.id);
+}
+
+std::optional<std::uint64_t> Dictionary::exportTag(const std::string& name) const
+{
+    const std::shared_lock lock(m_lock);
+    const auto found = m_exports.find(name);
+    return found == m_exports.end() ? std::nullopt : std::optional(found->second.tagOffset);
 }
 
 std::string Dictionary::exportNameOf(std::uint16_t id) const
 {
     const std::shared_lock lock(m_lock);
-    for (const auto& [name, exportedId] : m_exports)
-        if (exportedId == id)
+    for (const auto& [name, exported] : m_exports)
+        if (exported.id == id)
             return name;
     return {};
 }

@@ -55,6 +55,9 @@ public:
     std::shared_ptr<const SoundDefinition> sound(std::uint16_t id) const;
     // ExportAssets: the character a movie exports under `name`.
     std::optional<std::uint16_t> exported(const std::string& name) const;
+    // Where the ExportAssets tag that made `name` starts (its body's
+    // offset), so that a timeline can tell whether it has passed it.
+    std::optional<std::uint64_t> exportTag(const std::string& name) const;
     // The name a character was exported under, or empty.
     std::string exportNameOf(std::uint16_t id) const;
     std::size_t size() const;
@@ -87,7 +90,11 @@ private:
                                                 [&](char x, char y) { return lower(x) < lower(y); });
         }
     };
-    std::map<std::string, std::uint16_t, AsciiCaseLess> m_exports;
+    struct Export {
+        std::uint16_t id = 0;
+        std::uint64_t tagOffset = 0;
+    };
+    std::map<std::string, Export, AsciiCaseLess> m_exports;
     std::map<std::uint16_t, std::shared_ptr<const SoundDefinition>> m_sounds;
     std::map<std::uint16_t, std::shared_ptr<const FontDefinition>> m_fonts;
     std::vector<std::uint8_t> m_jpegTables;

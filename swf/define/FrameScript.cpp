@@ -128,6 +128,8 @@ bool isCarriedTag(std::uint16_t code)
     case TagCode::SoundStreamHead2:
     case TagCode::SoundStreamBlock:
     case TagCode::VideoFrame:
+    // Also kept in the dictionary; the timeline says when it is passed.
+    case TagCode::ExportAssets:
         return true;
     default:
         return false;

@@ -47,7 +47,7 @@ std::shared_ptr<const LoadedMovie> LoadedMovie::read(std::span<const std::uint8_
             std::string problem;
             if (!readControlTag(loaded->m_script, tag.code, body, std::uint8_t(version), problem, tag.bodyOffset))
                 diagnostics.report(tag.bodyOffset, int(tag.code), problem);
-            if (tag.code == TagCode::VideoFrame)
+            if (tag.code == TagCode::VideoFrame || tag.code == TagCode::ExportAssets)
                 dictionary->define(tag, body, std::uint8_t(version), diagnostics, tagAllowance);
             continue;
         }

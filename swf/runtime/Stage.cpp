@@ -240,6 +240,11 @@ bool Stage::hearsUnload(const DisplayObject& object) const
 
 void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)
 {
+    if (tag.code == TagCode::ExportAssets) {
+        if (&sprite == m_root.get())
+            m_exportsPassed.insert(tag.offset);
+        return;
+    }
     if (tag.code == TagCode::DoAction) {
         // Actions of frames passed over are not run.
         if (shown && !m_listeners.empty())
@@ -253,6 +258,14 @@ void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)
     }
     for (FrameListener* listener : m_listeners)
         listener->mediaTag(sprite, tag, shown);
+}
+
+std::optional<std::uint16_t> Stage::passedExport(const std::string& name) const
+{
+    const std::optional<std::uint64_t> tag = m_dictionary->exportTag(name);
+    if (!tag || !m_exportsPassed.contains(*tag))
+        return std::nullopt;
+    return m_dictionary->exported(name);
 }
 
 bool Stage::chargeInstance()

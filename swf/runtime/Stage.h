@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "swf/define/Dictionary.h"
@@ -97,6 +100,9 @@ public:
     // that acts on some of it within the round that caused it.
     const std::vector<FrameEvent>& pendingEvents() const { return m_events; }
     void tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown);
+    // The main movie's export `name`, once its timeline has passed the
+    // frame that exports it, as the reference player lets script use it.
+    std::optional<std::uint16_t> passedExport(const std::string& name) const;
     std::uint64_t takeObjectId() { return m_nextId++; }
     bool chargeInstance();
     void releaseInstance();
@@ -118,6 +124,8 @@ private:
     std::vector<FrameListener*> m_listeners;
     std::vector<FrameEvent> m_events;
     bool m_budgetReported = false;
+    // The main timeline's ExportAssets tags passed so far, by offset.
+    std::set<std::uint64_t> m_exportsPassed;
     InputState m_input {*this};
     // Declared last: the objects it holds report back to the members above
     // as they go.

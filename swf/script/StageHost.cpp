@@ -1039,8 +1039,11 @@ ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view export
     SpriteInstance* parent = sprite(parentClip);
     if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth)
         return {};
-    // Each movie's clips attach from its own library.
-    const std::optional<std::uint16_t> id = parent->dictionary().exported(std::string(exportName));
+    // Each movie's clips attach from its own library; the main movie's
+    // exports only once its timeline has passed them.
+    const Dictionary& library = parent->dictionary();
+    const std::optional<std::uint16_t> id =
+        &library == &m_stage.dictionary() ? m_stage.passedExport(std::string(exportName)) : library.exported(std::string(exportName));
     if (!id)
         return {};
     std::shared_ptr<DisplayObject> made = m_stage.instantiate(*id, parent->nesting() + 1, parent->loadedMovie());
@@ -1230,7 +1233,7 @@ bool StageHost::attachBitmap(ClipHandle parentClip, std::shared_ptr<BitmapCanvas
 
 bool StageHost::exportedBitmap(std::string_view name, QImage& pixels)
 {
-    const std::optional<std::uint16_t> id = m_stage.dictionary().exported(std::string(name));
+    const std::optional<std::uint16_t> id = m_stage.passedExport(std::string(name));
     const auto character = id ? m_stage.dictionary().find(*id) : nullptr;
     if (!character || character->kind() != Character::Kind::Bitmap)
         return false;

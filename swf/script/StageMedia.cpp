@@ -83,7 +83,7 @@ void StageMedia::forgetGone()
 std::optional<MediaHost::Exported> StageMedia::exportedSound(std::string_view name)
 {
     const Dictionary& dictionary = m_host.stage().dictionary();
-    const std::optional<std::uint16_t> id = dictionary.exported(std::string(name));
+    const std::optional<std::uint16_t> id = m_host.stage().passedExport(std::string(name));
     const std::shared_ptr<const SoundDefinition> sound = id ? dictionary.sound(*id) : nullptr;
     if (!sound)
         return std::nullopt;

@@ -132,7 +132,15 @@ Value createEmptyMovieClip(NativeCall& c)
     if (!parent || c.count() < 2)
         return Value();
     const ClipHandle clip = m.host().createEmptyMovieClip(parent, m.toStdString(c.arg(0)), depthArgument(m, c.arg(1)));
-    return clipResult(m, clip);
+    const Value made = clipResult(m, clip);
+    // The new clip hears onConstruct at once, when it has one (the
+    // reference player's hook, reached through MovieClip.prototype).
+    if (Object* object = made.objectOrNull()) {
+        const Value hook = m.get(object, m.intern("onConstruct"));
+        if (Object* fn = hook.objectOrNull(); fn && fn->isFunction())
+            m.call(hook, made, {});
+    }
+    return made;
 }
 
 Value duplicateMovieClip(NativeCall& c)
