@@ -154,16 +154,24 @@ StageMedia::PendingLoad StageMedia::admit(const std::vector<PendingLoad>& pendin
     return PendingLoad {id, m_host.loads().start(url), std::string(url), streaming};
 }
 
-std::optional<FetchOutcome> StageMedia::outcomeOf(const PendingLoad& load)
+std::vector<std::pair<StageMedia::PendingLoad, FetchOutcome>> StageMedia::takeEnded(std::vector<PendingLoad>& pending)
 {
-    if (!load.ticket)
-        return FetchOutcome {};
-    std::optional<FetchOutcome> outcome = m_host.loads().take(load.ticket);
-    if (outcome && !outcome->ok) {
-        const bool refused = outcome->error.starts_with("refused: ");
-        m_host.diagnostic("loading \"" + load.url + "\" " + (refused ? outcome->error : "failed: " + outcome->error));
+    std::vector<std::pair<PendingLoad, FetchOutcome>> ended;
+    std::vector<PendingLoad> waiting;
+    for (PendingLoad& load : pending) {
+        std::optional<FetchOutcome> outcome = load.ticket ? m_host.loads().take(load.ticket) : FetchOutcome {};
+        if (!outcome) {
+            waiting.push_back(std::move(load));
+            continue;
+        }
+        if (!outcome->ok && load.ticket) {
+            const bool refused = outcome->error.starts_with("refused: ");
+            m_host.diagnostic("loading \"" + load.url + "\" " + (refused ? outcome->error : "failed: " + outcome->error));
+        }
+        ended.emplace_back(std::move(load), std::move(*outcome));
     }
-    return outcome;
+    pending = std::move(waiting);
+    return ended;
 }
 
 std::optional<Host::LoadProgress> StageMedia::loadProgress(std::uint64_t id)
@@ -180,42 +188,23 @@ std::optional<Host::LoadProgress> StageMedia::loadProgress(std::uint64_t id)
 std::vector<MediaHost::LoadedFile> StageMedia::takeFiles()
 {
     std::vector<LoadedFile> done;
-    std::vector<PendingLoad> waiting;
-    for (PendingLoad& pending : std::exchange(m_pendingFiles, {})) {
-        std::optional<FetchOutcome> outcome = outcomeOf(pending);
-        if (!outcome) {
-            waiting.push_back(std::move(pending));
-            continue;
-        }
-        const QByteArray& bytes = outcome->bytes;
-        done.push_back({pending.id, outcome->ok, std::vector<std::uint8_t>(bytes.begin(), bytes.end())});
-    }
-    waiting.insert(waiting.end(), std::make_move_iterator(m_pendingFiles.begin()), std::make_move_iterator(m_pendingFiles.end()));
-    m_pendingFiles = std::move(waiting);
+    for (auto& [load, outcome] : takeEnded(m_pendingFiles))
+        done.push_back({load.id, outcome.ok, std::vector<std::uint8_t>(outcome.bytes.begin(), outcome.bytes.end())});
     return done;
 }
 
 std::vector<MediaHost::Loaded> StageMedia::takeLoads()
 {
     std::vector<Loaded> done;
-    std::vector<PendingLoad> waiting;
-    for (PendingLoad& pending : std::exchange(m_pending, {})) {
-        std::optional<FetchOutcome> outcome = outcomeOf(pending);
-        if (!outcome) {
-            waiting.push_back(std::move(pending));
+    for (auto& [load, outcome] : takeEnded(m_pending)) {
+        if (outcome.ok) {
+            done.push_back(finishLoad(load.id, load.url, outcome.bytes, load.streaming));
             continue;
         }
-        if (!outcome->ok) {
-            Loaded failed;
-            failed.id = pending.id;
-            done.push_back(std::move(failed));
-        } else
-            done.push_back(finishLoad(pending.id, pending.url, outcome->bytes, pending.streaming));
+        Loaded failed;
+        failed.id = load.id;
+        done.push_back(std::move(failed));
     }
-    waiting.insert(waiting.end(), std::make_move_iterator(m_pending.begin()), std::make_move_iterator(m_pending.end()));
-    m_pending = std::move(waiting);
-    for (Loaded& loaded : done)
-        loaded.streaming = loaded.ok && loaded.streaming;
     return done;
 }
 

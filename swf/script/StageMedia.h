@@ -67,9 +67,9 @@ private:
         bool streaming = false;
     };
     PendingLoad admit(const std::vector<PendingLoad>& pending, std::uint64_t id, std::string_view url, bool streaming);
-    // The outcome of a load once it has ended (a diagnostic when it
-    // failed); none while it is under way.
-    std::optional<FetchOutcome> outcomeOf(const PendingLoad& load);
+    // The loads of `pending` that have ended, with their outcomes (a
+    // diagnostic for each failure); the rest stay.
+    std::vector<std::pair<PendingLoad, FetchOutcome>> takeEnded(std::vector<PendingLoad>& pending);
 
     std::vector<PendingLoad> m_pending;
     std::vector<PendingLoad> m_pendingFiles;

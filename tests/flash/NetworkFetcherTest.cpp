@@ -16,10 +16,12 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "flash/NetworkFetcher.h"
+#include "flash/ShockwaveFlash.h"
 #include "support/ActionWriter.h"
 #include "support/SwfWriter.h"
 #include "swf/Player.h"
@@ -353,6 +355,28 @@ TEST_F(WebLoads, AMovieFromDiskNeverReachesTheNetwork)
         EXPECT_TRUE(mentions(run.diagnostics, "refused"));
     }
     EXPECT_EQ(site.requests(), 0);
+}
+
+TEST_F(WebLoads, TheControlLetsOnlyAWebMovieReachTheWeb)
+{
+    QTemporaryDir folder;
+    const QString onDisk = folder.filePath(QStringLiteral("movie.swf"));
+    const QByteArray movie = bytesOf(movieOf(textLoad("LoadVars", url("/text.txt"))));
+    QFile file(onDisk);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(movie) == movie.size());
+    file.close();
+    site.add("/movie.swf", {200, movie});
+    for (const QString& address : {onDisk, site.url("/movie.swf")}) {
+        flash::ShockwaveFlash control;
+        const int before = site.requests();
+        control.setMovie(address);
+        for (int i = 0; i < 100 && site.requests() - before < (address == onDisk ? 1 : 2); ++i) {
+            QTest::qWait(10);
+            control.advanceFrame();
+        }
+        // The movie itself, then its text; from disk, nothing at all.
+        EXPECT_EQ(site.requests() - before, address == onDisk ? 0 : 2) << address.toStdString();
+    }
 }
 
 TEST_F(WebLoads, WithoutAFetcherTheWebIsNotFetchedAndTheMovieIsToldSo)

@@ -122,16 +122,20 @@ Value getProgress(NativeCall& c)
     return Value::object(progress);
 }
 
+// Tells the loader's listeners of `event` about the target, c.arg(0).
+void broadcast(NativeCall& c, const char* event, std::initializer_list<Value> more)
+{
+    Machine& m = c.machine;
+    std::vector<Value> args {m.stringValue(event), c.arg(0)};
+    args.insert(args.end(), more);
+    m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
+}
+
 // Runs as an entry of its own with the loader as `this`: args are the
 // target, the error (undefined when it arrived) and the bytes.
 Value deliverOne(NativeCall& c)
 {
-    Machine& m = c.machine;
-    const auto tell = [&](const char* event, std::initializer_list<Value> more) {
-        std::vector<Value> args {m.stringValue(event), c.arg(0)};
-        args.insert(args.end(), more);
-        m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
-    };
+    const auto tell = [&](const char* event, std::initializer_list<Value> more) { broadcast(c, event, more); };
     if (!c.arg(1).isUndefined()) {
         tell("onLoadError", {c.arg(1), Value::number(0)});
         return Value();
@@ -154,12 +158,7 @@ Value deliverOne(NativeCall& c)
 // far and the whole, and whether it was heard of before.
 Value deliverProgress(NativeCall& c)
 {
-    Machine& m = c.machine;
-    const auto tell = [&](const char* event, std::initializer_list<Value> more) {
-        std::vector<Value> args {m.stringValue(event), c.arg(0)};
-        args.insert(args.end(), more);
-        m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
-    };
+    const auto tell = [&](const char* event, std::initializer_list<Value> more) { broadcast(c, event, more); };
     if (!(c.arg(3).isBoolean() && c.arg(3).asBoolean()))
         tell("onLoadStart", {});
     tell("onLoadProgress", {c.arg(1), c.arg(2)});
