@@ -24,6 +24,7 @@
 
 #include "flash/FileSource.h"
 #include "flash/KeyCodes.h"
+#include "flash/NetworkFetcher.h"
 #include "flash/NetworkSource.h"
 #include "platform/MessageBox.h"
 #include "platform/Platform.h"
@@ -132,18 +133,24 @@ void ShockwaveFlash::setMovie(const QString& movie)
     // the sandbox judges them by.
     if (NetworkSource::handles(movie)) {
         m_player.setMovieUrl(QUrl(movie).toString().toStdString());
+        network();
+        m_player.setWebFetcher(m_fetcher);
         startSource(new NetworkSource(network(), QUrl(movie), this));
     } else {
         const QString path = localPathOf(movie);
         m_player.setMovieUrl(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString().toStdString());
+        // A movie from disk never reaches the network, whatever it asks.
+        m_player.setWebFetcher(nullptr);
         startSource(new FileSource(path, this));
     }
 }
 
 QNetworkAccessManager& ShockwaveFlash::network()
 {
-    if (!m_network)
+    if (!m_network) {
         m_network = new QNetworkAccessManager(this);
+        m_fetcher = std::make_shared<NetworkFetcher>(*m_network);
+    }
     return *m_network;
 }
 

@@ -31,6 +31,7 @@ struct Platform;
 namespace flash {
 
 class MovieSource;
+class NetworkFetcher;
 
 class ShockwaveFlash : public QWidget {
     Q_OBJECT
@@ -174,6 +175,9 @@ private:
     FrameRenderer* m_renderer;
     QPointer<MovieSource> m_source;
     QNetworkAccessManager* m_network = nullptr;
+    // What a web movie's script loads through; made with the network, and
+    // shared with the player, which may hold it to the end.
+    std::shared_ptr<NetworkFetcher> m_fetcher;
     swf::SteadyClock m_steadyClock;
     std::unique_ptr<swf::FrameScheduler> m_scheduler;
     // Wakes the control when the next frame is due.

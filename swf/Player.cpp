@@ -61,6 +61,7 @@ struct Player::State {
     std::function<void(std::string_view)> traceSink;
     const Clock* scriptClock = nullptr;
     std::string movieUrl;
+    std::shared_ptr<script::Fetcher> webFetcher;
     script::Host::SystemFacts systemFacts;
     // Outlives every movie, as the files it stands for do.
     std::unique_ptr<script::SharedObjectStore> sharedObjects = std::make_unique<script::SharedObjectStore>();
@@ -213,6 +214,7 @@ void Player::State::startScript()
     scriptHost->setTraceSink(traceSink);
     installScriptPainter(*scriptHost, *stage);
     scriptHost->setMovieUrl(movieUrl);
+    scriptHost->loads().setWebFetcher(webFetcher);
     scriptHost->setSharedObjectStore(sharedObjects.get());
     scriptHost->setSystemFacts(systemFacts);
     machine = std::make_unique<script::Machine>(*scriptHost, version);
@@ -369,6 +371,11 @@ void Player::setMovieUrl(std::string url)
     m_state->movieUrl = std::move(url);
     if (m_state->scriptHost)
         m_state->scriptHost->setMovieUrl(m_state->movieUrl);
+}
+
+void Player::setWebFetcher(std::shared_ptr<script::Fetcher> fetcher)
+{
+    m_state->webFetcher = std::move(fetcher);
 }
 
 void Player::setStorageFolder(std::string folder)

@@ -28,6 +28,10 @@ class Movie;
 class Stage;
 struct StageFrame;
 
+namespace script {
+class Fetcher;
+} // namespace script
+
 class Player {
 public:
     Player();
@@ -56,6 +60,10 @@ public:
     // loads resolve against and the sandbox judges by. Without one a movie
     // loads nothing.
     void setMovieUrl(std::string url);
+    // What fetches the web addresses script loads from (movies opened from
+    // then on). Without one, script reads local files only, as a
+    // reproducible run needs.
+    void setWebFetcher(std::shared_ptr<script::Fetcher> fetcher);
     // Where movies' stored objects (SharedObject) are kept between runs.
     // Without one (the default, for tools and tests) they last as long as
     // the player.

@@ -180,6 +180,9 @@ public:
         bool ok = false;
         std::string data; // UTF-8, as script reads it
         std::size_t bytes = 0; // as they arrived
+        // What the server answered (LoadVars.onHTTPStatus): 0 when none
+        // answered; -1 for a load that never went to the web.
+        int httpStatus = -1;
     };
     virtual void fetch(std::uint64_t id, std::string_view /*url*/, UrlMethod, std::string_view /*body*/) { m_refused.push_back({id, false, {}}); }
     virtual std::vector<FetchResult> finishedFetches() { return std::exchange(m_refused, {}); }
@@ -204,6 +207,15 @@ public:
         m_refusedClips.push_back({id, {}, "URLNotFound"});
     }
     virtual std::vector<ClipLoadResult> finishedClipLoads() { return std::exchange(m_refusedClips, {}); }
+    // How far the fetches and clip loads still under way have come, by
+    // their ids: bytes so far and the whole (0 while unknown).
+    struct LoadProgress {
+        std::uint64_t id = 0;
+        double loaded = 0;
+        double total = 0;
+        bool clip = false; // a loadClip's, else a fetch's
+    };
+    virtual std::vector<LoadProgress> loadsUnderWay() { return {}; }
 
     // The movie's own address (file:///..., http://...), empty when it has
     // none.

@@ -96,6 +96,9 @@ public:
         std::vector<std::uint8_t> bytes;
     };
     virtual std::vector<LoadedFile> takeFiles() = 0;
+    // Bytes so far and the whole (0 while unknown) of a sound or stream
+    // load still under way; none once it has ended.
+    virtual std::optional<Host::LoadProgress> loadProgress(std::uint64_t /*id*/) { return std::nullopt; }
     // The streams playing, by the ids their loads had, which script
     // follows from frame to frame until they end.
     std::vector<std::uint64_t>& playingStreams() { return m_playingStreams; }

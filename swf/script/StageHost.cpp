@@ -1,7 +1,6 @@
 #include "swf/script/StageHost.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QPainter>
 #include <QTimeZone>
 #include <QUrl>
@@ -29,7 +28,6 @@
 #include "swf/runtime/VideoInstance.h"
 #include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
-#include "swf/script/LoadPolicy.h"
 #include "swf/script/Machine.h"
 #include "swf/script/StageMedia.h"
 #include "swf/script/classes/Loads.h"
@@ -334,6 +332,24 @@ std::string loadedText(const QByteArray& bytes, int version, bool codepage)
     return text;
 }
 
+// The clip's own variables as a form sends them, for loadVariables
+// with a method: name=value pairs, escaped.
+std::string formOf(Machine& machine, Object* clip)
+{
+    std::string form;
+    std::vector<Value> keys;
+    machine.enumerate(clip, keys);
+    for (const Value& key : keys) {
+        const Value value = machine.get(clip, machine.toString(key));
+        if (value.isObject())
+            continue;
+        const QByteArray name = QUrl::toPercentEncoding(QString::fromStdString(machine.toStdString(key)));
+        const QByteArray text = QUrl::toPercentEncoding(QString::fromStdString(machine.toStdString(value)));
+        form += (form.empty() ? "" : "&") + name.toStdString() + "=" + text.toStdString();
+    }
+    return form;
+}
+
 } // namespace
 
 void StageHost::loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method)
@@ -341,44 +357,69 @@ void StageHost::loadVariables(ClipHandle target, int level, std::string_view url
     const ClipHandle into = target ? target : root(level);
     if (!m_machine || !into)
         return;
-    startLoad(*m_machine, m_machine->clipValue(into), url, method, {});
+    Object* clip = m_machine->clipObject(into);
+    const std::string form = method != UrlMethod::None && clip ? formOf(*m_machine, clip) : std::string();
+    startLoad(*m_machine, m_machine->clipValue(into), url, method, form);
 }
 
-void StageHost::fetch(std::uint64_t id, std::string_view url, UrlMethod, std::string_view)
+namespace {
+
+// What a failed load's diagnostic says.
+std::string failureOf(std::string_view url, const FetchOutcome& outcome)
 {
-    const LoadTarget where = resolveLoad(m_movieUrl, url);
-    if (where.kind == LoadTarget::Kind::LocalFile) {
-        m_fetches.push_back({id, where.location});
-        return;
-    }
-    if (where.kind == LoadTarget::Kind::Refused)
-        diagnostic("loading \"" + std::string(url) + "\" refused: " + where.reason);
-    else
-        diagnostic("loading \"" + std::string(url) + "\" failed: this player does not load from the web yet");
-    m_fetches.push_back({id, {}});
+    const bool refused = outcome.error.starts_with("refused: ");
+    return "loading \"" + std::string(url) + "\" " + (refused ? outcome.error : "failed: " + outcome.error);
+}
+
+} // namespace
+
+void StageHost::fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body)
+{
+    m_fetches.push_back({id, m_loads.start(url, method, body), std::string(url)});
 }
 
 std::vector<Host::FetchResult> StageHost::finishedFetches()
 {
     std::vector<FetchResult> done;
-    for (const PendingFetch& pending : std::exchange(m_fetches, {})) {
-        FetchResult result {pending.id, false, {}};
-        if (!pending.path.empty()) {
-            QFile file(QString::fromStdString(pending.path));
-            if (file.open(QIODevice::ReadOnly) && file.size() <= qint64(kMaxLoadBytes)) {
-                const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
-                result.ok = file.error() == QFileDevice::NoError && bytes.size() <= qsizetype(kMaxLoadBytes);
-                if (result.ok) {
-                    result.bytes = std::size_t(bytes.size());
-                    result.data = loadedText(bytes, m_movie.header().version, usesCodepage());
-                }
-            }
-            if (!result.ok)
-                diagnostic("loading \"" + pending.path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
+    std::vector<PendingFetch> waiting;
+    for (PendingFetch& pending : std::exchange(m_fetches, {})) {
+        std::optional<FetchOutcome> outcome = m_loads.take(pending.ticket);
+        if (!outcome) {
+            waiting.push_back(std::move(pending));
+            continue;
         }
+        FetchResult result {pending.id, outcome->ok, {}};
+        if (outcome->ok) {
+            result.bytes = std::size_t(outcome->bytes.size());
+            result.data = loadedText(outcome->bytes, m_movie.header().version, usesCodepage());
+        } else {
+            diagnostic(failureOf(pending.url, *outcome));
+        }
+        // Only a load that went to the web has a server's answer to give,
+        // 0 when none came; a refused one never went.
+        if (outcome->address.starts_with("http") && !outcome->error.starts_with("refused: "))
+            result.httpStatus = outcome->status;
         done.push_back(std::move(result));
     }
+    // Fetches asked for while these were heard wait for the next boundary.
+    waiting.insert(waiting.end(), std::make_move_iterator(m_fetches.begin()), std::make_move_iterator(m_fetches.end()));
+    m_fetches = std::move(waiting);
     return done;
+}
+
+std::vector<Host::LoadProgress> StageHost::loadsUnderWay()
+{
+    std::vector<LoadProgress> underWay;
+    const auto add = [&](std::uint64_t id, std::uint64_t ticket, bool clip) {
+        const FetchProgress progress = m_loads.progress(ticket);
+        if (id && progress.loaded > 0)
+            underWay.push_back({id, double(progress.loaded), double(progress.total), clip});
+    };
+    for (const PendingFetch& pending : m_fetches)
+        add(pending.id, pending.ticket, false);
+    for (const PendingClipLoad& load : m_clipLoads)
+        add(load.id, load.ticket, true);
+    return underWay;
 }
 
 bool StageHost::usesCodepage()
@@ -393,7 +434,10 @@ bool StageHost::usesCodepage()
 void StageHost::loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url)
 {
     const bool overLimit = m_clipLoads.size() >= kMaxPendingClipLoads;
-    m_clipLoads.push_back({id, target ? target : root(level), level, overLimit ? std::string() : std::string(url), false, overLimit});
+    PendingClipLoad load {id, target ? target : root(level), level, overLimit ? std::string() : std::string(url), 0, false, overLimit};
+    if (!load.url.empty())
+        load.ticket = m_loads.start(load.url);
+    m_clipLoads.push_back(std::move(load));
 }
 
 std::vector<Host::ClipLoadResult> StageHost::finishedClipLoads()
@@ -401,10 +445,15 @@ std::vector<Host::ClipLoadResult> StageHost::finishedClipLoads()
     std::vector<ClipLoadResult> done;
     std::vector<PendingClipLoad> waiting;
     for (PendingClipLoad& load : std::exchange(m_clipLoads, {})) {
-        if (load.read)
-            done.push_back(finishClipLoad(load));
-        else
+        if (!load.read) {
             waiting.push_back((load.read = true, std::move(load)));
+            continue;
+        }
+        std::optional<FetchOutcome> arrived = load.ticket ? m_loads.take(load.ticket) : FetchOutcome {};
+        if (!arrived)
+            waiting.push_back(std::move(load));
+        else
+            done.push_back(finishClipLoad(load, std::move(*arrived)));
     }
     // Loads asked for while these finished wait for the next boundary.
     waiting.insert(waiting.end(), std::make_move_iterator(m_clipLoads.begin()), std::make_move_iterator(m_clipLoads.end()));
@@ -430,7 +479,7 @@ LoadedKind kindOf(const QByteArray& head)
 
 } // namespace
 
-Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
+Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load, FetchOutcome arrived)
 {
     ClipLoadResult result {load.id, load.target, {}};
     const std::string where = load.level >= 0 ? "_level" + std::to_string(load.level) : targetPath(load.target);
@@ -457,24 +506,13 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load)
         result.clip = emptyInPlaceOf(load.target);
         return result;
     }
-    const LoadTarget source = resolveLoad(m_movieUrl, load.url);
-    if (source.kind == LoadTarget::Kind::Refused)
-        return fail("URLNotFound", "refused: " + source.reason);
-    if (source.kind == LoadTarget::Kind::Web)
-        return fail("URLNotFound", "this player does not load from the web yet");
-    QFile file(QString::fromStdString(source.location));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail("URLNotFound", file.errorString().toStdString());
-    if (file.size() > qint64(kMaxLoadBytes))
-        return fail("LoadNeverCompleted", "larger than a load may be");
-    const LoadedKind kind = kindOf(file.peek(4));
+    if (!arrived.ok)
+        return fail(arrived.found ? "LoadNeverCompleted" : "URLNotFound", arrived.error);
+    const QByteArray& bytes = arrived.bytes;
+    const LoadedKind kind = kindOf(bytes.first(std::min<qsizetype>(4, bytes.size())));
     if (isLevel && levelNumber == 0)
         return fail("LoadNeverCompleted", "replacing the main movie is not supported yet");
-    // Read against the cap again: the file may have grown since.
-    const QByteArray bytes = file.read(qint64(kMaxLoadBytes) + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > qsizetype(kMaxLoadBytes))
-        return fail("LoadNeverCompleted", file.error() != QFileDevice::NoError ? file.errorString().toStdString() : "larger than a load may be");
-    const std::string url = QUrl::fromLocalFile(QString::fromStdString(source.location)).toString().toStdString();
+    const std::string& url = arrived.address;
     if (kind == LoadedKind::Movie) {
         std::string problem;
         std::shared_ptr<const LoadedMovie> movie = readMovie(bytes, url, problem);

@@ -24,6 +24,7 @@
 #include "swf/ColorTransform.h"
 #include "swf/define/FrameScript.h"
 #include "swf/script/Host.h"
+#include "swf/script/LoadQueue.h"
 #include "swf/script/SharedObjectStore.h"
 
 class QByteArray;
@@ -100,9 +101,16 @@ public:
     std::vector<FetchResult> finishedFetches() override;
     void loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url) override;
     std::vector<ClipLoadResult> finishedClipLoads() override;
+    std::vector<LoadProgress> loadsUnderWay() override;
     // The movie's own address, which loads resolve against and the sandbox
     // judges by; empty allows no loads.
-    void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
+    void setMovieUrl(std::string url)
+    {
+        m_movieUrl = std::move(url);
+        m_loads.setMovieUrl(m_movieUrl);
+    }
+    // What every load of the movie's goes through, sounds and streams too.
+    LoadQueue& loads() { return m_loads; }
     const std::string& movieUrl() const override { return m_movieUrl; }
     // Where getLocal's objects are kept; none until one is given.
     void setSharedObjectStore(SharedObjectStore* store) { m_sharedObjects.store = store; }
@@ -110,7 +118,7 @@ public:
     void setSystemFacts(SystemFacts facts) { m_systemFacts = std::move(facts); }
     SystemFacts systemFacts() override { return m_systemFacts; }
     // The most one load may read.
-    static constexpr std::size_t kMaxLoadBytes = 16 * 1024 * 1024;
+    static constexpr std::size_t kMaxLoadBytes = LoadQueue::kMaxBytes;
 
     ClipHandle root(int level) override;
     ClipHandle parent(ClipHandle clip) override;
@@ -239,9 +247,11 @@ private:
     // _focusrect as script set it, by object id.
     std::unordered_map<std::uint64_t, bool> m_focusRects;
     bool showsFocusRect(const DisplayObject& object) const;
+    LoadQueue m_loads;
     struct PendingFetch {
         std::uint64_t id;
-        std::string path; // empty: failed already
+        std::uint64_t ticket;
+        std::string url;
     };
     std::vector<PendingFetch> m_fetches;
     struct PendingClipLoad {
@@ -249,6 +259,8 @@ private:
         ClipHandle target;
         int level;
         std::string url;
+        // In the load queue; 0 for an unload or a load over the limit.
+        std::uint64_t ticket = 0;
         // A load is read one frame boundary after it was asked for and
         // shows at the next, as the reference player's do.
         bool read = false;
@@ -259,7 +271,7 @@ private:
     // failures instead of a frame that reads without end.
     static constexpr std::size_t kMaxPendingClipLoads = 64;
     std::vector<PendingClipLoad> m_clipLoads;
-    ClipLoadResult finishClipLoad(const PendingClipLoad& load);
+    ClipLoadResult finishClipLoad(const PendingClipLoad& load, FetchOutcome arrived);
     // The movie set System.useCodepage: loaded text without a byte order
     // mark is in the desktop's encoding.
     bool usesCodepage();

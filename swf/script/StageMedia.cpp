@@ -3,14 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include <QFile>
-
 #include "swf/define/Dictionary.h"
 #include "swf/define/SoundDefinition.h"
 #include "swf/media/Mp3File.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/Stage.h"
-#include "swf/script/LoadPolicy.h"
 #include "swf/script/StageHost.h"
 
 namespace swf::script {
@@ -134,87 +131,93 @@ std::vector<MediaHost::Ended> StageMedia::takeEnded()
     return ended;
 }
 
-std::string StageMedia::pathOf(std::string_view url)
-{
-    const LoadTarget where = resolveLoad(m_host.movieUrl(), url);
-    if (where.kind == LoadTarget::Kind::LocalFile)
-        return where.location;
-    if (where.kind == LoadTarget::Kind::Refused)
-        m_host.diagnostic("loading \"" + std::string(url) + "\" refused: " + where.reason);
-    else
-        m_host.diagnostic("loading \"" + std::string(url) + "\" failed: this player does not load from the web yet");
-    return {};
-}
-
-std::optional<std::vector<std::uint8_t>> StageMedia::read(const std::string& path)
-{
-    if (path.empty())
-        return std::nullopt;
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(StageHost::kMaxLoadBytes)) {
-        m_host.diagnostic("loading \"" + path + "\" failed: " + (file.isOpen() ? "larger than a load may be" : file.errorString().toStdString()));
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(qint64(StageHost::kMaxLoadBytes));
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 void StageMedia::load(std::uint64_t id, std::string_view url, bool streaming)
 {
-    m_pending.push_back({id, admit(m_pending, url), streaming});
+    m_pending.push_back(admit(m_pending, id, url, streaming));
 }
 
 void StageMedia::loadFile(std::uint64_t id, std::string_view url)
 {
-    m_pendingFiles.push_back({id, admit(m_pendingFiles, url), false});
+    m_pendingFiles.push_back(admit(m_pendingFiles, id, url, false));
 }
 
-// Each load is read whole when it is handed over: a script asking for
-// load after load in one frame gets a failure beyond a few, rather than
-// holding many files at once.
-std::string StageMedia::admit(const std::vector<PendingLoad>& pending, std::string_view url)
+// Each load is held whole once it has arrived: a script asking for load
+// after load in one frame gets a failure beyond a few, rather than holding
+// many files at once.
+StageMedia::PendingLoad StageMedia::admit(const std::vector<PendingLoad>& pending, std::uint64_t id, std::string_view url, bool streaming)
 {
-    const auto waiting = std::count_if(pending.begin(), pending.end(), [](const PendingLoad& load) { return !load.path.empty(); });
+    const auto waiting = std::count_if(pending.begin(), pending.end(), [](const PendingLoad& load) { return load.ticket != 0; });
     if (std::size_t(waiting) >= kMaxPendingLoads) {
         m_host.diagnostic("loading \"" + std::string(url) + "\" failed: too many loads at once");
-        return {};
+        return PendingLoad {id, 0, std::string(url), streaming};
     }
-    return pathOf(url);
+    return PendingLoad {id, m_host.loads().start(url), std::string(url), streaming};
+}
+
+std::vector<std::pair<StageMedia::PendingLoad, FetchOutcome>> StageMedia::takeEnded(std::vector<PendingLoad>& pending)
+{
+    std::vector<std::pair<PendingLoad, FetchOutcome>> ended;
+    std::vector<PendingLoad> waiting;
+    for (PendingLoad& load : pending) {
+        std::optional<FetchOutcome> outcome = load.ticket ? m_host.loads().take(load.ticket) : FetchOutcome {};
+        if (!outcome) {
+            waiting.push_back(std::move(load));
+            continue;
+        }
+        if (!outcome->ok && load.ticket) {
+            const bool refused = outcome->error.starts_with("refused: ");
+            m_host.diagnostic("loading \"" + load.url + "\" " + (refused ? outcome->error : "failed: " + outcome->error));
+        }
+        ended.emplace_back(std::move(load), std::move(*outcome));
+    }
+    pending = std::move(waiting);
+    return ended;
+}
+
+std::optional<Host::LoadProgress> StageMedia::loadProgress(std::uint64_t id)
+{
+    for (const std::vector<PendingLoad>* pending : {&m_pending, &m_pendingFiles})
+        for (const PendingLoad& load : *pending)
+            if (load.id == id && load.ticket) {
+                const FetchProgress progress = m_host.loads().progress(load.ticket);
+                return Host::LoadProgress {id, double(progress.loaded), double(progress.total)};
+            }
+    return std::nullopt;
 }
 
 std::vector<MediaHost::LoadedFile> StageMedia::takeFiles()
 {
     std::vector<LoadedFile> done;
-    for (const PendingLoad& pending : std::exchange(m_pendingFiles, {})) {
-        std::optional<std::vector<std::uint8_t>> bytes = read(pending.path);
-        done.push_back({pending.id, bytes.has_value(), bytes ? std::move(*bytes) : std::vector<std::uint8_t> {}});
-    }
+    for (auto& [load, outcome] : takeEnded(m_pendingFiles))
+        done.push_back({load.id, outcome.ok, std::vector<std::uint8_t>(outcome.bytes.begin(), outcome.bytes.end())});
     return done;
 }
 
 std::vector<MediaHost::Loaded> StageMedia::takeLoads()
 {
     std::vector<Loaded> done;
-    for (const PendingLoad& pending : std::exchange(m_pending, {}))
-        done.push_back(finishLoad(pending.id, pending.path, pending.streaming));
-    for (Loaded& loaded : done)
-        loaded.streaming = loaded.ok && loaded.streaming;
+    for (auto& [load, outcome] : takeEnded(m_pending)) {
+        if (outcome.ok) {
+            done.push_back(finishLoad(load.id, load.url, outcome.bytes, load.streaming));
+            continue;
+        }
+        Loaded failed;
+        failed.id = load.id;
+        done.push_back(std::move(failed));
+    }
     return done;
 }
 
-MediaHost::Loaded StageMedia::finishLoad(std::uint64_t id, const std::string& path, bool streaming)
+MediaHost::Loaded StageMedia::finishLoad(std::uint64_t id, const std::string& url, const QByteArray& bytes, bool streaming)
 {
     Loaded loaded;
     loaded.id = id;
-    const std::optional<std::vector<std::uint8_t>> bytes = read(path);
-    if (!bytes)
-        return loaded;
-    const std::span<const std::uint8_t> data(*bytes);
+    const std::span<const std::uint8_t> data(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size()));
     loaded.bytes = double(data.size());
     Result<Mp3File> mp3 = decodeMp3File(data, kMaxLoadedFrames);
     if (!mp3) {
         // A file that is no MP3 still arrived; its tags, if any, still count.
-        m_host.diagnostic("loading sound \"" + path + "\" failed: " + mp3.error());
+        m_host.diagnostic("loading sound \"" + url + "\" failed: " + mp3.error());
         loaded.tags = readId3Tags(data).fields;
         return loaded;
     }

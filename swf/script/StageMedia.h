@@ -2,8 +2,9 @@
 
 // The Sound and NetStream classes' side in the player: levels kept per
 // owner and handed to the mixer, exported sounds from the movie's
-// dictionary, MP3 files loaded from under the movie's sandbox, decoded and
-// kept for playing, and the files streams play, read whole.
+// dictionary, MP3 files loaded through the movie's load queue, decoded and
+// kept for playing, and the files streams play, taken whole once they have
+// all arrived.
 
 #include <cstdint>
 #include <map>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "swf/media/PcmSound.h"
+#include "swf/script/Fetcher.h"
 #include "swf/script/MediaHost.h"
 
 namespace swf {
@@ -46,15 +48,11 @@ public:
     std::vector<Loaded> takeLoads() override;
     void loadFile(std::uint64_t id, std::string_view url) override;
     std::vector<LoadedFile> takeFiles() override;
+    std::optional<Host::LoadProgress> loadProgress(std::uint64_t id) override;
 
 private:
     std::uint64_t groupOf(SoundOwner owner) const;
-    Loaded finishLoad(std::uint64_t id, const std::string& path, bool streaming);
-    // The movie's sandbox judges `url`: the local path, or empty (and a
-    // diagnostic) when it may not be read.
-    std::string pathOf(std::string_view url);
-    // The file's bytes, empty (and a diagnostic) when it cannot be read.
-    std::optional<std::vector<std::uint8_t>> read(const std::string& path);
+    Loaded finishLoad(std::uint64_t id, const std::string& url, const QByteArray& bytes, bool streaming);
     void keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound);
     void forgetGone();
 
@@ -64,10 +62,14 @@ private:
     std::map<std::uint64_t, std::shared_ptr<const PcmSound>> m_loaded; // by load
     struct PendingLoad {
         std::uint64_t id = 0;
-        std::string path; // empty: refused already
+        std::uint64_t ticket = 0; // 0: failed already
+        std::string url;
         bool streaming = false;
     };
-    std::string admit(const std::vector<PendingLoad>& pending, std::string_view url);
+    PendingLoad admit(const std::vector<PendingLoad>& pending, std::uint64_t id, std::string_view url, bool streaming);
+    // The loads of `pending` that have ended, with their outcomes (a
+    // diagnostic for each failure); the rest stay.
+    std::vector<std::pair<PendingLoad, FetchOutcome>> takeEnded(std::vector<PendingLoad>& pending);
 
     std::vector<PendingLoad> m_pending;
     std::vector<PendingLoad> m_pendingFiles;

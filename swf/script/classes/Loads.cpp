@@ -41,6 +41,9 @@ Value deliverOne(NativeCall& c)
         }
         return Value();
     }
+    // A server's answer is heard before what it sent.
+    if (c.arg(2).isNumber())
+        m.callMethod(c.thisValue, m.intern("onHTTPStatus"), c.args.subspan(2, 1));
     m.callMethod(c.thisValue, m.intern("onData"), c.args.subspan(0, 1));
     return Value();
 }
@@ -172,13 +175,24 @@ Value ignoreOnLoad(NativeCall&)
 
 void deliverLoads(Machine& machine)
 {
+    // What has come of loads still on their way reads through
+    // getBytesLoaded and getBytesTotal between frames.
+    for (const Host::LoadProgress& progress : machine.host().loadsUnderWay()) {
+        Object* target = progress.clip ? nullptr : machine.hostRoot(progress.id).objectOrNull();
+        if (!target || target->kind() == ObjectKind::Clip)
+            continue;
+        machine.define(target, "_bytesLoaded", Value::number(progress.loaded), PropertyFlag::DontEnum);
+        if (progress.total > 0)
+            machine.define(target, "_bytesTotal", Value::number(progress.total), PropertyFlag::DontEnum);
+    }
     for (const Host::FetchResult& result : machine.host().finishedFetches()) {
         const Value target = machine.hostRoot(result.id);
         machine.removeHostRoot(result.id);
         if (!target.isObject())
             continue;
         const Value args[] {result.ok ? machine.stringValue(result.data) : Value(),
-                            result.ok ? Value::number(double(result.bytes)) : Value()};
+                            result.ok ? Value::number(double(result.bytes)) : Value(),
+                            result.httpStatus >= 0 ? Value::number(result.httpStatus) : Value()};
         const Value deliver = Value::object(machine.newNative(deliverOne));
         machine.callFromHost(deliver, target, args);
     }

@@ -122,21 +122,27 @@ Value getProgress(NativeCall& c)
     return Value::object(progress);
 }
 
+// Tells the loader's listeners of `event` about the target, c.arg(0).
+void broadcast(NativeCall& c, const char* event, std::initializer_list<Value> more)
+{
+    Machine& m = c.machine;
+    std::vector<Value> args {m.stringValue(event), c.arg(0)};
+    args.insert(args.end(), more);
+    m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
+}
+
 // Runs as an entry of its own with the loader as `this`: args are the
 // target, the error (undefined when it arrived) and the bytes.
 Value deliverOne(NativeCall& c)
 {
-    Machine& m = c.machine;
-    const auto tell = [&](const char* event, std::initializer_list<Value> more) {
-        std::vector<Value> args {m.stringValue(event), c.arg(0)};
-        args.insert(args.end(), more);
-        m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
-    };
+    const auto tell = [&](const char* event, std::initializer_list<Value> more) { broadcast(c, event, more); };
     if (!c.arg(1).isUndefined()) {
         tell("onLoadError", {c.arg(1), Value::number(0)});
         return Value();
     }
-    tell("onLoadStart", {});
+    // A load heard of on its way has started already.
+    if (!(c.arg(5).isBoolean() && c.arg(5).asBoolean()))
+        tell("onLoadStart", {});
     tell("onLoadProgress", {c.arg(2), c.arg(3)});
     // A movie's progress is heard twice, as it arrives and as it ends;
     // its onLoadInit waits for its first frame.
@@ -145,6 +151,17 @@ Value deliverOne(NativeCall& c)
     tell("onLoadComplete", {Value::number(0)});
     if (!(c.arg(4).isBoolean() && c.arg(4).asBoolean()))
         tell("onLoadInit", {});
+    return Value();
+}
+
+// As deliverOne, for a load still on its way: the target, the bytes so
+// far and the whole, and whether it was heard of before.
+Value deliverProgress(NativeCall& c)
+{
+    const auto tell = [&](const char* event, std::initializer_list<Value> more) { broadcast(c, event, more); };
+    if (!(c.arg(3).isBoolean() && c.arg(3).asBoolean()))
+        tell("onLoadStart", {});
+    tell("onLoadProgress", {c.arg(1), c.arg(2)});
     return Value();
 }
 
@@ -160,6 +177,21 @@ Value deliverInit(NativeCall& c)
 
 void deliverClipLoads(Machine& machine)
 {
+    for (const Host::LoadProgress& progress : machine.host().loadsUnderWay()) {
+        const Value waiting = progress.clip ? machine.hostRoot(progress.id) : Value();
+        if (!waiting.isObject() || machine.toBoolean(machine.get(waiting, machine.intern("quiet"))))
+            continue;
+        // Heard when more has come, not at every frame.
+        const Value heard = machine.get(waiting, machine.intern("heard"));
+        if (heard.isNumber() && heard.asNumber() == progress.loaded)
+            continue;
+        machine.set(waiting.asObject(), "heard", Value::number(progress.loaded));
+        const Value started = Value::boolean(machine.toBoolean(machine.get(waiting, machine.intern("started"))));
+        machine.set(waiting.asObject(), "started", Value::boolean(true));
+        const Value args[] {machine.get(waiting, machine.intern("target")), Value::number(progress.loaded),
+                            Value::number(progress.total > 0 ? progress.total : progress.loaded), started};
+        machine.callFromHost(Value::object(machine.newNative(deliverProgress)), machine.get(waiting, machine.intern("loader")), args);
+    }
     for (const Host::ClipLoadResult& result : machine.host().finishedClipLoads()) {
         const Value waiting = machine.hostRoot(result.id);
         if (!waiting.isObject()) {
@@ -179,8 +211,12 @@ void deliverClipLoads(Machine& machine)
         } else {
             machine.removeHostRoot(result.id);
         }
-        const Value args[] {target, result.error.empty() ? Value() : machine.stringValue(result.error), Value::number(result.bytesLoaded),
-                            Value::number(result.bytesTotal), Value::boolean(initLater)};
+        const Value args[] {target,
+                            result.error.empty() ? Value() : machine.stringValue(result.error),
+                            Value::number(result.bytesLoaded),
+                            Value::number(result.bytesTotal),
+                            Value::boolean(initLater),
+                            Value::boolean(machine.toBoolean(machine.get(waiting, machine.intern("started"))))};
         machine.callFromHost(Value::object(machine.newNative(deliverOne)), loader, args);
     }
 }

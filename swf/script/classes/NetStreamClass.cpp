@@ -185,6 +185,10 @@ Value propertyGetter(NativeCall& c)
         return store->dense(BufferTime);
     case BytesLoaded:
     case BytesTotal:
+        // While the file is still on its way, what has come of it.
+        if (MediaHost* host = m.host().media(); host && store->dense(Load).isNumber())
+            if (const auto progress = host->loadProgress(std::uint64_t(number(store, Load))); progress && progress->loaded > 0)
+                return Value::number(c.callee->tag() == BytesLoaded ? progress->loaded : progress->total);
         return Value::number(number(store, Bytes));
     }
     return Value();
