@@ -4,6 +4,7 @@
 
 #include "swf/render/Filter.h"
 #include "swf/render/FramePainter.h"
+#include "swf/runtime/HitTest.h"
 #include "swf/runtime/RenderList.h"
 #include "swf/runtime/Stage.h"
 #include "swf/script/StageHost.h"
@@ -12,12 +13,15 @@ namespace swf {
 
 namespace {
 
-// A colour transform over premultiplied pixels.
+// A colour transform over premultiplied pixels; its offsets colour only
+// what the clip covers.
 void transformPixels(QImage& image, const ColorTransform& cxform)
 {
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0)
+                continue;
             const QRgb plain = qUnpremultiply(line[x]);
             const Color c = cxform.apply({std::uint8_t(qRed(plain)), std::uint8_t(qGreen(plain)), std::uint8_t(qBlue(plain)),
                                           std::uint8_t(qAlpha(plain))});
@@ -26,21 +30,51 @@ void transformPixels(QImage& image, const ColorTransform& cxform)
     }
 }
 
+// The clip's own mask, set by script, cuts what is drawn as it cuts the
+// clip on the stage: placed where it stands relative to the clip.
+bool applyOwnMask(const Stage& stage, const SpriteInstance& clip, QImage& layer, const QTransform& toTarget, const RenderOptions& options,
+                  RenderScratch& scratch)
+{
+    const auto* mask = dynamic_cast<const SpriteInstance*>(clip.scriptMask());
+    if (!mask)
+        return true;
+    QImage coverage(layer.size(), QImage::Format_ARGB32_Premultiplied);
+    if (coverage.isNull())
+        return false;
+    coverage.fill(Qt::transparent);
+    const QTransform clipToStage = stageMatrix(clip).toTransform();
+    const QTransform maskToTarget = stageMatrix(*mask).toTransform() * clipToStage.inverted() * toTarget;
+    RenderList list;
+    buildClipRenderList(stage, *mask, list);
+    FramePainter painter(coverage, list, options, 1, scratch);
+    painter.setReports(false);
+    painter.paint(maskToTarget);
+    QPainter cut(&layer);
+    cut.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    cut.drawImage(0, 0, coverage);
+    return true;
+}
+
 bool drawClip(const Stage& stage, const SpriteInstance& clip, QImage& target, const QTransform& toTarget, const ColorTransform& cxform,
               bool smoothing)
 {
+    // A clip serving as another's mask is never drawn itself, here as on
+    // the stage.
+    if (clip.isScriptMask())
+        return true;
     RenderList list;
     buildClipRenderList(stage, clip, list);
     RenderScratch scratch;
     RenderOptions options;
     options.quality = smoothing ? Quality::Best : Quality::High;
-    if (cxform.isIdentity()) {
+    if (cxform.isIdentity() && !clip.scriptMask()) {
         FramePainter painter(target, list, options, 1, scratch);
         painter.setReports(false);
         painter.paint(toTarget);
         return true;
     }
-    // The transform applies to the clip drawn whole, as to a layer.
+    // The transform and the mask apply to the clip drawn whole, as to a
+    // layer.
     QImage layer(target.size(), QImage::Format_ARGB32_Premultiplied);
     if (layer.isNull())
         return false;
@@ -48,7 +82,10 @@ bool drawClip(const Stage& stage, const SpriteInstance& clip, QImage& target, co
     FramePainter painter(layer, list, options, 1, scratch);
     painter.setReports(false);
     painter.paint(toTarget);
-    transformPixels(layer, cxform);
+    if (!cxform.isIdentity())
+        transformPixels(layer, cxform);
+    if (!applyOwnMask(stage, clip, layer, toTarget, options, scratch))
+        return false;
     QPainter onto(&target);
     onto.drawImage(0, 0, layer);
     return true;

@@ -634,7 +634,10 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
             return;
         const auto lock = lockShared();
         painter.setTransform(transform);
-        paintEditText(painter, *object.text, coverage ? kCoverageColor : cxform);
+        if (coverage)
+            paintEditTextMask(painter, *object.text, kCoverageColor);
+        else
+            paintEditText(painter, *object.text, cxform);
         return;
     }
     }

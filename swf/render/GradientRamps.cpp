@@ -9,9 +9,6 @@ namespace swf {
 
 namespace {
 
-// Stops added between two stored ones to follow linear-light blending.
-constexpr int kLinearSteps = 8;
-
 QColor qcolor(Color color)
 {
     return QColor(color.r, color.g, color.b, color.a);
@@ -43,24 +40,34 @@ QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& cxf
         last = position;
         stops.append({position, qcolor(cxform.apply(record.color))});
     }
-    if (gradient.interpolation != InterpolationMode::Linear || stops.size() < 2)
+    if (stops.size() < 2)
         return stops;
-    QGradientStops linear;
+    // The reference player mixes stops channel by channel, alpha apart from
+    // colour; the ramp mixes premultiplied pixels, which would fade a stop's
+    // colour along with its alpha. So where alpha changes, or colour mixes
+    // in linear light, a stop is set at every step of the ramp.
+    const bool linearLight = gradient.interpolation == InterpolationMode::Linear;
+    QGradientStops mixed;
     for (qsizetype i = 0; i + 1 < stops.size(); ++i) {
         const auto& [p0, c0] = stops[i];
         const auto& [p1, c1] = stops[i + 1];
-        for (int step = 0; step < kLinearSteps; ++step) {
-            const double t = double(step) / kLinearSteps;
-            const auto mixChannel = [t](int a, int b) {
-                return int(std::lround(fromLinear(toLinear(a) + (toLinear(b) - toLinear(a)) * t)));
+        if (!linearLight && c0.alpha() == c1.alpha()) {
+            mixed.append(stops[i]);
+            continue;
+        }
+        const int steps = std::max(1, int(std::ceil((p1 - p0) * 255)));
+        for (int step = 0; step < steps; ++step) {
+            const double t = double(step) / steps;
+            const auto plain = [t](int a, int b) { return int(std::lround(a + (b - a) * t)); };
+            const auto colour = [t, linearLight, &plain](int a, int b) {
+                return linearLight ? int(std::lround(fromLinear(toLinear(a) + (toLinear(b) - toLinear(a)) * t))) : plain(a, b);
             };
-            linear.append({p0 + (p1 - p0) * t,
-                           QColor(mixChannel(c0.red(), c1.red()), mixChannel(c0.green(), c1.green()),
-                                  mixChannel(c0.blue(), c1.blue()), int(std::lround(c0.alpha() + (c1.alpha() - c0.alpha()) * t)))});
+            mixed.append({p0 + (p1 - p0) * t, QColor(colour(c0.red(), c1.red()), colour(c0.green(), c1.green()),
+                                                     colour(c0.blue(), c1.blue()), plain(c0.alpha(), c1.alpha()))});
         }
     }
-    linear.append(stops.back());
-    return linear;
+    mixed.append(stops.back());
+    return mixed;
 }
 
 const raster::Ramp& RampCache::rampFor(const Gradient& gradient, const ColorTransform& cxform)

@@ -15,7 +15,8 @@
 namespace swf {
 
 // The gradient's stops through a colour transform, with stops added
-// between stored ones for gradients that mix in linear light.
+// between stored ones where colour and alpha must mix apart or colour
+// mixes in linear light.
 QGradientStops gradientStops(const Gradient& gradient, const ColorTransform& cxform);
 
 // The same few gradients come round frame after frame; their ramps are

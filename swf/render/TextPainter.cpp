@@ -142,6 +142,16 @@ void paintHighlight(QPainter& painter, const QTransform& base, const TextLayout&
     }
 }
 
+// The reference player leaves out a field that is mirrored or turned over
+// on the stage, border and background included.
+bool turnedOver(const QTransform& transform) { return transform.m11() < 0 || transform.m22() < 0; }
+
+QRectF boxOf(const TextLayout& layout)
+{
+    const Rect& b = layout.bounds;
+    return QRectF(b.xMin, b.yMin, b.width(), b.height());
+}
+
 } // namespace
 
 void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup& fonts, const ColorTransform& cx)
@@ -173,8 +183,9 @@ void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup
 
 void paintEditText(QPainter& painter, const TextLayout& layout, const ColorTransform& cx)
 {
-    const Rect& b = layout.bounds;
-    const QRectF box(b.xMin, b.yMin, b.width(), b.height());
+    if (turnedOver(painter.worldTransform()))
+        return;
+    const QRectF box = boxOf(layout);
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -185,6 +196,23 @@ void paintEditText(QPainter& painter, const TextLayout& layout, const ColorTrans
     paintLines(painter, base, layout, cx);
     if (layout.highlight)
         paintHighlight(painter, base, layout, cx);
+    painter.restore();
+}
+
+// Device text and the field's box leave no mark in a mask: only glyphs
+// drawn from the movie's own outlines cover what the mask shows.
+void paintEditTextMask(QPainter& painter, const TextLayout& layout, const ColorTransform& coverage)
+{
+    if (turnedOver(painter.worldTransform()))
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(boxOf(layout), Qt::IntersectClip);
+    const QTransform base = painter.worldTransform();
+    for (const LaidLine& line : layout.lines)
+        for (const LaidRun& run : line.runs)
+            if (layout.faces[run.face].embedded)
+                paintRun(painter, base, line, run, layout.faces[run.face], coverage);
     painter.restore();
 }
 

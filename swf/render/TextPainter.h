@@ -24,5 +24,7 @@ using FontLookup = std::function<std::shared_ptr<const Font>(std::uint16_t)>;
 void paintStaticText(QPainter& painter, const StaticText& text, const FontLookup& fonts, const ColorTransform& cx);
 // A field as laid out for its current text.
 void paintEditText(QPainter& painter, const TextLayout& layout, const ColorTransform& cx);
+// The same field where it serves as a mask, drawn in `coverage`.
+void paintEditTextMask(QPainter& painter, const TextLayout& layout, const ColorTransform& coverage);
 
 } // namespace swf

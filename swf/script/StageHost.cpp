@@ -1323,6 +1323,8 @@ bool StageHost::drawPixels(const QImage& pixels, QImage& target, const HostMatri
         for (int y = 0; y < source.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(source.scanLine(y));
             for (int x = 0; x < source.width(); ++x) {
+                if (qAlpha(line[x]) == 0)
+                    continue; // offsets colour only what the bitmap covers
                 const Color c = t.apply({std::uint8_t(qRed(line[x])), std::uint8_t(qGreen(line[x])), std::uint8_t(qBlue(line[x])),
                                          std::uint8_t(qAlpha(line[x]))});
                 line[x] = qRgba(c.r, c.g, c.b, c.a);

@@ -234,3 +234,53 @@ TEST(TextPainting, HugeDeviceTextStaysInsideItsField)
     EXPECT_FALSE(anyPixelIn(image, {0, 81, 100, 19}, kWhite));
     EXPECT_FALSE(anyPixelIn(image, {0, 0, 19, 100}, kWhite));
 }
+
+TEST(EditTextPainting, FieldsMirroredOnTheStageAreLeftOut)
+{
+    // Each transform maps the field's box onto itself, so only whether it
+    // is mirrored decides if its white box shows.
+    const struct {
+        const char* name;
+        QTransform transform;
+        bool shown;
+    } cases[] {
+        {"upright", QTransform(), true},
+        {"mirrored across", QTransform(-1, 0, 0, 1, 2000, 0), false},
+        {"mirrored down", QTransform(1, 0, 0, -1, 0, 2000), false},
+        {"turned over both ways", QTransform(-1, 0, 0, -1, 2000, 2000), false},
+    };
+    swf::EditText f = field({200, 1800, 200, 1800}, "");
+    f.border = true;
+    for (const auto& c : cases) {
+        Canvas canvas(kGrey);
+        canvas.painter.setWorldTransform(c.transform * canvas.painter.worldTransform());
+        paintField(canvas.painter, f, {});
+        EXPECT_EQ(canvas.done().pixel(50, 50), c.shown ? kWhite : kGrey) << c.name;
+    }
+}
+
+TEST(EditTextPainting, AsAMaskOnlyEmbeddedGlyphsCover)
+{
+    const auto font = std::make_shared<const swf::Font>(swf::readFont(kDefineFont2, fontBody(blockFont()), 10).value());
+    const swf::FontLookup fonts = [&](std::uint16_t id) -> std::shared_ptr<const swf::Font> { return id == 1 ? font : nullptr; };
+    const swf::ColorTransform black {0, 0, 0, 0, 0, 0, 0, 255};
+    const auto paintMask = [&](const swf::EditText& f) {
+        Canvas canvas;
+        const auto layout = swf::layoutField(f, swf::decodeMovieText(*f.initialText), false, f.fontId ? fonts(*f.fontId) : nullptr);
+        swf::paintEditTextMask(canvas.painter, *layout, black);
+        return canvas.done();
+    };
+
+    swf::EditText embedded = field({0, 1200, 0, 1000}, "a");
+    embedded.useOutlines = true;
+    embedded.border = true;
+    const QImage glyphs = paintMask(embedded);
+    EXPECT_EQ(glyphs.pixel(5, 12), qRgb(0, 0, 0)); // the glyph
+    EXPECT_EQ(glyphs.pixel(40, 40), kWhite);      // inside the box, no glyph
+    EXPECT_EQ(glyphs.pixel(0, 30), kWhite);       // the border
+
+    swf::EditText device = field({0, 2000, 0, 2000}, "Hello");
+    device.fontId.reset();
+    device.border = true;
+    EXPECT_FALSE(anyPixelIn(paintMask(device), {0, 0, 100, 100}, kWhite));
+}

@@ -235,7 +235,10 @@ Value copyPixels(NativeCall& c)
                 const std::uint32_t mask = alphaSource->pixels().rect().contains(at) ? alphaSource->pixel(at.x(), at.y()) >> 24 : 0;
                 argb = (argb & 0xFFFFFF) | (((argb >> 24) * mask / 255) << 24);
             }
-            if (mergeAlpha || alphaSource)
+            // Without mergeAlpha a transparent canvas takes the pixel as it
+            // is, alpha and all; an opaque one can only show it over
+            // what it had.
+            if (mergeAlpha || !canvas->transparent())
                 argb = blendOver(argb, canvas->pixel(tx, ty));
             canvas->setPixel(tx, ty, canvas->transparent() ? argb : (argb | 0xFF000000u));
         }

@@ -3,6 +3,7 @@
 // them to the clip's drawing.
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -72,30 +73,52 @@ double numberOf(Machine& m, Object* o, std::string_view key)
 }
 
 // The three forms a gradient's matrix comes in: a box to fit, the 3x3
-// form of the first players, or a flash.geom.Matrix.
-Matrix gradientMatrix(Machine& m, const Value& v)
+// form of the first players, or, from version 8, a flash.geom.Matrix.
+// None when the object is none of them: without a matrix the reference
+// player has nowhere to put the gradient, and fills nothing.
+std::optional<Matrix> gradientMatrix(Machine& m, const Value& v)
 {
     Object* o = v.objectOrNull();
     if (!o)
-        return {};
+        return std::nullopt;
     if (textOf(m, m.get(o, "matrixType")) == "box") {
         const double sx = numberOf(m, o, "w") / kGradientPixels;
         const double sy = numberOf(m, o, "h") / kGradientPixels;
         const double r = numberOf(m, o, "r");
         const double x = numberOf(m, o, "x") + numberOf(m, o, "w") / 2;
         const double y = numberOf(m, o, "y") + numberOf(m, o, "h") / 2;
-        return {std::cos(r) * sx, std::sin(r) * sx, -std::sin(r) * sy, std::cos(r) * sy, x * 20, y * 20};
+        return Matrix {std::cos(r) * sx, std::sin(r) * sx, -std::sin(r) * sy, std::cos(r) * sy, x * 20, y * 20};
     }
-    if (!m.get(o, "tx").isUndefined())
-        return {numberOf(m, o, "a"), numberOf(m, o, "b"), numberOf(m, o, "c"), numberOf(m, o, "d"), numberOf(m, o, "tx") * 20,
-                numberOf(m, o, "ty") * 20};
-    return {numberOf(m, o, "a") / kGradientPixels, numberOf(m, o, "b") / kGradientPixels, numberOf(m, o, "d") / kGradientPixels,
-            numberOf(m, o, "e") / kGradientPixels, numberOf(m, o, "g") * 20, numberOf(m, o, "h") * 20};
+    if (m.version() >= 8 && !m.get(o, "tx").isUndefined())
+        return Matrix {numberOf(m, o, "a"), numberOf(m, o, "b"), numberOf(m, o, "c"), numberOf(m, o, "d"), numberOf(m, o, "tx") * 20,
+                       numberOf(m, o, "ty") * 20};
+    if (m.get(o, "a").isUndefined() || m.get(o, "e").isUndefined())
+        return std::nullopt;
+    return Matrix {numberOf(m, o, "a") / kGradientPixels, numberOf(m, o, "b") / kGradientPixels, numberOf(m, o, "d") / kGradientPixels,
+                   numberOf(m, o, "e") / kGradientPixels, numberOf(m, o, "g") * 20, numberOf(m, o, "h") * 20};
 }
 
-Value element(Machine& m, Object* array, std::size_t index)
+// Stops are read as they are stored: what is not a number counts as 0.
+double storedNumber(const Value& v)
 {
-    return m.get(array, std::to_string(index));
+    return v.isNumber() && std::isfinite(v.asNumber()) ? std::trunc(v.asNumber()) : 0.0;
+}
+
+// A stop's colour, alpha and ratio, read in that order. One its array
+// lacks (not merely undefined) repeats the value read just before it, as
+// in the reference player; a missing colour has nothing before it.
+std::array<double, 3> stopValues(Machine& m, const std::array<Object*, 3>& arrays, std::size_t index)
+{
+    const std::string key = std::to_string(index);
+    std::array<double, 3> values {};
+    double last = 0;
+    for (std::size_t k = 0; k < arrays.size(); ++k) {
+        Value found;
+        if (m.getIfPresent(arrays[k], m.intern(key), found))
+            last = storedNumber(found);
+        values[k] = last;
+    }
+    return values;
 }
 
 std::size_t lengthOf(Machine& m, Object* array)
@@ -116,23 +139,26 @@ std::optional<FillStyle> gradientFill(NativeCall& c)
     Object* ratios = c.arg(3).objectOrNull();
     if ((type != "linear" && type != "radial") || !colors || !alphas || !ratios)
         return std::nullopt;
-    const std::size_t stops = std::min({lengthOf(m, colors), lengthOf(m, alphas), lengthOf(m, ratios)});
+    const auto shortest = [&] { return std::min({lengthOf(m, colors), lengthOf(m, alphas), lengthOf(m, ratios)}); };
+    const std::size_t stops = shortest();
     FillStyle fill;
     if (stops == 0)
         return fill; // the reference player fills black
     fill.type = type == "linear" ? FillType::LinearGradient : FillType::RadialGradient;
-    // Stops are read as they are stored: what is not a number counts as
-    // 0, and a ratio outside 0-255 spoils the whole fill.
-    const auto stored = [](const Value& v) { return v.isNumber() && std::isfinite(v.asNumber()) ? std::trunc(v.asNumber()) : 0.0; };
-    for (std::size_t i = 0; i < stops; ++i) {
-        const double ratio = stored(element(m, ratios, i));
+    // The gradient is sized by the lengths as first read, but they are read
+    // again before every stop: stops a shrinking length leaves unread stay
+    // clear black at ratio 0.
+    fill.gradient.records.assign(stops, {0, Color {0, 0, 0, 0}});
+    for (std::size_t i = 0; i < stops && i < shortest(); ++i) {
+        const auto [rgb, alpha, ratio] = stopValues(m, {colors, alphas, ratios}, i);
         if (ratio < 0 || ratio > 255)
-            return std::nullopt;
-        const double rgb = stored(element(m, colors, i));
-        const Color color = colorOf(m, Value::number(rgb), Value::number(stored(element(m, alphas, i))));
-        fill.gradient.records.push_back({std::uint8_t(ratio), color});
+            return std::nullopt; // spoils the whole fill
+        fill.gradient.records[i] = {std::uint8_t(ratio), colorOf(m, Value::number(rgb), Value::number(alpha))};
     }
-    fill.matrix = gradientMatrix(m, c.arg(4));
+    const std::optional<Matrix> matrix = gradientMatrix(m, c.arg(4));
+    if (!matrix)
+        return std::nullopt;
+    fill.matrix = *matrix;
     const std::string spread = textOf(m, c.arg(5));
     fill.gradient.spread = spread == "reflect" ? SpreadMode::Reflect : spread == "repeat" ? SpreadMode::Repeat : SpreadMode::Pad;
     if (textOf(m, c.arg(6)) == "linearRGB")

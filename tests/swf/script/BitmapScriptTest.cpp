@@ -287,6 +287,19 @@ TEST(BitmapData, MethodsChangePixelsAsDocumented)
           run(call(b(), "copyPixels", {b(), rect(0, 0, 3, 1), point(1, 0)})), show(call(b(), "getPixel", {num(1), num(0)})),
           show(call(b(), "getPixel", {num(2), num(0)}))},
          "7\n0\n"},
+        {"copyPixels shows a half-clear pixel over an opaque bitmap, and hands it as it is to a clear one",
+         {let("s", make(kBitmap, {num(1), num(1), num(1), num(0x80FF0000)})),
+          let("b", make(kBitmap, {num(1), num(1), num(0), num(0x0000FF)})), run(call(b(), "copyPixels", {var("s"), rect(0, 0, 1, 1), point(0, 0)})),
+          show(call(b(), "getPixel32", {num(0), num(0)})), let("b", make(kBitmap, {num(1), num(1), num(1), num(0xFF0000FF)})),
+          run(call(b(), "copyPixels", {var("s"), rect(0, 0, 1, 1), point(0, 0)})), show(call(b(), "getPixel32", {num(0), num(0)}))},
+         "4286578815\n2164195328\n"},
+        {"draw's colour offsets leave clear pixels clear",
+         {let("s", make(kBitmap, {num(2), num(1), num(1), num(0)})), run(call(var("s"), "setPixel32", {num(1), num(0), num(0xFF0000FF)})),
+          let("b", make(kBitmap, {num(2), num(1), num(0), num(0xFFFFFF)})),
+          run(call(b(), "draw", {var("s"), make("flash.geom.Matrix"),
+                                 make("flash.geom.ColorTransform", {num(1), num(1), num(1), num(1), num(0), num(255), num(0), num(255)})})),
+          show(call(b(), "getPixel", {num(0), num(0)})), show(call(b(), "getPixel", {num(1), num(0)}))},
+         "16777215\n65535\n"},
         {"floodFill stops at other colours",
          {let("b", make(kBitmap, {num(5), num(5), num(0), num(0)})), run(call(b(), "fillRect", {rect(2, 0, 1, 5), num(9)})),
           run(call(b(), "floodFill", {num(0), num(0), num(0xFF)})),
@@ -397,6 +410,34 @@ TEST(BitmapData, StageShowsBitmapsAsTheyChange)
     image = drawn(played.player);
     EXPECT_TRUE(near(image.pixel(2, 2), qRgb(0, 255, 0)));
     EXPECT_TRUE(near(image.pixel(8, 8), qRgb(255, 0, 0)));
+}
+
+// A clip drawn into a bitmap is cut by its own mask, as on the stage.
+TEST(BitmapData, DrawnClipKeepsItsMask)
+{
+    std::vector<Statement> statements;
+    const auto square = [&](const char* name, int depth, double colour, double size) {
+        statements.push_back(let(name, call(var("_root"), "createEmptyMovieClip", {str(name), num(depth)})));
+        statements.push_back(run(call(var(name), "beginFill", {num(colour)})));
+        for (const auto& [x, y] : {std::pair {0.0, 0.0}, {size, 0.0}, {size, size}, {0.0, size}})
+            statements.push_back(run(call(var(name), x == 0 && y == 0 ? "moveTo" : "lineTo", {num(x), num(y)})));
+        statements.push_back(run(call(var(name), "endFill")));
+    };
+    square("c", 1, 0xFF, 10);
+    square("m", 2, 0xFF00, 5);
+    statements.push_back(run(call(var("c"), "setMask", {var("m")})));
+    statements.push_back(let("d", make(kBitmap, {num(20), num(20), num(0), num(0xFFFFFF)})));
+    statements.push_back(run(call(var("d"), "draw", {var("c")})));
+    // The mask itself draws nothing, as it shows nothing on the stage.
+    statements.push_back(run(call(var("d"), "draw", {var("m")})));
+    statements.push_back(let("h", call(var("_root"), "createEmptyMovieClip", {str("h"), num(3)})));
+    statements.push_back(assign(var("h"), "_x", num(40)));
+    statements.push_back(run(call(var("h"), "attachBitmap", {var("d"), num(1)})));
+    Played played;
+    play(played, {script(statements)});
+    const QImage image = drawn(played.player);
+    EXPECT_TRUE(near(image.pixel(42, 2), qRgb(0, 0, 255)));
+    EXPECT_TRUE(near(image.pixel(48, 8), qRgb(255, 255, 255)));
 }
 
 } // namespace

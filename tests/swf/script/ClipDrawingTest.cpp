@@ -66,15 +66,29 @@ ActionWriter& array(ActionWriter& w, const char* name, const std::vector<int>& v
     return w.push(int(values.size())).op(ActionCode::InitArray).op(ActionCode::SetVariable);
 }
 
-// A square from (x0, y0) to (x1, y1) in `target`, begun with `fill`.
-ActionWriter& square(ActionWriter& w, const char* target, const std::vector<Arg>& fill, int x0, int y0, int x1, int y1)
+// box = a gradient box over the 100x100 stage
+ActionWriter& box(ActionWriter& w)
 {
-    call(w, target, "beginFill", fill);
+    return w.push("box", "matrixType", "box", "x", 0, "y", 0, "w", 100, "h", 100, "r", 0, 6)
+        .op(ActionCode::InitObject)
+        .op(ActionCode::SetVariable);
+}
+
+// A square from (x0, y0) to (x1, y1) in `target`, in the fill begun before.
+ActionWriter& outline(ActionWriter& w, const char* target, int x0, int y0, int x1, int y1)
+{
     call(w, target, "moveTo", {x0, y0});
     call(w, target, "lineTo", {x1, y0});
     call(w, target, "lineTo", {x1, y1});
     call(w, target, "lineTo", {x0, y1});
     return call(w, target, "endFill");
+}
+
+// The same square, begun with `fill`.
+ActionWriter& square(ActionWriter& w, const char* target, const std::vector<Arg>& fill, int x0, int y0, int x1, int y1)
+{
+    call(w, target, "beginFill", fill);
+    return outline(w, target, x0, y0, x1, y1);
 }
 
 // A 100x100 white stage whose first frame runs `script`.
@@ -159,15 +173,26 @@ TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
     array(gradient, "colors", {0xFF0000, 0x0000FF});
     array(gradient, "alphas", {100, 100});
     array(gradient, "ratios", {0, 255});
-    gradient.push("box", "matrixType", "box", "x", 0, "y", 0, "w", 100, "h", 100, "r", 0, 6).op(ActionCode::InitObject).op(
-        ActionCode::SetVariable);
+    box(gradient);
     call(gradient, "_root", "beginGradientFill",
          {"linear", Arg::var("colors"), Arg::var("alphas"), Arg::var("ratios"), Arg::var("box")});
-    call(gradient, "_root", "moveTo", {0, 0});
-    call(gradient, "_root", "lineTo", {100, 0});
-    call(gradient, "_root", "lineTo", {100, 100});
-    call(gradient, "_root", "lineTo", {0, 100});
-    call(gradient, "_root", "endFill");
+    outline(gradient, "_root", 0, 0, 100, 100);
+
+    ActionWriter missingRatios; // each ratio missing repeats its stop's alpha: a hard edge at 100
+    array(missingRatios, "colors", {0xFF0000, 0x0000FF});
+    array(missingRatios, "alphas", {100, 100});
+    missingRatios.push("ratios", "length", 2, 1).op(ActionCode::InitObject).op(ActionCode::SetVariable);
+    box(missingRatios);
+    call(missingRatios, "_root", "beginGradientFill",
+         {"linear", Arg::var("colors"), Arg::var("alphas"), Arg::var("ratios"), Arg::var("box")});
+    outline(missingRatios, "_root", 0, 0, 100, 100);
+
+    ActionWriter gradientWithoutMatrix; // no box to put it in: fills nothing
+    array(gradientWithoutMatrix, "colors", {0xFF0000, 0x0000FF});
+    array(gradientWithoutMatrix, "alphas", {100, 100});
+    array(gradientWithoutMatrix, "ratios", {0, 255});
+    call(gradientWithoutMatrix, "_root", "beginGradientFill", {"linear", Arg::var("colors"), Arg::var("alphas"), Arg::var("ratios")});
+    outline(gradientWithoutMatrix, "_root", 0, 0, 100, 100);
 
     struct Case {
         const char* name;
@@ -185,6 +210,8 @@ TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
         {"duplicate", duplicated, {{10, 10, kRed}, {60, 10, kRed}, {30, 10, kWhite}}},
         {"undefined colour or alpha", undefinedColours, {{30, 30, kWhite}, {70, 70, kWhite}}},
         {"gradient", gradient, {{2, 50, kRed}, {97, 50, kBlue}, {50, 50, qRgb(128, 0, 128)}}},
+        {"ratios missing", missingRatios, {{30, 50, kRed}, {45, 50, kBlue}}},
+        {"gradient without a matrix", gradientWithoutMatrix, {{50, 50, kWhite}}},
     };
     for (const Case& c : cases) {
         swf::Player player;
