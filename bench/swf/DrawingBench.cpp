@@ -362,18 +362,6 @@ void smallChange(const Options& options)
     std::printf("%-22s %10.3fms %10.3fms %7.1f%%\n", "per frame", median(wholeMs), median(changedMs), 100 * median(shares));
 }
 
-// FNV-1a over the rows' pixels.
-std::uint64_t digest(const QImage& image)
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* row = image.constScanLine(y);
-        for (qsizetype i = 0; i < qsizetype(image.width()) * 4; ++i)
-            hash = (hash ^ row[i]) * 1099511628211ull;
-    }
-    return hash;
-}
-
 void printDigests()
 {
     struct Case {
@@ -398,7 +386,7 @@ void printDigests()
             QImage target(entry.size, QImage::Format_ARGB32_Premultiplied);
             renderer.render(player, target);
             std::printf("%-8s %4dx%-4d frame %2d, %d thread%s: %016llx\n", entry.name, entry.size.width(), entry.size.height(), entry.frame,
-                        threads, threads > 1 ? "s" : " ", static_cast<unsigned long long>(digest(target)));
+                        threads, threads > 1 ? "s" : " ", static_cast<unsigned long long>(swftest::pixelDigest(target)));
         }
     }
 }

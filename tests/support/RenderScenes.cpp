@@ -116,4 +116,15 @@ std::vector<std::uint8_t> stillSceneWithOneClip(int frames)
     return writer.build(swf::Compression::Zlib);
 }
 
+std::uint64_t pixelDigest(const QImage& image)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (qsizetype i = 0; i < qsizetype(image.width()) * 4; ++i)
+            hash = (hash ^ row[i]) * 1099511628211ull;
+    }
+    return hash;
+}
+
 } // namespace swftest
