@@ -137,9 +137,7 @@ inline __m128i rampColors(const Ramp& ramp, __m128i entries)
     return _mm_setr_epi32(int(ramp[std::size_t(_mm_extract_epi16(entries, 0))]), int(ramp[std::size_t(_mm_extract_epi16(entries, 2))]),
                           int(ramp[std::size_t(_mm_extract_epi16(entries, 4))]), int(ramp[std::size_t(_mm_extract_epi16(entries, 6))]));
 }
-#endif
 
-#ifdef TVK_RASTER_SSE2
 // Four pixels of `source` laid over those at `pixels` by their coverage.
 inline void blend4(std::uint32_t* pixels, __m128i source, std::uint32_t coverage4)
 {
@@ -150,6 +148,17 @@ inline void blend4(std::uint32_t* pixels, __m128i source, std::uint32_t coverage
         return;
     }
     _mm_storeu_si128(at, coveredOver4(source, _mm_loadu_si128(at), coverage4));
+}
+
+// The ramp's colours at four 16.16 places, those before its first entry
+// and past its last reading those.
+inline __m128i paddedColors(const Ramp& ramp, __m128i at)
+{
+    // Entries within 2^14 either way, so they pack to 16 bits.
+    __m128i index = _mm_srai_epi32(at, 16);
+    index = _mm_packs_epi32(index, index);
+    index = _mm_min_epi16(_mm_max_epi16(index, _mm_setzero_si128()), _mm_set1_epi16(255));
+    return rampColors(ramp, _mm_unpacklo_epi16(index, _mm_setzero_si128()));
 }
 #endif
 
@@ -282,15 +291,8 @@ void Paint::padded(std::int32_t fixed, std::int32_t step, int length, std::uint3
     if (length >= 4) {
         __m128i at = _mm_setr_epi32(fixed, fixed + step, fixed + 2 * step, fixed + 3 * step);
         const __m128i step4 = _mm_set1_epi32(4 * step);
-        const __m128i first = _mm_setzero_si128();
-        const __m128i last = _mm_set1_epi16(255);
-        for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4)) {
-            // Entries within 2^14 either way, so they pack to 16 bits.
-            __m128i index = _mm_srai_epi32(at, 16);
-            index = _mm_packs_epi32(index, index);
-            index = _mm_min_epi16(_mm_max_epi16(index, first), last);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), rampColors(m_ramp, _mm_unpacklo_epi16(index, first)));
-        }
+        for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4))
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), paddedColors(m_ramp, at));
         fixed += i * step;
     }
 #endif
@@ -308,17 +310,11 @@ void Paint::paddedBlend(std::int32_t fixed, std::int32_t step, int length, std::
     if (length >= 4) {
         __m128i at = _mm_setr_epi32(fixed, fixed + step, fixed + 2 * step, fixed + 3 * step);
         const __m128i step4 = _mm_set1_epi32(4 * step);
-        const __m128i first = _mm_setzero_si128();
-        const __m128i last = _mm_set1_epi16(255);
         for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4)) {
             std::uint32_t coverage4;
             std::memcpy(&coverage4, mask + i, 4);
-            if (coverage4 == 0)
-                continue;
-            __m128i index = _mm_srai_epi32(at, 16);
-            index = _mm_packs_epi32(index, index);
-            index = _mm_min_epi16(_mm_max_epi16(index, first), last);
-            blend4(row + i, rampColors(m_ramp, _mm_unpacklo_epi16(index, first)), coverage4);
+            if (coverage4 != 0)
+                blend4(row + i, paddedColors(m_ramp, at), coverage4);
         }
         fixed += i * step;
     }
