@@ -18,6 +18,11 @@ constexpr int kMaxThreads = 16;
 // A band thinner than this costs more in going over the list again than
 // its thread saves.
 constexpr int kMinBandRows = 16;
+// Bands are taken by whichever thread is free, so a few more than there
+// are threads keep all of them busy to the end of the frame when the
+// machine's other work holds one of them up; each one more costs going
+// over the list again for the shapes that straddle its edges.
+constexpr int kBandsPerThread = 2;
 // Changed areas past this share of the target are drawn as a whole frame,
 // which costs no more; fewer, larger rectangles than this go over the list
 // fewer times.
@@ -105,7 +110,7 @@ bool Renderer::draw(const StageFrame& frame, QImage& target, const RenderOptions
     std::vector<QRect> jobs;
     if (parts.empty()) {
         if (threads > 1 && areaOf(target.rect()) >= kParallelPixels)
-            addBands(target.rect(), threads, jobs);
+            addBands(target.rect(), threads * kBandsPerThread, jobs);
         if (jobs.size() == 1)
             jobs.clear(); // the whole target, drawn as ever
     } else {
@@ -123,10 +128,14 @@ bool Renderer::draw(const StageFrame& frame, QImage& target, const RenderOptions
     uchar* const bits = target.bits();
     const qsizetype stride = target.bytesPerLine();
     std::atomic<bool> leftOut = false;
+    // Every thread paints through an image of its own over the same
+    // pixels: the rows each one touches are its own. One for all the bands
+    // a thread draws, as its painter's engine is made anew for every image.
+    std::vector<QImage> views(static_cast<std::size_t>(threadsUsed));
     runOnRasterThreads(threadsUsed, jobCount, [&](int thread, int job) {
-        // Every thread paints through an image of its own over the same
-        // pixels: the rows each one touches are its own.
-        QImage view(bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
+        QImage& view = views[std::size_t(thread)];
+        if (view.isNull())
+            view = QImage(bits, size.width(), size.height(), stride, QImage::Format_ARGB32_Premultiplied);
         const QRect clip = jobs.empty() ? QRect() : jobs[std::size_t(job)];
         fill(view, clip.isNull() ? view.rect() : clip, background);
         if (frame.list.nodes.empty() && !frame.list.rootDrawing)

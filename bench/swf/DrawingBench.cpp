@@ -15,9 +15,11 @@
 //      over a thousand still shapes; milliseconds a frame drawing only what
 //      changed, beside drawing the whole frame. Goal: under 10%.
 //
-// bench_drawing [--rounds N] [--seconds S] [--only SECTION] [--dump FOLDER]
+// bench_drawing [--rounds N] [--seconds S] [--only SECTION] [--dump FOLDER] [--hash]
 // (defaults: 5 rounds, 0.5 s a turn; --dump writes the first stress frame as
-// each of the three draws it, and measures nothing)
+// each of the three draws it, and measures nothing; --hash prints a digest
+// of the engine's pixels for a few frames of each scene, to tell whether a
+// change to the rasterizer changed any)
 
 #include <cairo.h>
 
@@ -261,6 +263,7 @@ private:
 };
 
 struct Options {
+    bool hash = false;
     int rounds = 5;
     double seconds = 0.5;
     std::string dump; // a folder for the first stress frame as each draws it
@@ -270,8 +273,12 @@ struct Options {
 Options parse(int argc, char** argv)
 {
     Options options;
-    for (int i = 1; i + 1 < argc; ++i) {
-        if (std::strcmp(argv[i], "--rounds") == 0)
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--hash") == 0)
+            options.hash = true;
+        else if (i + 1 == argc)
+            break;
+        else if (std::strcmp(argv[i], "--rounds") == 0)
             options.rounds = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--seconds") == 0)
             options.seconds = std::max(0.05, std::atof(argv[++i]));
@@ -355,12 +362,45 @@ void smallChange(const Options& options)
     std::printf("%-22s %10.3fms %10.3fms %7.1f%%\n", "per frame", median(wholeMs), median(changedMs), 100 * median(shares));
 }
 
+void printDigests()
+{
+    struct Case {
+        const char* name;
+        Scene scene;
+        QSize size;
+        int frame;
+    };
+    const Case cases[] = {{"cartoon", swftest::kCartoon, QSize(800, 600), 0},    {"cartoon", swftest::kCartoon, QSize(800, 600), 17},
+                          {"cartoon", swftest::kCartoon, QSize(1920, 1080), 5}, {"cartoon", swftest::kCartoon, QSize(333, 251), 9},
+                          {"stress", swftest::kStress, QSize(1280, 720), 0},    {"stress", swftest::kStress, QSize(1280, 720), 29}};
+    for (const Case& entry : cases) {
+        for (const int threads : {1, 2}) {
+            swf::Player player;
+            player.open();
+            player.feed(swftest::sceneMovie(entry.scene, kFrames));
+            player.finish();
+            for (int frame = 0; frame < entry.frame; ++frame)
+                player.advance();
+            swf::Renderer renderer;
+            renderer.setThreads(threads);
+            QImage target(entry.size, QImage::Format_ARGB32_Premultiplied);
+            renderer.render(player, target);
+            std::printf("%-8s %4dx%-4d frame %2d, %d thread%s: %016llx\n", entry.name, entry.size.width(), entry.size.height(), entry.frame,
+                        threads, threads > 1 ? "s" : " ", static_cast<unsigned long long>(swftest::pixelDigest(target)));
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     const Options options = parse(argc, argv);
+    if (options.hash) {
+        printDigests();
+        return 0;
+    }
     if (!options.dump.empty()) {
         EnginePlayer engine(swftest::sceneMovie(swftest::kStress, kFrames), QSize(swftest::kStress.width, swftest::kStress.height), 1);
         engine.drawnFrame();

@@ -9,6 +9,7 @@
 #include "swf/define/Definitions.h"
 #include "swf/render/GradientRamps.h"
 #include "swf/render/RenderScratch.h"
+#include "swf/render/raster/Sse2.h"
 
 namespace swf {
 
@@ -102,6 +103,26 @@ QPen strokePen(const LineStyle& line, const QTransform& toDevice, const ColorTra
 std::unique_lock<std::mutex> lockIfShared(std::mutex* mutex)
 {
     return mutex ? std::unique_lock(*mutex) : std::unique_lock<std::mutex>();
+}
+
+// Shapes land all over the image, so the rows a shape's edges blend over
+// are seldom in the cache, and the blend waits on every one. Asked for a
+// couple of rows ahead, they arrive while the rows before are worked out.
+constexpr int kRowsAhead = 2;
+
+inline void prefetchPixels(const uchar* bits, qsizetype stride, int height, int x, int y, int length)
+{
+#ifdef TVK_RASTER_SSE2
+    if (y >= height)
+        return;
+    const auto* first = bits + y * stride + qsizetype(x) * 4;
+    const auto* end = first + qsizetype(length) * 4;
+    for (const uchar* at = first; at < end; at += 64)
+        _mm_prefetch(reinterpret_cast<const char*>(at), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(end - 1), _MM_HINT_T0);
+#else
+    (void)bits, (void)stride, (void)height, (void)x, (void)y, (void)length;
+#endif
 }
 
 bool smoothedFill(FillType type)
@@ -237,8 +258,10 @@ private:
         const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill ? raster::Winding::NonZero : raster::Winding::EvenOdd;
         uchar* const bits = m_image.bits();
         const qsizetype stride = m_image.bytesPerLine();
+        const int height = m_image.height();
         if (!clipped) {
             coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+                prefetchPixels(bits, stride, height, x, y + kRowsAhead, length);
                 paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
             });
             return;
@@ -246,6 +269,7 @@ private:
         const int clipLeft = clip.left();
         const int clipEnd = clip.right() + 1;
         coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+            prefetchPixels(bits, stride, height, x, y + kRowsAhead, length);
             auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + x;
             if (x >= clipLeft && x + length <= clipEnd)
                 paint.blend(row, x, y, length, mask);

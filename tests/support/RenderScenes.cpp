@@ -116,4 +116,16 @@ std::vector<std::uint8_t> stillSceneWithOneClip(int frames)
     return writer.build(swf::Compression::Zlib);
 }
 
+std::uint64_t pixelDigest(const QImage& image)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    const qsizetype rowBytes = qsizetype(image.width()) * 4;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar* row = image.constScanLine(y);
+        for (qsizetype i = 0; i < rowBytes; ++i)
+            hash = (hash ^ row[i]) * 1099511628211ull;
+    }
+    return hash;
+}
+
 } // namespace swftest

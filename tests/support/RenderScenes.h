@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <QImage>
+
 #include "swf/Color.h"
 #include "swf/Matrix.h"
 
@@ -55,5 +57,9 @@ std::vector<std::uint8_t> sceneMovie(const Scene& scene, int frames, int padding
 // a square) moving a few pixels a frame over a thousand still shapes of the
 // scene.
 std::vector<std::uint8_t> stillSceneWithOneClip(int frames);
+
+// A digest of the image's pixels (FNV-1a over its rows), to tell whether a
+// change meant only to make drawing faster left every pixel as it was.
+std::uint64_t pixelDigest(const QImage& image);
 
 } // namespace swftest

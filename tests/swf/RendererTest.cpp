@@ -131,6 +131,36 @@ std::vector<std::uint8_t> scriptDrawnMovie(int frames)
     return writer.end().build();
 }
 
+// The benchmark's scenes, whose every pixel work on the rasterizer's
+// speed must leave as it was: digests of frames drawn before that work.
+TEST(Renderer, SceneFramesKeepTheirPixelsToTheByte)
+{
+    const std::vector<std::uint8_t> cartoon = swftest::sceneMovie(swftest::kCartoon, 18);
+    const std::vector<std::uint8_t> stress = swftest::sceneMovie(swftest::kStress, 30);
+    struct Case {
+        const std::vector<std::uint8_t>& movie;
+        QSize size;
+        int frame;
+        std::uint64_t digest;
+    };
+    const Case cases[] = {
+        {cartoon, QSize(800, 600), 0, 0x22a2a87e860960b7},   {cartoon, QSize(800, 600), 17, 0x78b72aba99ccdde8},
+        {cartoon, QSize(1920, 1080), 5, 0x68ebcd3fb54caeb5}, {cartoon, QSize(333, 251), 9, 0x06efe558202d2ad6},
+        {stress, QSize(1280, 720), 0, 0x344b2b514ff24e81},   {stress, QSize(1280, 720), 29, 0xf4adc3b3b2ffc9bb},
+    };
+    for (const Case& entry : cases) {
+        Player player;
+        loadInto(player, entry.movie);
+        for (int frame = 0; frame < entry.frame; ++frame)
+            player.advance();
+        Renderer renderer;
+        renderer.setThreads(1);
+        QImage target(entry.size, QImage::Format_ARGB32_Premultiplied);
+        renderer.render(player, target);
+        EXPECT_EQ(swftest::pixelDigest(target), entry.digest) << entry.size.width() << "x" << entry.size.height() << ", frame " << entry.frame;
+    }
+}
+
 // Bands drawn at once, and frames drawn only where they changed, against
 // the whole frame on one thread: the same bytes, and the region said to
 // have changed holds every pixel that did.

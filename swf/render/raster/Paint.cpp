@@ -137,6 +137,29 @@ inline __m128i rampColors(const Ramp& ramp, __m128i entries)
     return _mm_setr_epi32(int(ramp[std::size_t(_mm_extract_epi16(entries, 0))]), int(ramp[std::size_t(_mm_extract_epi16(entries, 2))]),
                           int(ramp[std::size_t(_mm_extract_epi16(entries, 4))]), int(ramp[std::size_t(_mm_extract_epi16(entries, 6))]));
 }
+
+// Four pixels of `source` laid over those at `pixels` by their coverage.
+inline void blend4(std::uint32_t* pixels, __m128i source, std::uint32_t coverage4)
+{
+    const __m128i alphaBits = _mm_set1_epi32(int(0xff000000u));
+    auto* at = reinterpret_cast<__m128i*>(pixels);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(source, alphaBits), alphaBits)) == 0xffff) {
+        _mm_storeu_si128(at, coverage4 == 0xffffffffu ? source : lerp4(source, _mm_loadu_si128(at), coverage4));
+        return;
+    }
+    _mm_storeu_si128(at, coveredOver4(source, _mm_loadu_si128(at), coverage4));
+}
+
+// The ramp's colours at four 16.16 places, those before its first entry
+// and past its last reading those.
+inline __m128i paddedColors(const Ramp& ramp, __m128i at)
+{
+    // Entries within 2^14 either way, so they pack to 16 bits.
+    __m128i index = _mm_srai_epi32(at, 16);
+    index = _mm_packs_epi32(index, index);
+    index = _mm_min_epi16(_mm_max_epi16(index, _mm_setzero_si128()), _mm_set1_epi16(255));
+    return rampColors(ramp, _mm_unpacklo_epi16(index, _mm_setzero_si128()));
+}
 #endif
 
 // `sources` null paints every pixel with `solid`.
@@ -145,19 +168,12 @@ void blendRow(std::uint32_t* pixels, const std::uint32_t* sources, std::uint32_t
     int i = 0;
 #ifdef TVK_RASTER_SSE2
     const __m128i solid4 = _mm_set1_epi32(int(solid));
-    const __m128i alphaBits = _mm_set1_epi32(int(0xff000000u));
     for (; i + 4 <= length; i += 4) {
         std::uint32_t coverage4;
         std::memcpy(&coverage4, mask + i, 4);
         if (coverage4 == 0)
             continue;
-        auto* at = reinterpret_cast<__m128i*>(pixels + i);
-        const __m128i source = sources ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources + i)) : solid4;
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(source, alphaBits), alphaBits)) == 0xffff) {
-            _mm_storeu_si128(at, coverage4 == 0xffffffffu ? source : lerp4(source, _mm_loadu_si128(at), coverage4));
-            continue;
-        }
-        _mm_storeu_si128(at, coveredOver4(source, _mm_loadu_si128(at), coverage4));
+        blend4(pixels + i, sources ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(sources + i)) : solid4, coverage4);
     }
 #endif
     for (; i < length; ++i)
@@ -275,20 +291,53 @@ void Paint::padded(std::int32_t fixed, std::int32_t step, int length, std::uint3
     if (length >= 4) {
         __m128i at = _mm_setr_epi32(fixed, fixed + step, fixed + 2 * step, fixed + 3 * step);
         const __m128i step4 = _mm_set1_epi32(4 * step);
-        const __m128i first = _mm_setzero_si128();
-        const __m128i last = _mm_set1_epi16(255);
-        for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4)) {
-            // Entries within 2^14 either way, so they pack to 16 bits.
-            __m128i index = _mm_srai_epi32(at, 16);
-            index = _mm_packs_epi32(index, index);
-            index = _mm_min_epi16(_mm_max_epi16(index, first), last);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), rampColors(m_ramp, _mm_unpacklo_epi16(index, first)));
-        }
+        for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4))
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), paddedColors(m_ramp, at));
         fixed += i * step;
     }
 #endif
     for (; i < length; ++i, fixed += step)
         out[i] = m_ramp[std::size_t(std::clamp(fixed >> 16, 0, 255))];
+}
+
+// padded() and blendRow() in one pass, four pixels at a time as each goes:
+// the colours go straight onto the pixels, and none is read where nothing
+// covers.
+void Paint::paddedBlend(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* row, const std::uint8_t* mask) const
+{
+    int i = 0;
+#ifdef TVK_RASTER_SSE2
+    if (length >= 4) {
+        __m128i at = _mm_setr_epi32(fixed, fixed + step, fixed + 2 * step, fixed + 3 * step);
+        const __m128i step4 = _mm_set1_epi32(4 * step);
+        for (; i + 4 <= length; i += 4, at = _mm_add_epi32(at, step4)) {
+            std::uint32_t coverage4;
+            std::memcpy(&coverage4, mask + i, 4);
+            if (coverage4 != 0)
+                blend4(row + i, paddedColors(m_ramp, at), coverage4);
+        }
+        fixed += i * step;
+    }
+#endif
+    for (; i < length; ++i, fixed += step)
+        row[i] = coveredOver(m_ramp[std::size_t(std::clamp(fixed >> 16, 0, 255))], row[i], mask[i]);
+}
+
+bool Paint::paddedSteps(int x, int y, int length, std::int32_t& fixed, std::int32_t& step) const
+{
+    if (m_shape != GradientShape::Linear || m_spread != GradientSpread::Pad)
+        return false;
+    // The common case, in ramp steps: no division, no wrapping.
+    // Comparisons that fail for what is not a number keep 16.16 fixed
+    // point from overflowing.
+    const double index = m_rampAtOrigin + x * m_rampAlongX + y * m_rampAlongY;
+    const double along = m_rampAlongX;
+    constexpr double kRange = 16384;
+    if (!(std::abs(index) < kRange && std::abs(index + along * length) < kRange))
+        return false;
+    fixed = floorToInt(index * 65536);
+    step = floorToInt(along * 65536 + 0.5);
+    return true;
 }
 
 void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
@@ -302,17 +351,9 @@ void Paint::fetch(int x, int y, int length, std::uint32_t* out) const
     const double stepY = m.m12();
     switch (m_shape) {
     case GradientShape::Linear:
-        if (m_spread == GradientSpread::Pad) {
-            // The common case, in ramp steps: no division, no wrapping.
-            // Comparisons that fail for what is not a number keep 16.16
-            // fixed point from overflowing.
-            const double index = m_rampAtOrigin + x * m_rampAlongX + y * m_rampAlongY;
-            const double step = m_rampAlongX;
-            constexpr double kRange = 16384;
-            if (std::abs(index) < kRange && std::abs(index + step * length) < kRange) {
-                padded(floorToInt(index * 65536), floorToInt(step * 65536 + 0.5), length, out);
-                break;
-            }
+        if (std::int32_t fixed, step; paddedSteps(x, y, length, fixed, step)) {
+            padded(fixed, step, length, out);
+            break;
         }
         for (int i = 0; i < length; ++i, gx += stepX)
             out[i] = rampAt((gx + kHalfSize) / (2 * kHalfSize));
@@ -384,6 +425,11 @@ void Paint::blend(std::uint32_t* row, int x, int y, int length, const std::uint8
     std::uint32_t colors[kChunk];
     for (int done = 0; done < length;) {
         const int count = std::min(kChunk, length - done);
+        if (std::int32_t fixed, step; paddedSteps(x + done, y, count, fixed, step)) {
+            paddedBlend(fixed, step, count, row + done, mask + done);
+            done += count;
+            continue;
+        }
         fetch(x + done, y, count, colors);
         blendRow(row + done, colors, 0, mask + done, count);
         done += count;

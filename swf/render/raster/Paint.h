@@ -43,6 +43,11 @@ public:
 private:
     void fetch(int x, int y, int length, std::uint32_t* out) const;
     void padded(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* out) const;
+    void paddedBlend(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* row, const std::uint8_t* mask) const;
+    // Where a padded linear ramp starts and how it steps along `length`
+    // pixels from (x, y), in 16.16 ramp steps; false when it is not one or
+    // the steps would not fit.
+    bool paddedSteps(int x, int y, int length, std::int32_t& fixed, std::int32_t& step) const;
     std::uint32_t rampAt(double t) const;
 
     bool m_solid = true;
