@@ -1212,7 +1212,9 @@ bool Interpreter::Runner::frameLoaded(const Value& frame)
         const double n = m.toInteger(frame);
         number = int(std::clamp(n, 0.0, 1e7));
     }
-    return m.m_host.framesLoaded(h) >= number;
+    // A frame past the last stands for the last, as the reference player
+    // waits only for what the movie has.
+    return m.m_host.framesLoaded(h) >= std::min(number, m.m_host.totalFrames(h));
 }
 
 void Interpreter::Runner::getUrl(std::string_view url, std::string_view window, std::uint8_t flags)
