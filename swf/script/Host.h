@@ -156,6 +156,8 @@ public:
     // A number in [0, 1) for Math.random and RandomNumber; headless runs
     // seed it so that a run is reproducible.
     virtual double random() = 0;
+    // An integer in [0, bound) for random(n); 0 for a bound below 1.
+    virtual double randomBelow(double bound) = 0;
     // Called every so many thousand instructions of one run: true stops
     // the running script (the player's wall-clock limit). Headless hosts
     // answer false and rely on the instruction budget instead.

@@ -552,8 +552,7 @@ bool Interpreter::Runner::loop(Value& result)
         case Op::GetTime: push(Value::number(std::floor(m.m_host.timer()))); break;
         case Op::RandomNumber: {
             const double max = m.toInteger(peek());
-            const double r = max > 0 ? std::floor(m.m_host.random() * max) : 0;
-            replace(1, Value::number(r));
+            replace(1, Value::number(m.m_host.randomBelow(max)));
             break;
         }
         case Op::TargetPath: {

@@ -126,7 +126,7 @@ StageHost::StageHost(Stage& stage, const Movie& movie, const Clock* clock)
     , m_clock(clock)
     , m_clockStart(clock ? clock->nanoseconds() : 0)
     , m_roundStart(std::chrono::steady_clock::now())
-    , m_random(clock ? std::uint64_t(m_roundStart.time_since_epoch().count()) | 1 : 0x2545F4914F6CDD1Dull)
+    , m_random(clock ? std::uint32_t(m_roundStart.time_since_epoch().count()) : 0)
 {
 }
 
@@ -269,13 +269,9 @@ double StageHost::timezoneOffsetMinutes(double utcMilliseconds)
     return QTimeZone::systemTimeZone().offsetFromUtc(moment) / 60.0;
 }
 
-double StageHost::random()
-{
-    m_random ^= m_random << 13;
-    m_random ^= m_random >> 7;
-    m_random ^= m_random << 17;
-    return double(m_random >> 11) / 9007199254740992.0;
-}
+double StageHost::random() { return m_random.unit(); }
+
+double StageHost::randomBelow(double bound) { return m_random.below(bound); }
 
 bool StageHost::scriptTimeExceeded()
 {

@@ -25,6 +25,7 @@
 #include "swf/define/FrameScript.h"
 #include "swf/script/Host.h"
 #include "swf/script/LoadQueue.h"
+#include "swf/script/RandomSource.h"
 #include "swf/script/SharedObjectStore.h"
 
 class QByteArray;
@@ -91,6 +92,7 @@ public:
     double currentTime() override;
     double timezoneOffsetMinutes(double utcMilliseconds) override;
     double random() override;
+    double randomBelow(double bound) override;
     bool scriptTimeExceeded() override;
 
     void getUrl(std::string_view url, std::string_view window, UrlMethod method) override;
@@ -238,7 +240,7 @@ private:
     static constexpr std::size_t kPruneFloor = 1024;
     std::size_t m_pruneAt = kPruneFloor;
     std::chrono::steady_clock::time_point m_roundStart;
-    std::uint64_t m_random;
+    RandomSource m_random;
     bool m_quit = false;
     std::string m_movieUrl;
     SharedObjectRegistry m_sharedObjects;

@@ -56,13 +56,9 @@ void FakeHost::diagnostic(std::string_view message)
         m_diagnostics.emplace_back(message);
 }
 
-double FakeHost::random()
-{
-    m_random ^= m_random << 13;
-    m_random ^= m_random >> 7;
-    m_random ^= m_random << 17;
-    return double(m_random >> 11) / 9007199254740992.0;
-}
+double FakeHost::random() { return m_random.unit(); }
+
+double FakeHost::randomBelow(double bound) { return m_random.below(bound); }
 
 bool FakeHost::scriptTimeExceeded()
 {

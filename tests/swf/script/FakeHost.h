@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "swf/script/Host.h"
+#include "swf/script/RandomSource.h"
 #include "swf/script/SharedObjectStore.h"
 
 namespace swf::script {
@@ -80,6 +81,7 @@ public:
     double currentTime() override { return 1035840244000.0; }
     double timezoneOffsetMinutes(double) override { return 0; }
     double random() override;
+    double randomBelow(double bound) override;
     bool scriptTimeExceeded() override;
 
     void getUrl(std::string_view url, std::string_view window, UrlMethod method) override;
@@ -159,7 +161,7 @@ private:
     std::vector<std::string> m_diagnostics;
     std::vector<std::string> m_requests;
     double m_timer = 0;
-    std::uint64_t m_random = 0x2545F4914F6CDD1Dull;
+    swf::script::RandomSource m_random;
     int m_timeChecks = 0;
     bool m_quit = false;
 };
