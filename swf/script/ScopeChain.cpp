@@ -331,7 +331,8 @@ Value ScopeChain::getPlain(Machine& machine, Frame& frame, String* name, Object*
     Value out;
     if (lookupBeforeGlobal(machine, frame, name, out, holder))
         return out;
-    if (lookupIn(machine, machine.global(), name, out)) {
+    // Code of version 4 and before sees none of the built-in globals.
+    if (frame.version >= 5 && lookupIn(machine, machine.global(), name, out)) {
         if (holder)
             *holder = machine.global();
         return out;
