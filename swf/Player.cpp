@@ -200,6 +200,22 @@ void Player::State::readNewTags()
         stage->enterFirstFrame();
 }
 
+namespace {
+
+// A movie whose first tag is FileAttributes with UseNetwork set asks for
+// the network, and so, opened from disk, may read no local files.
+script::LocalSandbox localSandboxOf(const Movie& movie)
+{
+    constexpr std::uint8_t kUseNetwork = 0x01;
+    const std::vector<TagRecord>& tags = movie.tags();
+    if (tags.empty() || tags.front().code != std::uint16_t(TagCode::FileAttributes))
+        return script::LocalSandbox::Files;
+    const std::span<const std::uint8_t> body = movie.body(tags.front());
+    return !body.empty() && (body[0] & kUseNetwork) ? script::LocalSandbox::Network : script::LocalSandbox::Files;
+}
+
+} // namespace
+
 // A headless run stops a runaway script after this many instructions, at
 // the same place every time; the player's own limit is the wall clock.
 constexpr std::uint64_t kReproducibleInstructionBudget = 20'000'000;
@@ -214,6 +230,7 @@ void Player::State::startScript()
     scriptHost->setTraceSink(traceSink);
     installScriptPainter(*scriptHost, *stage);
     scriptHost->setMovieUrl(movieUrl);
+    scriptHost->loads().setLocalSandbox(localSandboxOf(*current));
     scriptHost->loads().setWebFetcher(webFetcher);
     scriptHost->setSharedObjectStore(sharedObjects.get());
     scriptHost->setSystemFacts(systemFacts);

@@ -20,7 +20,7 @@ bool isWeb(const QUrl& url)
 
 } // namespace
 
-LoadTarget resolveLoad(std::string_view movieUrl, std::string_view requested)
+LoadTarget resolveLoad(std::string_view movieUrl, std::string_view requested, LocalSandbox sandbox)
 {
     const QUrl base(QString::fromUtf8(movieUrl.data(), qsizetype(movieUrl.size())));
     if (movieUrl.empty() || !base.isValid())
@@ -33,6 +33,8 @@ LoadTarget resolveLoad(std::string_view movieUrl, std::string_view requested)
     if (base.isLocalFile()) {
         if (!url.isLocalFile())
             return refuse("a movie opened from disk loads nothing from elsewhere");
+        if (sandbox == LocalSandbox::Network)
+            return refuse("a movie from disk that declares it uses the network reads no local files");
         // Within the movie's folder, after "..", "." and links are taken
         // apart as far as the names go.
         const QString folder = QDir::cleanPath(QFileInfo(base.toLocalFile()).absolutePath());

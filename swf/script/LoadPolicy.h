@@ -2,8 +2,10 @@
 
 // Where a movie may load from. A movie opened from disk reads files in its
 // own folder and the folders below it, and nothing from the network; one
-// opened over http or https loads only from its own host. Every other
-// scheme is refused, and so is anything that cannot be read as an address.
+// that declares it uses the network (its file attributes say so) reads no
+// local files either. One opened over http or https loads only from its
+// own host. Every other scheme is refused, and so is anything that cannot
+// be read as an address.
 
 #include <string>
 #include <string_view>
@@ -19,8 +21,11 @@ struct LoadTarget {
     std::string reason;
 };
 
+// What a movie from disk has declared of itself.
+enum class LocalSandbox { Files, Network };
+
 // `movieUrl` is the movie's own address (file:///..., http://...); an
 // empty one, as for a movie fed from memory, allows nothing.
-LoadTarget resolveLoad(std::string_view movieUrl, std::string_view requested);
+LoadTarget resolveLoad(std::string_view movieUrl, std::string_view requested, LocalSandbox sandbox = LocalSandbox::Files);
 
 } // namespace swf::script

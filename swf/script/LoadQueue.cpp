@@ -18,7 +18,7 @@ LoadQueue::~LoadQueue()
 std::uint64_t LoadQueue::start(std::string_view url, UrlMethod method, std::string_view body)
 {
     Load load;
-    const LoadTarget where = resolveLoad(m_movieUrl, url);
+    const LoadTarget where = resolveLoad(m_movieUrl, url, m_sandbox);
     FetchRequest request;
     request.location = where.location;
     request.maxBytes = kMaxBytes;

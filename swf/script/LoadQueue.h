@@ -15,6 +15,7 @@
 
 #include "swf/script/Fetcher.h"
 #include "swf/script/FileFetcher.h"
+#include "swf/script/LoadPolicy.h"
 
 namespace swf::script {
 
@@ -31,6 +32,7 @@ public:
     // The movie's own address, which loads resolve against and the sandbox
     // judges by.
     void setMovieUrl(std::string url) { m_movieUrl = std::move(url); }
+    void setLocalSandbox(LocalSandbox sandbox) { m_sandbox = sandbox; }
     // What fetches web addresses; without one they fail, as the movie is
     // told, and only files are read.
     void setWebFetcher(std::shared_ptr<Fetcher> fetcher) { m_web = std::move(fetcher); }
@@ -54,6 +56,7 @@ private:
     };
 
     std::string m_movieUrl;
+    LocalSandbox m_sandbox = LocalSandbox::Files;
     FileFetcher m_files;
     std::shared_ptr<Fetcher> m_web;
     std::map<std::uint64_t, Load> m_loads;

@@ -23,7 +23,9 @@ TEST(LoadPolicy, MoviesReadOnlyWhereTheirOriginAllows)
         const char* requested;
         Kind kind;
         const char* location; // when allowed
+        swf::script::LocalSandbox sandbox = swf::script::LocalSandbox::Files;
     };
+    constexpr auto kNetwork = swf::script::LocalSandbox::Network;
     const Case cases[] {
         {"file:///m/movie.swf", "data.txt", Kind::LocalFile, "/m/data.txt"},
         {"file:///m/movie.swf", "sub/data.txt", Kind::LocalFile, "/m/sub/data.txt"},
@@ -35,9 +37,12 @@ TEST(LoadPolicy, MoviesReadOnlyWhereTheirOriginAllows)
         {"file:///m/movie.swf", "http://example.com/x", Kind::Refused, ""},
         {"file:///m/movie.swf", "javascript:alert(1)", Kind::Refused, ""},
         {"file:///m/movie.swf", "", Kind::Refused, ""},
+        {"file:///m/movie.swf", "data.txt", Kind::Refused, "", kNetwork},
+        {"file:///m/movie.swf", "http://example.com/x", Kind::Refused, "", kNetwork},
         {"http://host.example/dir/movie.swf", "data.txt", Kind::Web, "http://host.example/dir/data.txt"},
         {"http://host.example/dir/movie.swf", "https://HOST.example/x", Kind::Web, "https://host.example/x"},
         {"http://host.example/dir/movie.swf", "http://other.example/x", Kind::Refused, ""},
+        {"http://host.example/dir/movie.swf", "data.txt", Kind::Web, "http://host.example/dir/data.txt", kNetwork},
         {"http://host.example/dir/movie.swf", "file:///etc/passwd", Kind::Refused, ""},
         {"http://host.example/dir/movie.swf", "ftp://host.example/x", Kind::Refused, ""},
         {"http://host.example/dir/movie.swf", "javascript:alert(1)", Kind::Refused, ""},
@@ -45,7 +50,7 @@ TEST(LoadPolicy, MoviesReadOnlyWhereTheirOriginAllows)
         {"", "data.txt", Kind::Refused, ""},
     };
     for (const Case& c : cases) {
-        const LoadTarget target = swf::script::resolveLoad(c.movie, c.requested);
+        const LoadTarget target = swf::script::resolveLoad(c.movie, c.requested, c.sandbox);
         EXPECT_EQ(target.kind, c.kind) << c.movie << " asks for " << c.requested;
         if (c.kind == Kind::Refused)
             EXPECT_FALSE(target.reason.empty()) << c.requested;
