@@ -126,6 +126,8 @@ void ShockwaveFlash::setMovie(const QString& movie)
     const QScreen* display = screen();
     m_player.setSystemFacts(QLocale::system().name().left(2).toStdString(), display ? display->size().width() : 0,
                             display ? display->size().height() : 0, display ? int(display->logicalDotsPerInch()) : 72);
+    m_player.setViewSize(width(), height());
+    m_player.setFullScreenHandler([this](bool on) { return showMovieFullScreen(on); });
     m_player.setLoop(m_loop);
     if (m_backgroundColor >= 0)
         m_player.setBackgroundColor(swf::Color::fromBgr(quint32(m_backgroundColor)));
@@ -165,6 +167,7 @@ void ShockwaveFlash::unload()
         m_source.clear();
     }
     m_frameClock.stop();
+    showMovieFullScreen(false);
     m_player.clear();
     m_silentFrames = m_silentSamples = 0;
     update();
@@ -703,8 +706,43 @@ void ShockwaveFlash::wheelEvent(QWheelEvent* event)
     afterInput();
 }
 
+bool ShockwaveFlash::showMovieFullScreen(bool on)
+{
+    if (on == m_movieFullScreen)
+        return true;
+    m_movieFullScreen = on;
+    if (on) {
+        m_placeBeforeFullScreen = geometry();
+        m_windowedForFullScreen = !isWindow();
+        if (m_windowedForFullScreen)
+            setWindowFlag(Qt::Window, true);
+        showFullScreen();
+    } else if (m_windowedForFullScreen) {
+        setWindowFlag(Qt::Window, false);
+        setGeometry(m_placeBeforeFullScreen);
+        show();
+    } else {
+        showNormal();
+    }
+    setFocus();
+    return true;
+}
+
+void ShockwaveFlash::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_player.hasMovie())
+        m_player.setViewSize(width(), height());
+}
+
 void ShockwaveFlash::keyPressEvent(QKeyEvent* event)
 {
+    // Escape always leaves a full screen the movie asked for.
+    if (m_movieFullScreen && event->key() == Qt::Key_Escape) {
+        m_player.leaveFullScreen();
+        showMovieFullScreen(false);
+        return;
+    }
     const MovieKey key = movieKeyOf(*event);
     const QString text = event->text();
     // Printable text with no key code of its own (an accented letter on

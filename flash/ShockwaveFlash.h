@@ -103,6 +103,8 @@ public:
     // outlive the control), what drawing a frame means, and a wait until
     // the frame for the stage as it stands is on show.
     const swf::Player& player() const { return m_player; }
+    // Where the movie's trace() lines go; nowhere unless given.
+    void setTraceOutput(std::function<void(std::string_view)> sink) { m_player.setTraceOutput(std::move(sink)); }
     void advanceFrame();
     void setClock(const swf::Clock& clock);
     void setFrameDraw(FrameRenderer::Draw draw);
@@ -129,6 +131,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
@@ -159,6 +162,9 @@ private:
     bool isTextEditingKey(const QKeyEvent& key) const;
     // Text fields take input methods only while one has the keyboard.
     void syncInputMethod();
+    // The movie asked for full screen or back: the control becomes a
+    // full-screen window of its own, and returns to its place.
+    bool showMovieFullScreen(bool on);
 
     // Frames played at most in one wake-up to catch up with a stream sound.
     static constexpr std::uint64_t kMaxCatchUpFrames = 30;
@@ -193,6 +199,10 @@ private:
     };
     Drawn m_requested;
     std::uint64_t m_requestKey = 0;
+
+    bool m_movieFullScreen = false;
+    bool m_windowedForFullScreen = false;
+    QRect m_placeBeforeFullScreen;
 
     QString m_movie;
     QString m_sourceProblem;

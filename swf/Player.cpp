@@ -63,6 +63,9 @@ struct Player::State {
     std::string movieUrl;
     std::shared_ptr<script::Fetcher> webFetcher;
     script::Host::SystemFacts systemFacts;
+    int viewWidth = 0;
+    int viewHeight = 0;
+    std::function<bool(bool)> fullScreenHandler;
     // Outlives every movie, as the files it stands for do.
     std::unique_ptr<script::SharedObjectStore> sharedObjects = std::make_unique<script::SharedObjectStore>();
     std::unique_ptr<script::StageHost> scriptHost;
@@ -234,6 +237,8 @@ void Player::State::startScript()
     scriptHost->loads().setWebFetcher(webFetcher);
     scriptHost->setSharedObjectStore(sharedObjects.get());
     scriptHost->setSystemFacts(systemFacts);
+    scriptHost->setViewSize(viewWidth, viewHeight);
+    scriptHost->setFullScreenHandler(fullScreenHandler);
     machine = std::make_unique<script::Machine>(*scriptHost, version);
     scriptHost->setMachine(machine.get());
     script::ScriptLimits limits;
@@ -731,6 +736,28 @@ void Player::keyDown(int code, int ascii)
         if (m_state->textEntry)
             m_state->textEntry->keyDown(input, code);
     });
+}
+
+void Player::setViewSize(int width, int height)
+{
+    m_state->viewWidth = width;
+    m_state->viewHeight = height;
+    if (!m_state->scriptHost || !m_state->scriptHost->setViewSize(width, height) || !m_state->machine)
+        return;
+    withInput(*m_state, [&](InputState&) { script::stageViewChanged(*m_state->machine); });
+}
+
+void Player::setFullScreenHandler(std::function<bool(bool)> handler)
+{
+    m_state->fullScreenHandler = handler;
+    if (m_state->scriptHost)
+        m_state->scriptHost->setFullScreenHandler(std::move(handler));
+}
+
+void Player::leaveFullScreen()
+{
+    if (m_state->machine)
+        withInput(*m_state, [&](InputState&) { script::setStageFullScreen(*m_state->machine, false); });
 }
 
 void Player::keyUp(int code, int ascii)

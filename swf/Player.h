@@ -73,6 +73,16 @@ public:
     // screen's size in pixels and its dots per inch. Without, they are
     // the same everywhere, as a reproducible run needs.
     void setSystemFacts(std::string language, int screenWidth, int screenHeight, int screenDpi);
+    // The size in pixels the movie is shown at, which script sees as the
+    // stage's under "noScale" (a change is heard as Stage.onResize).
+    void setViewSize(int width, int height);
+    // Decides whether a movie may go full screen (true) or back (false)
+    // and takes it there. Without one, as headless, the screen of the
+    // system facts is the movie's for the asking.
+    void setFullScreenHandler(std::function<bool(bool)> handler);
+    // The user left full screen (Escape): the movie hears of it as if it
+    // had asked.
+    void leaveFullScreen();
     // The movie asked to end the run (fscommand "quit").
     bool quitRequested() const;
 

@@ -316,6 +316,13 @@ public:
     virtual HostPoint globalToLocal(ClipHandle clip, HostPoint point) = 0;
     // The stage as the movie's header sets it, in pixels.
     virtual HostRect stageArea() { return {}; }
+    // The area the movie is shown in, in pixels from its top left: the
+    // player's view, the screen's while full screen.
+    virtual HostRect viewArea() { return stageArea(); }
+    // Asks the player to show the movie full screen or back; false when
+    // it refuses.
+    virtual bool setFullScreen(bool /*on*/) { return false; }
+    virtual bool fullScreen() { return false; }
     // The clip's own placement and colour, or with its parents' applied
     // (`concatenated`); nothing when the clip is gone. Hosts without a
     // display side have none.

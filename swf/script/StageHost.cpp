@@ -1512,6 +1512,35 @@ HostRect StageHost::stageArea()
     return {frame.xMin / kTwips, frame.yMin / kTwips, frame.xMax / kTwips, frame.yMax / kTwips};
 }
 
+HostRect StageHost::viewArea()
+{
+    if (m_fullScreen)
+        return {0, 0, double(m_systemFacts.screenWidth), double(m_systemFacts.screenHeight)};
+    if (m_viewWidth > 0 && m_viewHeight > 0)
+        return {0, 0, double(m_viewWidth), double(m_viewHeight)};
+    const HostRect stage = stageArea();
+    return {0, 0, stage.xMax - stage.xMin, stage.yMax - stage.yMin};
+}
+
+bool StageHost::setFullScreen(bool on)
+{
+    if (on == m_fullScreen)
+        return true;
+    if (m_fullScreenHandler && !m_fullScreenHandler(on))
+        return false;
+    m_fullScreen = on;
+    return true;
+}
+
+bool StageHost::setViewSize(int width, int height)
+{
+    const HostRect before = viewArea();
+    m_viewWidth = width;
+    m_viewHeight = height;
+    const HostRect after = viewArea();
+    return before.xMax != after.xMax || before.yMax != after.yMax;
+}
+
 std::optional<HostMatrix> StageHost::matrix(ClipHandle clip, bool concatenate)
 {
     const DisplayObject* found = object(clip);

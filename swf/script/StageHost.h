@@ -168,6 +168,16 @@ public:
     HostPoint localToGlobal(ClipHandle clip, HostPoint point) override;
     HostPoint globalToLocal(ClipHandle clip, HostPoint point) override;
     HostRect stageArea() override;
+    HostRect viewArea() override;
+    bool setFullScreen(bool on) override;
+    bool fullScreen() override { return m_fullScreen; }
+    // The size in pixels the player shows the movie at, outside full
+    // screen; until one is given, the stage's own. True when it changed.
+    bool setViewSize(int width, int height);
+    // Decides whether the movie may go full screen (or back) and takes it
+    // there; without one a headless run treats the screen of its system
+    // facts as its own.
+    void setFullScreenHandler(std::function<bool(bool)> handler) { m_fullScreenHandler = std::move(handler); }
     std::optional<HostMatrix> matrix(ClipHandle clip, bool concatenated) override;
     void setMatrix(ClipHandle clip, const HostMatrix& matrix) override;
     std::optional<HostColorTransform> colorTransform(ClipHandle clip, bool concatenated) override;
@@ -242,6 +252,10 @@ private:
     std::chrono::steady_clock::time_point m_roundStart;
     RandomSource m_random;
     bool m_quit = false;
+    bool m_fullScreen = false;
+    int m_viewWidth = 0; // 0: the stage's own size
+    int m_viewHeight = 0;
+    std::function<bool(bool)> m_fullScreenHandler;
     std::string m_movieUrl;
     SharedObjectRegistry m_sharedObjects;
     SystemFacts m_systemFacts;

@@ -1,12 +1,14 @@
 // Qt's pointer and keys reaching the movie: control points land on the
 // stage through the scale mode's placing, letterboxing and the zoom, keys
-// arrive with the movie's own codes, Tab moves the movie's focus and the
-// right-click menu carries the movie's own items.
+// arrive with the movie's own codes, Tab moves the movie's focus, the
+// right-click menu carries the movie's own items, and the control's size
+// and full screen are the movie's stage under "noScale".
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QMenu>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -153,6 +155,70 @@ TEST(MovieInput, TabAndTheRightClickMenuReachTheMovie)
     EXPECT_EQ(control.player().stage()->root()->matrix().tx, 0) << "not before the next frame";
     control.advanceFrame();
     EXPECT_EQ(control.player().stage()->root()->matrix().tx, 200);
+}
+
+// Under "noScale", traces the stage's size on every resize, and the first
+// time the control is 500 pixels wide asks for full screen.
+std::vector<std::uint8_t> fullScreenMovie()
+{
+    using A = swftest::ActionCode;
+    swftest::ActionWriter onResize;
+    onResize.push("resize ", "Stage").op(A::GetVariable).push("width").op(A::GetMember).op(A::Add2).push("x").op(A::Add2);
+    onResize.push("Stage").op(A::GetVariable).push("height").op(A::GetMember).op(A::Add2).op(A::Trace);
+    onResize.push("Stage").op(A::GetVariable).push("width").op(A::GetMember).push(500).op(A::Equals2);
+    onResize.push("asked").op(A::GetVariable).op(A::Not).op(A::And).op(A::Not).branchIf("done");
+    onResize.push("asked", true).op(A::SetVariable);
+    onResize.push("Stage").op(A::GetVariable).push("displayState", "fullScreen").op(A::SetMember).label("done");
+    swftest::ActionWriter onFullScreen;
+    onFullScreen.push("full ", "on").op(A::GetVariable).op(A::Add2).push(" ").op(A::Add2);
+    onFullScreen.push("Stage").op(A::GetVariable).push("displayState").op(A::GetMember).op(A::Add2).op(A::Trace);
+    swftest::ActionWriter w;
+    w.push("Stage").op(A::GetVariable).push("scaleMode", "noScale").op(A::SetMember);
+    w.push("l", 0, "Object").op(A::NewObject).op(A::SetVariable);
+    w.push("l").op(A::GetVariable).push("onResize").defineFunction("", {}, onResize).op(A::SetMember);
+    w.push("l").op(A::GetVariable).push("onFullScreen").defineFunction("", {"on"}, onFullScreen).op(A::SetMember);
+    w.push("l").op(A::GetVariable).push(1, "Stage").op(A::GetVariable).push("addListener").op(A::CallMethod).op(A::Pop);
+    swftest::SwfWriter writer;
+    writer.setVersion(8).setFrameSize(400, 300).tag(12, w.build()).showFrame();
+    return writer.build();
+}
+
+TEST(MovieInput, TheControlsSizeAndFullScreenAreTheStagesUnderNoScale)
+{
+    QTemporaryDir dir;
+    const std::vector<std::uint8_t> bytes = fullScreenMovie();
+    const QString path = dir.filePath(QStringLiteral("full.swf"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    file.close();
+    QWidget window;
+    window.resize(700, 500);
+    auto* control = new flash::ShockwaveFlash(&window);
+    control->setGeometry(10, 10, 400, 300);
+    window.show();
+    QSignalSpy done(control, &flash::ShockwaveFlash::loadFinished);
+    control->setMovie(path);
+    if (done.isEmpty()) {
+        ASSERT_TRUE(done.wait(5000));
+    }
+    control->Stop();
+    std::vector<std::string> lines;
+    control->setTraceOutput([&](std::string_view line) { lines.emplace_back(line); });
+
+    control->resize(450, 200);
+    control->resize(500, 200);
+    ASSERT_TRUE(control->isFullScreen()) << "the movie's request was not taken";
+    EXPECT_TRUE(control->isWindow());
+    const QSize screen = control->screen()->size();
+    const std::string full = "resize " + std::to_string(screen.width()) + "x" + std::to_string(screen.height());
+    EXPECT_EQ(lines, (std::vector<std::string> {"resize 450x200", "resize 500x200", full, "full true fullScreen"}));
+
+    lines.clear();
+    QTest::keyClick(control, Qt::Key_Escape);
+    EXPECT_FALSE(control->isWindow());
+    EXPECT_EQ(control->geometry(), QRect(10, 10, 500, 200));
+    EXPECT_EQ(lines, (std::vector<std::string> {"resize 500x200", "full false normal"}));
 }
 
 } // namespace

@@ -52,6 +52,13 @@ void installXmlNodeClass(Machine& machine);
 void installXmlClass(Machine& machine);
 void installLoadVarsClass(Machine& machine);
 void installStageObject(Machine& machine);
+// The area the movie is shown in has changed size: Stage's listeners hear
+// onResize when the movie is shown unscaled.
+void stageViewChanged(Machine& machine);
+// Full screen or back, as the movie asked or the user left it: when the
+// player lets it, Stage's listeners hear onResize as above, then
+// onFullScreen(on).
+void setStageFullScreen(Machine& machine, bool on);
 void installTextFormatClass(Machine& machine);
 void installTextFieldClass(Machine& machine);
 void installSelectionObject(Machine& machine);

@@ -1,7 +1,15 @@
 // Stage: the movie's stage as script sees it. align and scaleMode keep
 // what the movie set, in the reference player's spelling; width and height
-// are the stage's size in pixels while the movie is shown at its own size.
-// It broadcasts to listeners as an AsBroadcaster does.
+// are the stage's own size in pixels, or under "noScale" the size of the
+// area the movie is shown in. displayState takes the movie full screen and
+// back where the player lets it. It broadcasts to listeners as an
+// AsBroadcaster does: onResize when the shown area changes under
+// "noScale", onFullScreen(state) after going full screen or back.
+
+#include <algorithm>
+#include <cctype>
+#include <span>
+#include <vector>
 
 #include "swf/script/ArrayObject.h"
 #include "swf/script/Machine.h"
@@ -74,18 +82,61 @@ Value scaleModeSetter(NativeCall& c)
     return Value();
 }
 
+bool showsUnscaled(Machine& m)
+{
+    Value mode;
+    return m.getIfPresent(m.global(), m.intern(kScaleModeKey), mode) && m.toStdString(mode) == "noScale";
+}
+
 Value sizeGetter(NativeCall& c)
 {
-    const HostRect area = c.machine.host().stageArea();
+    Host& host = c.machine.host();
+    const HostRect area = showsUnscaled(c.machine) ? host.viewArea() : host.stageArea();
     return Value::number(c.callee->tag() ? area.yMax - area.yMin : area.xMax - area.xMin);
+}
+
+void broadcast(Machine& m, const char* message, std::span<const Value> args = {})
+{
+    const Value stage = m.get(m.global(), "Stage");
+    if (!stage.isObject())
+        return;
+    std::vector<Value> all {m.stringValue(message)};
+    all.insert(all.end(), args.begin(), args.end());
+    m.callMethod(stage, m.intern("broadcastMessage"), all);
 }
 
 Value displayStateGetter(NativeCall& c)
 {
-    return c.machine.stringValue("normal");
+    return c.machine.stringValue(c.machine.host().fullScreen() ? "fullScreen" : "normal");
+}
+
+Value displayStateSetter(NativeCall& c)
+{
+    Machine& m = c.machine;
+    std::string asked = m.toStdString(c.arg(0));
+    std::transform(asked.begin(), asked.end(), asked.begin(), [](unsigned char ch) { return char(std::tolower(ch)); });
+    if (asked != "fullscreen" && asked != "normal")
+        return Value();
+    setStageFullScreen(m, asked == "fullscreen");
+    return Value();
 }
 
 } // namespace
+
+void stageViewChanged(Machine& machine)
+{
+    if (showsUnscaled(machine))
+        broadcast(machine, "onResize");
+}
+
+void setStageFullScreen(Machine& machine, bool on)
+{
+    if (on == machine.host().fullScreen() || !machine.host().setFullScreen(on))
+        return;
+    stageViewChanged(machine);
+    const Value state = Value::boolean(on);
+    broadcast(machine, "onFullScreen", std::span(&state, 1));
+}
 
 void installStageObject(Machine& machine)
 {
@@ -97,7 +148,7 @@ void installStageObject(Machine& machine)
     registerNative(machine, 666, 2, scaleModeSetter);
     defineAccessor(machine, stage, "width", sizeGetter, nullptr, 0, 0);
     defineAccessor(machine, stage, "height", sizeGetter, nullptr, 0, 1);
-    defineAccessor(machine, stage, "displayState", displayStateGetter, nullptr, Swf7);
+    defineAccessor(machine, stage, "displayState", displayStateGetter, displayStateSetter, Swf7);
     machine.define(stage, "showMenu", Value::boolean(true));
     // Listeners, as initialize() gives them: the broadcaster's own add and
     // remove, and a broadcastMessage of its own.
