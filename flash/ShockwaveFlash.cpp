@@ -716,6 +716,9 @@ bool ShockwaveFlash::showMovieFullScreen(bool on)
         m_windowedForFullScreen = !isWindow();
         if (m_windowedForFullScreen)
             setWindowFlag(Qt::Window, true);
+        // The whole screen even where no window manager takes the hint.
+        if (const QScreen* display = screen())
+            setGeometry(display->geometry());
         showFullScreen();
     } else if (m_windowedForFullScreen) {
         setWindowFlag(Qt::Window, false);
