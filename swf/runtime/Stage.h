@@ -90,8 +90,9 @@ public:
     // For the display objects: making them, and telling of what happens.
     // `from` is the loaded movie the character is defined in, null for
     // the main movie; what it makes places its own from there too.
+    // A sprite not `filled` waits for its first frame until told.
     std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting,
-                                               const std::shared_ptr<const LoadedMovie>& from = nullptr);
+                                               const std::shared_ptr<const LoadedMovie>& from = nullptr, bool filled = true);
     void objectRemoved(DisplayObject& object, DisplayObject& owner, bool quiet = false);
     // Whether a listener waits to run `object`'s own unload handlers; only
     // movies from version 6 on keep such clips on stage for them.

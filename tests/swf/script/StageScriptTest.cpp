@@ -354,6 +354,41 @@ TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeO
     EXPECT_EQ(trace, "root\n100\n50\n50\nload\nchild\nload\nchild\n");
 }
 
+// Before version 7 attachMovie hands its init object to the clip before
+// the clip's first frame fills it; a size set on a clip with nothing in
+// it scales it to nothing, both ways.
+TEST(StageScript, InitObjectSizesAnAttachedClipBeforeItsContentFromVersion7Only)
+{
+    swftest::RectShape rect;
+    rect.width = 2000;
+    rect.height = 1000;
+    const std::vector<std::uint8_t> sprite =
+        swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2({1, std::uint16_t(1)}))}});
+    const std::vector<std::uint8_t> exports {1, 0, 2, 0, 'b', 'o', 'x', 0};
+    ActionWriter code;
+    code.push("_width", 200, 1).op(ActionCode::InitObject).push(1, "b", "box", 4, "_root").op(ActionCode::GetVariable);
+    code.push("attachMovie").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    code.push("b._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    code.push("b._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    createClip(code, 2);
+    code.push("c._height", 10).op(ActionCode::SetVariable);
+    code.push("c._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    for (const auto& [version, trace] : {std::pair {6, "0\n0\n0\n"}, std::pair {7, "200\n200\n0\n"}}) {
+        swftest::SwfWriter writer;
+        writer.setVersion(std::uint8_t(version)).setFrameSize(200, 200).setFrameCount(1);
+        writer.tag(32, swftest::defineShape3(rect)).tag(39, sprite).tag(56, exports);
+        writer.tag(std::uint16_t(swf::TagCode::DoAction), code.build()).showFrame();
+        const std::vector<std::uint8_t> bytes = writer.end().build();
+        std::string traced;
+        swf::Player player;
+        player.setTraceOutput([&](std::string_view line) { traced.append(line).append("\n"); });
+        player.open();
+        player.feed(bytes);
+        player.finish();
+        EXPECT_EQ(traced, trace) << "version " << version;
+    }
+}
+
 // A clip's handlers are read from the movie's stream, which moves when
 // more of the movie arrives than its header promised room for.
 TEST(StageScript, ClipHandlersOutliveTheStreamMovingAsTheMovieArrives)
