@@ -239,6 +239,12 @@ bool Stage::hearsUnload(const DisplayObject& object) const
     return std::any_of(m_listeners.begin(), m_listeners.end(), [&](const FrameListener* listener) { return listener->hearsUnload(object); });
 }
 
+void Stage::deferEvents(std::size_t from, std::size_t to)
+{
+    if (from < to && to <= m_events.size())
+        std::rotate(m_events.begin() + std::ptrdiff_t(from), m_events.begin() + std::ptrdiff_t(to), m_events.end());
+}
+
 void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)
 {
     if (tag.code == TagCode::ExportAssets) {

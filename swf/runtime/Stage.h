@@ -100,6 +100,10 @@ public:
     // What happened since the queue was last handed on, for a listener
     // that acts on some of it within the round that caused it.
     const std::vector<FrameEvent>& pendingEvents() const { return m_events; }
+    // Moves the events queued from `from` up to `to` behind all those
+    // queued after them: a jump's removals are told after what the frame
+    // gone to placed and reached.
+    void deferEvents(std::size_t from, std::size_t to);
     void tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown);
     // The main movie's export `name`, once its timeline has passed the
     // frame that exports it, as the reference player lets script use it.
