@@ -47,7 +47,9 @@ void SpriteInstance::gotoFrame(int frame)
     frame = std::clamp(frame, 0, loaded - 1);
     if (frame == m_current)
         return;
-    if (m_current >= 0 && frame == m_current + 1)
+    // The first frame is entered like any step on: its actions and the
+    // clips it places are reached in tag order.
+    if (frame == m_current + 1)
         stepForward(frame);
     else
         jumpTo(frame);
@@ -142,6 +144,7 @@ void SpriteInstance::jumpTo(int frame)
     // unless a rebuild from the first frame finds them among the depths
     // the timeline places at (below the lowest depth script counts as 0):
     // those go, as in the reference player.
+    const std::size_t removedFrom = stage().pendingEvents().size();
     const std::vector<std::shared_ptr<DisplayObject>> living = children();
     for (const auto& child : living) {
         if (child->origin().frame < 0) {
@@ -157,17 +160,33 @@ void SpriteInstance::jumpTo(int frame)
             removeChild(child->depth());
         }
     }
-    for (auto& [depth, planned] : plan) {
+    const std::size_t removedTo = stage().pendingEvents().size();
+    const auto create = [&](int depth, const Planned& planned) {
         std::shared_ptr<DisplayObject> created = stage().instantiate(planned.characterId, nesting() + 1, loadedMovie());
         if (!created)
-            continue;
+            return;
         created->setOrigin(planned.origin);
         created->setPlacement(planned.state);
         placeChild(depth, std::move(created));
-    }
-    for (const FrameCommand& command : m_script->frames[std::size_t(frame)])
-        if (const auto* carried = std::get_if<CarriedTag>(&command))
+    };
+    // What earlier frames placed comes first; then the frame gone to's own
+    // places and actions, in tag order.
+    for (const auto& [depth, planned] : plan)
+        if (planned.origin.frame != frame)
+            create(depth, planned);
+    const std::vector<FrameCommand>& commands = m_script->frames[std::size_t(frame)];
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        if (const auto* carried = std::get_if<CarriedTag>(&commands[i])) {
             stage().tagReached(*this, *carried, true);
+        } else if (const auto* command = std::get_if<PlaceCommand>(&commands[i])) {
+            const auto planned = plan.find(command->depth);
+            if (planned != plan.end() && planned->second.origin == PlacementOrigin {frame, int(i)})
+                create(planned->first, planned->second);
+        }
+    }
+    // The reference player tells of what the jump took away last, after
+    // the loads and the frame code of the frame gone to.
+    stage().deferEvents(removedFrom, removedTo);
 }
 
 void SpriteInstance::planFrame(Plan& plan, int frame, bool target)

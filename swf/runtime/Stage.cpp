@@ -161,7 +161,8 @@ std::size_t Stage::instanceAllowance(int nesting) const
     return m_budget.limit / levels * (levels - std::size_t(std::clamp(nesting, 1, kMaxNesting)));
 }
 
-std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int nesting, const std::shared_ptr<const LoadedMovie>& from)
+std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int nesting, const std::shared_ptr<const LoadedMovie>& from,
+                                                  bool filled)
 {
     if (nesting > kMaxNesting)
         return nullptr;
@@ -216,7 +217,7 @@ std::shared_ptr<DisplayObject> Stage::instantiate(std::uint16_t characterId, int
     // before what it holds.
     if (!m_listeners.empty())
         m_events.push_back({FrameEvent::Kind::Constructed, object, {}});
-    if (object->type() == DisplayObject::Type::Sprite)
+    if (object->type() == DisplayObject::Type::Sprite && filled)
         static_cast<SpriteInstance&>(*object).gotoFrame(0);
     else if (object->type() == DisplayObject::Type::Button)
         static_cast<ButtonInstance&>(*object).setState(ButtonInstance::State::Up);
@@ -236,6 +237,12 @@ bool Stage::hearsUnload(const DisplayObject& object) const
     if (m_swfVersion < 6)
         return false;
     return std::any_of(m_listeners.begin(), m_listeners.end(), [&](const FrameListener* listener) { return listener->hearsUnload(object); });
+}
+
+void Stage::deferEvents(std::size_t from, std::size_t to)
+{
+    if (from < to && to <= m_events.size())
+        std::rotate(m_events.begin() + std::ptrdiff_t(from), m_events.begin() + std::ptrdiff_t(to), m_events.end());
 }
 
 void Stage::tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown)

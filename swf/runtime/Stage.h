@@ -90,8 +90,9 @@ public:
     // For the display objects: making them, and telling of what happens.
     // `from` is the loaded movie the character is defined in, null for
     // the main movie; what it makes places its own from there too.
+    // A sprite not `filled` waits for its first frame until told.
     std::shared_ptr<DisplayObject> instantiate(std::uint16_t characterId, int nesting,
-                                               const std::shared_ptr<const LoadedMovie>& from = nullptr);
+                                               const std::shared_ptr<const LoadedMovie>& from = nullptr, bool filled = true);
     void objectRemoved(DisplayObject& object, DisplayObject& owner, bool quiet = false);
     // Whether a listener waits to run `object`'s own unload handlers; only
     // movies from version 6 on keep such clips on stage for them.
@@ -99,6 +100,10 @@ public:
     // What happened since the queue was last handed on, for a listener
     // that acts on some of it within the round that caused it.
     const std::vector<FrameEvent>& pendingEvents() const { return m_events; }
+    // Moves the events queued from `from` up to `to` behind all those
+    // queued after them: a jump's removals are told after what the frame
+    // gone to placed and reached.
+    void deferEvents(std::size_t from, std::size_t to);
     void tagReached(SpriteInstance& sprite, const TagRef& tag, bool shown);
     // The main movie's export `name`, once its timeline has passed the
     // frame that exports it, as the reference player lets script use it.

@@ -243,11 +243,12 @@ void FrameScripts::clipGone(DisplayObject& clip, bool unload)
 // new clip's initialize handler first, in the order reached, then their
 // construct handlers; then, in a tick's first round, each clip already on
 // stage, newest first: its enterFrame handlers, then in tag order its frame
-// code and the unloads of the clips its timeline took away (outside a
-// tick: unloads first, then the frame code, children before parents, or in
-// later rounds in the order script jumped); then each clip made in the
-// round, parents first: its load handler, then its own first frame's code.
-// A clip that code makes is initialised once that code ends.
+// code, the unloads of the clips its timeline took away and the loads of
+// those it placed (outside a tick: unloads first, children before parents;
+// in later rounds everything in the order script's jumps queued it). A
+// clip's load comes with its own first frame's code and then the loads of
+// the clips made inside it, parents first. A clip that code makes is
+// initialised once that code ends.
 void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
 {
     if (stopped()) {
@@ -295,6 +296,11 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         const std::vector<FrameEvent>& pending = m_host.stage().pendingEvents();
         for (; pendingSeen < pending.size(); ++pendingSeen) {
             const FrameEvent& event = pending[pendingSeen];
+            // What the code queued before it (a jump's unloads and frame
+            // code) comes first: clips past that wait for the next round.
+            if (event.kind == FrameEvent::Kind::Removed
+                || (event.kind == FrameEvent::Kind::FrameActions && !madeCode.count(event.object.get())))
+                return;
             if (event.kind != FrameEvent::Kind::Constructed || !isSprite(*event.object) || stopped())
                 continue;
             if (!madeCode.try_emplace(event.object.get()).second)
@@ -314,11 +320,14 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
         TagRef code;
         std::shared_ptr<DisplayObject> removed;
         bool unload = true;
+        // A clip the timeline placed, loaded where its place command stood.
+        std::shared_ptr<DisplayObject> made;
     };
     std::vector<std::pair<DisplayObject*, std::vector<Reached>>> onStage;
     std::unordered_map<const DisplayObject*, std::size_t> onStageIndex;
-    // Later rounds run what script's jumps reached in the order they jumped.
-    std::vector<std::pair<DisplayObject*, TagRef>> jumpedTo;
+    // Later rounds run what script's jumps reached in the order it came:
+    // frame code, unloads and loads as the jumps queued them.
+    std::vector<std::pair<DisplayObject*, Reached>> jumpedTo;
     const auto reachedBy = [&](DisplayObject* timeline) -> std::vector<Reached>& {
         const auto [at, added] = onStageIndex.try_emplace(timeline, onStage.size());
         if (added)
@@ -328,29 +337,73 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
     for (const FrameEvent& event : events) {
         if (stopped())
             return;
-        if (event.kind == FrameEvent::Kind::FrameActions) {
+        if (event.kind == FrameEvent::Kind::Constructed && madeCode.count(event.object.get())) {
+            // A clip placed by a timeline already on stage loads in tag
+            // order with that timeline's frame code.
+            DisplayObject* parent = event.object->parent();
+            if (!parent || !isSprite(*parent) || away(*parent) || madeCode.count(parent))
+                continue;
+            if (firstRound)
+                reachedBy(parent).push_back({{}, nullptr, true, event.object});
+            else
+                jumpedTo.push_back({parent, {{}, nullptr, true, event.object}});
+        } else if (event.kind == FrameEvent::Kind::FrameActions) {
             if (const auto own = madeCode.find(event.object.get()); own != madeCode.end())
                 own->second.push_back(event.tag);
             else if (firstRound)
                 reachedBy(event.object.get()).push_back({event.tag, nullptr});
             else
-                jumpedTo.emplace_back(event.object.get(), event.tag);
+                jumpedTo.push_back({event.object.get(), {event.tag, nullptr}});
         } else if (event.kind == FrameEvent::Kind::Removed) {
             DisplayObject* owner = event.owner.get();
             if (tickRound && owner && !away(*owner) && !madeCode.count(owner))
                 reachedBy(owner).push_back({{}, event.object, !event.quiet});
+            else if (!firstRound)
+                jumpedTo.push_back({owner, {{}, event.object, !event.quiet}});
             else
                 gone(*event.object, !event.quiet);
         }
     }
+    // A made clip's load handler and first frame code, then those of the
+    // clips made inside it, parents first.
+    std::unordered_set<const DisplayObject*> loaded;
+    const auto load = [&](DisplayObject& clip) {
+        // A clip kept on stage for its unload still hears the load
+        // queued before it went.
+        if (!loaded.insert(&clip).second || clip.isRemoved())
+            return;
+        runHandlers(clip, kClipEventLoad);
+        if (!away(clip) && !stopped())
+            m_machine.callClipMethod(m_host.handleOf(clip), "onLoad");
+        for (const TagRef& tag : madeCode[&clip])
+            if (!away(clip) && !stopped())
+                runTag(clip, tag, false);
+        takeMade();
+    };
+    const auto loadWithin = [&](DisplayObject& clip) {
+        load(clip);
+        for (std::size_t i = 0; i < made.size() && !stopped(); ++i)
+            for (const DisplayObject* up = made[i]->parent(); up; up = up->parent())
+                if (up == &clip) {
+                    load(*made[i]);
+                    break;
+                }
+    };
+    const auto runItem = [&](DisplayObject* timeline, const Reached& item) {
+        if (item.made)
+            loadWithin(*item.made);
+        else if (item.removed)
+            gone(*item.removed, item.unload);
+        else if (timeline && !away(*timeline)) {
+            runTag(*timeline, item.code, false);
+            takeMade();
+        }
+    };
     const auto runReached = [&](DisplayObject& timeline, std::vector<Reached> reached) {
         for (const Reached& item : reached) {
             if (stopped())
                 return;
-            if (item.removed)
-                gone(*item.removed, item.unload);
-            else if (!away(timeline))
-                runTag(timeline, item.code, false);
+            runItem(&timeline, item);
         }
     };
     if (tickRound) {
@@ -385,24 +438,12 @@ void FrameScripts::frameEvents(const std::vector<FrameEvent>& events)
     // parents, the last reached first.
     for (auto it = onStage.rbegin(); it != onStage.rend(); ++it)
         runReached(*it->first, std::exchange(it->second, {}));
-    for (const auto& [timeline, code] : jumpedTo)
-        if (!away(*timeline) && !stopped())
-            runTag(*timeline, code, false);
+    for (const auto& [timeline, item] : jumpedTo)
+        if (!stopped())
+            runItem(timeline, item);
     takeMade();
-    for (std::size_t i = 0; i < made.size(); ++i) {
-        if (stopped())
-            return;
-        DisplayObject* clip = made[i].get();
-        if (away(*clip))
-            continue;
-        runHandlers(*clip, kClipEventLoad);
-        if (!away(*clip) && !stopped())
-            m_machine.callClipMethod(m_host.handleOf(*clip), "onLoad");
-        for (const TagRef& tag : madeCode[clip])
-            if (!away(*clip) && !stopped())
-                runTag(*clip, tag, false);
-        takeMade();
-    }
+    for (std::size_t i = 0; i < made.size() && !stopped(); ++i)
+        load(*made[i]);
 }
 
 // A new clip as script first sees it: named, with its handlers read, its

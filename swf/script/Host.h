@@ -291,7 +291,9 @@ public:
     // -- Making and removing clips ----------------------------------------
     // Null handles when it cannot be done (unknown export name, a depth
     // out of range, a clip that may not be duplicated).
-    virtual ClipHandle attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth) = 0;
+    // An attached clip left `empty` holds nothing until fillFirstFrame.
+    virtual ClipHandle attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth, bool empty) = 0;
+    virtual void fillFirstFrame(ClipHandle clip) = 0;
     virtual ClipHandle createEmptyMovieClip(ClipHandle parent, std::string_view name, int depth) = 0;
     virtual ClipHandle duplicateMovieClip(ClipHandle clip, std::string_view name, int depth) = 0;
     virtual void removeMovieClip(ClipHandle clip) = 0;

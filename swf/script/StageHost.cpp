@@ -890,10 +890,16 @@ void StageHost::setProperty(ClipHandle clip, ClipProperty property, const HostVa
             resizeField(*field, property == ClipProperty::Width, *number);
             return;
         }
-        // A size is a scale that gives it; an empty clip has none to give.
+        // A size is a scale that gives it. A clip with nothing in it has
+        // none to give: the reference player scales it to nothing both
+        // ways, and what it holds later shows at no size.
         const std::optional<QRectF> area = boundsThrough(*found, m);
+        if (!area) {
+            m.a = m.b = m.c = m.d = 0;
+            break;
+        }
         const bool wide = property == ClipProperty::Width;
-        const double now = area ? (wide ? area->width() : area->height()) : 0;
+        const double now = wide ? area->width() : area->height();
         if (!(now > 0))
             return;
         const double factor = *number * kTwips / now;
@@ -1068,7 +1074,7 @@ ClipHandle StageHost::placeMade(SpriteInstance& parent, std::shared_ptr<DisplayO
     return handleOf(placed);
 }
 
-ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view exportName, std::string_view name, int depth)
+ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view exportName, std::string_view name, int depth, bool empty)
 {
     SpriteInstance* parent = sprite(parentClip);
     if (!parent || depth < -kDepthOffset || depth > kMaxScriptDepth)
@@ -1080,10 +1086,16 @@ ClipHandle StageHost::attachMovie(ClipHandle parentClip, std::string_view export
         &library == &m_stage.dictionary() ? m_stage.passedExport(std::string(exportName)) : library.exported(std::string(exportName));
     if (!id)
         return {};
-    std::shared_ptr<DisplayObject> made = m_stage.instantiate(*id, parent->nesting() + 1, parent->loadedMovie());
+    std::shared_ptr<DisplayObject> made = m_stage.instantiate(*id, parent->nesting() + 1, parent->loadedMovie(), !empty);
     if (!made || !isClip(*made))
         return {};
     return placeMade(*parent, std::move(made), name, depth);
+}
+
+void StageHost::fillFirstFrame(ClipHandle clip)
+{
+    if (SpriteInstance* made = sprite(clip); made && made->currentFrame() < 0)
+        made->gotoFrame(0);
 }
 
 ClipHandle StageHost::createEmptyMovieClip(ClipHandle parentClip, std::string_view name, int depth)

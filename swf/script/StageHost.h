@@ -150,7 +150,8 @@ public:
     double bytesLoaded(ClipHandle clip) override;
     double bytesTotal(ClipHandle clip) override;
 
-    ClipHandle attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth) override;
+    ClipHandle attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth, bool empty) override;
+    void fillFirstFrame(ClipHandle clip) override;
     ClipHandle createEmptyMovieClip(ClipHandle parent, std::string_view name, int depth) override;
     ClipHandle duplicateMovieClip(ClipHandle clip, std::string_view name, int depth) override;
     void removeMovieClip(ClipHandle clip) override;

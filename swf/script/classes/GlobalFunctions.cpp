@@ -1,6 +1,6 @@
 // The functions every movie finds on _global: ASSetPropFlags, ASnative,
-// escape and unescape, parseInt and parseFloat, isNaN and isFinite, the
-// timers, and the constants NaN and Infinity.
+// ASSetNative, escape and unescape, parseInt and parseFloat, isNaN and
+// isFinite, the timers, and the constants NaN and Infinity.
 
 #include <cmath>
 #include <limits>
@@ -85,6 +85,47 @@ Value asNative(NativeCall& c)
         return Value();
     Function* f = lookupNative(c.machine, int(table), int(index));
     return f ? Value::object(f) : Value();
+}
+
+// ASSetNative(object, table, "a,b,...", first): each name in the list is
+// given the native at (table, first + its place), counted from 0 when no
+// first is given. A name starting with 6 to 9 is seen only by movies of
+// at least that version, and loses the digit; other digits stay in it.
+Value asSetNative(NativeCall& c)
+{
+    Machine& m = c.machine;
+    Object* object = c.arg(0).objectOrNull();
+    if (!object || c.count() < 3)
+        return Value();
+    const double table = m.toInteger(c.arg(1));
+    const double first = c.count() > 3 ? m.toInteger(c.arg(3)) : 0;
+    if (!(table >= 0 && table < 100000 && first >= 0 && first < 100000))
+        return Value();
+    const std::string list = m.toStdString(c.arg(2));
+    std::size_t start = 0;
+    for (int index = int(first); start <= list.size() && index < 100000; ++index) {
+        std::size_t comma = list.find(',', start);
+        if (comma == std::string::npos)
+            comma = list.size();
+        std::string_view name = std::string_view(list).substr(start, comma - start);
+        start = comma + 1;
+        std::uint32_t flags = 0;
+        if (!name.empty()) {
+            switch (name.front()) {
+            case '6': flags = PropertyFlag::OnlySwf6Up; break;
+            case '7': flags = PropertyFlag::OnlySwf7Up; break;
+            case '8': flags = PropertyFlag::OnlySwf8Up; break;
+            case '9': flags = PropertyFlag::OnlySwf9Up; break;
+            default: break;
+            }
+            if (flags)
+                name.remove_prefix(1);
+        }
+        m.chargeWork(1);
+        Function* native = lookupNative(m, int(table), index);
+        m.define(object, name, native ? Value::object(native) : Value(), flags);
+    }
+    return Value();
 }
 
 bool keptByEscape(unsigned char c)
@@ -305,6 +346,7 @@ void installGlobalFunctions(Machine& machine)
     Object* global = machine.global();
     defineMethod(machine, global, "ASSetPropFlags", asSetPropFlags, H);
     defineMethod(machine, global, "ASnative", asNative, H);
+    defineMethod(machine, global, "ASSetNative", asSetNative, H);
     defineMethod(machine, global, "escape", escape, H);
     defineMethod(machine, global, "unescape", unescape, H);
     defineMethod(machine, global, "parseInt", parseIntFunction, H);

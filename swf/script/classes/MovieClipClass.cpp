@@ -117,10 +117,15 @@ Value attachMovie(NativeCall& c)
         return Value();
     const std::string exportName = m.toStdString(c.arg(0));
     const std::string name = m.toStdString(c.arg(1));
-    const ClipHandle clip = m.host().attachMovie(parent, exportName, name, depthArgument(m, c.arg(2)));
+    // Before version 7 the init object reaches the clip before what its
+    // first frame holds: a size it sets scales an empty clip.
+    const bool initFirst = m.version() < 7;
+    const ClipHandle clip = m.host().attachMovie(parent, exportName, name, depthArgument(m, c.arg(2)), initFirst);
     if (!clip)
         return Value();
     initialize(m, clip, c.arg(3));
+    if (initFirst)
+        m.host().fillFirstFrame(clip);
     m.initializeClip(clip, exportName);
     return clipResult(m, clip);
 }

@@ -326,7 +326,7 @@ void FakeHost::remove(std::uint64_t id)
     c->alive = false;
 }
 
-ClipHandle FakeHost::attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth)
+ClipHandle FakeHost::attachMovie(ClipHandle parent, std::string_view exportName, std::string_view name, int depth, bool /*empty*/)
 {
     return makeClip(parent, name, depth, std::string(exportName));
 }

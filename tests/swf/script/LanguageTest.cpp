@@ -676,6 +676,16 @@ const Case kCases[] {
          w.push("%g+%C3%A4%80%00x", 1, "unescape").op(A::CallFunction).op(A::Trace);
      },
      "a%20b%26c\nA\n \xC3\xA4\xC2\x80\n"},
+    {"ASSetNative gives names natives by place; 6 to 9 first is a version", 7, [](ActionWriter& w) {
+         newObject(w, "o");
+         w.push("e,7u,8i", 100, "o").op(A::GetVariable).push(3, "ASSetNative").op(A::CallFunction).op(A::Pop);
+         w.push(2, "p", 100, "o").op(A::GetVariable).push(4, "ASSetNative").op(A::CallFunction).op(A::Pop);
+         w.push("a b", 1, "o").op(A::GetVariable).push("e").op(A::CallMethod).op(A::Trace);
+         w.push("%41", 1, "o").op(A::GetVariable).push("u").op(A::CallMethod).op(A::Trace);
+         w.push("o").op(A::GetVariable).push("i").op(A::GetMember).op(A::TypeOf).op(A::Trace);
+         w.push("12x", 1, "o").op(A::GetVariable).push("p").op(A::CallMethod).op(A::Trace);
+     },
+     "a%20b\nA\nundefined\n12\n"},
     {"version 5 unescapes a broken escape to undefined", 5, [](ActionWriter& w) {
          w.push("%41%2", 1, "unescape").op(A::CallFunction).op(A::Trace);
      },

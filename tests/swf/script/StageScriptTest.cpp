@@ -351,7 +351,122 @@ TEST(StageScript, PlacedAndDuplicatedClipsRunTheirHandlersInOrderAndHaveTheSizeO
     player.open();
     player.feed(bytes);
     player.finish();
-    EXPECT_EQ(trace, "root\n100\n50\n50\nload\nchild\nload\nchild\n");
+    // The clip is placed before the root's code: it loads first.
+    EXPECT_EQ(trace, "load\nchild\nroot\n100\n50\n50\nload\nchild\n");
+}
+
+namespace {
+
+// PlaceObject2 of character 1 at `depth` named `name`, whose onClipEvent
+// handlers trace "load NAME" and "unload NAME".
+std::vector<std::uint8_t> placeTracingClip(std::uint16_t depth, char name)
+{
+    std::vector<std::uint8_t> place {0x80 | 0x20 | 0x02, std::uint8_t(depth), 0, 1, 0, std::uint8_t(name), 0, 0, 0, 0, 0, 0, 0};
+    const auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            place.push_back(std::uint8_t(v >> (8 * i)));
+    };
+    for (const auto& [event, word] : {std::pair {1u, "load "}, std::pair {4u, "unload "}}) {
+        const std::vector<std::uint8_t> code = traced(word + std::string(1, name)).build();
+        u32(event);
+        u32(std::uint32_t(code.size()));
+        place.insert(place.end(), code.begin(), code.end());
+    }
+    u32(0);
+    return swftest::tagBytes(26, place);
+}
+
+std::vector<std::uint8_t> doAction(const ActionWriter& code)
+{
+    return swftest::tagBytes(std::uint16_t(swf::TagCode::DoAction), code.build());
+}
+
+} // namespace
+
+// The reference player queues a frame's code and the loads of the clips
+// it places in tag order, and runs what a jump queues after what was
+// queued before it: the frame gone to's loads and code, then its unloads.
+TEST(StageScript, FrameCodeLoadsAndUnloadsRunInTheOrderTheyWereQueued)
+{
+    ActionWriter toSecond = traced("f0");
+    toSecond.gotoFrame(1).op(ActionCode::Stop);
+    ActionWriter back = traced("back");
+    back.gotoFrame(0).op(ActionCode::Stop);
+    const std::vector<std::uint8_t> removeA = swftest::tagBytes(28, {1, 0});
+    struct Case {
+        const char* name;
+        std::vector<std::vector<std::vector<std::uint8_t>>> frames;
+        int advances;
+        std::string trace;
+    };
+    const std::vector<Case> cases {
+        {"code after a place", {{placeTracingClip(1, 'A'), doAction(traced("f0"))}}, 0, "load A\nf0\n"},
+        {"code before a place", {{doAction(traced("f0")), placeTracingClip(1, 'A')}}, 0, "f0\nload A\n"},
+        {"a jump one frame on",
+         {{placeTracingClip(1, 'A'), doAction(toSecond)}, {removeA, doAction(traced("f1")), placeTracingClip(2, 'B')}},
+         0,
+         "load A\nf0\nunload A\nf1\nload B\n"},
+        {"a jump back",
+         {{placeTracingClip(1, 'A'), doAction(traced("f0"))},
+          {removeA, doAction(traced("f1")), placeTracingClip(2, 'B'), doAction(back)}},
+         1,
+         "load A\nf0\nunload A\nf1\nload B\nback\nload A\nf0\nunload B\n"},
+    };
+    for (const Case& c : cases) {
+        swftest::SwfWriter writer;
+        writer.setVersion(8).setFrameSize(100, 100).setFrameCount(std::uint16_t(c.frames.size()));
+        writer.tag(39, swftest::defineSprite(1, {{}}));
+        for (const auto& frame : c.frames) {
+            for (const auto& tag : frame)
+                writer.raw(tag);
+            writer.showFrame();
+        }
+        const std::vector<std::uint8_t> bytes = writer.end().build();
+        std::string trace;
+        swf::Player player;
+        player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+        player.open();
+        player.feed(bytes);
+        player.finish();
+        for (int i = 0; i < c.advances; ++i)
+            player.advance();
+        EXPECT_EQ(trace, c.trace) << c.name;
+    }
+}
+
+// Before version 7 attachMovie hands its init object to the clip before
+// the clip's first frame fills it; a size set on a clip with nothing in
+// it scales it to nothing, both ways.
+TEST(StageScript, InitObjectSizesAnAttachedClipBeforeItsContentFromVersion7Only)
+{
+    swftest::RectShape rect;
+    rect.width = 2000;
+    rect.height = 1000;
+    const std::vector<std::uint8_t> sprite =
+        swftest::defineSprite(2, {{swftest::tagBytes(26, swftest::placeObject2({1, std::uint16_t(1)}))}});
+    const std::vector<std::uint8_t> exports {1, 0, 2, 0, 'b', 'o', 'x', 0};
+    ActionWriter code;
+    code.push("_width", 200, 1).op(ActionCode::InitObject).push(1, "b", "box", 4, "_root").op(ActionCode::GetVariable);
+    code.push("attachMovie").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    code.push("b._width").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    code.push("b._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    createClip(code, 2);
+    code.push("c._height", 10).op(ActionCode::SetVariable);
+    code.push("c._xscale").op(ActionCode::GetVariable).op(ActionCode::Trace);
+    for (const auto& [version, trace] : {std::pair {6, "0\n0\n0\n"}, std::pair {7, "200\n200\n0\n"}}) {
+        swftest::SwfWriter writer;
+        writer.setVersion(std::uint8_t(version)).setFrameSize(200, 200).setFrameCount(1);
+        writer.tag(32, swftest::defineShape3(rect)).tag(39, sprite).tag(56, exports);
+        writer.tag(std::uint16_t(swf::TagCode::DoAction), code.build()).showFrame();
+        const std::vector<std::uint8_t> bytes = writer.end().build();
+        std::string traced;
+        swf::Player player;
+        player.setTraceOutput([&](std::string_view line) { traced.append(line).append("\n"); });
+        player.open();
+        player.feed(bytes);
+        player.finish();
+        EXPECT_EQ(traced, trace) << "version " << version;
+    }
 }
 
 // A clip's handlers are read from the movie's stream, which moves when
