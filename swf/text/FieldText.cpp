@@ -68,6 +68,13 @@ std::vector<Paragraph> FieldText::paragraphs() const
             current.format = run.paragraph;
         begun = true;
     };
+    // Runs that differ only in paragraph settings are one span of text.
+    const auto addSpan = [&](qsizetype from, qsizetype to, const CharFormat& format) {
+        if (!current.spans.empty() && current.spans.back().format == format)
+            current.spans.back().text += QStringView(m_text).mid(from, to - from);
+        else
+            current.spans.push_back({m_text.mid(from, to - from), format});
+    };
     qsizetype start = 0;
     for (const Run& run : m_runs) {
         qsizetype from = start;
@@ -75,8 +82,9 @@ std::vector<Paragraph> FieldText::paragraphs() const
             if (!isBreak(m_text[i]))
                 continue;
             begin(run);
-            if (i > from)
-                current.spans.push_back({m_text.mid(from, i - from), run.format});
+            // An empty line still has the format of its break.
+            if (i > from || current.spans.empty())
+                addSpan(from, i, run.format);
             current.silentBreak = run.silent;
             out.push_back(std::move(current));
             current = {};
@@ -85,7 +93,7 @@ std::vector<Paragraph> FieldText::paragraphs() const
         }
         if (run.end > from) {
             begin(run);
-            current.spans.push_back({m_text.mid(from, run.end - from), run.format});
+            addSpan(from, run.end, run.format);
         }
         start = run.end;
     }

@@ -109,3 +109,18 @@ TEST(FieldText, ReplacedCarriageReturnsBreakSilently)
     EXPECT_EQ(text.size(), 5);
     EXPECT_EQ(text.paragraphs().size(), 2u);
 }
+
+TEST(FieldText, ParagraphsJoinTextOfOneCharacterFormat)
+{
+    swf::FieldText text("ab\r\rc", {}, {});
+    text.editParagraphFormats(1, 2, [](swf::ParagraphFormat& f) { f.bullet = true; });
+    text.editCharFormats(3, 4, [](swf::CharFormat& f) { f.bold = true; });
+    const std::vector<swf::Paragraph> paragraphs = text.paragraphs();
+    ASSERT_EQ(paragraphs.size(), 3u);
+    ASSERT_EQ(paragraphs[0].spans.size(), 1u);
+    EXPECT_EQ(paragraphs[0].spans[0].text, QString("ab"));
+    // An empty line keeps the format of the break that ends it.
+    ASSERT_EQ(paragraphs[1].spans.size(), 1u);
+    EXPECT_TRUE(paragraphs[1].spans[0].text.isEmpty());
+    EXPECT_TRUE(paragraphs[1].spans[0].format.bold);
+}
