@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/runtime/Stage.h"
 #include "swf/text/HtmlText.h"
 #include "swf/text/HtmlTextWriter.h"
 
@@ -40,7 +41,8 @@ EditTextInstance::EditTextInstance(Stage& stage, std::uint16_t id, std::shared_p
     , m_background(m_field.border)
 {
     const QString initial = m_field.initialText ? decodeMovieText(*m_field.initialText) : QString();
-    m_content = FieldText(m_html ? parseHtmlText(initial, m_newChar, m_newParagraph) : plainParagraphs(initial, m_newChar, m_newParagraph));
+    m_content = FieldText(m_html ? parseHtmlText(initial, m_newChar, m_newParagraph, {}, tagsBreakLines())
+                                 : plainParagraphs(initial, m_newChar, m_newParagraph));
 }
 
 void EditTextInstance::editField(const std::function<void(EditText&)>& edit)
@@ -67,7 +69,7 @@ void EditTextInstance::setHtmlText(const QString& html, const HtmlStyles& styles
         setText(html);
         return;
     }
-    m_content = FieldText(parseHtmlText(m_condenseWhite ? condensed(html) : html, m_newChar, m_newParagraph, styles));
+    m_content = FieldText(parseHtmlText(m_condenseWhite ? condensed(html) : html, m_newChar, m_newParagraph, styles, tagsBreakLines()));
     m_ownText.reset();
     contentChanged();
 }
@@ -79,12 +81,14 @@ QString EditTextInstance::htmlText() const
     return writeHtmlText(m_content.paragraphs(), QString::fromStdString(fontName()));
 }
 
-void EditTextInstance::replaceText(qsizetype begin, qsizetype end, const QString& text)
+void EditTextInstance::replaceText(qsizetype begin, qsizetype end, const QString& text, FieldText::Breaks breaks)
 {
-    // The new text takes the format of what it replaces, as typing does.
+    // The new text takes the formats of what it replaces, as typing does.
     CharFormat format = m_newChar;
+    ParagraphFormat paragraph = m_newParagraph;
     m_content.visitCharFormats(begin, begin, [&](const CharFormat& f) { format = f; });
-    m_content.replace(begin, end, text, format, m_newParagraph);
+    m_content.visitParagraphFormats(begin, begin, [&](const ParagraphFormat& f) { paragraph = f; });
+    m_content.replace(begin, end, text, format, paragraph, breaks);
     m_ownText.reset();
     contentChanged();
 }
@@ -213,6 +217,13 @@ int EditTextInstance::maxHscroll() const
         return 0;
     const double room = laid->bounds.width() - 2 * kTextGutter;
     return std::max(0, int(std::ceil((laid->textWidth - room) / 20)));
+}
+
+bool EditTextInstance::tagsBreakLines() const
+{
+    // From version 7 a field that is not multiline runs p, li and br
+    // together; before, they broke lines in any field.
+    return m_field.multiline || stage().swfVersion() < 7;
 }
 
 void EditTextInstance::contentChanged()

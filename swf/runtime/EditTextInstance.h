@@ -30,8 +30,10 @@ public:
     // Changes settings; the field is laid out again when it next shows.
     void editField(const std::function<void(EditText&)>& edit);
 
-    // What the field holds, paragraphs ending at line breaks.
+    // What the field holds, paragraphs ending at line breaks, silent ones
+    // too; shownText() is what script reads.
     const QString& text() const { return m_content.text(); }
+    QString shownText() const { return m_content.shownText(); }
     const FieldText& content() const { return m_content; }
     bool isHtml() const { return m_html; }
     void setHtml(bool html);
@@ -41,7 +43,7 @@ public:
     void setHtmlText(const QString& html, const HtmlStyles& styles = {});
     // The text as HTML, the way the reference player writes it back.
     QString htmlText() const;
-    void replaceText(qsizetype begin, qsizetype end, const QString& text);
+    void replaceText(qsizetype begin, qsizetype end, const QString& text, FieldText::Breaks breaks = FieldText::Breaks::AsGiven);
     void editContent(const std::function<void(FieldText&)>& edit);
     // Shows a bound variable's value (as HTML in an HTML field) in place
     // of the field's own text, which the field keeps: a later binding to a
@@ -102,6 +104,7 @@ public:
 
 private:
     void contentChanged();
+    bool tagsBreakLines() const;
     static int maxScrollOf(const TextLayout& laid);
 
     std::shared_ptr<const EditTextDefinition> m_definition;

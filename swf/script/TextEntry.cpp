@@ -140,7 +140,7 @@ void TextEntry::edit(EditTextInstance& field, Work&& work)
     const bool changed = work(editing);
     if (changed) {
         if (const std::string& path = field.field().variableName; !path.empty())
-            writeBoundVariable(m_machine, m_host.parent(handle), path, m_machine.stringValue(field.text().toStdString()));
+            writeBoundVariable(m_machine, m_host.parent(handle), path, m_machine.stringValue(field.shownText().toStdString()));
         tell(handle, "onChanged");
     }
     if (!field.isRemoved() && std::array<int, 3> {field.scroll(), field.hscroll(), field.maxScroll()} != scrolled)

@@ -105,7 +105,7 @@ void syncBoundField(Machine& machine, ClipHandle parent, EditTextInstance& field
         return;
     }
     const QString text = QString::fromStdString(machine.toStdString(*value));
-    if (text == (field.isHtml() ? field.htmlText() : field.text()))
+    if (text == (field.isHtml() ? field.htmlText() : field.shownText()))
         return;
     field.showVariable(text);
 }

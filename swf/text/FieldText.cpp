@@ -11,65 +11,96 @@ bool isBreak(QChar c)
     return c == u'\r' || c == u'\n';
 }
 
-qsizetype breaksIn(QStringView text)
-{
-    return std::ranges::count_if(text, isBreak);
-}
-
 } // namespace
 
 FieldText::FieldText(const std::vector<Paragraph>& paragraphs)
 {
-    m_paragraphs.clear();
+    if (!paragraphs.empty())
+        m_emptyParagraph = paragraphs.front().format;
     for (std::size_t p = 0; p < paragraphs.size(); ++p) {
-        m_paragraphs.push_back(paragraphs[p].format);
-        for (const TextSpan& span : paragraphs[p].spans) {
+        const Paragraph& paragraph = paragraphs[p];
+        for (const TextSpan& span : paragraph.spans) {
             if (span.text.isEmpty())
                 continue;
             m_text += span.text;
-            m_runs.push_back({m_text.size(), span.format});
+            appendRun(m_text.size(), span.format, span.paragraph.value_or(paragraph.format));
         }
-        if (p + 1 < paragraphs.size()) {
-            m_text += u'\r';
-            // The break takes the format of what it ends.
-            if (m_runs.empty())
-                m_runs.push_back({m_text.size(), paragraphs[p].spans.empty() ? CharFormat() : paragraphs[p].spans.back().format});
-            else
-                m_runs.back().end = m_text.size();
-        }
+        if (p + 1 == paragraphs.size())
+            break;
+        m_text += u'\r';
+        // The break takes the character format of what it ends.
+        const CharFormat& format = !paragraph.spans.empty() ? paragraph.spans.back().format
+                                   : !m_runs.empty()        ? m_runs.back().format
+                                                            : CharFormat();
+        appendRun(m_text.size(), format, paragraph.breakFormat.value_or(paragraph.format), paragraph.silentBreak);
     }
-    if (m_paragraphs.empty())
-        m_paragraphs.emplace_back();
     mergeRuns();
 }
 
 FieldText::FieldText(const QString& text, const CharFormat& format, const ParagraphFormat& paragraph)
     : m_text(text)
-    , m_paragraphs(std::size_t(breaksIn(text)) + 1, paragraph)
+    , m_emptyParagraph(paragraph)
 {
     if (!text.isEmpty())
-        m_runs.push_back({text.size(), format});
+        m_runs.push_back({text.size(), format, paragraph});
+}
+
+QString FieldText::shownText() const
+{
+    QString shown;
+    shown.reserve(m_text.size());
+    qsizetype start = 0;
+    for (const Run& run : m_runs) {
+        if (!run.silent)
+            shown += QStringView(m_text).mid(start, run.end - start);
+        start = run.end;
+    }
+    return shown;
 }
 
 std::vector<Paragraph> FieldText::paragraphs() const
 {
-    std::vector<Paragraph> out(1, Paragraph {m_paragraphs.front(), {}});
+    std::vector<Paragraph> out;
+    Paragraph current;
+    bool begun = false; // whether `current` has its first character
+    const auto begin = [&](const Run& run) {
+        if (!begun)
+            current.format = run.paragraph;
+        begun = true;
+    };
+    // Runs that differ only in paragraph settings are one span of text.
+    const auto addSpan = [&](qsizetype from, qsizetype to, const CharFormat& format) {
+        if (!current.spans.empty() && current.spans.back().format == format)
+            current.spans.back().text += QStringView(m_text).mid(from, to - from);
+        else
+            current.spans.push_back({m_text.mid(from, to - from), format});
+    };
     qsizetype start = 0;
     for (const Run& run : m_runs) {
         qsizetype from = start;
         for (qsizetype i = start; i < run.end; ++i) {
             if (!isBreak(m_text[i]))
                 continue;
-            if (i > from)
-                out.back().spans.push_back({m_text.mid(from, i - from), run.format});
-            const std::size_t next = std::min(out.size(), m_paragraphs.size() - 1);
-            out.push_back({m_paragraphs[next], {}});
+            begin(run);
+            // An empty line still has the format of its break.
+            if (i > from || current.spans.empty())
+                addSpan(from, i, run.format);
+            current.silentBreak = run.silent;
+            out.push_back(std::move(current));
+            current = {};
+            begun = false;
             from = i + 1;
         }
-        if (run.end > from)
-            out.back().spans.push_back({m_text.mid(from, run.end - from), run.format});
+        if (run.end > from) {
+            begin(run);
+            addSpan(from, run.end, run.format);
+        }
         start = run.end;
     }
+    // The paragraph after a last break shows as that break does.
+    if (!begun)
+        current.format = m_runs.empty() ? m_emptyParagraph : m_runs.back().paragraph;
+    out.push_back(std::move(current));
     return out;
 }
 
@@ -98,7 +129,7 @@ void FieldText::mergeRuns()
     for (Run& run : m_runs) {
         if (run.end <= (merged.empty() ? 0 : merged.back().end))
             continue; // empty
-        if (!merged.empty() && merged.back().format == run.format)
+        if (!merged.empty() && merged.back().sameFormats(run))
             merged.back().end = run.end;
         else
             merged.push_back(std::move(run));
@@ -106,41 +137,52 @@ void FieldText::mergeRuns()
     m_runs = std::move(merged);
 }
 
-std::size_t FieldText::paragraphAt(qsizetype index) const
+void FieldText::appendRun(qsizetype end, const CharFormat& format, const ParagraphFormat& paragraph, bool silent)
 {
-    const qsizetype clamped = std::clamp<qsizetype>(index, 0, m_text.size());
-    const std::size_t breaks = std::size_t(breaksIn(QStringView(m_text).first(clamped)));
-    return std::min(breaks, m_paragraphs.size() - 1);
+    m_runs.push_back({end, format, paragraph, silent});
 }
 
-void FieldText::replace(qsizetype begin, qsizetype end, const QString& text, const CharFormat& format, const ParagraphFormat& paragraph)
+void FieldText::replace(qsizetype begin, qsizetype end, const QString& text, const CharFormat& format, const ParagraphFormat& paragraph,
+                        Breaks breaks)
 {
     begin = std::clamp<qsizetype>(begin, 0, m_text.size());
     end = std::clamp<qsizetype>(end, begin, m_text.size());
-    const QString& inserted = text;
-
-    const std::size_t first = paragraphAt(begin);
-    const auto removedBreaks = std::ptrdiff_t(breaksIn(QStringView(m_text).mid(begin, end - begin)));
-    const auto addedBreaks = std::ptrdiff_t(breaksIn(inserted));
-    const auto from = m_paragraphs.begin() + std::ptrdiff_t(first) + 1;
-    m_paragraphs.erase(from, from + removedBreaks);
-    m_paragraphs.insert(m_paragraphs.begin() + std::ptrdiff_t(first) + 1, std::size_t(addedBreaks), paragraph);
 
     split(begin);
     split(end);
     std::size_t at = runAt(begin);
     while (at < m_runs.size() && m_runs[at].end <= end)
         m_runs.erase(m_runs.begin() + std::ptrdiff_t(at));
-    const qsizetype delta = inserted.size() - (end - begin);
+    const qsizetype delta = text.size() - (end - begin);
     for (std::size_t i = at; i < m_runs.size(); ++i)
         m_runs[i].end += delta;
-    if (!inserted.isEmpty())
-        m_runs.insert(m_runs.begin() + std::ptrdiff_t(at), Run {begin + inserted.size(), format});
+
+    // The new characters as runs: one for each stretch between silent
+    // breaks, one for each silent break.
+    QString inserted = text;
+    std::vector<Run> added;
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < inserted.size(); ++i) {
+        if (breaks != Breaks::AsReplaced || !isBreak(inserted[i]))
+            continue;
+        if (inserted[i] == u'\n') {
+            inserted[i] = u'\r';
+            continue;
+        }
+        if (i > from)
+            added.push_back({begin + i, format, paragraph});
+        added.push_back({begin + i + 1, format, paragraph, true});
+        from = i + 1;
+    }
+    if (inserted.size() > from)
+        added.push_back({begin + inserted.size(), format, paragraph});
+    m_runs.insert(m_runs.begin() + std::ptrdiff_t(at), added.begin(), added.end());
     m_text.replace(begin, end - begin, inserted);
     mergeRuns();
 }
 
-void FieldText::editCharFormats(qsizetype begin, qsizetype end, const std::function<void(CharFormat&)>& edit)
+template<typename Edit>
+void FieldText::editRuns(qsizetype begin, qsizetype end, const Edit& edit)
 {
     begin = std::clamp<qsizetype>(begin, 0, m_text.size());
     end = std::clamp<qsizetype>(end, begin, m_text.size());
@@ -149,37 +191,40 @@ void FieldText::editCharFormats(qsizetype begin, qsizetype end, const std::funct
     split(begin);
     split(end);
     for (std::size_t i = runAt(begin); i < m_runs.size() && m_runs[i].end <= end; ++i)
-        edit(m_runs[i].format);
+        edit(m_runs[i]);
     mergeRuns();
+}
+
+void FieldText::editCharFormats(qsizetype begin, qsizetype end, const std::function<void(CharFormat&)>& edit)
+{
+    editRuns(begin, end, [&](Run& run) { edit(run.format); });
 }
 
 void FieldText::editParagraphFormats(qsizetype begin, qsizetype end, const std::function<void(ParagraphFormat&)>& edit)
 {
-    begin = std::clamp<qsizetype>(begin, 0, m_text.size());
-    end = std::clamp<qsizetype>(end, begin, m_text.size());
-    const std::size_t last = paragraphAt(std::max(begin, end - 1));
-    for (std::size_t p = paragraphAt(begin); p <= last; ++p)
-        edit(m_paragraphs[p]);
+    editRuns(begin, end, [&](Run& run) { edit(run.paragraph); });
 }
 
-void FieldText::visitCharFormats(qsizetype begin, qsizetype end, const std::function<void(const CharFormat&)>& visit) const
+template<typename Visit>
+void FieldText::visitRuns(qsizetype begin, qsizetype end, const Visit& visit) const
 {
     begin = std::clamp<qsizetype>(begin, 0, m_text.size());
     end = std::clamp<qsizetype>(end, begin, m_text.size());
     for (std::size_t i = runAt(begin); i < m_runs.size(); ++i) {
-        visit(m_runs[i].format);
+        visit(m_runs[i]);
         if (m_runs[i].end >= end)
             break;
     }
 }
 
+void FieldText::visitCharFormats(qsizetype begin, qsizetype end, const std::function<void(const CharFormat&)>& visit) const
+{
+    visitRuns(begin, end, [&](const Run& run) { visit(run.format); });
+}
+
 void FieldText::visitParagraphFormats(qsizetype begin, qsizetype end, const std::function<void(const ParagraphFormat&)>& visit) const
 {
-    begin = std::clamp<qsizetype>(begin, 0, m_text.size());
-    end = std::clamp<qsizetype>(end, begin, m_text.size());
-    const std::size_t last = paragraphAt(std::max(begin, end - 1));
-    for (std::size_t p = paragraphAt(begin); p <= last; ++p)
-        visit(m_paragraphs[p]);
+    visitRuns(begin, end, [&](const Run& run) { visit(run.paragraph); });
 }
 
 } // namespace swf

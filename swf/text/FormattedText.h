@@ -4,6 +4,7 @@
 // format. Plain fields give one format throughout; HTML fields many.
 // Lengths are in twips.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,11 +45,19 @@ struct ParagraphFormat {
 struct TextSpan {
     QString text;
     CharFormat format;
+    // The paragraph settings its characters carry when they are not their
+    // paragraph's: each character keeps its own, as script reads them back.
+    std::optional<ParagraphFormat> paragraph = std::nullopt;
 };
 
 struct Paragraph {
     ParagraphFormat format;
     std::vector<TextSpan> spans;
+    // The break that ends it: the paragraph settings it carries when they
+    // are not the paragraph's, and whether script's text leaves it out (a
+    // raw CR in HTML ends a paragraph yet reads as nothing).
+    std::optional<ParagraphFormat> breakFormat = std::nullopt;
+    bool silentBreak = false;
 
     QString plainText() const;
 };

@@ -181,10 +181,11 @@ std::optional<double> parsePixels(const QString* value)
 
 class HtmlParser {
 public:
-    HtmlParser(const CharFormat& base, const ParagraphFormat& baseParagraph, const HtmlStyles& styles)
+    HtmlParser(const CharFormat& base, const ParagraphFormat& baseParagraph, const HtmlStyles& styles, bool tagBreaks)
         : m_chars {base}
         , m_paragraphs {baseParagraph}
         , m_styles(styles)
+        , m_tagBreaks(tagBreaks)
     {
     }
 
@@ -207,9 +208,11 @@ public:
             } else if (c == u'&') {
                 i = readEntity(s, i, text);
             } else if (c == u'\r' || c == u'\n') {
+                // Each ends a paragraph; a CR is a break script's text
+                // leaves out.
                 flushText(text);
-                breakParagraph();
-                i += (c == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n') ? 2 : 1;
+                breakParagraph(c == u'\r');
+                ++i;
             } else {
                 text += c;
                 ++i;
@@ -228,25 +231,29 @@ private:
             return;
         if (m_current.spans.empty())
             m_current.format = m_paragraphs.back();
-        if (!m_current.spans.empty() && m_current.spans.back().format == m_chars.back())
-            m_current.spans.back().text += text;
+        TextSpan* last = m_current.spans.empty() ? nullptr : &m_current.spans.back();
+        if (last && last->format == m_chars.back() && last->paragraph == m_paragraphs.back())
+            last->text += text;
         else
-            m_current.spans.push_back({text, m_chars.back()});
+            m_current.spans.push_back({text, m_chars.back(), m_paragraphs.back()});
         text.clear();
         m_pendingCloseBreak = false;
     }
 
-    void finishParagraph()
+    // The break takes the paragraph settings in force where it stands.
+    void finishParagraph(bool silent = false)
     {
         if (m_current.spans.empty())
             m_current.format = m_paragraphs.back();
+        m_current.breakFormat = m_paragraphs.back();
+        m_current.silentBreak = silent;
         m_done.push_back(std::move(m_current));
         m_current = {};
     }
 
-    void breakParagraph()
+    void breakParagraph(bool silent = false)
     {
-        finishParagraph();
+        finishParagraph(silent);
         m_pendingCloseBreak = false;
     }
 
@@ -258,17 +265,17 @@ private:
         m_pendingCloseBreak = true;
     }
 
-    void openParagraph()
-    {
-        if (!m_current.spans.empty())
-            breakParagraph();
-    }
-
     void handle(const Tag& tag)
     {
         const QString& name = tag.name;
         if (name == u"br") {
-            breakParagraph();
+            if (m_tagBreaks)
+                breakParagraph();
+            return;
+        }
+        if (name == u"tab") {
+            QString tab(u'\t');
+            flushText(tab);
             return;
         }
         if (tag.closing) {
@@ -285,18 +292,22 @@ private:
                 pushCharTag(name, std::move(styled));
             }
             if (name == u"p") {
-                openParagraph();
+                // A paragraph opens on the line it is on; only its close
+                // breaks, and only once however many were opened.
                 if (const QString* align = tag.attribute(u"align"))
                     format.align = parseAlign(*align, format.align);
+                m_paragraphOpen = true;
             } else if (name == u"li") {
-                openParagraph();
+                // A list item begins a line of its own.
+                if (m_tagBreaks && !m_current.spans.empty())
+                    breakParagraph();
                 format.bullet = true;
             } else {
                 applyTextFormat(tag, format);
             }
             if (tag.selfClosing) {
                 if (name != u"textformat")
-                    closeParagraph();
+                    closeTag(name);
                 return;
             }
             pushParagraph(name, std::move(format));
@@ -328,11 +339,22 @@ private:
             pushCharTag(name, std::move(format));
     }
 
+    // A closing </p> breaks when a paragraph is open, </li> always; a
+    // field that runs tags together breaks at neither.
+    void closeTag(const QString& name)
+    {
+        const bool breaks = name == u"li" || (name == u"p" && m_paragraphOpen);
+        if (name == u"p")
+            m_paragraphOpen = false;
+        if (breaks && m_tagBreaks)
+            closeParagraph();
+    }
+
     void close(const QString& name)
     {
         if (name == u"p" || name == u"li" || name == u"textformat") {
             if (name != u"textformat")
-                closeParagraph();
+                closeTag(name);
             popTag(m_paragraphTags, m_paragraphs, name);
             if (!m_styles || name == u"textformat")
                 return;
@@ -446,15 +468,17 @@ private:
     Paragraph m_current;
     std::vector<Paragraph> m_done;
     bool m_pendingCloseBreak = false;
+    bool m_paragraphOpen = false;
     const HtmlStyles& m_styles;
+    bool m_tagBreaks;
 };
 
 } // namespace
 
 std::vector<Paragraph> parseHtmlText(const QString& html, const CharFormat& base, const ParagraphFormat& baseParagraph,
-                                     const HtmlStyles& styles)
+                                     const HtmlStyles& styles, bool tagBreaks)
 {
-    return HtmlParser(base, baseParagraph, styles).parse(html);
+    return HtmlParser(base, baseParagraph, styles, tagBreaks).parse(html);
 }
 
 } // namespace swf

@@ -75,6 +75,9 @@ QString writeHtmlText(const std::vector<Paragraph>& paragraphs, const QString& f
 {
     QString out;
     for (const Paragraph& p : paragraphs) {
+        // The empty line after a last break is not written.
+        if (&p == &paragraphs.back() && &p != &paragraphs.front() && p.spans.empty())
+            break;
         const ParagraphFormat& f = p.format;
         const bool block = f.leftMargin != 0 || f.rightMargin != 0 || f.indent != 0 || f.blockIndent != 0 || f.leading != 0 || !f.tabStops.empty();
         if (block) {

@@ -54,8 +54,10 @@ TEST(FieldText, EditsKeepFormatsWithTheirCharacters)
          "R:abef", "abef"},
         {"a range past the end is clamped", [&](swf::FieldText& t) { t.replace(6, 99, "Z", {}, left); }, "R:abc|R:deZ", "abc\rdeZ"},
         {"formats across a break", [&](swf::FieldText& t) { t.editCharFormats(2, 5, makeBold); }, "R:ab*c*|R:*d*ef", "abc\rdef"},
-        {"a paragraph changes when any of it is in range", [&](swf::FieldText& t) { t.editParagraphFormats(5, 6, alignLeft); },
+        {"a paragraph shows as its first character", [&](swf::FieldText& t) { t.editParagraphFormats(4, 5, alignLeft); },
          "R:abc|L:def", "abc\rdef"},
+        {"a later character's paragraph format does not show", [&](swf::FieldText& t) { t.editParagraphFormats(5, 7, alignLeft); },
+         "R:abc|R:def", "abc\rdef"},
         {"all text replaced", [&](swf::FieldText& t) { t.replace(0, 7, "", {}, left); }, "R:", ""},
     };
     for (const Case& c : cases) {
@@ -76,4 +78,49 @@ TEST(FieldText, RangesReportEachFormatTheyCross)
     seen.clear();
     text.visitCharFormats(1, 1, [&](const swf::CharFormat& f) { seen.push_back(f.bold); });
     EXPECT_EQ(seen, (std::vector<bool> {true})); // an empty range reports the character at it
+}
+
+TEST(FieldText, ParagraphFormatsReadBackPerCharacter)
+{
+    swf::FieldText text = twoParagraphs();
+    text.editParagraphFormats(1, 2, [](swf::ParagraphFormat& f) { f.bullet = true; });
+    std::vector<bool> seen;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        text.visitParagraphFormats(i, i + 1, [&](const swf::ParagraphFormat& f) { seen.push_back(f.bullet); });
+    EXPECT_EQ(seen, (std::vector<bool> {false, true, false, false, false, false, false}));
+}
+
+TEST(FieldText, ReplacedCarriageReturnsBreakSilently)
+{
+    // As replaceText takes them: LF becomes a CR script sees, CR a break
+    // that counts in the length and ends a paragraph but reads as nothing.
+    swf::FieldText text("ab", {}, {});
+    const auto replace = [&](const char* inserted) { text.replace(1, 1, inserted, {}, {}, swf::FieldText::Breaks::AsReplaced); };
+    replace("\nc");
+    EXPECT_EQ(text.shownText(), QString("a\rcb"));
+    EXPECT_EQ(text.size(), 4);
+    replace("\rd");
+    EXPECT_EQ(text.shownText(), QString("ad\rcb"));
+    EXPECT_EQ(text.size(), 6);
+    EXPECT_EQ(text.paragraphs().size(), 3u);
+    // Removing a silent break removes it from the count.
+    text.replace(1, 2, "", {}, {});
+    EXPECT_EQ(text.shownText(), QString("ad\rcb"));
+    EXPECT_EQ(text.size(), 5);
+    EXPECT_EQ(text.paragraphs().size(), 2u);
+}
+
+TEST(FieldText, ParagraphsJoinTextOfOneCharacterFormat)
+{
+    swf::FieldText text("ab\r\rc", {}, {});
+    text.editParagraphFormats(1, 2, [](swf::ParagraphFormat& f) { f.bullet = true; });
+    text.editCharFormats(3, 4, [](swf::CharFormat& f) { f.bold = true; });
+    const std::vector<swf::Paragraph> paragraphs = text.paragraphs();
+    ASSERT_EQ(paragraphs.size(), 3u);
+    ASSERT_EQ(paragraphs[0].spans.size(), 1u);
+    EXPECT_EQ(paragraphs[0].spans[0].text, QString("ab"));
+    // An empty line keeps the format of the break that ends it.
+    ASSERT_EQ(paragraphs[1].spans.size(), 1u);
+    EXPECT_TRUE(paragraphs[1].spans[0].text.isEmpty());
+    EXPECT_TRUE(paragraphs[1].spans[0].format.bold);
 }

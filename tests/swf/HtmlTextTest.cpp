@@ -65,12 +65,19 @@ TEST(HtmlText, MarkupBecomesFormattedParagraphs)
         {"<font size=\"+6\">up<font size=-2>down</font></font>", "{18}up{16}down"},
         {"<font color=\"zz\">bad colour kept black</font>", "bad colour kept black"},
         {"<a href=\"http://x.test/?a=1&amp;b=2\" target=\"_blank\">link</a>", "{->http://x.test/?a=1&b=2@_blank}link"},
-        // Paragraphs: </p> ends one without leaving an empty line; <br> always breaks.
+        // Paragraphs: </p> ends one without leaving an empty line, once
+        // however many opened; <p> itself breaks nothing; <br> always
+        // breaks, <li> when its line has text; each raw CR or LF breaks.
         {"<p>one</p><p>two</p>", "one|two"},
         {"one<br>two<br/>", "one|two|"},
-        {"<p>one<p>two", "one|two"},
-        {"line\rnext\r\nlast\n", "line|next|last|"},
+        {"<p>one<p>two", "onetwo"},
+        {"a<p>b<p>c</p>d</p>e", "abc|de"},
+        {"a<u>b</p>c", "a{u}bc"},
+        {"line\rnext\r\nlast\n", "line|next||last|"},
         {"<li>first</li><li>second</li>", "first|second"},
+        {"a<li>b<li>c</li>d</li>e", "a|b|c|d|e"},
+        {"c\r<li>d", "c|d"},
+        {"a<tab>b", "a\tb"},
         // Misnested and unmatched tags close what they can and no more.
         {"<b>bold<i>both</b>plain?</i>", "{b}bold{bi}bothplain?"},
         {"</b>stray close", "stray close"},
@@ -142,4 +149,28 @@ TEST(HtmlText, HostileMarkupStaysLinear)
     // Sizes cannot grow without bound however deep the nesting.
     const auto deep = swf::parseHtmlText(inputs[5], base(), {});
     EXPECT_LE(deep.back().spans.back().format.size, 127 * 20 * 8);
+}
+
+TEST(HtmlText, RawCarriageReturnsBreakSilently)
+{
+    const auto paragraphs = swf::parseHtmlText("a\rb\nc\r", base(), {});
+    ASSERT_EQ(paragraphs.size(), 4u);
+    EXPECT_TRUE(paragraphs[0].silentBreak);
+    EXPECT_FALSE(paragraphs[1].silentBreak);
+    EXPECT_TRUE(paragraphs[2].silentBreak);
+}
+
+TEST(HtmlText, WithoutTagBreaksOnlyRawBreaksEndLines)
+{
+    const auto run = [](const char* html) { return describe(swf::parseHtmlText(html, base(), {}, {}, false)); };
+    EXPECT_EQ(run("a<br><li>b</li>c<p>d</p>e<br>"), "abcde");
+    EXPECT_EQ(run("a\r<br>\nb"), "a||b");
+
+    // The tags still set the paragraph formats of what they hold, and a
+    // break takes those in force where it stands.
+    const auto paragraphs = swf::parseHtmlText("a<p align='right'>b</p>\rc", base(), {}, {}, false);
+    ASSERT_EQ(paragraphs.size(), 2u);
+    ASSERT_EQ(paragraphs[0].spans.size(), 2u);
+    EXPECT_EQ(paragraphs[0].spans[1].paragraph->align, swf::TextAlign::Right);
+    EXPECT_EQ(paragraphs[0].breakFormat->align, swf::TextAlign::Left);
 }

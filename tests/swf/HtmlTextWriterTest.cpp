@@ -13,6 +13,16 @@ TEST(HtmlTextWriter, WritesTheReferenceFormAndReadsBackTheSame)
     EXPECT_EQ(swf::writeHtmlText(swf::parseHtmlText("a<b>b</b>", base, paragraph), "Arial"),
               QString("<P ALIGN=\"LEFT\"><FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\">a</FONT>"
                       "<FONT FACE=\"Arial\" SIZE=\"12\" COLOR=\"#000000\" LETTERSPACING=\"0\" KERNING=\"0\"><B>b</B></FONT></P>"));
+    // The empty line after a last break is left out; one before it is not.
+    const auto paragraphs = [](std::initializer_list<const char*> texts) {
+        std::vector<swf::Paragraph> out;
+        for (const char* text : texts)
+            out.push_back({{}, *text ? std::vector<swf::TextSpan> {{text, {}}} : std::vector<swf::TextSpan> {}});
+        return out;
+    };
+    EXPECT_EQ(swf::writeHtmlText(paragraphs({"a", ""}), "").count(u"<P"), 1);
+    EXPECT_EQ(swf::writeHtmlText(paragraphs({"", "a"}), "").count(u"<P"), 2);
+    EXPECT_EQ(swf::writeHtmlText(paragraphs({""}), "").count(u"<P"), 1);
     // Whatever the reader understands survives a write and a read.
     const std::vector<QString> sources {
         "<p align='right'>x &amp; &lt;y&gt;</p><p>second</p>",

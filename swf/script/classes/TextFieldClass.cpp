@@ -201,7 +201,7 @@ Value getProperty(NativeCall& c)
         return Value();
     const EditText& f = field->field();
     switch (prop) {
-    case Prop::Text: return text(m, field->text());
+    case Prop::Text: return text(m, field->shownText());
     case Prop::HtmlText: return text(m, field->htmlText());
     case Prop::Html: return Value::boolean(field->isHtml());
     case Prop::AutoSize: return m.stringValue(autoSizeName(f));
@@ -260,11 +260,11 @@ Value setProperty(NativeCall& c)
             break;
         }
         field->setText(qText(m, v));
-        updateVariable(c, field->text());
+        updateVariable(c, field->shownText());
         break;
     case Prop::HtmlText:
         field->setHtmlText(qText(m, v), stylesOf(c));
-        updateVariable(c, field->text());
+        updateVariable(c, field->shownText());
         break;
     case Prop::StyleSheet:
         if (Object* self = c.thisObject())
@@ -465,8 +465,8 @@ Value replaceText(NativeCall& c)
     // A range that starts outside the text or runs backwards does nothing.
     if (!(begin >= 0) || !(end >= begin) || begin > double(size))
         return Value();
-    field->replaceText(qsizetype(begin), qsizetype(std::min(end, double(size))), qText(m, c.arg(2)));
-    updateVariable(c, field->text());
+    field->replaceText(qsizetype(begin), qsizetype(std::min(end, double(size))), qText(m, c.arg(2)), FieldText::Breaks::AsReplaced);
+    updateVariable(c, field->shownText());
     return Value();
 }
 
@@ -481,7 +481,7 @@ Value replaceSel(NativeCall& c)
     field->replaceText(begin, field->selectionEnd(), inserted);
     // The caret ends after what went in.
     field->setSelection(begin + inserted.size(), begin + inserted.size());
-    updateVariable(c, field->text());
+    updateVariable(c, field->shownText());
     return Value();
 }
 

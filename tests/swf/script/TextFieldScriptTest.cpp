@@ -129,6 +129,12 @@ TEST(TextFieldScript, PropertiesAndMethodsActOnTheField)
     }
     {
         Script s;
+        s.field().set("t", "html", true).set("t", "htmlText", "a<br>b\rc").trace("t", "text").trace("t", "length");
+        s.set("t", "multiline", true).set("t", "htmlText", "a<br>b\rc").trace("t", "text").trace("t", "length");
+        cases.push_back({"HTML breaks at tags only when multiline; a raw CR breaks unseen", s, "abc\n4\na\rbc\n5\n"});
+    }
+    {
+        Script s;
         s.field().set("t", "text", "abcd");
         s.w.push("f", 0, "TextFormat").op(ActionCode::NewObject).op(ActionCode::SetVariable);
         s.set("f", "italic", true);
@@ -237,6 +243,11 @@ TEST(TextFieldScript, OlderVersionsSeeLessOfAField)
         Script s;
         s.field().set("t", "text", "abc").call("t", "replaceText", {0, 1, "X"}).drop().trace("t", "text");
         cases.push_back({"replaceText comes with version 7", 6, s, "abc\n"});
+    }
+    {
+        Script s;
+        s.field().set("t", "html", true).set("t", "htmlText", "a<br>b").trace("t", "text");
+        cases.push_back({"before version 7 HTML tags break lines in any field", 6, s, "a\rb\n"});
     }
     {
         Script s;
