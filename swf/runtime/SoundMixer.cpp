@@ -193,7 +193,8 @@ std::optional<SoundMixer::StreamProgress> SoundMixer::streamProgress(std::uint64
     const std::lock_guard lock(m_lock);
     for (const Playing& playing : m_playing)
         if (playing.channel->isStream() && playing.streamKey == key && playing.channel->isOpen())
-            return StreamProgress {playing.frame, playing.channel->position()};
+            return StreamProgress {playing.frame, playing.channel->position(),
+                                   playing.channel->length() - std::min(playing.channel->length(), playing.channel->position())};
     return std::nullopt;
 }
 

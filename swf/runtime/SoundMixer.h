@@ -84,6 +84,8 @@ public:
     struct StreamProgress {
         int firstFrame = 0;
         std::uint64_t played = 0;
+        // Output frames it holds that have not been played yet.
+        std::uint64_t buffered = 0;
     };
     std::optional<StreamProgress> streamProgress(std::uint64_t key) const;
 
