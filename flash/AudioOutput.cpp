@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <utility>
 
 #include "swf/Player.h"
 
@@ -19,8 +20,8 @@ namespace {
 // Hands the device whatever it asks for, straight from the mixer.
 class MixDevice final : public QIODevice {
 public:
-    explicit MixDevice(swf::Player& player)
-        : m_player(player)
+    explicit MixDevice(AudioSink::Pull pull)
+        : m_pull(std::move(pull))
     {
     }
 
@@ -28,7 +29,7 @@ public:
     {
         constexpr qint64 kFrameBytes = 4;
         const qint64 frames = size / kFrameBytes;
-        m_player.mixAudio(std::span(reinterpret_cast<std::int16_t*>(data), std::size_t(frames) * 2));
+        m_pull(std::span(reinterpret_cast<std::int16_t*>(data), std::size_t(frames) * 2));
         return frames * kFrameBytes;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -36,7 +37,7 @@ public:
     qint64 bytesAvailable() const override { return std::numeric_limits<qint32>::max(); }
 
 private:
-    swf::Player& m_player;
+    AudioSink::Pull m_pull;
 };
 
 } // namespace
@@ -44,8 +45,8 @@ private:
 // Lives on the output thread: the sink and the device it reads from.
 class AudioOutput::Sink : public QObject {
 public:
-    Sink(swf::Player& player, QAudioDevice device, QAudioFormat format)
-        : m_mix(player)
+    Sink(AudioSink::Pull pull, QAudioDevice device, QAudioFormat format)
+        : m_mix(std::move(pull))
         , m_device(std::move(device))
         , m_format(format)
     {
@@ -74,24 +75,25 @@ private:
     QAudioSink* m_sink = nullptr;
 };
 
-AudioOutput::AudioOutput(swf::Player& player)
+bool AudioOutput::start(Pull pull)
 {
+    stop();
     QAudioFormat format;
     format.setSampleRate(swf::Player::kAudioRate);
     format.setChannelCount(2);
     format.setSampleFormat(QAudioFormat::Int16);
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull() || !device.isFormatSupported(format))
-        return;
-    m_sink = new Sink(player, device, format);
+        return false;
+    m_sink = new Sink(std::move(pull), device, format);
     m_sink->moveToThread(&m_thread);
     m_thread.setObjectName(QStringLiteral("audio output"));
     m_thread.start(QThread::TimeCriticalPriority);
     QMetaObject::invokeMethod(m_sink, [sink = m_sink] { sink->start(); }, Qt::BlockingQueuedConnection);
-    m_playing = true;
+    return true;
 }
 
-AudioOutput::~AudioOutput()
+void AudioOutput::stop()
 {
     if (!m_sink)
         return;
@@ -102,8 +104,14 @@ AudioOutput::~AudioOutput()
             delete sink;
         },
         Qt::BlockingQueuedConnection);
+    m_sink = nullptr;
     m_thread.quit();
     m_thread.wait();
+}
+
+AudioOutput::~AudioOutput()
+{
+    stop();
 }
 
 } // namespace flash

@@ -9,28 +9,24 @@
 #include <QObject>
 #include <QThread>
 
-namespace swf {
-class Player;
-}
+#include "flash/AudioSink.h"
 
 namespace flash {
 
-class AudioOutput : public QObject {
+class AudioOutput final : public QObject, public AudioSink {
     Q_OBJECT
 public:
-    // `player` must outlive the output.
-    explicit AudioOutput(swf::Player& player);
+    AudioOutput() = default;
     ~AudioOutput() override;
 
-    // True while a device takes the sound.
-    bool isPlaying() const { return m_playing; }
+    bool start(Pull pull) override;
+    void stop() override;
 
 private:
     class Sink;
 
     QThread m_thread;
     Sink* m_sink = nullptr;
-    bool m_playing = false;
 };
 
 } // namespace flash

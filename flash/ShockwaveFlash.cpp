@@ -22,6 +22,7 @@
 #include <cmath>
 #include <vector>
 
+#include "flash/AudioOutput.h"
 #include "flash/FileSource.h"
 #include "flash/KeyCodes.h"
 #include "flash/NetworkFetcher.h"
@@ -77,7 +78,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
         const platform::Platform& desktop = m_platform ? *m_platform : platform::Platform::system();
         return desktop.clipboard;
     })
-    , m_audio(std::make_unique<AudioOutput>(m_player))
+    , m_audio(std::make_unique<AudioOutput>())
     , m_renderer(new FrameRenderer(this))
     , m_scheduler(std::make_unique<swf::FrameScheduler>(m_steadyClock))
 {
@@ -87,6 +88,7 @@ ShockwaveFlash::ShockwaveFlash(QWidget* parent)
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     m_player.setScriptClock(&m_steadyClock);
+    m_audioPlaying = m_audio->start([this](std::span<std::int16_t> out) { m_player.mixAudio(out); });
     // What movies keep between runs goes where the desktop keeps
     // programs' data: $XDG_DATA_HOME/Tovimark on Linux.
     if (const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation); !data.isEmpty())
@@ -106,6 +108,13 @@ void ShockwaveFlash::setClock(const swf::Clock& clock)
         m_frameClock.stop();
         syncFrameClock();
     }
+}
+
+void ShockwaveFlash::setAudioSink(std::unique_ptr<AudioSink> sink)
+{
+    m_audio->stop();
+    m_audio = std::move(sink);
+    m_audioPlaying = m_audio->start([this](std::span<std::int16_t> out) { m_player.mixAudio(out); });
 }
 
 ShockwaveFlash::~ShockwaveFlash()
@@ -193,6 +202,7 @@ void ShockwaveFlash::onArrived(const QByteArray& bytes)
         if (!m_playSetting)
             m_player.stop();
         syncFrameClock();
+        feedStreamSound();
     }
     repaintIfChanged();
 }
@@ -254,15 +264,39 @@ void ShockwaveFlash::armFrameClock()
 void ShockwaveFlash::onFrameClock()
 {
     int due = m_scheduler->takeDueFrames();
-    // A stream sound heard through a device sets the pace while it plays:
-    // the picture catches up with it, dropping frames, or waits for it.
-    if (const std::optional<std::uint64_t> soundTick = m_player.soundTick(); soundTick && m_audio->isPlaying())
-        due = int(std::min<std::uint64_t>(*soundTick - std::min(*soundTick, m_player.stage()->tickCount()), kMaxCatchUpFrames));
+    // A stream sound the sink takes sets the pace while it plays.
+    if (m_audioPlaying && m_player.soundAhead())
+        due = 0;
     playSoundSilently(due);
     for (int i = 0; i < due; ++i)
         m_player.advance();
+    feedStreamSound();
     repaintIfChanged();
     armFrameClock();
+}
+
+// The picture runs ahead of the stream sound the sink has taken by as much
+// as keeps the stream holding more than a frame's time of sound: enough to
+// last until the next wake-up, and some for a late one. So the sound never
+// waits in silence for the picture (frames are dropped instead), and the
+// sink's own buffer, which keeps what it has taken from the speaker for
+// about as long, brings the two together again where they are seen and
+// heard.
+void ShockwaveFlash::feedStreamSound()
+{
+    if (!m_audioPlaying || !m_player.hasMovie())
+        return;
+    const auto wanted = std::uint64_t(1.25 * swf::Player::kAudioRate / m_player.clockFrameRate());
+    for (std::uint64_t played = 0; played < kMaxCatchUpFrames; ++played) {
+        const std::optional<std::uint64_t> ahead = m_player.soundAhead();
+        if (!ahead || *ahead >= wanted)
+            return;
+        m_player.advance();
+        // A frame that brought no block leaves the pace to the frame clock.
+        const std::optional<std::uint64_t> after = m_player.soundAhead();
+        if (!after || *after <= *ahead)
+            return;
+    }
 }
 
 void ShockwaveFlash::advanceFrame()
@@ -276,7 +310,7 @@ void ShockwaveFlash::advanceFrame()
 // let go of, so sounds still end when they would have been heard out.
 void ShockwaveFlash::playSoundSilently(int frames)
 {
-    if (m_audio->isPlaying() || frames <= 0 || !m_player.hasMovie())
+    if (m_audioPlaying || frames <= 0 || !m_player.hasMovie())
         return;
     m_silentFrames += std::uint64_t(frames);
     const auto due = std::uint64_t(double(m_silentFrames) * swf::Player::kAudioRate / m_player.clockFrameRate());

@@ -13,7 +13,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "flash/AudioOutput.h"
+#include "flash/AudioSink.h"
 #include "flash/FrameRenderer.h"
 #include "flash/MovieClipboard.h"
 #include "swf/Player.h"
@@ -107,6 +107,11 @@ public:
     void setTraceOutput(std::function<void(std::string_view)> sink) { m_player.setTraceOutput(std::move(sink)); }
     void advanceFrame();
     void setClock(const swf::Clock& clock);
+    // Where the sound goes (the desktop's output device unless set), and
+    // what the frame clock's timer does when it fires, for tests that
+    // keep time themselves.
+    void setAudioSink(std::unique_ptr<AudioSink> sink);
+    void runFrameClock() { onFrameClock(); }
     void setFrameDraw(FrameRenderer::Draw draw);
     bool waitForFrame(int timeoutMs = 5000);
     bool isLoading() const { return !m_source.isNull(); }
@@ -145,6 +150,7 @@ private:
     void syncFrameClock();
     void armFrameClock();
     void onFrameClock();
+    void feedStreamSound();
     void repaintIfChanged();
     void requestFrame();
     void onFrameFinished();
@@ -172,7 +178,9 @@ private:
     swf::Player m_player;
     MovieClipboard m_clipboard;
     // Declared after the player it pulls from, so it stops first.
-    std::unique_ptr<AudioOutput> m_audio;
+    std::unique_ptr<AudioSink> m_audio;
+    // The sink takes the sound: it, not the frame clock, lets it go.
+    bool m_audioPlaying = false;
     // Sample frames of sound let go of while there is no output device.
     std::uint64_t m_silentFrames = 0;
     std::uint64_t m_silentSamples = 0;

@@ -642,6 +642,17 @@ std::optional<std::uint64_t> Player::soundTick() const
     return std::uint64_t(progress->firstFrame - 1) + std::uint64_t(double(progress->played) / samplesPerFrame);
 }
 
+std::optional<std::uint64_t> Player::soundAhead() const
+{
+    const Stage* stage = m_state->stage.get();
+    if (!stage)
+        return std::nullopt;
+    const std::optional<SoundMixer::StreamProgress> progress = m_state->mixer.streamProgress(stage->root()->id());
+    if (!progress)
+        return std::nullopt;
+    return progress->buffered;
+}
+
 void Player::setVolume(double volume)
 {
     m_state->mixer.setVolume(volume);

@@ -159,6 +159,9 @@ public:
     // first block was heard), so that whoever drives the player can let the
     // sound set the pace, dropping frames rather than sound.
     std::optional<std::uint64_t> soundTick() const;
+    // While it plays: output frames of that stream taken in and not yet
+    // mixed, so that whoever drives the player can keep it fed.
+    std::optional<std::uint64_t> soundAhead() const;
     // 0..1 for the whole mix; muting keeps the sounds going, unheard.
     void setVolume(double volume);
     void setMuted(bool muted);

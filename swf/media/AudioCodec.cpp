@@ -83,6 +83,9 @@ struct AudioCodec::State {
     AVPacket* packet = nullptr;
     AVFrame* frame = nullptr;
     int channels = 1;
+    // Each packet is drained before the next: the decoder holds back
+    // frames of a packet until it is told no more are coming.
+    bool drainEachPacket = false;
 
     void drain(std::vector<std::int16_t>& out, std::size_t maxSamples)
     {
@@ -109,6 +112,11 @@ struct AudioCodec::State {
         const int sent = avcodec_send_packet(context, packet);
         av_packet_unref(packet);
         drain(out, maxSamples);
+        if (drainEachPacket && sent == 0) {
+            avcodec_send_packet(context, nullptr);
+            drain(out, maxSamples);
+            avcodec_flush_buffers(context);
+        }
         return sent == 0;
     }
 };
@@ -128,13 +136,20 @@ std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::str
     std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
 
     const AVCodecID id = codecId(SoundCodec(format.codec));
-    const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    // Movies pack several Speex frames into a block, and a whole event
+    // sound into one piece of data; FFmpeg's own Speex decoder takes one
+    // frame from each, libspeex's takes them all.
+    const AVCodec* codec = id == AV_CODEC_ID_SPEEX ? avcodec_find_decoder_by_name("libspeex") : nullptr;
+    const bool packedFrames = codec != nullptr;
+    if (!codec && id != AV_CODEC_ID_NONE)
+        codec = avcodec_find_decoder(id);
     if (!codec) {
         error = "no decoder for sound format " + std::to_string(format.codec);
         return nullptr;
     }
     auto state = std::make_unique<State>();
     state->channels = format.channels();
+    state->drainEachPacket = packedFrames;
     state->context = avcodec_alloc_context3(codec);
     state->packet = av_packet_alloc();
     state->frame = av_frame_alloc();

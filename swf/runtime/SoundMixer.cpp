@@ -108,24 +108,30 @@ SoundTransform SoundMixer::groupTransform(std::uint64_t group) const
     return found == m_groups.end() ? SoundTransform {} : found->second;
 }
 
+void SoundMixer::setGroupParent(std::uint64_t group, std::uint64_t parent)
+{
+    const std::lock_guard lock(m_lock);
+    if (group == 0 || group == parent)
+        return;
+    if (parent == 0)
+        m_parents.erase(group);
+    else
+        m_parents[group] = parent;
+}
+
 void SoundMixer::forgetGroup(std::uint64_t group)
 {
     const std::lock_guard lock(m_lock);
     m_groups.erase(group);
+    m_parents.erase(group);
 }
 
-// A group's levels, then the movie's over them: each is a 2x2 mix of the
-// two channels with a volume, so the two make one.
-SoundTransform SoundMixer::transformFor(std::uint64_t group) const
+namespace {
+
+// Each level is a 2x2 mix of the two channels with a volume, so `inner`
+// heard through `outer` makes one.
+SoundTransform heardThrough(const SoundTransform& outer, const SoundTransform& inner)
 {
-    const auto levels = [&](std::uint64_t key) {
-        const auto found = m_groups.find(key);
-        return found == m_groups.end() ? SoundTransform {} : found->second;
-    };
-    const SoundTransform outer = levels(0);
-    if (group == 0)
-        return outer;
-    const SoundTransform inner = levels(group);
     SoundTransform both;
     both.leftToLeft = outer.leftToLeft * inner.leftToLeft + outer.rightToLeft * inner.leftToRight;
     both.rightToLeft = outer.leftToLeft * inner.rightToLeft + outer.rightToLeft * inner.rightToRight;
@@ -133,6 +139,26 @@ SoundTransform SoundMixer::transformFor(std::uint64_t group) const
     both.rightToRight = outer.leftToRight * inner.rightToLeft + outer.rightToRight * inner.rightToRight;
     both.volume = outer.volume * inner.volume;
     return both;
+}
+
+} // namespace
+
+// A group's levels, its parents' over them, and the movie's over all.
+SoundTransform SoundMixer::transformFor(std::uint64_t group) const
+{
+    // Deeper than clips nest; it also ends a loop a bad parent made.
+    constexpr int kMaxDepth = 256;
+    const auto levels = [&](std::uint64_t key) {
+        const auto found = m_groups.find(key);
+        return found == m_groups.end() ? SoundTransform {} : found->second;
+    };
+    SoundTransform heard;
+    for (int depth = 0; group != 0 && depth < kMaxDepth; ++depth) {
+        heard = heardThrough(levels(group), heard);
+        const auto parent = m_parents.find(group);
+        group = parent == m_parents.end() ? 0 : parent->second;
+    }
+    return heardThrough(levels(0), heard);
 }
 
 bool SoundMixer::isPlaying(std::uint16_t soundId) const
@@ -193,7 +219,8 @@ std::optional<SoundMixer::StreamProgress> SoundMixer::streamProgress(std::uint64
     const std::lock_guard lock(m_lock);
     for (const Playing& playing : m_playing)
         if (playing.channel->isStream() && playing.streamKey == key && playing.channel->isOpen())
-            return StreamProgress {playing.frame, playing.channel->position()};
+            return StreamProgress {playing.frame, playing.channel->position(),
+                                   playing.channel->length() - std::min(playing.channel->length(), playing.channel->position())};
     return std::nullopt;
 }
 

@@ -68,6 +68,10 @@ public:
     // what the movie plays.
     void setGroupTransform(std::uint64_t group, const SoundTransform& transform);
     SoundTransform groupTransform(std::uint64_t group) const;
+    // Groups nest as clips do: the levels of a clip's Sound act on its
+    // children's sounds as well, multiplied down the tree. Whoever starts
+    // a clip's sound says whose child it is (0 for none).
+    void setGroupParent(std::uint64_t group, std::uint64_t parent);
     void forgetGroup(std::uint64_t group);
 
     // A stream sound keyed by its timeline; starting one where one plays
@@ -84,6 +88,8 @@ public:
     struct StreamProgress {
         int firstFrame = 0;
         std::uint64_t played = 0;
+        // Output frames it holds that have not been played yet.
+        std::uint64_t buffered = 0;
     };
     std::optional<StreamProgress> streamProgress(std::uint64_t key) const;
 
@@ -121,6 +127,7 @@ private:
     bool m_muted = false;
     std::uint64_t m_nextHandle = 1;
     std::map<std::uint64_t, SoundTransform> m_groups;
+    std::map<std::uint64_t, std::uint64_t> m_parents;
     std::vector<Ended> m_ended;
     std::vector<std::int16_t> m_scratch;
     std::vector<std::int32_t> m_sum;

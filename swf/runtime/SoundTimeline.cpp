@@ -27,8 +27,10 @@ void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool sho
     case TagCode::StartSound:
     case TagCode::StartSound2:
         // A sound of a frame a jump passed over is not heard.
-        if (shown)
+        if (shown) {
+            nest(sprite);
             startSound(key, tag, body, sprite.dictionary());
+        }
         return;
     case TagCode::SoundStreamHead:
     case TagCode::SoundStreamHead2: {
@@ -37,6 +39,7 @@ void SoundTimeline::mediaTag(SpriteInstance& sprite, const TagRef& tag, bool sho
             m_diagnostics.report(tag.offset, tag.code, head.error());
             return;
         }
+        nest(sprite);
         Stream& stream = m_streams[key];
         stream.head = head.value();
         stream.decoder.reset();
@@ -122,6 +125,7 @@ void SoundTimeline::buttonMoved(const ButtonInstance& button, PointerTransition 
         return;
     // Its timeline's Sound object acts on it, as on the sounds that timeline starts.
     const DisplayObject* timeline = button.parent();
+    nest(timeline ? *timeline : button);
     start(entry.soundId, entry.info, timeline ? timeline->id() : button.id(), *tag, button.dictionary());
 }
 
@@ -140,6 +144,12 @@ void SoundTimeline::streamBlock(std::uint64_t key, Stream& stream, const TagRef&
         m_diagnostics.report(tag.offset, tag.code, "sound stream: " + stream.decoder->error());
     }
     m_mixer.appendStream(key, m_decoded);
+}
+
+void SoundTimeline::nest(const DisplayObject& clip)
+{
+    for (const DisplayObject* child = &clip; child; child = child->parent())
+        m_mixer.setGroupParent(child->id(), child->parent() ? child->parent()->id() : 0);
 }
 
 void SoundTimeline::frameEvents(const std::vector<FrameEvent>& events)

@@ -49,6 +49,9 @@ private:
     void startSound(std::uint64_t clip, const TagRef& tag, std::span<const std::uint8_t> body, const Dictionary& dictionary);
     void start(std::uint16_t id, const SoundInfo& info, std::uint64_t clip, const TagRef& tag, const Dictionary& dictionary);
     void streamBlock(std::uint64_t key, Stream& stream, const TagRef& tag, std::span<const std::uint8_t> body);
+    // Tells the mixer whose child `clip` is, and so on up, so that the
+    // levels of the clips around it act on its sounds.
+    void nest(const DisplayObject& clip);
 
     SoundMixer& m_mixer;
     std::shared_ptr<const Dictionary> m_dictionary;

@@ -103,6 +103,13 @@ std::uint64_t StageMedia::start(SoundOwner owner, std::uint16_t exported, std::u
     }
     if (!pcm)
         return 0;
+    // The levels of the clips around the owner act on the sound too.
+    if (!owner.loaded)
+        for (ClipHandle clip = owner.clip; clip;) {
+            const ClipHandle parent = m_host.parent(clip);
+            m_mixer.setGroupParent(clip.id, parent.id);
+            clip = parent;
+        }
     SoundInfo info;
     if (std::isfinite(offset) && offset > 0)
         info.inPoint = std::uint32_t(std::min(offset * SoundMixer::kOutputRate, 4.0e9));

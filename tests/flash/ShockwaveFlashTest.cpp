@@ -10,6 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #include "flash/FileSource.h"
@@ -19,6 +22,7 @@
 #include "support/RegressionMovies.h"
 #include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
+#include "swf/read/TagCode.h"
 #include "swf/runtime/Stage.h"
 
 namespace {
@@ -418,4 +422,179 @@ TEST_F(ShockwaveFlashTest, MuteAndVolumeFromTheMenuStayChosen)
     EXPECT_TRUE(entry(*again, QStringLiteral("Mute"))->isChecked());
     EXPECT_TRUE(entry(*entry(*again, QStringLiteral("Volume"))->menu(), QStringLiteral("50%"))->isChecked());
     EXPECT_FALSE(entry(*entry(*again, QStringLiteral("Volume"))->menu(), QStringLiteral("100%"))->isChecked());
+}
+
+namespace {
+
+// Time that moves only when the test says, readable from the drawing thread,
+// which can wait on it.
+class SteppedClock final : public swf::Clock {
+public:
+    std::int64_t nanoseconds() const override
+    {
+        const std::lock_guard lock(m_lock);
+        return m_now;
+    }
+    void advanceTo(std::int64_t now)
+    {
+        {
+            const std::lock_guard lock(m_lock);
+            m_now = now;
+        }
+        m_moved.notify_all();
+    }
+    // Until the clock reaches `until` or release() is called.
+    void waitUntil(std::int64_t until) const
+    {
+        std::unique_lock lock(m_lock);
+        m_moved.wait(lock, [&] { return m_now >= until || m_released; });
+    }
+    void release()
+    {
+        {
+            const std::lock_guard lock(m_lock);
+            m_released = true;
+        }
+        m_moved.notify_all();
+    }
+
+private:
+    mutable std::mutex m_lock;
+    mutable std::condition_variable m_moved;
+    std::int64_t m_now = 0;
+    bool m_released = false;
+};
+
+constexpr std::int64_t kSecond = 1'000'000'000;
+
+// The source samples of the stream below: never silent, and no two
+// neighbours alike, so a gap or a skip shows.
+std::int16_t streamSample(std::uint64_t index)
+{
+    return std::int16_t(1000 + index * 7919 % 20000);
+}
+
+// A sound card that has heard, at any moment, as much of the mix as the
+// clock says, checking it against the stream as it goes: the stream must
+// come whole and in order, with no silence inside it.
+class PacedSink final : public flash::AudioSink {
+public:
+    static constexpr int kOutputPerSource = 8; // 44.1 kHz over 5.5 kHz
+
+    bool start(Pull pull) override
+    {
+        m_pull = std::move(pull);
+        return true;
+    }
+    void stop() override { m_pull = nullptr; }
+
+    void hearUntil(std::int64_t now)
+    {
+        const auto due = std::uint64_t(now / 1000 * swf::Player::kAudioRate / 1'000'000);
+        while (m_pull && m_heard < due) {
+            m_buffer.resize(std::size_t(std::min<std::uint64_t>(due - m_heard, 4096)) * 2);
+            m_pull(m_buffer);
+            for (std::size_t i = 0; i < m_buffer.size(); i += 2, ++m_heard) {
+                if (m_buffer[i] == 0 && m_buffer[i + 1] == 0) {
+                    m_inGap = m_streamFrames > 0;
+                    continue;
+                }
+                gaps += m_inGap ? 1 : 0;
+                m_inGap = false;
+                const std::int16_t expected = streamSample(m_streamFrames / kOutputPerSource);
+                wrong += (m_buffer[i] != expected || m_buffer[i + 1] != expected) ? 1 : 0;
+                ++m_streamFrames;
+                lastHeard = m_heard;
+            }
+        }
+    }
+    std::uint64_t streamFrames() const { return m_streamFrames; }
+
+    std::uint64_t gaps = 0;
+    std::uint64_t wrong = 0;
+    std::uint64_t lastHeard = 0; // output frame of the stream's last sample
+
+private:
+    Pull m_pull;
+    std::vector<std::int16_t> m_buffer;
+    std::uint64_t m_heard = 0;
+    std::uint64_t m_streamFrames = 0;
+    bool m_inGap = false;
+};
+
+} // namespace
+
+// Five minutes of stream sound, a block a frame, on a machine that takes a
+// frame and a half to draw each frame: the sound sets the pace, frames that
+// cannot be drawn in time are dropped, every sample is heard in order with
+// no gap, and the last frame comes with its own block of sound.
+TEST_F(ShockwaveFlashTest, StreamSoundLeadsASlowPictureToTheEnd)
+{
+    constexpr int kFrameRate = 12;
+    constexpr int kFrames = 5 * 60 * kFrameRate;
+    constexpr std::int64_t kInterval = kSecond / kFrameRate;
+    // 5,512.5 Hz, the stream's rate, over frames: whole samples a block, the
+    // odd ones spread as an encoder spreads them.
+    const auto sourceBefore = [](std::uint64_t frame) { return frame * 11'025 / (2 * kFrameRate); };
+
+    swftest::SwfWriter writer;
+    writer.setFrameSize(100, 100).setFrameRate(kFrameRate);
+    constexpr std::uint8_t kPcm55Mono16 = 0x32; // little-endian PCM, 5.5 kHz, 16-bit, mono
+    std::vector<std::uint8_t> head = {kPcm55Mono16, kPcm55Mono16};
+    const std::uint64_t perBlock = sourceBefore(1);
+    head.push_back(std::uint8_t(perBlock));
+    head.push_back(std::uint8_t(perBlock >> 8));
+    writer.tag(+swf::TagCode::SoundStreamHead2, head);
+    std::vector<std::uint8_t> block;
+    for (std::uint64_t frame = 0; frame < kFrames; ++frame) {
+        block.clear();
+        for (std::uint64_t i = sourceBefore(frame); i < sourceBefore(frame + 1); ++i) {
+            const auto sample = std::uint16_t(streamSample(i));
+            block.push_back(std::uint8_t(sample));
+            block.push_back(std::uint8_t(sample >> 8));
+        }
+        writer.tag(+swf::TagCode::SoundStreamBlock, block).showFrame();
+    }
+
+    SteppedClock clock;
+    control.setClock(clock);
+    auto owned = std::make_unique<PacedSink>();
+    PacedSink& sink = *owned;
+    control.setAudioSink(std::move(owned));
+    const auto drawn = std::make_shared<std::atomic<int>>(0);
+    control.setFrameDraw([&clock, drawn](const swf::StageFrame&, QImage& target, const swf::RenderOptions&) {
+        clock.waitUntil(clock.nanoseconds() + kInterval * 3 / 2);
+        target.fill(Qt::white);
+        ++*drawn;
+    });
+    control.resize(100, 100);
+    control.setLoop(false);
+    loadFully(writeBytes(QStringLiteral("stream.swf"), writer.build()));
+    ASSERT_EQ(control.player().frameCount(), kFrames);
+
+    // The frame clock's timer fires as each frame falls due, and the card
+    // hears in between, a millisecond at a time.
+    std::optional<std::int64_t> lastFrameAt;
+    for (std::int64_t now = 0; now < (kFrames + kFrameRate) * kInterval; now += kSecond / 1000) {
+        clock.advanceTo(now);
+        sink.hearUntil(now);
+        if (now / kInterval != (now - kSecond / 1000) / kInterval)
+            control.runFrameClock();
+        if (!lastFrameAt && control.CurrentFrame() == kFrames - 1)
+            lastFrameAt = now;
+    }
+    clock.release();
+    ASSERT_TRUE(control.waitForFrame());
+
+    EXPECT_EQ(sink.streamFrames(), sourceBefore(kFrames) * PacedSink::kOutputPerSource);
+    EXPECT_EQ(sink.gaps, 0u);
+    EXPECT_EQ(sink.wrong, 0u);
+    ASSERT_TRUE(lastFrameAt);
+    // The last frame shows as its own block starts to be heard, give or
+    // take a frame.
+    const std::int64_t lastBlockHeardAt = std::int64_t(sink.lastHeard + 1 - (sourceBefore(kFrames) - sourceBefore(kFrames - 1)) * 8)
+        * kSecond / swf::Player::kAudioRate;
+    EXPECT_LE(std::abs(*lastFrameAt - lastBlockHeardAt), kInterval) << *lastFrameAt << " " << lastBlockHeardAt;
+    EXPECT_LT(drawn->load(), kFrames * 3 / 4) << "frames are dropped";
+    EXPECT_GT(drawn->load(), 0) << "but frames are drawn";
 }

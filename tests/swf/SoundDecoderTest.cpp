@@ -7,6 +7,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 }
 
 #include "swf/media/SoundDecoder.h"
@@ -22,7 +23,8 @@ std::uint8_t formatByte(SoundCodec codec, int rateCode, bool is16Bit, bool stere
 
 // A 1 kHz tone at `rate`, half of full scale, encoded by libavcodec's own
 // encoder for `id`, packet by packet; none when this FFmpeg has no encoder.
-std::vector<std::vector<std::uint8_t>> encodedPackets(AVCodecID id, int rate, int seconds)
+// Speex packs `framesPerPacket` frames into each packet.
+std::vector<std::vector<std::uint8_t>> encodedPackets(AVCodecID id, int rate, int seconds, int framesPerPacket = 1)
 {
     const AVCodec* codec = avcodec_find_encoder(id);
     if (!codec)
@@ -36,7 +38,12 @@ std::vector<std::vector<std::uint8_t>> encodedPackets(AVCodecID id, int rate, in
     context->bit_rate = 64'000;
     av_channel_layout_default(&context->ch_layout, 1);
     std::vector<std::vector<std::uint8_t>> out;
-    if (avcodec_open2(context, codec, nullptr) < 0) {
+    AVDictionary* options = nullptr;
+    if (framesPerPacket > 1)
+        av_dict_set_int(&options, "frames_per_packet", framesPerPacket, 0);
+    const int opened = avcodec_open2(context, codec, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
         avcodec_free_context(&context);
         return {};
     }
@@ -164,20 +171,35 @@ TEST(SoundDecoder, CompressedTonesComeBackAsTones)
     }
 }
 
-// A Speex stream, a packet a block, as streams carry it.
-TEST(SoundDecoder, SpeexStreamBlocksComeBackAsATone)
+// A Speex stream, a packet a block, as streams carry it, whether each
+// packet holds one frame or several back to back; and a sound whose data is
+// all the packets of several frames in one.
+TEST(SoundDecoder, SpeexBlocksComeBackAsAToneWhateverTheFramesInThem)
 {
-    const std::vector<std::vector<std::uint8_t>> packets = encodedPackets(AV_CODEC_ID_SPEEX, 16'000, 2);
-    if (packets.empty())
-        GTEST_SKIP() << "no Speex encoder in this FFmpeg";
-    SoundDecoder decoder(SoundFormat::fromByte(formatByte(SoundCodec::Speex, 0, true, false)));
-    PcmSound sound;
-    sound.doubledRate = 32'000;
-    for (const std::vector<std::uint8_t>& packet : packets)
-        EXPECT_TRUE(decoder.decode(packet, sound.samples));
-    EXPECT_NEAR(double(sound.frames()), 32'000, 640);
-    EXPECT_NEAR(crossingsPerSecond(sound), 2000, 40);
-    EXPECT_GT(rms(sound), 0.1 * 0.5 * 32767 / std::sqrt(2.0));
+    for (const int framesPerPacket : {1, 4}) {
+        const std::vector<std::vector<std::uint8_t>> packets = encodedPackets(AV_CODEC_ID_SPEEX, 16'000, 2, framesPerPacket);
+        if (packets.empty())
+            GTEST_SKIP() << "no Speex encoder in this FFmpeg";
+        std::vector<std::uint8_t> joined;
+        SoundDecoder decoder(SoundFormat::fromByte(formatByte(SoundCodec::Speex, 0, true, false)));
+        PcmSound stream;
+        stream.doubledRate = 32'000;
+        for (const std::vector<std::uint8_t>& packet : packets) {
+            EXPECT_TRUE(decoder.decode(packet, stream.samples));
+            joined.insert(joined.end(), packet.begin(), packet.end());
+        }
+        const Result<PcmSound> whole = decodeEventSound(SoundFormat::fromByte(formatByte(SoundCodec::Speex, 0, true, false)), 32'000, joined);
+        ASSERT_TRUE(whole.ok()) << whole.error();
+        std::vector<const PcmSound*> sounds {&stream};
+        if (framesPerPacket > 1)
+            sounds.push_back(&whole.value());
+        for (const PcmSound* sound : sounds) {
+            const char* what = sound == &stream ? "stream" : "event sound";
+            EXPECT_NEAR(double(sound->frames()), 32'000, 640 * framesPerPacket) << what << " " << framesPerPacket;
+            EXPECT_NEAR(crossingsPerSecond(*sound), 2000, 40) << what << " " << framesPerPacket;
+            EXPECT_GT(rms(*sound), 0.1 * 0.5 * 32767 / std::sqrt(2.0)) << what << " " << framesPerPacket;
+        }
+    }
 }
 
 // Data cut anywhere, or noise where sound should be, decodes to what it can

@@ -171,6 +171,23 @@ TEST(SoundScript, ExportedSoundsPlayAtTheirOwnersLevels)
     // position is the sound's end.
     call(offset, "s", "start", 2, 0.05);
 
+    // Clips d in c: the global levels, c's and d's, at 80%, 50% panned
+    // left, and 50%; the sound started by c's or d's Sound.
+    const auto nested = [&](const char* starter) {
+        ActionWriter w = clip;
+        w.push("d", 1, "d", 2, "c").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(ActionCode::SetVariable);
+        newSound(w, "s");
+        newSound(w, "u", "c");
+        newSound(w, "v", "d");
+        call(w, "s", "setVolume", 80);
+        call(w, "u", "setVolume", 50);
+        call(w, "u", "setPan", -30);
+        call(w, "v", "setVolume", 50);
+        call(w, starter, "attachSound", "beep");
+        call(w, starter, "start");
+        return w;
+    };
+
     const struct Case {
         const char* what;
         ActionWriter script;
@@ -184,6 +201,8 @@ TEST(SoundScript, ExportedSoundsPlayAtTheirOwnersLevels)
         {"stopped at once: nothing heard, nothing completes", stopped, "", 0, 0},
         {"no such export", unknown, "", 0, 0},
         {"from an offset, looping", offset, "100 \n", kBeepLevel, kBeepLevel},
+        {"a child's sound at its own, its parent's and the movie's levels", nested("v"), "", 200, 140},
+        {"a parent's sound not at its child's levels", nested("u"), "", 400, 280},
     };
     for (const Case& c : cases) {
         const Played run = play(c.script, 4);
