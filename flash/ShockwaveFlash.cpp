@@ -110,10 +110,21 @@ void ShockwaveFlash::setClock(const swf::Clock& clock)
     }
 }
 
+namespace {
+
+// No output at all: the sound is let go of as where there is no device.
+class SilentSink final : public AudioSink {
+public:
+    bool start(Pull) override { return false; }
+    void stop() override { }
+};
+
+} // namespace
+
 void ShockwaveFlash::setAudioSink(std::unique_ptr<AudioSink> sink)
 {
     m_audio->stop();
-    m_audio = std::move(sink);
+    m_audio = sink ? std::move(sink) : std::make_unique<SilentSink>();
     m_audioPlaying = m_audio->start([this](std::span<std::int16_t> out) { m_player.mixAudio(out); });
 }
 

@@ -107,9 +107,9 @@ public:
     void setTraceOutput(std::function<void(std::string_view)> sink) { m_player.setTraceOutput(std::move(sink)); }
     void advanceFrame();
     void setClock(const swf::Clock& clock);
-    // Where the sound goes (the desktop's output device unless set), and
-    // what the frame clock's timer does when it fires, for tests that
-    // keep time themselves.
+    // Where the sound goes (the desktop's output device unless set; null
+    // for nowhere), and what the frame clock's timer does when it fires,
+    // for tests that keep time themselves.
     void setAudioSink(std::unique_ptr<AudioSink> sink);
     void runFrameClock() { onFrameClock(); }
     void setFrameDraw(FrameRenderer::Draw draw);
