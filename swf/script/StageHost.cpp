@@ -1538,10 +1538,14 @@ bool StageHost::setFullScreen(bool on)
 {
     if (on == m_fullScreen)
         return true;
-    if (m_fullScreenHandler && !m_fullScreenHandler(on))
-        return false;
-    m_fullScreen = on;
-    return true;
+    // The player resizes the view on the way; the movie hears of the new
+    // size once, when the switch is done.
+    m_switchingScreen = true;
+    const bool granted = !m_fullScreenHandler || m_fullScreenHandler(on);
+    m_switchingScreen = false;
+    if (granted)
+        m_fullScreen = on;
+    return granted;
 }
 
 bool StageHost::setViewSize(int width, int height)
@@ -1550,7 +1554,7 @@ bool StageHost::setViewSize(int width, int height)
     m_viewWidth = width;
     m_viewHeight = height;
     const HostRect after = viewArea();
-    return before.xMax != after.xMax || before.yMax != after.yMax;
+    return !m_switchingScreen && (before.xMax != after.xMax || before.yMax != after.yMax);
 }
 
 std::optional<HostMatrix> StageHost::matrix(ClipHandle clip, bool concatenate)

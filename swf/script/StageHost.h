@@ -173,7 +173,8 @@ public:
     bool setFullScreen(bool on) override;
     bool fullScreen() override { return m_fullScreen; }
     // The size in pixels the player shows the movie at, outside full
-    // screen; until one is given, the stage's own. True when it changed.
+    // screen; until one is given, the stage's own. True when the size
+    // shown changed, outside a switch to or from full screen.
     bool setViewSize(int width, int height);
     // Decides whether the movie may go full screen (or back) and takes it
     // there; without one a headless run treats the screen of its system
@@ -254,6 +255,7 @@ private:
     RandomSource m_random;
     bool m_quit = false;
     bool m_fullScreen = false;
+    bool m_switchingScreen = false;
     int m_viewWidth = 0; // 0: the stage's own size
     int m_viewHeight = 0;
     std::function<bool(bool)> m_fullScreenHandler;
