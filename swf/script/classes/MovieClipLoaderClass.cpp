@@ -1,8 +1,8 @@
 // MovieClipLoader: loadClip hands a movie or image for a clip or a level
 // to the host and returns at once; the outcome comes at a frame boundary
-// and goes to the loader's listeners (the loader itself among them) as
-// onLoadStart, onLoadProgress, onLoadComplete and onLoadInit, or as
-// onLoadError with the reference player's error name.
+// and goes to the loader itself, then to its listeners, as onLoadStart,
+// onLoadProgress, onLoadComplete and onLoadInit, or as onLoadError with
+// the reference player's error name.
 
 #include <charconv>
 #include <utility>
@@ -73,7 +73,9 @@ Value constructor(NativeCall& c)
     if (!self || !c.constructing || self->kind() != ObjectKind::Plain)
         return Value();
     self->setPrimitive(Value::object(c.callee));
-    m.define(self, m.names().listeners, Value::object(m.newArray({c.thisValue})), HP);
+    // The reference player's loader is its own first listener, one its
+    // _listeners show as undefined: removeListener cannot take it off.
+    m.define(self, m.names().listeners, Value::object(m.newArray({Value()})), HP);
     return Value();
 }
 
@@ -122,12 +124,14 @@ Value getProgress(NativeCall& c)
     return Value::object(progress);
 }
 
-// Tells the loader's listeners of `event` about the target, c.arg(0).
+// Tells the loader, then its listeners, of `event` about the target,
+// c.arg(0).
 void broadcast(NativeCall& c, const char* event, std::initializer_list<Value> more)
 {
     Machine& m = c.machine;
     std::vector<Value> args {m.stringValue(event), c.arg(0)};
     args.insert(args.end(), more);
+    m.call(m.get(c.thisValue, m.intern(event)), c.thisValue, std::span<const Value>(args).subspan(1));
     m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
 }
 
@@ -167,9 +171,7 @@ Value deliverProgress(NativeCall& c)
 
 Value deliverInit(NativeCall& c)
 {
-    Machine& m = c.machine;
-    const Value args[] {m.stringValue("onLoadInit"), c.arg(0)};
-    m.callMethod(c.thisValue, m.intern("broadcastMessage"), args);
+    broadcast(c, "onLoadInit", {});
     return Value();
 }
 

@@ -130,6 +130,32 @@ TEST(ClipLoads, EachOutcomeReachesTheListenersAtTheSecondFrameBoundary)
     }
 }
 
+// The loader is its own first listener, one that its _listeners show as
+// undefined and that removeListener cannot take off.
+TEST(ClipLoads, TheLoaderHearsItselfBeforeItsListeners)
+{
+    FolderMovie movie;
+    ASSERT_TRUE(movie.folder.isValid());
+    ActionWriter w;
+    makeClipA(w);
+    const auto say = [](const char* text) {
+        ActionWriter body;
+        body.push(text).op(ActionCode::Trace);
+        return body;
+    };
+    w.push("l", 0, "MovieClipLoader").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    w.push("o", 0, "Object").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    w.push("o").op(ActionCode::GetVariable).push("onLoadError").defineFunction("", {}, say("other")).op(ActionCode::SetMember);
+    w.push("l").op(ActionCode::GetVariable).push("onLoadError").defineFunction("", {}, say("self")).op(ActionCode::SetMember);
+    w.push("o").op(ActionCode::GetVariable).push(1, "l").op(ActionCode::GetVariable).push("addListener").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    w.push("l").op(ActionCode::GetVariable).push(1, "l").op(ActionCode::GetVariable).push("removeListener").op(ActionCode::CallMethod).op(ActionCode::Trace);
+    w.push("l").op(ActionCode::GetVariable).push("_listeners").op(ActionCode::GetMember).push(0).op(ActionCode::GetMember).op(ActionCode::Trace);
+    w.push("a", "absent.swf", 2, "l").op(ActionCode::GetVariable).push("loadClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    const std::vector<std::string> frames = movie.run(w, 2);
+    EXPECT_EQ(frames[0], "false\nundefined\n");
+    EXPECT_EQ(frames[2], "self\nother\n");
+}
+
 TEST(ClipLoads, UnloadLeavesAnEmptyClipWithTheNameAndPlacementAtTheSecondBoundary)
 {
     FolderMovie movie;
