@@ -629,19 +629,6 @@ void Player::setSoundTap(std::function<void(int frame, int index, std::span<cons
     m_state->mixer.setTap(std::move(tap));
 }
 
-std::optional<std::uint64_t> Player::soundTick() const
-{
-    const Stage* stage = m_state->stage.get();
-    if (!stage)
-        return std::nullopt;
-    const std::optional<SoundMixer::StreamProgress> progress = m_state->mixer.streamProgress(stage->root()->id());
-    if (!progress)
-        return std::nullopt;
-    // The block of tick t is first heard in output frame t + 1.
-    const auto samplesPerFrame = double(kAudioRate) / clockFrameRate();
-    return std::uint64_t(progress->firstFrame - 1) + std::uint64_t(double(progress->played) / samplesPerFrame);
-}
-
 std::optional<std::uint64_t> Player::soundAhead() const
 {
     const Stage* stage = m_state->stage.get();

@@ -154,11 +154,6 @@ public:
     // heard in output frame `frame` (those the first frame starts are first
     // heard in frame 1, those of the n-th advance in frame n + 1).
     void setSoundTap(std::function<void(int frame, int index, std::span<const std::int16_t> samples)> tap);
-    // While the main timeline's stream sound plays: the tick the picture
-    // should have reached to keep to it (the frames it has played since its
-    // first block was heard), so that whoever drives the player can let the
-    // sound set the pace, dropping frames rather than sound.
-    std::optional<std::uint64_t> soundTick() const;
     // While it plays: output frames of that stream taken in and not yet
     // mixed, so that whoever drives the player can keep it fed.
     std::optional<std::uint64_t> soundAhead() const;

@@ -130,29 +130,29 @@ TEST(SoundTimeline, StreamBlocksKeepStepWithTheirFrames)
             EXPECT_EQ(stream[2 * (frame * kFrameSamples + i)], std::int16_t(frame + 1)) << "frame " << frame << " sample " << i;
 }
 
-// The tick the sound has reached follows the samples the output took, not
-// the ticks played, and stops where the blocks delivered so far end.
-TEST(SoundTimeline, SoundTickFollowsTheSamplesPlayed)
+// The sound a stream holds ahead grows with the blocks the ticks deliver
+// and shrinks with the samples the output takes, never below nothing.
+TEST(SoundTimeline, SoundAheadFollowsTheBlocksAndTheSamplesPlayed)
 {
     Player player;
     player.open();
     player.feed(streamMovie(20, 0));
     player.finish();
-    EXPECT_EQ(player.soundTick(), std::optional<std::uint64_t>(0));
+    EXPECT_EQ(player.soundAhead(), std::optional<std::uint64_t>(kFrameSamples)) << "the first frame's block";
     for (int i = 0; i < 4; ++i)
         player.advance();
     std::vector<std::int16_t> mix(2 * kFrameSamples * 5 / 2);
     player.mixAudio(mix);
-    EXPECT_EQ(player.soundTick(), std::optional<std::uint64_t>(2)) << "two and a half frames of sound";
+    EXPECT_EQ(player.soundAhead(), std::optional<std::uint64_t>(5 * kFrameSamples - kFrameSamples * 5 / 2)) << "two and a half frames played";
     player.mixAudio(mix);
     player.mixAudio(mix);
-    EXPECT_EQ(player.soundTick(), std::optional<std::uint64_t>(5)) << "five blocks delivered, no more";
+    EXPECT_EQ(player.soundAhead(), std::optional<std::uint64_t>(0)) << "five blocks delivered, no more";
 
     Player silent;
     silent.open();
     silent.feed(streamMovie(0, 3));
     silent.finish();
-    EXPECT_EQ(silent.soundTick(), std::nullopt) << "no stream, no pace";
+    EXPECT_EQ(silent.soundAhead(), std::nullopt) << "no stream, nothing ahead";
 }
 
 // DefineButtonSound: sound 1 as the pointer comes over the button, sound 2
