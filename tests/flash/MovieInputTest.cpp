@@ -6,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QMenu>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,6 +18,7 @@
 #include "support/SwfWriter.h"
 #include "swf/runtime/SpriteInstance.h"
 #include "swf/runtime/Stage.h"
+#include "tests/flash/ControlMovies.h"
 
 namespace {
 
@@ -29,18 +28,9 @@ TEST(MovieInput, PointerLandsOnTheStageAtEveryZoomAndPlacing)
     swftest::SwfWriter writer;
     writer.setFrameSize(400, 300).showFrame();
     const std::vector<std::uint8_t> bytes = writer.build();
-    const QString path = dir.filePath(QStringLiteral("stage.swf"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    file.close();
 
     flash::ShockwaveFlash control;
-    QSignalSpy done(&control, &flash::ShockwaveFlash::loadFinished);
-    control.setMovie(path);
-    if (done.isEmpty()) {
-        ASSERT_TRUE(done.wait(5000));
-    }
+    ASSERT_TRUE(flashtest::showMovie(control, dir, QStringLiteral("stage.swf"), bytes));
 
     const struct {
         QSize size;
@@ -122,18 +112,9 @@ TEST(MovieInput, TabAndTheRightClickMenuReachTheMovie)
 {
     QTemporaryDir dir;
     const std::vector<std::uint8_t> bytes = menuMovie();
-    const QString path = dir.filePath(QStringLiteral("menu.swf"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    file.close();
     flash::ShockwaveFlash control;
     control.resize(400, 300);
-    QSignalSpy done(&control, &flash::ShockwaveFlash::loadFinished);
-    control.setMovie(path);
-    if (done.isEmpty()) {
-        ASSERT_TRUE(done.wait(5000));
-    }
+    ASSERT_TRUE(flashtest::showMovie(control, dir, QStringLiteral("menu.swf"), bytes));
     control.Stop();
 
     QTest::keyClick(&control, Qt::Key_Tab);
@@ -187,21 +168,12 @@ TEST(MovieInput, TheControlsSizeAndFullScreenAreTheStagesUnderNoScale)
 {
     QTemporaryDir dir;
     const std::vector<std::uint8_t> bytes = fullScreenMovie();
-    const QString path = dir.filePath(QStringLiteral("full.swf"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    file.close();
     QWidget window;
     window.resize(700, 500);
     auto* control = new flash::ShockwaveFlash(&window);
     control->setGeometry(10, 10, 400, 300);
     window.show();
-    QSignalSpy done(control, &flash::ShockwaveFlash::loadFinished);
-    control->setMovie(path);
-    if (done.isEmpty()) {
-        ASSERT_TRUE(done.wait(5000));
-    }
+    ASSERT_TRUE(flashtest::showMovie(*control, dir, QStringLiteral("full.swf"), bytes));
     control->Stop();
     std::vector<std::string> lines;
     control->setTraceOutput([&](std::string_view line) { lines.emplace_back(line); });

@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QInputMethodEvent>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,6 +16,7 @@
 #include "swf/read/TagCode.h"
 #include "swf/runtime/EditTextInstance.h"
 #include "swf/runtime/Stage.h"
+#include "tests/flash/ControlMovies.h"
 
 namespace {
 
@@ -58,21 +57,12 @@ TEST(MovieTextEntry, KeysAndInputMethodsTypeIntoTheClickedFieldAndTheClipboardIs
 {
     QTemporaryDir dir;
     const std::vector<std::uint8_t> bytes = inputFieldMovie();
-    const QString path = dir.filePath(QStringLiteral("field.swf"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-    file.close();
 
     fakes::FakePlatform desktop;
     flash::ShockwaveFlash control;
     control.setPlatform(desktop.platform);
     control.resize(400, 300);
-    QSignalSpy done(&control, &flash::ShockwaveFlash::loadFinished);
-    control.setMovie(path);
-    if (done.isEmpty()) {
-        ASSERT_TRUE(done.wait(5000));
-    }
+    ASSERT_TRUE(flashtest::showMovie(control, dir, QStringLiteral("field.swf"), bytes));
     ASSERT_EQ(fieldText(control), QString());
 
     EXPECT_FALSE(takesShortcut(control, Qt::Key_C, Qt::ControlModifier)) << "no field has the keyboard";
