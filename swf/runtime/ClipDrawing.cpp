@@ -150,9 +150,11 @@ std::shared_ptr<const DrawnShape> ClipDrawing::shape() const
         for (const FillPath& fill : each.fills)
             if (fill.path.elementCount() > 1)
                 made->bounds |= fill.path.controlPointRect();
+        // The reference player pads a drawn line's bounds by its whole
+        // width on every side, not the half the ink takes.
         for (const StrokePath& line : each.strokes) {
-            const double half = line.style.width / 2.0;
-            made->bounds |= line.path.controlPointRect().adjusted(-half, -half, half, half);
+            const double pad = line.style.width;
+            made->bounds |= line.path.controlPointRect().adjusted(-pad, -pad, pad, pad);
         }
     }
     m_shape = std::move(made);

@@ -245,7 +245,8 @@ Value getBounds(NativeCall& c)
             return Value();
     }
     const HostRect r = m.host().bounds(clip, space);
-    Object* o = m.newObject();
+    // A bare object, as the reference player's: it has no toString.
+    Object* o = m.newObject(nullptr);
     m.set(o, "xMin", Value::number(r.xMin));
     m.set(o, "xMax", Value::number(r.xMax));
     m.set(o, "yMin", Value::number(r.yMin));

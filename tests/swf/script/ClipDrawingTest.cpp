@@ -226,3 +226,40 @@ TEST(ClipDrawing, DrawnShapesShowWhereTheyWereDrawn)
         }
     }
 }
+
+// A drawn line's bounds take its whole width on every side, as the
+// reference player's do; a fill's are its outline's.
+TEST(ClipDrawing, BoundsOfDrawnLinesTakeTheirWholeWidth)
+{
+    const struct {
+        const char* name;
+        int width; // of the line, or -1 for a fill
+        const char* traced;
+    } cases[] {
+        {"fill", -1, "0 100 100"},
+        {"hairline", 0, "0 100 100"},
+        {"4 pixels", 4, "-4 108 108"},
+        {"10 pixels", 10, "-10 120 120"},
+    };
+    for (const auto& c : cases) {
+        ActionWriter w;
+        call(w, "_root", "createEmptyMovieClip", {"c", 1});
+        if (c.width >= 0)
+            call(w, "c", "lineStyle", {c.width, 0});
+        else
+            call(w, "c", "beginFill", {0});
+        outline(w, "c", 0, 0, 100, 100);
+        // trace(c.getBounds().xMin + " " + c._width + " " + c._height)
+        w.push(0, "c").op(ActionCode::GetVariable).push("getBounds").op(ActionCode::CallMethod).push("xMin").op(ActionCode::GetMember);
+        w.push(" ").op(ActionCode::Add2).push("c").op(ActionCode::GetVariable).push("_width").op(ActionCode::GetMember).op(ActionCode::Add2);
+        w.push(" ").op(ActionCode::Add2).push("c").op(ActionCode::GetVariable).push("_height").op(ActionCode::GetMember).op(ActionCode::Add2);
+        w.op(ActionCode::Trace);
+        std::string traced;
+        swf::Player player;
+        player.setTraceOutput([&](std::string_view line) { traced.append(line); });
+        player.open();
+        player.feed(movieOf(w));
+        player.finish();
+        EXPECT_EQ(traced, c.traced) << c.name;
+    }
+}
