@@ -24,6 +24,30 @@ bool isPrimitive(const Value& v)
 
 } // namespace
 
+Value Machine::lessThan(Value a, Value b)
+{
+    // The other side is not converted once one has no primitive value.
+    bool primitives = true;
+    const Value left = toPrimitive(a, PrimitiveHint::Number, &primitives);
+    const Value right = primitives ? toPrimitive(b, PrimitiveHint::Number, &primitives) : Value();
+    // An object with no primitive value (valueOf gave an object back)
+    // compares as false, not as unordered.
+    if (!primitives)
+        return Value::boolean(false);
+    if (left.isString() && right.isString()) {
+        // Text compares by its bytes, except that empty text comes after
+        // any other.
+        const std::string_view l = left.asString()->view();
+        const std::string_view r = right.asString()->view();
+        return Value::boolean(l.empty() || r.empty() ? r.empty() && !l.empty() : l < r);
+    }
+    const double x = toNumber(left);
+    const double y = toNumber(right);
+    if (std::isnan(x) || std::isnan(y))
+        return Value();
+    return Value::boolean(x < y);
+}
+
 Value Machine::toPrimitive(const Value& value, PrimitiveHint hint, bool* found)
 {
     if (isPrimitive(value))

@@ -793,33 +793,9 @@ void Interpreter::Runner::compare(Op op)
     }
     default: break;
     }
-    // Less2 and Greater: a < b, or b < a, by the abstract comparison.
-    // The left side of the comparison converts first (b of a > b), and
-    // the other is not converted once it has no primitive value.
-    bool primitives = true;
-    const Value& lhs = op == Op::Less2 ? peek(1) : peek(0);
-    const Value& rhs = op == Op::Less2 ? peek(0) : peek(1);
-    const Value left = m.toPrimitive(lhs, PrimitiveHint::Number, &primitives);
-    const Value right = primitives ? m.toPrimitive(rhs, PrimitiveHint::Number, &primitives) : Value();
-    Value result;
-    if (!primitives) {
-        // An object with no primitive value (valueOf gave an object back)
-        // compares as false, not as unordered.
-        result = Value::boolean(false);
-    } else if (left.isString() && right.isString()) {
-        // Text compares by its bytes, except that empty text comes after
-        // any other.
-        const std::string_view l = left.asString()->view();
-        const std::string_view r = right.asString()->view();
-        result = Value::boolean(l.empty() || r.empty() ? r.empty() && !l.empty() : l < r);
-    } else {
-        const double x = m.toNumber(left);
-        const double y = m.toNumber(right);
-        if (std::isnan(x) || std::isnan(y))
-            result = Value();
-        else
-            result = Value::boolean(x < y);
-    }
+    // Less2 and Greater: a < b, or b < a, by the abstract comparison; the
+    // left side of the comparison converts first (b of a > b).
+    const Value result = op == Op::Less2 ? m.lessThan(peek(1), peek(0)) : m.lessThan(peek(0), peek(1));
     replace(2, result);
 }
 

@@ -206,6 +206,9 @@ public:
     // What Add2 and Equals2 ask of an object: its valueOf, which may be
     // an object still; undefined for an object without one.
     Value valueOfStep(const Value& value);
+    // a < b as Less2 compares: true, false, or undefined where the two do
+    // not compare. `a` converts first.
+    Value lessThan(Value a, Value b);
     double toNumber(const Value& value);
     String* toString(const Value& value);
     std::string toStdString(const Value& value) { return toString(value)->text(); }

@@ -59,22 +59,6 @@ std::string scriptText(Machine& machine, const Value& value)
     return machine.toStdString(converted.isObject() ? value : converted);
 }
 
-Value scriptLess(Machine& machine, const Value& a, const Value& b)
-{
-    const Value x = machine.toPrimitive(a, PrimitiveHint::Number);
-    const Value y = machine.toPrimitive(b, PrimitiveHint::Number);
-    if (x.isString() && y.isString()) {
-        const std::string_view l = x.asString()->view();
-        const std::string_view r = y.asString()->view();
-        return Value::boolean(l.empty() || r.empty() ? r.empty() && !l.empty() : l < r);
-    }
-    const double p = machine.toNumber(x);
-    const double q = machine.toNumber(y);
-    if (std::isnan(p) || std::isnan(q))
-        return Value();
-    return Value::boolean(p < q);
-}
-
 ArrayObject* makeNativeStore(Machine& machine, Object* into, std::string_view marker, std::size_t slots)
 {
     std::vector<Value> values(slots);

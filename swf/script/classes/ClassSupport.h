@@ -47,7 +47,5 @@ Value scriptAdd(Machine& machine, const Value& a, const Value& b);
 // What "text" + value gives after the text: valueOf first, and the
 // value's own text when that gives no primitive.
 std::string scriptText(Machine& machine, const Value& value);
-// a < b as script compares: undefined when either side is not a number.
-Value scriptLess(Machine& machine, const Value& a, const Value& b);
 
 } // namespace swf::script

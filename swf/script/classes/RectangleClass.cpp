@@ -156,10 +156,10 @@ Value edgeSetter(NativeCall& c)
 Value isEmptyOf(Machine& m, const Value& r)
 {
     // width <= 0 || height <= 0, as script's comparisons give it.
-    const Value wide = scriptLess(m, Value::number(0), field(m, r, "width"));
+    const Value wide = m.lessThan(Value::number(0), field(m, r, "width"));
     if (!m.toBoolean(wide))
         return Value::boolean(true);
-    const Value high = scriptLess(m, Value::number(0), field(m, r, "height"));
+    const Value high = m.lessThan(Value::number(0), field(m, r, "height"));
     return Value::boolean(!m.toBoolean(high));
 }
 
@@ -178,24 +178,26 @@ Value setEmptyMethod(NativeCall& c)
 // do not compare.
 Value atLeast(Machine& m, const Value& a, const Value& b)
 {
-    return Value::boolean(!m.toBoolean(scriptLess(m, a, b)));
+    return Value::boolean(!m.toBoolean(m.lessThan(a, b)));
 }
 
-// px >= left && px < right.
-Value within(Machine& m, const Value& p, const Value& low, const Value& high)
+// p >= low && p < high(), the far edge asked for only once p >= low held.
+template <typename High>
+Value within(Machine& m, const Value& p, const Value& low, High high)
 {
     const Value atOrAbove = atLeast(m, p, low);
     if (!m.toBoolean(atOrAbove))
         return atOrAbove;
-    return scriptLess(m, p, high);
+    return m.lessThan(p, high());
 }
 
+// x >= this.x && x < this.x + this.width && y >= this.y && ...
 Value containsAt(Machine& m, const Value& self, const Value& x, const Value& y)
 {
-    const Value across = within(m, x, field(m, self, "x"), rightOf(m, self));
+    const Value across = within(m, x, field(m, self, "x"), [&] { return rightOf(m, self); });
     if (!m.toBoolean(across))
         return across;
-    return within(m, y, field(m, self, "y"), bottomOf(m, self));
+    return within(m, y, field(m, self, "y"), [&] { return bottomOf(m, self); });
 }
 
 Value containsMethod(NativeCall& c)
@@ -209,20 +211,24 @@ Value containsPointMethod(NativeCall& c)
     return containsAt(m, c.thisValue, field(m, c.arg(0), "x"), field(m, c.arg(0), "y"));
 }
 
+// As the reference player has it: r's corner lies in this rectangle and
+// r.right <= right && r.bottom <= bottom, each part only once the one
+// before it held, so that a rectangle with an endless edge does not
+// contain itself and one whose edges do not compare answers undefined.
 Value containsRectangleMethod(NativeCall& c)
 {
     Machine& m = c.machine;
     const Value& s = c.thisValue;
     const Value r = c.arg(0);
-    // r.x >= x && r.y >= y && r.right <= right && r.bottom <= bottom,
-    // each part only once the one before it held.
-    Value result = atLeast(m, field(m, r, "x"), field(m, s, "x"));
-    if (m.toBoolean(result))
-        result = atLeast(m, field(m, r, "y"), field(m, s, "y"));
-    if (m.toBoolean(result))
-        result = atLeast(m, rightOf(m, s), rightOf(m, r));
-    if (m.toBoolean(result))
-        result = atLeast(m, bottomOf(m, s), bottomOf(m, r));
+    Value result = containsAt(m, s, field(m, r, "x"), field(m, r, "y"));
+    if (m.toBoolean(result)) {
+        const Value right = rightOf(m, r);
+        result = atLeast(m, rightOf(m, s), right);
+    }
+    if (m.toBoolean(result)) {
+        const Value bottom = bottomOf(m, r);
+        result = atLeast(m, bottomOf(m, s), bottom);
+    }
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ struct Case {
 
 TEST(Geometry, MethodsComputeWhatTheirDefinitionsSay)
 {
+    constexpr double kEndless = std::numeric_limits<double>::infinity();
     const Case cases[] {
         {{"Matrix", {1, 2, 3, 4, 5, 6}}, "invert", {}, {}, "undefined\n(a=-2, b=1, c=1.5, d=-0.5, tx=1, ty=-2)\n"},
         {{"Matrix", {}}, "translate", {3, 4}, {}, "undefined\n(a=1, b=0, c=0, d=1, tx=3, ty=4)\n"},
@@ -52,6 +54,8 @@ TEST(Geometry, MethodsComputeWhatTheirDefinitionsSay)
         {{"Rectangle", {0, 0, 10, 10}}, "inflate", {1, 2}, {}, "undefined\n(x=-1, y=-2, w=12, h=14)\n"},
         {{"Rectangle", {1, 2, 3, 4}}, "containsRectangle", {}, {{"Rectangle", {1, 2, 3, 4}}}, "true\n(x=1, y=2, w=3, h=4)\n"},
         {{"Rectangle", {1, 2, 3, 4}}, "containsRectangle", {}, {{"Rectangle", {1, 2, 3, 5}}}, "false\n(x=1, y=2, w=3, h=4)\n"},
+        // Its corner must lie inside, so an endless edge contains nothing.
+        {{"Rectangle", {kEndless, 2, 3, 4}}, "containsRectangle", {}, {{"Rectangle", {kEndless, 2, 3, 4}}}, "false\n(x=Infinity, y=2, w=3, h=4)\n"},
         {{"Point", {3, 4}}, "normalize", {10}, {}, "undefined\n(x=6, y=8)\n"},
         {{"Point", {3, 4}}, "subtract", {}, {{"Point", {1, 1}}}, "(x=2, y=3)\n(x=3, y=4)\n"},
         {{"ColorTransform", {0.5, 1, 1, 1, 10, 0, 0, 0}},
