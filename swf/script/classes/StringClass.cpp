@@ -231,6 +231,16 @@ Value split(NativeCall& c)
         return Value::object(m.newArray(std::move(parts)));
     }
     String* separator = c.arg(0).isUndefined() ? m.intern(",") : m.toString(c.arg(0));
+    if (v < 6 && !c.arg(1).isUndefined()) {
+        // Version 5 keeps the string whole at an empty separator whatever
+        // the limit, and reads any other separator a second time.
+        if (separator->empty()) {
+            parts.push_back(Value::string(s));
+            return Value::object(m.newArray(std::move(parts)));
+        }
+        if (!c.arg(0).isUndefined())
+            separator = m.toString(c.arg(0));
+    }
     const std::string_view text = s->view();
     // The empty string splits into itself, whatever the limit, unless the
     // separator is empty too.

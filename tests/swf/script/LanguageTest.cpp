@@ -233,6 +233,12 @@ const Case kCases[] {
          w.push("length").op(A::GetMember).op(A::Trace);
      },
      "0\n"},
+    {"version 5 keeps the string whole at an empty separator whatever the limit", 5, [](ActionWriter& w) {
+         w.push("s", "a,b").op(A::SetVariable);
+         callMethod(w, "s", "split", {"", -1});
+         w.push("length").op(A::GetMember).op(A::Trace);
+     },
+     "1\n"},
     // Variables, scopes and names.
     {"names are case-insensitive before version 7", 6, [](ActionWriter& w) {
          set(w, "Abc", 1);
