@@ -286,8 +286,9 @@ Object* ScopeChain::activation(Machine& machine, Frame& frame)
 
 Object* ScopeChain::variableTarget(Frame& frame)
 {
-    if (frame.callee) {
-        // A function assigns to the timeline it was defined on.
+    // A function assigns to the timeline it was defined on, unless a
+    // tellTarget inside it names another.
+    if (frame.callee && frame.target == frame.original) {
         for (Scope* s = frame.captured; s; s = s->parent())
             if (!s->parent())
                 return s->object();

@@ -215,7 +215,8 @@ TEST(StageScript, RemovedClipsWithUnloadHandlersWaitBelowEveryDepthForThem)
     }
 }
 
-// References and targets after script removes a clip, on the real stage.
+// References and targets after script removes a clip, and targets named
+// inside functions, on the real stage.
 TEST(StageScript, RemovedClipsLeaveReferencesAndTargetsDanglingAtOnce)
 {
     const auto make = [](ActionWriter& w, const char* variable, const char* name, int depth) {
@@ -247,7 +248,18 @@ TEST(StageScript, RemovedClipsLeaveReferencesAndTargetsDanglingAtOnce)
     gone.push("_root.t").op(ActionCode::GetVariable).op(ActionCode::RemoveSprite);
     gone.push("v").op(ActionCode::GetVariable).op(ActionCode::Trace).setTarget("");
 
-    for (const auto& [code, expected] : {std::pair {&dangling, "\n"}, std::pair {&byPath, "1\n"}, std::pair {&gone, "clip's\nroot's\n"}}) {
+    // A function assigns to its own timeline unless it names a target.
+    ActionWriter inFunction;
+    ActionWriter body;
+    body.setTarget("t").push("v", 42).op(ActionCode::SetVariable);
+    inFunction.defineFunction("f", {}, body);
+    make(inFunction, "t", "t", 1);
+    inFunction.push(0, "f").op(ActionCode::CallFunction).op(ActionCode::Pop);
+    inFunction.push("t").op(ActionCode::GetVariable).push("v").op(ActionCode::GetMember).op(ActionCode::Trace);
+    inFunction.push("v").op(ActionCode::GetVariable).op(ActionCode::Trace);
+
+    for (const auto& [code, expected] : {std::pair {&dangling, "\n"}, std::pair {&byPath, "1\n"}, std::pair {&gone, "clip's\nroot's\n"},
+                                         std::pair {&inFunction, "42\nundefined\n"}}) {
         MovieRun run;
         play(run, {*code}, 1);
         EXPECT_EQ(run.trace, expected);
