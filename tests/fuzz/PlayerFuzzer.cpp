@@ -1,15 +1,18 @@
 // Arbitrary bytes through the whole player: streamed in pieces of varying
-// size, played for a few frames, drawn into a small image. Anything that
+// size, played for a few frames with their sound decoded and mixed, drawn
+// into a small image. Anything that
 // crashes, hangs or trips the sanitizers here would do the same to a person
 // opening a damaged movie.
 
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include <QGuiApplication>
 #include <QImage>
 
+#include "swf/Player.h"
 #include "swf/Renderer.h"
 
 namespace {
@@ -95,8 +98,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const swf::ScaleMode kModes[] {swf::ScaleMode::ShowAll, swf::ScaleMode::NoBorder, swf::ScaleMode::ExactFit, swf::ScaleMode::NoScale};
     QImage image(32, 24, QImage::Format_RGB32);
     swf::Renderer renderer;
+    // An eighth of a second of stereo output after each frame.
+    std::vector<std::int16_t> sound(2 * swf::Player::kAudioRate / 8);
     for (int frame = 0; frame < 12; ++frame) {
         player.advance();
+        player.mixAudio(sound);
         check(player.currentFrame() >= 0 && player.currentFrame() < std::max(1, player.framesLoaded()));
         check(player.frameIntervalMs() >= 8 && player.frameIntervalMs() <= 1000);
         renderer.render(player, image, {kModes[frame % 4], swf::Quality::High});
