@@ -49,6 +49,7 @@ void installAllClasses(Machine& machine)
     installDeviceClasses(machine);
     installAccessibilityObject(machine);
     installFileReferenceClasses(machine);
+    installExternalInterfaceClass(machine);
     installPrintJobClass(machine);
     installSystemObject(machine);
     installLocalConnectionClass(machine);

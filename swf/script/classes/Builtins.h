@@ -73,6 +73,7 @@ void installSharedObjectClass(Machine& machine);
 void installDeviceClasses(Machine& machine);
 void installAccessibilityObject(Machine& machine);
 void installFileReferenceClasses(Machine& machine);
+void installExternalInterfaceClass(Machine& machine);
 void installPrintJobClass(Machine& machine);
 void installSystemObject(Machine& machine);
 void installLocalConnectionClass(Machine& machine);
