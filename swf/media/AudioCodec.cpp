@@ -1,5 +1,7 @@
 #include "swf/media/AudioCodec.h"
 
+#include "swf/media/SpeexPackets.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -189,6 +191,15 @@ std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::str
 bool AudioCodec::decode(std::span<const std::uint8_t> data, std::vector<std::int16_t>& out, std::size_t maxSamples)
 {
     State& state = *m_state;
+    if (state.drainEachPacket) {
+        // Speex: packets joined end to end go to the decoder one by one,
+        // as it stops at the end of each.
+        bool any = false;
+        for (const std::span<const std::uint8_t> packet : splitSpeexPackets(data))
+            if (out.size() < maxSamples)
+                any |= state.send(packet.data(), int(std::min<std::size_t>(packet.size(), INT32_MAX)), out, maxSamples);
+        return any;
+    }
     if (!state.parser)
         return state.send(data.data(), int(std::min<std::size_t>(data.size(), INT32_MAX)), out, maxSamples);
 
