@@ -274,6 +274,15 @@ Value toScript(Machine& m, const AmfValue& value)
     return Value();
 }
 
+// The stream stops waiting for the file: its time goes on from where it
+// waited (or stays there, if it is paused as well).
+void stopWaiting(Machine& m, ArrayObject* store)
+{
+    const double until = store->dense(Paused).isNumber() ? number(store, Paused) : m.host().timer();
+    setSlot(m, store, StartedAt, Value::number(number(store, StartedAt) + until - number(store, Stalled)));
+    setSlot(m, store, Stalled, Value());
+}
+
 void startPlaying(Machine& m, ArrayObject* store, std::uint64_t id)
 {
     setSlot(m, store, StartedAt, Value::number(m.host().timer()));
@@ -313,9 +322,7 @@ Value deliverFile(NativeCall& c)
         startPlaying(m, store, id);
         status(m, c.thisValue, "NetStream.Play.Start", "status");
     } else if (done && store->dense(Stalled).isNumber()) {
-        // The rest has come: it plays on from where it waited.
-        setSlot(m, store, StartedAt, Value::number(number(store, StartedAt) + m.host().timer() - number(store, Stalled)));
-        setSlot(m, store, Stalled, Value());
+        stopWaiting(m, store);
     }
     if (c.arg(5).isObject() && !store->dense(MetaSent).isBoolean()) {
         setSlot(m, store, MetaSent, Value::boolean(true));
@@ -342,8 +349,7 @@ Value deliverBuffer(NativeCall& c)
         status(m, c.thisValue, "NetStream.Buffer.Empty", "status");
         return Value();
     }
-    setSlot(m, store, StartedAt, Value::number(number(store, StartedAt) + m.host().timer() - number(store, Stalled)));
-    setSlot(m, store, Stalled, Value());
+    stopWaiting(m, store);
     status(m, c.thisValue, "NetStream.Buffer.Full", "status");
     return Value();
 }

@@ -66,10 +66,17 @@ std::vector<std::uint8_t> movieOf(const ActionWriter& script)
     return writer.end().build();
 }
 
+// What the stream's handler does the first time it hears `code`:
+// ns[method](argument).
+struct Reaction {
+    const char* code = nullptr;
+    const char* method = nullptr;
+    double argument = 0;
+};
+
 // ns plays the file; each status is traced with whether the file is still
-// coming and the stream's time. With `seekTo`, the first Buffer.Full
-// seeks there.
-ActionWriter streamScript(double seekTo)
+// coming and the stream's time.
+ActionWriter streamScript(const Reaction& reaction)
 {
     ActionWriter w;
     w.push("nc", 0, "NetConnection").op(ActionCode::NewObject).op(ActionCode::SetVariable);
@@ -82,13 +89,13 @@ ActionWriter streamScript(double seekTo)
     heard.push("ns").op(ActionCode::GetVariable).push("bytesTotal").op(ActionCode::GetMember).op(ActionCode::Less2).op(ActionCode::Add2);
     heard.push(" ").op(ActionCode::Add2).push("ns").op(ActionCode::GetVariable).push("time").op(ActionCode::GetMember).op(ActionCode::Add2);
     heard.op(ActionCode::Trace);
-    if (seekTo > 0) {
-        // if (info.code == "NetStream.Buffer.Full" && !sought) { sought = true; ns.seek(seekTo) }
-        heard.push("info").op(ActionCode::GetVariable).push("code").op(ActionCode::GetMember).push("NetStream.Buffer.Full").op(ActionCode::Equals2);
-        heard.push("sought").op(ActionCode::GetVariable).op(ActionCode::Not).op(ActionCode::And);
+    if (reaction.code) {
+        // if (info.code == code && !done) { done = true; ns[method](argument) }
+        heard.push("info").op(ActionCode::GetVariable).push("code").op(ActionCode::GetMember).push(reaction.code).op(ActionCode::Equals2);
+        heard.push("done").op(ActionCode::GetVariable).op(ActionCode::Not).op(ActionCode::And);
         heard.op(ActionCode::Not).branchIf("heard");
-        heard.push("sought", true).op(ActionCode::SetVariable);
-        heard.push(seekTo, 1, "ns").op(ActionCode::GetVariable).push("seek").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        heard.push("done", true).op(ActionCode::SetVariable);
+        heard.push(reaction.argument, 1, "ns").op(ActionCode::GetVariable).push(reaction.method).op(ActionCode::CallMethod).op(ActionCode::Pop);
         heard.label("heard");
     }
     w.push("ns").op(ActionCode::GetVariable).push("onStatus").defineFunction("", {"info"}, heard).op(ActionCode::SetMember);
@@ -103,21 +110,25 @@ TEST(NetStreamScript, AStreamFromTheWebPlaysAsItArrivesAndWaitsForWhatHasNot)
     const Flv flv = twoSecondFile();
     const struct Case {
         const char* what;
-        double seekTo;
+        Reaction reaction;
         // The audio tags whole by each frame; then the rest.
         std::vector<std::size_t> arrived;
         std::string heard;
     } cases[] {
         {"playing catches up",
-         0,
+         {},
          {0, 1, 5, 5, 5, 5, 5, 5, 5, 12, 12},
          "NetStream.Play.Start true 0\nNetStream.Buffer.Full true 0\nNetStream.Buffer.Empty true 0.4\nNetStream.Buffer.Full true 0.4\n"
          "NetStream.Buffer.Flush false 0.6\nNetStream.Play.Stop false 2\n"},
         {"a seek beyond what has come",
-         1.5,
+         {"NetStream.Buffer.Full", "seek", 1.5},
          {0, 3, 3, 10, 17},
          "NetStream.Play.Start true 0\nNetStream.Buffer.Full true 0\nNetStream.Buffer.Empty true 1.5\nNetStream.Buffer.Full true 1.5\n"
          "NetStream.Buffer.Flush false 1.6\nNetStream.Play.Stop false 2\n"},
+        {"paused while it waits: it stays where it waited",
+         {"NetStream.Buffer.Empty", "pause", 1},
+         {0, 1, 5, 5, 5, 5, 5, 5, 5},
+         "NetStream.Play.Start true 0\nNetStream.Buffer.Full true 0\nNetStream.Buffer.Empty true 0.4\nNetStream.Buffer.Flush false 0.4\n"},
     };
     for (const Case& c : cases) {
         auto fetcher = std::make_shared<swftest::StepFetcher>(flv.bytes);
@@ -127,7 +138,7 @@ TEST(NetStreamScript, AStreamFromTheWebPlaysAsItArrivesAndWaitsForWhatHasNot)
         player.setMovieUrl("http://example.com/movie.swf");
         player.setWebFetcher(fetcher);
         player.open();
-        player.feed(movieOf(streamScript(c.seekTo)));
+        player.feed(movieOf(streamScript(c.reaction)));
         player.finish();
         for (const std::size_t tags : c.arrived) {
             fetcher->release(tags ? flv.tagEnds[tags - 1] : 0);
