@@ -95,6 +95,14 @@ FetchProgress NetworkFetcher::progress(std::uint64_t id) const
     return {std::size_t(found->second.bytes.size()), std::size_t(std::max<qint64>(0, found->second.total))};
 }
 
+QByteArray NetworkFetcher::arrivedFrom(std::uint64_t id, std::size_t from) const
+{
+    const auto found = m_loads.find(id);
+    if (found == m_loads.end() || found->second.outcome || from >= std::size_t(found->second.bytes.size()))
+        return {};
+    return found->second.bytes.mid(qsizetype(from));
+}
+
 std::optional<FetchOutcome> NetworkFetcher::take(std::uint64_t id)
 {
     const auto found = m_loads.find(id);

@@ -41,6 +41,7 @@ public:
 
     std::uint64_t start(swf::script::FetchRequest request) override;
     swf::script::FetchProgress progress(std::uint64_t id) const override;
+    QByteArray arrivedFrom(std::uint64_t id, std::size_t from) const override;
     std::optional<swf::script::FetchOutcome> take(std::uint64_t id) override;
     void cancel(std::uint64_t id) override;
 

@@ -1,5 +1,7 @@
 #include "swf/media/AudioCodec.h"
 
+#include "swf/media/SpeexPackets.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -41,29 +43,52 @@ std::int16_t fromFloat(float value)
     return std::int16_t(std::lrint(std::clamp(value, -1.0f, 1.0f) * 32767.0f));
 }
 
-// One sample of channel `channel` at `index`, whatever layout the decoder
-// chose for its output.
-std::int16_t sampleAt(const AVFrame& frame, int channel, int index)
+// Appends the samples of `frame` as 16-bit, `channels` to a sample frame
+// (the decoder's last channel standing in for any it lacks), whatever
+// layout the decoder chose; no more than `maxSamples` in all. The layout
+// is looked at once a frame, not once a sample.
+void appendFrame(const AVFrame& frame, int channels, std::vector<std::int16_t>& out, std::size_t maxSamples)
 {
-    const int channels = frame.ch_layout.nb_channels;
+    const int have = frame.ch_layout.nb_channels;
+    if (have <= 0 || !frame.extended_data || frame.nb_samples <= 0 || out.size() >= maxSamples)
+        return;
     const auto format = AVSampleFormat(frame.format);
     const bool planar = av_sample_fmt_is_planar(format);
-    const int plane = planar ? channel : 0;
-    const int at = planar ? index : index * channels + channel;
-    const std::uint8_t* data = frame.extended_data[plane];
-    switch (av_get_packed_sample_fmt(format)) {
-    case AV_SAMPLE_FMT_S16:
-        return reinterpret_cast<const std::int16_t*>(data)[at];
-    case AV_SAMPLE_FMT_S32:
-        return std::int16_t(reinterpret_cast<const std::int32_t*>(data)[at] >> 16);
-    case AV_SAMPLE_FMT_FLT:
-        return fromFloat(reinterpret_cast<const float*>(data)[at]);
-    case AV_SAMPLE_FMT_DBL:
-        return fromFloat(float(reinterpret_cast<const double*>(data)[at]));
-    case AV_SAMPLE_FMT_U8:
-        return std::int16_t((int(data[at]) - 128) << 8);
-    default:
-        return 0;
+    const auto wanted = std::size_t(channels);
+    const std::size_t count = std::min(std::size_t(frame.nb_samples), (maxSamples - out.size()) / wanted);
+    const std::size_t base = out.size();
+    out.resize(base + count * wanted);
+    std::int16_t* to = out.data() + base;
+    for (int c = 0; c < channels; ++c) {
+        const int from = std::min(c, have - 1);
+        const std::uint8_t* data = frame.extended_data[planar ? from : 0];
+        const std::size_t stride = planar ? 1 : std::size_t(have);
+        const std::size_t first = planar ? 0 : std::size_t(from);
+        const auto convert = [&](auto sourceType, auto toSample) {
+            const auto* source = reinterpret_cast<const decltype(sourceType)*>(data) + first;
+            for (std::size_t i = 0; i < count; ++i)
+                to[i * wanted + std::size_t(c)] = toSample(source[i * stride]);
+        };
+        switch (av_get_packed_sample_fmt(format)) {
+        case AV_SAMPLE_FMT_S16:
+            convert(std::int16_t(), [](std::int16_t v) { return v; });
+            break;
+        case AV_SAMPLE_FMT_S32:
+            convert(std::int32_t(), [](std::int32_t v) { return std::int16_t(v >> 16); });
+            break;
+        case AV_SAMPLE_FMT_FLT:
+            convert(float(), fromFloat);
+            break;
+        case AV_SAMPLE_FMT_DBL:
+            convert(double(), [](double v) { return fromFloat(float(v)); });
+            break;
+        case AV_SAMPLE_FMT_U8:
+            convert(std::uint8_t(), [](std::uint8_t v) { return std::int16_t((int(v) - 128) << 8); });
+            break;
+        default:
+            convert(std::uint8_t(), [](std::uint8_t) { return std::int16_t(0); });
+            break;
+        }
     }
 }
 
@@ -90,12 +115,7 @@ struct AudioCodec::State {
     void drain(std::vector<std::int16_t>& out, std::size_t maxSamples)
     {
         while (avcodec_receive_frame(context, frame) == 0) {
-            const int have = frame->ch_layout.nb_channels;
-            if (have > 0 && frame->extended_data) {
-                for (int i = 0; i < frame->nb_samples && out.size() + std::size_t(channels) <= maxSamples; ++i)
-                    for (int c = 0; c < channels; ++c)
-                        out.push_back(sampleAt(*frame, std::min(c, have - 1), i));
-            }
+            appendFrame(*frame, channels, out, maxSamples);
             av_frame_unref(frame);
         }
     }
@@ -171,6 +191,15 @@ std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::str
 bool AudioCodec::decode(std::span<const std::uint8_t> data, std::vector<std::int16_t>& out, std::size_t maxSamples)
 {
     State& state = *m_state;
+    if (state.drainEachPacket) {
+        // Speex: packets joined end to end go to the decoder one by one,
+        // as it stops at the end of each.
+        bool any = false;
+        for (const std::span<const std::uint8_t> packet : splitSpeexPackets(data))
+            if (out.size() < maxSamples)
+                any |= state.send(packet.data(), int(std::min<std::size_t>(packet.size(), INT32_MAX)), out, maxSamples);
+        return any;
+    }
     if (!state.parser)
         return state.send(data.data(), int(std::min<std::size_t>(data.size(), INT32_MAX)), out, maxSamples);
 

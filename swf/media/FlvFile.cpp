@@ -12,32 +12,62 @@ std::uint32_t be(std::span<const std::uint8_t> b, std::size_t at, std::size_t co
     return value;
 }
 
+constexpr std::size_t kHeaderSize = 9;
+
 } // namespace
+
+bool FlvReader::read(std::span<const std::uint8_t> bytes, std::vector<FlvTag>& tags)
+{
+    if (!m_error.empty())
+        return false;
+    if (m_next == 0) {
+        // What has come of the signature must match it, however little.
+        for (std::size_t i = 0; i < 3 && i < bytes.size(); ++i)
+            if (bytes[i] != "FLV"[i]) {
+                m_error = "not an FLV file";
+                return false;
+            }
+        if (bytes.size() < kHeaderSize)
+            return true;
+        m_hasAudio = bytes[4] & 4;
+        m_hasVideo = bytes[4] & 1;
+        const std::uint32_t headerSize = be(bytes, 5, 4);
+        if (headerSize < kHeaderSize) {
+            m_error = "FLV header size out of range";
+            return false;
+        }
+        if (headerSize > bytes.size())
+            return true;
+        // Beyond the header comes the size of the tag before the first.
+        m_next = std::size_t(headerSize) + 4;
+    }
+    // Each tag is an 11-byte header (type, size, time in 24 bits and 8
+    // more above, stream), its body, then its own size in 4 bytes.
+    while (m_next + 11 <= bytes.size() && m_count < kMaxFlvTags) {
+        const std::uint32_t size = be(bytes, m_next + 1, 3);
+        if (size > bytes.size() - m_next - 11)
+            break;
+        FlvTag tag;
+        tag.type = bytes[m_next] & 0x1F;
+        tag.time = be(bytes, m_next + 4, 3) | std::uint32_t(bytes[m_next + 7]) << 24;
+        tag.body = bytes.subspan(m_next + 11, size);
+        tags.push_back(tag);
+        ++m_count;
+        m_next += 11 + size + 4;
+    }
+    return true;
+}
 
 Result<FlvFile> readFlvFile(std::span<const std::uint8_t> bytes)
 {
-    if (bytes.size() < 9 || bytes[0] != 'F' || bytes[1] != 'L' || bytes[2] != 'V')
-        return Result<FlvFile>::failure("not an FLV file");
+    FlvReader reader;
     FlvFile file;
-    file.hasAudio = bytes[4] & 4;
-    file.hasVideo = bytes[4] & 1;
-    const std::uint32_t headerSize = be(bytes, 5, 4);
-    if (headerSize < 9 || headerSize > bytes.size())
-        return Result<FlvFile>::failure("FLV header size out of range");
-    // Each tag follows the size of the one before (4 bytes), then an
-    // 11-byte header: type, size, time (24 bits and 8 more above), stream.
-    std::size_t at = headerSize + 4;
-    while (at + 11 <= bytes.size() && file.tags.size() < kMaxFlvTags) {
-        const std::uint32_t size = be(bytes, at + 1, 3);
-        if (size > bytes.size() - at - 11)
-            break;
-        FlvTag tag;
-        tag.type = bytes[at] & 0x1F;
-        tag.time = be(bytes, at + 4, 3) | std::uint32_t(bytes[at + 7]) << 24;
-        tag.body = bytes.subspan(at + 11, size);
-        file.tags.push_back(tag);
-        at += 11 + size + 4;
-    }
+    if (!reader.read(bytes, file.tags))
+        return Result<FlvFile>::failure(reader.error());
+    if (!reader.headerRead())
+        return Result<FlvFile>::failure(bytes.size() < kHeaderSize ? "not an FLV file" : "FLV header size out of range");
+    file.hasAudio = reader.hasAudio();
+    file.hasVideo = reader.hasVideo();
     return file;
 }
 

@@ -61,6 +61,10 @@ public:
     // A new load; its id is never 0.
     virtual std::uint64_t start(FetchRequest request) = 0;
     virtual FetchProgress progress(std::uint64_t id) const = 0;
+    // What has arrived of a load still under way, from byte `from` on, for
+    // those who use a file as it comes; a fetcher that hands its bytes
+    // over only at the end gives none.
+    virtual QByteArray arrivedFrom(std::uint64_t /*id*/, std::size_t /*from*/) const { return {}; }
     // The outcome once the load has ended, which forgets it; none while it
     // is still under way.
     virtual std::optional<FetchOutcome> take(std::uint64_t id) = 0;

@@ -80,6 +80,20 @@ FetchProgress LoadQueue::progress(std::uint64_t ticket) const
     return found->second.fetcher->progress(found->second.id);
 }
 
+QByteArray LoadQueue::arrivedFrom(std::uint64_t ticket, std::size_t from) const
+{
+    const auto found = m_loads.find(ticket);
+    if (found == m_loads.end() || !found->second.fetcher)
+        return {};
+    // No more than a whole load may bring, whatever the fetcher holds.
+    if (from >= kMaxBytes)
+        return {};
+    QByteArray more = found->second.fetcher->arrivedFrom(found->second.id, from);
+    if (std::size_t(more.size()) > kMaxBytes - from)
+        more.truncate(qsizetype(kMaxBytes - from));
+    return more;
+}
+
 void LoadQueue::cancel(std::uint64_t ticket)
 {
     const auto found = m_loads.find(ticket);

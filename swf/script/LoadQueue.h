@@ -43,6 +43,7 @@ public:
     // The outcome once the load has ended, which forgets it.
     std::optional<FetchOutcome> take(std::uint64_t ticket);
     FetchProgress progress(std::uint64_t ticket) const;
+    QByteArray arrivedFrom(std::uint64_t ticket, std::size_t from) const;
     void cancel(std::uint64_t ticket);
     // Loads still under way.
     std::size_t pending() const { return m_loads.size(); }

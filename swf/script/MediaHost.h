@@ -87,15 +87,20 @@ public:
     };
     virtual std::vector<Loaded> takeLoads() = 0;
 
-    // NetStream.play: a file from `url` under the movie's sandbox, read
-    // whole (at most StageHost::kMaxLoadBytes).
+    // NetStream.play: a file from `url` under the movie's sandbox (at
+    // most LoadQueue::kMaxBytes), handed over in parts as it arrives.
     virtual void loadFile(std::uint64_t id, std::string_view url) = 0;
     struct LoadedFile {
         std::uint64_t id = 0;
         bool ok = false;
+        // What has arrived since the file's last part.
         std::vector<std::uint8_t> bytes;
+        // The last part: the load has ended (`ok` says how).
+        bool done = true;
     };
     virtual std::vector<LoadedFile> takeFiles() = 0;
+    // Gives up a file's load nobody plays any more.
+    virtual void cancelFile(std::uint64_t /*id*/) {}
     // Bytes so far and the whole (0 while unknown) of a sound or stream
     // load still under way; none once it has ended.
     virtual std::optional<Host::LoadProgress> loadProgress(std::uint64_t /*id*/) { return std::nullopt; }

@@ -194,10 +194,34 @@ std::optional<Host::LoadProgress> StageMedia::loadProgress(std::uint64_t id)
 
 std::vector<MediaHost::LoadedFile> StageMedia::takeFiles()
 {
-    std::vector<LoadedFile> done;
-    for (auto& [load, outcome] : takeEnded(m_pendingFiles))
-        done.push_back({load.id, outcome.ok, std::vector<std::uint8_t>(outcome.bytes.begin(), outcome.bytes.end())});
-    return done;
+    std::vector<LoadedFile> parts;
+    for (auto& [load, outcome] : takeEnded(m_pendingFiles)) {
+        LoadedFile last {load.id, outcome.ok, {}, true};
+        if (outcome.ok && std::size_t(outcome.bytes.size()) > load.given)
+            last.bytes.assign(outcome.bytes.begin() + qsizetype(load.given), outcome.bytes.end());
+        parts.push_back(std::move(last));
+    }
+    for (PendingLoad& load : m_pendingFiles) {
+        if (!load.ticket)
+            continue;
+        const QByteArray more = m_host.loads().arrivedFrom(load.ticket, load.given);
+        if (more.isEmpty())
+            continue;
+        load.given += std::size_t(more.size());
+        parts.push_back({load.id, true, std::vector<std::uint8_t>(more.begin(), more.end()), false});
+    }
+    return parts;
+}
+
+void StageMedia::cancelFile(std::uint64_t id)
+{
+    std::erase_if(m_pendingFiles, [&](const PendingLoad& load) {
+        if (load.id != id)
+            return false;
+        if (load.ticket)
+            m_host.loads().cancel(load.ticket);
+        return true;
+    });
 }
 
 std::vector<MediaHost::Loaded> StageMedia::takeLoads()

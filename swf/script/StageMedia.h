@@ -3,8 +3,7 @@
 // The Sound and NetStream classes' side in the player: levels kept per
 // owner and handed to the mixer, exported sounds from the movie's
 // dictionary, MP3 files loaded through the movie's load queue, decoded and
-// kept for playing, and the files streams play, taken whole once they have
-// all arrived.
+// kept for playing, and the files streams play, handed over as they arrive.
 
 #include <cstdint>
 #include <map>
@@ -48,6 +47,7 @@ public:
     std::vector<Loaded> takeLoads() override;
     void loadFile(std::uint64_t id, std::string_view url) override;
     std::vector<LoadedFile> takeFiles() override;
+    void cancelFile(std::uint64_t id) override;
     std::optional<Host::LoadProgress> loadProgress(std::uint64_t id) override;
 
 private:
@@ -65,6 +65,7 @@ private:
         std::uint64_t ticket = 0; // 0: failed already
         std::string url;
         bool streaming = false;
+        std::size_t given = 0; // bytes handed over while it arrived
     };
     PendingLoad admit(const std::vector<PendingLoad>& pending, std::uint64_t id, std::string_view url, bool streaming);
     // The loads of `pending` that have ended, with their outcomes (a

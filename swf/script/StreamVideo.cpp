@@ -1,28 +1,52 @@
 #include "swf/script/StreamVideo.h"
 
-#include "swf/media/FlvFile.h"
+#include <algorithm>
+
+#include "swf/media/Amf0.h"
 #include "swf/media/VideoPacket.h"
 
 namespace swf::script {
 
 StreamVideo::StreamVideo(std::vector<std::uint8_t> file)
-    : m_file(std::move(file))
 {
-    Result<FlvFile> flv = readFlvFile(m_file);
-    if (!flv)
-        return;
-    for (const FlvTag& tag : flv.value().tags) {
-        if (tag.type != std::uint8_t(FlvTag::Type::Video))
+    m_file.reserve(file.size());
+    append(file);
+}
+
+bool StreamVideo::append(std::span<const std::uint8_t> more)
+{
+    if (!m_reader.error().empty())
+        return false;
+    m_file.insert(m_file.end(), more.begin(), more.end());
+    std::vector<FlvTag> tags;
+    const bool ok = m_reader.read(m_file, tags);
+    for (const FlvTag& tag : tags) {
+        m_reach = std::max(m_reach.value_or(0), double(tag.time));
+        const Body body {std::size_t(tag.body.data() - m_file.data()), tag.body.size()};
+        if (tag.type == std::uint8_t(FlvTag::Type::Script) && !m_metadata) {
+            const std::vector<AmfValue> values = readAmf0Values(tag.body);
+            if (values.size() >= 2 && values[0].type == AmfValue::Type::String && values[0].text == "onMetaData")
+                m_metadata = body;
+        }
+        if (tag.type != std::uint8_t(FlvTag::Type::Video) || !m_reader.hasVideo())
             continue;
         const std::optional<FlvVideoPacket> packet = readFlvVideoPacket(tag.body);
         if (packet && packet->kind != FlvVideoPacket::Kind::Command && packet->kind != FlvVideoPacket::Kind::EndOfSequence)
-            m_frames.push_back({tag.time, packet->keyFrame, tag.body});
+            m_frames.push_back({tag.time, packet->keyFrame, body});
     }
+    return ok;
+}
+
+std::optional<std::span<const std::uint8_t>> StreamVideo::metadata() const
+{
+    if (!m_metadata)
+        return std::nullopt;
+    return bodyOf(*m_metadata);
 }
 
 bool StreamVideo::decode(const Frame& frame, std::string& error)
 {
-    const std::optional<FlvVideoPacket> packet = readFlvVideoPacket(frame.body);
+    const std::optional<FlvVideoPacket> packet = readFlvVideoPacket(bodyOf(frame.body));
     if (!packet)
         return false;
     if (packet->kind == FlvVideoPacket::Kind::DecoderConfig) {
@@ -62,7 +86,7 @@ std::shared_ptr<const QImage> StreamVideo::pictureAt(double ms, std::string& err
         // Frames before the key frame may carry the decoder configuration.
         m_codec.reset();
         for (int i = 0; i < key; ++i)
-            if (readFlvVideoPacket(m_frames[std::size_t(i)].body).value_or(FlvVideoPacket {}).kind == FlvVideoPacket::Kind::DecoderConfig)
+            if (readFlvVideoPacket(bodyOf(m_frames[std::size_t(i)].body)).value_or(FlvVideoPacket {}).kind == FlvVideoPacket::Kind::DecoderConfig)
                 decode(m_frames[std::size_t(i)], error);
         m_next = key;
     }

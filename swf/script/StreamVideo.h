@@ -1,25 +1,41 @@
 #pragma once
 
-// The video of an FLV file NetStream plays: its video tags in file order,
-// decoded up to the stream's time as it moves on. Going back (a seek)
-// starts again from the last key frame at or before the time gone to.
+// The FLV file NetStream plays, as it arrives: its bytes so far, how far
+// into the stream they reach, its description, and its video tags in file
+// order, decoded up to the stream's time as it moves on. Going back (a
+// seek) starts again from the last key frame at or before the time gone to.
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include <QImage>
 
+#include "swf/media/FlvFile.h"
 #include "swf/media/VideoCodec.h"
 
 namespace swf::script {
 
 class StreamVideo {
 public:
-    // `file` is the whole FLV file; a file without video gives no pictures.
+    StreamVideo() = default;
+    // `file` is the whole FLV file.
     explicit StreamVideo(std::vector<std::uint8_t> file);
+
+    // More of the file, as it came. False once what came cannot be an FLV
+    // file (the reason in error()); what had come before still plays.
+    bool append(std::span<const std::uint8_t> more);
+    const std::string& error() const { return m_reader.error(); }
+    bool headerRead() const { return m_reader.headerRead(); }
+    std::size_t size() const { return m_file.size(); }
+    // The latest time of any tag that has come whole, in ms; none before
+    // the first.
+    std::optional<double> reach() const { return m_reach; }
+    // The body of the first onMetaData script tag, once it has come.
+    std::optional<std::span<const std::uint8_t>> metadata() const;
 
     bool hasVideo() const { return !m_frames.empty(); }
     // The picture on show at `ms` into the stream, null before the first;
@@ -28,14 +44,23 @@ public:
     std::shared_ptr<const QImage> pictureAt(double ms, std::string& error);
 
 private:
+    // A tag's body by where it lies in m_file, which moves as it grows.
+    struct Body {
+        std::size_t at = 0;
+        std::size_t size = 0;
+    };
     struct Frame {
         std::uint32_t time = 0;
         bool key = false;
-        std::span<const std::uint8_t> body; // the tag's, in m_file
+        Body body;
     };
+    std::span<const std::uint8_t> bodyOf(Body body) const { return std::span(m_file).subspan(body.at, body.size); }
     bool decode(const Frame& frame, std::string& error);
 
     std::vector<std::uint8_t> m_file;
+    FlvReader m_reader;
+    std::optional<double> m_reach;
+    std::optional<Body> m_metadata;
     std::vector<Frame> m_frames;
     std::unique_ptr<VideoCodec> m_codec;
     std::vector<std::uint8_t> m_config; // H.264's decoder configuration

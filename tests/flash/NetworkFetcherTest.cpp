@@ -269,6 +269,7 @@ protected:
         site.add("/picture.jpg", {200, jpeg.data()});
         site.add("/tune.mp3", {200, fileBytes(TVK_CORPUS_DIR "/trace/test.mp3")});
         site.add("/video.flv", {200, fileBytes(TVK_CORPUS_DIR "/trace/video.flv")});
+        site.add("/slow.flv", {200, fileBytes(TVK_CORPUS_DIR "/trace/video.flv"), {}, false, false, 250'000});
         site.add("/elsewhere", {302, {}, "Location: http://localhost:" + QByteArray::number(site.port()) + "/text.txt\r\n"});
         site.add("/nearby", {302, {}, "Location: /text.txt\r\n"});
         site.add("/stall", {200, {}, {}, true});
@@ -345,6 +346,14 @@ TEST_F(WebLoads, ALoadOnItsWayIsHeardAsItGrows)
     const Outcome run = play(w, site.url("/movie.swf"), fetcher, 0, "init\n");
     EXPECT_TRUE(run.trace.starts_with("true\n")) << run.trace;
     EXPECT_TRUE(run.trace.ends_with("false\ninit\n")) << run.trace;
+}
+
+// The video's first 250 KB hold seconds of it: it plays before the rest.
+TEST_F(WebLoads, AStreamPlaysBeforeItsFileHasAllCome)
+{
+    fetcher->setTransferTimeout(5000);
+    const Outcome run = play(streamPlay(url("/slow.flv")), site.url("/movie.swf"), fetcher, 0, "NetStream.Buffer.Flush\n");
+    EXPECT_EQ(run.trace, "NetStream.Play.Start\nNetStream.Buffer.Full\nNetStream.Buffer.Flush\n");
 }
 
 TEST_F(WebLoads, AMovieFromDiskNeverReachesTheNetwork)

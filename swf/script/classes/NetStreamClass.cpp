@@ -1,9 +1,11 @@
-// NetStream: an FLV file played by its address over a NetConnection. The
-// file is read whole when it arrives; from then on the stream's time runs
-// on the engine's clock until the last tag's time, and script hears of it
-// through onStatus (Play.Start, Buffer.Flush once all of it is in,
-// Play.Stop at its end; Play.StreamNotFound for a file that does not
-// come) and onMetaData with the file's own description.
+// NetStream: an FLV file played by its address over a NetConnection. It
+// starts once its buffer time's worth has arrived, or all of it; from then
+// on the stream's time runs on the engine's clock until the last tag's
+// time, held while it waits for more of the file. Script hears of it
+// through onStatus (Play.Start; Buffer.Full once enough is in to play,
+// Buffer.Empty when playing catches up with the file; Buffer.Flush once
+// all of it is in; Play.Stop at its end; Play.StreamNotFound for a file
+// that does not come) and onMetaData with the file's own description.
 
 #include "swf/script/classes/NetStreamClass.h"
 
@@ -41,6 +43,9 @@ enum Slot : std::uint32_t {
     BufferTime,
     Paused,    // the clock at the pause, ms
     Videos,    // an array of the videos attached to it
+    Arrived,   // while the file is still coming, how far into it has come, ms
+    Stalled,   // the clock when it stopped to wait for more, ms
+    MetaSent,  // onMetaData has been called
     SlotCount,
 };
 
@@ -70,14 +75,29 @@ Value netStreamConstructor(NativeCall& c)
     return Value();
 }
 
+// The clock as the stream sees it: held since it was paused or stopped to
+// wait, whichever came first.
+double streamClock(Machine& m, ArrayObject* store)
+{
+    double now = m.host().timer();
+    for (const Slot held : {Paused, Stalled})
+        if (store->dense(held).isNumber())
+            now = std::min(now, number(store, held));
+    return now;
+}
+
 // Where the stream has got to, in seconds.
 double timeOf(Machine& m, ArrayObject* store)
 {
     const Value started = store->dense(StartedAt);
     if (!started.isNumber())
         return number(store, Time);
-    const double now = store->dense(Paused).isNumber() ? number(store, Paused) : m.host().timer();
-    return std::clamp(now - started.asNumber(), 0.0, number(store, Duration)) / 1000;
+    return std::clamp(streamClock(m, store) - started.asNumber(), 0.0, number(store, Duration)) / 1000;
+}
+
+bool arriving(ArrayObject* store)
+{
+    return store->dense(Arrived).isNumber();
 }
 
 void forgetPlaying(Machine& m, ArrayObject* store)
@@ -89,9 +109,11 @@ void forgetPlaying(Machine& m, ArrayObject* store)
     if (MediaHost* host = m.host().media()) {
         std::erase(host->playingStreams(), id);
         host->streamVideos().erase(id);
+        host->cancelFile(id);
     }
     m.removeHostRoot(id);
-    setSlot(m, store, Load, Value());
+    for (const Slot slot : {Load, Arrived, Stalled, MetaSent})
+        setSlot(m, store, slot, Value());
 }
 
 Value play(NativeCall& c)
@@ -105,6 +127,7 @@ Value play(NativeCall& c)
     setSlot(m, store, StartedAt, Value());
     setSlot(m, store, Paused, Value());
     setSlot(m, store, Time, Value::number(0));
+    setSlot(m, store, Duration, Value::number(0));
     const std::size_t id = m.addHostRoot(c.thisValue);
     setSlot(m, store, Load, Value::number(double(id)));
     host->loadFile(id, m.toStdString(c.arg(0)));
@@ -136,7 +159,9 @@ Value pauseMethod(NativeCall& c)
     } else if (!pause && paused) {
         // The clock went on while paused; the start moves with it.
         const double held = m.host().timer() - number(store, Paused);
-        setSlot(m, store, StartedAt, Value::number(number(store, StartedAt) + held));
+        for (const Slot moved : {StartedAt, Stalled})
+            if (store->dense(moved).isNumber())
+                setSlot(m, store, moved, Value::number(number(store, moved) + held));
         setSlot(m, store, Paused, Value());
     }
     return Value();
@@ -151,9 +176,9 @@ Value seekMethod(NativeCall& c)
     double to = m.toNumber(c.arg(0)) * 1000;
     if (!std::isfinite(to))
         to = 0;
+    // Beyond what has arrived, it waits there for the file to catch up.
     to = std::clamp(to, 0.0, number(store, Duration));
-    const double now = store->dense(Paused).isNumber() ? number(store, Paused) : m.host().timer();
-    setSlot(m, store, StartedAt, Value::number(now - to));
+    setSlot(m, store, StartedAt, Value::number(streamClock(m, store) - to));
     return Value();
 }
 
@@ -179,8 +204,11 @@ Value propertyGetter(NativeCall& c)
     case TimeProperty:
         return Value::number(timeOf(m, store));
     case BufferLength:
-        // All of the file is in: what is left of it is buffered.
-        return Value::number(store->dense(StartedAt).isNumber() ? number(store, Duration) / 1000 - timeOf(m, store) : 0);
+        // What has arrived beyond where it has got to; once all of the
+        // file is in, the rest of it.
+        if (!store->dense(StartedAt).isNumber())
+            return Value::number(0);
+        return Value::number(std::max(0.0, number(store, arriving(store) ? Arrived : Duration) / 1000 - timeOf(m, store)));
     case BufferTimeProperty:
         return store->dense(BufferTime);
     case BytesLoaded:
@@ -246,8 +274,26 @@ Value toScript(Machine& m, const AmfValue& value)
     return Value();
 }
 
-// Arguments: the load's id, and for a file that arrived its length, its
-// duration in ms and its description (an object, or undefined).
+// The stream stops waiting for the file: its time goes on from where it
+// waited (or stays there, if it is paused as well).
+void stopWaiting(Machine& m, ArrayObject* store)
+{
+    const double until = store->dense(Paused).isNumber() ? number(store, Paused) : m.host().timer();
+    setSlot(m, store, StartedAt, Value::number(number(store, StartedAt) + until - number(store, Stalled)));
+    setSlot(m, store, Stalled, Value());
+}
+
+void startPlaying(Machine& m, ArrayObject* store, std::uint64_t id)
+{
+    setSlot(m, store, StartedAt, Value::number(m.host().timer()));
+    if (MediaHost* host = m.host().media())
+        host->playingStreams().push_back(id);
+}
+
+// Arguments: the load's id, and for a file that has arrived, all of it or
+// more of it: whether it is all in, its length so far, how far into the
+// stream that reaches in ms (negative before the first tag), how long the
+// file says it is in ms, and its description (an object, or undefined).
 Value deliverFile(NativeCall& c)
 {
     Machine& m = c.machine;
@@ -259,17 +305,52 @@ Value deliverFile(NativeCall& c)
         status(m, c.thisValue, "NetStream.Play.StreamNotFound", "error");
         return Value();
     }
-    setSlot(m, store, Bytes, c.arg(1));
-    setSlot(m, store, Duration, c.arg(2));
-    setSlot(m, store, StartedAt, Value::number(m.host().timer()));
-    if (MediaHost* host = m.host().media())
-        host->playingStreams().push_back(std::uint64_t(m.toNumber(c.arg(0))));
-    status(m, c.thisValue, "NetStream.Play.Start", "status");
-    if (c.arg(3).isObject()) {
-        const Value args[] {c.arg(3)};
+    const auto id = std::uint64_t(m.toNumber(c.arg(0)));
+    const bool done = m.toBoolean(c.arg(1));
+    const double reach = m.toNumber(c.arg(3));
+    const double told = m.toNumber(c.arg(4));
+    const bool started = store->dense(StartedAt).isNumber();
+    // A file that is all in plays to its last tag; one still coming to as
+    // far as it says it goes, at least.
+    const double duration = std::max(0.0, reach);
+    setSlot(m, store, Bytes, c.arg(2));
+    setSlot(m, store, Duration, Value::number(done ? duration : std::max({duration, told, number(store, Duration)})));
+    setSlot(m, store, Arrived, done ? Value() : Value::number(duration));
+    if (!started) {
+        if (!done && (reach < 0 || reach < number(store, BufferTime) * 1000))
+            return Value();
+        startPlaying(m, store, id);
+        status(m, c.thisValue, "NetStream.Play.Start", "status");
+    } else if (done && store->dense(Stalled).isNumber()) {
+        stopWaiting(m, store);
+    }
+    if (c.arg(5).isObject() && !store->dense(MetaSent).isBoolean()) {
+        setSlot(m, store, MetaSent, Value::boolean(true));
+        const Value args[] {c.arg(5)};
         m.callMethod(c.thisValue, m.intern("onMetaData"), args);
     }
-    status(m, c.thisValue, "NetStream.Buffer.Flush", "status");
+    if (done)
+        status(m, c.thisValue, "NetStream.Buffer.Flush", "status");
+    else if (!started)
+        status(m, c.thisValue, "NetStream.Buffer.Full", "status");
+    return Value();
+}
+
+// Playing has caught up with the file (no arguments), or enough more of it
+// has come to go on (any argument).
+Value deliverBuffer(NativeCall& c)
+{
+    Machine& m = c.machine;
+    ArrayObject* store = storeOf(m, c.thisValue);
+    if (!store || !arriving(store))
+        return Value();
+    if (c.count() == 0) {
+        setSlot(m, store, Stalled, Value::number(m.host().timer()));
+        status(m, c.thisValue, "NetStream.Buffer.Empty", "status");
+        return Value();
+    }
+    stopWaiting(m, store);
+    status(m, c.thisValue, "NetStream.Buffer.Full", "status");
     return Value();
 }
 
@@ -286,43 +367,48 @@ Value deliverEnd(NativeCall& c)
     return Value();
 }
 
-// The file's length in ms (its last tag's time) and its onMetaData.
-std::pair<double, Value> describe(Machine& m, const FlvFile& file)
+// The length the file's description gives, in ms; 0 when it gives none.
+double toldDuration(const AmfValue& metadata)
 {
-    double last = 0;
-    Value metadata;
-    for (const FlvTag& tag : file.tags) {
-        last = std::max(last, double(tag.time));
-        if (tag.type != std::uint8_t(FlvTag::Type::Script) || !metadata.isUndefined())
-            continue;
-        const std::vector<AmfValue> values = readAmf0Values(tag.body);
-        if (values.size() >= 2 && values[0].type == AmfValue::Type::String && values[0].text == "onMetaData")
-            metadata = toScript(m, values[1]);
-    }
-    return {last, metadata};
+    for (const auto& [name, member] : metadata.members)
+        if (name == "duration" && member.type == AmfValue::Type::Number && std::isfinite(member.number))
+            return std::clamp(member.number * 1000, 0.0, 1e12);
+    return 0;
 }
 
 void deliverFiles(Machine& m, MediaHost& host)
 {
-    for (MediaHost::LoadedFile& loaded : host.takeFiles()) {
-        const Value target = m.hostRoot(loaded.id);
-        if (!target.isObject()) {
-            m.removeHostRoot(loaded.id);
+    for (MediaHost::LoadedFile& part : host.takeFiles()) {
+        const Value target = m.hostRoot(part.id);
+        ArrayObject* store = storeOf(m, target);
+        if (!store) {
+            m.removeHostRoot(part.id);
             continue;
         }
-        std::vector<Value> args {Value::number(double(loaded.id))};
-        if (loaded.ok) {
-            if (Result<FlvFile> file = readFlvFile(loaded.bytes)) {
-                const auto [duration, metadata] = describe(m, file.value());
-                args.insert(args.end(), {Value::number(double(loaded.bytes.size())), Value::number(duration), metadata});
-                if (file.value().hasVideo) {
-                    auto video = std::make_unique<StreamVideo>(std::move(loaded.bytes));
-                    if (video->hasVideo())
-                        host.streamVideos()[loaded.id] = std::move(video);
-                }
-            } else {
-                m.host().diagnostic("playing a stream failed: " + file.error());
+        if (!store->dense(Load).isNumber() || std::uint64_t(number(store, Load)) != part.id)
+            continue;
+        std::unique_ptr<StreamVideo>& file = host.streamVideos()[part.id];
+        if (!file)
+            file = std::make_unique<StreamVideo>();
+        const bool readable = file->append(part.bytes);
+        const bool started = store->dense(StartedAt).isNumber();
+        std::vector<Value> args {Value::number(double(part.id))};
+        if (!readable || (part.done && (!part.ok || !file->headerRead()) && !started)) {
+            // What never was a stream, or ended before it could play.
+            if (!readable || part.ok)
+                m.host().diagnostic("playing a stream failed: " + (readable ? std::string("it ends within its header") : file->error()));
+            host.streamVideos().erase(part.id);
+            host.cancelFile(part.id);
+        } else {
+            Value metadata;
+            double told = 0;
+            if (const auto body = file->metadata(); body && !store->dense(MetaSent).isBoolean()) {
+                const std::vector<AmfValue> values = readAmf0Values(*body);
+                metadata = toScript(m, values[1]);
+                told = toldDuration(values[1]);
             }
+            args.insert(args.end(), {Value::boolean(part.done), Value::number(double(file->size())), Value::number(file->reach().value_or(-1)),
+                                     Value::number(told), metadata});
         }
         m.callFromHost(Value::object(m.newNative(deliverFile)), target, args);
     }
@@ -398,8 +484,23 @@ void deliverStreams(Machine& machine)
             continue;
         }
         showPictures(machine, *host, id, store);
-        if (!store->dense(Paused).isNumber() && timeOf(machine, store) * 1000 >= number(store, Duration))
-            machine.callFromHost(Value::object(machine.newNative(deliverEnd)), target, {});
+        if (store->dense(Paused).isNumber())
+            continue;
+        const double at = timeOf(machine, store) * 1000;
+        if (!arriving(store)) {
+            if (at >= number(store, Duration))
+                machine.callFromHost(Value::object(machine.newNative(deliverEnd)), target, {});
+            continue;
+        }
+        // Playing waits for the file at what has arrived, and goes on once
+        // its buffer time's worth more has come.
+        const double ahead = number(store, Arrived) - at;
+        if (!store->dense(Stalled).isNumber() && ahead <= 0)
+            machine.callFromHost(Value::object(machine.newNative(deliverBuffer)), target, {});
+        else if (store->dense(Stalled).isNumber() && ahead > 0 && ahead >= number(store, BufferTime) * 1000) {
+            const Value resume[] {Value::boolean(true)};
+            machine.callFromHost(Value::object(machine.newNative(deliverBuffer)), target, resume);
+        }
     }
 }
 

@@ -291,7 +291,20 @@ Value loadSound(NativeCall& c)
 Value bytesGetter(NativeCall& c)
 {
     ArrayObject* store = storeOf(c.machine, c.thisValue);
-    return store ? slot(store, c.callee->tag() ? BytesTotal : BytesLoaded) : Value();
+    if (!store)
+        return Value();
+    const bool total = c.callee->tag();
+    // While the file is on its way, what has come of it and its size once
+    // the server has said.
+    if (const Value loaded = slot(store, Loaded); loaded.isNumber())
+        if (MediaHost* host = mediaHost(c.machine))
+            if (const auto progress = host->loadProgress(std::uint64_t(loaded.asNumber())); progress && progress->loaded > 0) {
+                if (!total)
+                    return Value::number(progress->loaded);
+                if (progress->total > 0)
+                    return Value::number(progress->total);
+            }
+    return slot(store, total ? BytesTotal : BytesLoaded);
 }
 
 Value ignoreEvent(NativeCall&)

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
 #include <string>
 #include <vector>
 
 #include "support/ActionWriter.h"
 #include "support/SwfWriter.h"
+#include "StepFetcher.h"
 #include "swf/Player.h"
 #include "swf/read/TagCode.h"
 
@@ -243,4 +246,32 @@ TEST(SoundScript, LoadedSoundsArriveBetweenFramesWithTheirOwnLevels)
         EXPECT_EQ(run.trace, c.trace) << c.what;
         EXPECT_EQ(run.peak > 0, c.heard) << c.what;
     }
+}
+
+// A sound on its way from the web tells how much of it has come, and all
+// of it once it has.
+TEST(SoundScript, ALoadFromTheWebTellsItsBytesAsTheyCome)
+{
+    QFile tune(TVK_CORPUS_DIR "/trace/test.mp3");
+    ASSERT_TRUE(tune.open(QIODevice::ReadOnly));
+    const QByteArray bytes = tune.readAll();
+    auto fetcher = std::make_shared<swftest::StepFetcher>(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    ActionWriter w;
+    newSound(w, "s");
+    handler(w, "s", "onLoad", {"ok"}, traceText("loaded"));
+    w.push(false, "tune.mp3", 2, "s").op(ActionCode::GetVariable).push("loadSound").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    handler(w, "_root", "onEnterFrame", {}, traceOf("s", {"getBytesLoaded()", "getBytesTotal()"}));
+    std::string trace;
+    swf::Player player;
+    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
+    player.setMovieUrl("http://example.com/movie.swf");
+    player.setWebFetcher(fetcher);
+    player.open();
+    player.feed(movieWith(w));
+    player.finish();
+    for (const std::size_t arrived : {0, 0, 1000, 5000, 8567, 8567}) {
+        fetcher->release(arrived);
+        player.advance();
+    }
+    EXPECT_EQ(trace, "0 undefined \n0 undefined \n1000 8567 \n5000 8567 \nloaded\n8567 8567 \n8567 8567 \n");
 }

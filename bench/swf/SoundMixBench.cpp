@@ -1,0 +1,185 @@
+// Cost of 32 MP3 event sounds playing at once, as the share of one core a
+// second of playback takes: each sound decoded as the engine decodes a
+// DefineSound, then all of them resampled to the output rate and mixed by
+// the engine's mixer, beside libavcodec decoding the same packets alone,
+// measured in the same run. The MP3 is made here by libavcodec's encoder
+// (libmp3lame), a few seconds of tones, so nothing is checked in.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <numbers>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+}
+
+#include "swf/media/SoundDecoder.h"
+#include "swf/runtime/SoundMixer.h"
+
+namespace {
+
+constexpr int kSounds = 32;
+constexpr int kSeconds = 4;
+constexpr double kGoal = 0.10;
+constexpr int kRounds = 3;
+// What an audio device asks for at a time.
+constexpr std::size_t kPullFrames = 1024;
+
+double cpuSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
+
+// kSeconds of a chord in stereo at `rate`, as MP3 packets; none when this
+// FFmpeg has no MP3 encoder.
+std::vector<std::vector<std::uint8_t>> encodeMp3(int rate)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP3);
+    if (!codec)
+        return {};
+    AVCodecContext* context = avcodec_alloc_context3(codec);
+    context->sample_rate = rate;
+    context->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    context->bit_rate = 128'000;
+    av_channel_layout_default(&context->ch_layout, 2);
+    std::vector<std::vector<std::uint8_t>> packets;
+    if (avcodec_open2(context, codec, nullptr) < 0) {
+        avcodec_free_context(&context);
+        return {};
+    }
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    const int total = rate * kSeconds;
+    for (int at = 0; at <= total; at += context->frame_size) {
+        const bool last = at + context->frame_size > total;
+        if (!last) {
+            frame->nb_samples = context->frame_size;
+            frame->format = context->sample_fmt;
+            av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
+            av_frame_get_buffer(frame, 0);
+            for (int channel = 0; channel < 2; ++channel)
+                for (int i = 0; i < frame->nb_samples; ++i) {
+                    const double t = double(at + i) / rate;
+                    const double value = 0.3 * std::sin(2 * std::numbers::pi * (440 + 110 * channel) * t) + 0.2 * std::sin(2 * std::numbers::pi * 1320 * t);
+                    reinterpret_cast<float*>(frame->data[channel])[i] = float(value);
+                }
+        }
+        avcodec_send_frame(context, last ? nullptr : frame);
+        av_frame_unref(frame);
+        while (avcodec_receive_packet(context, packet) == 0) {
+            packets.emplace_back(packet->data, packet->data + packet->size);
+            av_packet_unref(packet);
+        }
+    }
+    av_packet_free(&packet);
+    av_frame_free(&frame);
+    avcodec_free_context(&context);
+    return packets;
+}
+
+// libavcodec alone: every sound's packets decoded and dropped.
+double decodeBare(const std::vector<std::vector<std::uint8_t>>& packets)
+{
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MP3);
+    const double start = cpuSeconds();
+    for (int sound = 0; sound < kSounds; ++sound) {
+        AVCodecContext* context = avcodec_alloc_context3(codec);
+        avcodec_open2(context, codec, nullptr);
+        AVPacket* packet = av_packet_alloc();
+        AVFrame* frame = av_frame_alloc();
+        for (const auto& data : packets) {
+            av_new_packet(packet, int(data.size()));
+            std::copy(data.begin(), data.end(), packet->data);
+            avcodec_send_packet(context, packet);
+            av_packet_unref(packet);
+            while (avcodec_receive_frame(context, frame) == 0)
+                av_frame_unref(frame);
+        }
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        avcodec_free_context(&context);
+    }
+    return cpuSeconds() - start;
+}
+
+struct EngineCost {
+    double decode = 0;
+    double mix = 0;
+    bool ok = false;
+};
+
+// The engine: each sound decoded from a DefineSound's data (its samples
+// to skip, then the MP3 frames), then all of them started at once and
+// mixed to the end, pulled as a device pulls.
+EngineCost playEngine(const std::vector<std::uint8_t>& data, const swf::SoundFormat& format, std::uint32_t sampleCount)
+{
+    EngineCost cost;
+    std::vector<std::shared_ptr<const swf::PcmSound>> sounds;
+    double start = cpuSeconds();
+    for (int sound = 0; sound < kSounds; ++sound) {
+        swf::Result<swf::PcmSound> pcm = swf::decodeEventSound(format, sampleCount, data);
+        if (!pcm) {
+            std::fprintf(stderr, "bench_sound_mix: %s\n", pcm.error().c_str());
+            return cost;
+        }
+        sounds.push_back(std::make_shared<const swf::PcmSound>(std::move(pcm.value())));
+    }
+    cost.decode = cpuSeconds() - start;
+    swf::SoundMixer mixer;
+    for (int sound = 0; sound < kSounds; ++sound)
+        mixer.startEvent(std::uint16_t(sound + 1), sounds[std::size_t(sound)], {});
+    if (mixer.activeCount() != kSounds) {
+        std::fprintf(stderr, "bench_sound_mix: %zu of %d sounds started\n", mixer.activeCount(), kSounds);
+        return cost;
+    }
+    std::vector<std::int16_t> out(2 * kPullFrames);
+    start = cpuSeconds();
+    for (std::size_t played = 0; played < std::size_t(kSeconds) * swf::SoundMixer::kOutputRate; played += kPullFrames)
+        mixer.render(out);
+    cost.mix = cpuSeconds() - start;
+    cost.ok = true;
+    return cost;
+}
+
+} // namespace
+
+int main()
+{
+    std::printf("%d MP3 event sounds of %d s at once, stereo 128 kbit/s, mixed to 44.1 kHz; best of %d rounds\n", kSounds, kSeconds, kRounds);
+    std::printf("%-7s %12s %12s %12s %12s %7s %6s\n", "rate", "libavcodec", "decode", "mix", "engine", "ratio", "goal");
+    bool met = true;
+    for (const auto& [rate, rateCode] : {std::pair {22'050, 2}, std::pair {44'100, 3}}) {
+        const std::vector<std::vector<std::uint8_t>> packets = encodeMp3(rate);
+        if (packets.empty()) {
+            std::printf("%-7d skipped: this FFmpeg has no MP3 encoder\n", rate);
+            continue;
+        }
+        std::vector<std::uint8_t> data {0, 0}; // no samples to skip
+        for (const auto& packet : packets)
+            data.insert(data.end(), packet.begin(), packet.end());
+        const swf::SoundFormat format {std::uint8_t(swf::SoundCodec::Mp3), std::uint8_t(rateCode), true, true};
+        double bare = 1e9;
+        EngineCost best {1e9, 1e9, true};
+        for (int round = 0; round < kRounds; ++round) {
+            bare = std::min(bare, decodeBare(packets));
+            const EngineCost cost = playEngine(data, format, std::uint32_t(rate * kSeconds));
+            if (!cost.ok)
+                return 2;
+            best.decode = std::min(best.decode, cost.decode);
+            best.mix = std::min(best.mix, cost.mix);
+        }
+        const double engine = best.decode + best.mix;
+        const double share = engine / kSeconds;
+        met = met && share < kGoal;
+        std::printf("%-7d %11.2f%% %11.2f%% %11.2f%% %11.2f%% %6.2fx %5.0f%%  %s\n", rate, 100 * bare / kSeconds, 100 * best.decode / kSeconds,
+                    100 * best.mix / kSeconds, 100 * share, engine / bare, 100 * kGoal, share < kGoal ? "met" : "NOT met");
+    }
+    std::printf("(share of one core per second of playback; engine = decode + mix; ratio: engine over libavcodec decoding alone)\n");
+    return met ? 0 : 1;
+}
