@@ -167,7 +167,10 @@ std::optional<HostRect> areaOf(Machine& m, const Value& given, const PrintTarget
 }
 
 // addPage(target, printArea, options, frameNum): draws the target's area
-// as the stage shows it now and hands it to the spool.
+// and hands it to the spool. Every page is drawn as pixels, so the
+// options' printAsBitmap changes nothing; and the frame drawn is the one
+// on show, whatever frameNum asks for: reaching another frame would run
+// that frame's tags on the living clip.
 Value addPage(NativeCall& c)
 {
     Machine& m = c.machine;
