@@ -91,7 +91,9 @@ Value pageField(NativeCall& c)
 Value printJobConstructor(NativeCall& c)
 {
     Machine& m = c.machine;
-    if (Object* self = c.thisObject(); self && self->kind() == ObjectKind::Plain) {
+    // Called again on a job (PrintJob.call(job)), it keeps the job it has:
+    // a running method holds on to that.
+    if (Object* self = c.thisObject(); self && self->kind() == ObjectKind::Plain && !jobOf(m, c.thisValue)) {
         ArrayObject* store = makeNativeStore(m, self, kStoreMarker, kStoreSlots);
         store->setIndex(m, 1, Value::object(m.heap().make<JobCell>()));
     }
@@ -181,7 +183,9 @@ Value addPage(NativeCall& c)
     if (!target.clip || !m.host().alive(target.clip))
         return Value::boolean(false);
     const std::optional<HostRect> area = areaOf(m, c.arg(1), target);
-    if (!area)
+    // Reading the area may have run script (getters, valueOf) that sent
+    // the job.
+    if (!area || job->state != JobCell::State::Started)
         return Value::boolean(false);
     // What lies past the printable area's right and bottom is cut off.
     const auto pageSide = [](double side) { return side > 0 && std::isfinite(side) ? std::min(side, kMaxPagePoints) : kMaxPagePoints; };
@@ -198,8 +202,7 @@ Value addPage(NativeCall& c)
     const HostMatrix toPage {scale, 0, 0, scale, -area->xMin * scale, -area->yMin * scale};
     if (!m.host().drawClip(target.clip, page, toPage, HostColorTransform(), true))
         return Value::boolean(false);
-    // Drawing cannot run script, but the job is checked again all the same.
-    if (job->state != JobCell::State::Started || !job->spool->addPage(page, width, height))
+    if (!job->spool->addPage(page, width, height))
         return Value::boolean(false);
     ++job->pages;
     return Value::boolean(true);

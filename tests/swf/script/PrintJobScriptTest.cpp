@@ -212,3 +212,24 @@ TEST(PrintJob, HostileAreasAreRefusedOrCutToThePage)
         }
     }
 }
+
+TEST(PrintJob, AnAreaWhoseGetterSendsTheJobAddsNoPage)
+{
+    ActionWriter sendJob;
+    callJob(sendJob, "send", 0).op(A::Pop).push(0).op(A::Return);
+    ActionWriter w = newJob();
+    callJob(w, "start", 0).op(A::Pop);
+    w.push("area", 0, "Object").op(A::NewObject).op(A::SetVariable);
+    w.pushValues({PushValue::null()}).defineFunction("", {}, sendJob).push("xMin", 3, "area").op(A::GetVariable);
+    w.push("addProperty").op(A::CallMethod).op(A::Pop);
+    w.push("area").op(A::GetVariable).push("xMax", 10).op(A::SetMember);
+    w.push("area").op(A::GetVariable).push("yMin", 0).op(A::SetMember);
+    w.push("area").op(A::GetVariable).push("yMax", 10).op(A::SetMember);
+    w.push("area").op(A::GetVariable).push(0);
+    traceCall(w, "addPage", 2);
+    Played run;
+    play(run, w);
+    EXPECT_EQ(run.trace, "false\n");
+    EXPECT_TRUE(run.printed.sent);
+    EXPECT_TRUE(run.printed.pages.empty());
+}
