@@ -25,6 +25,7 @@
 #include "flash/AudioOutput.h"
 #include "flash/FileSource.h"
 #include "flash/KeyCodes.h"
+#include "flash/MoviePrintJob.h"
 #include "flash/NetworkFetcher.h"
 #include "flash/NetworkSource.h"
 #include "platform/MessageBox.h"
@@ -148,6 +149,7 @@ void ShockwaveFlash::setMovie(const QString& movie)
                             display ? display->size().height() : 0, display ? int(display->logicalDotsPerInch()) : 72);
     m_player.setViewSize(width(), height());
     m_player.setFullScreenHandler([this](bool on) { return showMovieFullScreen(on); });
+    m_player.setPrintHandler([this] { return startPrintJob(); });
     m_player.setLoop(m_loop);
     if (m_backgroundColor >= 0)
         m_player.setBackgroundColor(swf::Color::fromBgr(quint32(m_backgroundColor)));
@@ -274,6 +276,10 @@ void ShockwaveFlash::armFrameClock()
 // not drawn: only the last one shows.
 void ShockwaveFlash::onFrameClock()
 {
+    // A dialog's event loop woke the clock while script waits on it: the
+    // clock starts afresh when the dialog is done.
+    if (m_scriptWaiting)
+        return;
     int due = m_scheduler->takeDueFrames();
     // A stream sound the sink takes sets the pace while it plays.
     if (m_audioPlaying && m_player.soundAhead())
@@ -618,6 +624,39 @@ void ShockwaveFlash::print()
     QString error;
     if (!desktop.printer->printPage(page, m_movie, this, error) && !error.isEmpty())
         desktop.messageBox->show(this, error, tr("Print"), platform::MsgButtons::Ok, platform::MsgIcon::Exclamation);
+}
+
+std::unique_ptr<swf::script::PrintSpool> ShockwaveFlash::startPrintJob()
+{
+    platform::Platform& desktop = m_platform ? *m_platform : platform::Platform::system();
+    std::unique_ptr<platform::PrinterJob> job;
+    QString error;
+    whileScriptWaits([&] { job = desktop.printer->beginJob(m_movie, this, error); });
+    if (!job) {
+        if (!error.isEmpty())
+            tellPrintFailure(error);
+        return nullptr;
+    }
+    return std::make_unique<MoviePrintJob>(std::move(job), [this](const QString& failure) { tellPrintFailure(failure); });
+}
+
+void ShockwaveFlash::tellPrintFailure(const QString& error)
+{
+    platform::Platform& desktop = m_platform ? *m_platform : platform::Platform::system();
+    whileScriptWaits(
+        [&] { desktop.messageBox->show(this, error, tr("Print"), platform::MsgButtons::Ok, platform::MsgIcon::Exclamation); });
+}
+
+void ShockwaveFlash::whileScriptWaits(const std::function<void()>& dialog)
+{
+    const bool outer = !m_scriptWaiting;
+    m_scriptWaiting = true;
+    m_frameClock.stop();
+    dialog();
+    if (!outer)
+        return;
+    m_scriptWaiting = false;
+    syncFrameClock();
 }
 
 void ShockwaveFlash::contextMenuEvent(QContextMenuEvent* event)

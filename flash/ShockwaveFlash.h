@@ -171,6 +171,13 @@ private:
     // The movie asked for full screen or back: the control becomes a
     // full-screen window of its own, and returns to its place.
     bool showMovieFullScreen(bool on);
+    // The movie's script asked for a print job: the print dialog, with the
+    // movie held still while its script waits for the answer.
+    std::unique_ptr<swf::script::PrintSpool> startPrintJob();
+    // Runs a dialog script waits on; the dialog's own event loop must not
+    // play the movie under that script.
+    void whileScriptWaits(const std::function<void()>& dialog);
+    void tellPrintFailure(const QString& error);
 
     // Frames played at most in one wake-up to catch up with a stream sound.
     static constexpr std::uint64_t kMaxCatchUpFrames = 30;
@@ -208,6 +215,7 @@ private:
     Drawn m_requested;
     std::uint64_t m_requestKey = 0;
 
+    bool m_scriptWaiting = false;
     bool m_movieFullScreen = false;
     bool m_windowedForFullScreen = false;
     QRect m_placeBeforeFullScreen;

@@ -66,6 +66,7 @@ struct Player::State {
     int viewWidth = 0;
     int viewHeight = 0;
     std::function<bool(bool)> fullScreenHandler;
+    std::function<std::unique_ptr<script::PrintSpool>()> printHandler;
     // Outlives every movie, as the files it stands for do.
     std::unique_ptr<script::SharedObjectStore> sharedObjects = std::make_unique<script::SharedObjectStore>();
     std::unique_ptr<script::StageHost> scriptHost;
@@ -239,6 +240,7 @@ void Player::State::startScript()
     scriptHost->setSystemFacts(systemFacts);
     scriptHost->setViewSize(viewWidth, viewHeight);
     scriptHost->setFullScreenHandler(fullScreenHandler);
+    scriptHost->setPrintHandler(printHandler);
     machine = std::make_unique<script::Machine>(*scriptHost, version);
     scriptHost->setMachine(machine.get());
     script::ScriptLimits limits;
@@ -750,6 +752,13 @@ void Player::setFullScreenHandler(std::function<bool(bool)> handler)
     m_state->fullScreenHandler = handler;
     if (m_state->scriptHost)
         m_state->scriptHost->setFullScreenHandler(std::move(handler));
+}
+
+void Player::setPrintHandler(std::function<std::unique_ptr<script::PrintSpool>()> handler)
+{
+    m_state->printHandler = handler;
+    if (m_state->scriptHost)
+        m_state->scriptHost->setPrintHandler(std::move(handler));
 }
 
 void Player::leaveFullScreen()

@@ -30,6 +30,7 @@ struct StageFrame;
 
 namespace script {
 class Fetcher;
+class PrintSpool;
 } // namespace script
 
 class Player {
@@ -80,6 +81,10 @@ public:
     // and takes it there. Without one, as headless, the screen of the
     // system facts is the movie's for the asking.
     void setFullScreenHandler(std::function<bool(bool)> handler);
+    // Opens a print job when a movie's script asks for one (PrintJob), the
+    // print dialog shown while the script waits; null for a cancel.
+    // Without one, as headless, movies find no printer.
+    void setPrintHandler(std::function<std::unique_ptr<script::PrintSpool>()> handler);
     // The user left full screen (Escape): the movie hears of it as if it
     // had asked.
     void leaveFullScreen();

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "swf/read/FilterRecord.h"
+#include "swf/script/PrintSpool.h"
 
 class QImage;
 
@@ -404,6 +405,12 @@ public:
     // What the Sound and NetStream classes play through; null where
     // nothing plays.
     virtual MediaHost* media() { return nullptr; }
+
+    // -- Printing ----------------------------------------------------------
+    // Asks the person which printer for a job of the movie's pages (the
+    // system's print dialog); null when they cancel or there is no printer
+    // to ask, as in headless runs.
+    virtual std::unique_ptr<PrintSpool> startPrintJob() { return nullptr; }
 
 private:
     std::vector<FetchResult> m_refused;

@@ -220,6 +220,10 @@ public:
     void stopAllSounds() override;
     void toggleQuality() override;
     MediaHost* media() override;
+    // Opens a print job for script (the print dialog); without a handler,
+    // as headless, there is no printer.
+    std::unique_ptr<PrintSpool> startPrintJob() override { return m_printHandler ? m_printHandler() : nullptr; }
+    void setPrintHandler(std::function<std::unique_ptr<PrintSpool>()> handler) { m_printHandler = std::move(handler); }
 
     bool keyIsDown(int code) override;
     bool keyIsToggled(int code) override;
@@ -259,6 +263,7 @@ private:
     int m_viewWidth = 0; // 0: the stage's own size
     int m_viewHeight = 0;
     std::function<bool(bool)> m_fullScreenHandler;
+    std::function<std::unique_ptr<PrintSpool>()> m_printHandler;
     std::string m_movieUrl;
     SharedObjectRegistry m_sharedObjects;
     SystemFacts m_systemFacts;

@@ -17,6 +17,7 @@
 
 #include "flash/FileSource.h"
 #include "flash/ShockwaveFlash.h"
+#include "support/ActionWriter.h"
 #include "support/FakePlatform.h"
 #include "support/PaintCounter.h"
 #include "support/RegressionMovies.h"
@@ -528,6 +529,66 @@ private:
 // frame and a half to draw each frame: the sound sets the pace, frames that
 // cannot be drawn in time are dropped, every sample is heard in order with
 // no gap, and the last frame comes with its own block of sound.
+TEST_F(ShockwaveFlashTest, AMoviesPrintJobGoesToThePrinterWithTheMovieHeldStill)
+{
+    using A = swftest::ActionCode;
+    fakes::FakePlatform desktop;
+    control.setPlatform(desktop.platform);
+    SteppedClock clock;
+    control.setClock(clock);
+    int frameWhileAsking = -1;
+    desktop.printer.whileAsking = [&] {
+        // The dialog's event loop lets the frame clock fire, long after.
+        clock.advanceTo(std::int64_t(10) * 1'000'000'000);
+        control.runFrameClock();
+        frameWhileAsking = control.CurrentFrame();
+    };
+    std::string traced;
+    control.setTraceOutput([&](std::string_view line) { traced.append(line).append("\n"); });
+
+    // Prints the stage's top left quarter, then the whole stage.
+    swftest::ActionWriter script;
+    script.push("pj", 0, "PrintJob").op(A::NewObject).op(A::SetVariable);
+    script.push(0, "pj").op(A::GetVariable).push("start").op(A::CallMethod).op(A::Trace);
+    script.push("xMin", 0, "xMax", 200, "yMin", 0, "yMax", 150, 4).op(A::InitObject).push(0);
+    script.push(2, "pj").op(A::GetVariable).push("addPage").op(A::CallMethod).op(A::Trace);
+    script.push(0, 1, "pj").op(A::GetVariable).push("addPage").op(A::CallMethod).op(A::Trace);
+    script.push(0, "pj").op(A::GetVariable).push("send").op(A::CallMethod).op(A::Pop);
+    swftest::SwfWriter writer;
+    writer.setFrameSize(400, 300).setFrameRate(24.0).setBackground({0x10, 0x20, 0x30});
+    writer.tag(32, swftest::defineShape3({1, 2000, 2000}));
+    writer.tag(26, swftest::placeObject2({1, 1, swf::Matrix {1, 0, 0, 1, 3000, 2000}}));
+    writer.tag(+swf::TagCode::DoAction, script.build()).showFrame().showFrame().showFrame();
+    loadFully(writeBytes(QStringLiteral("print.swf"), writer.build()));
+
+    EXPECT_EQ(traced, "true\ntrue\ntrue\n");
+    EXPECT_EQ(frameWhileAsking, 0);
+    ASSERT_EQ(desktop.printer.jobs.size(), 1u);
+    const fakes::FakePrinter::Job& job = *desktop.printer.jobs[0];
+    EXPECT_TRUE(job.sent);
+    EXPECT_EQ(job.title, control.Movie());
+    ASSERT_EQ(job.pages.size(), 2u);
+    EXPECT_EQ(job.sizes[0], QSizeF(200, 150));
+    EXPECT_EQ(job.sizes[1], QSizeF(400, 300));
+    const auto colorAt = [&](int page, double x, double y) {
+        const double scale = job.pages[page].width() / job.sizes[page].width();
+        return job.pages[page].pixelColor(int(x * scale), int(y * scale));
+    };
+    EXPECT_EQ(colorAt(0, 175, 125), QColor(Qt::red));
+    EXPECT_EQ(colorAt(0, 100, 50), QColor(Qt::white));
+    EXPECT_EQ(colorAt(1, 249, 199), QColor(Qt::red));
+    EXPECT_EQ(colorAt(1, 300, 250), QColor(Qt::white));
+
+    // Cancelled: nothing is added, and there is nothing to tell.
+    desktop.printer.whileAsking = nullptr;
+    desktop.printer.accept = false;
+    traced.clear();
+    loadFully(writeBytes(QStringLiteral("print2.swf"), writer.build()));
+    EXPECT_EQ(traced, "false\nfalse\nfalse\n");
+    EXPECT_EQ(desktop.printer.jobs.size(), 1u);
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+}
+
 TEST_F(ShockwaveFlashTest, StreamSoundLeadsASlowPictureToTheEnd)
 {
     constexpr int kFrameRate = 12;
