@@ -18,6 +18,21 @@ void startLoad(Machine& machine, const Value& target, std::string_view url, UrlM
 
 namespace {
 
+constexpr std::string_view kHeadersName = "_customHeaders";
+
+// Where addRequestHeader keeps the pairs. Movies before version 6 cannot
+// see the list it makes, but it is there all the same until they put
+// something of their own in its place.
+Value customHeaders(Machine& m, Object* self)
+{
+    String* key = m.intern(kHeadersName);
+    const Value seen = m.get(self, key);
+    if (!seen.isUndefined())
+        return seen;
+    const Property* own = self->properties().find(key, m.caseSensitive());
+    return own && !own->isAccessor() ? own->value : Value();
+}
+
 // Runs as an entry of its own, so that whatever the movie's handlers do
 // wrong is stopped the way any script's fault is.
 Value deliverOne(NativeCall& c)
@@ -108,11 +123,11 @@ Value addRequestHeaderMethod(NativeCall& c)
         return Value();
     // Kept where the reference player keeps them, in _customHeaders; if
     // the movie put something else there, nothing is added.
-    const Value existing = m.get(self, "_customHeaders");
+    const Value existing = customHeaders(m, self);
     Object* headers = existing.objectOrNull();
     if (existing.isUndefined()) {
         headers = m.newArray();
-        m.define(self, "_customHeaders", Value::object(headers), PropertyFlag::DontEnum);
+        m.define(self, m.intern(kHeadersName), Value::object(headers), PropertyFlag::DontEnum | PropertyFlag::OnlySwf6Up);
     }
     // Whatever object is there takes the pairs through its own push.
     if (!headers)
