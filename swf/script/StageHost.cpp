@@ -355,7 +355,7 @@ void StageHost::loadVariables(ClipHandle target, int level, std::string_view url
         return;
     Object* clip = m_machine->clipObject(into);
     const std::string form = method != UrlMethod::None && clip ? formOf(*m_machine, clip) : std::string();
-    startLoad(*m_machine, m_machine->clipValue(into), url, method, form);
+    startLoad(*m_machine, m_machine->clipValue(into), url, Outgoing {method, form, {}, {}});
 }
 
 namespace {
@@ -369,9 +369,9 @@ std::string failureOf(std::string_view url, const FetchOutcome& outcome)
 
 } // namespace
 
-void StageHost::fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body)
+void StageHost::fetch(std::uint64_t id, std::string_view url, const Outgoing& outgoing)
 {
-    m_fetches.push_back({id, m_loads.start(url, method, body), std::string(url)});
+    m_fetches.push_back({id, m_loads.start(url, outgoing), std::string(url)});
 }
 
 std::vector<Host::FetchResult> StageHost::finishedFetches()
