@@ -6,6 +6,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
+#include "swf/script/RequestHeaders.h"
+
 namespace flash {
 
 namespace {
@@ -71,8 +73,19 @@ std::uint64_t NetworkFetcher::start(FetchRequest request)
     asked.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     asked.setMaximumRedirectsAllowed(kMaxRedirects);
     asked.setTransferTimeout(m_timeoutMs);
-    if (load.request.method == swf::script::UrlMethod::Post) {
-        asked.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    const bool post = load.request.method == swf::script::UrlMethod::Post;
+    if (post) {
+        const std::string_view type = swf::script::sendableContentType(load.request.contentType);
+        asked.setRawHeader(QByteArrayLiteral("Content-Type"), QByteArray(type.data(), qsizetype(type.size())));
+    }
+    // The loader has judged these already; this is the last place they
+    // pass before the wire, so nothing that could start a line of its own
+    // goes even if some other caller forgot. A Content-Type the movie
+    // added itself wins over its contentType.
+    for (const swf::script::RequestHeader& header : load.request.headers)
+        if (swf::script::maySendHeader(header.name, header.value))
+            asked.setRawHeader(QByteArray::fromStdString(header.name), QByteArray::fromStdString(header.value));
+    if (post) {
         load.reply = m_network.post(asked, QByteArray::fromStdString(load.request.body));
     } else {
         load.reply = m_network.get(asked);

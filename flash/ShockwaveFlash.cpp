@@ -287,6 +287,8 @@ void ShockwaveFlash::onFrameClock()
     playSoundSilently(due);
     for (int i = 0; i < due; ++i)
         m_player.advance();
+    // A movie loaded into level 0 brings its own rate.
+    m_scheduler->setRate(m_player.clockFrameRate());
     feedStreamSound();
     repaintIfChanged();
     armFrameClock();

@@ -10,6 +10,7 @@
 #include "swf/read/Movie.h"
 #include "swf/read/MovieLoader.h"
 #include "swf/read/TagCode.h"
+#include "swf/runtime/LoadedMovie.h"
 #include "swf/runtime/RenderList.h"
 #include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/SoundTimeline.h"
@@ -82,6 +83,9 @@ struct Player::State {
     std::string halted;
 
     const Movie* movie() const { return loader ? loader->movie() : nullptr; }
+    // The movie a load into level 0 put in the main movie's place, if one
+    // did: from then on its rate and colour are the stage's.
+    const LoadedMovie* replacement() const { return stage && stage->root() ? stage->root()->loadedMovie().get() : nullptr; }
     std::shared_ptr<Dictionary> newDictionary() const
     {
         return std::make_shared<Dictionary>(std::make_shared<MemoryBudget>(memoryBudget, sink));
@@ -102,6 +106,8 @@ struct Player::State {
 
 int Player::State::framesLoaded() const
 {
+    if (const LoadedMovie* loaded = replacement())
+        return loaded->framesLoaded();
     const Movie* current = movie();
     if (!current)
         return 0;
@@ -320,7 +326,7 @@ void Player::State::forgetSound()
 
 void Player::State::syncRootFrames()
 {
-    if (!stage)
+    if (!stage || replacement())
         return;
     // Once no more can arrive, a header that promised more frames than
     // arrived (or a load cut short) must not leave the clock waiting for
@@ -475,6 +481,8 @@ int Player::currentFrame() const
 
 int Player::frameCount() const
 {
+    if (const LoadedMovie* replacement = m_state->replacement())
+        return replacement->declaredFrames();
     const Movie* movie = m_state->movie();
     return movie ? movie->header().frameCount : 0;
 }
@@ -486,6 +494,8 @@ int Player::framesLoaded() const
 
 double Player::frameRate() const
 {
+    if (const LoadedMovie* replacement = m_state->replacement())
+        return replacement->frameRate();
     const Movie* movie = m_state->movie();
     return movie ? movie->header().frameRate() : 0;
 }
@@ -591,6 +601,8 @@ Color Player::backgroundColor() const
 {
     if (m_state->backgroundOverride)
         return *m_state->backgroundOverride;
+    if (const LoadedMovie* replacement = m_state->replacement())
+        return replacement->backgroundColor().value_or(kWhite);
     const Movie* movie = m_state->movie();
     if (movie && movie->backgroundColor())
         return *movie->backgroundColor();

@@ -71,6 +71,16 @@ int LoadedMovie::framesLoaded() const
     return std::min(arrived, m_declaredFrames);
 }
 
+double LoadedMovie::frameRate() const
+{
+    return m_loader->movie()->header().frameRate();
+}
+
+std::optional<Color> LoadedMovie::backgroundColor() const
+{
+    return m_loader->movie()->backgroundColor();
+}
+
 std::size_t LoadedMovie::streamSize() const
 {
     return m_loader->movie()->stream().size();

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
+#include "swf/Color.h"
 #include "swf/define/Dictionary.h"
 #include "swf/define/FrameScript.h"
 #include "swf/read/Diagnostics.h"
@@ -41,6 +43,10 @@ public:
     // Frames that arrived, and the count the header declares.
     int framesLoaded() const;
     int declaredFrames() const { return m_declaredFrames; }
+    // What it asks of the stage, which only a movie in the main movie's
+    // place gets: its frame rate and its background colour.
+    double frameRate() const;
+    std::optional<Color> backgroundColor() const;
     // The uncompressed stream it keeps.
     std::size_t streamSize() const;
     // The bytes of a tag its timeline carries; empty when not all there.

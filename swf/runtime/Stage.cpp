@@ -1,6 +1,7 @@
 #include "swf/runtime/Stage.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "swf/read/TagCode.h"
 #include "swf/runtime/ButtonInstance.h"
@@ -89,6 +90,24 @@ bool Stage::removeLevel(int number)
     objectRemoved(*old, *old);
     markChanged();
     return true;
+}
+
+void Stage::replaceRoot(std::shared_ptr<SpriteInstance> movie)
+{
+    if (!movie)
+        return;
+    while (!m_levels.empty())
+        removeLevel(m_levels.rbegin()->first);
+    std::shared_ptr<SpriteInstance> old = std::exchange(m_root, std::move(movie));
+    m_root->m_depth = 0;
+    m_root->m_removed = false;
+    // The exports passed were the old timeline's.
+    m_exportsPassed.clear();
+    if (old) {
+        old->m_removed = true;
+        objectRemoved(*old, *old);
+    }
+    markChanged();
 }
 
 int Stage::levelOf(const DisplayObject& top) const

@@ -50,6 +50,9 @@ public:
     void setLevel(int number, std::shared_ptr<SpriteInstance> movie);
     // Takes the movie at level `number` (above 0) off; false when none.
     bool removeLevel(int number);
+    // Puts `movie` in the main movie's place, taking off every level and
+    // the main movie itself, as a load into level 0 does.
+    void replaceRoot(std::shared_ptr<SpriteInstance> movie);
     // The level number of a root: the main movie's or a loaded level's;
     // -1 for anything else.
     int levelOf(const DisplayObject& top) const;

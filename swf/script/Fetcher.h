@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <QByteArray>
 
@@ -25,13 +26,18 @@ struct FetchRequest {
     // A local path for files, an absolute address for the web.
     std::string location;
     UrlMethod method = UrlMethod::Get;
-    // Sent with a POST, form-encoded as the reference player sends it.
+    // Sent with a POST, form-encoded as the reference player sends it
+    // unless the movie named another type.
     std::string body;
     // The most the load may bring; more fails it.
     std::size_t maxBytes = 0;
     // Whether a redirect may be followed to this address: the movie's
     // sandbox judges it as it judged the first one.
     std::function<bool(std::string_view)> mayRedirectTo;
+    // A POST body's type.
+    std::string contentType = "application/x-www-form-urlencoded";
+    // The movie's own headers, only those it may send.
+    std::vector<RequestHeader> headers;
 };
 
 struct FetchProgress {

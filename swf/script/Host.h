@@ -135,6 +135,22 @@ struct HostMatrix {
 
 enum class UrlMethod : std::uint8_t { None, Get, Post };
 
+// A header a movie asked one of its loads to carry (addRequestHeader).
+struct RequestHeader {
+    std::string name;
+    std::string value;
+};
+
+// What a text load sends besides its address: the variables or text that
+// go with it, a POST body's type as the movie set it, and the headers the
+// movie added, in its order. The loader judges what of it may go out.
+struct Outgoing {
+    UrlMethod method = UrlMethod::Get;
+    std::string body;
+    std::string contentType;
+    std::vector<RequestHeader> headers;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -187,7 +203,7 @@ public:
         // answered; -1 for a load that never went to the web.
         int httpStatus = -1;
     };
-    virtual void fetch(std::uint64_t id, std::string_view /*url*/, UrlMethod, std::string_view /*body*/) { m_refused.push_back({id, false, {}}); }
+    virtual void fetch(std::uint64_t id, std::string_view /*url*/, const Outgoing&) { m_refused.push_back({id, false, {}}); }
     virtual std::vector<FetchResult> finishedFetches() { return std::exchange(m_refused, {}); }
     // A movie or image into a clip or a level (MovieClipLoader; `id` 0
     // when nobody waits to hear), or back to an empty clip when `url` is

@@ -3,6 +3,7 @@
 #include <QUrl>
 
 #include "swf/script/LoadPolicy.h"
+#include "swf/script/RequestHeaders.h"
 
 namespace swf::script {
 
@@ -15,7 +16,7 @@ LoadQueue::~LoadQueue()
             load.fetcher->cancel(load.id);
 }
 
-std::uint64_t LoadQueue::start(std::string_view url, UrlMethod method, std::string_view body)
+std::uint64_t LoadQueue::start(std::string_view url, const Outgoing& outgoing)
 {
     Load load;
     const LoadTarget where = resolveLoad(m_movieUrl, url, m_sandbox);
@@ -32,12 +33,15 @@ std::uint64_t LoadQueue::start(std::string_view url, UrlMethod method, std::stri
     } else {
         load.address = where.location;
         load.fetcher = m_web.get();
-        request.method = method;
+        request.method = outgoing.method == UrlMethod::Post ? UrlMethod::Post : UrlMethod::Get;
         // A GET carries what it sends in its address.
-        if (method == UrlMethod::Post)
-            request.body = body;
-        else if (!body.empty())
-            request.location += (request.location.find('?') == std::string::npos ? "?" : "&") + std::string(body);
+        if (request.method == UrlMethod::Post) {
+            request.body = outgoing.body;
+            request.contentType = sendableContentType(outgoing.contentType);
+        } else if (!outgoing.body.empty()) {
+            request.location += (request.location.find('?') == std::string::npos ? "?" : "&") + outgoing.body;
+        }
+        request.headers = sendableHeaders(outgoing.headers);
         request.mayRedirectTo = [movie = m_movieUrl](std::string_view to) {
             return resolveLoad(movie, to).kind == LoadTarget::Kind::Web;
         };

@@ -39,7 +39,9 @@ public:
 
     // A load of `url` relative to the movie. A refused one is started all
     // the same, so that its failure is heard when any load's would be.
-    std::uint64_t start(std::string_view url, UrlMethod method = UrlMethod::Get, std::string_view body = {});
+    // Only a web load sends what `outgoing` holds, and only the part of it
+    // a movie may send.
+    std::uint64_t start(std::string_view url, const Outgoing& outgoing = {});
     // The outcome once the load has ended, which forgets it.
     std::optional<FetchOutcome> take(std::uint64_t ticket);
     FetchProgress progress(std::uint64_t ticket) const;

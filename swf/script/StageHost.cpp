@@ -29,6 +29,7 @@
 #include "swf/script/ClipObject.h"
 #include "swf/script/FrameScripts.h"
 #include "swf/script/Machine.h"
+#include "swf/script/PlayerVersion.h"
 #include "swf/script/StageMedia.h"
 #include "swf/script/classes/Loads.h"
 #include "swf/text/StaticTextCharacters.h"
@@ -355,7 +356,7 @@ void StageHost::loadVariables(ClipHandle target, int level, std::string_view url
         return;
     Object* clip = m_machine->clipObject(into);
     const std::string form = method != UrlMethod::None && clip ? formOf(*m_machine, clip) : std::string();
-    startLoad(*m_machine, m_machine->clipValue(into), url, method, form);
+    startLoad(*m_machine, m_machine->clipValue(into), url, Outgoing {method, form, {}, {}});
 }
 
 namespace {
@@ -369,9 +370,9 @@ std::string failureOf(std::string_view url, const FetchOutcome& outcome)
 
 } // namespace
 
-void StageHost::fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body)
+void StageHost::fetch(std::uint64_t id, std::string_view url, const Outgoing& outgoing)
 {
-    m_fetches.push_back({id, m_loads.start(url, method, body), std::string(url)});
+    m_fetches.push_back({id, m_loads.start(url, outgoing), std::string(url)});
 }
 
 std::vector<Host::FetchResult> StageHost::finishedFetches()
@@ -506,8 +507,6 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load, Fetc
         return fail(arrived.found ? "LoadNeverCompleted" : "URLNotFound", arrived.error);
     const QByteArray& bytes = arrived.bytes;
     const LoadedKind kind = kindOf(bytes.first(std::min<qsizetype>(4, bytes.size())));
-    if (isLevel && levelNumber == 0)
-        return fail("LoadNeverCompleted", "replacing the main movie is not supported yet");
     const std::string& url = arrived.address;
     if (kind == LoadedKind::Movie) {
         std::string problem;
@@ -581,11 +580,23 @@ ClipHandle StageHost::placeLevel(int number, const std::shared_ptr<const LoadedM
     auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, movie->script(), 0);
     made->setLoadedMovie(movie);
     made->setFrames(movie->framesLoaded(), movie->framesLoaded());
+    // A movie in level 0 takes the main movie's place and every level
+    // goes with it.
+    if (m_machine && number == 0)
+        for (const auto& [above, level] : m_stage.levels())
+            m_machine->clipRemoved(handleOf(*level));
     if (m_machine)
         if (const ClipHandle old = root(number))
             m_machine->clipRemoved(old);
     SpriteInstance& placed = *made;
-    m_stage.setLevel(number, std::move(made));
+    if (number == 0)
+        m_stage.replaceRoot(std::move(made));
+    else
+        m_stage.setLevel(number, std::move(made));
+    // The main movie's first variable is the new one's too.
+    if (m_machine && number == 0)
+        if (Object* self = m_machine->clipObject(handleOf(placed)))
+            m_machine->set(self, "$version", Value::string(m_machine->intern(kPlayerVersion)));
     placed.gotoFrame(0);
     return handleOf(placed);
 }

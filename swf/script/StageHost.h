@@ -99,7 +99,7 @@ public:
     void fsCommand(std::string_view command, std::string_view arguments) override;
     void loadMovie(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
     void loadVariables(ClipHandle target, int level, std::string_view url, UrlMethod method) override;
-    void fetch(std::uint64_t id, std::string_view url, UrlMethod method, std::string_view body) override;
+    void fetch(std::uint64_t id, std::string_view url, const Outgoing& outgoing) override;
     std::vector<FetchResult> finishedFetches() override;
     void loadClip(std::uint64_t id, ClipHandle target, int level, std::string_view url) override;
     std::vector<ClipLoadResult> finishedClipLoads() override;

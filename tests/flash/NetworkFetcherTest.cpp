@@ -44,7 +44,8 @@ QByteArray fileBytes(const char* path)
 }
 
 // A web site on 127.0.0.1 with a fixed table of pages. "/echo" answers
-// with how it was asked: method|target|content type|body.
+// with how it was asked: method|target|content type|body; "/head" with
+// the request's head as it came.
 class Site : public QObject {
 public:
     struct Page {
@@ -99,6 +100,8 @@ private:
         Page page = m_pages.count(path) ? m_pages[path] : Page {404, "no such page"};
         if (path == "/echo")
             page = {200, words.value(0) + "|" + target + "|" + contentType + "|" + request.mid(headEnd + 4, length)};
+        if (path == "/head")
+            page = {200, request.left(headEnd) + "|end"};
         if (page.stall)
             return;
         QByteArray head = "HTTP/1.1 " + QByteArray::number(page.status) + " Status\r\nConnection: close\r\n" + page.head;
@@ -160,6 +163,28 @@ ActionWriter sendAndLoad(const std::string& url, const char* method)
     ActionWriter w = listener("LoadVars");
     w.push("s", 0, "LoadVars").op(ActionCode::NewObject).op(ActionCode::SetVariable);
     w.push("s").op(ActionCode::GetVariable).push("a", "1 2").op(ActionCode::SetMember);
+    w.push(method, "v").op(ActionCode::GetVariable).push(url.c_str(), 3, "s").op(ActionCode::GetVariable);
+    w.push("sendAndLoad").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    return w;
+}
+
+// The listener, then s = new `type`(); s.contentType = "text/xml"; the
+// headers added in both ways, the last pair wrongly; s.sendAndLoad(url, v,
+// method).
+ActionWriter headersSent(const char* type, const std::string& url, const char* method)
+{
+    ActionWriter w = listener(type);
+    w.push("s", 0, type).op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    w.push("s").op(ActionCode::GetVariable).push("contentType", "text/xml").op(ActionCode::SetMember);
+    const auto add = [&](std::initializer_list<swftest::PushValue> arguments, int count) {
+        w.pushValues(arguments).push(count, "s").op(ActionCode::GetVariable).push("addRequestHeader").op(ActionCode::CallMethod);
+        w.op(ActionCode::Pop);
+    };
+    add({"1", "X-One"}, 2);
+    add({"elsewhere.example", "hOST"}, 2);
+    add({"yes", "X-Lines\r\nX-Injected"}, 2);
+    w.push("a\r\nX-Injected: 1", "X-Split", "5", "Content-Length", "2", "X-Two", 6).op(ActionCode::InitArray);
+    add({}, 1);
     w.push(method, "v").op(ActionCode::GetVariable).push(url.c_str(), 3, "s").op(ActionCode::GetVariable);
     w.push("sendAndLoad").op(ActionCode::CallMethod).op(ActionCode::Pop);
     return w;
@@ -333,6 +358,23 @@ TEST_F(WebLoads, ScriptHearsEachLoadAsTheReferencePlayerTellsIt)
     }
 }
 
+TEST_F(WebLoads, TheMoviesOwnHeadersGoOutAndNoOthers)
+{
+    for (const char* type : {"LoadVars", "XML"}) {
+        for (const char* method : {"POST", "GET"}) {
+            const Outcome run = play(headersSent(type, url("/head"), method), site.url("/movie.swf"), fetcher, 0, "|end\n");
+            const std::string what = std::string(type) + " " + method;
+            const std::string& head = run.trace;
+            EXPECT_NE(head.find(std::string("data ") + method + " /head"), std::string::npos) << what << head;
+            EXPECT_NE(head.find("X-One: 1\r\n"), std::string::npos) << what << head;
+            EXPECT_NE(head.find("X-Two: 2\r\n"), std::string::npos) << what << head;
+            EXPECT_EQ(head.find("Content-Type: text/xml\r\n") != std::string::npos, method == std::string("POST")) << what << head;
+            for (const char* refused : {"X-Injected", "X-Split", "X-Lines", "elsewhere.example", "Content-Length: 5"})
+                EXPECT_EQ(head.find(refused), std::string::npos) << what << " sent " << refused;
+        }
+    }
+}
+
 TEST_F(WebLoads, ALoadOnItsWayIsHeardAsItGrows)
 {
     // l.onLoadProgress = function (t, loaded, total) { trace(loaded < total) }
@@ -410,7 +452,7 @@ TEST_F(WebLoads, LoadsInFlightOutliveThePlayerAndTheFetcherHarmlessly)
     }
     QTest::qWait(50);
     // A fetcher going with a request still out.
-    const std::uint64_t id = fetcher->start({url("/stall"), swf::script::UrlMethod::Get, {}, 1000, {}});
+    const std::uint64_t id = fetcher->start({url("/stall"), swf::script::UrlMethod::Get, {}, 1000, {}, {}, {}});
     QTest::qWait(20);
     EXPECT_FALSE(fetcher->take(id).has_value());
     fetcher.reset();

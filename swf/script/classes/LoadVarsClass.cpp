@@ -68,23 +68,27 @@ Value onDataMethod(NativeCall& c)
 void installLoadVarsClass(Machine& machine)
 {
     Object* p = machine.newObject();
-    // Movies before version 6 do not see the class.
-    defineClass(machine, "LoadVars", loadVarsConstructor, p, H | Swf6);
-    defineScriptMethod(machine, p, "addRequestHeader", addRequestHeaderMethod, HP);
-    machine.define(p, "contentType", machine.stringValue("application/x-www-form-urlencoded"), HP);
-    defineMethod(machine, p, "decode", decodeMethod);
-    defineScriptMethod(machine, p, "getBytesLoaded", bytesLoadedMethod, HP, 0);
-    defineMethod(machine, p, "load", loadMethod);
-    defineMethod(machine, p, "send", sendMethod);
-    defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod);
-    defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, HP, 1);
+    // Movies before version 6 see the class, but nothing of its prototype,
+    // not even the link to Object's: a LoadVars there answers nothing.
+    constexpr std::uint32_t kOwn = HP | Swf6;
+    p->setPrototypeFlags(kOwn);
+    Function* loadVars = defineClass(machine, "LoadVars", loadVarsConstructor, p, H);
+    machine.define(p, machine.names().constructor, Value::object(loadVars), kOwn);
+    defineScriptMethod(machine, p, "addRequestHeader", addRequestHeaderMethod, kOwn);
+    machine.define(p, "contentType", machine.stringValue("application/x-www-form-urlencoded"), kOwn);
+    defineMethod(machine, p, "decode", decodeMethod, kOwn);
+    defineScriptMethod(machine, p, "getBytesLoaded", bytesLoadedMethod, kOwn, 0);
+    defineMethod(machine, p, "load", loadMethod, kOwn);
+    defineMethod(machine, p, "send", sendMethod, kOwn);
+    defineMethod(machine, p, "sendAndLoad", sendAndLoadMethod, kOwn);
+    defineScriptMethod(machine, p, "getBytesTotal", bytesLoadedMethod, kOwn, 1);
     registerNative(machine, 301, 0, loadMethod);
     registerNative(machine, 301, 1, sendMethod);
     registerNative(machine, 301, 2, sendAndLoadMethod);
     registerNative(machine, 301, 3, decodeMethod);
-    defineScriptMethod(machine, p, "onData", onDataMethod, HP);
-    defineScriptMethod(machine, p, "onLoad", ignoreOnLoad, HP);
-    defineScriptMethod(machine, p, "toString", toStringMethod, HP);
+    defineScriptMethod(machine, p, "onData", onDataMethod, kOwn);
+    defineScriptMethod(machine, p, "onLoad", ignoreOnLoad, kOwn);
+    defineScriptMethod(machine, p, "toString", toStringMethod, kOwn);
 }
 
 } // namespace swf::script

@@ -4,19 +4,61 @@
 #include "swf/script/ClipObject.h"
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
+#include "swf/script/RequestHeaders.h"
 #include "swf/script/classes/ClipLoads.h"
 #include "swf/script/classes/UrlVariables.h"
 
 namespace swf::script {
 
-void startLoad(Machine& machine, const Value& target, std::string_view url, UrlMethod method, std::string_view body)
+void startLoad(Machine& machine, const Value& target, std::string_view url, const Outgoing& outgoing)
 {
     // The root's id names the load: it is unique while the load waits.
     const std::size_t id = machine.addHostRoot(target);
-    machine.host().fetch(id, url, method, body);
+    machine.host().fetch(id, url, outgoing);
 }
 
 namespace {
+
+constexpr std::string_view kHeadersName = "_customHeaders";
+
+// Where addRequestHeader keeps the pairs. Movies before version 6 cannot
+// see the list it makes, but it is there all the same until they put
+// something of their own in its place.
+Value customHeaders(Machine& m, Object* self)
+{
+    String* key = m.intern(kHeadersName);
+    const Value seen = m.get(self, key);
+    if (!seen.isUndefined())
+        return seen;
+    const Property* own = self->properties().find(key, m.caseSensitive());
+    return own && !own->isAccessor() ? own->value : Value();
+}
+
+// What a load from `sender` sends: its headers as pairs of text, at most as
+// many as a load may carry, and for a POST its content type.
+Outgoing outgoingOf(Machine& m, Object* sender, UrlMethod method, std::string body)
+{
+    Outgoing outgoing {method, std::move(body), {}, {}};
+    if (!sender)
+        return outgoing;
+    if (method == UrlMethod::Post) {
+        const Value type = m.get(sender, "contentType");
+        if (!type.isUndefined())
+            outgoing.contentType = m.toStdString(type);
+    }
+    const Value headers = customHeaders(m, sender);
+    Object* list = headers.objectOrNull();
+    if (!list)
+        return outgoing;
+    const double length = m.toNumber(m.get(list, m.names().length));
+    for (double i = 0; i + 1 < length && i < 2 * kMaxRequestHeaders; i += 2) {
+        const Value name = m.getMember(headers, Value::number(i));
+        const Value value = m.getMember(headers, Value::number(i + 1));
+        if (name.isString() && value.isString())
+            outgoing.headers.push_back({m.toStdString(name), m.toStdString(value)});
+    }
+    return outgoing;
+}
 
 // Runs as an entry of its own, so that whatever the movie's handlers do
 // wrong is stopped the way any script's fault is.
@@ -74,7 +116,7 @@ Value loadMethod(NativeCall& c)
     if (!self || c.count() == 0)
         return Value::boolean(false);
     markLoading(m, self);
-    startLoad(m, c.thisValue, m.toString(c.arg(0))->view(), UrlMethod::Get, {});
+    startLoad(m, c.thisValue, m.toString(c.arg(0))->view(), outgoingOf(m, self, UrlMethod::Get, {}));
     return Value::boolean(true);
 }
 
@@ -89,7 +131,7 @@ Value sendAndLoadMethod(NativeCall& c)
         return Value::boolean(false);
     const std::string body = m.toStdString(m.callMethod(c.thisValue, m.names().toString, {}));
     markLoading(m, target);
-    startLoad(m, c.arg(1), m.toString(c.arg(0))->view(), urlMethodOf(m, c.arg(2)), body);
+    startLoad(m, c.arg(1), m.toString(c.arg(0))->view(), outgoingOf(m, self, urlMethodOf(m, c.arg(2)), body));
     return Value::boolean(true);
 }
 
@@ -108,11 +150,11 @@ Value addRequestHeaderMethod(NativeCall& c)
         return Value();
     // Kept where the reference player keeps them, in _customHeaders; if
     // the movie put something else there, nothing is added.
-    const Value existing = m.get(self, "_customHeaders");
+    const Value existing = customHeaders(m, self);
     Object* headers = existing.objectOrNull();
     if (existing.isUndefined()) {
         headers = m.newArray();
-        m.define(self, "_customHeaders", Value::object(headers), PropertyFlag::DontEnum);
+        m.define(self, m.intern(kHeadersName), Value::object(headers), PropertyFlag::DontEnum | PropertyFlag::OnlySwf6Up);
     }
     // Whatever object is there takes the pairs through its own push.
     if (!headers)

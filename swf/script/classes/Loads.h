@@ -15,7 +15,7 @@ namespace swf::script {
 
 class Machine;
 
-void startLoad(Machine& machine, const Value& target, std::string_view url, UrlMethod method, std::string_view body);
+void startLoad(Machine& machine, const Value& target, std::string_view url, const Outgoing& outgoing);
 // The natives LoadVars and XML share: load(url), send(url, window,
 // method), sendAndLoad(url, target, method); the text sent is the
 // object's toString().

@@ -194,6 +194,37 @@ TEST(LoadedMovie, ALoadedMovieFillsWithItsOwnBitmaps)
     EXPECT_EQ(stage.pixelColor(10, 10), QColor(255, 0, 0));
 }
 
+TEST(LoadedMovie, AMovieLoadedIntoLevelZeroTakesTheMainMoviesPlace)
+{
+    Folder folder;
+    // stop(); trace("next " + _level1), which version 6 adds as "" when
+    // the level is gone
+    ActionWriter next;
+    next.op(ActionCode::Stop).push("next ", "_level1").op(ActionCode::GetVariable).op(ActionCode::Add2).op(ActionCode::Trace);
+    swftest::SwfWriter writer;
+    writer.setVersion(6).setFrameSize(300, 200).setFrameRate(30).setFrameCount(3).setBackground({0, 255, 0});
+    writer.tag(std::uint16_t(swf::TagCode::DoAction), next.build()).showFrame().showFrame().showFrame();
+    folder.write("next.swf", writer.end().build());
+    folder.write("other.swf", movieBytes(6, ActionWriter()));
+    // stop(); trace("main"); loadMovieNum("other.swf", 1); then into level 0
+    // by number or through the clip.
+    for (const bool byClip : {false, true}) {
+        ActionWriter main;
+        main.op(ActionCode::Stop).push("main").op(ActionCode::Trace);
+        main.push("other.swf", "_level1").getUrl2(0x40);
+        if (byClip)
+            main.push("next.swf", 1, "_level0").op(ActionCode::GetVariable).push("loadMovie").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        else
+            main.push("next.swf", "_level0").getUrl2(0x40);
+        swf::Player player;
+        EXPECT_EQ(play(player, folder, movieBytes(6, main), 3), "main\nnext \n") << byClip;
+        EXPECT_EQ(player.frameRate(), 30);
+        EXPECT_EQ(player.frameCount(), 3);
+        EXPECT_EQ(player.backgroundColor(), (swf::Color {0, 255, 0, 255}));
+        EXPECT_TRUE(player.stage()->levels().empty());
+    }
+}
+
 TEST(LoadedMovie, AMovieLoadingItselfIntoItselfStopsAtTheNestingCap)
 {
     Folder folder;
