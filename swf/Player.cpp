@@ -86,6 +86,9 @@ struct Player::State {
     // The movie a load into level 0 put in the main movie's place, if one
     // did: from then on its rate and colour are the stage's.
     const LoadedMovie* replacement() const { return stage && stage->root() ? stage->root()->loadedMovie().get() : nullptr; }
+    // Whether level 0 holds something else than the main movie: a movie,
+    // an image, or nothing once it was unloaded.
+    bool rootReplaced() const { return stage && stage->root() && &stage->root()->script() != &rootScript; }
     std::shared_ptr<Dictionary> newDictionary() const
     {
         return std::make_shared<Dictionary>(std::make_shared<MemoryBudget>(memoryBudget, sink));
@@ -326,7 +329,7 @@ void Player::State::forgetSound()
 
 void Player::State::syncRootFrames()
 {
-    if (!stage || replacement())
+    if (!stage || rootReplaced())
         return;
     // Once no more can arrive, a header that promised more frames than
     // arrived (or a load cut short) must not leave the clock waiting for

@@ -494,13 +494,11 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load, Fetc
         return fail("URLNotFound", "nothing is there to load into");
     const int levelNumber = load.level > 0 ? load.level : target && !target->parent() ? m_stage.levelOf(*target) : 0;
     if (load.url.empty()) {
-        if (isLevel && levelNumber > 0) {
+        // Level 0 stays, empty: the stage shows its colour and nothing else.
+        if (isLevel && levelNumber > 0)
             m_stage.removeLevel(levelNumber);
-            return result;
-        }
-        if (isLevel)
-            return fail("URLNotFound", "unloading the main movie is not supported yet");
-        result.clip = emptyInPlaceOf(load.target);
+        else
+            result.clip = isLevel ? placeLevel(0, nullptr) : emptyInPlaceOf(load.target);
         return result;
     }
     if (!arrived.ok)
@@ -521,8 +519,6 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load, Fetc
         m_loaded[result.clip.id] = {url, result.bytesTotal};
         return result;
     }
-    if (isLevel)
-        return fail("LoadNeverCompleted", "loading an image into a level is not supported yet");
     std::shared_ptr<BitmapDefinition> image;
     if (kind == LoadedKind::Image) {
         // Decoded once here, against the movie's own budget for pixels, so
@@ -535,7 +531,7 @@ Host::ClipLoadResult StageHost::finishClipLoad(const PendingClipLoad& load, Fetc
     }
     // Neither a movie nor an image leaves an empty clip in the target's
     // place, as the reference player does, as though the file held nothing.
-    result.clip = emptyInPlaceOf(load.target);
+    result.clip = isLevel ? placeLevel(levelNumber, nullptr) : emptyInPlaceOf(load.target);
     SpriteInstance* holder = sprite(result.clip);
     if (!holder)
         return fail("URLNotFound", "the target clip is gone");
@@ -577,9 +573,13 @@ std::shared_ptr<const LoadedMovie> StageHost::readMovie(const QByteArray& bytes,
 
 ClipHandle StageHost::placeLevel(int number, const std::shared_ptr<const LoadedMovie>& movie)
 {
-    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, movie->script(), 0);
-    made->setLoadedMovie(movie);
-    made->setFrames(movie->framesLoaded(), movie->framesLoaded());
+    // Without a movie, an empty clip: one an image is shown in, or what an
+    // unloaded level 0 leaves.
+    auto made = std::make_shared<SpriteInstance>(m_stage, 0, nullptr, movie ? movie->script() : emptyScript(), 0);
+    if (movie) {
+        made->setLoadedMovie(movie);
+        made->setFrames(movie->framesLoaded(), movie->framesLoaded());
+    }
     // A movie in level 0 takes the main movie's place and every level
     // goes with it.
     if (m_machine && number == 0)
@@ -594,7 +594,7 @@ ClipHandle StageHost::placeLevel(int number, const std::shared_ptr<const LoadedM
     else
         m_stage.setLevel(number, std::move(made));
     // The main movie's first variable is the new one's too.
-    if (m_machine && number == 0)
+    if (m_machine && number == 0 && movie)
         if (Object* self = m_machine->clipObject(handleOf(placed)))
             m_machine->set(self, "$version", Value::string(m_machine->intern(kPlayerVersion)));
     placed.gotoFrame(0);

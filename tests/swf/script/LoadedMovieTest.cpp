@@ -163,10 +163,10 @@ std::vector<std::uint8_t> bitmapTag(std::uint16_t id, std::array<std::uint8_t, 4
     return swftest::tagBytes(std::uint16_t(swf::TagCode::DefineBitsLossless2), body);
 }
 
-TEST(LoadedMovie, ALoadedMovieFillsWithItsOwnBitmaps)
+// Tags that fill a 1000-twip square at depth 1 with bitmap 1 of `argb`.
+std::vector<std::uint8_t> bitmapSquare(std::array<std::uint8_t, 4> argb)
 {
-    Folder folder;
-    // Shape 2: a 1000-twip square filled with bitmap 1, placed at depth 1.
+    // Shape 2: the square, its fill the bitmap scaled to it.
     std::vector<std::uint8_t> shape {2, 0};
     const std::vector<std::uint8_t> bounds = swftest::rectBytes(1000);
     shape.insert(shape.end(), bounds.begin(), bounds.end());
@@ -178,20 +178,58 @@ TEST(LoadedMovie, ALoadedMovieFillsWithItsOwnBitmaps)
     shape.push_back(0);
     const std::vector<std::uint8_t> records = swftest::square(1000, true);
     shape.insert(shape.end(), records.begin(), records.end());
-    std::vector<std::uint8_t> tags = bitmapTag(1, {255, 255, 0, 0});
+    std::vector<std::uint8_t> tags = bitmapTag(1, argb);
     const std::vector<std::uint8_t> shapeTag = swftest::tagBytes(std::uint16_t(swf::TagCode::DefineShape3), shape);
     const std::vector<std::uint8_t> place = swftest::tagBytes(std::uint16_t(swf::TagCode::PlaceObject2), swftest::placeObject2({1, 2}));
     tags.insert(tags.end(), shapeTag.begin(), shapeTag.end());
     tags.insert(tags.end(), place.begin(), place.end());
-    folder.write("red.swf", movieBytes(6, ActionWriter(), tags));
+    return tags;
+}
+
+QColor shownAt(swf::Player& player, int x, int y)
+{
+    QImage stage(100, 100, QImage::Format_ARGB32_Premultiplied);
+    swf::render(player, stage);
+    return stage.pixelColor(x, y);
+}
+
+TEST(LoadedMovie, ALoadedMovieFillsWithItsOwnBitmaps)
+{
+    Folder folder;
+    folder.write("red.swf", movieBytes(6, ActionWriter(), bitmapSquare({255, 255, 0, 0})));
     // The main movie's bitmap 1 is blue.
     ActionWriter main;
     main.push("red.swf", "_level1").getUrl2(0x40);
     swf::Player player;
-    play(player, folder, movieBytes(6, main, bitmapTag(1, {255, 0, 0, 255})), 3);
-    QImage stage(100, 100, QImage::Format_ARGB32_Premultiplied);
-    swf::render(player, stage);
-    EXPECT_EQ(stage.pixelColor(10, 10), QColor(255, 0, 0));
+    play(player, folder, movieBytes(6, main, bitmapSquare({255, 0, 0, 255})), 3);
+    EXPECT_EQ(shownAt(player, 10, 10), QColor(255, 0, 0));
+}
+
+// An image loaded into a level shows there, level 0 too; level 0
+// unloaded leaves the stage empty. The main movie shows red.
+TEST(LoadedMovie, LevelsTakeImagesAndLevelZeroEmptiesWhenUnloaded)
+{
+    Folder folder;
+    QImage blue(20, 20, QImage::Format_RGB32);
+    blue.fill(QColor(0, 0, 255));
+    ASSERT_TRUE(blue.save(folder.dir.filePath(QStringLiteral("blue.png"))));
+    const struct {
+        const char* url;
+        const char* level;
+        QColor shown;
+    } cases[] {
+        {"blue.png", "_level0", QColor(0, 0, 255)},
+        {"blue.png", "_level2", QColor(0, 0, 255)},
+        {"", "_level0", QColor(255, 255, 255)},
+    };
+    for (const auto& c : cases) {
+        ActionWriter main;
+        main.op(ActionCode::Stop).push(c.url, c.level).getUrl2(0x40);
+        swf::Player player;
+        play(player, folder, movieBytes(6, main, bitmapSquare({255, 255, 0, 0})), 3);
+        EXPECT_EQ(shownAt(player, 10, 10), c.shown) << c.url << " " << c.level;
+        EXPECT_TRUE(player.diagnostics().empty()) << player.diagnostics().front().message;
+    }
 }
 
 TEST(LoadedMovie, AMovieLoadedIntoLevelZeroTakesTheMainMoviesPlace)
