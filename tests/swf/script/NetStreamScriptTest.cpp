@@ -134,12 +134,7 @@ TEST(NetStreamScript, AStreamFromTheWebPlaysAsItArrivesAndWaitsForWhatHasNot)
         auto fetcher = std::make_shared<swftest::StepFetcher>(flv.bytes);
         std::string trace;
         swf::Player player;
-        player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
-        player.setMovieUrl("http://example.com/movie.swf");
-        player.setWebFetcher(fetcher);
-        player.open();
-        player.feed(movieOf(streamScript(c.reaction)));
-        player.finish();
+        swftest::openFromWeb(player, fetcher, movieOf(streamScript(c.reaction)), trace);
         for (const std::size_t tags : c.arrived) {
             fetcher->release(tags ? flv.tagEnds[tags - 1] : 0);
             player.advance();

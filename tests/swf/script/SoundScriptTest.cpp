@@ -263,12 +263,7 @@ TEST(SoundScript, ALoadFromTheWebTellsItsBytesAsTheyCome)
     handler(w, "_root", "onEnterFrame", {}, traceOf("s", {"getBytesLoaded()", "getBytesTotal()"}));
     std::string trace;
     swf::Player player;
-    player.setTraceOutput([&](std::string_view line) { trace.append(line).append("\n"); });
-    player.setMovieUrl("http://example.com/movie.swf");
-    player.setWebFetcher(fetcher);
-    player.open();
-    player.feed(movieWith(w));
-    player.finish();
+    swftest::openFromWeb(player, fetcher, movieWith(w), trace);
     for (const std::size_t arrived : {0, 0, 1000, 5000, 8567, 8567}) {
         fetcher->release(arrived);
         player.advance();

@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
 #include <vector>
 
+#include "swf/Player.h"
 #include "swf/script/Fetcher.h"
 
 namespace swftest {
@@ -43,5 +47,17 @@ private:
     std::size_t m_released = 0;
     std::uint64_t m_started = 0;
 };
+
+// Opens `movie` as a page on the web would show it, its loads served by
+// `fetcher` and each line it traces added to `trace`.
+inline void openFromWeb(swf::Player& player, std::shared_ptr<StepFetcher> fetcher, std::span<const std::uint8_t> movie, std::string& trace)
+{
+    player.setTraceOutput([&trace](std::string_view line) { trace.append(line).append("\n"); });
+    player.setMovieUrl("http://example.com/movie.swf");
+    player.setWebFetcher(std::move(fetcher));
+    player.open();
+    player.feed(movie);
+    player.finish();
+}
 
 } // namespace swftest
