@@ -9,14 +9,13 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
-#include <numbers>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/channel_layout.h>
 }
 
+#include "support/SoundClips.h"
 #include "swf/media/SoundDecoder.h"
 #include "swf/runtime/SoundMixer.h"
 
@@ -34,53 +33,6 @@ double cpuSeconds()
     timespec now {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
-}
-
-// kSeconds of a chord in stereo at `rate`, as MP3 packets; none when this
-// FFmpeg has no MP3 encoder.
-std::vector<std::vector<std::uint8_t>> encodeMp3(int rate)
-{
-    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP3);
-    if (!codec)
-        return {};
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    context->sample_rate = rate;
-    context->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    context->bit_rate = 128'000;
-    av_channel_layout_default(&context->ch_layout, 2);
-    std::vector<std::vector<std::uint8_t>> packets;
-    if (avcodec_open2(context, codec, nullptr) < 0) {
-        avcodec_free_context(&context);
-        return {};
-    }
-    AVFrame* frame = av_frame_alloc();
-    AVPacket* packet = av_packet_alloc();
-    const int total = rate * kSeconds;
-    for (int at = 0; at <= total; at += context->frame_size) {
-        const bool last = at + context->frame_size > total;
-        if (!last) {
-            frame->nb_samples = context->frame_size;
-            frame->format = context->sample_fmt;
-            av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
-            av_frame_get_buffer(frame, 0);
-            for (int channel = 0; channel < 2; ++channel)
-                for (int i = 0; i < frame->nb_samples; ++i) {
-                    const double t = double(at + i) / rate;
-                    const double value = 0.3 * std::sin(2 * std::numbers::pi * (440 + 110 * channel) * t) + 0.2 * std::sin(2 * std::numbers::pi * 1320 * t);
-                    reinterpret_cast<float*>(frame->data[channel])[i] = float(value);
-                }
-        }
-        avcodec_send_frame(context, last ? nullptr : frame);
-        av_frame_unref(frame);
-        while (avcodec_receive_packet(context, packet) == 0) {
-            packets.emplace_back(packet->data, packet->data + packet->size);
-            av_packet_unref(packet);
-        }
-    }
-    av_packet_free(&packet);
-    av_frame_free(&frame);
-    avcodec_free_context(&context);
-    return packets;
 }
 
 // libavcodec alone: every sound's packets decoded and dropped.
@@ -155,7 +107,8 @@ int main()
     std::printf("%-7s %12s %12s %12s %12s %7s %6s\n", "rate", "libavcodec", "decode", "mix", "engine", "ratio", "goal");
     bool met = true;
     for (const auto& [rate, rateCode] : {std::pair {22'050, 2}, std::pair {44'100, 3}}) {
-        const std::vector<std::vector<std::uint8_t>> packets = encodeMp3(rate);
+        // kSeconds of two tones in stereo.
+        const std::vector<std::vector<std::uint8_t>> packets = swftest::encodeTone({"libmp3lame", rate, 2, double(kSeconds), 440, 0.5, 128'000}).packets;
         if (packets.empty()) {
             std::printf("%-7d skipped: this FFmpeg has no MP3 encoder\n", rate);
             continue;
