@@ -24,7 +24,10 @@ AVCodecID codecId(SoundCodec codec)
     case SoundCodec::Adpcm:
         return AV_CODEC_ID_ADPCM_SWF;
     case SoundCodec::Mp3:
+    case SoundCodec::Mp3At8k:
         return AV_CODEC_ID_MP3;
+    case SoundCodec::Aac:
+        return AV_CODEC_ID_AAC;
     case SoundCodec::Nellymoser16k:
     case SoundCodec::Nellymoser8k:
     case SoundCodec::Nellymoser:
@@ -148,7 +151,7 @@ AudioCodec::AudioCodec(std::unique_ptr<State> state)
 
 AudioCodec::~AudioCodec() = default;
 
-std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::string& error)
+std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::string& error, std::span<const std::uint8_t> config)
 {
     // A hostile movie would otherwise fill the terminal with FFmpeg's
     // complaints; the engine reports what it could not decode itself.
@@ -179,6 +182,17 @@ std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::str
     }
     state->context->sample_rate = format.doubledRate() / 2;
     av_channel_layout_default(&state->context->ch_layout, state->channels);
+    if (!config.empty()) {
+        // Capped far above any real configuration; libavcodec frees it.
+        const std::size_t size = std::min<std::size_t>(config.size(), 1024);
+        state->context->extradata = static_cast<std::uint8_t*>(av_mallocz(size + AV_INPUT_BUFFER_PADDING_SIZE));
+        if (!state->context->extradata) {
+            error = "out of memory for a sound decoder";
+            return nullptr;
+        }
+        std::memcpy(state->context->extradata, config.data(), size);
+        state->context->extradata_size = int(size);
+    }
     if (avcodec_open2(state->context, codec, nullptr) < 0) {
         error = std::string("the ") + codec->name + " decoder would not start";
         return nullptr;
@@ -186,6 +200,11 @@ std::unique_ptr<AudioCodec> AudioCodec::open(const SoundFormat& format, std::str
     if (id == AV_CODEC_ID_MP3)
         state->parser = av_parser_init(id);
     return std::unique_ptr<AudioCodec>(new AudioCodec(std::move(state)));
+}
+
+int AudioCodec::sampleRate() const
+{
+    return std::max(0, m_state->context->sample_rate);
 }
 
 bool AudioCodec::decode(std::span<const std::uint8_t> data, std::vector<std::int16_t>& out, std::size_t maxSamples)

@@ -18,8 +18,9 @@ namespace swf {
 class AudioCodec {
 public:
     // Null when libavcodec has no decoder for the format (or it is not a
-    // compressed one); `error` says why.
-    static std::unique_ptr<AudioCodec> open(const SoundFormat& format, std::string& error);
+    // compressed one); `error` says why. `config` is the decoder's
+    // configuration where the format has one (AAC).
+    static std::unique_ptr<AudioCodec> open(const SoundFormat& format, std::string& error, std::span<const std::uint8_t> config = {});
     ~AudioCodec();
     AudioCodec(const AudioCodec&) = delete;
     AudioCodec& operator=(const AudioCodec&) = delete;
@@ -29,6 +30,8 @@ public:
     // `maxSamples`. Bytes the decoder refuses are skipped; false when none
     // of `data` could be decoded.
     bool decode(std::span<const std::uint8_t> data, std::vector<std::int16_t>& out, std::size_t maxSamples);
+    // The rate the decoder has found its stream to be at, 0 before it knows.
+    int sampleRate() const;
 
 private:
     struct State;

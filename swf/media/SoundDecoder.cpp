@@ -16,11 +16,18 @@ bool isPcm(const SoundFormat& format)
 
 } // namespace
 
-SoundDecoder::SoundDecoder(SoundFormat format)
+SoundDecoder::SoundDecoder(SoundFormat format, std::span<const std::uint8_t> config)
     : m_format(format)
 {
     if (!isPcm(format))
-        m_codec = AudioCodec::open(format, m_error);
+        m_codec = AudioCodec::open(format, m_error, config);
+}
+
+int SoundDecoder::doubledRate() const
+{
+    if (m_format.codec == std::uint8_t(SoundCodec::Aac) && m_codec && m_codec->sampleRate() > 0)
+        return 2 * std::min(m_codec->sampleRate(), 192'000);
+    return m_format.doubledRate();
 }
 
 SoundDecoder::~SoundDecoder() = default;

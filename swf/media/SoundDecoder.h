@@ -28,13 +28,18 @@ public:
     static constexpr std::size_t kMaxFramesPerByte = 64;
     static constexpr std::size_t kSlackFrames = 4096;
 
-    explicit SoundDecoder(SoundFormat format);
+    // `config`: the decoder's configuration, for the formats that have one
+    // (AAC).
+    explicit SoundDecoder(SoundFormat format, std::span<const std::uint8_t> config = {});
     ~SoundDecoder();
     SoundDecoder(const SoundDecoder&) = delete;
     SoundDecoder& operator=(const SoundDecoder&) = delete;
 
     const SoundFormat& format() const { return m_format; }
     int channels() const { return m_format.channels(); }
+    // The format's rate, or for AAC the one its stream turned out to have
+    // (the configuration's until something has decoded).
+    int doubledRate() const;
 
     // Appends what `data` decodes to, interleaved, to `out`. False with
     // error() set when the format cannot be decoded at all or nothing of

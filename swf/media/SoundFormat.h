@@ -16,6 +16,10 @@ enum class SoundCodec : std::uint8_t {
     Nellymoser8k = 5,
     Nellymoser = 6,
     Speex = 11,
+    // FLV files only. AAC's rate and channels come from the configuration
+    // its stream starts with, not from these flags.
+    Aac = 10,
+    Mp3At8k = 14,
 };
 
 struct SoundFormat {
@@ -40,6 +44,7 @@ struct SoundFormat {
         case SoundCodec::Speex:
             return 32'000;
         case SoundCodec::Nellymoser8k:
+        case SoundCodec::Mp3At8k:
             return 16'000;
         default:
             return 11'025 << rateCode;

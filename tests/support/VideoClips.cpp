@@ -92,24 +92,39 @@ std::vector<std::uint8_t> embeddedVideoMovie(const VideoClip& clip, int width, i
     return writer.build();
 }
 
-std::vector<std::uint8_t> flvFileOf(const VideoClip& clip, int msPerFrame)
+std::vector<std::uint8_t> flvFileOf(const VideoClip& clip, int msPerFrame, const FlvAudioTrack& audio)
 {
-    std::vector<std::uint8_t> out {'F', 'L', 'V', 1, 1, 0, 0, 0, 9, 0, 0, 0, 0};
+    const std::uint8_t kinds = std::uint8_t((clip.packets.empty() ? 0 : 1) | (audio.packets.empty() ? 0 : 4));
+    std::vector<std::uint8_t> out {'F', 'L', 'V', 1, kinds, 0, 0, 0, 9, 0, 0, 0, 0};
     const auto put = [&out](std::uint32_t value, int bytes) {
         for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
             out.push_back(std::uint8_t(value >> shift));
     };
-    for (std::size_t i = 0; i < clip.packets.size(); ++i) {
-        const std::size_t size = 1 + clip.packets[i].size();
-        const std::uint32_t time = std::uint32_t(i) * std::uint32_t(msPerFrame);
-        out.push_back(9);
+    const auto tag = [&](std::uint8_t type, std::uint32_t time, std::initializer_list<std::uint8_t> head, const std::vector<std::uint8_t>& body) {
+        const std::size_t size = head.size() + body.size();
+        out.push_back(type);
         put(std::uint32_t(size), 3);
         put(time & 0xFFFFFF, 3);
         out.push_back(std::uint8_t(time >> 24));
         put(0, 3);
-        out.push_back(std::uint8_t((clip.keyFrames[i] ? 0x10 : 0x20) | clip.codec));
-        out.insert(out.end(), clip.packets[i].begin(), clip.packets[i].end());
+        out.insert(out.end(), head);
+        out.insert(out.end(), body.begin(), body.end());
         put(std::uint32_t(11 + size), 4);
+    };
+    const bool aac = audio.format >> 4 == 10;
+    if (aac && !audio.config.empty())
+        tag(8, 0, {audio.format, 0}, audio.config);
+    std::size_t sound = 0;
+    for (std::size_t i = 0; i <= clip.packets.size(); ++i) {
+        const std::uint32_t time = std::uint32_t(i) * std::uint32_t(msPerFrame);
+        for (; sound < audio.packets.size() && (audio.times[sound] < time || i == clip.packets.size()); ++sound) {
+            if (aac)
+                tag(8, audio.times[sound], {audio.format, 1}, audio.packets[sound]);
+            else
+                tag(8, audio.times[sound], {audio.format}, audio.packets[sound]);
+        }
+        if (i < clip.packets.size())
+            tag(9, time, {std::uint8_t((clip.keyFrames[i] ? 0x10 : 0x20) | clip.codec)}, clip.packets[i]);
     }
     return out;
 }

@@ -33,8 +33,19 @@ std::optional<VideoClip> encodeVideoClip(const std::string& encoder, int width, 
 // VideoFrame and a PlaceObject2 at depth 1 with ratio i in each frame.
 std::vector<std::uint8_t> embeddedVideoMovie(const VideoClip& clip, int width, int height);
 
-// An FLV file of the clip alone, frame i at i * `msPerFrame`.
-std::vector<std::uint8_t> flvFileOf(const VideoClip& clip, int msPerFrame);
+// Audio tags to lay out beside a clip's frames: packet i at times[i] ms
+// after `format` (the tag's first byte; AAC's packet type goes between),
+// AAC's configuration at 0 ms when `config` holds one.
+struct FlvAudioTrack {
+    std::uint8_t format = 0;
+    std::vector<std::vector<std::uint8_t>> packets;
+    std::vector<std::uint32_t> times;
+    std::vector<std::uint8_t> config;
+};
+
+// An FLV file of the clip, frame i at i * `msPerFrame`, and of `audio`,
+// the tags in the order of their times.
+std::vector<std::uint8_t> flvFileOf(const VideoClip& clip, int msPerFrame, const FlvAudioTrack& audio = {});
 
 // The picture of frame `index`: gradients and a square that move with it.
 QImage videoSourceFrame(int width, int height, int index);
