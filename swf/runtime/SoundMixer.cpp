@@ -206,6 +206,12 @@ void SoundMixer::closeStream(std::uint64_t key)
             playing.channel->close();
 }
 
+void SoundMixer::dropStream(std::uint64_t key)
+{
+    const std::lock_guard lock(m_lock);
+    end([&](const Playing& playing) { return playing.channel->isStream() && playing.streamKey == key; }, false);
+}
+
 bool SoundMixer::hasStream(std::uint64_t key) const
 {
     const std::lock_guard lock(m_lock);

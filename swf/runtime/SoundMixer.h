@@ -80,6 +80,8 @@ public:
     // Samples for the stream open under `key`; false when there is none.
     bool appendStream(std::uint64_t key, std::span<const std::int16_t> samples);
     void closeStream(std::uint64_t key);
+    // Ends the stream under `key` at once, what it holds unheard with it.
+    void dropStream(std::uint64_t key);
     bool hasStream(std::uint64_t key) const;
     // Where the stream under `key` has got to: the output frame it was
     // first heard in and the sample frames of its own it has played since

@@ -15,13 +15,14 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "swf/script/Host.h"
-#include "swf/script/StreamVideo.h"
+#include "swf/script/StreamFile.h"
 
 namespace swf::script {
 
@@ -101,6 +102,17 @@ public:
     virtual std::vector<LoadedFile> takeFiles() = 0;
     // Gives up a file's load nobody plays any more.
     virtual void cancelFile(std::uint64_t /*id*/) {}
+    // The sound of a stream that plays (NetStream's), under its load's id.
+    // Starting one afresh lets one still there play out what it holds.
+    virtual void startStreamSound(std::uint64_t id, int doubledRate, int channels) = 0;
+    // Samples at the rate and channels it started with, after the last.
+    virtual void appendStreamSound(std::uint64_t id, std::span<const std::int16_t> samples) = 0;
+    // Ends it at once, with what it holds unheard (`drop`), or once that
+    // has played.
+    virtual void endStreamSound(std::uint64_t id, bool drop) = 0;
+    // Output frames of its own sound it has played since it started (its
+    // waits for more do not count); none once it has ended.
+    virtual std::optional<std::uint64_t> streamSoundPlayed(std::uint64_t id) = 0;
     // Bytes so far and the whole (0 while unknown) of a sound or stream
     // load still under way; none once it has ended.
     virtual std::optional<Host::LoadProgress> loadProgress(std::uint64_t /*id*/) { return std::nullopt; }
@@ -112,11 +124,11 @@ public:
     double lastStreamRound() const { return m_lastStreamRound; }
     void setLastStreamRound(double at) { m_lastStreamRound = at; }
     // The video of each stream that has some, by the stream's load id.
-    std::map<std::uint64_t, std::unique_ptr<StreamVideo>>& streamVideos() { return m_streamVideos; }
+    std::map<std::uint64_t, std::unique_ptr<StreamFile>>& streamFiles() { return m_streamFiles; }
 
 private:
     std::vector<std::uint64_t> m_playingStreams;
-    std::map<std::uint64_t, std::unique_ptr<StreamVideo>> m_streamVideos;
+    std::map<std::uint64_t, std::unique_ptr<StreamFile>> m_streamFiles;
     double m_lastStreamRound = -1;
 };
 

@@ -224,6 +224,43 @@ void StageMedia::cancelFile(std::uint64_t id)
     });
 }
 
+namespace {
+
+// The mixer's key for a stream's sound: apart from the timelines' keys,
+// which are the ids of their clips.
+std::uint64_t streamSoundKey(std::uint64_t id)
+{
+    return std::uint64_t(1) << 62 | id;
+}
+
+} // namespace
+
+void StageMedia::startStreamSound(std::uint64_t id, int doubledRate, int channels)
+{
+    m_mixer.openStream(streamSoundKey(id), std::clamp(doubledRate, 2'000, 384'000), std::clamp(channels, 1, 2));
+}
+
+void StageMedia::appendStreamSound(std::uint64_t id, std::span<const std::int16_t> samples)
+{
+    m_mixer.appendStream(streamSoundKey(id), samples);
+}
+
+void StageMedia::endStreamSound(std::uint64_t id, bool drop)
+{
+    if (drop)
+        m_mixer.dropStream(streamSoundKey(id));
+    else
+        m_mixer.closeStream(streamSoundKey(id));
+}
+
+std::optional<std::uint64_t> StageMedia::streamSoundPlayed(std::uint64_t id)
+{
+    const std::optional<SoundMixer::StreamProgress> progress = m_mixer.streamProgress(streamSoundKey(id));
+    if (!progress)
+        return std::nullopt;
+    return progress->played;
+}
+
 std::vector<MediaHost::Loaded> StageMedia::takeLoads()
 {
     std::vector<Loaded> done;

@@ -1,4 +1,4 @@
-#include "swf/script/StreamVideo.h"
+#include "swf/script/StreamFile.h"
 
 #include <algorithm>
 
@@ -7,13 +7,13 @@
 
 namespace swf::script {
 
-StreamVideo::StreamVideo(std::vector<std::uint8_t> file)
+StreamFile::StreamFile(std::vector<std::uint8_t> file)
 {
     m_file.reserve(file.size());
     append(file);
 }
 
-bool StreamVideo::append(std::span<const std::uint8_t> more)
+bool StreamFile::append(std::span<const std::uint8_t> more)
 {
     if (!m_reader.error().empty())
         return false;
@@ -28,6 +28,8 @@ bool StreamVideo::append(std::span<const std::uint8_t> more)
             if (values.size() >= 2 && values[0].type == AmfValue::Type::String && values[0].text == "onMetaData")
                 m_metadata = body;
         }
+        if (tag.type == std::uint8_t(FlvTag::Type::Audio) && m_reader.hasAudio() && !tag.body.empty())
+            m_sounds.push_back({tag.time, body});
         if (tag.type != std::uint8_t(FlvTag::Type::Video) || !m_reader.hasVideo())
             continue;
         const std::optional<FlvVideoPacket> packet = readFlvVideoPacket(tag.body);
@@ -37,14 +39,14 @@ bool StreamVideo::append(std::span<const std::uint8_t> more)
     return ok;
 }
 
-std::optional<std::span<const std::uint8_t>> StreamVideo::metadata() const
+std::optional<std::span<const std::uint8_t>> StreamFile::metadata() const
 {
     if (!m_metadata)
         return std::nullopt;
     return bodyOf(*m_metadata);
 }
 
-bool StreamVideo::decode(const Frame& frame, std::string& error)
+bool StreamFile::decode(const Frame& frame, std::string& error)
 {
     const std::optional<FlvVideoPacket> packet = readFlvVideoPacket(bodyOf(frame.body));
     if (!packet)
@@ -69,7 +71,7 @@ bool StreamVideo::decode(const Frame& frame, std::string& error)
     return m_codec->decode(packet->payload, error);
 }
 
-std::shared_ptr<const QImage> StreamVideo::pictureAt(double ms, std::string& error)
+std::shared_ptr<const QImage> StreamFile::pictureAt(double ms, std::string& error)
 {
     if (m_failed || m_frames.empty())
         return m_picture;
@@ -106,6 +108,50 @@ std::shared_ptr<const QImage> StreamVideo::pictureAt(double ms, std::string& err
         m_reported = true;
     }
     return m_picture;
+}
+
+std::optional<double> StreamFile::seekSound(double ms)
+{
+    const auto first = std::lower_bound(m_sounds.begin(), m_sounds.end(), ms, [](const SoundTag& tag, double at) { return tag.time < at; });
+    m_nextSound = std::size_t(first - m_sounds.begin());
+    m_audio.restart();
+    // AAC's configuration comes once, before the frames that need it.
+    for (auto before = first; before != m_sounds.begin();) {
+        --before;
+        if (FlvAudioDecoder::isAacConfig(bodyOf(before->body))) {
+            std::vector<std::int16_t> none;
+            m_audio.decode(bodyOf(before->body), none);
+            break;
+        }
+    }
+    if (first == m_sounds.end())
+        return std::nullopt;
+    return double(first->time);
+}
+
+std::optional<StreamFile::SoundPart> StreamFile::soundUntil(double until, std::string& error)
+{
+    if (m_nextSound >= m_sounds.size() || m_sounds[m_nextSound].time >= until)
+        return std::nullopt;
+    SoundPart part;
+    part.startsAt = m_sounds[m_nextSound].time;
+    bool first = true;
+    // Ten seconds of 48 kHz stereo: a part is a fraction of a second of
+    // sound in practice, and this keeps a hostile one bounded.
+    constexpr std::size_t kMaxPartSamples = 960'000;
+    for (; m_nextSound < m_sounds.size() && m_sounds[m_nextSound].time < until && part.samples.size() < kMaxPartSamples; ++m_nextSound) {
+        const std::span<const std::uint8_t> body = bodyOf(m_sounds[m_nextSound].body);
+        if (!first && !m_audio.sameFormat(body) && !FlvAudioDecoder::isAacConfig(body))
+            break;
+        first = false;
+        if (!m_audio.decode(body, part.samples) && !m_soundReported) {
+            m_soundReported = true;
+            error = m_audio.error();
+        }
+    }
+    part.doubledRate = m_audio.doubledRate();
+    part.channels = m_audio.channels();
+    return part;
 }
 
 } // namespace swf::script

@@ -6,6 +6,8 @@
 // Buffer.Empty when playing catches up with the file; Buffer.Flush once
 // all of it is in; Play.Stop at its end; Play.StreamNotFound for a file
 // that does not come) and onMetaData with the file's own description.
+// The file's sound goes to the mixer a little ahead of the stream's time,
+// and starts again from there whenever what has been heard strays from it.
 
 #include "swf/script/classes/NetStreamClass.h"
 
@@ -15,6 +17,7 @@
 
 #include "swf/media/Amf0.h"
 #include "swf/media/FlvFile.h"
+#include "swf/runtime/SoundMixer.h"
 #include "swf/runtime/VideoInstance.h"
 #include "swf/script/ArrayObject.h"
 #include "swf/script/ClipObject.h"
@@ -100,15 +103,87 @@ bool arriving(ArrayObject* store)
     return store->dense(Arrived).isNumber();
 }
 
-void forgetPlaying(Machine& m, ArrayObject* store)
+// The stream's sound stops at once; it starts again from where the
+// stream's time is when it next plays.
+void stopSound(Machine& m, ArrayObject* store)
+{
+    MediaHost* host = m.host().media();
+    if (!host || !store->dense(Load).isNumber())
+        return;
+    const auto id = std::uint64_t(number(store, Load));
+    host->endStreamSound(id, true);
+    if (const auto found = host->streamFiles().find(id); found != host->streamFiles().end())
+        found->second->soundFeed().started = false;
+}
+
+// How far ahead of the stream's time its sound is decoded for the mixer,
+// and how far what has been heard may stray from that time before the
+// sound starts again from it (the audio device holds a tenth of a second).
+constexpr double kSoundLead = 300;
+constexpr double kSoundStray = 300;
+// Silence put before a stream's first sound tag, at most.
+constexpr double kMaxLeadIn = 1000;
+
+// The stream's sound, at `at` ms into it, to the mixer.
+void feedSound(Machine& m, MediaHost& host, std::uint64_t id, double at)
+{
+    const auto found = host.streamFiles().find(id);
+    if (found == host.streamFiles().end() || !found->second->hasSound())
+        return;
+    StreamFile& file = *found->second;
+    StreamFile::SoundFeed& feed = file.soundFeed();
+    if (feed.started) {
+        const std::optional<std::uint64_t> played = host.streamSoundPlayed(id);
+        const double heard = feed.origin + double(played.value_or(0)) * 1000 / SoundMixer::kOutputRate;
+        if (!played || heard < at - kSoundStray || heard > at + kSoundLead + kSoundStray) {
+            host.endStreamSound(id, true);
+            feed.started = false;
+        }
+    }
+    if (!feed.started && !file.seekSound(at))
+        return;
+    std::string error;
+    while (std::optional<StreamFile::SoundPart> part = file.soundUntil(at + kSoundLead, error)) {
+        if (!error.empty())
+            m.host().diagnostic("playing a stream's sound: " + error);
+        error.clear();
+        if (part->samples.empty())
+            continue;
+        if (!feed.started || part->doubledRate != feed.doubledRate || part->channels != feed.channels) {
+            // The first sound since it started, or sound in another format:
+            // the new sound starts now, at its own time.
+            std::vector<std::int16_t> leadIn;
+            if (!feed.started)
+                leadIn.resize(std::size_t(std::clamp(part->startsAt - at, 0.0, kMaxLeadIn) * part->doubledRate / 2000) * std::size_t(part->channels));
+            feed = {true, feed.started ? part->startsAt : at, part->doubledRate, part->channels};
+            host.startStreamSound(id, part->doubledRate, part->channels);
+            host.appendStreamSound(id, leadIn);
+        }
+        host.appendStreamSound(id, part->samples);
+    }
+}
+
+// The stream's time has moved (a seek) or goes on again (the end of a
+// pause): its sound starts from there, now, unless it waits for the file.
+void restartSound(Machine& m, ArrayObject* store)
+{
+    stopSound(m, store);
+    MediaHost* host = m.host().media();
+    if (host && !store->dense(Paused).isNumber() && !store->dense(Stalled).isNumber())
+        feedSound(m, *host, std::uint64_t(number(store, Load)), timeOf(m, store) * 1000);
+}
+
+// At its end the stream's sound plays out what it holds.
+void forgetPlaying(Machine& m, ArrayObject* store, bool dropSound = true)
 {
     const Value load = store->dense(Load);
     if (!load.isNumber())
         return;
     const auto id = std::uint64_t(load.asNumber());
     if (MediaHost* host = m.host().media()) {
+        host->endStreamSound(id, dropSound);
         std::erase(host->playingStreams(), id);
-        host->streamVideos().erase(id);
+        host->streamFiles().erase(id);
         host->cancelFile(id);
     }
     m.removeHostRoot(id);
@@ -156,6 +231,7 @@ Value pauseMethod(NativeCall& c)
     const bool pause = c.count() == 0 ? !paused : m.toBoolean(c.arg(0));
     if (pause && !paused) {
         setSlot(m, store, Paused, Value::number(m.host().timer()));
+        stopSound(m, store);
     } else if (!pause && paused) {
         // The clock went on while paused; the start moves with it.
         const double held = m.host().timer() - number(store, Paused);
@@ -163,6 +239,7 @@ Value pauseMethod(NativeCall& c)
             if (store->dense(moved).isNumber())
                 setSlot(m, store, moved, Value::number(number(store, moved) + held));
         setSlot(m, store, Paused, Value());
+        restartSound(m, store);
     }
     return Value();
 }
@@ -179,6 +256,7 @@ Value seekMethod(NativeCall& c)
     // Beyond what has arrived, it waits there for the file to catch up.
     to = std::clamp(to, 0.0, number(store, Duration));
     setSlot(m, store, StartedAt, Value::number(streamClock(m, store) - to));
+    restartSound(m, store);
     return Value();
 }
 
@@ -361,7 +439,7 @@ Value deliverEnd(NativeCall& c)
     if (!store)
         return Value();
     setSlot(m, store, Time, Value::number(number(store, Duration) / 1000));
-    forgetPlaying(m, store);
+    forgetPlaying(m, store, false);
     setSlot(m, store, StartedAt, Value());
     status(m, c.thisValue, "NetStream.Play.Stop", "status");
     return Value();
@@ -387,9 +465,9 @@ void deliverFiles(Machine& m, MediaHost& host)
         }
         if (!store->dense(Load).isNumber() || std::uint64_t(number(store, Load)) != part.id)
             continue;
-        std::unique_ptr<StreamVideo>& file = host.streamVideos()[part.id];
+        std::unique_ptr<StreamFile>& file = host.streamFiles()[part.id];
         if (!file)
-            file = std::make_unique<StreamVideo>();
+            file = std::make_unique<StreamFile>();
         const bool readable = file->append(part.bytes);
         const bool started = store->dense(StartedAt).isNumber();
         std::vector<Value> args {Value::number(double(part.id))};
@@ -397,7 +475,7 @@ void deliverFiles(Machine& m, MediaHost& host)
             // What never was a stream, or ended before it could play.
             if (!readable || part.ok)
                 m.host().diagnostic("playing a stream failed: " + (readable ? std::string("it ends within its header") : file->error()));
-            host.streamVideos().erase(part.id);
+            host.streamFiles().erase(part.id);
             host.cancelFile(part.id);
         } else {
             Value metadata;
@@ -424,9 +502,9 @@ std::uint64_t streamKey(ArrayObject* store)
 // The stream's picture at its time, to each video still attached to it.
 void showPictures(Machine& m, MediaHost& host, std::uint64_t id, ArrayObject* store)
 {
-    const auto found = host.streamVideos().find(id);
+    const auto found = host.streamFiles().find(id);
     const Value videos = store->dense(Videos);
-    if (found == host.streamVideos().end() || !videos.isObject() || videos.asObject()->kind() != ObjectKind::Array)
+    if (found == host.streamFiles().end() || !videos.isObject() || videos.asObject()->kind() != ObjectKind::Array)
         return;
     std::string error;
     const std::shared_ptr<const QImage> picture = found->second->pictureAt(timeOf(m, store) * 1000, error);
@@ -480,13 +558,18 @@ void deliverStreams(Machine& machine)
         ArrayObject* store = storeOf(machine, target);
         if (!store) {
             std::erase(host->playingStreams(), id);
+            host->endStreamSound(id, true);
             machine.removeHostRoot(id);
             continue;
         }
         showPictures(machine, *host, id, store);
-        if (store->dense(Paused).isNumber())
+        if (store->dense(Paused).isNumber()) {
+            stopSound(machine, store);
             continue;
+        }
         const double at = timeOf(machine, store) * 1000;
+        if (!store->dense(Stalled).isNumber())
+            feedSound(machine, *host, id, at);
         if (!arriving(store)) {
             if (at >= number(store, Duration))
                 machine.callFromHost(Value::object(machine.newNative(deliverEnd)), target, {});

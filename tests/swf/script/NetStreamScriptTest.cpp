@@ -1,14 +1,18 @@
 // NetStream playing a file from the web as it arrives: it starts once its
 // buffer time's worth has come, waits when playing catches up with the
-// file, and goes on when more has come.
+// file, and goes on when more has come; its sound is heard in step with
+// its time.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "support/ActionWriter.h"
+#include "support/VideoClips.h"
 #include "support/SwfWriter.h"
 #include "StepFetcher.h"
 #include "swf/Player.h"
@@ -143,6 +147,114 @@ TEST(NetStreamScript, AStreamFromTheWebPlaysAsItArrivesAndWaitsForWhatHasNot)
         for (int i = 0; i < 30; ++i)
             player.advance();
         EXPECT_EQ(trace, c.heard) << c.what;
+    }
+}
+
+// Sound tags of 100 ms, 16-bit PCM at 44.1 kHz, each at a level of its
+// own: what is heard tells which is playing.
+constexpr int kSoundTags = 20;
+
+std::int16_t levelOf(int tag)
+{
+    return std::int16_t(1000 + 500 * tag);
+}
+
+std::vector<std::uint8_t> levelledFile()
+{
+    swftest::FlvAudioTrack track;
+    track.format = 0x3E;
+    for (int tag = 0; tag < kSoundTags; ++tag) {
+        std::vector<std::uint8_t> packet;
+        for (int i = 0; i < 4410; ++i)
+            packet.insert(packet.end(), {std::uint8_t(levelOf(tag)), std::uint8_t(levelOf(tag) >> 8)});
+        track.packets.push_back(std::move(packet));
+        track.times.push_back(std::uint32_t(tag) * 100);
+    }
+    return swftest::flvFileOf({}, 100, track);
+}
+
+struct Cue {
+    int frame;
+    const char* method;
+    double argument;
+};
+
+// ns plays the file; on the frames the cues name it is told to pause, go
+// on or seek; each frame traces "frame time", and "start" comes with
+// Play.Start.
+ActionWriter cuedScript(const std::vector<Cue>& cues)
+{
+    ActionWriter w;
+    w.push("nc", 0, "NetConnection").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    w.pushValues({swftest::PushValue::null(), 1, "nc"}).op(ActionCode::GetVariable).push("connect").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    w.push("ns", "nc").op(ActionCode::GetVariable).push(1, "NetStream").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+    ActionWriter started;
+    started.push("info").op(ActionCode::GetVariable).push("code").op(ActionCode::GetMember).push("NetStream.Play.Start").op(ActionCode::Equals2);
+    started.op(ActionCode::Not).branchIf("other").push("start").op(ActionCode::Trace).label("other");
+    w.push("ns").op(ActionCode::GetVariable).push("onStatus").defineFunction("", {"info"}, started).op(ActionCode::SetMember);
+    w.push("n", 0).op(ActionCode::SetVariable);
+    ActionWriter frame;
+    frame.push("n", "n").op(ActionCode::GetVariable).push(1).op(ActionCode::Add2).op(ActionCode::SetVariable);
+    for (std::size_t i = 0; i < cues.size(); ++i) {
+        const std::string skip = "cue" + std::to_string(i);
+        frame.push("n").op(ActionCode::GetVariable).push(cues[i].frame).op(ActionCode::Equals2).op(ActionCode::Not).branchIf(skip);
+        frame.push(cues[i].argument, 1, "ns").op(ActionCode::GetVariable).push(cues[i].method).op(ActionCode::CallMethod).op(ActionCode::Pop);
+        frame.label(skip);
+    }
+    frame.push("n").op(ActionCode::GetVariable).push(" ").op(ActionCode::Add2);
+    frame.push("ns").op(ActionCode::GetVariable).push("time").op(ActionCode::GetMember).op(ActionCode::Add2).op(ActionCode::Trace);
+    w.push("_root").op(ActionCode::GetVariable).push("onEnterFrame").defineFunction("", {}, frame).op(ActionCode::SetMember);
+    w.push("clip.flv", 1, "ns").op(ActionCode::GetVariable).push("play").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    w.op(ActionCode::Stop);
+    return w;
+}
+
+// Each frame's sound, mixed as the control mixes it after the frame, is
+// the tag due at the stream's time then: from the start, after a pause
+// (silent while it lasts) and after seeks either way; and once the
+// stream has ended, nothing.
+TEST(NetStreamScript, TheSoundOfAStreamIsHeardInStepWithItsTime)
+{
+    const struct Case {
+        const char* what;
+        std::vector<Cue> cues;
+        int pausedFrom = 0, pausedUntil = 0; // frames, the second not paused
+    } cases[] {
+        {"played through", {}},
+        {"paused and resumed", {{5, "pause", 1}, {9, "pause", 0}}, 5, 9},
+        {"a seek ahead and one back", {{4, "seek", 1.5}, {6, "seek", 0.2}}},
+    };
+    const std::vector<std::uint8_t> file = levelledFile();
+    for (const Case& c : cases) {
+        auto fetcher = std::make_shared<swftest::StepFetcher>(file);
+        fetcher->release(file.size());
+        std::string trace;
+        swf::Player player;
+        swftest::openFromWeb(player, fetcher, movieOf(cuedScript(c.cues)), trace);
+        bool started = false;
+        int checked = 0;
+        for (int i = 0; i < 40; ++i) {
+            trace.clear();
+            player.advance();
+            std::vector<std::int16_t> mix(2 * 4410);
+            player.mixAudio(mix);
+            started = started || trace.find("start\n") != std::string::npos;
+            int frame = 0;
+            double time = 0;
+            const std::size_t lastLine = trace.find_last_of('\n', trace.size() - 2);
+            const std::string last = trace.substr(lastLine == std::string::npos ? 0 : lastLine + 1);
+            ASSERT_EQ(std::sscanf(last.c_str(), "%d %lf", &frame, &time), 2) << c.what << ": " << trace;
+            const auto tag = int(std::lround(time * 10));
+            const bool paused = frame >= c.pausedFrom && frame < c.pausedUntil;
+            if (!started || tag >= kSoundTags - 1)
+                continue;
+            EXPECT_EQ(mix[4410], paused ? 0 : levelOf(tag)) << c.what << ", frame " << frame << " at " << time;
+            ++checked;
+        }
+        EXPECT_GE(checked, 15) << c.what;
+        std::vector<std::int16_t> after(2 * 4410);
+        player.mixAudio(after);
+        EXPECT_EQ(after[4410], 0) << c.what << ": the stream has ended";
     }
 }
 
