@@ -102,9 +102,10 @@ public:
     virtual std::vector<LoadedFile> takeFiles() = 0;
     // Gives up a file's load nobody plays any more.
     virtual void cancelFile(std::uint64_t /*id*/) {}
-    // The sound of a stream that plays (NetStream's), under its load's id.
-    // Starting one afresh lets one still there play out what it holds.
-    virtual void startStreamSound(std::uint64_t id, int doubledRate, int channels) = 0;
+    // The sound of a stream that plays (NetStream's), under its load's id,
+    // at `owner`'s levels (the whole movie's for no clip). Starting one
+    // afresh lets one still there play out what it holds.
+    virtual void startStreamSound(std::uint64_t id, int doubledRate, int channels, SoundOwner owner) = 0;
     // Samples at the rate and channels it started with, after the last.
     virtual void appendStreamSound(std::uint64_t id, std::span<const std::int16_t> samples) = 0;
     // Ends it at once, with what it holds unheard (`drop`), or once that

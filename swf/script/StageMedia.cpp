@@ -43,6 +43,17 @@ std::uint64_t StageMedia::groupOf(SoundOwner owner) const
     return owner.clip.id;
 }
 
+// The levels of the clips around the owner act on its sounds too.
+void StageMedia::nest(SoundOwner owner)
+{
+    if (!owner.loaded)
+        for (ClipHandle clip = owner.clip; clip;) {
+            const ClipHandle parent = m_host.parent(clip);
+            m_mixer.setGroupParent(clip.id, parent.id);
+            clip = parent;
+        }
+}
+
 std::optional<SoundLevels> StageMedia::levels(SoundOwner owner)
 {
     if (!owner.loaded && owner.clip && !m_host.alive(owner.clip))
@@ -103,13 +114,7 @@ std::uint64_t StageMedia::start(SoundOwner owner, std::uint16_t exported, std::u
     }
     if (!pcm)
         return 0;
-    // The levels of the clips around the owner act on the sound too.
-    if (!owner.loaded)
-        for (ClipHandle clip = owner.clip; clip;) {
-            const ClipHandle parent = m_host.parent(clip);
-            m_mixer.setGroupParent(clip.id, parent.id);
-            clip = parent;
-        }
+    nest(owner);
     SoundInfo info;
     if (std::isfinite(offset) && offset > 0)
         info.inPoint = std::uint32_t(std::min(offset * SoundMixer::kOutputRate, 4.0e9));
@@ -235,9 +240,12 @@ std::uint64_t streamSoundKey(std::uint64_t id)
 
 } // namespace
 
-void StageMedia::startStreamSound(std::uint64_t id, int doubledRate, int channels)
+void StageMedia::startStreamSound(std::uint64_t id, int doubledRate, int channels, SoundOwner owner)
 {
-    m_mixer.openStream(streamSoundKey(id), std::clamp(doubledRate, 2'000, 384'000), std::clamp(channels, 1, 2));
+    const std::uint64_t key = streamSoundKey(id);
+    m_mixer.openStream(key, std::clamp(doubledRate, 2'000, 384'000), std::clamp(channels, 1, 2));
+    nest(owner);
+    m_mixer.setGroupParent(key, groupOf(owner));
 }
 
 void StageMedia::appendStreamSound(std::uint64_t id, std::span<const std::int16_t> samples)
@@ -247,9 +255,10 @@ void StageMedia::appendStreamSound(std::uint64_t id, std::span<const std::int16_
 
 void StageMedia::endStreamSound(std::uint64_t id, bool drop)
 {
-    if (drop)
+    if (drop) {
         m_mixer.dropStream(streamSoundKey(id));
-    else
+        m_mixer.forgetGroup(streamSoundKey(id));
+    } else
         m_mixer.closeStream(streamSoundKey(id));
 }
 

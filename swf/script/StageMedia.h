@@ -49,13 +49,14 @@ public:
     std::vector<LoadedFile> takeFiles() override;
     void cancelFile(std::uint64_t id) override;
     std::optional<Host::LoadProgress> loadProgress(std::uint64_t id) override;
-    void startStreamSound(std::uint64_t id, int doubledRate, int channels) override;
+    void startStreamSound(std::uint64_t id, int doubledRate, int channels, SoundOwner owner) override;
     void appendStreamSound(std::uint64_t id, std::span<const std::int16_t> samples) override;
     void endStreamSound(std::uint64_t id, bool drop) override;
     std::optional<std::uint64_t> streamSoundPlayed(std::uint64_t id) override;
 
 private:
     std::uint64_t groupOf(SoundOwner owner) const;
+    void nest(SoundOwner owner);
     Loaded finishLoad(std::uint64_t id, const std::string& url, const QByteArray& bytes, bool streaming);
     void keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound);
     void forgetGone();

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "swf/media/Amf0.h"
 #include "swf/media/FlvFile.h"
@@ -21,6 +22,7 @@
 #include "swf/script/Function.h"
 #include "swf/script/Machine.h"
 #include "swf/script/SolFormat.h"
+#include "swf/script/StreamFile.h"
 #include "swf/script/XmlParser.h"
 #include "swf/script/classes/UrlVariables.h"
 #include "swf/text/StyleSheetParser.h"
@@ -101,6 +103,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (const swf::Result<swf::FlvFile> flv = swf::readFlvFile(bytes))
         for (const swf::FlvTag& tag : flv.value().tags)
             check(tag.body.data() >= data && tag.body.data() + tag.body.size() <= data + size);
+    // The file as a stream plays it, picture and sound, from the start and
+    // after seeks either way.
+    {
+        swf::script::StreamFile stream(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        std::string error;
+        for (const double ms : {0.0, 400.0, 100.0}) {
+            stream.pictureAt(ms, error);
+            stream.seekSound(ms);
+            while (const auto part = stream.soundUntil(ms + 300, error))
+                check(part->samples.size() <= 960'000 + (size * 64 + 4096) * 2);
+        }
+    }
     for (const swf::AmfValue& value : swf::readAmf0Values(bytes))
         check(value.text.size() <= size && value.members.size() <= size);
 

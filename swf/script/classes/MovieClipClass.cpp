@@ -7,6 +7,7 @@
 #include "swf/script/ClipObject.h"
 #include "swf/script/Machine.h"
 #include "swf/script/classes/Builtins.h"
+#include "swf/script/classes/NetStreamClass.h"
 
 namespace swf::script {
 
@@ -384,6 +385,13 @@ Value movieClipConstructor(NativeCall&)
     return Value();
 }
 
+Value attachAudio(NativeCall& c)
+{
+    if (Object* self = c.thisObject(); self && self->kind() == ObjectKind::Clip)
+        attachAudioTo(c.machine, c.arg(0), c.thisValue);
+    return Value();
+}
+
 } // namespace
 
 void installMovieClipClass(Machine& machine)
@@ -414,6 +422,7 @@ void installMovieClipClass(Machine& machine)
         defineMethod(machine, p, e.name, e.native, e.flags);
         registerNative(machine, 900, index++, e.native);
     }
+    defineMethod(machine, p, "attachAudio", attachAudio, HP | Swf6);
 }
 
 } // namespace swf::script

@@ -49,6 +49,7 @@ enum Slot : std::uint32_t {
     Arrived,   // while the file is still coming, how far into it has come, ms
     Stalled,   // the clock when it stopped to wait for more, ms
     MetaSent,  // onMetaData has been called
+    Audio,     // the clip its sound plays at the levels of, or false: not heard
     SlotCount,
 };
 
@@ -125,8 +126,12 @@ constexpr double kSoundStray = 300;
 constexpr double kMaxLeadIn = 1000;
 
 // The stream's sound, at `at` ms into it, to the mixer.
-void feedSound(Machine& m, MediaHost& host, std::uint64_t id, double at)
+void feedSound(Machine& m, MediaHost& host, ArrayObject* store, double at)
 {
+    const auto id = std::uint64_t(number(store, Load));
+    const Value audio = store->dense(Audio);
+    if (audio.isBoolean())
+        return;
     const auto found = host.streamFiles().find(id);
     if (found == host.streamFiles().end() || !found->second->hasSound())
         return;
@@ -156,7 +161,10 @@ void feedSound(Machine& m, MediaHost& host, std::uint64_t id, double at)
             if (!feed.started)
                 leadIn.resize(std::size_t(std::clamp(part->startsAt - at, 0.0, kMaxLeadIn) * part->doubledRate / 2000) * std::size_t(part->channels));
             feed = {true, feed.started ? part->startsAt : at, part->doubledRate, part->channels};
-            host.startStreamSound(id, part->doubledRate, part->channels);
+            SoundOwner owner;
+            if (audio.isObject() && audio.asObject()->kind() == ObjectKind::Clip)
+                owner.clip = static_cast<ClipObject*>(audio.asObject())->handle();
+            host.startStreamSound(id, part->doubledRate, part->channels, owner);
             host.appendStreamSound(id, leadIn);
         }
         host.appendStreamSound(id, part->samples);
@@ -170,7 +178,7 @@ void restartSound(Machine& m, ArrayObject* store)
     stopSound(m, store);
     MediaHost* host = m.host().media();
     if (host && !store->dense(Paused).isNumber() && !store->dense(Stalled).isNumber())
-        feedSound(m, *host, std::uint64_t(number(store, Load)), timeOf(m, store) * 1000);
+        feedSound(m, *host, store, timeOf(m, store) * 1000);
 }
 
 // At its end the stream's sound plays out what it holds.
@@ -538,6 +546,29 @@ void attachVideoTo(Machine& machine, const Value& stream, const Value& videoClip
     list->push(machine, videoClip);
 }
 
+void attachAudioTo(Machine& machine, const Value& source, const Value& clip)
+{
+    MediaHost* host = machine.host().media();
+    if (!host)
+        return;
+    ArrayObject* attached = storeOf(machine, source);
+    // What the clip played before goes quiet, unless it is the stream
+    // attached again.
+    for (const std::uint64_t id : host->playingStreams())
+        if (ArrayObject* store = storeOf(machine, machine.hostRoot(id)); store && store != attached) {
+            const Value audio = store->dense(Audio);
+            if (audio.isObject() && audio.asObject() == clip.asObject()) {
+                setSlot(machine, store, Audio, Value::boolean(false));
+                stopSound(machine, store);
+            }
+        }
+    if (attached) {
+        setSlot(machine, attached, Audio, clip);
+        if (attached->dense(StartedAt).isNumber())
+            restartSound(machine, attached);
+    }
+}
+
 void deliverStreams(Machine& machine)
 {
     MediaHost* host = machine.host().media();
@@ -569,7 +600,7 @@ void deliverStreams(Machine& machine)
         }
         const double at = timeOf(machine, store) * 1000;
         if (!store->dense(Stalled).isNumber())
-            feedSound(machine, *host, id, at);
+            feedSound(machine, *host, store, at);
         if (!arriving(store)) {
             if (at >= number(store, Duration))
                 machine.callFromHost(Value::object(machine.newNative(deliverEnd)), target, {});

@@ -20,4 +20,9 @@ void deliverStreams(Machine& machine);
 // frames.
 void attachVideoTo(Machine& machine, const Value& stream, const Value& videoClip, VideoInstance& video);
 
+// MovieClip.attachAudio: the sound of `source`, a NetStream, plays at
+// `clip`'s levels from now on. Whatever the clip played before goes quiet,
+// so attaching anything else (false, as movies do) silences it.
+void attachAudioTo(Machine& machine, const Value& source, const Value& clip);
+
 } // namespace swf::script

@@ -177,12 +177,14 @@ struct Cue {
     int frame;
     const char* method;
     double argument;
+    const char* object = "ns";
 };
 
-// ns plays the file; on the frames the cues name it is told to pause, go
-// on or seek; each frame traces "frame time", and "start" comes with
-// Play.Start.
-ActionWriter cuedScript(const std::vector<Cue>& cues)
+// ns plays the file; on the frames the cues name it (or the clip its sound
+// is attached to) is told to pause, go on or seek; each frame traces
+// "frame time", and "start" comes with Play.Start. With `attached`, the
+// sound plays through clip "a", whose Sound is at half volume.
+ActionWriter cuedScript(const std::vector<Cue>& cues, bool attached)
 {
     ActionWriter w;
     w.push("nc", 0, "NetConnection").op(ActionCode::NewObject).op(ActionCode::SetVariable);
@@ -193,12 +195,18 @@ ActionWriter cuedScript(const std::vector<Cue>& cues)
     started.op(ActionCode::Not).branchIf("other").push("start").op(ActionCode::Trace).label("other");
     w.push("ns").op(ActionCode::GetVariable).push("onStatus").defineFunction("", {"info"}, started).op(ActionCode::SetMember);
     w.push("n", 0).op(ActionCode::SetVariable);
+    if (attached) {
+        w.push(1, "a", 2, "_root").op(ActionCode::GetVariable).push("createEmptyMovieClip").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        w.push("ns").op(ActionCode::GetVariable).push(1, "a").op(ActionCode::GetVariable).push("attachAudio").op(ActionCode::CallMethod).op(ActionCode::Pop);
+        w.push("s", "a").op(ActionCode::GetVariable).push(1, "Sound").op(ActionCode::NewObject).op(ActionCode::SetVariable);
+        w.push(50, 1, "s").op(ActionCode::GetVariable).push("setVolume").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    }
     ActionWriter frame;
     frame.push("n", "n").op(ActionCode::GetVariable).push(1).op(ActionCode::Add2).op(ActionCode::SetVariable);
     for (std::size_t i = 0; i < cues.size(); ++i) {
         const std::string skip = "cue" + std::to_string(i);
         frame.push("n").op(ActionCode::GetVariable).push(cues[i].frame).op(ActionCode::Equals2).op(ActionCode::Not).branchIf(skip);
-        frame.push(cues[i].argument, 1, "ns").op(ActionCode::GetVariable).push(cues[i].method).op(ActionCode::CallMethod).op(ActionCode::Pop);
+        frame.push(cues[i].argument, 1, cues[i].object).op(ActionCode::GetVariable).push(cues[i].method).op(ActionCode::CallMethod).op(ActionCode::Pop);
         frame.label(skip);
     }
     frame.push("n").op(ActionCode::GetVariable).push(" ").op(ActionCode::Add2);
@@ -211,18 +219,20 @@ ActionWriter cuedScript(const std::vector<Cue>& cues)
 
 // Each frame's sound, mixed as the control mixes it after the frame, is
 // the tag due at the stream's time then: from the start, after a pause
-// (silent while it lasts) and after seeks either way; and once the
-// stream has ended, nothing.
+// (silent while it lasts) and after seeks either way, at the levels of
+// the clip it is attached to; and once the stream has ended, nothing.
 TEST(NetStreamScript, TheSoundOfAStreamIsHeardInStepWithItsTime)
 {
     const struct Case {
         const char* what;
         std::vector<Cue> cues;
         int pausedFrom = 0, pausedUntil = 0; // frames, the second not paused
+        bool attached = false;
     } cases[] {
         {"played through", {}},
         {"paused and resumed", {{5, "pause", 1}, {9, "pause", 0}}, 5, 9},
         {"a seek ahead and one back", {{4, "seek", 1.5}, {6, "seek", 0.2}}},
+        {"attached to a clip, then detached", {{7, "attachAudio", 0, "a"}}, 7, 1000, true},
     };
     const std::vector<std::uint8_t> file = levelledFile();
     for (const Case& c : cases) {
@@ -230,7 +240,7 @@ TEST(NetStreamScript, TheSoundOfAStreamIsHeardInStepWithItsTime)
         fetcher->release(file.size());
         std::string trace;
         swf::Player player;
-        swftest::openFromWeb(player, fetcher, movieOf(cuedScript(c.cues)), trace);
+        swftest::openFromWeb(player, fetcher, movieOf(cuedScript(c.cues, c.attached)), trace);
         bool started = false;
         int checked = 0;
         for (int i = 0; i < 40; ++i) {
@@ -248,7 +258,7 @@ TEST(NetStreamScript, TheSoundOfAStreamIsHeardInStepWithItsTime)
             const bool paused = frame >= c.pausedFrom && frame < c.pausedUntil;
             if (!started || tag >= kSoundTags - 1)
                 continue;
-            EXPECT_EQ(mix[4410], paused ? 0 : levelOf(tag)) << c.what << ", frame " << frame << " at " << time;
+            EXPECT_EQ(mix[4410], paused ? 0 : levelOf(tag) / (c.attached ? 2 : 1)) << c.what << ", frame " << frame << " at " << time;
             ++checked;
         }
         EXPECT_GE(checked, 15) << c.what;
