@@ -40,6 +40,7 @@ struct Player::State {
     std::shared_ptr<Diagnostics> sink = std::make_shared<Diagnostics>();
     Diagnostics& diagnostics = *sink;
     std::size_t memoryBudget = MemoryBudget::kDefaultBytes;
+    std::uint64_t instructionBudget = Player::kDefaultInstructionBudget;
     std::size_t loaderReportsCopied = 0;
 
     // What the movie's tags have built so far. The stage refers to the
@@ -229,10 +230,6 @@ script::LocalSandbox localSandboxOf(const Movie& movie)
 
 } // namespace
 
-// A headless run stops a runaway script after this many instructions, at
-// the same place every time; the player's own limit is the wall clock.
-constexpr std::uint64_t kReproducibleInstructionBudget = 20'000'000;
-
 void Player::State::startScript()
 {
     const Movie* current = movie();
@@ -253,7 +250,7 @@ void Player::State::startScript()
     machine = std::make_unique<script::Machine>(*scriptHost, version);
     scriptHost->setMachine(machine.get());
     script::ScriptLimits limits;
-    limits.instructionBudget = scriptClock ? 0 : kReproducibleInstructionBudget;
+    limits.instructionBudget = scriptClock ? 0 : instructionBudget;
     machine->setLimits(limits);
     compiledFrom = current->stream().data();
     // The first variable of every movie, before any of its own.
@@ -474,6 +471,11 @@ std::size_t Player::diagnosticsDropped() const
 void Player::setMemoryBudget(std::size_t bytes)
 {
     m_state->memoryBudget = bytes;
+}
+
+void Player::setInstructionBudget(std::uint64_t instructions)
+{
+    m_state->instructionBudget = instructions;
 }
 
 int Player::currentFrame() const

@@ -106,6 +106,12 @@ public:
     // The memory a movie's decoded bitmaps may take at once, from the next
     // movie opened on.
     void setMemoryBudget(std::size_t bytes);
+    // The instructions a movie's scripts may run in all where the frame
+    // clock is not real time (headless runs, tests), after which they are
+    // stopped, at the same place every time; the player's own limit is the
+    // wall clock. From the next movie opened on.
+    static constexpr std::uint64_t kDefaultInstructionBudget = 20'000'000;
+    void setInstructionBudget(std::uint64_t instructions);
 
     // Playback. Frames count from 0, as the control reports them.
     int currentFrame() const;
