@@ -217,7 +217,7 @@ const std::string* Id3Tags::find(std::string_view name) const
     return nullptr;
 }
 
-std::size_t id3v2Length(std::span<const std::uint8_t> file)
+std::size_t id3v2DeclaredLength(std::span<const std::uint8_t> file)
 {
     if (file.size() < 10 || file[0] != 'I' || file[1] != 'D' || file[2] != '3' || file[3] < 2 || file[3] > 4)
         return 0;
@@ -226,7 +226,12 @@ std::size_t id3v2Length(std::span<const std::uint8_t> file)
     std::size_t length = 10 + syncsafe(file.data() + 6);
     if (file[5] & 0x10)
         length += 10;
-    return std::min(length, file.size());
+    return length;
+}
+
+std::size_t id3v2Length(std::span<const std::uint8_t> file)
+{
+    return std::min(id3v2DeclaredLength(file), file.size());
 }
 
 Id3Tags readId3Tags(std::span<const std::uint8_t> file)

@@ -26,6 +26,8 @@ struct Id3Tags {
 // The length of the ID3v2 tag at the start of `file` (header, frames and
 // footer), 0 when there is none. Clamped to the file.
 std::size_t id3v2Length(std::span<const std::uint8_t> file);
+// The same as its header declares it, from the first ten bytes alone.
+std::size_t id3v2DeclaredLength(std::span<const std::uint8_t> file);
 
 // Reads what tags `file` has. Damaged tags give what could be read of
 // them; nothing here trusts a length the file gives.

@@ -121,4 +121,117 @@ Result<Mp3File> decodeMp3File(std::span<const std::uint8_t> file, std::size_t ma
     return result;
 }
 
+Mp3FileReader::Mp3FileReader() = default;
+Mp3FileReader::~Mp3FileReader() = default;
+
+// Decodes the first `length` bytes held, whole frames, and lets them go.
+void Mp3FileReader::decode(std::size_t length, std::vector<std::int16_t>& out, std::size_t maxFrames)
+{
+    const auto channels = std::size_t(m_header->channels);
+    if (length > 0 && m_frames < maxFrames) {
+        const std::size_t before = out.size();
+        m_decoder->decode(std::span(m_held).first(length), out);
+        const std::size_t made = std::min((out.size() - before) / channels, maxFrames - m_frames);
+        out.resize(before + made * channels);
+        m_frames += made;
+    }
+    m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(length));
+}
+
+bool Mp3FileReader::append(std::span<const std::uint8_t> more, std::vector<std::int16_t>& out, std::size_t maxFrames)
+{
+    if (!m_error.empty())
+        return false;
+    if (m_stage == Stage::Done)
+        return true;
+    m_held.insert(m_held.end(), more.begin(), more.end());
+    for (;;) {
+        switch (m_stage) {
+        case Stage::Tag:
+            if (m_held.size() < 10)
+                return true;
+            m_skip = id3v2DeclaredLength(m_held);
+            m_stage = Stage::Skip;
+            break;
+        case Stage::Skip: {
+            const std::size_t skipped = std::min(m_skip, m_held.size());
+            m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(skipped));
+            m_skip -= skipped;
+            if (m_skip > 0)
+                return true;
+            m_stage = Stage::Sync;
+            break;
+        }
+        case Stage::Sync: {
+            std::size_t at = 0;
+            while (at + 4 <= m_held.size() && !readMp3FrameHeader(std::span(m_held).subspan(at)))
+                ++at;
+            m_searched += at;
+            if (at + 4 > m_held.size() || m_searched >= kSyncSearch) {
+                m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(at));
+                if (m_searched < kSyncSearch)
+                    return true;
+                m_error = "no MP3 frame found";
+                return false;
+            }
+            m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(at));
+            m_header = readMp3FrameHeader(m_held);
+            SoundFormat format;
+            format.codec = std::uint8_t(SoundCodec::Mp3);
+            format.rateCode = 3;
+            format.stereo = m_header->channels == 2;
+            m_decoder = std::make_unique<SoundDecoder>(format);
+            m_stage = Stage::Info;
+            break;
+        }
+        case Stage::Info: {
+            const std::size_t first = frameLength(m_held);
+            if (first >= m_held.size())
+                return true;
+            if (isInfoFrame(std::span(m_held).first(first), (m_held[1] >> 3 & 3) == 3, m_header->channels))
+                m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(first));
+            m_stage = Stage::Frames;
+            break;
+        }
+        case Stage::Frames: {
+            std::size_t at = 0;
+            for (;;) {
+                const std::size_t length = at + 4 <= m_held.size() ? frameLength(std::span(m_held).subspan(at)) : 0;
+                if (length > 0 && length <= m_held.size() - at) {
+                    at += length;
+                    continue;
+                }
+                if (length > 0 || at + 4 > m_held.size())
+                    break;
+                // Not a frame: junk, or a tag at the end. What came before
+                // goes to the decoder; the junk goes, up to the next header.
+                decode(at, out, maxFrames);
+                at = 0;
+                std::size_t junk = 1;
+                while (junk + 4 <= m_held.size() && junk < kSyncSearch && !readMp3FrameHeader(std::span(m_held).subspan(junk)))
+                    ++junk;
+                if (junk >= kSyncSearch) {
+                    // Nothing but junk for as far as a header is looked
+                    // for: the sound has ended.
+                    m_held.clear();
+                    m_stage = Stage::Done;
+                    return true;
+                }
+                if (junk + 4 > m_held.size())
+                    return true; // the next header may yet come
+                m_held.erase(m_held.begin(), m_held.begin() + std::ptrdiff_t(junk));
+            }
+            decode(at, out, maxFrames);
+            if (m_frames >= maxFrames) {
+                m_held.clear();
+                m_stage = Stage::Done;
+            }
+            return true;
+        }
+        case Stage::Done:
+            return true;
+        }
+    }
+}
+
 } // namespace swf

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <span>
 #include <vector>
 
 #include "swf/media/Mp3File.h"
@@ -63,4 +65,36 @@ TEST(Mp3File, DecodesFramesAfterTheInfoFrameAndRefusesWhatIsNoMp3)
         EXPECT_LE(decoded.value().sound.frames(), c.frames) << c.what;
     }
     EXPECT_EQ(*decodeMp3File(tagged, 10).value().tags.find("TIT2"), "Hi");
+}
+
+// A file decoded as it arrives, in pieces of any size, gives what the whole
+// file decodes to; what is no MP3 is refused once a header should have come.
+TEST(Mp3File, ReadAsItArrivesItDecodesAsWhole)
+{
+    const std::vector<std::uint8_t> mp3 = corpusMp3();
+    ASSERT_FALSE(mp3.empty());
+    std::vector<std::uint8_t> tagged {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 20};
+    tagged.resize(30, 0);
+    tagged.insert(tagged.end(), mp3.begin(), mp3.end());
+    tagged.insert(tagged.end(), {'T', 'A', 'G'});
+    tagged.resize(tagged.size() + 125, 'x');
+    for (const std::size_t piece : {std::size_t(1), std::size_t(7), std::size_t(333), std::size_t(4096), tagged.size()}) {
+        for (const std::size_t maxFrames : {std::size_t(1'000'000), std::size_t(5000)}) {
+            const Result<Mp3File> whole = decodeMp3File(tagged, maxFrames);
+            ASSERT_TRUE(whole.ok());
+            Mp3FileReader reader;
+            std::vector<std::int16_t> samples;
+            for (std::size_t at = 0; at < tagged.size(); at += piece)
+                ASSERT_TRUE(reader.append(std::span(tagged).subspan(at, std::min(piece, tagged.size() - at)), samples, maxFrames));
+            ASSERT_TRUE(reader.header());
+            EXPECT_EQ(reader.header()->sampleRate, 44'100);
+            EXPECT_EQ(reader.frames(), samples.size());
+            EXPECT_EQ(samples, whole.value().sound.samples) << "pieces of " << piece << ", at most " << maxFrames;
+        }
+    }
+    Mp3FileReader text;
+    std::vector<std::int16_t> none;
+    EXPECT_TRUE(text.append(std::vector<std::uint8_t>(2000, 'a'), none, 1000)) << "a header may yet come";
+    EXPECT_FALSE(text.append(std::vector<std::uint8_t>(70'000, 'a'), none, 1000));
+    EXPECT_TRUE(none.empty());
 }
