@@ -174,7 +174,7 @@ void SoundMixer::stopAll()
     end([](const Playing&) { return true; }, false);
 }
 
-void SoundMixer::openStream(std::uint64_t key, int doubledRate, int channels)
+std::uint64_t SoundMixer::openStream(std::uint64_t key, int doubledRate, int channels, std::uint64_t tag)
 {
     const std::lock_guard lock(m_lock);
     for (Playing& playing : m_playing)
@@ -184,7 +184,10 @@ void SoundMixer::openStream(std::uint64_t key, int doubledRate, int channels)
     playing.channel = std::make_unique<SoundChannel>(doubledRate, channels);
     playing.streamKey = key;
     playing.group = key;
-    admit(playing);
+    playing.tag = tag;
+    if (!admit(playing))
+        return 0;
+    return m_playing.back().handle;
 }
 
 bool SoundMixer::appendStream(std::uint64_t key, std::span<const std::int16_t> samples)

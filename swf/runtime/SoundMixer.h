@@ -75,8 +75,9 @@ public:
     void forgetGroup(std::uint64_t group);
 
     // A stream sound keyed by its timeline; starting one where one plays
-    // closes the old one.
-    void openStream(std::uint64_t key, int doubledRate, int channels);
+    // closes the old one. A non-zero `tag` is reported by takeEnded() when
+    // it ends. Returns its handle, 0 when there was no room for it.
+    std::uint64_t openStream(std::uint64_t key, int doubledRate, int channels, std::uint64_t tag = 0);
     // Samples for the stream open under `key`; false when there is none.
     bool appendStream(std::uint64_t key, std::span<const std::int16_t> samples);
     void closeStream(std::uint64_t key);

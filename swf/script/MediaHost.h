@@ -84,9 +84,19 @@ public:
         double bytes = 0;
         double duration = 0; // milliseconds
         std::vector<std::pair<std::string, std::string>> tags;
-        bool streaming = false; // to be started as it arrives
+        bool streaming = false; // to be started once it has arrived
+        // A streaming load with enough in to start before the rest comes:
+        // not its end, which is reported as well. `bytes` and `duration`
+        // are what has come so far.
+        bool ready = false;
+        // At the end of a streaming load: it was started while it arrived.
+        bool playing = false;
     };
     virtual std::vector<Loaded> takeLoads() = 0;
+    // Starts a streaming load that is ready, as it arrives, at its own
+    // levels; `tag` as for start(). Returns the playing sound's handle, 0
+    // when it could not start.
+    virtual std::uint64_t startArriving(std::uint64_t id, std::uint64_t tag) = 0;
 
     // NetStream.play: a file from `url` under the movie's sandbox (at
     // most LoadQueue::kMaxBytes), handed over in parts as it arrives.

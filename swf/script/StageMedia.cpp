@@ -17,6 +17,19 @@ namespace {
 // Loaded sounds' groups live apart from clips' ids.
 constexpr std::uint64_t kLoadedGroup = std::uint64_t(1) << 63;
 
+// The mixer's keys for the sounds that play as they arrive: a streaming
+// load's, and a stream's (NetStream's), apart from the timelines' keys,
+// which are the ids of their clips.
+std::uint64_t arrivingKey(std::uint64_t id)
+{
+    return std::uint64_t(1) << 61 | id;
+}
+
+std::uint64_t streamSoundKey(std::uint64_t id)
+{
+    return std::uint64_t(1) << 62 | id;
+}
+
 SoundTransform transformOf(const SoundLevels& levels)
 {
     SoundTransform t;
@@ -125,6 +138,8 @@ std::uint64_t StageMedia::start(SoundOwner owner, std::uint16_t exported, std::u
 void StageMedia::stop(SoundOwner owner, std::optional<std::uint16_t> exported)
 {
     m_mixer.stopGroup(groupOf(owner), exported);
+    if (owner.loaded)
+        m_mixer.dropStream(arrivingKey(owner.loaded));
 }
 
 std::optional<double> StageMedia::position(std::uint64_t handle)
@@ -229,17 +244,6 @@ void StageMedia::cancelFile(std::uint64_t id)
     });
 }
 
-namespace {
-
-// The mixer's key for a stream's sound: apart from the timelines' keys,
-// which are the ids of their clips.
-std::uint64_t streamSoundKey(std::uint64_t id)
-{
-    return std::uint64_t(1) << 62 | id;
-}
-
-} // namespace
-
 void StageMedia::startStreamSound(std::uint64_t id, int doubledRate, int channels, SoundOwner owner)
 {
     const std::uint64_t key = streamSoundKey(id);
@@ -273,16 +277,101 @@ std::optional<std::uint64_t> StageMedia::streamSoundPlayed(std::uint64_t id)
 std::vector<MediaHost::Loaded> StageMedia::takeLoads()
 {
     std::vector<Loaded> done;
-    for (auto& [load, outcome] : takeEnded(m_pending)) {
-        if (outcome.ok) {
-            done.push_back(finishLoad(load.id, load.url, outcome.bytes, load.streaming));
+    // Streaming loads: what has come since the last frame, decoded; once
+    // enough of it is in, script hears that it may start.
+    for (PendingLoad& load : m_pending) {
+        if (!load.streaming || !load.ticket)
             continue;
+        const QByteArray more = m_host.loads().arrivedFrom(load.ticket, load.given);
+        load.given += std::size_t(more.size());
+        Arriving& arriving = m_arriving.try_emplace(load.id).first->second;
+        const auto enough = [&arriving] {
+            const PcmSound& sound = arriving.sound;
+            return sound.doubledRate > 0 && double(sound.frames()) * 2 >= kStreamBufferSeconds * sound.doubledRate;
+        };
+        const bool wasReady = enough();
+        takeArrived(load.id, arriving, std::span(reinterpret_cast<const std::uint8_t*>(more.constData()), std::size_t(more.size())));
+        if (enough() && !wasReady && !arriving.failed) {
+            Loaded loaded;
+            loaded.id = load.id;
+            loaded.ready = true;
+            loaded.bytes = double(load.given);
+            loaded.duration = std::round(double(arriving.sound.frames()) * 2000.0 / double(arriving.sound.doubledRate));
+            done.push_back(std::move(loaded));
         }
-        Loaded failed;
-        failed.id = load.id;
-        done.push_back(std::move(failed));
+    }
+    for (auto& [load, outcome] : takeEnded(m_pending)) {
+        const auto arriving = m_arriving.find(load.id);
+        if (outcome.ok && arriving != m_arriving.end()) {
+            done.push_back(finishArriving(load.id, load.url, outcome.bytes.mid(qsizetype(load.given)), arriving->second));
+            done.back().bytes = double(outcome.bytes.size());
+            done.back().tags = readId3Tags(std::span(reinterpret_cast<const std::uint8_t*>(outcome.bytes.constData()), std::size_t(outcome.bytes.size()))).fields;
+        } else if (outcome.ok) {
+            done.push_back(finishLoad(load.id, load.url, outcome.bytes, load.streaming));
+        } else {
+            Loaded failed;
+            failed.id = load.id;
+            done.push_back(std::move(failed));
+        }
+        if (arriving != m_arriving.end()) {
+            // What started plays out what it has.
+            if (arriving->second.started)
+                m_mixer.closeStream(arrivingKey(load.id));
+            m_arriving.erase(arriving);
+        }
     }
     return done;
+}
+
+void StageMedia::takeArrived(std::uint64_t id, Arriving& arriving, std::span<const std::uint8_t> more)
+{
+    if (arriving.failed)
+        return;
+    const std::size_t before = arriving.sound.samples.size();
+    if (!arriving.reader.append(more, arriving.sound.samples, kMaxLoadedFrames))
+        arriving.failed = true;
+    if (const auto& header = arriving.reader.header(); header && !arriving.sound.doubledRate) {
+        arriving.sound.doubledRate = 2 * header->sampleRate;
+        arriving.sound.channels = header->channels;
+    }
+    if (arriving.started && arriving.sound.samples.size() > before)
+        m_mixer.appendStream(arrivingKey(id), std::span(arriving.sound.samples).subspan(before));
+}
+
+std::uint64_t StageMedia::startArriving(std::uint64_t id, std::uint64_t tag)
+{
+    const auto found = m_arriving.find(id);
+    if (found == m_arriving.end() || found->second.started || !found->second.sound.doubledRate)
+        return 0;
+    Arriving& arriving = found->second;
+    const std::uint64_t key = arrivingKey(id);
+    const std::uint64_t handle = m_mixer.openStream(key, arriving.sound.doubledRate, arriving.sound.channels, tag);
+    if (!handle)
+        return 0;
+    // It plays at the levels the Sound object gives its loaded sound.
+    m_mixer.setGroupParent(key, groupOf(SoundOwner {{}, id}));
+    m_mixer.appendStream(key, arriving.sound.samples);
+    arriving.started = true;
+    return handle;
+}
+
+// The end of a streaming load: its last bytes decoded, and the whole sound
+// kept for start() as any loaded sound is.
+MediaHost::Loaded StageMedia::finishArriving(std::uint64_t id, const std::string& url, const QByteArray& rest, Arriving& arriving)
+{
+    takeArrived(id, arriving, std::span(reinterpret_cast<const std::uint8_t*>(rest.constData()), std::size_t(rest.size())));
+    Loaded loaded;
+    loaded.id = id;
+    if (!arriving.sound.doubledRate || arriving.sound.samples.empty()) {
+        m_host.diagnostic("loading sound \"" + url + "\" failed: " + (arriving.reader.error().empty() ? "MP3 data does not decode" : arriving.reader.error()));
+        return loaded;
+    }
+    loaded.ok = true;
+    loaded.duration = std::round(double(arriving.sound.frames()) * 2000.0 / double(arriving.sound.doubledRate));
+    loaded.streaming = !arriving.started;
+    loaded.playing = arriving.started;
+    keepLoaded(id, std::make_shared<const PcmSound>(std::move(arriving.sound)));
+    return loaded;
 }
 
 MediaHost::Loaded StageMedia::finishLoad(std::uint64_t id, const std::string& url, const QByteArray& bytes, bool streaming)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "swf/media/Mp3File.h"
 #include "swf/media/PcmSound.h"
 #include "swf/script/Fetcher.h"
 #include "swf/script/MediaHost.h"
@@ -32,6 +33,9 @@ public:
     static constexpr std::size_t kMaxLoadedFrames = std::size_t(10) * 60 * 44'100;
     // Loads of one kind that may wait for the next frame at once.
     static constexpr std::size_t kMaxPendingLoads = 8;
+    // Seconds of a streaming sound that come before it starts, as
+    // _soundbuftime says.
+    static constexpr double kStreamBufferSeconds = 5;
 
     StageMedia(StageHost& host, SoundMixer& mixer);
 
@@ -45,6 +49,7 @@ public:
     std::vector<Ended> takeEnded() override;
     void load(std::uint64_t id, std::string_view url, bool streaming) override;
     std::vector<Loaded> takeLoads() override;
+    std::uint64_t startArriving(std::uint64_t id, std::uint64_t tag) override;
     void loadFile(std::uint64_t id, std::string_view url) override;
     std::vector<LoadedFile> takeFiles() override;
     void cancelFile(std::uint64_t id) override;
@@ -58,6 +63,15 @@ private:
     std::uint64_t groupOf(SoundOwner owner) const;
     void nest(SoundOwner owner);
     Loaded finishLoad(std::uint64_t id, const std::string& url, const QByteArray& bytes, bool streaming);
+    // A streaming load's sound, decoded as it arrives.
+    struct Arriving {
+        Mp3FileReader reader;
+        PcmSound sound;
+        bool failed = false;
+        bool started = false;
+    };
+    void takeArrived(std::uint64_t id, Arriving& arriving, std::span<const std::uint8_t> more);
+    Loaded finishArriving(std::uint64_t id, const std::string& url, const QByteArray& bytes, Arriving& arriving);
     void keepLoaded(std::uint64_t id, std::shared_ptr<const PcmSound> sound);
     void forgetGone();
 
@@ -79,6 +93,7 @@ private:
 
     std::vector<PendingLoad> m_pending;
     std::vector<PendingLoad> m_pendingFiles;
+    std::map<std::uint64_t, Arriving> m_arriving; // by load
 };
 
 } // namespace swf::script

@@ -315,7 +315,9 @@ Value ignoreEvent(NativeCall&)
 // Runs as an entry of its own, so that whatever the movie's handlers do
 // wrong is stopped the way any script's fault is. Arguments: the load's
 // id, whether it arrived, its bytes, its length, its tags as an object or
-// undefined, whether it streams.
+// undefined, whether it is to start now it has arrived, whether enough of
+// a streaming load is in to start it before the rest, whether it started
+// so.
 Value deliverLoad(NativeCall& c)
 {
     Machine& m = c.machine;
@@ -323,6 +325,19 @@ Value deliverLoad(NativeCall& c)
     // A later loadSound on the same object supersedes this one.
     if (!store || !slot(store, Loaded).isNumber() || slot(store, Loaded).asNumber() != m.toNumber(c.arg(0)))
         return Value();
+    if (m.toBoolean(c.arg(6))) {
+        setSlot(m, store, Duration, c.arg(3));
+        if (MediaHost* host = mediaHost(m)) {
+            const std::size_t tag = m.addHostRoot(c.thisValue);
+            if (const std::uint64_t handle = host->startArriving(std::uint64_t(m.toNumber(c.arg(0))), tag)) {
+                setSlot(m, store, Handle, Value::number(double(handle)));
+                setSlot(m, store, Position, Value::number(0));
+            } else {
+                m.removeHostRoot(tag);
+            }
+        }
+        return Value();
+    }
     const bool arrived = m.toBoolean(c.arg(1));
     if (arrived || m.toNumber(c.arg(2)) > 0) {
         setSlot(m, store, BytesLoaded, c.arg(2));
@@ -334,7 +349,7 @@ Value deliverLoad(NativeCall& c)
         m.set(c.thisValue, m.intern("id3"), c.arg(4));
         m.callMethod(c.thisValue, m.intern("onID3"), {});
     }
-    if (arrived && m.toBoolean(c.arg(5)))
+    if (arrived && m.toBoolean(c.arg(5)) && !m.toBoolean(c.arg(7)))
         if (MediaHost* host = mediaHost(m))
             if (const std::optional<SoundOwner> owner = ownerOf(m, store))
                 startSound(m, c.thisValue, store, *host, *owner, 0, 1);
@@ -361,7 +376,9 @@ void deliverSounds(Machine& machine)
         return;
     for (MediaHost::Loaded& loaded : host->takeLoads()) {
         const Value target = machine.hostRoot(loaded.id);
-        machine.removeHostRoot(loaded.id);
+        // A streaming load that is ready has yet to end.
+        if (!loaded.ready)
+            machine.removeHostRoot(loaded.id);
         if (!target.isObject())
             continue;
         Value tags;
@@ -371,8 +388,9 @@ void deliverSounds(Machine& machine)
                 machine.set(id3, machine.intern(name), machine.stringValue(std::move(value)));
             tags = Value::object(id3);
         }
-        const Value args[] {Value::number(double(loaded.id)),   Value::boolean(loaded.ok),      Value::number(loaded.bytes),
-                            Value::number(loaded.duration), tags, Value::boolean(loaded.streaming)};
+        const Value args[] {Value::number(double(loaded.id)), Value::boolean(loaded.ok),        Value::number(loaded.bytes),
+                            Value::number(loaded.duration), tags,                             Value::boolean(loaded.streaming),
+                            Value::boolean(loaded.ready), Value::boolean(loaded.playing)};
         machine.callFromHost(Value::object(machine.newNative(deliverLoad)), target, args);
     }
     for (const MediaHost::Ended& ended : host->takeEnded()) {

@@ -6,13 +6,17 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "support/ActionWriter.h"
+#include "support/SoundClips.h"
 #include "support/SwfWriter.h"
 #include "StepFetcher.h"
 #include "swf/Player.h"
+#include "swf/media/Mp3File.h"
 #include "swf/read/TagCode.h"
 
 namespace {
@@ -269,4 +273,57 @@ TEST(SoundScript, ALoadFromTheWebTellsItsBytesAsTheyCome)
         player.advance();
     }
     EXPECT_EQ(trace, "0 undefined \n0 undefined \n1000 8567 \n5000 8567 \nloaded\n8567 8567 \n8567 8567 \n");
+}
+
+// A streaming sound from the web starts once five seconds of it have come,
+// before the rest, and plays through as the rest comes exactly as the
+// whole file decodes; onLoad comes at the end of the load, and
+// onSoundComplete once all of it has played.
+TEST(SoundScript, AStreamingSoundStartsOnceFiveSecondsHaveCome)
+{
+    const std::vector<std::uint8_t> tune = swftest::joinedPackets(swftest::encodeTone({"libmp3lame", 44'100, 1, 8}));
+    if (tune.empty())
+        GTEST_SKIP() << "no MP3 encoder in this FFmpeg";
+    const swf::Result<swf::Mp3File> whole = swf::decodeMp3File(tune, 1 << 24);
+    ASSERT_TRUE(whole.ok());
+    const std::vector<std::int16_t>& samples = whole.value().sound.samples;
+    auto fetcher = std::make_shared<swftest::StepFetcher>(tune);
+    ActionWriter w;
+    newSound(w, "s");
+    handler(w, "s", "onLoad", {"ok"}, traceText("loaded"));
+    handler(w, "s", "onSoundComplete", {}, traceText("complete"));
+    w.push(true, "tune.mp3", 2, "s").op(ActionCode::GetVariable).push("loadSound").op(ActionCode::CallMethod).op(ActionCode::Pop);
+    handler(w, "_root", "onEnterFrame", {}, traceOf("s", {"position"}));
+    std::string trace;
+    swf::Player player;
+    swftest::openFromWeb(player, fetcher, movieWith(w), trace);
+    // A second of the file comes each frame, a tenth of one plays.
+    std::vector<std::int16_t> heard;
+    std::vector<std::string> traced;
+    for (std::size_t frame = 0; frame < 100; ++frame) {
+        fetcher->release(std::min(tune.size(), (frame + 1) * tune.size() / 8));
+        trace.clear();
+        player.advance();
+        traced.push_back(trace);
+        std::vector<std::int16_t> mix(2 * kFrameSamples);
+        player.mixAudio(mix);
+        for (std::size_t i = 0; i < mix.size(); i += 2)
+            heard.push_back(mix[i]);
+    }
+    // The frame whose sound begins the file's.
+    std::optional<std::size_t> started;
+    for (std::size_t frame = 0; frame * kFrameSamples + samples.size() <= heard.size() && !started; ++frame)
+        if (std::equal(samples.begin(), samples.end(), heard.begin() + std::ptrdiff_t(frame * kFrameSamples)))
+            started = frame;
+    ASSERT_TRUE(started) << "the file is heard whole, with no gap";
+    // Five seconds of the file have come after frame 4, but the frame cut
+    // at their end only after frame 5.
+    EXPECT_EQ(*started, 5u) << "once five seconds have come";
+    const auto loaded = std::find_if(traced.begin(), traced.end(), [](const std::string& t) { return t.find("loaded") != std::string::npos; });
+    ASSERT_NE(loaded, traced.end());
+    EXPECT_EQ(loaded - traced.begin(), 7) << "onLoad once the last second has come";
+    EXPECT_NE(traced[6], "0 \n") << "its position moves before the load ends";
+    const auto complete = std::find_if(traced.begin(), traced.end(), [](const std::string& t) { return t.find("complete") != std::string::npos; });
+    ASSERT_NE(complete, traced.end());
+    EXPECT_NEAR(double(complete - traced.begin()), double(*started) + double(samples.size()) / kFrameSamples, 1);
 }
