@@ -97,6 +97,9 @@ public:
     // levels; `tag` as for start(). Returns the playing sound's handle, 0
     // when it could not start.
     virtual std::uint64_t startArriving(std::uint64_t id, std::uint64_t tag) = 0;
+    // How long, in ms, what has come of a streaming load so far plays;
+    // none once it has ended (or for a load that is not streaming).
+    virtual std::optional<double> arrivedDuration(std::uint64_t id) = 0;
 
     // NetStream.play: a file from `url` under the movie's sandbox (at
     // most LoadQueue::kMaxBytes), handed over in parts as it arrives.

@@ -296,7 +296,7 @@ std::vector<MediaHost::Loaded> StageMedia::takeLoads()
             loaded.id = load.id;
             loaded.ready = true;
             loaded.bytes = double(load.given);
-            loaded.duration = std::round(double(arriving.sound.frames()) * 2000.0 / double(arriving.sound.doubledRate));
+            loaded.duration = *arrivedDuration(load.id);
             done.push_back(std::move(loaded));
         }
     }
@@ -353,6 +353,15 @@ std::uint64_t StageMedia::startArriving(std::uint64_t id, std::uint64_t tag)
     m_mixer.appendStream(key, arriving.sound.samples);
     arriving.started = true;
     return handle;
+}
+
+std::optional<double> StageMedia::arrivedDuration(std::uint64_t id)
+{
+    const auto found = m_arriving.find(id);
+    if (found == m_arriving.end())
+        return std::nullopt;
+    const PcmSound& sound = found->second.sound;
+    return sound.doubledRate ? std::round(double(sound.frames()) * 2000.0 / double(sound.doubledRate)) : 0.0;
 }
 
 // The end of a streaming load: its last bytes decoded, and the whole sound

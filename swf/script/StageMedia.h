@@ -50,6 +50,7 @@ public:
     void load(std::uint64_t id, std::string_view url, bool streaming) override;
     std::vector<Loaded> takeLoads() override;
     std::uint64_t startArriving(std::uint64_t id, std::uint64_t tag) override;
+    std::optional<double> arrivedDuration(std::uint64_t id) override;
     void loadFile(std::uint64_t id, std::string_view url) override;
     std::vector<LoadedFile> takeFiles() override;
     void cancelFile(std::uint64_t id) override;

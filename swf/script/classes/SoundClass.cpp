@@ -250,10 +250,18 @@ Value stopMethod(NativeCall& c)
     return Value();
 }
 
+// A streaming sound's length grows as it arrives: movies divide it by the
+// share of bytes loaded to tell how long the whole will be.
 Value durationGetter(NativeCall& c)
 {
     ArrayObject* store = storeOf(c.machine, c.thisValue);
-    return store ? slot(store, Duration) : Value();
+    if (!store)
+        return Value();
+    if (const Value loaded = slot(store, Loaded); loaded.isNumber())
+        if (MediaHost* host = mediaHost(c.machine))
+            if (const std::optional<double> arrived = host->arrivedDuration(std::uint64_t(loaded.asNumber())))
+                return Value::number(*arrived);
+    return slot(store, Duration);
 }
 
 Value positionGetter(NativeCall& c)
