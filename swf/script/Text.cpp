@@ -189,8 +189,13 @@ std::string mapCase(std::string_view s, int version, Map map)
     std::string out;
     out.reserve(s.size());
     if (version < 6) {
-        for (unsigned char c : s)
-            out += char(c < 0x80 ? map(c) : c);
+        // Bytes of the system's code page, which the reference reads as
+        // Latin-1: its letters change case too, as long as the other case
+        // is a byte as well.
+        for (unsigned char c : s) {
+            const std::uint32_t mapped = map(c);
+            out += char(mapped < 0x100 ? mapped : c);
+        }
         return out;
     }
     for (std::uint32_t c : codes(s, version))
