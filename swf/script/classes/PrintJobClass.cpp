@@ -225,12 +225,13 @@ Value send(NativeCall& c)
 void installPrintJobClass(Machine& machine)
 {
     Object* p = machine.newObject();
-    defineClass(machine, "PrintJob", printJobConstructor, p);
-    // The class came with version 7; older movies find it made as a plain
-    // object is, its link up hidden from them.
+    Function* printJobClass = defineClass(machine, "PrintJob", printJobConstructor, p);
+    // The class came with version 7; older movies find its prototype made
+    // as a plain object is, its link up and its own constructor hidden
+    // from them, so that they reach Object's.
     if (machine.vmVersion() < 7) {
         p->setPrototypeFlags(HP | Swf7);
-        machine.define(p, machine.names().constructor, Value::object(machine.builtins().objectConstructor), HP);
+        machine.define(p, machine.names().constructor, Value::object(printJobClass), HP | Swf7);
     }
     defineMethod(machine, p, "addPage", addPage);
     defineMethod(machine, p, "send", send);
