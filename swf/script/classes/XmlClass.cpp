@@ -131,7 +131,7 @@ void installXmlClass(Machine& machine)
     const Value nodeClass = machine.get(Value::object(machine.global()), machine.intern("XMLNode"));
     Object* nodePrototype = machine.get(nodeClass, machine.names().prototype).objectOrNull();
     Object* p = machine.newObject(nodePrototype);
-    machine.define(p, "__constructor__", nodeClass, H);
+    machine.define(p, "__constructor__", nodeClass, H | Swf6);
     Function* xml = machine.newNative(xmlConstructor);
     initializeFunction(machine, xml, HP);
     machine.define(xml, machine.names().prototype, Value::object(p), HP);
