@@ -1,6 +1,8 @@
 // flash.geom.Transform: a clip's placement and colour as geometry objects.
 // It keeps the clip inside, out of script's reach; every read asks the
-// host afresh, and every write goes straight to the clip.
+// host afresh, and every write goes straight to the clip. It keeps the clip
+// itself, not its path: once that clip is gone, a new one at the same path
+// is not it.
 
 #include "swf/script/ClipObject.h"
 #include "swf/script/Machine.h"
@@ -25,7 +27,9 @@ ClipHandle clipOf(Machine& m, const Value& transform)
     if (!o || o->kind() != ObjectKind::Plain)
         return {};
     Object* clip = o->primitive().objectOrNull();
-    return clip && clip->kind() == ObjectKind::Clip ? m.handleOf(clip) : ClipHandle();
+    return clip && clip->kind() == ObjectKind::Clip && m.host().alive(static_cast<ClipObject*>(clip)->handle())
+        ? static_cast<ClipObject*>(clip)->handle()
+        : ClipHandle();
 }
 
 Value matrixValue(Machine& m, const HostMatrix& t)
@@ -40,8 +44,9 @@ Value transformConstructor(NativeCall& c)
     if (c.machine.version() < 8)
         return Value();
     Object* self = c.thisObject();
-    Object* clip = c.arg(0).objectOrNull();
-    if (self && clip && clip->kind() == ObjectKind::Clip)
+    // A reference to a clip since removed finds the clip now at its path.
+    ClipObject* clip = c.machine.resolveClip(c.arg(0).objectOrNull());
+    if (self && clip)
         self->setPrimitive(Value::object(clip));
     return Value();
 }
