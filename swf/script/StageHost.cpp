@@ -1583,7 +1583,13 @@ void StageHost::setMatrix(ClipHandle clip, const HostMatrix& m)
     const double terms[] {m.a, m.b, m.c, m.d, m.tx, m.ty};
     if (!found || !std::all_of(std::begin(terms), std::end(terms), [](double t) { return std::isfinite(t); }))
         return;
+    // The scale and rotation script reads stay as they were: the reference
+    // keeps them apart from the matrix, and a matrix set whole does not
+    // reach them.
+    ScriptTransform kept = scaleAndRotation(*found);
     found->setMatrix({m.a, m.b, m.c, m.d, std::round(m.tx * kTwips), std::round(m.ty * kTwips)});
+    kept.matrix = found->matrix();
+    m_transforms[clip.id] = kept;
 }
 
 std::optional<HostColorTransform> StageHost::colorTransform(ClipHandle clip, bool concatenate)
