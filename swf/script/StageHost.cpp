@@ -1446,7 +1446,11 @@ ClipHandle StageHost::instanceAtDepth(ClipHandle clip, int depth)
 {
     const SpriteInstance* s = sprite(clip);
     DisplayObject* found = s ? s->childAt(depth + kDepthOffset) : nullptr;
-    return found && isScriptable(*found, m_movie.header().version) ? handleOf(*found) : ClipHandle {};
+    if (!found)
+        return {};
+    // What script cannot reach (a shape, a bitmap) answers as its clip: the
+    // depth is taken all the same.
+    return isScriptable(*found, m_movie.header().version) ? handleOf(*found) : clip;
 }
 
 std::string StageHost::exportName(ClipHandle clip)
