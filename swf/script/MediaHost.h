@@ -137,7 +137,7 @@ public:
     // clock; negative before the first time.
     double lastStreamRound() const { return m_lastStreamRound; }
     void setLastStreamRound(double at) { m_lastStreamRound = at; }
-    // The video of each stream that has some, by the stream's load id.
+    // The file each stream plays, picture and sound, by the stream's load id.
     std::map<std::uint64_t, std::unique_ptr<StreamFile>>& streamFiles() { return m_streamFiles; }
 
 private:
