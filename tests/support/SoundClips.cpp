@@ -22,16 +22,16 @@ AVSampleFormat sampleFormatFor(const AVCodec& codec)
     return codec.sample_fmts ? codec.sample_fmts[0] : AV_SAMPLE_FMT_S16;
 }
 
-void fillTone(AVFrame& frame, const ToneSpec& spec, int at)
+void fillTone(AVFrame& frame, const Tone& tone, int at)
 {
     const auto format = AVSampleFormat(frame.format);
     const bool planar = av_sample_fmt_is_planar(format);
     const bool isFloat = av_get_packed_sample_fmt(format) == AV_SAMPLE_FMT_FLT;
-    for (int channel = 0; channel < spec.channels; ++channel) {
-        const double hz = spec.hz + 110 * channel;
+    for (int channel = 0; channel < tone.channels; ++channel) {
+        const double hz = tone.hz + 110 * channel;
         for (int i = 0; i < frame.nb_samples; ++i) {
-            const double value = spec.level * std::sin(2 * std::numbers::pi * hz * (at + i) / spec.rate);
-            const int index = planar ? i : i * spec.channels + channel;
+            const double value = tone.level * std::sin(2 * std::numbers::pi * hz * (at + i) / tone.rate);
+            const int index = planar ? i : i * tone.channels + channel;
             std::uint8_t* data = frame.data[planar ? channel : 0];
             if (isFloat)
                 reinterpret_cast<float*>(data)[index] = float(value);
@@ -43,20 +43,20 @@ void fillTone(AVFrame& frame, const ToneSpec& spec, int at)
 
 } // namespace
 
-SoundClip encodeTone(const ToneSpec& spec)
+SoundClip encodeTone(const Tone& tone)
 {
     SoundClip clip;
-    const AVCodec* codec = avcodec_find_encoder_by_name(spec.encoder.c_str());
+    const AVCodec* codec = avcodec_find_encoder_by_name(tone.encoder.c_str());
     if (!codec)
         return clip;
     AVCodecContext* context = avcodec_alloc_context3(codec);
-    context->sample_rate = spec.rate;
+    context->sample_rate = tone.rate;
     context->sample_fmt = sampleFormatFor(*codec);
-    context->bit_rate = spec.bitRate;
-    av_channel_layout_default(&context->ch_layout, spec.channels);
+    context->bit_rate = tone.bitRate;
+    av_channel_layout_default(&context->ch_layout, tone.channels);
     AVDictionary* options = nullptr;
-    if (spec.framesPerPacket > 1)
-        av_dict_set_int(&options, "frames_per_packet", spec.framesPerPacket, 0);
+    if (tone.framesPerPacket > 1)
+        av_dict_set_int(&options, "frames_per_packet", tone.framesPerPacket, 0);
     const int opened = avcodec_open2(context, codec, &options);
     av_dict_free(&options);
     if (opened < 0 || context->frame_size <= 0) {
@@ -68,7 +68,7 @@ SoundClip encodeTone(const ToneSpec& spec)
     clip.frameSize = context->frame_size;
     AVFrame* frame = av_frame_alloc();
     AVPacket* packet = av_packet_alloc();
-    const int total = int(spec.rate * spec.seconds);
+    const int total = int(tone.rate * tone.seconds);
     for (int at = 0; at <= total; at += context->frame_size) {
         const bool last = at + context->frame_size > total;
         if (!last) {
@@ -76,7 +76,7 @@ SoundClip encodeTone(const ToneSpec& spec)
             frame->format = context->sample_fmt;
             av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
             av_frame_get_buffer(frame, 0);
-            fillTone(*frame, spec, at);
+            fillTone(*frame, tone, at);
         }
         avcodec_send_frame(context, last ? nullptr : frame);
         av_frame_unref(frame);

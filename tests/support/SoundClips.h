@@ -10,7 +10,7 @@
 
 namespace swftest {
 
-struct ToneSpec {
+struct Tone {
     std::string encoder;  // libavcodec's name: "libmp3lame", "aac", "nellymoser", "libspeex", ...
     int rate = 44'100;
     int channels = 1;
@@ -28,8 +28,8 @@ struct SoundClip {
 };
 
 // Empty packets when this FFmpeg has no such encoder or it will not take
-// the spec.
-SoundClip encodeTone(const ToneSpec& spec);
+// the tone as asked.
+SoundClip encodeTone(const Tone& tone);
 
 // The packets end to end.
 std::vector<std::uint8_t> joinedPackets(const SoundClip& clip);

@@ -13,12 +13,12 @@ constexpr int kMsPerFrame = 40;
 
 // Audio tags of a tone from libavcodec's encoder, each packet at the time
 // its first sample is due.
-swftest::FlvAudioTrack toneTrack(const swftest::ToneSpec& spec, std::uint8_t format)
+swftest::FlvAudioTrack toneTrack(const swftest::Tone& tone, std::uint8_t format)
 {
-    const swftest::SoundClip tone = swftest::encodeTone(spec);
-    swftest::FlvAudioTrack track {format, tone.packets, {}, tone.extradata};
-    for (std::size_t i = 0; i < tone.packets.size(); ++i)
-        track.times.push_back(std::uint32_t(double(i) * tone.frameSize * 1000 / spec.rate));
+    const swftest::SoundClip clip = swftest::encodeTone(tone);
+    swftest::FlvAudioTrack track {format, clip.packets, {}, clip.extradata};
+    for (std::size_t i = 0; i < clip.packets.size(); ++i)
+        track.times.push_back(std::uint32_t(double(i) * clip.frameSize * 1000 / tone.rate));
     return track;
 }
 
@@ -64,7 +64,7 @@ TEST(StreamFile, ShowsTheFrameDueAtEachTime)
 TEST(StreamFile, SoundComesBackAsTheToneOfEachFormat)
 {
     const struct Case {
-        swftest::ToneSpec spec;
+        swftest::Tone tone;
         std::uint8_t format;
     } cases[] {
         {{"libmp3lame", 44'100, 1, 2}, 0x2E},
@@ -77,8 +77,8 @@ TEST(StreamFile, SoundComesBackAsTheToneOfEachFormat)
         {{"libspeex", 16'000, 1, 2, 1000, 0.5, 64'000}, 0xB2},
     };
     for (const Case& c : cases) {
-        const std::string what = c.spec.encoder + " at " + std::to_string(c.spec.rate) + "/" + std::to_string(c.spec.channels);
-        const swftest::FlvAudioTrack track = toneTrack(c.spec, c.format);
+        const std::string what = c.tone.encoder + " at " + std::to_string(c.tone.rate) + "/" + std::to_string(c.tone.channels);
+        const swftest::FlvAudioTrack track = toneTrack(c.tone, c.format);
         if (track.packets.empty()) {
             std::printf("  no encoder in this FFmpeg for %s; not checked\n", what.c_str());
             continue;
@@ -90,10 +90,10 @@ TEST(StreamFile, SoundComesBackAsTheToneOfEachFormat)
         const auto whole = file.soundUntil(1e9, error);
         ASSERT_TRUE(whole) << what;
         EXPECT_TRUE(error.empty()) << what << ": " << error;
-        EXPECT_EQ(whole->doubledRate, 2 * c.spec.rate) << what;
+        EXPECT_EQ(whole->doubledRate, 2 * c.tone.rate) << what;
         EXPECT_EQ(whole->channels, c.format & 1 ? 2 : 1) << what;
         // Give or take the encoders' delay and padding.
-        EXPECT_NEAR(double(whole->samples.size()) / whole->channels, 2.0 * c.spec.rate, 0.02 * c.spec.rate + 1200) << what;
+        EXPECT_NEAR(double(whole->samples.size()) / whole->channels, 2.0 * c.tone.rate, 0.02 * c.tone.rate + 1200) << what;
         EXPECT_NEAR(crossingsPerSecond(*whole), 2000, 40) << what;
         EXPECT_FALSE(file.soundUntil(1e9, error)) << what << ": all of it was taken";
         // From a second in, up to a second and a half.
@@ -103,7 +103,7 @@ TEST(StreamFile, SoundComesBackAsTheToneOfEachFormat)
         EXPECT_LT(*from, 1100) << what;
         const auto half = file.soundUntil(1500, error);
         ASSERT_TRUE(half) << what;
-        EXPECT_NEAR(double(half->samples.size()) / half->channels, (1500 - *from) / 1000 * c.spec.rate, 0.1 * c.spec.rate) << what;
+        EXPECT_NEAR(double(half->samples.size()) / half->channels, (1500 - *from) / 1000 * c.tone.rate, 0.1 * c.tone.rate) << what;
     }
 }
 
