@@ -15,6 +15,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "support/BareDecode.h"
 #include "support/SoundClips.h"
 #include "swf/media/SoundDecoder.h"
 #include "swf/runtime/SoundMixer.h"
@@ -38,25 +39,9 @@ double cpuSeconds()
 // libavcodec alone: every sound's packets decoded and dropped.
 double decodeBare(const std::vector<std::vector<std::uint8_t>>& packets)
 {
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_MP3);
     const double start = cpuSeconds();
-    for (int sound = 0; sound < kSounds; ++sound) {
-        AVCodecContext* context = avcodec_alloc_context3(codec);
-        avcodec_open2(context, codec, nullptr);
-        AVPacket* packet = av_packet_alloc();
-        AVFrame* frame = av_frame_alloc();
-        for (const auto& data : packets) {
-            av_new_packet(packet, int(data.size()));
-            std::copy(data.begin(), data.end(), packet->data);
-            avcodec_send_packet(context, packet);
-            av_packet_unref(packet);
-            while (avcodec_receive_frame(context, frame) == 0)
-                av_frame_unref(frame);
-        }
-        av_frame_free(&frame);
-        av_packet_free(&packet);
-        avcodec_free_context(&context);
-    }
+    for (int sound = 0; sound < kSounds; ++sound)
+        swftest::decodeBare(AV_CODEC_ID_MP3, packets);
     return cpuSeconds() - start;
 }
 

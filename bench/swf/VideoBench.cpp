@@ -15,6 +15,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
+#include "support/BareDecode.h"
 #include "support/VideoClips.h"
 #include "swf/media/VideoCodec.h"
 
@@ -37,31 +38,9 @@ double cpuSeconds()
 // libavcodec alone: the frames decoded and dropped.
 double decodeBare(const swftest::VideoClip& clip, AVCodecID id)
 {
-    const AVCodec* codec = avcodec_find_decoder(id);
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    context->thread_count = 1;
-    if (!clip.extradata.empty()) {
-        context->extradata = static_cast<std::uint8_t*>(av_mallocz(clip.extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-        std::copy(clip.extradata.begin(), clip.extradata.end(), context->extradata);
-        context->extradata_size = int(clip.extradata.size());
-    }
-    avcodec_open2(context, codec, nullptr);
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
     const double start = cpuSeconds();
-    for (const auto& data : clip.packets) {
-        av_new_packet(packet, int(data.size()));
-        std::copy(data.begin(), data.end(), packet->data);
-        avcodec_send_packet(context, packet);
-        av_packet_unref(packet);
-        while (avcodec_receive_frame(context, frame) == 0)
-            av_frame_unref(frame);
-    }
-    const double spent = cpuSeconds() - start;
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
-    return spent;
+    swftest::decodeBare(id, clip.packets, clip.extradata);
+    return cpuSeconds() - start;
 }
 
 double decodeEngine(const swftest::VideoClip& clip)
