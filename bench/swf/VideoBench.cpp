@@ -35,11 +35,17 @@ double cpuSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-// libavcodec alone: the frames decoded and dropped.
+// libavcodec alone: the frames decoded and dropped, the decoder opened
+// beforehand as the engine's is; negative when it cannot be.
 double decodeBare(const swftest::VideoClip& clip, AVCodecID id)
 {
+    swftest::BareDecoder decoder(id, clip.extradata);
+    if (!decoder.ok()) {
+        std::fprintf(stderr, "bench_video: this FFmpeg cannot decode what it encoded\n");
+        return -1;
+    }
     const double start = cpuSeconds();
-    swftest::decodeBare(id, clip.packets, clip.extradata);
+    decoder.decode(clip.packets);
     return cpuSeconds() - start;
 }
 
@@ -75,8 +81,12 @@ int main()
         }
         double bare = 1e9, engine = 1e9;
         for (int round = 0; round < kRounds; ++round) {
-            bare = std::min(bare, decodeBare(*clip, id));
-            engine = std::min(engine, decodeEngine(*clip));
+            const double bareRound = decodeBare(*clip, id);
+            const double engineRound = decodeEngine(*clip);
+            if (bareRound < 0 || engineRound < 0)
+                return 2;
+            bare = std::min(bare, bareRound);
+            engine = std::min(engine, engineRound);
         }
         const double share = engine / playback;
         met = met && share < kGoal;

@@ -9,35 +9,42 @@ extern "C" {
 
 namespace swftest {
 
-bool decodeBare(int codecId, const std::vector<std::vector<std::uint8_t>>& packets, std::span<const std::uint8_t> extradata)
+BareDecoder::BareDecoder(int codecId, std::span<const std::uint8_t> extradata)
 {
     const AVCodec* codec = avcodec_find_decoder(AVCodecID(codecId));
     if (!codec)
-        return false;
-    AVCodecContext* context = avcodec_alloc_context3(codec);
-    context->thread_count = 1;
+        return;
+    m_context = avcodec_alloc_context3(codec);
+    m_context->thread_count = 1;
     if (!extradata.empty()) {
-        context->extradata = static_cast<std::uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
-        std::copy(extradata.begin(), extradata.end(), context->extradata);
-        context->extradata_size = int(extradata.size());
+        m_context->extradata = static_cast<std::uint8_t*>(av_mallocz(extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
+        std::copy(extradata.begin(), extradata.end(), m_context->extradata);
+        m_context->extradata_size = int(extradata.size());
     }
-    const bool opened = avcodec_open2(context, codec, nullptr) == 0;
-    AVPacket* packet = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
+    m_opened = avcodec_open2(m_context, codec, nullptr) == 0;
+    m_packet = av_packet_alloc();
+    m_frame = av_frame_alloc();
+}
+
+BareDecoder::~BareDecoder()
+{
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    avcodec_free_context(&m_context);
+}
+
+void BareDecoder::decode(const std::vector<std::vector<std::uint8_t>>& packets)
+{
+    if (!m_opened)
+        return;
     for (const auto& data : packets) {
-        if (!opened)
-            break;
-        av_new_packet(packet, int(data.size()));
-        std::copy(data.begin(), data.end(), packet->data);
-        avcodec_send_packet(context, packet);
-        av_packet_unref(packet);
-        while (avcodec_receive_frame(context, frame) == 0)
-            av_frame_unref(frame);
+        av_new_packet(m_packet, int(data.size()));
+        std::copy(data.begin(), data.end(), m_packet->data);
+        avcodec_send_packet(m_context, m_packet);
+        av_packet_unref(m_packet);
+        while (avcodec_receive_frame(m_context, m_frame) == 0)
+            av_frame_unref(m_frame);
     }
-    av_frame_free(&frame);
-    av_packet_free(&packet);
-    avcodec_free_context(&context);
-    return opened;
 }
 
 } // namespace swftest
