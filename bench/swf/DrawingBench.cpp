@@ -16,10 +16,14 @@
 //      changed, beside drawing the whole frame. Goal: under 10%.
 //
 // bench_drawing [--rounds N] [--seconds S] [--only SECTION] [--dump FOLDER] [--hash]
+//               [--shape-scale K] [--spread K]
 // (defaults: 5 rounds, 0.5 s a turn; --dump writes the first stress frame as
 // each of the three draws it, and measures nothing; --hash prints a digest
 // of the engine's pixels for a few frames of each scene, to tell whether a
-// change to the rasterizer changed any)
+// change to the rasterizer changed any; --shape-scale and --spread change
+// the first section's scenes, every shape K times the size and the shapes
+// placed within K of the stage's width and height, to tell what a shape's
+// cost grows with: its rows, its pixels, or the memory it lands on)
 
 #include <cairo.h>
 
@@ -160,7 +164,7 @@ public:
         , m_cairo(cairo_create(m_surface))
     {
         for (int definition = 0; definition < swftest::kSceneDefinitions; ++definition) {
-            const swftest::SceneRect rect = swftest::sceneRect(definition);
+            const swftest::SceneRect rect = swftest::sceneRect(m_scene, definition);
             cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, rect.width, 0);
             cairo_pattern_add_color_stop_rgba(gradient, 0, rect.from.r / 255.0, rect.from.g / 255.0, rect.from.b / 255.0, rect.from.a / 255.0);
             cairo_pattern_add_color_stop_rgba(gradient, 1, rect.to.r / 255.0, rect.to.g / 255.0, rect.to.b / 255.0, rect.to.a / 255.0);
@@ -187,7 +191,7 @@ public:
         cairo_scale(cr, 0.05, 0.05);
         for (int i = 0; i < m_scene.shapes; ++i) {
             const int definition = swftest::sceneDefinitionOf(i);
-            const swftest::SceneRect rect = swftest::sceneRect(definition);
+            const swftest::SceneRect rect = swftest::sceneRect(m_scene, definition);
             const swf::Matrix place = swftest::scenePlacement(m_scene, i, m_frame);
             cairo_matrix_t matrix;
             cairo_matrix_init(&matrix, place.a, place.b, place.c, place.d, place.tx, place.ty);
@@ -224,7 +228,7 @@ public:
         , m_target(scene.width, scene.height, QImage::Format_ARGB32_Premultiplied)
     {
         for (int definition = 0; definition < swftest::kSceneDefinitions; ++definition) {
-            const swftest::SceneRect rect = swftest::sceneRect(definition);
+            const swftest::SceneRect rect = swftest::sceneRect(m_scene, definition);
             QLinearGradient gradient(0, 0, rect.width, 0);
             gradient.setColorAt(0, QColor(rect.from.r, rect.from.g, rect.from.b, rect.from.a));
             gradient.setColorAt(1, QColor(rect.to.r, rect.to.g, rect.to.b, rect.to.a));
@@ -243,7 +247,7 @@ public:
             const QTransform twips = QTransform::fromScale(0.05, 0.05);
             for (int i = 0; i < m_scene.shapes; ++i) {
                 const int definition = swftest::sceneDefinitionOf(i);
-                const swftest::SceneRect rect = swftest::sceneRect(definition);
+                const swftest::SceneRect rect = swftest::sceneRect(m_scene, definition);
                 painter.setTransform(swftest::scenePlacement(m_scene, i, m_frame).toTransform() * twips);
                 painter.setBrush(m_brushes[std::size_t(definition)]);
                 painter.setPen(QPen(QColor(rect.line.r, rect.line.g, rect.line.b, rect.line.a), rect.lineWidth));
@@ -268,6 +272,8 @@ struct Options {
     double seconds = 0.5;
     std::string dump; // a folder for the first stress frame as each draws it
     int only = 0;     // one section alone
+    double shapeScale = 1;
+    double spread = 1;
 };
 
 Options parse(int argc, char** argv)
@@ -286,6 +292,10 @@ Options parse(int argc, char** argv)
             options.dump = argv[++i];
         else if (std::strcmp(argv[i], "--only") == 0)
             options.only = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--shape-scale") == 0)
+            options.shapeScale = std::clamp(std::atof(argv[++i]), 0.05, 8.0);
+        else if (std::strcmp(argv[i], "--spread") == 0)
+            options.spread = std::clamp(std::atof(argv[++i]), 0.05, 1.0);
     }
     return options;
 }
@@ -294,9 +304,14 @@ void oneCore(const Options& options)
 {
     std::printf("\n1. One core, frames a second of CPU time (goal: engine >= 5x cairo and >= 4x QPainter).\n"
                 "   engine: drawing the movie's frames; played: advancing the movie and drawing, as the control does\n");
+    if (options.shapeScale != 1 || options.spread != 1)
+        std::printf("   shapes %.2f times their size, placed within %.2f of the stage's width and height\n", options.shapeScale,
+                    options.spread);
     std::printf("%-22s %10s %10s %10s %10s %10s %10s\n", "scene", "engine", "cairo", "QPainter", "x cairo", "x QPainter", "played");
     const std::pair<const char*, Scene> scenes[] = {{"cartoon 300 800x600", swftest::kCartoon}, {"stress 3000 1280x720", swftest::kStress}};
-    for (const auto& [name, scene] : scenes) {
+    for (auto [name, scene] : scenes) {
+        scene.shapeScale = options.shapeScale;
+        scene.spread = options.spread;
         EnginePlayer engine(swftest::sceneMovie(scene, kFrames), QSize(scene.width, scene.height), 1);
         CairoScene cairo(scene);
         QPainterScene qpainter(scene);

@@ -8,18 +8,19 @@
 
 namespace swftest {
 
-SceneRect sceneRect(int definition)
+SceneRect sceneRect(const Scene& scene, int definition)
 {
     const int id = definition + 1;
-    return {400 + id * 60, 300 + id * 40, {std::uint8_t(id * 15), 100, 200, 255}, {255, std::uint8_t(id * 10), 0, 255}, 40,
+    const auto size = [&](int twips) { return int(twips * scene.shapeScale); };
+    return {size(400 + id * 60), size(300 + id * 40), {std::uint8_t(id * 15), 100, 200, 255}, {255, std::uint8_t(id * 10), 0, 255}, 40,
             {0, 0, 0, 255}};
 }
 
 swf::Matrix scenePlacement(const Scene& scene, int index, int frame)
 {
     const double t = frame * 0.1 + index;
-    const double x = std::fmod(index * 97.0 + frame * 7.0, scene.width) * 20;
-    const double y = std::fmod(index * 53.0 + frame * 5.0, scene.height) * 20;
+    const double x = std::fmod(index * 97.0 + frame * 7.0, scene.width * scene.spread) * 20;
+    const double y = std::fmod(index * 53.0 + frame * 5.0, scene.height * scene.spread) * 20;
     const double angle = std::sin(t) * 0.5;
     return {std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle), x, y};
 }
@@ -30,7 +31,7 @@ namespace {
 void writeFirstFrame(const Scene& scene, SwfWriter& writer)
 {
     for (int definition = 0; definition < kSceneDefinitions; ++definition) {
-        const SceneRect rect = sceneRect(definition);
+        const SceneRect rect = sceneRect(scene, definition);
         RectShape shape;
         shape.id = std::uint16_t(definition + 1);
         shape.width = rect.width;

@@ -22,6 +22,11 @@ struct Scene {
     int width; // pixels
     int height;
     double fps;
+    // The benchmark's knobs for telling what a shape's cost grows with:
+    // the definitions' size, and the share of the stage's width and
+    // height the placements fall within.
+    double shapeScale = 1;
+    double spread = 1;
 };
 
 // 300 shapes at 800x600, 24 fps; 3,000 at 1280x720, 30 fps.
@@ -39,7 +44,7 @@ struct SceneRect {
 };
 
 inline constexpr int kSceneDefinitions = 16;
-SceneRect sceneRect(int definition);
+SceneRect sceneRect(const Scene& scene, int definition);
 // The definition the shape at `index` places.
 inline int sceneDefinitionOf(int index)
 {
