@@ -104,12 +104,19 @@ TEST(RasterStroke, OverlappingPiecesNeverDarkenPastFullAndDoublingBackIsSafe)
 TEST(RasterStroke, ClosedOutlinesAreRingsWithTheirJoinsWhicheverWayRound)
 {
     // A 20-pixel square, 4 wide: the ring between the squares 2 out and 2
-    // in, its outer corners rounded, mitred or cut.
-    const std::vector<QPointF> square {{20, 20}, {40, 20}, {40, 40}, {20, 40}, {20, 20}};
-    const std::vector<QPointF> backwards(square.rbegin(), square.rend());
+    // in, its outer corners rounded, mitred or cut. Set half a pixel off,
+    // the hole's corners fall in the middle of pixels, which must come
+    // out three quarters covered, not darker.
     const double ring = 24 * 24 - 16 * 16;
     const double corner = 4 - std::numbers::pi; // what rounding takes off each outer corner
-    for (const auto& outline : {square, backwards}) {
+    const std::vector<QPointF> square {{20, 20}, {40, 20}, {40, 40}, {20, 40}, {20, 20}};
+    const std::vector<QPointF> backwards(square.rbegin(), square.rend());
+    std::vector<QPointF> offset;
+    for (const QPointF& point : square)
+        offset.push_back(point + QPointF(0.5, 0.5));
+    for (const QPointF holeCorner : {QPointF(22, 22), QPointF(38, 22), QPointF(38, 38), QPointF(22, 38)})
+        EXPECT_EQ(strokeOf(offset, true, pen(4, swf::CapStyle::Round)).at(int(holeCorner.x()), int(holeCorner.y())), 191);
+    for (const auto& outline : {square, backwards, offset}) {
         EXPECT_NEAR(strokeOf(outline, true, pen(4, swf::CapStyle::Round, swf::JoinStyle::Miter)).area(), ring, 0.5);
         EXPECT_NEAR(strokeOf(outline, true, pen(4, swf::CapStyle::Round, swf::JoinStyle::Round)).area(), ring - 4 * corner, 0.8);
         EXPECT_NEAR(strokeOf(outline, true, pen(4, swf::CapStyle::Round, swf::JoinStyle::Bevel)).area(), ring - 4 * 2, 0.5);

@@ -58,24 +58,29 @@ public:
             return;
         }
         // The line's two sides, walked forward: the outer side of every
-        // corner follows its join, the inner side cuts across it. Walked
-        // forward on the right and back on the left they enclose what the
-        // bands along every piece and the joins between them would, each
-        // corner where they overlap counted once or twice.
+        // corner follows its join, the inner side turns where its edges
+        // meet. Walked forward on the right and back on the left they
+        // enclose what the bands along every piece and the joins between
+        // them would.
         const bool loop = closed && !m_pen.noClose && count > 2;
         m_right.clear();
         m_left.clear();
         const std::size_t pieces = count - 1;
+        m_innerCut = nullptr;
         for (std::size_t i = 0; i < pieces; ++i) {
             const QPointF offset = leftNormal(unit(points[i + 1] - points[i])) * m_half;
-            m_right.push_back(points[i] - offset);
+            // A side whose corner was cut short already starts where it was cut.
+            if (m_innerCut != &m_right)
+                m_right.push_back(points[i] - offset);
             m_right.push_back(points[i + 1] - offset);
-            m_left.push_back(points[i] + offset);
+            if (m_innerCut != &m_left)
+                m_left.push_back(points[i] + offset);
             m_left.push_back(points[i + 1] + offset);
+            m_innerCut = nullptr;
             if (i + 1 < pieces)
-                join(points[i], points[i + 1], points[i + 2]);
+                join(points[i], points[i + 1], points[i + 2], false);
             else if (loop)
-                join(points[i], points[i + 1], points[1]); // the last point is the first again
+                join(points[i], points[i + 1], points[1], true); // the last point is the first again
         }
         if (loop) {
             m_coverage.addContour(m_right.data(), m_right.size());
@@ -160,7 +165,7 @@ private:
 
     // The corner at `corner` on both sides, between the end of the piece
     // coming in and the start of the one going out.
-    void join(QPointF before, QPointF corner, QPointF after)
+    void join(QPointF before, QPointF corner, QPointF after, bool closing)
     {
         const QPointF in = unit(corner - before);
         const QPointF out = unit(after - corner);
@@ -174,8 +179,8 @@ private:
         const double side = leftOuter ? 1 : -1;
         const QPointF a = leftNormal(in) * (side * m_half);
         const QPointF b = leftNormal(out) * (side * m_half);
-        // The inner side cuts across through the corner itself.
-        inner.push_back(corner);
+        innerCorner(corner, in, out, std::hypot(corner.x() - before.x(), corner.y() - before.y()),
+                    std::hypot(after.x() - corner.x(), after.y() - corner.y()), side, inner, closing);
         if (dot(in, out) < 0 && std::abs(turn) < 1e-6) {
             // Doubling back: through the corner on both sides, and a round
             // join is a whole disc.
@@ -199,6 +204,34 @@ private:
         }
     }
 
+    // The inner side of a corner. Where both pieces are long enough, it
+    // runs on to where the two inner edges meet, and the corner has one
+    // point there; otherwise it cuts across through the corner itself,
+    // and the little loop that makes is covered twice.
+    void innerCorner(QPointF corner, QPointF in, QPointF out, double inLength, double outLength, double side,
+                     std::vector<QPointF>& inner, bool closing)
+    {
+        const double cosine = dot(in, out);
+        // How far back along each piece the inner edges meet: a half
+        // width times the tangent of half the turn. Each corner takes at
+        // most half of a piece, so the cut corners at its two ends never
+        // cross.
+        const double back = cosine > -0.9 ? m_half * std::abs(cross(in, out)) / (1 + cosine) : HUGE_VAL;
+        if (back > 0.5 * std::min(inLength, outLength)) {
+            inner.push_back(corner);
+            return;
+        }
+        const QPointF meet = corner - (leftNormal(in) + leftNormal(out)) * (side * m_half / (1 + cosine));
+        inner.back() = meet;
+        if (closing) {
+            // The first piece's start is the same corner.
+            inner.front() = meet;
+            inner.pop_back();
+        } else {
+            m_innerCut = &inner;
+        }
+    }
+
     const Pen& m_pen;
     double m_half;
     Coverage& m_coverage;
@@ -209,6 +242,7 @@ private:
     std::vector<QPointF>& m_run;   // the run without repeated points
     std::vector<QPointF>& m_right; // the right side, forward
     std::vector<QPointF>& m_left;  // the left side, forward
+    std::vector<QPointF>* m_innerCut = nullptr; // the side whose next piece starts at its cut corner
 };
 
 } // namespace
