@@ -180,18 +180,19 @@ inline void splat(std::uint8_t* out, std::uint8_t value, int count)
 template <bool EvenOdd, bool Aliased>
 void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const
 {
+    const int shift = m_blockShift; // not read again after each byte laid
     std::uint32_t sum = 0;
     for (int x = first; x < end;) {
         // Blocks are taken a run at a time: touched ones summed, untouched
         // ones laid with the sum so far. A row has at most 64 blocks.
-        const int block = x >> m_blockShift;
+        const int block = x >> shift;
         const std::uint64_t ahead = blocks >> block;
         if (ahead & 1) {
-            const int runEnd = std::min(end, (block + std::countr_one(ahead)) << m_blockShift);
+            const int runEnd = std::min(end, (block + std::countr_one(ahead)) << shift);
             sum = prefix<EvenOdd, Aliased>(cells, mask, x, runEnd, sum);
             x = runEnd;
         } else {
-            const int runEnd = ahead ? std::min(end, (block + std::countr_zero(ahead)) << m_blockShift) : end;
+            const int runEnd = ahead ? std::min(end, (block + std::countr_zero(ahead)) << shift) : end;
             splat(mask + x, coverageByte<EvenOdd, Aliased>(std::int32_t(sum)), runEnd - x);
             x = runEnd;
         }
@@ -507,13 +508,22 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
         m_top = std::min(m_top, keptFirst);
         m_bottom = std::max(m_bottom, keptLast);
     }
+    // Held in locals: every store to a cell could otherwise be a store to
+    // the members, which would be read again after it.
     const int shift = m_blockShift;
-    const auto kept = [this](int row) { return row >= m_rowBase && row < m_rowEnd; };
+    const int rowBase = m_rowBase;
+    const int rowEnd = m_rowEnd;
+    const std::ptrdiff_t stride = m_stride;
+    std::uint32_t* const cellData = m_cells.data();
+    std::uint64_t* const blockData = m_blocks.data();
+    const auto cellsOf = [=](int row) { return cellData + std::ptrdiff_t(row - rowBase) * stride; };
+    const auto blocksOf = [=](int row) -> std::uint64_t& { return blockData[row - rowBase]; };
+    const auto kept = [=](int row) { return row >= rowBase && row < rowEnd; };
     const float unit = direction * float(kFull);
     const float xMin = std::min(x0, x1);
     const float xMax = std::max(x0, x1);
     if (lastRow - firstRow <= 1) {
-        crossRow(rowCells(firstRow), rowBlocks(firstRow), shift, xMin, xMax, (y1 - y0) * unit, 0);
+        crossRow(cellsOf(firstRow), blocksOf(firstRow), shift, xMin, xMax, (y1 - y0) * unit, 0);
         return;
     }
     // Where the line meets a row's edge, kept within its own ends: a line
@@ -529,7 +539,7 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
     // the start: adding the step up would drift on long lines.
     float x = at(firstRow + 1);
     if (kept(firstRow))
-        crossRow(rowCells(firstRow), rowBlocks(firstRow), shift, std::min(x0, x), std::max(x0, x), (float(firstRow + 1) - y0) * unit, 0);
+        crossRow(cellsOf(firstRow), blocksOf(firstRow), shift, std::min(x0, x), std::max(x0, x), (float(firstRow + 1) - y0) * unit, 0);
     const int lastWhole = y1 < float(lastRow) ? lastRow - 1 : lastRow;
     const float wholeSlope = std::abs(dxdy) >= kUpright ? 1 / std::abs(dxdy) : 0;
     int row = firstRow + 1;
@@ -549,12 +559,12 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
         const std::int32_t total = std::int32_t(unit);
         // Groups wholly above the rows kept are skipped, a whole number of
         // groups, so those kept are grouped as ever.
-        if (m_rowBase > row)
-            row += std::min((m_rowBase - row) / 4, (lastWhole - row) / 4) * 4;
+        if (rowBase > row)
+            row += std::min((rowBase - row) / 4, (lastWhole - row) / 4) * 4;
         alignas(16) std::int32_t lefts[4];
         alignas(16) std::int32_t firsts[4];
         alignas(16) std::int32_t lasts[4];
-        for (; row + 4 <= lastWhole && row < m_rowEnd; row += 4) {
+        for (; row + 4 <= lastWhole && row < rowEnd; row += 4) {
             const __m128 rows = _mm_setr_ps(float(row), float(row + 1), float(row + 2), float(row + 3));
             const __m128 top = edgeAt(rows);
             const __m128 bottom = edgeAt(_mm_add_ps(rows, one));
@@ -574,12 +584,12 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
             for (int lane = 0; lane < 4; ++lane) {
                 if (!kept(row + lane))
                     continue;
-                std::uint32_t* cells = rowCells(row + lane);
+                std::uint32_t* cells = cellsOf(row + lane);
                 const int leftCell = lefts[lane];
                 cells[leftCell] += std::uint32_t(firsts[lane]);
                 cells[leftCell + 1] += std::uint32_t(total - firsts[lane] - lasts[lane]);
                 cells[leftCell + 2] += std::uint32_t(lasts[lane]);
-                rowBlocks(row + lane) |= blockSpan(leftCell, leftCell + 1 + int(lasts[lane] != 0), shift);
+                blocksOf(row + lane) |= blockSpan(leftCell, leftCell + 1 + int(lasts[lane] != 0), shift);
             }
         }
         if (row + 4 <= lastWhole)
@@ -587,20 +597,20 @@ void Coverage::accumulate(float x0, float y0, float x1, float y1, float directio
         x = at(row);
     }
 #endif
-    if (row < m_rowBase) {
-        row = std::min(m_rowBase, lastWhole);
+    if (row < rowBase) {
+        row = std::min(rowBase, lastWhole);
         x = at(row);
     }
-    const int wholeEnd = std::min(lastWhole, m_rowEnd);
+    const int wholeEnd = std::min(lastWhole, rowEnd);
     for (; row < wholeEnd; ++row) {
         const float next = at(row + 1);
-        crossRow(rowCells(row), rowBlocks(row), shift, std::min(x, next), std::max(x, next), unit, wholeSlope);
+        crossRow(cellsOf(row), blocksOf(row), shift, std::min(x, next), std::max(x, next), unit, wholeSlope);
         x = next;
     }
     if (lastWhole < lastRow && kept(lastWhole)) {
         if (row != lastWhole)
             x = at(lastWhole);
-        crossRow(rowCells(lastWhole), rowBlocks(lastWhole), shift, std::min(x, x1), std::max(x, x1), (y1 - float(lastWhole)) * unit, 0);
+        crossRow(cellsOf(lastWhole), blocksOf(lastWhole), shift, std::min(x, x1), std::max(x, x1), (y1 - float(lastWhole)) * unit, 0);
     }
 }
 
