@@ -15,10 +15,12 @@ double dot(QPointF a, QPointF b) { return a.x() * b.x() + a.y() * b.y(); }
 double cross(QPointF a, QPointF b) { return a.x() * b.y() - a.y() * b.x(); }
 QPointF leftNormal(QPointF d) { return {-d.y(), d.x()}; }
 
+double length(QPointF v) { return std::sqrt(dot(v, v)); }
+
 QPointF unit(QPointF v)
 {
-    const double length = std::sqrt(dot(v, v));
-    return length > 0 ? v / length : QPointF();
+    const double size = length(v);
+    return size > 0 ? v / size : QPointF();
 }
 
 class StrokeBuilder {
@@ -179,8 +181,7 @@ private:
         const double side = leftOuter ? 1 : -1;
         const QPointF a = leftNormal(in) * (side * m_half);
         const QPointF b = leftNormal(out) * (side * m_half);
-        innerCorner(corner, in, out, std::hypot(corner.x() - before.x(), corner.y() - before.y()),
-                    std::hypot(after.x() - corner.x(), after.y() - corner.y()), side, inner, closing);
+        innerCorner(corner, in, out, length(corner - before), length(after - corner), side, inner, closing);
         if (dot(in, out) < 0 && std::abs(turn) < 1e-6) {
             // Doubling back: through the corner on both sides, and a round
             // join is a whole disc.
