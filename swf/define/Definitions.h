@@ -33,6 +33,9 @@ public:
 
     Rect bounds;
     ShapeGeometry geometry;
+    // The geometry's own reach (see ShapeGeometry::reach()): a damaged
+    // tag's bounds may fall short of what it draws.
+    std::optional<ShapeReach> reach;
 };
 
 // A shape between two key shapes; edges and styles pair up one to one.

@@ -47,6 +47,7 @@ Result<std::shared_ptr<ShapeDefinition>> readShapeDefinition(std::uint16_t code,
     if (!records)
         return Result<std::shared_ptr<ShapeDefinition>>::failure("shape records malformed or cut short");
     shape->geometry = buildShapeGeometry(*records, rule);
+    shape->reach = shape->geometry.reach();
     return shape;
 }
 

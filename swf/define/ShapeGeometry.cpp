@@ -1,6 +1,8 @@
 #include "swf/define/ShapeGeometry.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <unordered_map>
 
@@ -28,6 +30,42 @@ QPainterPath ShapeGeometry::coverage() const
             all.addPath(fill.path.simplified());
     }
     return all;
+}
+
+std::optional<ShapeReach> ShapeGeometry::reach() const
+{
+    double left = HUGE_VAL;
+    double top = HUGE_VAL;
+    double right = -HUGE_VAL;
+    double bottom = -HUGE_VAL;
+    const auto add = [&](const QPainterPath& path) {
+        if (path.isEmpty())
+            return;
+        const QRectF box = path.controlPointRect();
+        left = std::min(left, box.left());
+        top = std::min(top, box.top());
+        right = std::max(right, box.right());
+        bottom = std::max(bottom, box.bottom());
+    };
+    ShapeReach reach;
+    for (const ShapeLayer& layer : layers) {
+        for (const FillPath& fill : layer.fills)
+            add(fill.path);
+        for (const StrokePath& stroke : layer.strokes) {
+            const LineStyle& line = stroke.style;
+            if (line.noHScale || line.noVScale)
+                return std::nullopt;
+            add(stroke.path);
+            // A square cap's corner lies half a width out each way; a mitre
+            // runs out to its limit before it is cut, counted here in whole
+            // widths as Qt's pens count it, the more cautious reading.
+            const double corner = std::max(std::numbers::sqrt2, line.join == JoinStyle::Miter ? 2 * line.miterLimit : 0.0);
+            reach.lines = std::max(reach.lines, line.width / 2.0 * corner);
+        }
+    }
+    if (left <= right && top <= bottom)
+        reach.paths = QRectF(QPointF(left, top), QPointF(right, bottom));
+    return reach;
 }
 
 ShapeBuilder::ShapeBuilder(Qt::FillRule rule)

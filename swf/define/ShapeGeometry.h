@@ -3,10 +3,12 @@
 // A shape as it is drawn: for every style, one path in twips. Built once
 // from the edge records and kept by the definition.
 
+#include <optional>
 #include <vector>
 
 #include <QPainterPath>
 #include <QPointF>
+#include <QRectF>
 
 #include "swf/define/ShapeRecords.h"
 #include "swf/define/Styles.h"
@@ -30,12 +32,24 @@ struct ShapeLayer {
     std::vector<StrokePath> strokes;
 };
 
+// How far a shape draws: its paths' control points, which bound the curves
+// through them, and its lines' reach past them. Both are in twips, but a
+// line's width grows with a placement's overall scale rather than along
+// each axis, so the two are scaled apart.
+struct ShapeReach {
+    QRectF paths;
+    double lines = 0; // the widest line's half width, to its corners
+};
+
 struct ShapeGeometry {
     std::vector<ShapeLayer> layers;
 
     bool isEmpty() const { return layers.empty(); }
     // Everything the fills cover, one path; masks draw with this.
     QPainterPath coverage() const;
+    // None when a line is sized by the stage rather than the shape, whose
+    // reach only drawing can tell.
+    std::optional<ShapeReach> reach() const;
 };
 
 // Takes the drawing moves of a shape record stream (absolute twips) and

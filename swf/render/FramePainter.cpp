@@ -1,6 +1,7 @@
 #include "swf/render/FramePainter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 #include <string>
 
@@ -223,6 +224,24 @@ QRectF FramePainter::deviceBounds(std::uint32_t index, const QTransform& transfo
     if (node.filters)
         bounds = bounds.marginsAdded(clampedMargins(filterMargins(*node.filters, m_stageScale, m_stageScale)));
     return bounds;
+}
+
+// Whether a shape reaching `reach` under `transform` lands wholly outside
+// the clip, as most of a frame does for each band drawn on its own. Unsure
+// is no: the shape's own paths are then cut to the clip as ever.
+bool FramePainter::outsideClip(const std::optional<ShapeReach>& reach, const QTransform& transform) const
+{
+    if (m_clip.isNull() || !reach)
+        return false;
+    const QRectF paths = transform.mapRect(reach->paths);
+    // Lines are as wide as the placement's overall scale makes them; one
+    // too thin is drawn a pixel wide, and antialiasing reaches a pixel
+    // further.
+    const double out = reach->lines * std::sqrt(std::abs(transform.determinant())) + 3;
+    const QRectF device = paths.adjusted(-out, -out, out, out);
+    if (!std::isfinite(device.left()) || !std::isfinite(device.top()) || !std::isfinite(device.right()) || !std::isfinite(device.bottom()))
+        return false;
+    return !device.intersects(QRectF(m_clip));
 }
 
 void FramePainter::prepare(QPainter& painter) const
@@ -576,10 +595,13 @@ void FramePainter::paintContent(QImage& surface, QPainter& painter, std::uint32_
     }
     const Character& character = *object.character;
     switch (object.kind) {
-    case RenderNode::Kind::Shape:
-        paintShape(painter, static_cast<const ShapeDefinition&>(character).geometry, transform, cxform, bitmapsOf(object),
-                   shapeOptions(coverage), m_scratch);
+    case RenderNode::Kind::Shape: {
+        const auto& shape = static_cast<const ShapeDefinition&>(character);
+        if (outsideClip(shape.reach, transform))
+            return;
+        paintShape(painter, shape.geometry, transform, cxform, bitmapsOf(object), shapeOptions(coverage), m_scratch);
         return;
+    }
     case RenderNode::Kind::MorphShape:
         if (const auto geometry = morphGeometry(object))
             paintShape(painter, *geometry, transform, cxform, bitmapsOf(object), shapeOptions(coverage), m_scratch);

@@ -5,6 +5,7 @@
 // layers. Plain objects draw straight onto the target.
 
 #include <mutex>
+#include <optional>
 
 #include <QImage>
 #include <QPainter>
@@ -59,6 +60,7 @@ private:
     bool paintScaledGrid(QPainter& painter, std::uint32_t index, const QTransform& transform, const ColorTransform& cxform,
                          bool coverage);
     QRectF deviceBounds(std::uint32_t index, const QTransform& transform) const;
+    bool outsideClip(const std::optional<ShapeReach>& reach, const QTransform& transform) const;
     std::shared_ptr<const ShapeGeometry> morphGeometry(const RenderNode& node);
     bool affordable(const BitmapDefinition& bitmap);
     void report(const std::string& message, bool& reported);

@@ -58,10 +58,12 @@ std::vector<std::uint8_t> defineShape3(const RectShape& shape)
 {
     std::vector<std::uint8_t> body;
     putU16(body, shape.id);
-    const std::int32_t half = shape.lineWidth / 2;
+    const std::int32_t half = shape.boundsUnderstated ? 0 : shape.lineWidth / 2;
+    const std::int32_t right = shape.boundsUnderstated ? 1 : shape.width + half;
+    const std::int32_t bottom = shape.boundsUnderstated ? 1 : shape.height + half;
     BitWriter bounds;
-    const unsigned n = BitWriter::signedBits({-half, shape.width + half, shape.height + half});
-    bounds.ub(n, 5).sb(-half, n).sb(shape.width + half, n).sb(-half, n).sb(shape.height + half, n);
+    const unsigned n = BitWriter::signedBits({-half, right, bottom});
+    bounds.ub(n, 5).sb(-half, n).sb(right, n).sb(-half, n).sb(bottom, n);
     const auto boundBytes = bounds.finish();
     body.insert(body.end(), boundBytes.begin(), boundBytes.end());
 

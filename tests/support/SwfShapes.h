@@ -25,6 +25,7 @@ struct RectShape {
     std::optional<swf::Color> gradientTo;
     std::uint16_t lineWidth = 0; // twips; 0 draws no outline
     swf::Color lineColor {0, 0, 0, 255};
+    bool boundsUnderstated = false; // the tag claims a one-twip square, as damaged ones may
 };
 
 // DefineShape3 (tag 32) body: the rectangle from (0, 0) to (width, height).

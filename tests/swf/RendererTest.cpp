@@ -4,6 +4,7 @@
 
 #include "support/ActionWriter.h"
 #include "support/RenderScenes.h"
+#include "support/SwfShapes.h"
 #include "support/SwfWriter.h"
 #include "swf/Renderer.h"
 #include "swf/read/TagCode.h"
@@ -96,6 +97,31 @@ int changesOutside(const QImage& before, const QImage& after, const QRegion& reg
     return count;
 }
 
+// A shape whose tag claims a one-twip square, drawn across the bands'
+// edges as it moves: bands must not go by what the tag claims. Stretched
+// sixteen times across, its outline is four times as thick all round.
+std::vector<std::uint8_t> understatedBoundsMovie(int frames)
+{
+    SwfWriter writer;
+    writer.setFrameSize(640, 480).setBackground({255, 255, 255, 255});
+    swftest::RectShape shape;
+    shape.width = 300 * 20;
+    shape.height = 200 * 20;
+    shape.gradientTo = Color {0, 0, 255, 255};
+    shape.lineWidth = 200;
+    shape.boundsUnderstated = true;
+    writer.tag(32, swftest::defineShape3(shape));
+    for (int frame = 0; frame < frames; ++frame) {
+        swftest::Placement place;
+        if (frame == 0)
+            place.characterId = shape.id;
+        place.move = frame > 0;
+        place.matrix = Matrix {16, 0, 0, 1, (-1000.0 + 40 * frame) * 20, (30.0 + 70 * frame) * 20};
+        writer.tag(26, swftest::placeObject2(place)).showFrame();
+    }
+    return writer.build();
+}
+
 // Frames whose script draws: a square into the main movie that moves
 // and changes colour, and one into a made clip that grows.
 std::vector<std::uint8_t> scriptDrawnMovie(int frames)
@@ -178,6 +204,7 @@ TEST(Renderer, FramesDrawnInBandsOrByChangesMatchTheWholeFrame)
         {"cartoon filling 1920x1080", swftest::sceneMovie(swftest::kCartoon, 3), QSize(1920, 1080)},
         {"one clip moving", swftest::stillSceneWithOneClip(4), QSize(1280, 720)},
         {"drawn by script", scriptDrawnMovie(4), QSize(640, 480)},
+        {"bounds that fall short", understatedBoundsMovie(4), QSize(640, 480)},
     };
     for (const Case& entry : cases) {
         SCOPED_TRACE(entry.name);

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <numbers>
+#include <optional>
+
 #include "swf/define/ShapeGeometry.h"
 
 namespace {
@@ -131,6 +134,43 @@ TEST(ShapeGeometry, StrokesBreakWhereThePenJumpsAndCloseWhereTheyMeet)
     EXPECT_EQ(subpathCount(stroke), 2);
     EXPECT_NEAR(stroke.boundingRect().right(), 125, 0.01); // the curve's extreme, not its control point
     EXPECT_TRUE(geometry.layers[0].fills.empty());
+}
+
+// How far a shape can draw, for leaving out what lies elsewhere: a curve
+// within its control points, a line's width and corners past its path.
+TEST(ShapeGeometry, ReachCoversCurvesLinesAndTheirCorners)
+{
+    const auto reachWith = [](std::optional<LineStyle> line) {
+        ShapeBuilder builder;
+        builder.setStyles({solid(1, 2, 3)}, line ? std::vector<LineStyle> {*line} : std::vector<LineStyle> {});
+        builder.setFill1(1);
+        builder.setLine(line ? 1 : 0);
+        builder.moveTo({0, 0});
+        builder.lineTo({100, 0});
+        builder.curveTo({150, 50}, {100, 100});
+        builder.lineTo({0, 100});
+        builder.lineTo({0, 0});
+        return builder.finish().reach();
+    };
+    const QRectF paths = reachWith(std::nullopt).value().paths;
+    EXPECT_EQ(paths.topLeft(), QPointF(0, 0));
+    EXPECT_EQ(paths.bottom(), 100);
+    EXPECT_GE(paths.right(), 125); // the curve's extreme
+    EXPECT_LE(paths.right(), 150); // its control point
+    EXPECT_EQ(reachWith(std::nullopt)->lines, 0);
+    LineStyle round;
+    round.width = 40;
+    // Half the width, and a square cap's corner further along the diagonal.
+    EXPECT_EQ(reachWith(round)->paths, paths);
+    EXPECT_DOUBLE_EQ(reachWith(round)->lines, 20 * std::numbers::sqrt2);
+    LineStyle mitred = round;
+    mitred.join = swf::JoinStyle::Miter;
+    mitred.miterLimit = 5;
+    EXPECT_DOUBLE_EQ(reachWith(mitred)->lines, 200); // five whole widths
+    LineStyle scaledByStage = round;
+    scaledByStage.noHScale = true;
+    EXPECT_FALSE(reachWith(scaledByStage));
+    EXPECT_TRUE(swf::ShapeGeometry().reach()->paths.isNull());
 }
 
 TEST(ShapeGeometry, RecordsReplayWithRelativeEdgesAndAbsoluteMoves)
