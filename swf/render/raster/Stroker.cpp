@@ -17,11 +17,9 @@ QPointF leftNormal(QPointF d) { return {-d.y(), d.x()}; }
 
 double length(QPointF v) { return std::sqrt(dot(v, v)); }
 
-QPointF unit(QPointF v)
-{
-    const double size = length(v);
-    return size > 0 ? v / size : QPointF();
-}
+// `v` over its length `size`, known already.
+QPointF unit(QPointF v, double size) { return size > 0 ? v / size : QPointF(); }
+QPointF unit(QPointF v) { return unit(v, length(v)); }
 
 class StrokeBuilder {
 public:
@@ -169,8 +167,10 @@ private:
     // coming in and the start of the one going out.
     void join(QPointF before, QPointF corner, QPointF after, bool closing)
     {
-        const QPointF in = unit(corner - before);
-        const QPointF out = unit(after - corner);
+        const double inLength = length(corner - before);
+        const double outLength = length(after - corner);
+        const QPointF in = unit(corner - before, inLength);
+        const QPointF out = unit(after - corner, outLength);
         const double turn = cross(in, out);
         if (std::abs(turn) < 1e-12 && dot(in, out) > 0)
             return; // straight on: the sides run on
@@ -181,7 +181,7 @@ private:
         const double side = leftOuter ? 1 : -1;
         const QPointF a = leftNormal(in) * (side * m_half);
         const QPointF b = leftNormal(out) * (side * m_half);
-        innerCorner(corner, in, out, length(corner - before), length(after - corner), side, inner, closing);
+        innerCorner(corner, in, out, inLength, outLength, side, inner, closing);
         if (dot(in, out) < 0 && std::abs(turn) < 1e-6) {
             // Doubling back: through the corner on both sides, and a round
             // join is a whole disc.
