@@ -9,6 +9,7 @@
 
 #include "swf/render/FramePainter.h"
 #include "swf/render/RasterThread.h"
+#include "swf/render/raster/Sse2.h"
 
 namespace swf {
 
@@ -59,7 +60,16 @@ void fill(QImage& image, const QRect& rect, QRgb color)
 {
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y)) + rect.left();
-        std::fill_n(row, rect.width(), color);
+        int x = 0;
+#ifdef TVK_RASTER_SSE2
+        // Four pixels a store. Laid one at a time, the stage colour took a
+        // tenth of a full-screen frame, every store waiting in line while
+        // its row came in from the cache.
+        const __m128i four = _mm_set1_epi32(int(color));
+        for (; x + 4 <= rect.width(); x += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(row + x), four);
+#endif
+        std::fill_n(row + x, rect.width() - x, color);
     }
 }
 
