@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "swf/render/raster/Cloned.h"
 #include "swf/render/raster/Sse2.h"
 
 namespace swf::raster {
@@ -178,7 +179,7 @@ inline void splat(std::uint8_t* out, std::uint8_t value, int count)
 } // namespace
 
 template <bool EvenOdd, bool Aliased>
-void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const
+TVK_RASTER_CLONED void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const
 {
     const int shift = m_blockShift; // not read again after each byte laid
     std::uint32_t sum = 0;
@@ -490,7 +491,7 @@ inline void crossRow(std::uint32_t* cells, std::uint64_t& blocks, int shift, flo
 // The line runs down from (x0, y0) to (x1, y1), inside the clip. Rows not
 // kept are passed over, but every row kept is worked out as it would be
 // with all of them kept: the same steps, the same grouping of four.
-void Coverage::accumulate(float x0, float y0, float x1, float y1, float direction)
+TVK_RASTER_CLONED void Coverage::accumulate(float x0, float y0, float x1, float y1, float direction)
 {
     // A point a hair above the clip's bottom can land on it in single
     // precision; its row is still the last one.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "swf/render/raster/Cloned.h"
 #include "swf/render/raster/Sse2.h"
 
 namespace swf::raster {
@@ -303,7 +304,8 @@ void Paint::padded(std::int32_t fixed, std::int32_t step, int length, std::uint3
 // padded() and blendRow() in one pass, four pixels at a time as each goes:
 // the colours go straight onto the pixels, and none is read where nothing
 // covers.
-void Paint::paddedBlend(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* row, const std::uint8_t* mask) const
+TVK_RASTER_CLONED void Paint::paddedBlend(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* row,
+                                          const std::uint8_t* mask) const
 {
     int i = 0;
 #ifdef TVK_RASTER_SSE2
