@@ -14,6 +14,9 @@ namespace {
 
 constexpr double kHalfSize = 16384;
 constexpr int kChunk = 256;
+// Padded ramps are read in 16.16 fixed point between these places, in
+// ramp steps, so that no sum can overflow.
+constexpr double kPaddedRange = 16384;
 
 // Each 8-bit channel of `x` times `a` / 255, rounded, two at a time.
 inline std::uint32_t scale(std::uint32_t x, std::uint32_t a)
@@ -256,6 +259,11 @@ Paint Paint::gradient(const Ramp& ramp, GradientShape shape, GradientSpread spre
     paint.m_rampAlongX = m.m11() * toIndex;
     paint.m_rampAlongY = m.m21() * toIndex;
     paint.m_rampAtOrigin = (m.dx() + kHalfSize) * toIndex + 0.5 * (paint.m_rampAlongX + paint.m_rampAlongY) + 0.5;
+    // A step of twice the range or more (or not a number) leaves every
+    // span outside it, however short.
+    paint.m_paddedLinear = shape == GradientShape::Linear && spread == GradientSpread::Pad && std::abs(paint.m_rampAlongX) < 2 * kPaddedRange;
+    if (paint.m_paddedLinear)
+        paint.m_paddedStep = floorToInt(paint.m_rampAlongX * 65536 + 0.5);
     return paint;
 }
 
@@ -325,20 +333,18 @@ TVK_RASTER_CLONED void Paint::paddedBlend(std::int32_t fixed, std::int32_t step,
         row[i] = coveredOver(m_ramp[std::size_t(std::clamp(fixed >> 16, 0, 255))], row[i], mask[i]);
 }
 
-bool Paint::paddedSteps(int x, int y, int length, std::int32_t& fixed, std::int32_t& step) const
+inline bool Paint::paddedSteps(int x, int y, int length, std::int32_t& fixed, std::int32_t& step) const
 {
-    if (m_shape != GradientShape::Linear || m_spread != GradientSpread::Pad)
+    if (!m_paddedLinear)
         return false;
     // The common case, in ramp steps: no division, no wrapping.
     // Comparisons that fail for what is not a number keep 16.16 fixed
     // point from overflowing.
     const double index = m_rampAtOrigin + x * m_rampAlongX + y * m_rampAlongY;
-    const double along = m_rampAlongX;
-    constexpr double kRange = 16384;
-    if (!(std::abs(index) < kRange && std::abs(index + along * length) < kRange))
+    if (!(std::abs(index) < kPaddedRange && std::abs(index + m_rampAlongX * length) < kPaddedRange))
         return false;
     fixed = floorToInt(index * 65536);
-    step = floorToInt(along * 65536 + 0.5);
+    step = m_paddedStep;
     return true;
 }
 
@@ -424,6 +430,16 @@ void Paint::blend(std::uint32_t* row, int x, int y, int length, const std::uint8
         blendRow(row, nullptr, m_color, mask, length);
         return;
     }
+    // Nearly every span of a gradient fill: one chunk, laid straight on.
+    if (std::int32_t fixed, step; length <= kChunk && paddedSteps(x, y, length, fixed, step)) {
+        paddedBlend(fixed, step, length, row, mask);
+        return;
+    }
+    blendChunks(row, x, y, length, mask);
+}
+
+void Paint::blendChunks(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask) const
+{
     std::uint32_t colors[kChunk];
     for (int done = 0; done < length;) {
         const int count = std::min(kChunk, length - done);

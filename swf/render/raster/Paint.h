@@ -41,6 +41,9 @@ public:
     void blend(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask, int from, int to) const;
 
 private:
+    // blend() a chunk of colours at a time, for spans too long to be laid
+    // in one go or gradients other than a padded linear one.
+    void blendChunks(std::uint32_t* row, int x, int y, int length, const std::uint8_t* mask) const;
     void fetch(int x, int y, int length, std::uint32_t* out) const;
     void padded(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* out) const;
     void paddedBlend(std::int32_t fixed, std::int32_t step, int length, std::uint32_t* row, const std::uint8_t* mask) const;
@@ -59,6 +62,10 @@ private:
     double m_rampAtOrigin = 0;
     double m_rampAlongX = 0;
     double m_rampAlongY = 0;
+    // A linear, padded ramp whose step along a row fits 16.16 fixed point,
+    // and that step.
+    bool m_paddedLinear = false;
+    std::int32_t m_paddedStep = 0;
     Ramp m_ramp {};
 };
 
