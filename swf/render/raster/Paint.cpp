@@ -261,7 +261,8 @@ Paint Paint::gradient(const Ramp& ramp, GradientShape shape, GradientSpread spre
     paint.m_rampAtOrigin = (m.dx() + kHalfSize) * toIndex + 0.5 * (paint.m_rampAlongX + paint.m_rampAlongY) + 0.5;
     // A step of twice the range or more (or not a number) leaves every
     // span outside it, however short.
-    paint.m_paddedLinear = shape == GradientShape::Linear && spread == GradientSpread::Pad && std::abs(paint.m_rampAlongX) < 2 * kPaddedRange;
+    paint.m_paddedLinear =
+        shape == GradientShape::Linear && spread == GradientSpread::Pad && std::abs(paint.m_rampAlongX) < 2 * kPaddedRange;
     if (paint.m_paddedLinear)
         paint.m_paddedStep = floorToInt(paint.m_rampAlongX * 65536 + 0.5);
     return paint;
