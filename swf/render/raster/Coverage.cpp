@@ -200,13 +200,11 @@ TVK_RASTER_CLONED void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t*
     }
 }
 
-void Coverage::rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
-                           bool aliased) const
+Coverage::RowCoverage Coverage::rowCoverageFor(Winding winding, bool antialias)
 {
-    if (evenOdd)
-        aliased ? rowCoverage<true, true>(cells, mask, first, end, blocks) : rowCoverage<true, false>(cells, mask, first, end, blocks);
-    else
-        aliased ? rowCoverage<false, true>(cells, mask, first, end, blocks) : rowCoverage<false, false>(cells, mask, first, end, blocks);
+    if (winding == Winding::EvenOdd)
+        return antialias ? &Coverage::rowCoverage<true, false> : &Coverage::rowCoverage<true, true>;
+    return antialias ? &Coverage::rowCoverage<false, false> : &Coverage::rowCoverage<false, true>;
 }
 
 void Coverage::trim(const std::uint8_t* mask, int& from, int& to)

@@ -45,10 +45,11 @@ private:
     // bytes, clearing them. Blocks of cells that no edge touched are not
     // summed: the coverage is the same all across them. `mask` has room
     // for 16 bytes past `end`.
-    void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks, bool evenOdd,
-                     bool aliased) const;
     template <bool EvenOdd, bool Aliased>
     void rowCoverage(std::uint32_t* cells, std::uint8_t* mask, int first, int end, std::uint64_t blocks) const;
+    using RowCoverage = void (Coverage::*)(std::uint32_t*, std::uint8_t*, int, int, std::uint64_t) const;
+    // The rowCoverage() for a rule, picked once a sweep rather than each row.
+    static RowCoverage rowCoverageFor(Winding winding, bool antialias);
 
     // The stretch within [from, to) between the first and the last
     // non-zero byte, eight bytes at a time; empty if all are zero.
@@ -102,6 +103,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
     if (m_mask.size() < std::size_t(width) + 16)
         m_mask.resize(std::size_t(width) + 16);
     std::uint8_t* const mask = m_mask.data();
+    const RowCoverage rowCoverage = rowCoverageFor(winding, antialias);
     for (int row = m_top; row < m_bottom; ++row) {
         const std::uint64_t blocks = rowBlocks(row);
         if (!blocks)
@@ -112,7 +114,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         const int end = std::min(width, (64 - std::countl_zero(blocks)) << m_blockShift);
         // A running sum along the row, with no branches to mispredict, which
         // beats hopping from touched cell to touched cell.
-        rowCoverage(cells, mask, first, end, blocks, winding == Winding::EvenOdd, !antialias);
+        (this->*rowCoverage)(cells, mask, first, end, blocks);
         // What lies right of the clip is only there to be cleared.
         cells[width] = cells[width + 1] = cells[width + 2] = 0;
         // Trim what the edges' soft sides left uncovered.
