@@ -255,7 +255,11 @@ private:
             for (const raster::Outline::Run& run : outline.runs)
                 coverage.addContour(outline.points.data() + run.first, run.count);
         }
-        const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill ? raster::Winding::NonZero : raster::Winding::EvenOdd;
+        // The even-odd rule folds every sum; most fills are simple enough
+        // that it cannot matter.
+        const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill || raster::windsAtMostOnce(outline)
+            ? raster::Winding::NonZero
+            : raster::Winding::EvenOdd;
         uchar* const bits = m_image.bits();
         const qsizetype stride = m_image.bytesPerLine();
         const int height = m_image.height();

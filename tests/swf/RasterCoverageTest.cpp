@@ -303,3 +303,64 @@ TEST(RasterOutline, CurvesStayWithinAFractionOfAPixelAndRunsKnowWhetherTheyClose
 }
 
 } // namespace
+
+// Fills the rasterizer may sweep by the nonzero rule although they ask for
+// even-odd: whenever it says so, the two rules must give the same bytes.
+TEST(RasterOutline, OnlyOutlinesWoundAtMostOnceSkipTheEvenOddRule)
+{
+    struct Case {
+        const char* name;
+        QPainterPath path;
+        bool once;
+    };
+    const auto polygon = [](std::initializer_list<QPointF> points) {
+        QPainterPath path;
+        path.addPolygon(QPolygonF(QList<QPointF>(points)));
+        path.closeSubpath();
+        return path;
+    };
+    QPainterPath ellipse;
+    ellipse.addEllipse(QRectF(3.3, 4.1, 30.2, 17.7));
+    QPainterPath twoSquares;
+    twoSquares.addRect(2, 2, 20, 20);
+    twoSquares.addRect(6, 6, 8, 8);
+    std::vector<Case> cases {
+        {"ellipse", ellipse, true},
+        {"C opening left", polygon({{2, 2}, {30, 2}, {30, 30}, {2, 30}, {2, 24}, {24, 24}, {24, 8}, {2, 8}}), true},
+        {"two lobes crossing", polygon({{16, 2}, {30, 16}, {4, 34}, {12, 16}}), true},
+        {"U opening up", polygon({{2, 2}, {8, 2}, {8, 24}, {26, 24}, {26, 2}, {32, 2}, {32, 32}, {2, 32}}), false},
+        {"star", polygon({{18, 1}, {28.6, 33.5}, {1, 13.4}, {35, 13.4}, {7.4, 33.5}}), false},
+        {"square in a square", twoSquares, false},
+    };
+    for (int turn = 0; turn < 24; ++turn) {
+        QPainterPath rect;
+        rect.addRect(QRectF(0, 0, 23.5, 11.25));
+        const QTransform place = QTransform::fromTranslate(18.3, 17.7).rotate(turn * 15.5).translate(-11.7, -5.6);
+        cases.push_back({"turned rectangle", place.map(rect), true});
+    }
+    bool differ = false;
+    for (const Case& entry : cases) {
+        swf::raster::Outline outline;
+        swf::raster::flatten(entry.path, QTransform(), QRectF(-100, -100, 300, 300), outline);
+        EXPECT_EQ(swf::raster::windsAtMostOnce(outline), entry.once) << entry.name;
+        Grid rules[2];
+        for (const Winding winding : {Winding::NonZero, Winding::EvenOdd}) {
+            Coverage coverage;
+            coverage.begin(QRect(0, 0, 40, 40));
+            for (const swf::raster::Outline::Run& run : outline.runs)
+                coverage.addContour(outline.points.data() + run.first, run.count);
+            rules[int(winding == Winding::EvenOdd)] = sweep(coverage, 40, 40, winding);
+        }
+        if (entry.once) {
+            EXPECT_EQ(rules[0].values, rules[1].values) << entry.name;
+        } else {
+            differ |= rules[0].values != rules[1].values;
+        }
+    }
+    EXPECT_TRUE(differ); // the star's middle is wound twice
+
+    swf::raster::Outline broken;
+    broken.points = {{2, 2}, {30, 2}, {30, std::numeric_limits<double>::quiet_NaN()}, {2, 30}};
+    broken.runs = {{0, 4, true}};
+    EXPECT_FALSE(swf::raster::windsAtMostOnce(broken));
+}

@@ -124,6 +124,31 @@ void flatten(const QPainterPath& path, const QTransform& toDevice, const QRectF&
     builder.finish();
 }
 
+bool windsAtMostOnce(const Outline& outline)
+{
+    if (outline.runs.size() != 1)
+        return false;
+    const Outline::Run& run = outline.runs.front();
+    const QPointF* points = outline.points.data() + run.first;
+    int first = 0; // which way y goes along the first piece that is not level
+    int heading = 0;
+    int turns = 0;
+    for (std::size_t i = 0; i < run.count; ++i) {
+        const double dy = points[i + 1 == run.count ? 0 : i + 1].y() - points[i].y();
+        if (!std::isfinite(dy))
+            return false;
+        const int way = int(dy > 0) - int(dy < 0);
+        if (way == 0)
+            continue;
+        if (first == 0)
+            first = way;
+        else if (way != heading)
+            ++turns;
+        heading = way;
+    }
+    return turns + int(heading != first) <= 2;
+}
+
 QRectF controlBounds(const QPainterPath& path)
 {
     const int count = path.elementCount();

@@ -36,6 +36,12 @@ struct Outline {
 // their ends counts the same.
 void flatten(const QPainterPath& path, const QTransform& toDevice, const QRectF& view, Outline& out);
 
+// Whether `outline` is a single run whose y turns back only twice on the
+// way round (once at its top, once at its bottom): a level line then
+// crosses it at most twice, once going each way, so nothing is wound more
+// than once and the even-odd rule covers just what the nonzero rule does.
+bool windsAtMostOnce(const Outline& outline);
+
 // The box of `path`'s points, control points included, which holds its
 // curves; null for an empty path. Read from the elements, not from the
 // bounds Qt caches lazily in the path: paths are shared by threads drawing
