@@ -68,13 +68,6 @@ inline int ceilOf(float value)
 // Cells hold areas in fixed point: kFull is a whole pixel's worth.
 constexpr std::uint32_t kFull = 255 << 8;
 
-std::uint64_t word(const std::uint8_t* bytes)
-{
-    std::uint64_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
-
 // Fixed-point area to a coverage byte; without anti-aliasing a pixel is
 // in or out by whether the outline covers half of it.
 template <bool EvenOdd, bool Aliased>
@@ -205,37 +198,6 @@ Coverage::RowCoverage Coverage::rowCoverageFor(Winding winding, bool antialias)
     if (winding == Winding::EvenOdd)
         return antialias ? &Coverage::rowCoverage<true, false> : &Coverage::rowCoverage<true, true>;
     return antialias ? &Coverage::rowCoverage<false, false> : &Coverage::rowCoverage<false, true>;
-}
-
-void Coverage::trim(const std::uint8_t* mask, int& from, int& to)
-{
-    // Zero bytes before the first and after the last non-zero one, in
-    // memory order.
-    constexpr bool little = std::endian::native == std::endian::little;
-    const auto leading = [](std::uint64_t bytes) { return (little ? std::countr_zero(bytes) : std::countl_zero(bytes)) >> 3; };
-    const auto trailing = [](std::uint64_t bytes) { return (little ? std::countl_zero(bytes) : std::countr_zero(bytes)) >> 3; };
-    for (;; from += 8) {
-        if (from + 8 > to) {
-            while (from < to && mask[from] == 0)
-                ++from;
-            break;
-        }
-        if (const std::uint64_t bytes = word(mask + from)) {
-            from += leading(bytes);
-            break;
-        }
-    }
-    for (;; to -= 8) {
-        if (to - 8 < from) {
-            while (to > from && mask[to - 1] == 0)
-                --to;
-            break;
-        }
-        if (const std::uint64_t bytes = word(mask + to - 8)) {
-            to -= trailing(bytes);
-            break;
-        }
-    }
 }
 
 namespace {

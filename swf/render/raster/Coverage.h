@@ -13,6 +13,7 @@
 #include <bit>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include <QPointF>
@@ -54,6 +55,7 @@ private:
     // The stretch within [from, to) between the first and the last
     // non-zero byte, eight bytes at a time; empty if all are zero.
     static void trim(const std::uint8_t* mask, int& from, int& to);
+    static std::uint64_t load8(const std::uint8_t* bytes);
 
     void addLine(double x0, double y0, double x1, double y1, double direction);
     void accumulate(float x0, float y0, float x1, float y1, float direction);
@@ -95,6 +97,44 @@ private:
     int m_linesSinceCount = 0;
     bool m_windingsBounded = false;
 };
+
+inline std::uint64_t Coverage::load8(const std::uint8_t* bytes)
+{
+    std::uint64_t value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+inline void Coverage::trim(const std::uint8_t* mask, int& from, int& to)
+{
+    // Zero bytes before the first and after the last non-zero one, in
+    // memory order.
+    constexpr bool little = std::endian::native == std::endian::little;
+    const auto leading = [](std::uint64_t bytes) { return (little ? std::countr_zero(bytes) : std::countl_zero(bytes)) >> 3; };
+    const auto trailing = [](std::uint64_t bytes) { return (little ? std::countl_zero(bytes) : std::countr_zero(bytes)) >> 3; };
+    for (;; from += 8) {
+        if (from + 8 > to) {
+            while (from < to && mask[from] == 0)
+                ++from;
+            break;
+        }
+        if (const std::uint64_t bytes = load8(mask + from)) {
+            from += leading(bytes);
+            break;
+        }
+    }
+    for (;; to -= 8) {
+        if (to - 8 < from) {
+            while (to > from && mask[to - 1] == 0)
+                --to;
+            break;
+        }
+        if (const std::uint64_t bytes = load8(mask + to - 8)) {
+            to -= trailing(bytes);
+            break;
+        }
+    }
+}
 
 template <typename Span>
 void Coverage::sweep(Winding winding, bool antialias, Span&& span)
