@@ -208,6 +208,19 @@ TEST(RasterCoverage, ShapesReachingPastTheClipStillFillWhatIsInside)
         coverage.sweep(Winding::NonZero, true, [&](int, int, int, const std::uint8_t*) { ++spans; });
         EXPECT_EQ(spans, 0);
     }
+
+    // What a sweep stored past the right edge is gone by the next outline,
+    // even one over a wider clip where those cells show.
+    for (const double left : {26.25, 28.5, 29.9}) {
+        coverage.begin(QRect(10, 10, 20, 20));
+        const auto across = square(left, 12, 6);
+        coverage.addContour(across.data(), across.size());
+        coverage.sweep(Winding::NonZero, true, [](int, int, int, const std::uint8_t*) {});
+        coverage.begin(QRect(0, 0, 40, 40));
+        const auto small = square(1, 1, 2);
+        coverage.addContour(small.data(), small.size());
+        EXPECT_DOUBLE_EQ(sweep(coverage, 40, 40).area(), 4.0) << left;
+    }
 }
 
 TEST(RasterCoverage, HostileCoordinatesAndAbandonedOutlinesLeaveNothingBehind)
