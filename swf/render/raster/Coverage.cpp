@@ -17,12 +17,9 @@ void Coverage::begin(const QRect& clip, int firstRow, int endRow)
     m_clip = clip.isValid() ? clip : QRect();
     // Three spare cells past the right edge take what lands on or beyond it.
     m_stride = m_clip.width() + 3;
-    const int height = std::max(0, m_clip.height());
-    const auto inClip = [&](int row) {
-        return int(std::clamp<std::int64_t>(std::int64_t(row) - m_clip.top(), 0, height));
-    };
-    m_rowBase = inClip(firstRow);
-    m_rowEnd = std::max(m_rowBase, inClip(endRow));
+    const KeptRows kept = keptRows(m_clip, firstRow, endRow);
+    m_rowBase = kept.first;
+    m_rowEnd = kept.end;
     const std::size_t rows = std::size_t(m_rowEnd - m_rowBase);
     const std::size_t needed = rows * std::size_t(m_stride);
     if (m_cells.size() < needed)

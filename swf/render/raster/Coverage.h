@@ -13,11 +13,13 @@
 #include <bit>
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include <QPointF>
 #include <QRect>
+
+#include "swf/render/raster/KeptRows.h"
+#include "swf/render/raster/MaskTrim.h"
 
 namespace swf::raster {
 
@@ -51,11 +53,6 @@ private:
     using RowCoverage = void (Coverage::*)(std::uint32_t*, std::uint8_t*, int, int, std::uint64_t) const;
     // The rowCoverage() for a rule, picked once a sweep rather than each row.
     static RowCoverage rowCoverageFor(Winding winding, bool antialias);
-
-    // The stretch within [from, to) between the first and the last
-    // non-zero byte, eight bytes at a time; empty if all are zero.
-    static void trim(const std::uint8_t* mask, int& from, int& to);
-    static std::uint64_t load8(const std::uint8_t* bytes);
 
     void addLine(double x0, double y0, double x1, double y1, double direction);
     void accumulate(float x0, float y0, float x1, float y1, float direction);
@@ -98,44 +95,6 @@ private:
     bool m_windingsBounded = false;
 };
 
-inline std::uint64_t Coverage::load8(const std::uint8_t* bytes)
-{
-    std::uint64_t value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
-
-inline void Coverage::trim(const std::uint8_t* mask, int& from, int& to)
-{
-    // Zero bytes before the first and after the last non-zero one, in
-    // memory order.
-    constexpr bool little = std::endian::native == std::endian::little;
-    const auto leading = [](std::uint64_t bytes) { return (little ? std::countr_zero(bytes) : std::countl_zero(bytes)) >> 3; };
-    const auto trailing = [](std::uint64_t bytes) { return (little ? std::countl_zero(bytes) : std::countr_zero(bytes)) >> 3; };
-    for (;; from += 8) {
-        if (from + 8 > to) {
-            while (from < to && mask[from] == 0)
-                ++from;
-            break;
-        }
-        if (const std::uint64_t bytes = load8(mask + from)) {
-            from += leading(bytes);
-            break;
-        }
-    }
-    for (;; to -= 8) {
-        if (to - 8 < from) {
-            while (to > from && mask[to - 1] == 0)
-                --to;
-            break;
-        }
-        if (const std::uint64_t bytes = load8(mask + to - 8)) {
-            to -= trailing(bytes);
-            break;
-        }
-    }
-}
-
 template <typename Span>
 void Coverage::sweep(Winding winding, bool antialias, Span&& span)
 {
@@ -160,7 +119,7 @@ void Coverage::sweep(Winding winding, bool antialias, Span&& span)
         // Trim what the edges' soft sides left uncovered.
         int from = first;
         int to = end;
-        trim(mask, from, to);
+        trimMask(mask, from, to);
         if (from < to)
             span(m_clip.left() + from, m_clip.top() + row, to - from, mask + from);
     }
