@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "swf/render/raster/Coverage.h"
+#include "swf/render/raster/LineCoverage.h"
 
 namespace rastertest {
 
@@ -26,12 +27,13 @@ struct Grid {
     }
 };
 
-// Sweeps `coverage`, begun on a clip at the origin of the given size.
-inline Grid sweep(swf::raster::Coverage& coverage, int width, int height,
-                  swf::raster::Winding winding = swf::raster::Winding::NonZero, bool antialias = true)
+// What `sweep` hands its callback, over a clip at the origin of the given
+// size.
+template <typename Sweep>
+Grid collect(int width, int height, Sweep&& sweep)
 {
     Grid grid {width, height, std::vector<int>(std::size_t(width * height), 0)};
-    coverage.sweep(winding, antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+    sweep([&](int x, int y, int length, const std::uint8_t* mask) {
         ASSERT_GE(x, 0);
         ASSERT_LE(x + length, width);
         ASSERT_GE(y, 0);
@@ -40,6 +42,18 @@ inline Grid sweep(swf::raster::Coverage& coverage, int width, int height,
             grid.values[std::size_t(y * width + x + i)] = mask[i];
     });
     return grid;
+}
+
+// Sweeps `coverage`, begun on a clip at the origin of the given size.
+inline Grid sweep(swf::raster::Coverage& coverage, int width, int height,
+                  swf::raster::Winding winding = swf::raster::Winding::NonZero, bool antialias = true)
+{
+    return collect(width, height, [&](auto&& span) { coverage.sweep(winding, antialias, span); });
+}
+
+inline Grid sweep(swf::raster::LineCoverage& lines, int width, int height, bool antialias = true)
+{
+    return collect(width, height, [&](auto&& span) { lines.sweep(antialias, span); });
 }
 
 } // namespace rastertest
