@@ -7,6 +7,7 @@
 
 #include "swf/render/GradientRamps.h"
 #include "swf/render/raster/Coverage.h"
+#include "swf/render/raster/LineCoverage.h"
 #include "swf/render/raster/Outline.h"
 #include "swf/render/raster/Stroker.h"
 
@@ -20,6 +21,7 @@ struct RenderScratch {
 
     raster::Outline outline;
     raster::Coverage coverage;
+    raster::LineCoverage lines;
     raster::StrokeScratch stroke;
     RampCache ramps;
     // What has been told once already, so a movie over budget every frame

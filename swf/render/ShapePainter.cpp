@@ -1,6 +1,7 @@
 #include "swf/render/ShapePainter.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include <QLinearGradient>
@@ -245,10 +246,17 @@ private:
             m_scratch.edgesSkipped = true;
             return;
         }
-        if (clipped)
-            coverage.begin(area, clip.top(), clip.bottom() + 1);
-        else
-            coverage.begin(area);
+        const int keptFirst = clipped ? clip.top() : INT_MIN;
+        const int keptEnd = clipped ? clip.bottom() + 1 : INT_MAX;
+        if (pen && raster::coveredByDistance(*pen)) {
+            raster::LineCoverage& lines = m_scratch.lines;
+            lines.begin(area, keptFirst, keptEnd);
+            for (const raster::Outline::Run& run : outline.runs)
+                lines.addLine(outline.points.data() + run.first, run.count, run.closed, pen->width);
+            lay(paint, [&](auto&& span) { lines.sweep(m_antialias, span); });
+            return;
+        }
+        coverage.begin(area, keptFirst, keptEnd);
         if (pen) {
             raster::stroke(outline, *pen, coverage, m_scratch.stroke);
         } else {
@@ -260,11 +268,19 @@ private:
         const raster::Winding winding = pen || path.fillRule() == Qt::WindingFill || raster::windsAtMostOnce(outline)
             ? raster::Winding::NonZero
             : raster::Winding::EvenOdd;
+        lay(paint, [&](auto&& span) { coverage.sweep(winding, m_antialias, span); });
+    }
+
+    // Lays `paint` over every span `sweep` hands its callback.
+    template <typename Sweep>
+    void lay(const raster::Paint& paint, Sweep&& sweep)
+    {
         uchar* const bits = m_image.bits();
         const qsizetype stride = m_image.bytesPerLine();
         const int height = m_image.height();
-        if (!clipped) {
-            coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+        const QRect& clip = m_options.clip;
+        if (clip.isNull()) {
+            sweep([&](int x, int y, int length, const std::uint8_t* mask) {
                 prefetchPixels(bits, stride, height, x, y + kRowsAhead, length);
                 paint.blend(reinterpret_cast<std::uint32_t*>(bits + y * stride) + x, x, y, length, mask);
             });
@@ -272,7 +288,7 @@ private:
         }
         const int clipLeft = clip.left();
         const int clipEnd = clip.right() + 1;
-        coverage.sweep(winding, m_antialias, [&](int x, int y, int length, const std::uint8_t* mask) {
+        sweep([&](int x, int y, int length, const std::uint8_t* mask) {
             prefetchPixels(bits, stride, height, x, y + kRowsAhead, length);
             auto* row = reinterpret_cast<std::uint32_t*>(bits + y * stride) + x;
             if (x >= clipLeft && x + length <= clipEnd)

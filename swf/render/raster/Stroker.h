@@ -34,6 +34,14 @@ struct StrokeScratch {
     std::vector<QPointF> circle;
 };
 
+// Whether lines of `pen` are better covered from each pixel's distance to
+// them (LineCoverage) than through their outline: round joins and ends,
+// and thin enough that the pixels each piece works out are few.
+inline bool coveredByDistance(const Pen& pen)
+{
+    return pen.join == JoinStyle::Round && pen.startCap == CapStyle::Round && pen.endCap == CapStyle::Round && pen.width <= 6;
+}
+
 void stroke(const Outline& outline, const Pen& pen, Coverage& coverage, StrokeScratch& scratch);
 // The same with scratch room of its own.
 void stroke(const Outline& outline, const Pen& pen, Coverage& coverage);
