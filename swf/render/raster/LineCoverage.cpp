@@ -197,7 +197,6 @@ void LineCoverage::addPiece(QPointF a, QPointF b, float half)
     const bool level = std::abs(ey) * 1024 <= size;
     const double slope = level ? 0 : ex / ey;
     const double across = level ? 0 : reach * size / std::abs(ey) + kSlack;
-    double crossing = ax + slope * (firstRow + 0.5 - ay);
     const int shift = m_blockShift;
 #ifdef TVK_RASTER_SSE2
     const __m128 unitX4 = _mm_set1_ps(unitX);
@@ -222,10 +221,12 @@ void LineCoverage::addPiece(QPointF a, QPointF b, float half)
                           scale4);
     };
 #endif
-    for (int row = firstRow; row < endRow; ++row, crossing += slope) {
+    for (int row = firstRow; row < endRow; ++row) {
         double low = lowest;
         double high = highest;
         if (!level) {
+            // Worked out from the row alone, as for any band that keeps it.
+            const double crossing = ax + slope * (row + 0.5 - ay);
             low = std::max(low, crossing - across);
             high = std::min(high, crossing + across);
         }
